@@ -1,0 +1,24 @@
+// The conversion run: original picture in, encoded result out.
+//
+// A run copies the original into a fresh 24-bit working bitmap, applies each
+// enabled change in one fixed order (crop, flip, mirror, rotate, resize, blend,
+// contrast, brightness, sharpen, blur, buttonize, caption), and hands the
+// result to the encoder of the chosen format. The working bitmap belongs to the
+// run; nothing of the caller's changes unless the run succeeds.
+//
+// Threading: runs on a worker thread of the window or on the command line's
+// thread; never two at once on the same RunContext.
+#pragma once
+
+#include "app/conversionsettings.h"
+#include "app/runcontext.h"
+
+#include <QImage>
+
+namespace pictaron {
+
+// Throws PictaronError with the user's message when a step fails, and
+// RunCancelled when the run ends silently.
+EncodedResult RunConversion(const QImage& original, const ConversionSettings& settings, RunContext& context);
+
+} // namespace pictaron

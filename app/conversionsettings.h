@@ -1,0 +1,102 @@
+// Every input of a conversion run, as one value.
+//
+// The main window copies its controls into this when a run starts; the command
+// line builds it from its arguments. The engine never reads controls, so every
+// behaviour of a run can be tested from a ConversionSettings alone. Defaults are
+// those of the window at start-up.
+#pragma once
+
+#include "effects/pixels.h"
+
+#include <QPoint>
+#include <QString>
+
+#include <optional>
+
+namespace pictaron {
+
+// The order of the resize method list.
+enum class ResizeFilter { Box, Triangle, Hermite, Bell, BSpline, Lanczos3, Mitchell };
+
+// The highlight list of the buttonize page; NotSelected is the list with no item chosen.
+enum class Lighting { NotSelected = -1, None, TopLeft, TopRight, BottomLeft, BottomRight };
+
+// The caption location list; NotSelected is the list with no item chosen.
+enum class CaptionLocation { NotSelected = -1, Top, Center, Bottom, Caption };
+
+enum class OutputFormat { Jpeg, Gif };
+
+inline const QString kOptimizedPalette = QStringLiteral("[Optimized]");
+inline const QString kWebsafePalette = QStringLiteral("[Websafe]");
+
+// The caption's font as the font dialog gives it: a family, a pixel height and
+// the dialog's effects. Kept free of QFont so a settings value needs no GUI.
+struct CaptionFont {
+    QString family = QStringLiteral("MS Sans Serif");
+    int pixelHeight = 11;
+    bool underline = false;
+    bool strikeOut = false;
+    TColor colour = clWindowText;
+};
+
+struct ConversionSettings {
+    // Geometry. The crop corners are source pixels, right and bottom exclusive;
+    // (-1,-1) until a crop frame is first drawn.
+    bool crop = false;
+    QPoint cropTopLeft{-1, -1};
+    QPoint cropBottomRight{-1, -1};
+    bool flip = false;
+    bool mirror = false;
+    bool rotate = false;
+    int rotateAngle = 0;  // degrees, 0..359
+    bool rotateRight = true;
+    TColor cornerColour = clBtnFace;  // an untouched colour entry shows button face
+
+    bool resize = false;
+    int resizeWidth = 0;
+    int resizeHeight = 0;
+    ResizeFilter resizeMethod = ResizeFilter::Lanczos3;
+
+    bool blend = false;
+    QString blendFile;
+    int blendBias = 0;  // -100..100
+    bool blendStretch = true;  // false: tile
+
+    bool contrast = false;
+    int contrastAmount = 0;  // -255..255
+    bool brightness = false;
+    int brightnessAmount = 0;  // -255..255
+    bool sharpen = false;
+    int sharpenAmount = 0;  // track bar 0..20
+    bool blur = false;
+    int blurAmount = 0;  // track bar 0..20
+
+    bool buttonize = false;
+    int buttonWidth = 5;  // percent, 0..100
+    RGBTriple buttonLine{};  // an empty colour entry gives black
+    Lighting lighting = Lighting::NotSelected;
+    bool fade = false;
+    bool invert = false;
+
+    bool caption = false;
+    QString captionText;
+    CaptionFont captionFont;
+    CaptionLocation captionLocation = CaptionLocation::NotSelected;
+
+    OutputFormat format = OutputFormat::Jpeg;
+    int jpegQuality = 80;  // 1..100
+    bool progressive = false;
+    bool greyscale = false;
+
+    QString palette = kOptimizedPalette;  // or the path of a palette file
+    int maxColours = 256;  // 2..256
+    bool dither = false;
+    // The transparent colour of a GIF result; empty unless "Transparent" is on
+    // and the colour entry holds a valid colour.
+    std::optional<TColor> transparentColour;
+};
+
+// The slider clamps whatever the quality box holds into 1..100.
+inline int ClampJpegQuality(int quality) { return Clamp(quality, 1, 100); }
+
+} // namespace pictaron

@@ -1,0 +1,124 @@
+#include "app/report.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace pictaron {
+
+QString FormatFixed(long double value, int decimals)
+{
+    // 18 significant digits of the magnitude: "D.DDDDDDDDDDDDDDDDDe±XX".
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.17Le", std::fabs(value));
+    std::string digits(1, buffer[0]);
+    digits.append(buffer + 2, 17);
+    const int exponent = std::atoi(std::strchr(buffer, 'e') + 1);
+
+    // Keep the digits down to the requested place and look at the first one dropped.
+    const int keep = exponent + 1 + decimals;
+    std::string kept;
+    bool roundUp = false;
+    if (keep >= 0) {
+        kept = digits.substr(0, std::min<std::size_t>(keep, digits.size()));
+        kept.append(keep > static_cast<int>(digits.size()) ? keep - digits.size() : 0, '0');
+        roundUp = keep < static_cast<int>(digits.size()) && digits[keep] >= '5';
+    }
+    if (roundUp) {
+        int i = static_cast<int>(kept.size()) - 1;
+        for (; i >= 0 && kept[i] == '9'; --i)
+            kept[i] = '0';
+        if (i >= 0)
+            ++kept[i];
+        else
+            kept.insert(kept.begin(), '1');
+    }
+    if (static_cast<int>(kept.size()) <= decimals)
+        kept.insert(0, decimals + 1 - kept.size(), '0');
+
+    std::string text = kept.substr(0, kept.size() - decimals);
+    if (decimals > 0)
+        text += '.' + kept.substr(kept.size() - decimals);
+    const bool nonZero = kept.find_first_not_of('0') != std::string::npos;
+    if (value < 0 && nonZero)
+        text.insert(text.begin(), '-');
+    return QString::fromStdString(text);
+}
+
+QString DescribePicture(int width, int height)
+{
+    return QStringLiteral("%1 by %2 pixels").arg(width).arg(height);
+}
+
+QString DescribePicture(const QImage& picture)
+{
+    return DescribePicture(picture.width(), picture.height());
+}
+
+QString FormatKilobytes(qint64 bytes, int decimals)
+{
+    return FormatFixed(static_cast<long double>(bytes) * (1.0L / 1024), decimals);
+}
+
+QString OpenedSourceInfo(const QString& path, qint64 fileSize, const QImage& picture)
+{
+    return QStringLiteral(" %1\r\n %2, %3 K").arg(path, DescribePicture(picture), FormatKilobytes(fileSize, 1));
+}
+
+QString PastedSourceInfo(const QImage& picture)
+{
+    return QStringLiteral(" Clipboard\r\n ") + DescribePicture(picture);
+}
+
+ResultInfo BuildResultInfo(qint64 size, const QString& description, qint64 originalSize,
+                           const QString& resultFileName, bool changed,
+                           const std::function<QString(const QString&)>& fitFileName)
+{
+    QString firstLine;
+    if (!resultFileName.isEmpty()) {
+        firstLine = QLatin1Char(' ') + resultFileName + (changed ? QStringLiteral(" *") : QString());
+        if (fitFileName)
+            firstLine = fitFileName(firstLine);
+    } else {
+        firstLine = QStringLiteral(" New image unsaved");
+    }
+    ResultInfo info;
+    info.shortText = firstLine + QStringLiteral("\r\n ") + description + QStringLiteral(", ")
+        + FormatKilobytes(size, 2) + QStringLiteral(" K");
+    info.longText = info.shortText;
+    if (originalSize > 0) {
+        const long double share = static_cast<long double>(size) / originalSize * 100;
+        info.shortText += QStringLiteral(", ") + FormatFixed(share, 2) + QLatin1Char('%');
+        info.longText = info.shortText + QStringLiteral(" of original size");
+    }
+    return info;
+}
+
+float DownloadSeconds(qint64 bytes, const LineSpeed& speed)
+{
+    return static_cast<float>(static_cast<double>(bytes) / speed.bytesPerSecond);
+}
+
+QString FormatSeconds(float seconds)
+{
+    return FormatFixed(seconds, seconds < 10.0f ? 1 : 0);
+}
+
+QStringList DownloadTimeItems(qint64 originalSize, qint64 resultSize, bool showNew)
+{
+    const bool withNew = showNew && resultSize >= 0;
+    QStringList items;
+    items << (withNew ? QStringLiteral("Speed|Current|New") : QStringLiteral("Speed|Current"));
+    for (const LineSpeed& speed : kLineSpeeds) {
+        QString row = QString::fromLatin1(speed.label) + QStringLiteral("|(")
+            + FormatSeconds(DownloadSeconds(originalSize, speed)) + QStringLiteral(" sec)");
+        if (withNew)
+            row += QLatin1Char('|') + FormatSeconds(DownloadSeconds(resultSize, speed)) + QStringLiteral(" sec");
+        items << row;
+    }
+    return items;
+}
+
+} // namespace pictaron

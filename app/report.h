@@ -1,0 +1,70 @@
+// The texts of the result report: what each picture is, how large it is and how
+// long it takes to download. The windows draw them; the command line prints them.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+
+namespace pictaron {
+
+// printf-style "%.Nf" as users of the program have always seen it: the value is
+// first expanded to 18 significant decimal digits, then cut at the requested
+// place and rounded half away from zero on those decimal digits. So 0.125 with
+// two decimals gives "0.13", where the C library, working on the binary value,
+// would give "0.12".
+QString FormatFixed(long double value, int decimals);
+
+// "640 by 480 pixels".
+QString DescribePicture(int width, int height);
+QString DescribePicture(const QImage& picture);
+
+// Kilobytes as the report shows them: bytes × (1/1024) with the given decimals.
+QString FormatKilobytes(qint64 bytes, int decimals);
+
+// The hint of the source info label: two lines joined by "\r\n".
+QString OpenedSourceInfo(const QString& path, qint64 fileSize, const QImage& picture);
+QString PastedSourceInfo(const QImage& picture);
+
+// The result info label offers a long text ("… of original size") and a short
+// one; the window uses the long one when it fits on one line.
+struct ResultInfo {
+    QString shortText;
+    QString longText;
+};
+
+// fitFileName shortens the saved file's name to the label (identity when unset).
+ResultInfo BuildResultInfo(qint64 size, const QString& description, qint64 originalSize,
+                           const QString& resultFileName, bool changed,
+                           const std::function<QString(const QString&)>& fitFileName = {});
+
+struct LineSpeed {
+    const char* label;
+    int bytesPerSecond;
+};
+inline constexpr std::array<LineSpeed, 7> kLineSpeeds{{
+    {"9600", 1200},
+    {"14.4k", 1750},
+    {"28.8k", 3500},
+    {"33.6k", 4200},
+    {"56k", 7000},
+    {"112k", 14000},
+    {"T1", 193000},
+}};
+// The row the open command shows in the closed list: "28.8k".
+inline constexpr int kDefaultSpeedRow = 3;
+
+// Seconds to download, held as a single like the list has always computed them.
+float DownloadSeconds(qint64 bytes, const LineSpeed& speed);
+// "%.1f" below ten seconds, "%.0f" from ten on: 9.96 → "10.0", 10 → "10".
+QString FormatSeconds(float seconds);
+
+// The items of the download-time list: the header "Speed|Current[|New]" and one
+// row per line speed, fields separated by "|". The "New" column appears when
+// showNew is set and a result exists (resultSize >= 0).
+QStringList DownloadTimeItems(qint64 originalSize, qint64 resultSize, bool showNew);
+
+} // namespace pictaron

@@ -1,0 +1,98 @@
+#include "app/runcontroller.h"
+
+#include "app/conversion.h"
+#include "components/errors.h"
+
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace pictaron {
+
+// Hands progress from the worker thread to the GUI thread.
+class RunController::ProgressBridge : public ProgressView {
+public:
+    explicit ProgressBridge(RunController* owner) : owner_(owner) {}
+    void ProgressChanged(const QString& text, int percent) override
+    {
+        QMetaObject::invokeMethod(
+            owner_, [owner = owner_, text, percent] { emit owner->ProgressChanged(text, percent); },
+            Qt::QueuedConnection);
+    }
+
+private:
+    RunController* owner_;
+};
+
+RunController::RunController(QString workFile, QObject* parent)
+    : QObject(parent), workFile_(std::move(workFile)), bridge_(std::make_unique<ProgressBridge>(this))
+{
+    connect(&watcher_, &QFutureWatcher<Outcome>::finished, this, &RunController::OnRunEnded);
+}
+
+RunController::~RunController()
+{
+    cancel_.Cancel();
+    WaitForFinished();
+}
+
+void RunController::Start(const QImage& original, const ConversionSettings& settings)
+{
+    Request request{original, settings};
+    if (IsRunning()) {
+        waiting_ = std::move(request);
+        return;
+    }
+    Launch(std::move(request));
+}
+
+void RunController::Cancel()
+{
+    waiting_.reset();
+    if (IsRunning())
+        cancel_.Cancel();
+}
+
+void RunController::WaitForFinished()
+{
+    watcher_.waitForFinished();
+}
+
+void RunController::Launch(Request request)
+{
+    cancel_.Reset();
+    emit Started();
+    watcher_.setFuture(QtConcurrent::run([this, request = std::move(request)]() -> Outcome {
+        RunProgress progress(bridge_.get());
+        RunContext context{progress, cancel_, workFile_};
+        Outcome outcome;
+        try {
+            outcome.result = RunConversion(request.original, request.settings, context);
+        } catch (const RunCancelled&) {
+            outcome.cancelled = true;
+        } catch (const PictaronError& error) {
+            outcome.error = error.message();
+        } catch (const std::bad_alloc&) {
+            outcome.error = QStringLiteral("There is not enough memory to finish this picture.");
+        }
+        return outcome;
+    }));
+}
+
+void RunController::OnRunEnded()
+{
+    const Outcome outcome = watcher_.result();
+    if (outcome.result)
+        emit Succeeded(*outcome.result);
+    else if (outcome.cancelled)
+        emit Cancelled();
+    else
+        emit Failed(outcome.error);
+    emit Finished();
+
+    if (waiting_) {
+        Request next = std::move(*waiting_);
+        waiting_.reset();
+        Launch(std::move(next));
+    }
+}
+
+} // namespace pictaron

@@ -1,0 +1,57 @@
+#include "cli/clireport.h"
+
+#include "app/report.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+
+namespace pictaron {
+
+namespace {
+
+QString PlainLines(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+} // namespace
+
+QString ReportText(const CliPictureReport& report)
+{
+    QStringList lines;
+    lines << PlainLines(OpenedSourceInfo(report.input, report.originalSize, report.original));
+    lines << PlainLines(BuildResultInfo(report.resultSize, DescribePicture(report.result), report.originalSize,
+                                        report.output, false)
+                            .longText);
+    // The list's columns: speed, current, new.
+    for (const QString& item : DownloadTimeItems(report.originalSize, report.resultSize, true)) {
+        const QStringList fields = item.split(QLatin1Char('|'));
+        QString line = QLatin1Char(' ') + fields.value(0).leftJustified(7) + fields.value(1).leftJustified(13);
+        line += fields.value(2);
+        lines << line.trimmed().prepend(QLatin1Char(' '));
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+QByteArray JsonLine(const CliPictureReport& report)
+{
+    QJsonObject seconds;
+    for (const LineSpeed& speed : kLineSpeeds)
+        seconds.insert(QString::fromLatin1(speed.label), static_cast<double>(report.resultSize) / speed.bytesPerSecond);
+    QJsonObject object{
+        {QStringLiteral("input"), report.input},
+        {QStringLiteral("output"), report.output},
+        {QStringLiteral("format"), report.format},
+        {QStringLiteral("width"), report.result.width()},
+        {QStringLiteral("height"), report.result.height()},
+        {QStringLiteral("bytes"), report.resultSize},
+        {QStringLiteral("original_bytes"), report.originalSize},
+        {QStringLiteral("download_seconds"), seconds},
+    };
+    if (report.format == QLatin1String("gif"))
+        object.insert(QStringLiteral("colours"), report.colours);
+    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+}
+
+} // namespace pictaron

@@ -1,0 +1,132 @@
+// pictaron-cli: one or many pictures through the conversion pipeline.
+#include "app/conversion.h"
+#include "app/saveresult.h"
+#include "cli/cliargs.h"
+#include "cli/clireport.h"
+#include "components/errors.h"
+#include "formats/pictureloader.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <cstdio>
+
+using namespace pictaron;
+
+namespace {
+
+enum ExitStatus { kDone = 0, kError = 1, kBadUsage = 2, kCancelled = 3 };
+
+CancelFlag gInterrupted;
+
+extern "C" void OnInterrupt(int)
+{
+    gInterrupted.Cancel();
+}
+
+void PrintError(const QString& message)
+{
+    std::fprintf(stderr, "pictaron-cli: %s\n", qPrintable(message));
+}
+
+bool SameFile(const QString& a, const QString& b)
+{
+    const QFileInfo first(a), second(b);
+    return first.exists() && second.exists() && first.canonicalFilePath() == second.canonicalFilePath();
+}
+
+// Converts one input and writes its output; throws on failure.
+void ConvertOne(const CliJob& job, const QString& input, const PictureLoader& loader, const QString& workFile)
+{
+    CliPictureReport report;
+    report.input = input;
+    report.output = OutputPathFor(job, input);
+    report.format = job.settings.format == OutputFormat::Gif ? QStringLiteral("gif") : QStringLiteral("jpeg");
+    if (job.outputIsFolder && SameFile(report.output, input))
+        throw PictaronError(QStringLiteral("%1 would overwrite its own input; name it as the output to replace it.")
+                                .arg(report.output));
+
+    if (job.outputIsFolder)
+        QDir().mkpath(job.output);
+    report.original = loader.Load(input);
+    report.originalSize = QFileInfo(input).size();
+
+    RunProgress progress;
+    RunContext context{progress, gInterrupted, workFile};
+    EncodedResult result;
+    try {
+        result = RunConversion(report.original, job.settings, context);
+    } catch (const PictaronError& error) {
+        throw PictaronError(input + QStringLiteral(": ") + error.message());
+    }
+    report.result = result.picture;
+    report.colours = result.colours;
+    report.resultSize = SaveResult(report.output, result.picture, job.settings, workFile);
+
+    switch (job.mode) {
+    case CliOutputMode::Text:
+        break;
+    case CliOutputMode::Report:
+        std::fputs(qPrintable(ReportText(report)), stdout);
+        break;
+    case CliOutputMode::Json:
+        std::fputs(JsonLine(report).constData(), stdout);
+        break;
+    }
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Orvanti"));
+    QCoreApplication::setApplicationName(QStringLiteral("Pictaron"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PICTARON_VERSION));
+
+    const CliParse parse = ParseCliArguments(QCoreApplication::arguments());
+    switch (parse.outcome) {
+    case CliParse::Outcome::Help:
+        std::fputs(qPrintable(CliUsage()), stdout);
+        return kDone;
+    case CliParse::Outcome::Version:
+        std::printf("pictaron-cli %s\n", PICTARON_VERSION);
+        return kDone;
+    case CliParse::Outcome::BadUsage:
+        PrintError(parse.error);
+        std::fputs(qPrintable(CliUsage()), stderr);
+        return kBadUsage;
+    case CliParse::Outcome::Run:
+        break;
+    }
+
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+
+    QTemporaryDir workFolder;
+    if (!workFolder.isValid()) {
+        PrintError(QStringLiteral("Cannot make a temporary folder.  ") + workFolder.errorString());
+        return kError;
+    }
+    const QString workFile = workFolder.filePath(QStringLiteral("work.jpg"));
+    const PictureLoader loader;
+    int status = kDone;
+    for (const QString& input : parse.job.inputs) {
+        try {
+            ConvertOne(parse.job, input, loader, workFile);
+        } catch (const RunCancelled&) {
+            if (status == kDone)
+                status = kCancelled;
+            if (gInterrupted.IsCancelled())
+                break;
+        } catch (const PictaronError& error) {
+            PrintError(error.message());
+            status = kError;
+        }
+    }
+    return status;
+}

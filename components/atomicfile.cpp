@@ -1,0 +1,68 @@
+#include "components/atomicfile.h"
+
+#include "components/errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <filesystem>
+#include <system_error>
+
+namespace pictaron {
+
+namespace {
+
+[[noreturn]] void ThrowWriteError(const QString& path, const QString& reason)
+{
+    throw PictaronError(QStringLiteral("Cannot write %1.  %2").arg(QDir::toNativeSeparators(path), reason));
+}
+
+} // namespace
+
+void WriteFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    const QFileInfo target(path);
+    if (target.isDir())
+        ThrowWriteError(path, QStringLiteral("It is a folder."));
+    QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
+    if (!temp.open())
+        ThrowWriteError(path, temp.errorString());
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 n = temp.write(bytes.constData() + written, bytes.size() - written);
+        if (n <= 0)
+            ThrowWriteError(path, temp.errorString());
+        written += n;
+    }
+    if (!temp.flush())
+        ThrowWriteError(path, temp.errorString());
+    // A new file gets the permissions a plain create would have given it, not
+    // the private ones of a temporary; a replaced file keeps its own.
+    temp.setPermissions(target.exists() ? target.permissions()
+                                        : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
+                                              | QFile::ReadOther);
+    temp.close();
+    if (temp.error() != QFileDevice::NoError)
+        ThrowWriteError(path, temp.errorString());
+
+    std::error_code error;
+    std::filesystem::rename(temp.fileName().toStdString(), target.absoluteFilePath().toStdString(), error);
+    if (error)
+        ThrowWriteError(path, QString::fromStdString(error.message()) + QLatin1Char('.'));
+    temp.setAutoRemove(false);
+}
+
+QByteArray ReadWholeFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw PictaronError(QStringLiteral("Cannot read %1.  %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw PictaronError(QStringLiteral("Cannot read %1.  %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    return bytes;
+}
+
+} // namespace pictaron

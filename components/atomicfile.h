@@ -1,0 +1,18 @@
+// Writing a file the user named without ever leaving half of it behind.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace pictaron {
+
+// Writes bytes to a temporary file in the target's folder, checks every write,
+// the flush and the close, then renames it over the target. On failure the
+// target is untouched, the temporary is removed, and a PictaronError names the
+// file and the reason.
+void WriteFileAtomically(const QString& path, const QByteArray& bytes);
+
+// The whole file; a PictaronError naming the file when it cannot be read.
+QByteArray ReadWholeFile(const QString& path);
+
+} // namespace pictaron

@@ -1,0 +1,125 @@
+#include "effects/pixels.h"
+
+#include "components/errors.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+
+namespace pictaron {
+
+namespace {
+
+// The classic desktop colours, for when no application palette exists (a
+// command-line run without a display).
+QColor FallbackSystemColour(int index)
+{
+    switch (index) {
+    case 5: return QColor(255, 255, 255);   // window
+    case 8: return QColor(0, 0, 0);         // window text
+    case 13: return QColor(0, 0, 128);      // highlight
+    case 14: return QColor(255, 255, 255);  // highlight text
+    case 15: return QColor(192, 192, 192);  // button face
+    case 16: return QColor(128, 128, 128);  // button shadow
+    case 18: return QColor(0, 0, 0);        // button text
+    case 20: return QColor(255, 255, 255);  // button highlight
+    default: return QColor(192, 192, 192);
+    }
+}
+
+QColor PaletteSystemColour(const QPalette& palette, int index)
+{
+    switch (index) {
+    case 0: case 1: case 12: return palette.color(QPalette::Window);          // scroll bar, desktop, workspace
+    case 2: case 13: return palette.color(QPalette::Highlight);             // active caption, highlight
+    case 3: case 11: case 4: return palette.color(QPalette::Button);         // inactive caption, borders, menu
+    case 5: return palette.color(QPalette::Base);                          // window
+    case 6: case 21: return palette.color(QPalette::Shadow);               // frame, 3D dark shadow
+    case 7: case 8: return palette.color(QPalette::Text);                   // menu text, window text
+    case 9: case 14: return palette.color(QPalette::HighlightedText);       // caption text, highlight text
+    case 10: case 15: return palette.color(QPalette::Button);               // active border, button face
+    case 16: return palette.color(QPalette::Dark);                          // button shadow
+    case 17: return palette.color(QPalette::Disabled, QPalette::Text);      // grey text
+    case 18: return palette.color(QPalette::ButtonText);
+    case 19: return palette.color(QPalette::Inactive, QPalette::WindowText); // inactive caption text
+    case 20: return palette.color(QPalette::Light);                         // button highlight
+    case 22: return palette.color(QPalette::Midlight);                      // 3D light
+    case 23: return palette.color(QPalette::ToolTipText);
+    case 24: return palette.color(QPalette::ToolTipBase);
+    default: return palette.color(QPalette::Window);
+    }
+}
+
+[[noreturn]] void ThrowOutOfMemory(int width, int height)
+{
+    throw PictaronError(QStringLiteral("There is not enough memory for a picture of %1 by %2 pixels.")
+                            .arg(width).arg(height));
+}
+
+} // namespace
+
+TColor ResolveSystemColour(TColor colour)
+{
+    if ((colour & kSystemColourFlag) == 0)
+        return colour;
+    const int index = static_cast<int>(colour & 0xFF);
+    const QColor c = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+        ? PaletteSystemColour(QGuiApplication::palette(), index)
+        : FallbackSystemColour(index);
+    return static_cast<TColor>(c.red()) | static_cast<TColor>(c.green()) << 8
+        | static_cast<TColor>(c.blue()) << 16;
+}
+
+RGBTriple ColorToTriple(TColor colour)
+{
+    const TColor rgb = ResolveSystemColour(colour);
+    return RGBTriple{static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
+                     static_cast<std::uint8_t>(rgb)};
+}
+
+TColor TripleToColor(RGBTriple triple)
+{
+    return triple.red + 256u * triple.green + 65536u * triple.blue;
+}
+
+int Clamp(int value, int low, int high)
+{
+    if (value < low)
+        return low;
+    if (value > high)
+        return high;
+    return value;
+}
+
+int MixChannel(int base, int other, float factor)
+{
+    return base + static_cast<int>(Round(static_cast<double>(other - base) * static_cast<double>(factor)));
+}
+
+RGBTriple MixColours(RGBTriple base, RGBTriple other, float factor)
+{
+    RGBTriple mixed;
+    mixed.red = static_cast<std::uint8_t>(MixChannel(base.red, other.red, factor));
+    mixed.green = static_cast<std::uint8_t>(MixChannel(base.green, other.green, factor));
+    mixed.blue = static_cast<std::uint8_t>(MixChannel(base.blue, other.blue, factor));
+    return mixed;
+}
+
+QImage NewWorkingBitmap(int width, int height)
+{
+    QImage bitmap(width, height, QImage::Format_BGR888);
+    if (bitmap.isNull() && width > 0 && height > 0)
+        ThrowOutOfMemory(width, height);
+    return bitmap;
+}
+
+QImage ToWorkingBitmap(const QImage& picture)
+{
+    if (picture.format() == QImage::Format_BGR888)
+        return picture;
+    QImage bitmap = picture.convertToFormat(QImage::Format_BGR888);
+    if (bitmap.isNull() && !picture.isNull())
+        ThrowOutOfMemory(picture.width(), picture.height());
+    return bitmap;
+}
+
+} // namespace pictaron

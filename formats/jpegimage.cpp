@@ -1,0 +1,245 @@
+#include "formats/jpegimage.h"
+
+#include "components/atomicfile.h"
+#include "components/errors.h"
+#include "effects/pixels.h"
+
+#include <QElapsedTimer>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace pictaron {
+
+namespace {
+
+// libjpeg's error_exit must not return. It jumps back to the setjmp of the
+// call that started the library; no C++ object with a destructor may live in
+// the frames it skips, so each library call below keeps its C++ state outside
+// the guarded region.
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    bool cancelled = false;
+};
+
+void ErrorExit(j_common_ptr cinfo)
+{
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+// Warnings (corrupt data while decoding) are ignored; decoding goes on.
+void EmitMessage(j_common_ptr, int) {}
+
+void InstallErrorManager(ErrorManager& errors)
+{
+    jpeg_std_error(&errors.pub);
+    errors.pub.error_exit = ErrorExit;
+    errors.pub.emit_message = EmitMessage;
+}
+
+[[noreturn]] void ThrowLibraryError(const ErrorManager& errors)
+{
+    if (errors.cancelled)
+        throw RunCancelled();
+    throw PictaronError(QStringLiteral("JPEG error #%1").arg(errors.pub.msg_code));
+}
+
+// Reports at most once every 500 ms, and only a percentage that differs from
+// the last one sent: per-row callbacks of the library cost almost nothing.
+struct ProgressMonitor {
+    jpeg_progress_mgr pub;
+    ErrorManager* errors = nullptr;
+    const TJPEGImage::ProgressHandler* handler = nullptr;
+    const CancelFlag* cancel = nullptr;
+    QElapsedTimer sinceReport;
+    int lastPercent = -1;
+};
+
+void OnLibraryProgress(j_common_ptr cinfo)
+{
+    auto* monitor = reinterpret_cast<ProgressMonitor*>(cinfo->progress);
+    if (monitor->cancel && monitor->cancel->IsCancelled()) {
+        monitor->errors->cancelled = true;
+        std::longjmp(monitor->errors->jump, 1);
+    }
+    if (!monitor->sinceReport.isValid()) {
+        monitor->sinceReport.start();
+        return;
+    }
+    if (monitor->sinceReport.elapsed() < 500)
+        return;
+    monitor->sinceReport.restart();
+    const auto& p = monitor->pub;
+    if (p.pass_limit <= 0 || p.total_passes <= 0)
+        return;
+    const int percent = static_cast<int>(
+        (static_cast<double>(p.pass_counter) / p.pass_limit + p.completed_passes) * 100 / p.total_passes);
+    if (percent != monitor->lastPercent && *monitor->handler) {
+        monitor->lastPercent = percent;
+        (*monitor->handler)(percent);
+    }
+}
+
+} // namespace
+
+void TJPEGImage::Assign(const QImage& bitmap)
+{
+    bitmap_ = ToWorkingBitmap(bitmap);
+    data_ = TJPEGData{};
+    progressiveFile_ = false;
+}
+
+void TJPEGImage::Compress()
+{
+    data_ = TJPEGData{};
+    if (bitmap_.isNull() || bitmap_.width() == 0 || bitmap_.height() == 0)
+        return;
+
+    if (onProgress_)
+        onProgress_(0);
+
+    jpeg_compress_struct cinfo{};
+    ErrorManager errors;
+    ProgressMonitor monitor;
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    const int height = bitmap_.height();
+    std::vector<JSAMPROW> rows(height);
+    for (int y = 0; y < height; ++y)
+        rows[y] = const_cast<JSAMPROW>(bitmap_.constScanLine(y));
+
+    cinfo.err = &errors.pub;
+    InstallErrorManager(errors);
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        std::free(buffer);
+        if (onProgress_)
+            onProgress_(0);
+        ThrowLibraryError(errors);
+    }
+    jpeg_create_compress(&cinfo);
+    monitor.pub.progress_monitor = OnLibraryProgress;
+    monitor.errors = &errors;
+    monitor.handler = &onProgress_;
+    monitor.cancel = cancel_;
+    cinfo.progress = &monitor.pub;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+
+    cinfo.image_width = static_cast<JDIMENSION>(bitmap_.width());
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality_, TRUE);
+    if (grayscale_)
+        jpeg_set_colorspace(&cinfo, JCS_GRAYSCALE);
+    if (progressive_)
+        jpeg_simple_progression(&cinfo);
+
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height)
+        jpeg_write_scanlines(&cinfo, rows.data() + cinfo.next_scanline, cinfo.image_height - cinfo.next_scanline);
+    jpeg_finish_compress(&cinfo);
+
+    data_.bytes = QByteArray(reinterpret_cast<const char*>(buffer), static_cast<qsizetype>(size));
+    data_.width = bitmap_.width();
+    data_.height = height;
+    data_.grayscale = grayscale_;
+    progressiveFile_ = progressive_;
+    jpeg_destroy_compress(&cinfo);
+    std::free(buffer);
+    if (onProgress_)
+        onProgress_(100);
+}
+
+void TJPEGImage::LoadFromBytes(QByteArray bytes)
+{
+    data_ = TJPEGData{};
+    data_.bytes = std::move(bytes);
+    progressiveFile_ = false;
+    if (!data_.bytes.isEmpty())
+        ReadHeader();
+}
+
+void TJPEGImage::LoadFromFile(const QString& path)
+{
+    LoadFromBytes(ReadWholeFile(path));
+}
+
+void TJPEGImage::ReadHeader()
+{
+    jpeg_decompress_struct cinfo{};
+    ErrorManager errors;
+    cinfo.err = &errors.pub;
+    InstallErrorManager(errors);
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        ThrowLibraryError(errors);
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data_.bytes.constData()),
+                 static_cast<unsigned long>(data_.bytes.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    data_.width = static_cast<int>(cinfo.image_width);
+    data_.height = static_cast<int>(cinfo.image_height);
+    data_.grayscale = cinfo.jpeg_color_space == JCS_GRAYSCALE;
+    progressiveFile_ = jpeg_has_multiple_scans(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+}
+
+QImage TJPEGImage::Decode() const
+{
+    if (data_.bytes.isEmpty())
+        return {};
+    QImage picture = NewWorkingBitmap(data_.width, data_.height);
+
+    jpeg_decompress_struct cinfo{};
+    ErrorManager errors;
+    cinfo.err = &errors.pub;
+    InstallErrorManager(errors);
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        ThrowLibraryError(errors);
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data_.bytes.constData()),
+                 static_cast<unsigned long>(data_.bytes.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    const bool grey = grayscale_ || cinfo.jpeg_color_space == JCS_GRAYSCALE;
+    if (grey) {
+        cinfo.out_color_space = JCS_GRAYSCALE;
+        cinfo.quantize_colors = TRUE;
+        cinfo.desired_number_of_colors = 236;
+    } else {
+        cinfo.out_color_space = JCS_EXT_BGR;
+    }
+    jpeg_start_decompress(&cinfo);
+    if (static_cast<int>(cinfo.output_width) != picture.width()
+        || static_cast<int>(cinfo.output_height) != picture.height())
+        ERREXIT(&cinfo, JERR_IMAGE_TOO_BIG);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const int y = static_cast<int>(cinfo.output_scanline);
+        JSAMPROW row = picture.scanLine(y);
+        jpeg_read_scanlines(&cinfo, &row, 1);
+        if (grey) {
+            // The row holds colour-map indices in its first width bytes; expand
+            // from the right so no index is overwritten before it is read.
+            const JSAMPLE* levels = cinfo.colormap[0];
+            for (int x = picture.width() - 1; x >= 0; --x) {
+                const JSAMPLE level = levels[row[x]];
+                row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = level;
+            }
+        }
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return picture;
+}
+
+} // namespace pictaron

@@ -1,0 +1,75 @@
+// A JPEG picture: its encoded bytes and the settings to make and show them.
+//
+// Encoding goes straight through libjpeg-turbo with the library's defaults and
+// only three changes: the quality with baseline quantisation tables forced,
+// greyscale output, and the library's standard progressive script. The bytes
+// therefore equal those of the library's own cjpeg with
+// "-quality Q -baseline [-progressive] [-grayscale]" for the same pixels.
+#pragma once
+
+#include "app/progress.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+#include <functional>
+
+namespace pictaron {
+
+// The encoded form of a JPEG picture.
+struct TJPEGData {
+    QByteArray bytes;
+    int width = 0;
+    int height = 0;
+    bool grayscale = false;
+};
+
+class TJPEGImage {
+public:
+    // Called with a percentage: 0 when compression starts, throttled values while
+    // it runs, 100 when it ends.
+    using ProgressHandler = std::function<void(int percent)>;
+
+    void SetGrayscale(bool grayscale) { grayscale_ = grayscale; }
+    void SetQuality(int quality) { quality_ = quality; }
+    void SetProgressiveEncoding(bool progressive) { progressive_ = progressive; }
+    void SetProgressHandler(ProgressHandler handler) { onProgress_ = std::move(handler); }
+    // Tested during compression; a cancel discards the encoded bytes.
+    void SetCancelFlag(const CancelFlag* cancel) { cancel_ = cancel; }
+
+    // Takes the bitmap to encode; drops any encoded bytes held so far.
+    void Assign(const QImage& bitmap);
+    // Encodes the assigned bitmap into Data(). Throws PictaronError
+    // ("JPEG error #N") on a library failure, RunCancelled when cancelled.
+    void Compress();
+
+    // Reads encoded bytes and their header (size, greyscale, progressive).
+    void LoadFromBytes(QByteArray bytes);
+    void LoadFromFile(const QString& path);
+
+    // Decodes for display: full size, block smoothing, accurate integer IDCT.
+    // Greyscale pictures come out of the library quantised to 236 levels, as
+    // the display has always shown them, then drawn onto a 24-bit bitmap.
+    QImage Decode() const;
+
+    const TJPEGData& Data() const { return data_; }
+    int Width() const { return data_.width; }
+    int Height() const { return data_.height; }
+    bool IsProgressive() const { return progressiveFile_; }
+    int Quality() const { return quality_; }
+
+private:
+    void ReadHeader();
+
+    QImage bitmap_;
+    TJPEGData data_;
+    int quality_ = 90;
+    bool grayscale_ = false;
+    bool progressive_ = false;
+    bool progressiveFile_ = false;
+    ProgressHandler onProgress_;
+    const CancelFlag* cancel_ = nullptr;
+};
+
+} // namespace pictaron

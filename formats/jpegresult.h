@@ -1,0 +1,15 @@
+// The JPEG encoder step of a run.
+#pragma once
+
+#include "app/conversionsettings.h"
+#include "app/runcontext.h"
+
+namespace pictaron {
+
+// Encodes the finished working bitmap with the quality, greyscale and
+// progressive settings, writes it to the work file, measures that file on disk
+// and decodes it again as the picture to show. The work file is replaced only
+// by a complete new one, so a failed run leaves the last result intact.
+EncodedResult EncodeJpegResult(const QImage& working, const ConversionSettings& settings, RunContext& context);
+
+} // namespace pictaron

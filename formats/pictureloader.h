@@ -1,0 +1,27 @@
+// Reading picture files.
+//
+// Every picture the program reads, the original and the second picture of a
+// blend, comes through here. A file is first pinged: its format is checked
+// against the formats the program offers and its size against a pixel limit,
+// both without decoding it, so a hostile header is refused at once. Then only
+// the first frame or page is decoded and turned into a working bitmap: CMYK
+// becomes RGB, transparency is flattened onto white. A warning from the decoder
+// (a truncated JPEG, say) still yields the picture.
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+namespace pictaron {
+
+class PictureLoader {
+public:
+    // Pictures above this many pixels are refused before they are decoded.
+    static constexpr qint64 kMaxPixels = 100'000'000;
+
+    // The picture as a working bitmap. Throws PictaronError with a message that
+    // names the file and the reason; the caller's picture stays as it was.
+    QImage Load(const QString& path) const;
+};
+
+} // namespace pictaron
