@@ -1,5 +1,7 @@
 #include "cli/cliargs.h"
 
+#include "cli/optiongroups.h"
+
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
@@ -8,8 +10,20 @@ namespace pictaron {
 
 namespace {
 
-// Reads an integer option; false when it is present but not a whole number.
-bool ReadInt(const QCommandLineParser& parser, const QString& name, int& value, QString& error)
+// The option groups, in the order of the usage text.
+QList<OptionGroup> OptionGroups()
+{
+    return {JpegOptions()};
+}
+
+bool IsFolderName(const QString& output)
+{
+    return output.endsWith(QLatin1Char('/')) || QFileInfo(output).isDir();
+}
+
+} // namespace
+
+bool ReadIntOption(const QCommandLineParser& parser, const QString& name, int& value, QString& error)
 {
     if (!parser.isSet(name))
         return true;
@@ -23,16 +37,9 @@ bool ReadInt(const QCommandLineParser& parser, const QString& name, int& value, 
     return true;
 }
 
-bool IsFolderName(const QString& output)
-{
-    return output.endsWith(QLatin1Char('/')) || QFileInfo(output).isDir();
-}
-
-} // namespace
-
 QString CliUsage()
 {
-    return QStringLiteral(
+    QString usage = QStringLiteral(
         "Usage: pictaron-cli [OPTIONS] INPUT -o OUTPUT\n"
         "       pictaron-cli [OPTIONS] INPUT... -o FOLDER/\n"
         "\n"
@@ -42,17 +49,16 @@ QString CliUsage()
         "  -o, --output PATH       the result file, or a folder for several inputs\n"
         "  --format jpeg|gif       output format (default: from OUTPUT's extension)\n"
         "  --report                print the picture report and download times\n"
-        "  --json                  print one JSON object per input\n"
-        "\n"
-        "JPEG:\n"
-        "  --quality N             1..100 (default 80)\n"
-        "  --progressive           progressive encoding\n"
-        "  --greyscale             greyscale picture\n"
+        "  --json                  print one JSON object per input\n");
+    for (const OptionGroup& group : OptionGroups())
+        usage += QLatin1Char('\n') + group.usage();
+    usage += QStringLiteral(
         "\n"
         "  -h, --help              show this text\n"
         "  --version               show the version\n"
         "\n"
         "Exit status: 0 done, 1 error, 2 bad usage, 3 cancelled.\n");
+    return usage;
 }
 
 CliParse ParseCliArguments(const QStringList& arguments)
@@ -65,12 +71,12 @@ CliParse ParseCliArguments(const QStringList& arguments)
         {QStringLiteral("format"), QString(), QStringLiteral("format")},
         {QStringLiteral("report"), QString()},
         {QStringLiteral("json"), QString()},
-        {QStringLiteral("quality"), QString(), QStringLiteral("n")},
-        {QStringLiteral("progressive"), QString()},
-        {QStringLiteral("greyscale"), QString()},
         {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
         {QStringLiteral("version"), QString()},
     });
+    const QList<OptionGroup> groups = OptionGroups();
+    for (const OptionGroup& group : groups)
+        parser.addOptions(group.options());
     parser.addPositionalArgument(QStringLiteral("input"), QString());
 
     if (!parser.parse(arguments)) {
@@ -125,11 +131,10 @@ CliParse ParseCliArguments(const QStringList& arguments)
         s.format = OutputFormat::Gif;
     }
 
-    if (!ReadInt(parser, QStringLiteral("quality"), s.jpegQuality, parse.error))
-        return parse;
-    s.jpegQuality = ClampJpegQuality(s.jpegQuality);
-    s.progressive = parser.isSet(QStringLiteral("progressive"));
-    s.greyscale = parser.isSet(QStringLiteral("greyscale"));
+    for (const OptionGroup& group : groups) {
+        if (!group.read(parser, s, parse.error))
+            return parse;
+    }
 
     parse.outcome = CliParse::Outcome::Run;
     return parse;
