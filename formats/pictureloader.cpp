@@ -41,11 +41,7 @@ std::string FormatFromExtension(const QString& path)
 void InitialiseLibrary()
 {
     static std::once_flag once;
-    std::call_once(once, [] {
-        Magick::InitializeMagick(nullptr);
-        // A second line of defence behind the ping check.
-        MagickLib::SetMagickResourceLimit(MagickLib::PixelsResource, PictureLoader::kMaxPixels);
-    });
+    std::call_once(once, [] { Magick::InitializeMagick(nullptr); });
 }
 
 // The library's text without its source-code location, e.g.

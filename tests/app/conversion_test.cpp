@@ -1,0 +1,126 @@
+#include "app/conversion.h"
+
+#include "app/saveresult.h"
+#include "components/errors.h"
+#include "formats/jpegimage.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+using namespace pictaron;
+
+namespace {
+
+QImage Gradient(int width, int height)
+{
+    QImage picture = NewWorkingBitmap(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            RowPixels(picture, y)[x] = RGBTriple{std::uint8_t(x * 3), std::uint8_t(y * 5), std::uint8_t(x ^ y)};
+    return picture;
+}
+
+class ConversionTest : public ::testing::Test {
+protected:
+    EncodedResult Run(const QImage& original, const ConversionSettings& settings)
+    {
+        RunContext context{progress_, cancel_, WorkFile()};
+        return RunConversion(original, settings, context);
+    }
+    QString WorkFile() const { return folder_.filePath(QStringLiteral("work.jpg")); }
+
+    QTemporaryDir folder_;
+    RunProgress progress_;
+    CancelFlag cancel_;
+};
+
+} // namespace
+
+TEST_F(ConversionTest, JpegRunWritesTheWorkFileAndShowsItDecoded)
+{
+    const QImage original = Gradient(70, 40);
+    ConversionSettings settings;
+    settings.jpegQuality = 55;
+    settings.greyscale = true;
+    const EncodedResult result = Run(original, settings);
+
+    EXPECT_EQ(result.size, QFileInfo(WorkFile()).size());
+    EXPECT_EQ(result.description, QStringLiteral("70 by 40 pixels"));
+    TJPEGImage written;
+    written.LoadFromFile(WorkFile());
+    EXPECT_TRUE(written.Data().grayscale);
+    EXPECT_EQ(result.picture.size(), QSize(70, 40));
+    EXPECT_EQ(result.picture.format(), QImage::Format_BGR888);
+    EXPECT_EQ(result.picture, written.Decode());
+    // The run worked on its own copy.
+    EXPECT_EQ(original, Gradient(70, 40));
+    // The bar is left empty and captionless.
+    EXPECT_TRUE(progress_.text().isEmpty());
+    EXPECT_EQ(progress_.done(), 0);
+}
+
+TEST_F(ConversionTest, SecondRunReplacesTheWorkFile)
+{
+    ConversionSettings settings;
+    settings.jpegQuality = 100;
+    const qint64 first = Run(Gradient(64, 64), settings).size;
+    settings.jpegQuality = 5;
+    const EncodedResult second = Run(Gradient(64, 64), settings);
+    EXPECT_LT(second.size, first);
+    EXPECT_EQ(second.size, QFileInfo(WorkFile()).size());
+}
+
+TEST_F(ConversionTest, QualityOutsideTheSliderIsClamped)
+{
+    ConversionSettings settings;
+    settings.jpegQuality = 0;
+    const qint64 atZero = Run(Gradient(64, 64), settings).size;
+    settings.jpegQuality = 1;
+    EXPECT_EQ(Run(Gradient(64, 64), settings).size, atZero);
+    settings.jpegQuality = 150;
+    const qint64 atHigh = Run(Gradient(64, 64), settings).size;
+    settings.jpegQuality = 100;
+    EXPECT_EQ(Run(Gradient(64, 64), settings).size, atHigh);
+}
+
+TEST_F(ConversionTest, CancelledRunLeavesTheLastResultInPlace)
+{
+    const EncodedResult first = Run(Gradient(50, 50), ConversionSettings{});
+    const QByteArray before = [&] {
+        QFile file(WorkFile());
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }();
+    cancel_.Cancel();
+    ConversionSettings settings;
+    settings.jpegQuality = 10;
+    EXPECT_THROW(Run(Gradient(50, 50), settings), RunCancelled);
+    QFile file(WorkFile());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    EXPECT_EQ(first.size, before.size());
+}
+
+TEST_F(ConversionTest, UnwritableWorkFileFailsWithItsName)
+{
+    RunContext context{progress_, cancel_, folder_.filePath(QStringLiteral("no/such/folder/work.jpg"))};
+    try {
+        RunConversion(Gradient(8, 8), ConversionSettings{}, context);
+        FAIL() << "no error";
+    } catch (const PictaronError& error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("no/such/folder/work.jpg"))) << error.what();
+    }
+}
+
+TEST_F(ConversionTest, SavingAJpegCopiesTheWorkFile)
+{
+    const EncodedResult result = Run(Gradient(30, 20), ConversionSettings{});
+    const QString saved = folder_.filePath(QStringLiteral("saved.jpg"));
+    EXPECT_EQ(SaveResult(saved, result.picture, ConversionSettings{}, WorkFile()), result.size);
+    QFile a(saved), b(WorkFile());
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    EXPECT_EQ(a.readAll(), b.readAll());
+}

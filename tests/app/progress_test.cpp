@@ -1,0 +1,92 @@
+#include "app/progress.h"
+#include "components/errors.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace pictaron;
+
+namespace {
+
+struct Repaint {
+    QString text;
+    int percent;
+};
+
+class RecordingView : public ProgressView {
+public:
+    void ProgressChanged(const QString& text, int percent) override { repaints.push_back({text, percent}); }
+    std::vector<Repaint> repaints;
+};
+
+} // namespace
+
+TEST(RunProgress, RowLoopUpdatesEveryTenthOfTheTotal)
+{
+    RunProgress progress;
+    std::vector<int> taken;
+    for (int row = 0; row <= 480; ++row) {
+        const int before = progress.done();
+        progress.ReportProgress(QString(), row, 480);
+        if (progress.done() != before || row == 0)
+            taken.push_back(progress.done());
+    }
+    EXPECT_EQ(taken, (std::vector<int>{0, 48, 96, 144, 192, 240, 288, 336, 384, 432, 480}));
+    EXPECT_EQ(progress.percent(), 100);
+}
+
+TEST(RunProgress, RepaintsOnlyOnChangedPercentOrText)
+{
+    RecordingView view;
+    RunProgress progress(&view);
+    progress.SetStatus(QStringLiteral("Resizing"));
+    for (int row = 0; row < 1000; ++row)
+        progress.ReportProgress(QString(), row, 1000);
+    // One repaint for the text, then one per new tenth (0 % was already shown).
+    ASSERT_EQ(view.repaints.size(), 10u);
+    EXPECT_EQ(view.repaints.front().text, QStringLiteral("Resizing"));
+    EXPECT_EQ(view.repaints.back().percent, 90);
+
+    view.repaints.clear();
+    progress.SetStatus(QStringLiteral("Resizing"));  // same text: nothing to repaint
+    EXPECT_TRUE(view.repaints.empty());
+    progress.SetStatus(QString());
+    ASSERT_EQ(view.repaints.size(), 1u);
+    EXPECT_TRUE(view.repaints.back().text.isEmpty());
+}
+
+TEST(RunProgress, TotalMinusOneKeepsTheTotalAndTakesEveryValue)
+{
+    RunProgress progress;
+    progress.ReportProgress(QString(), 0, 100);
+    progress.ReportProgress(QStringLiteral("Saving"), 37, -1);
+    EXPECT_EQ(progress.total(), 100);
+    EXPECT_EQ(progress.done(), 37);  // step is 1 when total is -1
+    EXPECT_EQ(progress.percent(), 37);
+    EXPECT_EQ(progress.text(), QStringLiteral("Saving"));
+    // An empty text keeps the caption.
+    progress.ReportProgress(QString(), 50, -1);
+    EXPECT_EQ(progress.text(), QStringLiteral("Saving"));
+}
+
+TEST(RunProgress, CountsAre16BitAndDoneIsClampedToTheTotal)
+{
+    RunProgress progress;
+    progress.ReportProgress(QString(), 0, 70000);  // wraps to 4464
+    EXPECT_EQ(progress.total(), 70000 - 65536);
+    progress.ReportProgress(QString(), 200, 100);
+    EXPECT_EQ(progress.percent(), 100);
+    progress.ReportProgress(QString(), 0, 0);
+    EXPECT_EQ(progress.percent(), 0);  // no total, no division
+}
+
+TEST(CancelFlag, ThrowsOnlyOnceCancelled)
+{
+    CancelFlag cancel;
+    EXPECT_NO_THROW(cancel.ThrowIfCancelled());
+    cancel.Cancel();
+    EXPECT_THROW(cancel.ThrowIfCancelled(), RunCancelled);
+    cancel.Reset();
+    EXPECT_NO_THROW(cancel.ThrowIfCancelled());
+}

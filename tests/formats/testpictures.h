@@ -1,0 +1,25 @@
+// Pictures and tools shared by the format tests.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+namespace pictaron::testpictures {
+
+// A working bitmap with smooth gradients, sharp edges and noise, so that an
+// encoder meets every kind of block. Deterministic for a given seed.
+QImage PatternPicture(int width, int height, unsigned seed = 1);
+
+// Binary PPM (P6) of a working bitmap.
+QByteArray ToPpm(const QImage& picture);
+
+// Runs a program, feeding stdinBytes; returns its stdout. Fails the test (and
+// returns empty) when it cannot start or exits non-zero.
+QByteArray RunTool(const QString& program, const QStringList& arguments, const QByteArray& stdinBytes = {});
+
+// The path of a picture in the shared test pictures, or empty when absent.
+QString SharedTestPicture(const QString& name);
+
+} // namespace pictaron::testpictures
