@@ -1,0 +1,238 @@
+"""The benchmark cases: one job, done by Pictaron and by each peer tool.
+
+Each case turns a PPM into one result file. Peers do not compute the same
+pixels as Pictaron; each is asked for the same job with its own best-suited
+command line. A tool missing from a case has no fair way to do that job.
+
+To add a case, append a Case to CASES. Its commands() returns argv lists per
+tool with "{in}" and "{out}" standing for the input PPM and the result file;
+the picture's size is there for jobs that need pixel sizes.
+"""
+
+import math
+from dataclasses import dataclass, field
+from pathlib import Path
+from typing import Callable, Dict, List, Optional
+
+BENCH_DIR = Path(__file__).resolve().parent
+PILLOW = ["/usr/bin/python3", str(BENCH_DIR / "pillow_job.py")]
+
+# Every tool, in the order of the table's columns. The two Pictaron columns
+# run the same program: once held to one thread, once with its default.
+TOOLS = ["pictaron-1t", "pictaron", "cjpeg", "gm", "convert", "vips", "pillow"]
+PICTARON_TOOLS = ["pictaron-1t", "pictaron"]
+TOOL_TITLES = {
+    "pictaron-1t": "Pictaron 1 thread",
+    "pictaron": "Pictaron",
+    "cjpeg": "cjpeg",
+    "gm": "gm",
+    "convert": "convert",
+    "vips": "vips",
+    "pillow": "Pillow",
+}
+
+# Pictaron's 3x3 sharpen kernel at amount 5, rows top to bottom. The peers
+# convolve with the same weights, normalised by their sum (7).
+SHARPEN_KERNEL = [-1, 1, 0, 1, 5, 1, -1, 1, 0]
+SHARPEN_TEXT = ",".join(str(k) for k in SHARPEN_KERNEL)
+VIPS_SHARPEN_MASK = str(BENCH_DIR / "sharpen3x3.mat")
+PICTARON_SHARPEN = "5"
+
+# Contrast of the full run: Pictaron's +40 of -255..255 is about 16 %.
+PICTARON_CONTRAST = "40"
+MAGICK_CONTRAST = "0x16"
+PILLOW_CONTRAST = "1.16"
+
+
+@dataclass
+class Picture:
+    name: str
+    path: Path
+    width: int
+    height: int
+
+    def bitmap_bytes(self, width: Optional[int] = None, height: Optional[int] = None) -> int:
+        """Bytes of a working bitmap (BGR rows padded to four bytes)."""
+        w = self.width if width is None else width
+        h = self.height if height is None else height
+        return ((3 * w + 3) // 4 * 4) * h
+
+
+@dataclass
+class Target:
+    """Pictaron single-threaded ÷ reference must be at most `ratio` (strictly
+    below it when `strict`). The reference is one peer, or the fastest peer."""
+    text: str
+    ratio: float
+    peer: Optional[str] = None  # None: the fastest peer of the case
+    strict: bool = False
+
+
+@dataclass
+class Case:
+    name: str
+    title: str
+    extension: str
+    commands: Callable[[Picture], Dict[str, List[str]]]
+    target: Optional[Target] = None
+    # The largest working bitmap of the job, for the memory target.
+    largest_bitmap: Callable[[Picture], int] = field(default=lambda p: p.bitmap_bytes())
+
+
+def pictaron(*options: str) -> List[str]:
+    return ["{pictaron}", "{in}", "-o", "{out}", *options]
+
+
+# --- JPEG -------------------------------------------------------------------
+
+def jpeg_baseline(p: Picture) -> Dict[str, List[str]]:
+    return {
+        "pictaron": pictaron("--quality", "80"),
+        "cjpeg": ["cjpeg", "-quality", "80", "-baseline", "-outfile", "{out}", "{in}"],
+        "gm": ["gm", "convert", "{in}", "-quality", "80", "{out}"],
+        "convert": ["convert", "{in}", "-quality", "80", "{out}"],
+        "vips": ["vips", "copy", "{in}", "{out}[Q=80]"],
+        "pillow": PILLOW + ["jpeg", "{in}", "{out}"],
+    }
+
+
+def jpeg_progressive(p: Picture) -> Dict[str, List[str]]:
+    return {
+        "pictaron": pictaron("--quality", "80", "--progressive"),
+        "cjpeg": ["cjpeg", "-quality", "80", "-baseline", "-progressive", "-outfile", "{out}", "{in}"],
+        "gm": ["gm", "convert", "{in}", "-quality", "80", "-interlace", "Line", "{out}"],
+        "convert": ["convert", "{in}", "-quality", "80", "-interlace", "Plane", "{out}"],
+        "vips": ["vips", "copy", "{in}", "{out}[Q=80,interlace]"],
+        "pillow": PILLOW + ["jpeg", "{in}", "{out}", "--progressive"],
+    }
+
+
+def jpeg_greyscale(p: Picture) -> Dict[str, List[str]]:
+    return {
+        "pictaron": pictaron("--quality", "80", "--greyscale"),
+        "cjpeg": ["cjpeg", "-quality", "80", "-baseline", "-grayscale", "-outfile", "{out}", "{in}"],
+        "gm": ["gm", "convert", "{in}", "-colorspace", "GRAY", "-quality", "80", "{out}"],
+        "convert": ["convert", "{in}", "-colorspace", "Gray", "-quality", "80", "{out}"],
+        "vips": ["vips", "colourspace", "{in}", "{out}[Q=80]", "b-w"],
+        "pillow": PILLOW + ["jpeg", "{in}", "{out}", "--grey"],
+    }
+
+
+# --- GIF --------------------------------------------------------------------
+# ImageMagick's "+dither" must come before "-colors": after it, the reduction
+# has already run with the default (Riemersma) dither.
+
+def gif_flat(p: Picture) -> Dict[str, List[str]]:
+    return {
+        "pictaron": pictaron("--format", "gif", "--colours", "256"),
+        "gm": ["gm", "convert", "{in}", "+dither", "-colors", "256", "{out}"],
+        "convert": ["convert", "{in}", "+dither", "-colors", "256", "{out}"],
+        "vips": ["vips", "gifsave", "{in}", "{out}", "--dither", "0"],
+        "pillow": PILLOW + ["gif", "{in}", "{out}", "--colours", "256"],
+    }
+
+
+def gif_dithered(p: Picture) -> Dict[str, List[str]]:
+    return {
+        "pictaron": pictaron("--format", "gif", "--colours", "256", "--dither"),
+        "gm": ["gm", "convert", "{in}", "-dither", "-colors", "256", "{out}"],
+        "convert": ["convert", "{in}", "-dither", "FloydSteinberg", "-colors", "256", "{out}"],
+        "vips": ["vips", "gifsave", "{in}", "{out}", "--dither", "1"],
+        "pillow": PILLOW + ["gif", "{in}", "{out}", "--colours", "256", "--dither"],
+    }
+
+
+# --- Resize and sharpen (JPEG quality 80 out) ---------------------------------
+
+def scaled(p: Picture, scale: float):
+    return max(1, int(p.width * scale)), max(1, int(p.height * scale))
+
+
+def resize(scale: float):
+    def commands(p: Picture) -> Dict[str, List[str]]:
+        w, h = scaled(p, scale)
+        size = f"{w}x{h}"
+        return {
+            "pictaron": pictaron("--resize", size, "--filter", "lanczos3", "--quality", "80"),
+            "gm": ["gm", "convert", "{in}", "-filter", "Lanczos", "-resize", size + "!", "-quality", "80", "{out}"],
+            "convert": ["convert", "{in}", "-filter", "Lanczos", "-resize", size + "!", "-quality", "80", "{out}"],
+            "vips": ["vips", "resize", "{in}", "{out}[Q=80]", str(scale), "--kernel", "lanczos3"],
+            "pillow": PILLOW + ["resize", "{in}", "{out}", str(w), str(h)],
+        }
+    return commands
+
+
+def sharpen(p: Picture) -> Dict[str, List[str]]:
+    return {
+        "pictaron": pictaron("--sharpen", PICTARON_SHARPEN, "--quality", "80"),
+        "gm": ["gm", "convert", "{in}", "-convolve", SHARPEN_TEXT, "-quality", "80", "{out}"],
+        "convert": ["convert", "{in}", "-convolve", SHARPEN_TEXT, "-quality", "80", "{out}"],
+        "vips": ["vips", "conv", "{in}", "{out}[Q=80]", VIPS_SHARPEN_MASK, "--precision", "integer"],
+        "pillow": PILLOW + ["sharpen", "{in}", "{out}"],
+    }
+
+
+# --- A full run: crop, rotate 7°, resize 50 %, contrast, sharpen, GIF 64 dithered
+
+def full_run_geometry(p: Picture):
+    """Crop 5 % off each side, turn by 7° (the canvas grows to hold the
+    corners), then half of that size."""
+    left, top = p.width // 20, p.height // 20
+    right, bottom = p.width - left, p.height - top
+    cw, ch = right - left, bottom - top
+    a = math.radians(7)
+    rw = round(cw * math.cos(a) + ch * math.sin(a))
+    rh = round(cw * math.sin(a) + ch * math.cos(a))
+    return (left, top, right, bottom), (cw, ch), (rw, rh), (rw // 2, rh // 2)
+
+
+def full_run(p: Picture) -> Dict[str, List[str]]:
+    (left, top, right, bottom), (cw, ch), _, (w, h) = full_run_geometry(p)
+    crop = f"{cw}x{ch}+{left}+{top}"
+    size = f"{w}x{h}"
+    return {
+        "pictaron": pictaron(
+            "--format", "gif",
+            "--crop", f"{left},{top},{right},{bottom}",
+            "--rotate", "7",
+            "--resize", size, "--filter", "lanczos3",
+            "--contrast", PICTARON_CONTRAST,
+            "--sharpen", PICTARON_SHARPEN,
+            "--colours", "64", "--dither"),
+        "gm": ["gm", "convert", "{in}", "-crop", crop, "+repage", "-background", "white", "-rotate", "7",
+               "-filter", "Lanczos", "-resize", size + "!", "-contrast", "-convolve", SHARPEN_TEXT,
+               "-dither", "-colors", "64", "{out}"],
+        "convert": ["convert", "{in}", "-crop", crop, "+repage", "-background", "white", "-rotate", "7",
+                    "-filter", "Lanczos", "-resize", size + "!", "-brightness-contrast", MAGICK_CONTRAST,
+                    "-convolve", SHARPEN_TEXT, "-dither", "FloydSteinberg", "-colors", "64", "{out}"],
+        "pillow": PILLOW + ["full", "{in}", "{out}", str(left), str(top), str(right), str(bottom),
+                            "7", str(w), str(h), PILLOW_CONTRAST, "64"],
+    }
+
+
+def full_run_largest(p: Picture) -> int:
+    _, _, (rw, rh), _ = full_run_geometry(p)
+    return max(p.bitmap_bytes(), p.bitmap_bytes(rw, rh))
+
+
+CASES: List[Case] = [
+    Case("jpeg-q80", "JPEG q80 baseline", "jpg", jpeg_baseline,
+         Target("≤ 1.2× cjpeg", 1.2, "cjpeg")),
+    Case("jpeg-progressive", "JPEG q80 progressive", "jpg", jpeg_progressive,
+         Target("≤ 1.2× cjpeg", 1.2, "cjpeg")),
+    Case("jpeg-greyscale", "JPEG q80 greyscale", "jpg", jpeg_greyscale,
+         Target("≤ 1.2× cjpeg", 1.2, "cjpeg")),
+    Case("gif-flat", "GIF 256 flat", "gif", gif_flat,
+         Target("< fastest peer", 1.0, None, strict=True)),
+    Case("gif-dither", "GIF 256 Floyd–Steinberg", "gif", gif_dithered,
+         Target("< fastest peer", 1.0, None, strict=True)),
+    Case("resize-50", "Lanczos3 50 % → JPEG", "jpg", resize(0.5),
+         Target("< vips", 1.0, "vips", strict=True)),
+    Case("resize-200", "Lanczos3 200 % → JPEG", "jpg", resize(2.0),
+         Target("< Pillow", 1.0, "pillow", strict=True),
+         largest_bitmap=lambda p: p.bitmap_bytes(*scaled(p, 2.0))),
+    Case("sharpen", "3×3 sharpen → JPEG", "jpg", sharpen,
+         Target("< vips", 1.0, "vips", strict=True)),
+    Case("full-run", "crop, rotate 7°, resize 50 %, contrast, sharpen, GIF 64 dithered", "gif", full_run,
+         None, largest_bitmap=full_run_largest),
+]

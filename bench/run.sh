@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Times Pictaron against ImageMagick, GraphicsMagick, libvips, Pillow and cjpeg,
+# side by side in one run, and prints the medians, the ratios and peak memory.
+#
+# Usage: bench/run.sh [OPTIONS]
+#   --quick             the medium photo only, one timed round (while developing)
+#   --runs N            timed rounds per case after the warm-up (default 5)
+#   --budget SECONDS    timed seconds per tool and case; slower tools run fewer times (default 60)
+#   --cases REGEX       only the cases whose name matches (jpeg-q80, gif-flat, resize-50, ...)
+#   --pictures NAMES    comma-separated: large-photo,medium-photo (default both)
+#   --tools NAMES       comma-separated subset of pictaron-1t,pictaron,cjpeg,gm,convert,vips,pillow
+#   --check             run Pictaron once per case and compare its results with the
+#                       checksums of the last full run; exit status 1 when any differ
+#   --hyperfine         time each case with hyperfine instead (one tool after another)
+#   --no-micro          skip the kernel micro-benchmarks
+#
+# It installs the packages of bench/packages.txt when missing, builds Pictaron in
+# Release in build-bench/ (PICTARON_BENCH_BUILD overrides), prepares the test
+# pictures as PPM once in build-bench/bench-run/pictures/, and writes the results
+# to build-bench/bench-run/ (results.md, results-<time>.json, checksums.txt).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${PICTARON_BENCH_BUILD:-$root/build-bench}
+testdata=${PICTARON_TESTDATA:-$root/../shared/testdata}
+work=$build/bench-run
+pictures=$work/pictures
+
+harness_args=()
+micro=1
+micro_filter=.
+while [ $# -gt 0 ]; do
+  case $1 in
+    -h|--help) sed -n '2,/^set -euo/p' "$0" | sed -e '$d' -e 's/^# \{0,1\}//'; exit 0 ;;
+    --quick) harness_args+=(--pictures medium-photo --runs 1); micro_filter=photo:0; shift ;;
+    --no-micro) micro=0; shift ;;
+    --check) micro=0; harness_args+=(--check); shift ;;
+    --hyperfine) micro=0; harness_args+=(--hyperfine); shift ;;
+    --runs|--budget|--cases|--pictures|--tools) harness_args+=("$1" "$2"); shift 2 ;;
+    *) echo "bench/run.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
+  esac
+done
+
+"$root/scripts/install-deps.sh"
+"$root/bench/install-deps.sh"
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPICTARON_BENCH=ON >/dev/null
+targets=(pictaron-cli)
+[ $micro -eq 1 ] && targets+=(pictaron-microbench)
+cmake --build "$build" --parallel "$(nproc)" --target "${targets[@]}"
+
+# The pictures as PPM, made once: every tool then starts from the same raw pixels.
+mkdir -p "$pictures"
+for name in large-photo medium-photo; do
+  source=$testdata/$name.jpg
+  target=$pictures/$name.ppm
+  [ -f "$source" ] || { echo "bench/run.sh: $source is missing" >&2; exit 1; }
+  if [ ! -s "$target" ] || [ "$source" -nt "$target" ]; then
+    djpeg -ppm -outfile "$target.part" "$source"
+    mv "$target.part" "$target"
+  fi
+done
+
+status=0
+/usr/bin/python3 -B "$root/bench/harness.py" --cli "$build/pictaron-cli" --pictures-dir "$pictures" \
+  --work "$work" "${harness_args[@]}" || status=$?
+
+if [ $micro -eq 1 ]; then
+  echo
+  echo "Kernel micro-benchmarks (one thread, medians of 3 repetitions):"
+  PICTARON_THREADS=1 "$build/bench/pictaron-microbench" --benchmark_repetitions=3 --benchmark_filter="$micro_filter" \
+    --benchmark_report_aggregates_only=true --benchmark_out="$work/micro.json" --benchmark_out_format=json \
+    | tee "$work/micro.txt" | grep -E "^(Benchmark|---|.*_median)"
+fi
+exit $status
