@@ -6,13 +6,15 @@
 
 namespace pictaron {
 
-EncodedResult RunConversion(const QImage& original, const ConversionSettings& settings, RunContext& context)
+EncodedResult RunConversion(QImage original, const ConversionSettings& settings, RunContext& context)
 {
     if (original.isNull())
         throw PictaronError(QStringLiteral("There is no picture to convert."));
 
-    // A deep copy: the steps below work in place and the original must survive.
-    QImage working = original.format() == QImage::Format_BGR888 ? original.copy() : ToWorkingBitmap(original);
+    // Shared, not copied: a step that writes into the working bitmap detaches it
+    // from the caller's picture first, so the original survives untouched.
+    QImage working = ToWorkingBitmap(original);
+    original = QImage();
 
     switch (settings.format) {
     case OutputFormat::Jpeg:

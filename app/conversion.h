@@ -17,8 +17,10 @@
 
 namespace pictaron {
 
-// Throws PictaronError with the user's message when a step fails, and
-// RunCancelled when the run ends silently.
-EncodedResult RunConversion(const QImage& original, const ConversionSettings& settings, RunContext& context);
+// The original is taken by value: the window keeps its own picture (the first
+// step that changes pixels then works on a copy), while the command line can
+// move its picture in and spare a full copy. Throws PictaronError with the
+// user's message when a step fails, and RunCancelled when the run ends silently.
+EncodedResult RunConversion(QImage original, const ConversionSettings& settings, RunContext& context);
 
 } // namespace pictaron

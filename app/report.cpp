@@ -52,9 +52,14 @@ QString DescribePicture(int width, int height)
     return QStringLiteral("%1 by %2 pixels").arg(width).arg(height);
 }
 
+QString DescribePicture(QSize size)
+{
+    return DescribePicture(size.width(), size.height());
+}
+
 QString DescribePicture(const QImage& picture)
 {
-    return DescribePicture(picture.width(), picture.height());
+    return DescribePicture(picture.size());
 }
 
 QString FormatKilobytes(qint64 bytes, int decimals)
@@ -62,9 +67,14 @@ QString FormatKilobytes(qint64 bytes, int decimals)
     return FormatFixed(static_cast<long double>(bytes) * (1.0L / 1024), decimals);
 }
 
+QString OpenedSourceInfo(const QString& path, qint64 fileSize, QSize pictureSize)
+{
+    return QStringLiteral(" %1\r\n %2, %3 K").arg(path, DescribePicture(pictureSize), FormatKilobytes(fileSize, 1));
+}
+
 QString OpenedSourceInfo(const QString& path, qint64 fileSize, const QImage& picture)
 {
-    return QStringLiteral(" %1\r\n %2, %3 K").arg(path, DescribePicture(picture), FormatKilobytes(fileSize, 1));
+    return OpenedSourceInfo(path, fileSize, picture.size());
 }
 
 QString PastedSourceInfo(const QImage& picture)

@@ -20,12 +20,14 @@ QString FormatFixed(long double value, int decimals);
 
 // "640 by 480 pixels".
 QString DescribePicture(int width, int height);
+QString DescribePicture(QSize size);
 QString DescribePicture(const QImage& picture);
 
 // Kilobytes as the report shows them: bytes × (1/1024) with the given decimals.
 QString FormatKilobytes(qint64 bytes, int decimals);
 
 // The hint of the source info label: two lines joined by "\r\n".
+QString OpenedSourceInfo(const QString& path, qint64 fileSize, QSize pictureSize);
 QString OpenedSourceInfo(const QString& path, qint64 fileSize, const QImage& picture);
 QString PastedSourceInfo(const QImage& picture);
 

@@ -1,5 +1,10 @@
 // What a run needs from its surroundings besides the settings: where progress
 // goes, the flag that cancels it, and where the JPEG work file lives.
+//
+// The window shows every result, so its runs write the work file and decode
+// it again. The command line only writes files: with an empty workFile a JPEG
+// is encoded in memory only and not decoded again, which saves a file round
+// trip and a full decode per picture.
 #pragma once
 
 #include "app/progress.h"
@@ -12,15 +17,18 @@ namespace pictaron {
 struct RunContext {
     RunProgress& progress;
     const CancelFlag& cancel;
-    QString workFile;  // the JPEG work file, see WorkFilePath()
+    QString workFile;  // the JPEG work file (see WorkFilePath()), or empty
 };
 
 // What an encoder step hands back to the window: the picture the result view
-// shows at its natural size (also the unscaled copy kept for zooming), the
-// encoded size, and the description for the report (empty: describe the
+// shows at its natural size (also the unscaled copy kept for zooming; null when
+// the run does not show its result), its size in pixels, the encoded bytes and
+// their count, and the description for the report (empty: describe the
 // picture). For a GIF, colours is the number of palette entries.
 struct EncodedResult {
     QImage picture;
+    QSize dimensions;
+    QByteArray bytes;
     qint64 size = 0;
     QString description;
     int colours = 0;

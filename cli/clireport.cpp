@@ -20,8 +20,8 @@ QString PlainLines(QString text)
 QString ReportText(const CliPictureReport& report)
 {
     QStringList lines;
-    lines << PlainLines(OpenedSourceInfo(report.input, report.originalSize, report.original));
-    lines << PlainLines(BuildResultInfo(report.resultSize, DescribePicture(report.result), report.originalSize,
+    lines << PlainLines(OpenedSourceInfo(report.input, report.originalSize, report.originalDimensions));
+    lines << PlainLines(BuildResultInfo(report.resultSize, DescribePicture(report.resultDimensions), report.originalSize,
                                         report.output, false)
                             .longText);
     // The list's columns: speed, current, new.
@@ -43,8 +43,8 @@ QByteArray JsonLine(const CliPictureReport& report)
         {QStringLiteral("input"), report.input},
         {QStringLiteral("output"), report.output},
         {QStringLiteral("format"), report.format},
-        {QStringLiteral("width"), report.result.width()},
-        {QStringLiteral("height"), report.result.height()},
+        {QStringLiteral("width"), report.resultDimensions.width()},
+        {QStringLiteral("height"), report.resultDimensions.height()},
         {QStringLiteral("bytes"), report.resultSize},
         {QStringLiteral("original_bytes"), report.originalSize},
         {QStringLiteral("download_seconds"), seconds},

@@ -2,7 +2,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QImage>
+#include <QSize>
 #include <QString>
 
 namespace pictaron {
@@ -11,11 +11,11 @@ struct CliPictureReport {
     QString input;
     QString output;
     QString format;      // "jpeg" or "gif"
-    qint64 originalSize = 0;
-    QImage original;
-    qint64 resultSize = 0;  // of the written file
-    QImage result;          // the picture as shown
-    int colours = 0;        // GIF palette entries
+    qint64 originalSize = 0;   // bytes
+    QSize originalDimensions;  // pixels
+    qint64 resultSize = 0;     // bytes of the written file
+    QSize resultDimensions;    // pixels
+    int colours = 0;           // GIF palette entries
 };
 
 // The window's texts: source info, result info and the download-time list.

@@ -1,6 +1,6 @@
 // pictaron-cli: one or many pictures through the conversion pipeline.
 #include "app/conversion.h"
-#include "app/saveresult.h"
+#include "components/atomicfile.h"
 #include "cli/cliargs.h"
 #include "cli/clireport.h"
 #include "components/errors.h"
@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <csignal>
 #include <cstdio>
@@ -39,7 +38,7 @@ bool SameFile(const QString& a, const QString& b)
 }
 
 // Converts one input and writes its output; throws on failure.
-void ConvertOne(const CliJob& job, const QString& input, const PictureLoader& loader, const QString& workFile)
+void ConvertOne(const CliJob& job, const QString& input, const PictureLoader& loader)
 {
     CliPictureReport report;
     report.input = input;
@@ -51,20 +50,23 @@ void ConvertOne(const CliJob& job, const QString& input, const PictureLoader& lo
 
     if (job.outputIsFolder)
         QDir().mkpath(job.output);
-    report.original = loader.Load(input);
+    QImage original = loader.Load(input);
+    report.originalDimensions = original.size();
     report.originalSize = QFileInfo(input).size();
 
+    // No work file: the result is encoded in memory and written straight out.
     RunProgress progress;
-    RunContext context{progress, gInterrupted, workFile};
+    RunContext context{progress, gInterrupted, QString()};
     EncodedResult result;
     try {
-        result = RunConversion(report.original, job.settings, context);
+        result = RunConversion(std::move(original), job.settings, context);
     } catch (const PictaronError& error) {
         throw PictaronError(input + QStringLiteral(": ") + error.message());
     }
-    report.result = result.picture;
+    WriteFileAtomically(report.output, result.bytes);
+    report.resultDimensions = result.dimensions;
+    report.resultSize = result.bytes.size();
     report.colours = result.colours;
-    report.resultSize = SaveResult(report.output, result.picture, job.settings, workFile);
 
     switch (job.mode) {
     case CliOutputMode::Text:
@@ -107,17 +109,11 @@ int main(int argc, char* argv[])
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
 
-    QTemporaryDir workFolder;
-    if (!workFolder.isValid()) {
-        PrintError(QStringLiteral("Cannot make a temporary folder.  ") + workFolder.errorString());
-        return kError;
-    }
-    const QString workFile = workFolder.filePath(QStringLiteral("work.jpg"));
     const PictureLoader loader;
     int status = kDone;
     for (const QString& input : parse.job.inputs) {
         try {
-            ConvertOne(parse.job, input, loader, workFile);
+            ConvertOne(parse.job, input, loader);
         } catch (const RunCancelled&) {
             if (status == kDone)
                 status = kCancelled;

@@ -49,12 +49,6 @@ QColor PaletteSystemColour(const QPalette& palette, int index)
     }
 }
 
-[[noreturn]] void ThrowOutOfMemory(int width, int height)
-{
-    throw PictaronError(QStringLiteral("There is not enough memory for a picture of %1 by %2 pixels.")
-                            .arg(width).arg(height));
-}
-
 } // namespace
 
 TColor ResolveSystemColour(TColor colour)
@@ -102,6 +96,12 @@ RGBTriple MixColours(RGBTriple base, RGBTriple other, float factor)
     mixed.green = static_cast<std::uint8_t>(MixChannel(base.green, other.green, factor));
     mixed.blue = static_cast<std::uint8_t>(MixChannel(base.blue, other.blue, factor));
     return mixed;
+}
+
+[[noreturn]] void ThrowOutOfMemory(int width, int height)
+{
+    throw PictaronError(QStringLiteral("There is not enough memory for a picture of %1 by %2 pixels.")
+                            .arg(width).arg(height));
 }
 
 QImage NewWorkingBitmap(int width, int height)

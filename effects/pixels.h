@@ -64,6 +64,9 @@ int Clamp(int value, int low, int high);
 int MixChannel(int base, int other, float factor);
 RGBTriple MixColours(RGBTriple base, RGBTriple other, float factor);
 
+// Raises the error for a picture that does not fit in memory.
+[[noreturn]] void ThrowOutOfMemory(int width, int height);
+
 // A fresh working bitmap of the given size (contents undefined).
 QImage NewWorkingBitmap(int width, int height);
 // Any picture as a working bitmap; one that already is one is shared, not copied.

@@ -43,13 +43,22 @@ EncodedResult EncodeJpegResult(const QImage& working, const ConversionSettings& 
     jpeg.SetProgressHandler([&](int percent) { context.progress.ReportProgress(saving, percent, -1); });
     jpeg.SetCancelFlag(&context.cancel);
     jpeg.Compress();
-    WriteFileAtomically(context.workFile, jpeg.Data().bytes);
-    context.progress.SetStatus(QString());
 
     EncodedResult result;
+    result.dimensions = QSize(jpeg.Width(), jpeg.Height());
     result.description = DescribePicture(jpeg.Width(), jpeg.Height());
-    result.size = QFileInfo(context.workFile).size();
+    result.bytes = jpeg.Data().bytes;
+    result.size = result.bytes.size();
+    if (context.workFile.isEmpty()) {
+        context.progress.SetStatus(QString());
+        return result;
+    }
 
+    WriteFileAtomically(context.workFile, result.bytes);
+    context.progress.SetStatus(QString());
+    // The size reported is what landed on disk, and the picture shown is the
+    // file as a browser would decode it.
+    result.size = QFileInfo(context.workFile).size();
     TJPEGImage shown;
     shown.LoadFromFile(context.workFile);
     result.picture = shown.Decode();

@@ -2,6 +2,7 @@
 
 #include "components/errors.h"
 #include "effects/pixels.h"
+#include "formats/directdecode.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,12 +59,23 @@ QString LibraryReason(const Magick::Exception& error)
     return text.isEmpty() ? QStringLiteral("The picture could not be decoded.") : text;
 }
 
-class LoadError {
+// Every refusal names the file.
+class LoadError : public DecodeGuard {
 public:
     explicit LoadError(const QString& path) : path_(QDir::toNativeSeparators(path)) {}
     [[noreturn]] void Throw(const QString& reason) const
     {
         throw PictaronError(QStringLiteral("Cannot open %1.  %2").arg(path_, reason));
+    }
+    [[noreturn]] void Fail(const QString& reason) const override { Throw(reason); }
+    void CheckSize(QSize size) const override { CheckSize(size.width(), size.height()); }
+    void CheckSize(qint64 width, qint64 height) const
+    {
+        if (width <= 0 || height <= 0)
+            Throw(QStringLiteral("The picture has no pixels."));
+        if (width * height > PictureLoader::kMaxPixels)
+            Throw(QStringLiteral("The picture is %1 by %2 pixels; Pictaron opens pictures of up to %3 megapixels.")
+                      .arg(width).arg(height).arg(PictureLoader::kMaxPixels / 1'000'000));
     }
 
 private:
@@ -94,11 +106,22 @@ QImage PictureLoader::Load(const QString& path) const
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         error.Throw(file.errorString() + QLatin1Char('.'));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        error.Throw(file.errorString() + QLatin1Char('.'));
+    // A mapped file is read by the decoders in place, without a copy.
+    QByteArray bytes;
+    if (const uchar* mapped = file.size() > 0 ? file.map(0, file.size()) : nullptr) {
+        bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), file.size());
+    } else {
+        bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            error.Throw(file.errorString() + QLatin1Char('.'));
+    }
     if (bytes.isEmpty())
         error.Throw(QStringLiteral("The file is empty."));
+
+    if (std::optional<QImage> picture = DecodePpm(bytes, error))
+        return *picture;
+    if (std::optional<QImage> picture = DecodeJpeg(bytes, error))
+        return *picture;
 
     InitialiseLibrary();
     // Decoding from memory keeps the library away from the file name, which
@@ -121,13 +144,7 @@ QImage PictureLoader::Load(const QString& path) const
     const std::string format = probe.magick();
     if (!kReadableFormats.count(format))
         error.Throw(QStringLiteral("Pictaron does not read %1 files.").arg(QString::fromStdString(format)));
-    const qint64 width = probe.columns();
-    const qint64 height = probe.rows();
-    if (width <= 0 || height <= 0)
-        error.Throw(QStringLiteral("The picture has no pixels."));
-    if (width * height > kMaxPixels)
-        error.Throw(QStringLiteral("The picture is %1 by %2 pixels; Pictaron opens pictures of up to %3 megapixels.")
-                        .arg(width).arg(height).arg(kMaxPixels / 1'000'000));
+    error.CheckSize(probe.columns(), probe.rows());
 
     Magick::Image image;
     image.quiet(false);

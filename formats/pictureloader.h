@@ -6,7 +6,9 @@
 // both without decoding it, so a hostile header is refused at once. Then only
 // the first frame or page is decoded and turned into a working bitmap: CMYK
 // becomes RGB, transparency is flattened onto white. A warning from the decoder
-// (a truncated JPEG, say) still yields the picture.
+// (a truncated JPEG, say) still yields the picture. Binary PPM and JPEG in
+// colour or grey, the bulk of batch work, are decoded directly (the same
+// checks apply); everything else goes through the general imaging library.
 #pragma once
 
 #include <QImage>

@@ -88,6 +88,28 @@ TEST_F(PictureLoaderTest, LosslessFormatsGiveBackTheExactPixels)
     }
 }
 
+TEST_F(PictureLoaderTest, JpegPixelsEqualTheLibrarysOwnDecoder)
+{
+    // Colour and greyscale JPEGs, baseline and progressive, decoded with the
+    // library's defaults: exactly what its command-line decoder gives.
+    const QImage pattern = PatternPicture(45, 31);
+    for (const QStringList& options : {QStringList{}, QStringList{QStringLiteral("-progressive")},
+                                       QStringList{QStringLiteral("-grayscale")}}) {
+        SCOPED_TRACE(options.join(' ').toStdString());
+        const QByteArray jpeg = RunTool(QStringLiteral("cjpeg"), options, ToPpm(pattern));
+        QImage expected;
+        expected.loadFromData(RunTool(QStringLiteral("djpeg"), {QStringLiteral("-pnm")}, jpeg));
+        const QImage loaded = loader_.Load(Write(QStringLiteral("p.jpg"), jpeg));
+        EXPECT_TRUE(SamePixels(loaded, expected.convertToFormat(QImage::Format_BGR888)));
+    }
+}
+
+TEST_F(PictureLoaderTest, PhotoCdGivesItsBaseImage)
+{
+    const QImage loaded = loader_.Load(Convert(PatternPicture(300, 200), QStringLiteral("photo.pcd")));
+    EXPECT_EQ(loaded.size(), QSize(768, 512));
+}
+
 TEST_F(PictureLoaderTest, MultiPageTiffGivesTheFirstPage)
 {
     const QString first = Convert(PatternPicture(20, 10, 1), QStringLiteral("first.png"));
@@ -191,4 +213,15 @@ TEST_F(PictureLoaderTest, HugeDeclaredSizeIsRefusedBeforeDecoding)
     const QString message = LoadError(path);
     EXPECT_TRUE(message.contains(QStringLiteral("30000 by 30000 pixels"))) << message.toStdString();
     EXPECT_TRUE(message.contains(path));
+
+    // The same for a PPM and a JPEG header, which have their own readers.
+    const QString ppm = Write(QStringLiteral("huge.ppm"), "P6\n20000 20000\n255\n");
+    EXPECT_TRUE(LoadError(ppm).contains(QStringLiteral("20000 by 20000 pixels"))) << LoadError(ppm).toStdString();
+    QByteArray jpeg = RunTool(QStringLiteral("cjpeg"), {}, ToPpm(PatternPicture(16, 16)));
+    const int frame = jpeg.indexOf(QByteArray::fromHex("ffc0"));
+    ASSERT_GT(frame, 0);
+    qToBigEndian<quint16>(40000, jpeg.data() + frame + 5);  // height
+    qToBigEndian<quint16>(40000, jpeg.data() + frame + 7);  // width
+    const QString huge = Write(QStringLiteral("huge.jpg"), jpeg);
+    EXPECT_TRUE(LoadError(huge).contains(QStringLiteral("40000 by 40000 pixels"))) << LoadError(huge).toStdString();
 }

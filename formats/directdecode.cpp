@@ -1,0 +1,124 @@
+#include "formats/directdecode.h"
+
+#include "effects/pixels.h"
+
+#include <csetjmp>
+#include <cstring>
+
+#include <jpeglib.h>
+
+namespace pictaron {
+
+namespace {
+
+// Reads the next whitespace-separated decimal field of a PPM header, skipping
+// comments; -1 when there is none.
+int PpmField(const QByteArray& bytes, qsizetype& at)
+{
+    while (at < bytes.size()) {
+        const char c = bytes[at];
+        if (c == '#') {
+            while (at < bytes.size() && bytes[at] != '\n')
+                ++at;
+        } else if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            ++at;
+        } else {
+            break;
+        }
+    }
+    long long value = -1;
+    while (at < bytes.size() && bytes[at] >= '0' && bytes[at] <= '9') {
+        value = (value < 0 ? 0 : value) * 10 + (bytes[at] - '0');
+        if (value > 1'000'000'000)
+            return -1;
+        ++at;
+    }
+    return static_cast<int>(value);
+}
+
+struct JpegErrors {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+};
+
+void JumpOnError(j_common_ptr cinfo)
+{
+    std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1);
+}
+
+void IgnoreWarning(j_common_ptr, int) {}
+
+} // namespace
+
+std::optional<QImage> DecodePpm(const QByteArray& bytes, const DecodeGuard& guard)
+{
+    if (bytes.size() < 2 || bytes[0] != 'P' || bytes[1] != '6')
+        return std::nullopt;
+    qsizetype at = 2;
+    const int width = PpmField(bytes, at);
+    const int height = PpmField(bytes, at);
+    const int maxval = PpmField(bytes, at);
+    if (width <= 0 || height <= 0 || maxval != 255 || at >= bytes.size())
+        return std::nullopt;
+    ++at;  // the single whitespace after the header
+    guard.CheckSize(QSize(width, height));
+    if (bytes.size() - at < 3LL * width * height)
+        guard.Fail(QStringLiteral("The file ends before the picture does."));
+
+    // Qt's own channel swap is vectorised; the wrapper image shares the bytes.
+    const QImage rgb(reinterpret_cast<const uchar*>(bytes.constData() + at), width, height, 3 * width,
+                     QImage::Format_RGB888);
+    QImage picture = rgb.convertToFormat(QImage::Format_BGR888);
+    if (picture.isNull())
+        ThrowOutOfMemory(width, height);
+    return picture;
+}
+
+std::optional<QImage> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& guard)
+{
+    if (bytes.size() < 3 || static_cast<std::uint8_t>(bytes[0]) != 0xFF
+        || static_cast<std::uint8_t>(bytes[1]) != 0xD8 || static_cast<std::uint8_t>(bytes[2]) != 0xFF)
+        return std::nullopt;
+
+    // Declared before the jump target: nothing with a destructor may be
+    // created between setjmp and the library calls that can jump back.
+    QImage picture;
+    jpeg_decompress_struct cinfo{};
+    JpegErrors errors;
+    cinfo.err = jpeg_std_error(&errors.pub);
+    errors.pub.error_exit = JumpOnError;
+    errors.pub.emit_message = IgnoreWarning;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return std::nullopt;  // the general library gives the reason
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.constData()),
+                 static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
+        jpeg_destroy_decompress(&cinfo);
+        return std::nullopt;
+    }
+    // May throw to refuse the size; the library holds no resources we would
+    // lose except the decompressor, released first.
+    const QSize size(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height));
+    try {
+        guard.CheckSize(size);
+        picture = NewWorkingBitmap(size.width(), size.height());
+    } catch (...) {
+        jpeg_destroy_decompress(&cinfo);
+        throw;
+    }
+    cinfo.out_color_space = JCS_EXT_BGR;
+    jpeg_start_decompress(&cinfo);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = picture.scanLine(static_cast<int>(cinfo.output_scanline));
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return picture;
+}
+
+} // namespace pictaron

@@ -1,0 +1,34 @@
+// Direct decoders for the two formats that dominate scripted and batch work:
+// binary PPM (what other tools hand over) and JPEG (what cameras write).
+// Going straight from the file's bytes into a working bitmap skips the general
+// imaging library's wider sample format and a copy of every pixel.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+
+#include <QString>
+#include <optional>
+
+namespace pictaron {
+
+// How a decoder refuses a file; both functions throw.
+class DecodeGuard {
+public:
+    virtual ~DecodeGuard() = default;
+    // Called with the declared size before any pixel is decoded.
+    virtual void CheckSize(QSize size) const = 0;
+    [[noreturn]] virtual void Fail(const QString& reason) const = 0;
+};
+
+// An 8-bit binary PPM ("P6", maxval 255). Empty when the bytes are not one
+// (or a variant this reader leaves to the general library).
+std::optional<QImage> DecodePpm(const QByteArray& bytes, const DecodeGuard& guard);
+
+// A JPEG in colour or greyscale. Empty when the bytes are not a JPEG, or are
+// one in CMYK, which the general library converts. A stream that ends early
+// still gives its picture, the missing part grey.
+std::optional<QImage> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& guard);
+
+} // namespace pictaron

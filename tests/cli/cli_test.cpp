@@ -1,0 +1,203 @@
+// pictaron-cli as scripts see it: a process, its files, its output and its exit status.
+#include "effects/pixels.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+using namespace pictaron;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Outcome RunCli(const QStringList& arguments, const QByteArray& stdinBytes = {})
+{
+    QProcess process;
+    process.start(QStringLiteral(PICTARON_CLI), arguments);
+    EXPECT_TRUE(process.waitForStarted());
+    process.write(stdinBytes);
+    process.closeWriteChannel();
+    EXPECT_TRUE(process.waitForFinished(120000));
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            process.readAllStandardError()};
+}
+
+QByteArray Ppm(int width, int height)
+{
+    QByteArray ppm = QStringLiteral("P6\n%1 %2\n255\n").arg(width).arg(height).toLatin1();
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            ppm += QByteArray(1, char(x * 7)) + char(y * 3) + char((x * y) & 0xFF);
+    return ppm;
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    QString Path(const QString& name) const { return folder_.filePath(name); }
+    QString Write(const QString& name, const QByteArray& bytes) const
+    {
+        QFile file(Path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return Path(name);
+    }
+    QByteArray Read(const QString& path) const
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // The folder holds only these names: no temporary left behind.
+    void ExpectOnlyFiles(const QStringList& names) const
+    {
+        EXPECT_EQ(QDir(folder_.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), names);
+    }
+
+    QTemporaryDir folder_;
+};
+
+} // namespace
+
+TEST_F(CliTest, JpegOutputIsTheLibrarysOwnEncodingOfThePixels)
+{
+    const QString input = Write(QStringLiteral("in.ppm"), Ppm(97, 41));
+    const Outcome run = RunCli({input, QStringLiteral("-o"), Path(QStringLiteral("out.jpg")), QStringLiteral("--quality"),
+                             QStringLiteral("60"), QStringLiteral("--progressive")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    QProcess cjpeg;
+    cjpeg.start(QStringLiteral("cjpeg"), {QStringLiteral("-quality"), QStringLiteral("60"), QStringLiteral("-baseline"),
+                                          QStringLiteral("-progressive"), input});
+    ASSERT_TRUE(cjpeg.waitForFinished());
+    EXPECT_EQ(Read(Path(QStringLiteral("out.jpg"))), cjpeg.readAllStandardOutput());
+}
+
+TEST_F(CliTest, ReportShowsWhatTheWindowShows)
+{
+    const QString input = Write(QStringLiteral("in.ppm"), Ppm(40, 30));
+    const QString output = Path(QStringLiteral("out.jpg"));
+    const Outcome run = RunCli({input, QStringLiteral("-o"), output, QStringLiteral("--report")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QStringList lines = QString::fromUtf8(run.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 12);
+    EXPECT_EQ(lines[0], QLatin1Char(' ') + input);
+    EXPECT_EQ(lines[1], QStringLiteral(" 40 by 30 pixels, 3.5 K"));  // 3613 bytes
+    EXPECT_EQ(lines[2], QLatin1Char(' ') + output);
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral(" 40 by 30 pixels, "))) << lines[3].toStdString();
+    EXPECT_TRUE(lines[3].endsWith(QStringLiteral("% of original size")));
+    EXPECT_EQ(lines[4].simplified(), QStringLiteral("Speed Current New"));
+    EXPECT_TRUE(lines[5].simplified().startsWith(QStringLiteral("9600 (3.0 sec) ")));
+    EXPECT_TRUE(lines[11].simplified().startsWith(QStringLiteral("T1 (0.0 sec) ")));
+}
+
+TEST_F(CliTest, JsonDescribesEachResult)
+{
+    const QString a = Write(QStringLiteral("a.ppm"), Ppm(20, 10));
+    const QString b = Write(QStringLiteral("b.ppm"), Ppm(8, 16));
+    const QString out = Path(QStringLiteral("web/"));
+    const Outcome run = RunCli({a, b, QStringLiteral("-o"), out, QStringLiteral("--json")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QList<QByteArray> lines = run.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    const QJsonObject first = QJsonDocument::fromJson(lines[0]).object();
+    EXPECT_EQ(first[QStringLiteral("output")].toString(), QDir(out).filePath(QStringLiteral("a.jpg")));
+    EXPECT_EQ(first[QStringLiteral("format")].toString(), QStringLiteral("jpeg"));
+    EXPECT_EQ(first[QStringLiteral("width")].toInt(), 20);
+    EXPECT_EQ(first[QStringLiteral("height")].toInt(), 10);
+    EXPECT_EQ(first[QStringLiteral("original_bytes")].toInteger(), Read(a).size());
+    const qint64 bytes = first[QStringLiteral("bytes")].toInteger();
+    EXPECT_EQ(bytes, Read(QDir(out).filePath(QStringLiteral("a.jpg"))).size());
+    EXPECT_DOUBLE_EQ(first[QStringLiteral("download_seconds")][QStringLiteral("28.8k")].toDouble(), bytes / 3500.0);
+    EXPECT_FALSE(first.contains(QStringLiteral("colours")));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), (QStringList{QStringLiteral("a.jpg"), QStringLiteral("b.jpg")}));
+}
+
+TEST_F(CliTest, FolderRunNeverOverwritesItsInput)
+{
+    const QByteArray jpeg = [&] {
+        RunCli({Write(QStringLiteral("seed.ppm"), Ppm(16, 16)), QStringLiteral("-o"), Path(QStringLiteral("photo.jpg"))});
+        return Read(Path(QStringLiteral("photo.jpg")));
+    }();
+    ASSERT_FALSE(jpeg.isEmpty());
+    const Outcome run = RunCli({Path(QStringLiteral("photo.jpg")), QStringLiteral("-o"), folder_.path() + QLatin1Char('/'),
+                             QStringLiteral("--quality"), QStringLiteral("5")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("photo.jpg")) << run.err.toStdString();
+    EXPECT_EQ(Read(Path(QStringLiteral("photo.jpg"))), jpeg);
+
+    // Named as the output, it is replaced, as asked.
+    EXPECT_EQ(RunCli({Path(QStringLiteral("photo.jpg")), QStringLiteral("-o"), Path(QStringLiteral("photo.jpg")),
+                   QStringLiteral("--quality"), QStringLiteral("5")})
+                  .status,
+              0);
+    EXPECT_NE(Read(Path(QStringLiteral("photo.jpg"))), jpeg);
+}
+
+TEST_F(CliTest, FailuresNameTheFileAndLeaveNothingBehind)
+{
+    const QString missing = Path(QStringLiteral("missing.png"));
+    Outcome run = RunCli({missing, QStringLiteral("-o"), Path(QStringLiteral("out.jpg"))});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains((missing + QStringLiteral(" does not exist.")).toUtf8())) << run.err.toStdString();
+
+    // An output that was there stays whole when the run fails.
+    const QString existing = Write(QStringLiteral("out.jpg"), "previous result");
+    const QString broken = Write(QStringLiteral("broken.ppm"), "P6\n10 10\n255\nshort");
+    run = RunCli({broken, QStringLiteral("-o"), existing});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("broken.ppm.  The file ends before the picture does.")) << run.err.toStdString();
+    EXPECT_EQ(Read(existing), QByteArray("previous result"));
+
+    // A folder that cannot be made: the error names the output.
+    const QString input = Write(QStringLiteral("in.ppm"), Ppm(4, 4));
+    run = RunCli({input, QStringLiteral("-o"), existing + QStringLiteral("/sub/x.jpg")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("x.jpg")) << run.err.toStdString();
+    ExpectOnlyFiles({QStringLiteral("broken.ppm"), QStringLiteral("in.ppm"), QStringLiteral("out.jpg")});
+}
+
+TEST_F(CliTest, BadUsageExitsWithTwoAndTheUsage)
+{
+    const QString input = Write(QStringLiteral("in.ppm"), Ppm(4, 4));
+    const QString out = Path(QStringLiteral("o.jpg"));
+    for (const QStringList& arguments :
+         {QStringList{input}, QStringList{QStringLiteral("-o"), out}, QStringList{input, QStringLiteral("--bogus"), QStringLiteral("-o"), out},
+          QStringList{input, input, QStringLiteral("-o"), out}, QStringList{input, QStringLiteral("-o"), out, QStringLiteral("--quality"), QStringLiteral("high")},
+          QStringList{input, QStringLiteral("-o"), out, QStringLiteral("--format"), QStringLiteral("png")},
+          QStringList{input, QStringLiteral("-o"), out, QStringLiteral("--json"), QStringLiteral("--report")}}) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const Outcome run = RunCli(arguments);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.err.contains("Usage: pictaron-cli"));
+    }
+    EXPECT_FALSE(QFile::exists(out));
+}
+
+TEST_F(CliTest, QualityOutsideTheRangeIsClampedLikeTheSlider)
+{
+    const QString input = Write(QStringLiteral("in.ppm"), Ppm(30, 30));
+    ASSERT_EQ(RunCli({input, QStringLiteral("-o"), Path(QStringLiteral("q0.jpg")), QStringLiteral("--quality"), QStringLiteral("0")}).status, 0);
+    ASSERT_EQ(RunCli({input, QStringLiteral("-o"), Path(QStringLiteral("q1.jpg")), QStringLiteral("--quality"), QStringLiteral("1")}).status, 0);
+    ASSERT_EQ(RunCli({input, QStringLiteral("-o"), Path(QStringLiteral("q150.jpg")), QStringLiteral("--quality"), QStringLiteral("150")}).status, 0);
+    ASSERT_EQ(RunCli({input, QStringLiteral("-o"), Path(QStringLiteral("q100.jpg")), QStringLiteral("--quality"), QStringLiteral("100")}).status, 0);
+    EXPECT_EQ(Read(Path(QStringLiteral("q0.jpg"))), Read(Path(QStringLiteral("q1.jpg"))));
+    EXPECT_EQ(Read(Path(QStringLiteral("q150.jpg"))), Read(Path(QStringLiteral("q100.jpg"))));
+}
+
+TEST(Cli, HelpAndVersion)
+{
+    Outcome run = RunCli({QStringLiteral("--help")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.out.contains("--quality"));
+    run = RunCli({QStringLiteral("--version")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.out.startsWith("pictaron-cli " PICTARON_VERSION));
+}
