@@ -13,6 +13,8 @@
 #                       checksums of the last full run; exit status 1 when any differ
 #   --hyperfine         time each case with hyperfine instead (one tool after another)
 #   --no-micro          skip the kernel micro-benchmarks
+#   --commit REV        build and time that commit (exported under build-bench/) instead of
+#                       the working tree, e.g. to record checksums before a change and --check after
 #
 # It installs the packages of bench/packages.txt when missing, builds Pictaron in
 # Release in build-bench/ (PICTARON_BENCH_BUILD overrides), prepares the test
@@ -28,6 +30,7 @@ pictures=$work/pictures
 harness_args=()
 micro=1
 micro_filter=.
+commit=
 while [ $# -gt 0 ]; do
   case $1 in
     -h|--help) sed -n '2,/^set -euo/p' "$0" | sed -e '$d' -e 's/^# \{0,1\}//'; exit 0 ;;
@@ -35,6 +38,7 @@ while [ $# -gt 0 ]; do
     --no-micro) micro=0; shift ;;
     --check) micro=0; harness_args+=(--check); shift ;;
     --hyperfine) micro=0; harness_args+=(--hyperfine); shift ;;
+    --commit) commit=$2; shift 2 ;;
     --runs|--budget|--cases|--pictures|--tools) harness_args+=("$1" "$2"); shift 2 ;;
     *) echo "bench/run.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
@@ -43,31 +47,45 @@ done
 "$root/scripts/install-deps.sh"
 "$root/bench/install-deps.sh"
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPICTARON_BENCH=ON >/dev/null
+source=$root
+binaries=$build
+if [ -n "$commit" ]; then
+  sha=$(git -C "$root" rev-parse --short "$commit^{commit}")
+  source=$build/commit-$sha/source
+  binaries=$build/commit-$sha/build
+  if [ ! -d "$source" ]; then
+    mkdir -p "$source.part"
+    git -C "$root" archive "$sha" | tar -x -C "$source.part"
+    mv "$source.part" "$source"
+  fi
+fi
+with_bench=ON
+[ -f "$source/bench/CMakeLists.txt" ] || { with_bench=OFF; micro=0; }
+cmake -S "$source" -B "$binaries" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPICTARON_BENCH=$with_bench >/dev/null
 targets=(pictaron-cli)
 [ $micro -eq 1 ] && targets+=(pictaron-microbench)
-cmake --build "$build" --parallel "$(nproc)" --target "${targets[@]}"
+cmake --build "$binaries" --parallel "$(nproc)" --target "${targets[@]}"
 
 # The pictures as PPM, made once: every tool then starts from the same raw pixels.
 mkdir -p "$pictures"
 for name in large-photo medium-photo; do
-  source=$testdata/$name.jpg
-  target=$pictures/$name.ppm
-  [ -f "$source" ] || { echo "bench/run.sh: $source is missing" >&2; exit 1; }
-  if [ ! -s "$target" ] || [ "$source" -nt "$target" ]; then
-    djpeg -ppm -outfile "$target.part" "$source"
-    mv "$target.part" "$target"
+  photo=$testdata/$name.jpg
+  ppm=$pictures/$name.ppm
+  [ -f "$photo" ] || { echo "bench/run.sh: $photo is missing" >&2; exit 1; }
+  if [ ! -s "$ppm" ] || [ "$photo" -nt "$ppm" ]; then
+    djpeg -ppm -outfile "$ppm.part" "$photo"
+    mv "$ppm.part" "$ppm"
   fi
 done
 
 status=0
-/usr/bin/python3 -B "$root/bench/harness.py" --cli "$build/pictaron-cli" --pictures-dir "$pictures" \
+/usr/bin/python3 -B "$root/bench/harness.py" --cli "$binaries/pictaron-cli" --pictures-dir "$pictures" \
   --work "$work" "${harness_args[@]}" || status=$?
 
 if [ $micro -eq 1 ]; then
   echo
   echo "Kernel micro-benchmarks (one thread, medians of 3 repetitions):"
-  PICTARON_THREADS=1 "$build/bench/pictaron-microbench" --benchmark_repetitions=3 --benchmark_filter="$micro_filter" \
+  PICTARON_THREADS=1 "$binaries/bench/pictaron-microbench" --benchmark_repetitions=3 --benchmark_filter="$micro_filter" \
     --benchmark_report_aggregates_only=true --benchmark_out="$work/micro.json" --benchmark_out_format=json \
     | tee "$work/micro.txt" | grep -E "^(Benchmark|---|.*_median)"
 fi
