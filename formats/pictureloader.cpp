@@ -3,32 +3,18 @@
 #include "components/errors.h"
 #include "effects/pixels.h"
 #include "formats/directdecode.h"
+#include "formats/magickdecoder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-
-#include <Magick++.h>
-
-#include <mutex>
-#include <set>
-#include <string>
 
 namespace pictaron {
 
 namespace {
 
-// The decoders the program lets loose on a file. A file is only ever decoded
-// by the decoder of its own detected format, and only when that is listed.
-const std::set<std::string> kReadableFormats = {
-    "GIF", "GIF87", "JPEG", "JPG", "TIFF", "TIF", "PTIF", "BMP", "BMP2", "BMP3", "PCX", "DCX", "PNG",
-    "PNG8", "PNG24", "PNG32", "TGA", "ICB", "VDA", "VST", "PCD", "PCDS", "PNM", "PBM", "PGM", "PPM",
-    "PAM", "WEBP",
-};
-
 // Formats without a signature in their header are known by their extension.
-std::string FormatFromExtension(const QString& path)
+const char* FormatFromExtension(const QString& path)
 {
     const QString suffix = QFileInfo(path).suffix().toUpper();
     if (suffix == QLatin1String("TGA") || suffix == QLatin1String("ICB") || suffix == QLatin1String("VDA")
@@ -36,27 +22,7 @@ std::string FormatFromExtension(const QString& path)
         return "TGA";
     if (suffix == QLatin1String("PCD"))
         return "PCD";
-    return {};
-}
-
-void InitialiseLibrary()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { Magick::InitializeMagick(nullptr); });
-}
-
-// The library's text without its source-code location, e.g.
-// "gm: Improper image header () reported by coders/png.c:123 (ReadPNGImage)".
-QString LibraryReason(const Magick::Exception& error)
-{
-    QString text = QString::fromLocal8Bit(error.what());
-    text.remove(QRegularExpression(QStringLiteral(" reported by .*$")));
-    text.remove(QRegularExpression(QStringLiteral("^[^:]*: ")));
-    text.remove(QStringLiteral(" ()"));
-    text = text.trimmed();
-    if (!text.isEmpty() && !text.endsWith(QLatin1Char('.')))
-        text += QLatin1Char('.');
-    return text.isEmpty() ? QStringLiteral("The picture could not be decoded.") : text;
+    return "";
 }
 
 // Every refusal names the file.
@@ -81,17 +47,6 @@ public:
 private:
     QString path_;
 };
-
-// Pings the bytes: the format and the declared size, without decoding pixels.
-Magick::Image Ping(const Magick::Blob& blob, const std::string& format)
-{
-    Magick::Image image;
-    image.quiet(true);
-    if (!format.empty())
-        image.magick(format);
-    image.ping(blob);
-    return image;
-}
 
 } // namespace
 
@@ -123,64 +78,7 @@ QImage PictureLoader::Load(const QString& path) const
     if (std::optional<QImage> picture = DecodeJpeg(bytes, error))
         return *picture;
 
-    InitialiseLibrary();
-    // Decoding from memory keeps the library away from the file name, which
-    // it would otherwise read for format prefixes and frame ranges.
-    const Magick::Blob blob(bytes.constData(), static_cast<size_t>(bytes.size()));
-
-    Magick::Image probe;
-    try {
-        probe = Ping(blob, {});
-    } catch (const Magick::Exception&) {
-        const std::string byExtension = FormatFromExtension(path);
-        if (byExtension.empty())
-            error.Throw(QStringLiteral("It is not a picture in a format Pictaron reads."));
-        try {
-            probe = Ping(blob, byExtension);
-        } catch (const Magick::Exception& e) {
-            error.Throw(LibraryReason(e));
-        }
-    }
-    const std::string format = probe.magick();
-    if (!kReadableFormats.count(format))
-        error.Throw(QStringLiteral("Pictaron does not read %1 files.").arg(QString::fromStdString(format)));
-    error.CheckSize(probe.columns(), probe.rows());
-
-    Magick::Image image;
-    image.quiet(false);
-    image.magick(format);
-    if (format == "PCD" || format == "PCDS") {
-        // A Photo CD holds six resolutions; the fourth is the 768 × 512 base image.
-        image.subImage(3);
-    } else {
-        image.subImage(0);  // the first frame of an animation, the first page of a TIFF
-    }
-    image.subRange(1);
-    try {
-        image.read(blob);
-    } catch (const Magick::Warning&) {
-        // The picture was read despite the complaint.
-    } catch (const Magick::Exception& e) {
-        error.Throw(LibraryReason(e));
-    }
-    if (!image.isValid() || image.columns() == 0 || image.rows() == 0)
-        error.Throw(QStringLiteral("The picture could not be decoded."));
-
-    try {
-        if (image.colorSpace() != Magick::RGBColorspace)
-            image.colorSpace(Magick::RGBColorspace);
-        if (image.matte()) {
-            Magick::Image white(Magick::Geometry(image.columns(), image.rows()), Magick::Color("white"));
-            white.composite(image, 0, 0, Magick::OverCompositeOp);
-            image = white;
-        }
-        QImage picture = NewWorkingBitmap(static_cast<int>(image.columns()), static_cast<int>(image.rows()));
-        for (int y = 0; y < picture.height(); ++y)
-            image.write(0, y, picture.width(), 1, "BGR", Magick::CharPixel, picture.scanLine(y));
-        return picture;
-    } catch (const Magick::Exception& e) {
-        error.Throw(LibraryReason(e));
-    }
+    return DecodeWithMagick(bytes, FormatFromExtension(path), error);
 }
 
 } // namespace pictaron
