@@ -283,6 +283,25 @@ def time_table(rows, runs: int) -> List[str]:
     return lines
 
 
+def cpu_table(rows) -> List[str]:
+    """CPU seconds (user + system) per run: less sensitive than wall time to
+    other work on the machine, and above it when a tool uses several threads."""
+    head = ["case", "picture"] + [TOOL_TITLES[t] for t in TOOLS]
+    lines = ["| " + " | ".join(head) + " |", "|" + "---|" * len(head)]
+    for case, picture, results in rows:
+        cells = [case.title, picture.name]
+        for tool in TOOLS:
+            r = results.get(tool)
+            if r is None:
+                cells.append("")
+            elif r.cpu:
+                cells.append(seconds(statistics.median(r.cpu)))
+            else:
+                cells.append("—" if r.status == "ok" else r.status)
+        lines.append("| " + " | ".join(cells) + " |")
+    return lines
+
+
 def memory_table(rows) -> List[str]:
     head = ["case", "picture"] + [TOOL_TITLES[t] for t in TOOLS] + ["Pictaron limit", "verdict"]
     lines = ["| " + " | ".join(head) + " |", "|" + "---|" * len(head)]
@@ -458,6 +477,8 @@ def main():
     lines = header + [f"Load average (1 min) during the run: {min(loads):.2f} to {max(loads):.2f}", ""]
     lines += ["Medians (s). Ratios: Pictaron ÷ fastest peer; the target is judged on one thread.", ""]
     lines += time_table(rows, args.runs)
+    lines += ["", "CPU time (s, user + system, medians of the same runs).", ""]
+    lines += cpu_table(rows)
     lines += ["", "Peak memory (MiB, maximum resident set size). Pictaron's limit: three working bitmaps "
               "of the largest picture of the job plus 64 MiB.", ""]
     lines += memory_table(rows)
