@@ -6,6 +6,8 @@
 // those of the window at start-up.
 #pragma once
 
+#include "effects/buttonize.h"
+#include "effects/caption.h"
 #include "effects/pixels.h"
 
 #include <QPoint>
@@ -15,29 +17,13 @@
 
 namespace pictaron {
 
-// The order of the resize method list.
+// The order of the resize method list (ResampleFilterTable()).
 enum class ResizeFilter { Box, Triangle, Hermite, Bell, BSpline, Lanczos3, Mitchell };
-
-// The highlight list of the buttonize page; NotSelected is the list with no item chosen.
-enum class Lighting { NotSelected = -1, None, TopLeft, TopRight, BottomLeft, BottomRight };
-
-// The caption location list; NotSelected is the list with no item chosen.
-enum class CaptionLocation { NotSelected = -1, Top, Center, Bottom, Caption };
 
 enum class OutputFormat { Jpeg, Gif };
 
 inline const QString kOptimizedPalette = QStringLiteral("[Optimized]");
 inline const QString kWebsafePalette = QStringLiteral("[Websafe]");
-
-// The caption's font as the font dialog gives it: a family, a pixel height and
-// the dialog's effects. Kept free of QFont so a settings value needs no GUI.
-struct CaptionFont {
-    QString family = QStringLiteral("MS Sans Serif");
-    int pixelHeight = 11;
-    bool underline = false;
-    bool strikeOut = false;
-    TColor colour = clWindowText;
-};
 
 struct ConversionSettings {
     // Geometry. The crop corners are source pixels, right and bottom exclusive;

@@ -1,0 +1,71 @@
+#include "effects/blend.h"
+
+#include "effects/geometry.h"
+#include "effects/pixels.h"
+#include "formats/pictureloader.h"
+
+#include <QFileInfo>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace pictaron {
+
+float BlendFactor(int bias)
+{
+    return static_cast<float>((Clamp(bias, -100, 100) + 100) * 0.005L);
+}
+
+QImage BlendBitmaps(const QImage& first, const QImage& second, float factor)
+{
+    // MixChannel depends only on the difference of the two values: one table
+    // for all 511 differences.
+    std::array<int, 511> byDifference;
+    for (int d = -255; d <= 255; ++d)
+        byDifference[d + 255] = MixChannel(0, d, factor);
+
+    const int width = first.width();
+    const int height = first.height();
+    QImage blended = NewWorkingBitmap(width, height);
+    const int rowBytes = 3 * width;
+    for (int y = 0; y < height; ++y) {
+        const uchar* a = first.constScanLine(y);
+        const uchar* b = second.constScanLine(y);
+        uchar* out = blended.scanLine(y);
+        for (int i = 0; i < rowBytes; ++i)
+            out[i] = static_cast<uchar>(a[i] + byDifference[b[i] - a[i] + 255]);
+    }
+    return blended;
+}
+
+QImage StretchBitmap(const QImage& picture, QSize size)
+{
+    const int width = size.width();
+    const int height = size.height();
+    const qint64 pictureWidth = picture.width();
+    const qint64 pictureHeight = picture.height();
+    std::vector<int> columns(static_cast<std::size_t>(width));
+    for (int x = 0; x < width; ++x)
+        columns[x] = static_cast<int>((2 * x + 1) * pictureWidth / (2 * qint64(width)));
+
+    QImage stretched = NewWorkingBitmap(width, height);
+    for (int y = 0; y < height; ++y) {
+        const RGBTriple* in = RowPixels(picture, static_cast<int>((2 * y + 1) * pictureHeight / (2 * qint64(height))));
+        RGBTriple* out = RowPixels(stretched, y);
+        for (int x = 0; x < width; ++x)
+            out[x] = in[columns[x]];
+    }
+    return stretched;
+}
+
+QImage BlendStep(const QImage& working, const QString& file, int bias, bool stretch)
+{
+    if (file.isEmpty() || !QFileInfo::exists(file))
+        return working;
+    const QImage second = PictureLoader().Load(file);
+    const QImage fitted = stretch ? StretchBitmap(second, working.size()) : TileBitmap(working.size(), second);
+    return BlendBitmaps(working, fitted, BlendFactor(bias));
+}
+
+} // namespace pictaron

@@ -1,0 +1,33 @@
+// Blend: the working bitmap mixed with a second picture read from a file.
+//
+// The second picture is first fitted to the working bitmap's size, stretched
+// (nearest neighbour, no smoothing) or tiled from the top-left corner; then
+// each channel of each pixel is first + Round((second - first) · factor),
+// halves to even, the factor being the weight of the second picture.
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+namespace pictaron {
+
+// (bias + 100) · 0.005 formed in long double and held as a float: -100 gives
+// 0, 0 gives 0.5, 100 gives 1. The bias is clamped to its track bar's range
+// -100..100.
+float BlendFactor(int bias);
+
+// Each pixel MixColours(first, second, factor). The second bitmap must be at
+// least as large as the first; only its top-left part is read.
+QImage BlendBitmaps(const QImage& first, const QImage& second, float factor);
+
+// The picture drawn into a bitmap of the given size, each target pixel taking
+// the source pixel under its centre.
+QImage StretchBitmap(const QImage& picture, QSize size);
+
+// The blend step of a run: when no file of that name exists, the working
+// bitmap comes back as it is and the run goes on silently. A file that exists
+// but cannot be read throws the loader's PictaronError.
+QImage BlendStep(const QImage& working, const QString& file, int bias, bool stretch);
+
+} // namespace pictaron

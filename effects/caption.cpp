@@ -1,0 +1,72 @@
+#include "effects/caption.h"
+
+#include "components/errors.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstring>
+
+namespace pictaron {
+
+QFont CaptionQFont(const CaptionFont& font)
+{
+    QFont qfont(font.family);
+    qfont.setPixelSize(std::max(1, font.pixelHeight));
+    qfont.setUnderline(font.underline);
+    qfont.setStrikeOut(font.strikeOut);
+    qfont.setStyleStrategy(QFont::NoAntialias);
+    return qfont;
+}
+
+QImage AddCaption(const QImage& source, const QString& text, const CaptionFont& font, CaptionLocation location)
+{
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        throw PictaronError(QStringLiteral("Captions cannot be drawn without the program's graphics support."));
+
+    const int width = source.width();
+    const int height = source.height();
+    const QFont qfont = CaptionQFont(font);
+    const QFontMetrics metrics(qfont);
+    const int th = metrics.height();
+    const int tw = metrics.horizontalAdvance(text);
+
+    // Negative when the text is wider than the picture: it is cut at both sides.
+    const int x = width / 2 - tw / 2;
+    int y = 2;
+    int strip = 0;
+    switch (location) {
+    case CaptionLocation::Center:
+        y = height / 2 - th / 2;
+        break;
+    case CaptionLocation::Bottom:
+        y = height - th - 4;
+        break;
+    case CaptionLocation::Caption:
+        // A white strip below the picture; the text's opaque white background
+        // would fall inside it, so the text needs no background of its own.
+        y = height + 2;
+        strip = th + 4;
+        break;
+    case CaptionLocation::Top:
+    case CaptionLocation::NotSelected:
+        break;
+    }
+
+    QImage captioned = NewWorkingBitmap(width, height + strip);
+    for (int row = 0; row < height; ++row)
+        std::memcpy(RowPixels(captioned, row), RowPixels(source, row), sizeof(RGBTriple) * width);
+    for (int row = height; row < height + strip; ++row)
+        std::fill_n(RowPixels(captioned, row), width, RGBTriple{255, 255, 255});
+
+    QPainter painter(&captioned);
+    painter.setFont(qfont);
+    const RGBTriple colour = ColorToTriple(font.colour);
+    painter.setPen(QColor(colour.red, colour.green, colour.blue));
+    painter.drawText(x, y + metrics.ascent(), text);
+    return captioned;
+}
+
+} // namespace pictaron

@@ -1,0 +1,74 @@
+// Resampling: a separable two-pass filtered resize with seven filters.
+//
+// First every row is resampled to the new width into an intermediate working
+// bitmap, then every column of the intermediate to the new height. For each
+// pass the contributions (source index, weight) of every destination pixel are
+// computed once.
+//
+// Choices that matter, all for results that match pixel for pixel:
+// - The scale maps the first and last pixel centres onto each other,
+//   (D - 1) / (S - 1); a source or destination of one pixel uses D / S, which
+//   also keeps a one-pixel-wide target from dividing by a scale of 0.
+// - Weights are not normalised; near hard edges the negative lobes of
+//   Lanczos3 and Mitchell push sums past 0..255, which are clamped.
+// - Source indices outside the picture are mirrored (-1 → 1, N → N - 1) and,
+//   when a wide filter still reaches past a tiny source, clamped into it.
+// - Each channel sums in float, every product and addition formed in double
+//   and the sum rounded to float after each addition, in list order; the
+//   intermediate holds bytes. Filters are evaluated in long double and return
+//   float.
+// - The vertical pass runs row by row over strips of columns rather than
+//   column by column: each pixel still sums its contributions in list order,
+//   so the bytes are the same, but memory is read in order.
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+
+namespace pictaron {
+
+using FilterFunction = float (*)(float x);
+
+float FilterBox(float x);
+float FilterTriangle(float x);
+float FilterHermite(float x);
+float FilterBell(float x);
+float FilterBSpline(float x);
+float FilterLanczos3(float x);
+float FilterMitchell(float x);
+
+struct ResampleFilter {
+    const char* name;   // as the resize method list shows it
+    FilterFunction filter;
+    float support;      // half-width
+};
+
+// In the order of the resize method list: Box, Triangle, Hermite, Bell,
+// B-Spline, Lanczos3, Mitchell.
+const std::array<ResampleFilter, 7>& ResampleFilterTable();
+
+// (text, position, total): an empty text keeps the current text, a total
+// below 0 keeps the current total.
+using ResampleProgress = std::function<void(const QString& text, int position, int total)>;
+
+// The source resampled to target. Throws PictaronError "Source bitmap too
+// small" for an empty source, and when the result would not fit in memory.
+QImage ResampleBitmap(const QImage& source, QSize target, FilterFunction filter, float support,
+                      const ResampleProgress& progress);
+
+inline const QString kResizeFailedMessage = QStringLiteral(
+    "An error occurred while resizing this image.  Please select a different size for the image and try again.");
+
+// The resize step of a run. Throws PictaronError for a width or height of 0.
+// When resampling fails, kResizeFailedMessage is appended to warnings and the
+// working bitmap comes back unchanged, so the run can go on. A cancellation
+// raised by the progress callback passes through.
+QImage ResizeStep(const QImage& working, int width, int height, const ResampleFilter& method,
+                  const ResampleProgress& progress, QStringList& warnings);
+
+} // namespace pictaron

@@ -1,0 +1,103 @@
+#include "effects/blend.h"
+
+#include "components/errors.h"
+#include "effects/geometry.h"
+#include "effectpictures.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace pictaron;
+using namespace pictaron::effecttests;
+
+TEST(Blend, BiasGivesTheWeightOfTheSecondPicture)
+{
+    EXPECT_EQ(BlendFactor(-100), 0.0f);
+    EXPECT_EQ(BlendFactor(0), 0.5f);
+    EXPECT_EQ(BlendFactor(100), 1.0f);
+    EXPECT_EQ(BlendFactor(-60), 0.2f);
+    // The track bar cannot go further.
+    EXPECT_EQ(BlendFactor(250), 1.0f);
+    EXPECT_EQ(BlendFactor(-250), 0.0f);
+}
+
+TEST(Blend, MixesEachChannelWithHalvesToEven)
+{
+    const QImage black = Filled(3, 2, Grey(0));
+    const QImage white = Filled(3, 2, Grey(255));
+    EXPECT_EQ(BlendBitmaps(black, white, 0.5f), Filled(3, 2, Grey(128)));  // 127.5 → 128
+    EXPECT_EQ(BlendBitmaps(Filled(1, 1, Grey(1)), Filled(1, 1, Grey(0)), 0.5f), Filled(1, 1, Grey(1)));  // 1 + Round(-0.5)
+    const QImage first = Noise(7, 5, 1);
+    const QImage second = Noise(9, 6, 2);
+    EXPECT_EQ(BlendBitmaps(first, second, 0.0f), first);
+    EXPECT_EQ(BlendBitmaps(first, second, 1.0f), second.copy(0, 0, 7, 5));
+}
+
+TEST(Blend, StretchTakesThePixelUnderEachCentre)
+{
+    const QImage small = Noise(2, 2);
+    const QImage large = StretchBitmap(small, QSize(4, 6));
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(Pixel(large, x, y), Pixel(small, x / 2, y / 3)) << x << "," << y;
+    // Shrinking three columns to two takes the outer ones; a different aspect
+    // ratio is distorted to the exact size.
+    const QImage wide = Noise(3, 1);
+    const QImage narrow = StretchBitmap(wide, QSize(2, 5));
+    ASSERT_EQ(narrow.size(), QSize(2, 5));
+    EXPECT_EQ(Pixel(narrow, 0, 4), Pixel(wide, 0, 0));
+    EXPECT_EQ(Pixel(narrow, 1, 4), Pixel(wide, 2, 0));
+}
+
+class BlendStepTest : public ::testing::Test {
+protected:
+    QString Save(const QImage& picture, const QString& name)
+    {
+        const QString path = folder_.filePath(name);
+        EXPECT_TRUE(picture.save(path));
+        return path;
+    }
+    QTemporaryDir folder_;
+};
+
+TEST_F(BlendStepTest, MissingFileIsSkippedSilently)
+{
+    const QImage working = Noise(10, 10);
+    EXPECT_EQ(BlendStep(working, folder_.filePath(QStringLiteral("nothing.png")), 0, true), working);
+    EXPECT_EQ(BlendStep(working, QString(), 0, true), working);
+}
+
+TEST_F(BlendStepTest, UnreadableFileStopsWithTheLoadersMessage)
+{
+    const QString path = folder_.filePath(QStringLiteral("not-a-picture.png"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("This is a note, not a picture.\n");
+    file.close();
+    try {
+        BlendStep(Noise(10, 10), path, 0, true);
+        FAIL() << "no error";
+    } catch (const PictaronError& error) {
+        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Cannot open"))) << error.what();
+    }
+}
+
+TEST_F(BlendStepTest, StretchOrTileThenMix)
+{
+    const QImage working = Filled(8, 6, Grey(0));
+    QImage second = Filled(2, 2, Grey(255));
+    RowPixels(second, 0)[0] = Grey(0);
+    const QString path = Save(second, QStringLiteral("second.png"));
+
+    // Bias 100 shows the fitted picture itself.
+    EXPECT_EQ(BlendStep(working, path, 100, true), StretchBitmap(second, QSize(8, 6)));
+    EXPECT_EQ(BlendStep(working, path, 100, false), TileBitmap(QSize(8, 6), second));
+    // Bias 0 mixes half and half; bias -100 leaves the working bitmap.
+    const QImage half = BlendStep(working, path, 0, false);
+    EXPECT_EQ(Pixel(half, 0, 0), Grey(0));
+    EXPECT_EQ(Pixel(half, 1, 0), Grey(128));
+    EXPECT_EQ(Pixel(half, 2, 0), Grey(0));
+    EXPECT_EQ(BlendStep(working, path, -100, true), working);
+}

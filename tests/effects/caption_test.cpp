@@ -1,0 +1,147 @@
+#include "effects/caption.h"
+
+#include "components/errors.h"
+#include "effectpictures.h"
+
+#include <gtest/gtest.h>
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGuiApplication>
+
+#include <algorithm>
+
+using namespace pictaron;
+using namespace pictaron::effecttests;
+
+namespace {
+
+// The rows and columns where two pictures of the same width differ, over the
+// rows both have.
+struct Changes {
+    int top = -1, bottom = -1, left = -1, right = -1;
+    bool any() const { return top >= 0; }
+};
+
+Changes Compare(const QImage& before, const QImage& after)
+{
+    Changes changes;
+    for (int y = 0; y < std::min(before.height(), after.height()); ++y)
+        for (int x = 0; x < before.width(); ++x) {
+            if (Pixel(before, x, y) == Pixel(after, x, y))
+                continue;
+            if (changes.top < 0)
+                changes.top = y, changes.left = x, changes.right = x;
+            changes.bottom = y;
+            changes.left = std::min(changes.left, x);
+            changes.right = std::max(changes.right, x);
+        }
+    return changes;
+}
+
+class CaptionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        app_ = MakeGuiApplication();
+        if (QFontDatabase::families().isEmpty())
+            GTEST_SKIP() << "no fonts installed";
+        font_.family = QStringLiteral("DejaVu Sans");
+        font_.pixelHeight = 13;
+        font_.colour = clBlack;
+        th_ = QFontMetrics(CaptionQFont(font_)).height();
+    }
+
+    std::unique_ptr<QGuiApplication> app_;
+    CaptionFont font_;
+    int th_ = 0;
+    const QImage white_ = Filled(100, 50, Grey(255));
+};
+
+} // namespace
+
+TEST_F(CaptionTest, CaptionStripGrowsThePictureByTextHeightPlusFour)
+{
+    const QImage picture = Noise(100, 50);
+    const QImage captioned = AddCaption(picture, QStringLiteral("Hello"), font_, CaptionLocation::Caption);
+    ASSERT_EQ(captioned.size(), QSize(100, 50 + th_ + 4));
+    EXPECT_EQ(captioned.copy(0, 0, 100, 50), picture);
+
+    // The strip is white but for the text, which starts at row 52.
+    const QImage strip = captioned.copy(0, 50, 100, th_ + 4);
+    const Changes text = Compare(Filled(100, th_ + 4, Grey(255)), strip);
+    ASSERT_TRUE(text.any());
+    EXPECT_GE(text.top, 2);
+    EXPECT_LT(text.bottom, 2 + th_);
+    // Centred: the margins differ by no more than the glyphs' side bearings.
+    EXPECT_LE(std::abs(text.left - (99 - text.right)), 4);
+}
+
+TEST_F(CaptionTest, LocationsOnThePicture)
+{
+    const QString text = QStringLiteral("Mg");
+    const Changes top = Compare(white_, AddCaption(white_, text, font_, CaptionLocation::Top));
+    ASSERT_TRUE(top.any());
+    EXPECT_GE(top.top, 2);
+    EXPECT_LT(top.bottom, 2 + th_);
+    // No choice in the list places the text as Top does.
+    EXPECT_EQ(AddCaption(white_, text, font_, CaptionLocation::NotSelected),
+              AddCaption(white_, text, font_, CaptionLocation::Top));
+
+    const Changes centre = Compare(white_, AddCaption(white_, text, font_, CaptionLocation::Center));
+    ASSERT_TRUE(centre.any());
+    EXPECT_GE(centre.top, 25 - th_ / 2);
+    EXPECT_LT(centre.bottom, 25 - th_ / 2 + th_);
+
+    const Changes bottom = Compare(white_, AddCaption(white_, text, font_, CaptionLocation::Bottom));
+    ASSERT_TRUE(bottom.any());
+    EXPECT_GE(bottom.top, 50 - th_ - 4);
+    EXPECT_LT(bottom.bottom, 50 - 4);
+}
+
+TEST_F(CaptionTest, TextInTheFontsColour)
+{
+    font_.colour = 0x0000FF;  // red
+    const QImage captioned = AddCaption(white_, QStringLiteral("Hello"), font_, CaptionLocation::Top);
+    bool red = false;
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 100; ++x)
+            red = red || Pixel(captioned, x, y) == RGBTriple{0, 0, 255};
+    EXPECT_TRUE(red);
+}
+
+TEST_F(CaptionTest, EmptyTextDrawsNothingButTheStripStillGrows)
+{
+    EXPECT_EQ(AddCaption(white_, QString(), font_, CaptionLocation::Top), white_);
+    const QImage picture = Noise(100, 50);
+    const QImage captioned = AddCaption(picture, QString(), font_, CaptionLocation::Caption);
+    ASSERT_EQ(captioned.size(), QSize(100, 50 + th_ + 4));
+    EXPECT_EQ(captioned.copy(0, 50, 100, th_ + 4), Filled(100, th_ + 4, Grey(255)));
+}
+
+TEST_F(CaptionTest, TextWiderThanThePictureIsCutAtBothSides)
+{
+    const QImage narrow = Filled(20, 30, Grey(255));
+    const QImage captioned = AddCaption(narrow, QStringLiteral("HHHHHHHHHHHHHHHHHHHH"), font_,
+                                        CaptionLocation::Top);
+    ASSERT_EQ(captioned.size(), narrow.size());
+    const Changes text = Compare(narrow, captioned);
+    ASSERT_TRUE(text.any());
+    EXPECT_LE(text.left, 1);
+    EXPECT_GE(text.right, 18);
+}
+
+TEST_F(CaptionTest, MissingFamilyFallsBackToAnInstalledOne)
+{
+    font_.family = QStringLiteral("MS Sans Serif");
+    font_.pixelHeight = 11;
+    EXPECT_TRUE(Compare(white_, AddCaption(white_, QStringLiteral("Hello"), font_, CaptionLocation::Top)).any());
+}
+
+TEST(CaptionWithoutGui, RefusedWithAMessage)
+{
+    if (QCoreApplication::instance())
+        GTEST_SKIP() << "an application object already exists";
+    EXPECT_THROW(AddCaption(Filled(10, 10, Grey(0)), QStringLiteral("x"), CaptionFont{}, CaptionLocation::Top),
+                 PictaronError);
+}

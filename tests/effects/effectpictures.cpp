@@ -1,0 +1,58 @@
+#include "effectpictures.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+
+#include <random>
+
+namespace pictaron::effecttests {
+
+QImage Filled(int width, int height, RGBTriple colour)
+{
+    QImage picture = NewWorkingBitmap(width, height);
+    for (int y = 0; y < height; ++y)
+        std::fill_n(RowPixels(picture, y), width, colour);
+    return picture;
+}
+
+QImage Noise(int width, int height, unsigned seed)
+{
+    std::mt19937 random(seed);
+    QImage picture = NewWorkingBitmap(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            RowPixels(picture, y)[x] = RGBTriple{std::uint8_t(random()), std::uint8_t(random()), std::uint8_t(random())};
+    return picture;
+}
+
+QImage VerticalEdge(int width, int height, int firstRightColumn, RGBTriple left, RGBTriple right)
+{
+    QImage picture = NewWorkingBitmap(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            RowPixels(picture, y)[x] = x < firstRightColumn ? left : right;
+    return picture;
+}
+
+RGBTriple Pixel(const QImage& picture, int x, int y)
+{
+    return RowPixels(picture, y)[x];
+}
+
+std::unique_ptr<QGuiApplication> MakeGuiApplication()
+{
+    if (QCoreApplication::instance())
+        return nullptr;
+    static int argc = 1;
+    static char name[] = "effects_tests";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+QString SharedPicture(const QString& name)
+{
+    const QString path = QStringLiteral(PICTARON_TESTDATA) + QLatin1Char('/') + name;
+    return QFileInfo::exists(path) ? path : QString();
+}
+
+} // namespace pictaron::effecttests

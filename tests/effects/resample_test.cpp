@@ -1,0 +1,250 @@
+#include "effects/resample.h"
+
+#include "components/errors.h"
+#include "effectpictures.h"
+#include "formats/pictureloader.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <tuple>
+#include <vector>
+
+using namespace pictaron;
+using namespace pictaron::effecttests;
+
+namespace {
+
+const ResampleFilter& Method(const char* name)
+{
+    for (const ResampleFilter& filter : ResampleFilterTable())
+        if (QLatin1String(filter.name) == QLatin1String(name))
+            return filter;
+    throw std::invalid_argument(name);
+}
+
+QImage Resample(const QImage& source, int width, int height, const char* method)
+{
+    const ResampleFilter& filter = Method(method);
+    return ResampleBitmap(source, QSize(width, height), filter.filter, filter.support, nullptr);
+}
+
+// The mean of one channel over a picture.
+double Mean(const QImage& picture, int channel)
+{
+    double sum = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            sum += picture.constScanLine(y)[3 * x + channel];
+    return sum / (double(picture.width()) * picture.height());
+}
+
+} // namespace
+
+TEST(ResampleFilters, TableInTheListOrder)
+{
+    const auto& table = ResampleFilterTable();
+    const std::vector<std::pair<const char*, float>> expected{
+        {"Box", 0.5f}, {"Triangle", 1.0f}, {"Hermite", 1.0f}, {"Bell", 1.5f},
+        {"B-Spline", 2.0f}, {"Lanczos3", 3.0f}, {"Mitchell", 2.0f}};
+    ASSERT_EQ(table.size(), expected.size());
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        EXPECT_STREQ(table[i].name, expected[i].first);
+        EXPECT_EQ(table[i].support, expected[i].second);
+        // Nothing outside the support.
+        EXPECT_EQ(table[i].filter(table[i].support + 0.01f), 0.0f) << table[i].name;
+        EXPECT_EQ(table[i].filter(-table[i].support - 0.01f), 0.0f) << table[i].name;
+    }
+}
+
+TEST(ResampleFilters, ValuesAtKnownPoints)
+{
+    EXPECT_EQ(FilterBox(0.5f), 1.0f);  // closed at +0.5
+    EXPECT_EQ(FilterBox(-0.5f), 0.0f);  // open at -0.5
+    EXPECT_EQ(FilterTriangle(0.25f), 0.75f);
+    EXPECT_EQ(FilterHermite(0.5f), 0.5f);
+    EXPECT_EQ(FilterBell(0.0f), 0.75f);
+    EXPECT_EQ(FilterBell(1.0f), 0.125f);
+    EXPECT_FLOAT_EQ(FilterBSpline(0.0f), 2.0f / 3);
+    EXPECT_FLOAT_EQ(FilterBSpline(1.0f), 1.0f / 6);
+    EXPECT_FLOAT_EQ(FilterMitchell(0.0f), 8.0f / 9);
+    EXPECT_FLOAT_EQ(FilterMitchell(1.0f), 1.0f / 18);
+    EXPECT_EQ(FilterLanczos3(0.0f), 1.0f);
+    EXPECT_NEAR(FilterLanczos3(1.0f), 0.0f, 1e-6);
+    EXPECT_LT(FilterLanczos3(1.5f), 0.0f);  // the negative lobe
+}
+
+TEST(ResampleFilters, ShiftedCopiesOfTheSplinesAddUpToOne)
+{
+    // An independent property of these kernels: at any offset their integer
+    // shifts sum to 1 (Lanczos3 only nearly, so it is left out).
+    for (const char* name : {"Box", "Triangle", "Hermite", "Bell", "B-Spline", "Mitchell"}) {
+        for (float offset : {0.0f, 0.1f, 0.3f, 0.5f, 0.77f}) {
+            double sum = 0;
+            for (int j = -4; j <= 4; ++j)
+                sum += Method(name).filter(offset - j);
+            EXPECT_NEAR(sum, 1.0, 1e-6) << name << " at " << offset;
+        }
+    }
+}
+
+TEST(Resample, SameSizeWithInterpolatingFiltersIsTheIdentity)
+{
+    const QImage picture = Noise(17, 11);
+    for (const char* name : {"Box", "Triangle", "Hermite", "Lanczos3"})
+        EXPECT_EQ(Resample(picture, 17, 11, name), picture) << name;
+}
+
+TEST(Resample, TriangleEnlargesTwoByTwoToThreeByThree)
+{
+    // The middle column takes half of each neighbour: 127.5 rounds to the even 128.
+    const QImage source = VerticalEdge(2, 2, 1, Grey(0), Grey(255));
+    const QImage enlarged = Resample(source, 3, 3, "Triangle");
+    ASSERT_EQ(enlarged.size(), QSize(3, 3));
+    for (int y = 0; y < 3; ++y) {
+        EXPECT_EQ(Pixel(enlarged, 0, y), Grey(0));
+        EXPECT_EQ(Pixel(enlarged, 1, y), Grey(128));
+        EXPECT_EQ(Pixel(enlarged, 2, y), Grey(255));
+    }
+}
+
+TEST(Resample, NegativeLobesAreClampedNotWrapped)
+{
+    // Black columns 0..4, white 5..9, doubled: the column centred at 3.5
+    // undershoots below 0 and the one at 5.5 overshoots above 255.
+    const QImage source = VerticalEdge(10, 3, 5, Grey(0), Grey(255));
+    for (const char* name : {"Lanczos3", "Mitchell"}) {
+        const QImage enlarged = Resample(source, 19, 3, name);
+        for (int y = 0; y < 3; ++y) {
+            EXPECT_EQ(Pixel(enlarged, 7, y), Grey(0)) << name;
+            EXPECT_EQ(Pixel(enlarged, 11, y), Grey(255)) << name;
+        }
+    }
+}
+
+TEST(Resample, OnePixelWideSourceStretches)
+{
+    QImage column = NewWorkingBitmap(1, 3);
+    for (int y = 0; y < 3; ++y)
+        RowPixels(column, y)[0] = Grey(40 * y + 10);
+    const QImage wide = Resample(column, 5, 3, "Triangle");
+    ASSERT_EQ(wide.size(), QSize(5, 3));
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(Pixel(wide, x, y), Grey(40 * y + 10)) << x << "," << y;
+}
+
+TEST(Resample, WideFilterOnATinySourceStaysInside)
+{
+    // Lanczos3 reaches three pixels each way; mirrored once, indices still
+    // fall outside a one-pixel source and are clamped to it.
+    const QImage dot = Filled(1, 1, Grey(100));
+    const QImage grown = Resample(dot, 6, 4, "Lanczos3");
+    ASSERT_EQ(grown.size(), QSize(6, 4));
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            EXPECT_NEAR(Pixel(grown, x, y).green, 100, 2) << x << "," << y;
+    EXPECT_EQ(Resample(Filled(2, 2, Grey(77)), 9, 9, "Lanczos3").size(), QSize(9, 9));
+}
+
+TEST(Resample, WidthOrHeightOfOneFromALargerSource)
+{
+    // (1 - 1)/(10 - 1) would be a scale of 0; the one-pixel scale 1/10 is used.
+    const QImage plain = Filled(10, 8, Grey(100));
+    EXPECT_EQ(Resample(plain, 1, 8, "Box"), Filled(1, 8, Grey(100)));
+    EXPECT_EQ(Resample(plain, 10, 1, "Box"), Filled(10, 1, Grey(100)));
+    EXPECT_EQ(Resample(plain, 1, 1, "Box"), Filled(1, 1, Grey(100)));
+    const QImage dot = Resample(Noise(40, 30), 1, 1, "Lanczos3");
+    EXPECT_EQ(dot.size(), QSize(1, 1));
+}
+
+TEST(Resample, EmptySourceIsRefused)
+{
+    try {
+        Resample(QImage(), 5, 5, "Box");
+        FAIL() << "no error";
+    } catch (const PictaronError& error) {
+        EXPECT_EQ(error.message(), QStringLiteral("Source bitmap too small"));
+    }
+}
+
+TEST(Resample, ProgressIsReportedInPassOrder)
+{
+    std::vector<std::tuple<QString, int, int>> calls;
+    const ResampleFilter& filter = Method("Triangle");
+    ResampleBitmap(Noise(30, 25), QSize(12, 40), filter.filter, filter.support,
+                   [&](const QString& text, int done, int total) { calls.emplace_back(text, done, total); });
+    const std::vector<std::tuple<QString, int, int>> expected{
+        {QStringLiteral("Horizontal sub-sampling"), 0, 11},
+        {QString(), 0, 100},
+        {QStringLiteral("Horizontal Resize"), 0, 24},
+        {QString(), 0, -1}, {QString(), 10, -1}, {QString(), 20, -1},
+        {QStringLiteral("Vertical super-sampling"), 0, 39},
+        {QString(), 0, 100},
+        {QStringLiteral("Vertical Resize"), 0, 11},
+        {QString(), 0, -1}, {QString(), 10, -1},
+    };
+    EXPECT_EQ(calls, expected);
+}
+
+TEST(ResizeStep, ZeroSizesStopTheRun)
+{
+    QStringList warnings;
+    const QImage picture = Noise(8, 8);
+    try {
+        ResizeStep(picture, 0, 5, Method("Box"), nullptr, warnings);
+        FAIL() << "no error";
+    } catch (const PictaronError& error) {
+        EXPECT_EQ(error.message(), QStringLiteral("Resize width must be above zero."));
+    }
+    try {
+        ResizeStep(picture, 5, 0, Method("Box"), nullptr, warnings);
+        FAIL() << "no error";
+    } catch (const PictaronError& error) {
+        EXPECT_EQ(error.message(), QStringLiteral("Resize height must be above zero."));
+    }
+    EXPECT_TRUE(warnings.isEmpty());
+}
+
+TEST(ResizeStep, FailedResampleWarnsAndKeepsThePicture)
+{
+    QStringList warnings;
+    const QImage picture = Noise(8, 8);
+    const QImage result = ResizeStep(picture, 20000, 20000, Method("Lanczos3"), nullptr, warnings);
+    EXPECT_EQ(result, picture);
+    EXPECT_EQ(warnings, QStringList{QStringLiteral("An error occurred while resizing this image.  "
+                                                   "Please select a different size for the image and try again.")});
+}
+
+TEST(ResizeStep, CancellationPassesThrough)
+{
+    QStringList warnings;
+    const auto cancel = [](const QString&, int, int) { throw RunCancelled(); };
+    EXPECT_THROW(ResizeStep(Noise(20, 20), 10, 10, Method("Box"), cancel, warnings), RunCancelled);
+    EXPECT_TRUE(warnings.isEmpty());
+}
+
+TEST(ResizeStep, HalvesTheLargePhotoLikeAnotherResampler)
+{
+    const QString path = SharedPicture(QStringLiteral("large-photo.jpg"));
+    if (path.isEmpty())
+        GTEST_SKIP() << "the shared test pictures are not here";
+    const QImage photo = PictureLoader().Load(path);
+    QStringList warnings;
+    const QImage half = ResizeStep(photo, photo.width() / 2, (photo.height() + 1) / 2, Method("Lanczos3"),
+                                   nullptr, warnings);
+    ASSERT_TRUE(warnings.isEmpty());
+    ASSERT_EQ(half.size(), QSize(photo.width() / 2, (photo.height() + 1) / 2));
+    // Filters keep the mean colour, and the picture stays where it was: Qt's
+    // smooth scaling of the same photo differs only slightly, pixel by pixel.
+    const QImage reference = photo.scaled(half.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                 .convertToFormat(QImage::Format_BGR888);
+    double difference = 0;
+    for (int channel = 0; channel < 3; ++channel) {
+        EXPECT_NEAR(Mean(half, channel), Mean(photo, channel), 1.0) << channel;
+        for (int y = 0; y < half.height(); ++y)
+            for (int x = 0; x < half.width(); ++x)
+                difference += std::abs(half.constScanLine(y)[3 * x + channel] - reference.constScanLine(y)[3 * x + channel]);
+    }
+    EXPECT_LT(difference / (3.0 * half.width() * half.height()), 4.0);
+}
