@@ -471,6 +471,9 @@ def main():
         if problems:
             print("Outputs differ:\n" + "\n".join(problems))
             return 1
+        if not compared:
+            print("Nothing to compare with: a full bench/run.sh records the checksums first.")
+            return 1
         print("Every compared result is byte-identical.")
         return 0
 
