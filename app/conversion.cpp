@@ -2,6 +2,7 @@
 
 #include "components/errors.h"
 #include "effects/pixels.h"
+#include "formats/gifresult.h"
 #include "formats/jpegresult.h"
 
 namespace pictaron {
@@ -22,7 +23,7 @@ EncodedResult RunConversion(QImage original, const ConversionSettings& settings,
     case OutputFormat::Gif:
         break;
     }
-    throw PictaronError(QStringLiteral("GIF output is not available in this build."));
+    return ConvertForGif(working, settings, context);
 }
 
 } // namespace pictaron

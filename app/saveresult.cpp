@@ -1,7 +1,7 @@
 #include "app/saveresult.h"
 
 #include "components/atomicfile.h"
-#include "components/errors.h"
+#include "formats/gifresult.h"
 
 namespace pictaron {
 
@@ -14,7 +14,8 @@ qint64 SaveResult(const QString& path, const QImage& shownPicture, const Convers
         bytes = ReadWholeFile(workFile);
         break;
     case OutputFormat::Gif:
-        throw PictaronError(QStringLiteral("GIF output is not available in this build."));
+        bytes = EncodeGif(shownPicture, settings.transparentColour);
+        break;
     }
     WriteFileAtomically(path, bytes);
     return bytes.size();

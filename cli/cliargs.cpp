@@ -13,7 +13,7 @@ namespace {
 // The option groups, in the order of the usage text.
 QList<OptionGroup> OptionGroups()
 {
-    return {JpegOptions()};
+    return {JpegOptions(), GifOptions()};
 }
 
 bool IsFolderName(const QString& output)

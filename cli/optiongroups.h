@@ -24,5 +24,6 @@ struct OptionGroup {
 bool ReadIntOption(const QCommandLineParser& parser, const QString& name, int& value, QString& error);
 
 OptionGroup JpegOptions();
+OptionGroup GifOptions();
 
 } // namespace pictaron

@@ -1,0 +1,121 @@
+#include "formats/gifresult.h"
+
+#include "components/busy.h"
+#include "palette/mapping.h"
+#include "palette/nearestcolour.h"
+#include "palette/octree.h"
+#include "palette/palettefile.h"
+
+#include <algorithm>
+
+namespace pictaron {
+
+namespace {
+
+// Leaves the bar captionless and empty however the passes end.
+class ProgressReset {
+public:
+    explicit ProgressReset(RunProgress& progress) : progress_(progress) {}
+    ~ProgressReset()
+    {
+        progress_.SetStatus(QString());
+        progress_.ReportProgress(QString(), 0, 100);
+    }
+
+private:
+    RunProgress& progress_;
+};
+
+// One mapping or dithering pass over the whole picture into indexed.
+void ReducePicture(const QImage& bitmap, const Palette& palette, bool dither, const QString& ditherStatus,
+                   const QString& mapStatus, QImage& indexed, RunContext& context)
+{
+    context.progress.ReportProgress(QString(), 0, bitmap.height());
+    if (dither) {
+        context.progress.SetStatus(ditherStatus);
+        DitherToPalette(bitmap, palette, indexed, context.progress, context.cancel);
+    } else {
+        context.progress.SetStatus(mapStatus);
+        MapToPalette(bitmap, palette, indexed, context.progress, context.cancel);
+    }
+}
+
+// Each optimised colour becomes its nearest colour of the chosen palette.
+Palette SnapToPalette(const Palette& optimised, const Palette& chosen, RunProgress& progress)
+{
+    progress.ReportProgress(QStringLiteral("Reducing palette colors"), 0, 255);
+    Palette snapped = optimised;
+    for (std::size_t i = 0; i < snapped.size(); ++i) {
+        PaletteEntry& entry = snapped[i];
+        const PaletteEntry& nearest =
+            chosen[static_cast<std::size_t>(NearestPaletteIndex(chosen, entry.red, entry.green, entry.blue))];
+        entry.red = nearest.red;
+        entry.green = nearest.green;
+        entry.blue = nearest.blue;
+        if (i % 5 == 0)
+            progress.ReportProgress(QString(), static_cast<int>(i), -1);
+    }
+    // The bar runs on to the end of the 256 slots.
+    for (int i = static_cast<int>(snapped.size()); i <= 255; ++i)
+        progress.ReportProgress(QString(), i, -1);
+    return snapped;
+}
+
+} // namespace
+
+EncodedResult ConvertForGif(const QImage& working, const ConversionSettings& settings, RunContext& context)
+{
+    QImage indexed;
+    Palette final;
+    {
+        ProgressReset reset(context.progress);
+        BusyScope busy;
+        QImage bitmap = working;
+
+        std::optional<Palette> chosen;
+        if (settings.palette != kOptimizedPalette) {
+            chosen = settings.palette == kWebsafePalette ? WebSafePalette() : LoadPaletteFile(settings.palette);
+            ReducePicture(bitmap, *chosen, settings.dither, QStringLiteral("Dithering to palette"),
+                          QStringLiteral("Mapping to palette"), indexed, context);
+            bitmap = ExpandIndexedPicture(indexed);
+        }
+
+        context.progress.SetStatus(QStringLiteral("Quantizing"));
+        final = OptimisedPalette(bitmap, std::clamp(settings.maxColours, 1, kMaxPaletteEntries));
+        if (chosen)
+            final = SnapToPalette(final, *chosen, context.progress);
+
+        ReducePicture(bitmap, final, settings.dither, QStringLiteral("Dithering to final palette"),
+                      QStringLiteral("Mapping to final palette"), indexed, context);
+    }
+
+    // Built after the passes' guarded end: an error here ("Color table
+    // overflow") fails the run like any other step.
+    EncodedResult result;
+    result.bytes = EncodeGif(indexed, settings.transparentColour);
+    result.size = result.bytes.size();
+    result.dimensions = indexed.size();
+    result.picture = indexed;
+    result.colours = static_cast<int>(final.size());
+    return result;
+}
+
+std::unique_ptr<TGIFImage> BuildGifImage(const QImage& picture, std::optional<TColor> transparentColour)
+{
+    auto image = std::make_unique<TGIFImage>();
+    image->Assign(picture);
+    if (transparentColour) {
+        TGIFGraphicControlExtension& control = image->images.front()->AddGraphicControlExtension();
+        control.SetTransparent(true);
+        control.SetTransparentColor(*transparentColour);
+    }
+    image->Pack();
+    return image;
+}
+
+QByteArray EncodeGif(const QImage& picture, std::optional<TColor> transparentColour)
+{
+    return BuildGifImage(picture, transparentColour)->SaveToBytes();
+}
+
+} // namespace pictaron

@@ -1,0 +1,47 @@
+#include "palette/palette.h"
+
+#include "components/errors.h"
+
+namespace pictaron {
+
+Palette WebSafePalette()
+{
+    Palette palette;
+    palette.reserve(216);
+    for (int r = 0; r < 6; ++r)
+        for (int g = 0; g < 6; ++g)
+            for (int b = 0; b < 6; ++b)
+                palette.push_back(PaletteEntry{std::uint8_t(51 * r), std::uint8_t(51 * g), std::uint8_t(51 * b), 0});
+    return palette;
+}
+
+QList<QRgb> ToColorTable(const Palette& palette)
+{
+    QList<QRgb> table;
+    table.reserve(static_cast<qsizetype>(palette.size()));
+    for (const PaletteEntry& entry : palette)
+        table.append(qRgb(entry.red, entry.green, entry.blue));
+    return table;
+}
+
+Palette FromColorTable(const QList<QRgb>& table)
+{
+    Palette palette;
+    palette.reserve(static_cast<std::size_t>(table.size()));
+    for (const QRgb colour : table)
+        palette.push_back(PaletteEntry{std::uint8_t(qRed(colour)), std::uint8_t(qGreen(colour)),
+                                       std::uint8_t(qBlue(colour)), 0});
+    return palette;
+}
+
+QImage NewIndexedPicture(int width, int height, const Palette& palette)
+{
+    QImage picture(width, height, QImage::Format_Indexed8);
+    if (picture.isNull() && width > 0 && height > 0)
+        throw PictaronError(QStringLiteral("There is not enough memory for a picture of %1 by %2 pixels.")
+                                .arg(width).arg(height));
+    picture.setColorTable(ToColorTable(palette));
+    return picture;
+}
+
+} // namespace pictaron

@@ -1,0 +1,282 @@
+// The GIF writer: the worked example byte for byte, the table and code-size
+// rules, transparency, and every written file read back by a strict reader of
+// our own and by Pillow.
+#include "formats/gifimage.h"
+
+#include "components/errors.h"
+#include "formats/giflzw.h"
+#include "gifchecker.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace pictaron;
+using namespace pictaron::gifcheck;
+
+namespace {
+
+// An 8-bit picture with the given palette, filled by fill(x, y).
+template <typename Fill>
+QImage Indexed(int width, int height, const std::vector<QRgb>& palette, Fill fill)
+{
+    QImage picture(width, height, QImage::Format_Indexed8);
+    picture.setColorTable(QList<QRgb>(palette.begin(), palette.end()));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.scanLine(y)[x] = static_cast<uchar>(fill(x, y));
+    return picture;
+}
+
+std::vector<QRgb> Greys(int count)
+{
+    std::vector<QRgb> palette;
+    for (int i = 0; i < count; ++i)
+        palette.push_back(qRgb(i, 255 - i, (i * 7) & 0xFF));
+    return palette;
+}
+
+QByteArray Write(const QImage& picture, std::optional<TColor> transparent = std::nullopt)
+{
+    TGIFImage image;
+    image.Assign(picture);
+    if (transparent) {
+        TGIFGraphicControlExtension& control = image.images.front()->AddGraphicControlExtension();
+        control.SetTransparent(true);
+        control.SetTransparentColor(*transparent);
+    }
+    image.Pack();
+    return image.SaveToBytes();
+}
+
+QByteArray Hex(const char* text)
+{
+    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+}
+
+std::vector<int> IndicesOf(const QImage& picture)
+{
+    std::vector<int> indices;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            indices.push_back(picture.constScanLine(y)[x]);
+    return indices;
+}
+
+// The file passes the strict reader and Pillow, and both give back the
+// picture's indices, its palette (padded with black) and the transparency.
+void ExpectReadsBack(const QByteArray& gif, const QImage& picture, const std::vector<QRgb>& palette,
+                     int transparentIndex = -1)
+{
+    std::vector<Colour> table;
+    for (const QRgb colour : palette)
+        table.push_back(Colour{qRed(colour), qGreen(colour), qBlue(colour)});
+
+    const StrictGif strict = ReadStrictGif(gif);
+    ASSERT_TRUE(strict.problem.isEmpty()) << strict.problem.toStdString();
+    EXPECT_EQ(strict.width, picture.width());
+    EXPECT_EQ(strict.height, picture.height());
+    EXPECT_EQ(strict.indices, IndicesOf(picture));
+    ASSERT_GE(strict.table.size(), table.size());
+    EXPECT_TRUE(std::equal(table.begin(), table.end(), strict.table.begin()));
+    EXPECT_TRUE(std::all_of(strict.table.begin() + static_cast<std::ptrdiff_t>(table.size()), strict.table.end(),
+                            [](const Colour& c) { return c == Colour{0, 0, 0}; }));
+    EXPECT_EQ(strict.transparentIndex, transparentIndex);
+
+    bool skipped = false;
+    const PillowGif pillow = ReadWithPillow(gif, skipped);
+    if (skipped)
+        return;
+    ASSERT_TRUE(pillow.problem.isEmpty()) << pillow.problem.toStdString();
+    EXPECT_EQ(pillow.width, picture.width());
+    EXPECT_EQ(pillow.height, picture.height());
+    EXPECT_EQ(pillow.indices, IndicesOf(picture));
+    ASSERT_GE(pillow.table.size(), table.size());
+    EXPECT_TRUE(std::equal(table.begin(), table.end(), pillow.table.begin()));
+    EXPECT_EQ(pillow.transparentIndex, transparentIndex);
+}
+
+const std::vector<QRgb> kBlackWhite = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
+
+QImage WorkedExample()
+{
+    return Indexed(4, 2, kBlackWhite, [](int, int y) { return y; });
+}
+
+} // namespace
+
+TEST(GifWriter, WorkedExampleByteForByte)
+{
+    EXPECT_EQ(Write(WorkedExample()).toHex(' '),
+              Hex("474946383761 04000200800000 000000FFFFFF 2C0000000004000200 00 02 0484111905 00 3B").toHex(' '));
+}
+
+TEST(GifWriter, WorkedExampleWithWhiteTransparent)
+{
+    EXPECT_EQ(Write(WorkedExample(), clWhite).toHex(' '),
+              Hex("474946383961 04000200800000 000000FFFFFF 21F90401000001 00 2C0000000004000200 00 02 0484111905 00 3B")
+                  .toHex(' '));
+}
+
+TEST(GifWriter, TableSizeAndCodeSizeFollowTheColourCount)
+{
+    struct Case {
+        int colours;
+        int packed;
+        int tableEntries;
+        int minimumCodeSize;
+    };
+    for (const Case c : {Case{1, 0x80, 2, 2}, Case{2, 0x80, 2, 2}, Case{3, 0x91, 4, 2}, Case{5, 0xA2, 8, 3},
+                         Case{17, 0xC4, 32, 5}, Case{129, 0xF7, 256, 8}, Case{256, 0xF7, 256, 8}}) {
+        const std::vector<QRgb> palette = Greys(c.colours);
+        const QImage picture = Indexed(13, 6, palette, [&](int x, int y) { return (x * 3 + y * 5) % c.colours; });
+        const QByteArray gif = Write(picture);
+        EXPECT_EQ(static_cast<unsigned char>(gif[10]), c.packed) << c.colours;
+        EXPECT_EQ(static_cast<unsigned char>(gif[13 + 3 * c.tableEntries + 10]), c.minimumCodeSize) << c.colours;
+        ExpectReadsBack(gif, picture, palette);
+    }
+}
+
+TEST(GifWriter, TransparentColourTakesTheHighestMatchingIndex)
+{
+    const std::vector<QRgb> palette = {qRgb(9, 9, 9), qRgb(1, 2, 3), qRgb(9, 9, 9), qRgb(200, 0, 0)};
+    const QImage picture = Indexed(6, 4, palette, [](int x, int y) { return (x + y) % 4; });
+    // TColor is 0x00BBGGRR.
+    const QByteArray gif = Write(picture, TColor(0x090909));
+    ExpectReadsBack(gif, picture, palette, 2);
+}
+
+TEST(GifWriter, MissingTransparentColourIsAppended)
+{
+    const std::vector<QRgb> palette = Greys(128);
+    const QImage picture = Indexed(20, 20, palette, [](int x, int y) { return (x * y) % 128; });
+    const QByteArray gif = Write(picture, TColor(0x030201));
+    // 129 colours need eight bits: the table is padded to 256 entries.
+    EXPECT_EQ(static_cast<unsigned char>(gif[10]), 0xF7);
+    std::vector<QRgb> extended = palette;
+    extended.push_back(qRgb(1, 2, 3));
+    ExpectReadsBack(gif, picture, extended, 128);
+}
+
+TEST(GifWriter, FullTableCannotTakeAnotherColour)
+{
+    const QImage picture = Indexed(4, 4, Greys(256), [](int x, int y) { return x * 4 + y; });
+    try {
+        Write(picture, TColor(0x123456));
+        FAIL() << "no error";
+    } catch (const PictaronError& error) {
+        EXPECT_EQ(error.message(), QStringLiteral("Color table overflow"));
+    }
+    // A colour that is already there is found, not appended.
+    const QRgb present = Greys(256)[77];
+    EXPECT_NO_THROW(Write(picture, TColor(qRed(present) | qGreen(present) << 8 | qBlue(present) << 16)));
+}
+
+TEST(GifWriter, IndexBeyondTheTableIsRefused)
+{
+    // Three colours make a table of four: index 3 is still written, index 4 is not.
+    const std::vector<QRgb> palette = Greys(3);
+    ExpectReadsBack(Write(Indexed(3, 1, palette, [](int x, int) { return x + 1; })),
+                    Indexed(3, 1, palette, [](int x, int) { return x + 1; }), palette);
+    try {
+        Write(Indexed(3, 1, palette, [](int x, int) { return x + 2; }));
+        FAIL() << "no error";
+    } catch (const PictaronError& error) {
+        EXPECT_EQ(error.message(), QStringLiteral("Color not in color table"));
+    }
+}
+
+TEST(GifWriter, OnlyIndexedPicturesOfGifSizeAreWritten)
+{
+    TGIFImage image;
+    EXPECT_THROW(image.Assign(QImage(4, 4, QImage::Format_RGB32)), PictaronError);
+    EXPECT_THROW(image.Assign(QImage(70000, 1, QImage::Format_Indexed8)), PictaronError);
+}
+
+TEST(GifWriter, LongRunsFillTheTableAndClearIt)
+{
+    // One colour: each string is one pixel longer than the last, so the
+    // table fills after some 7 to 8 million pixels and a clear code follows.
+    for (const int colours : {2, 256}) {
+        const std::vector<QRgb> palette = Greys(colours);
+        const QImage picture = Indexed(3000, 3000, palette, [](int, int) { return 1; });
+        const StrictGif strict = ReadStrictGif(Write(picture));
+        ASSERT_TRUE(strict.problem.isEmpty()) << strict.problem.toStdString();
+        EXPECT_EQ(strict.clearCodes, 2) << colours;
+        EXPECT_EQ(strict.widestCode, 12);
+        EXPECT_EQ(strict.indices, IndicesOf(picture));
+    }
+    // Noise fills the table every few thousand pixels.
+    std::mt19937 random(4);
+    const std::vector<QRgb> palette = Greys(256);
+    const QImage noise = Indexed(300, 200, palette, [&](int, int) { return random() % 256; });
+    const QByteArray gif = Write(noise);
+    const StrictGif strict = ReadStrictGif(gif);
+    EXPECT_GT(strict.clearCodes, 10);
+    ExpectReadsBack(gif, noise, palette);
+}
+
+TEST(GifWriter, DataOfWholeSubBlocksEndsWithTheTerminator)
+{
+    // Widen noise until the compressed data is a whole number of 255-byte
+    // sub-blocks; the strict reader then insists the terminator follows the
+    // last full block directly.
+    const std::vector<QRgb> palette = Greys(256);
+    bool found = false;
+    for (int width = 1; width < 2000 && !found; ++width) {
+        std::mt19937 random(static_cast<unsigned>(width));
+        const QImage picture = Indexed(width, 3, palette, [&](int, int) { return random() % 256; });
+        QByteArray data;
+        TLZWEncoder encoder;
+        std::vector<std::uint8_t> pixels = [&] {
+            std::vector<std::uint8_t> p;
+            for (const int index : IndicesOf(picture))
+                p.push_back(static_cast<std::uint8_t>(index));
+            return p;
+        }();
+        encoder.Encode(pixels.data(), pixels.size(), 8, data);
+        const int codeBytes = static_cast<int>(data.size()) - 2;  // minimum code size and terminator
+        const int blocks = (codeBytes + 255) / 256;
+        if ((codeBytes - blocks) % 255 != 0)
+            continue;
+        found = true;
+        EXPECT_EQ(static_cast<unsigned char>(data[data.size() - 2 - 255]), 255);
+        const StrictGif strict = ReadStrictGif(Write(picture));
+        ASSERT_TRUE(strict.problem.isEmpty()) << strict.problem.toStdString();
+        EXPECT_EQ(strict.subBlocks, blocks);
+        ExpectReadsBack(Write(picture), picture, palette);
+    }
+    EXPECT_TRUE(found);
+}
+
+TEST(GifWriter, RandomPicturesReadBack)
+{
+    std::mt19937 random(21);
+    for (int round = 0; round < 12; ++round) {
+        const int colours = 1 + static_cast<int>(random() % 256);
+        const int width = 1 + static_cast<int>(random() % 90);
+        const int height = 1 + static_cast<int>(random() % 60);
+        std::vector<QRgb> palette;
+        for (int i = 0; i < colours; ++i)
+            palette.push_back(random() & 0xFFFFFF);
+        // Runs and noise mixed, so that strings of every length occur.
+        int current = 0;
+        const QImage picture = Indexed(width, height, palette, [&](int, int) {
+            if (random() % 4 == 0)
+                current = static_cast<int>(random() % static_cast<unsigned>(colours));
+            return current;
+        });
+        const bool transparent = round % 3 == 0;
+        const QRgb colour = palette[random() % palette.size()];
+        const QByteArray gif =
+            transparent ? Write(picture, TColor(qRed(colour) | qGreen(colour) << 8 | qBlue(colour) << 16)) : Write(picture);
+        int transparentIndex = -1;
+        for (int i = colours - 1; transparent && i >= 0; --i)
+            if ((palette[static_cast<std::size_t>(i)] & 0xFFFFFF) == (colour & 0xFFFFFF)) {
+                transparentIndex = i;
+                break;
+            }
+        SCOPED_TRACE(::testing::Message() << colours << " colours, " << width << " by " << height);
+        ExpectReadsBack(gif, picture, palette, transparentIndex);
+    }
+}

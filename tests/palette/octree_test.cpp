@@ -1,0 +1,118 @@
+// The optimised palette: leaves at level 6, reduction after every pixel,
+// bottom row first, the most recently made node folded first.
+#include "palette/octree.h"
+
+#include "effects/pixels.h"
+#include "testbitmaps.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <tuple>
+
+using namespace pictaron;
+using namespace pictaron::testbitmaps;
+
+namespace {
+
+PaletteEntry Entry(int red, int green, int blue)
+{
+    return PaletteEntry{std::uint8_t(red), std::uint8_t(green), std::uint8_t(blue), 0};
+}
+
+} // namespace
+
+TEST(OptimisedPalette, OneColourGivesOneLeafAndBlackAfterIt)
+{
+    const Palette palette = OptimisedPalette(Uniform(7, 5, {12, 200, 99}), 256);
+    ASSERT_EQ(palette.size(), 256u);
+    EXPECT_EQ(palette[0], Entry(12, 200, 99));
+    for (std::size_t i = 1; i < palette.size(); ++i)
+        ASSERT_EQ(palette[i], Entry(0, 0, 0)) << i;
+}
+
+TEST(OptimisedPalette, LowestTwoBitsNeverSplitAColour)
+{
+    // All six colours share the top six bits of every channel: one leaf, whose
+    // colour is the truncated average (612/6, 609/6, 609/6) = (102, 101, 101).
+    const QImage bitmap = Bitmap({{{100, 100, 100}, {101, 102, 103}, {103, 103, 100}},
+                                  {{102, 101, 102}, {103, 100, 101}, {103, 103, 103}}});
+    const Palette palette = OptimisedPalette(bitmap, 4);
+    ASSERT_EQ(palette.size(), 4u);
+    EXPECT_EQ(palette[0], Entry(102, 101, 101));
+    EXPECT_EQ(palette[1], Entry(0, 0, 0));
+}
+
+TEST(OptimisedPalette, TwoColoursCanCollapseToTheRoot)
+{
+    // Three colours in three different top-level octants: with room for two,
+    // every single-child chain folds without freeing a leaf until the root
+    // itself folds, leaving the average of all pixels: (255+0+0+255)/4 = 127,
+    // (0+255+0+255)/4 = 127, (0+0+255+255)/4 = 127.
+    const QImage bitmap = Bitmap({{{255, 0, 0}, {0, 255, 0}}, {{0, 0, 255}, {255, 255, 255}}});
+    const Palette palette = OptimisedPalette(bitmap, 2);
+    ASSERT_EQ(palette.size(), 2u);
+    EXPECT_EQ(palette[0], Entry(127, 127, 127));
+    EXPECT_EQ(palette[1], Entry(0, 0, 0));
+}
+
+TEST(OptimisedPalette, BottomRowIsVisitedFirst)
+{
+    // Pixels (0,255,4) and (0,255,0) share a level-5 node, as do (0,0,0) and
+    // (0,0,4). Visited bottom row first, left to right, the order is
+    // (0,255,4), (0,0,0), (0,255,0), (0,0,4): the fourth leaf triggers a fold
+    // of the level-5 node made last, the one of (0,0,0), so the blacks merge
+    // into (0,0,2). In the reverse order the greens merge instead.
+    const QImage bitmap = Bitmap({{{0, 255, 0}, {0, 0, 4}}, {{0, 255, 4}, {0, 0, 0}}});
+    const Palette palette = OptimisedPalette(bitmap, 3);
+    EXPECT_EQ(palette, (Palette{Entry(0, 0, 2), Entry(0, 255, 0), Entry(0, 255, 4)}));
+
+    const QImage reversed = bitmap.mirrored(true, true);
+    EXPECT_EQ(OptimisedPalette(reversed, 3), (Palette{Entry(0, 0, 0), Entry(0, 0, 4), Entry(0, 255, 2)}));
+}
+
+TEST(OptimisedPalette, CountsOutsideOneTo256AreClamped)
+{
+    const QImage bitmap = Noise(40, 40, 3);
+    EXPECT_EQ(OptimisedPalette(bitmap, 0).size(), 1u);
+    EXPECT_EQ(OptimisedPalette(bitmap, 1000).size(), 256u);
+    // One colour: everything folds into the root, the average of all pixels.
+    long long sums[3] = {0, 0, 0};
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x) {
+            sums[0] += RowPixels(bitmap, y)[x].red;
+            sums[1] += RowPixels(bitmap, y)[x].green;
+            sums[2] += RowPixels(bitmap, y)[x].blue;
+        }
+    EXPECT_EQ(OptimisedPalette(bitmap, 1), (Palette{Entry(int(sums[0] / 1600), int(sums[1] / 1600), int(sums[2] / 1600))}));
+}
+
+TEST(OptimisedPalette, LeavesNeverExceedTheCountAndKeepDistinctCells)
+{
+    // On noise over the whole cube: at most N leaves, counted as collected,
+    // and since leaves are disjoint boxes of colour holding their own average,
+    // no two leaf colours are equal.
+    const QImage bitmap = Noise(64, 48, 11);
+    for (const int colours : {2, 3, 8, 17, 64, 255, 256}) {
+        TColorQuantizer quantizer(colours, 6);
+        quantizer.FeedPixels(bitmap);
+        const auto leaves = quantizer.CollectLeafColours();
+        EXPECT_LE(static_cast<int>(leaves.size()), colours);
+        EXPECT_GT(leaves.size(), 0u);
+        EXPECT_EQ(quantizer.LeafCount(), static_cast<int>(leaves.size()));
+        std::set<std::tuple<int, int, int>> distinct;
+        for (const PaletteEntry& leaf : leaves)
+            distinct.insert({leaf.red, leaf.green, leaf.blue});
+        EXPECT_EQ(distinct.size(), leaves.size()) << colours;
+        const Palette palette = OptimisedPalette(bitmap, colours);
+        ASSERT_EQ(palette.size(), static_cast<std::size_t>(colours));
+        EXPECT_TRUE(std::equal(leaves.begin(), leaves.end(), palette.begin()));
+    }
+}
+
+TEST(OptimisedPalette, SumsOfAHugeLeafDoNotWrap)
+{
+    // 8.5 million white pixels sum to more than 2^31 per channel.
+    const QImage bitmap = Uniform(4250, 2000, {255, 254, 253});
+    EXPECT_EQ(OptimisedPalette(bitmap, 2)[0], Entry(255, 254, 253));
+}
