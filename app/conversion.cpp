@@ -1,11 +1,85 @@
 #include "app/conversion.h"
 
 #include "components/errors.h"
+#include "effects/blend.h"
+#include "effects/buttonize.h"
+#include "effects/caption.h"
+#include "effects/convolve.h"
+#include "effects/geometry.h"
 #include "effects/pixels.h"
+#include "effects/resample.h"
+#include "effects/tone.h"
 #include "formats/gifresult.h"
 #include "formats/jpegresult.h"
 
 namespace pictaron {
+
+namespace {
+
+// The changes between the copy and the encoder, each when enabled, in their
+// fixed order. Every step returns a new bitmap, so the caller's picture is
+// never written to. Cancellation is honoured between steps and, inside the
+// resize step, every tenth row or column.
+QImage ApplyChanges(QImage working, const ConversionSettings& s, RunContext& context, QStringList& warnings)
+{
+    RunProgress& progress = context.progress;
+    const CancelFlag& cancel = context.cancel;
+    if (s.crop)
+        working = CropToSelection(working, s.cropTopLeft, s.cropBottomRight);
+    if (s.flip)
+        working = FlipBitmap(working);
+    if (s.mirror)
+        working = MirrorBitmap(working);
+    if (s.rotate)
+        working = RotateBitmap(working, s.rotateAngle, ColorToTriple(s.cornerColour), s.rotateRight);
+    cancel.ThrowIfCancelled();
+    if (s.resize) {
+        progress.SetStatus(QStringLiteral("Resizing"));
+        const auto& table = ResampleFilterTable();
+        const int method = Clamp(static_cast<int>(s.resizeMethod), 0, static_cast<int>(table.size()) - 1);
+        const auto report = [&](const QString& text, int done, int total) {
+            progress.ReportProgress(text, done, total);
+            cancel.ThrowIfCancelled();
+        };
+        working = ResizeStep(working, s.resizeWidth, s.resizeHeight, table[method], report, warnings);
+    }
+    if (s.blend)
+        working = BlendStep(working, s.blendFile, s.blendBias, s.blendStretch);
+    cancel.ThrowIfCancelled();
+    if (s.contrast)
+        working = AdjustContrast(working, s.contrastAmount);
+    if (s.brightness)
+        working = AdjustBrightness(working, s.brightnessAmount);
+    // The two filters take track bar positions, 0..20.
+    if (s.sharpen) {
+        progress.SetStatus(QStringLiteral("Sharpening"));
+        working = Convolve3x3(working, ConvolveKind::Sharpen, Clamp(s.sharpenAmount, 0, 20) + 5);
+    }
+    cancel.ThrowIfCancelled();
+    if (s.blur) {
+        progress.SetStatus(QStringLiteral("Blurring"));
+        working = Convolve3x3(working, ConvolveKind::Blur, 20 - Clamp(s.blurAmount, 0, 20));
+    }
+    cancel.ThrowIfCancelled();
+    if (s.buttonize)
+        working = ButtonizeBitmap(working, {s.buttonWidth, s.buttonLine, s.lighting, s.fade, s.invert});
+    if (s.caption)
+        working = AddCaption(working, s.captionText, s.captionFont, s.captionLocation);
+    return working;
+}
+
+EncodedResult Encode(const QImage& working, const ConversionSettings& settings, RunContext& context)
+{
+    switch (settings.format) {
+    case OutputFormat::Jpeg:
+        return EncodeJpegResult(working, settings, context);
+    case OutputFormat::Gif:
+        break;
+    }
+    return ConvertForGif(working, settings, context);
+}
+
+} // namespace
 
 EncodedResult RunConversion(QImage original, const ConversionSettings& settings, RunContext& context)
 {
@@ -17,13 +91,11 @@ EncodedResult RunConversion(QImage original, const ConversionSettings& settings,
     QImage working = ToWorkingBitmap(original);
     original = QImage();
 
-    switch (settings.format) {
-    case OutputFormat::Jpeg:
-        return EncodeJpegResult(working, settings, context);
-    case OutputFormat::Gif:
-        break;
-    }
-    return ConvertForGif(working, settings, context);
+    QStringList warnings;
+    working = ApplyChanges(std::move(working), settings, context, warnings);
+    EncodedResult result = Encode(working, settings, context);
+    result.warnings = warnings;
+    return result;
 }
 
 } // namespace pictaron

@@ -11,6 +11,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 namespace pictaron {
 
@@ -24,7 +25,9 @@ struct RunContext {
 // shows at its natural size (also the unscaled copy kept for zooming; null when
 // the run does not show its result), its size in pixels, the encoded bytes and
 // their count, and the description for the report (empty: describe the
-// picture). For a GIF, colours is the number of palette entries.
+// picture). For a GIF, colours is the number of palette entries. Warnings are
+// the messages of steps that failed without ending the run (a resize that could
+// not be done); the window shows each, the command line prints them.
 struct EncodedResult {
     QImage picture;
     QSize dimensions;
@@ -32,6 +35,7 @@ struct EncodedResult {
     qint64 size = 0;
     QString description;
     int colours = 0;
+    QStringList warnings;
 };
 
 } // namespace pictaron
