@@ -20,13 +20,28 @@ TColorQuantizer::TColorQuantizer(int maxColours, int leafLevel)
 
 void TColorQuantizer::FeedPixels(const QImage& bitmap)
 {
+    // Neighbouring pixels often agree in the bits the tree looks at and so
+    // reach the same leaf. Until the next fold changes the tree, such a pixel
+    // is added to that leaf without descending again.
+    const int ignoredBits = 8 - leafLevel_;
+    int cachedKey = -1;
+    NodeRef cachedLeaf = 0;
     const int width = bitmap.width();
     for (int y = bitmap.height() - 1; y >= 0; --y) {
         const RGBTriple* row = RowPixels(bitmap, y);
         for (int x = 0; x < width; ++x) {
-            InsertColour(row[x].red, row[x].green, row[x].blue);
-            while (leafCount_ > maxColours_)
+            const int red = row[x].red, green = row[x].green, blue = row[x].blue;
+            const int key = (red >> ignoredBits) << 16 | (green >> ignoredBits) << 8 | (blue >> ignoredBits);
+            if (key == cachedKey) {
+                AddToLeaf(nodes_[cachedLeaf], red, green, blue);
+                continue;
+            }
+            cachedLeaf = InsertColour(red, green, blue);
+            cachedKey = key;
+            while (leafCount_ > maxColours_) {
                 MergeDeepestNode();
+                cachedKey = -1;
+            }
         }
     }
 }
@@ -47,7 +62,7 @@ TColorQuantizer::NodeRef TColorQuantizer::NewNode(int level)
     return ref;
 }
 
-void TColorQuantizer::InsertColour(int red, int green, int blue)
+TColorQuantizer::NodeRef TColorQuantizer::InsertColour(int red, int green, int blue)
 {
     if (root_ == 0)
         root_ = NewNode(0);
@@ -55,11 +70,8 @@ void TColorQuantizer::InsertColour(int red, int green, int blue)
     for (int level = 0;; ++level) {
         TOctreeNode& node = nodes_[ref];
         if (node.leaf) {
-            ++node.pixelCount;
-            node.redSum += red;
-            node.greenSum += green;
-            node.blueSum += blue;
-            return;
+            AddToLeaf(node, red, green, blue);
+            return ref;
         }
         const int shift = 7 - level;
         const int index = ((red >> shift) & 1) << 2 | ((green >> shift) & 1) << 1 | ((blue >> shift) & 1);

@@ -53,7 +53,16 @@ private:
         std::array<NodeRef, 8> children{};
     };
 
-    void InsertColour(int red, int green, int blue);
+    // Adds the colour to the leaf its bits lead to, making the path as needed;
+    // returns that leaf.
+    NodeRef InsertColour(int red, int green, int blue);
+    static void AddToLeaf(TOctreeNode& leaf, int red, int green, int blue)
+    {
+        ++leaf.pixelCount;
+        leaf.redSum += red;
+        leaf.greenSum += green;
+        leaf.blueSum += blue;
+    }
     NodeRef NewNode(int level);
     void MergeDeepestNode();
     void CollectFrom(NodeRef node, std::vector<PaletteEntry>& colours) const;

@@ -116,3 +116,12 @@ TEST(OptimisedPalette, SumsOfAHugeLeafDoNotWrap)
     const QImage bitmap = Uniform(4250, 2000, {255, 254, 253});
     EXPECT_EQ(OptimisedPalette(bitmap, 2)[0], Entry(255, 254, 253));
 }
+
+TEST(OptimisedPalette, APixelAfterAFoldReachesTheFoldedLeaf)
+{
+    // (0,0,4) becomes a second leaf beside (0,0,0); with room for one the
+    // fold makes their level-5 parent the leaf. (0,0,7) shares its six top
+    // bits with (0,0,4) but must now land in that parent: the average of all
+    // three is (0, 0, 11/3) = (0, 0, 3).
+    EXPECT_EQ(OptimisedPalette(Bitmap({{{0, 0, 0}, {0, 0, 4}, {0, 0, 7}}}), 1), (Palette{Entry(0, 0, 3)}));
+}
