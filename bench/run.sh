@@ -61,7 +61,8 @@ if [ -n "$commit" ]; then
 fi
 with_bench=ON
 [ -f "$source/bench/CMakeLists.txt" ] || { with_bench=OFF; micro=0; }
-cmake -S "$source" -B "$binaries" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPICTARON_BENCH=$with_bench >/dev/null
+cmake -S "$source" -B "$binaries" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPICTARON_BENCH=$with_bench \
+  -DBUILD_TESTING=OFF >/dev/null
 targets=(pictaron-cli)
 [ $micro -eq 1 ] && targets+=(pictaron-microbench)
 cmake --build "$binaries" --parallel "$(nproc)" --target "${targets[@]}"
