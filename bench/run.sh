@@ -50,14 +50,22 @@ done
 source=$root
 binaries=$build
 if [ -n "$commit" ]; then
-  sha=$(git -C "$root" rev-parse --short "$commit^{commit}")
-  source=$build/commit-$sha/source
-  binaries=$build/commit-$sha/build
-  if [ ! -d "$source" ]; then
-    mkdir -p "$source.part"
-    git -C "$root" archive "$sha" | tar -x -C "$source.part"
-    mv "$source.part" "$source"
+  # One checkout for every commit, with its own index: moving it to another
+  # commit rewrites only the files that differ, so the build stays incremental.
+  sha=$(git -C "$root" rev-parse "$commit^{commit}")
+  source=$build/commit/source
+  binaries=$build/commit/build
+  mkdir -p "$source"
+  export GIT_INDEX_FILE=$build/commit/index
+  if [ -f "$GIT_INDEX_FILE" ]; then
+    git -C "$root" --work-tree="$source" update-index -q --refresh || true
+    git -C "$root" --work-tree="$source" read-tree --reset -u "$sha"
+  else
+    git -C "$root" --work-tree="$source" read-tree "$sha"
+    git -C "$root" --work-tree="$source" checkout-index -a -f -u
   fi
+  unset GIT_INDEX_FILE
+  echo "Timing commit $(git -C "$root" log -1 --format='%h %s' "$sha")"
 fi
 with_bench=ON
 [ -f "$source/bench/CMakeLists.txt" ] || { with_bench=OFF; micro=0; }
