@@ -31,12 +31,12 @@ TOOL_TITLES = {
     "pillow": "Pillow",
 }
 
-# Pictaron's 3x3 sharpen kernel at amount 5, rows top to bottom. The peers
-# convolve with the same weights, normalised by their sum (7).
+# Pictaron's 3x3 sharpen kernel at amount 5 (its slider at 0), rows top to
+# bottom. The peers convolve with the same weights, normalised by their sum (7).
 SHARPEN_KERNEL = [-1, 1, 0, 1, 5, 1, -1, 1, 0]
 SHARPEN_TEXT = ",".join(str(k) for k in SHARPEN_KERNEL)
 VIPS_SHARPEN_MASK = str(BENCH_DIR / "sharpen3x3.mat")
-PICTARON_SHARPEN = "5"
+PICTARON_SHARPEN = "0"
 
 # Contrast of the full run: Pictaron's +40 of -255..255 is about 16 %.
 PICTARON_CONTRAST = "40"

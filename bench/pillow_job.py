@@ -44,7 +44,8 @@ def main(argv):
         left, top, right, bottom, degrees, width, height = (int(v) for v in rest[:7])
         contrast, colours = float(rest[7]), int(rest[8])
         image = image.crop((left, top, right, bottom))
-        image = image.rotate(degrees, Image.Resampling.BILINEAR, expand=True, fillcolor="white")
+        # Clockwise, as Pictaron and ImageMagick turn.
+        image = image.rotate(-degrees, Image.Resampling.BILINEAR, expand=True, fillcolor="white")
         image = image.resize((width, height), Image.Resampling.LANCZOS)
         image = ImageEnhance.Contrast(image).enhance(contrast)
         image = image.filter(SHARPEN)
