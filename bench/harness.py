@@ -265,6 +265,25 @@ def memory_limit_mib(case: Case, picture: Picture) -> float:
     return 3 * case.largest_bitmap(picture) / MIB + 64
 
 
+def summary_table(rows, runs: int) -> List[str]:
+    """The short form for the README: Pictaron, its fastest peer, the target."""
+    head = ["case", "picture", "Pictaron 1 thread", "Pictaron", "fastest peer", "1 thread ÷ fastest",
+            "target", "ratio", "verdict", "peak MiB (limit)"]
+    lines = ["| " + " | ".join(head) + " |", "|" + "---|" * len(head)]
+    for case, picture, results in rows:
+        best, best_tool = fastest_peer(results)
+        one = results.get("pictaron-1t")
+        r1 = one.median / best if best and one and one.median else None
+        ratio, verdict = target_verdict(case, results)
+        peaks = [results[t].peak_kib for t in PICTARON_TOOLS if t in results and results[t].peak_kib]
+        peak = f"{max(peaks) / 1024:.0f} ({memory_limit_mib(case, picture):.0f})" if peaks else "—"
+        cells = [case.title, picture.name, cell(one, runs), cell(results.get("pictaron"), runs),
+                 f"{TOOL_TITLES[best_tool]} {seconds(best)}" if best_tool else "—", ratio_text(r1),
+                 case.target.text if case.target else "", ratio_text(ratio), verdict, peak]
+        lines.append("| " + " | ".join(cells) + " |")
+    return lines
+
+
 def time_table(rows, runs: int) -> List[str]:
     head = (["case", "picture"] + [TOOL_TITLES[t] for t in TOOLS]
             + ["fastest peer", "1 thread ÷ fastest", "default ÷ fastest", "target", "1 thread ÷ target's ref.", "verdict"])
@@ -478,7 +497,9 @@ def main():
         return 0
 
     lines = header + [f"Load average (1 min) during the run: {min(loads):.2f} to {max(loads):.2f}", ""]
-    lines += ["Medians (s). Ratios: Pictaron ÷ fastest peer; the target is judged on one thread.", ""]
+    lines += ["Summary: medians (s); targets judged on Pictaron's single-threaded time.", ""]
+    lines += summary_table(rows, args.runs)
+    lines += ["", "Every tool's median (s). Ratios: Pictaron ÷ fastest peer.", ""]
     lines += time_table(rows, args.runs)
     lines += ["", "CPU time (s, user + system, medians of the same runs).", ""]
     lines += cpu_table(rows)
