@@ -129,7 +129,7 @@ void TGIFSubImage::Write(QByteArray& out) const
 
 void TGIFImage::Assign(const QImage& picture)
 {
-    if (picture.format() != QImage::Format_Indexed8)
+    if (picture.format() != QImage::Format_Indexed8 || picture.colorCount() == 0)
         throw PictaronError(QStringLiteral("Only a picture of at most 256 colours can be written as a GIF."));
     if (picture.width() > kMaxSide || picture.height() > kMaxSide)
         throw PictaronError(QStringLiteral("A GIF picture can be at most %1 by %1 pixels.").arg(kMaxSide));

@@ -66,7 +66,7 @@ Palette SnapToPalette(const Palette& optimised, const Palette& chosen, RunProgre
 EncodedResult ConvertForGif(const QImage& working, const ConversionSettings& settings, RunContext& context)
 {
     QImage indexed;
-    Palette final;
+    Palette finalPalette;
     {
         ProgressReset reset(context.progress);
         BusyScope busy;
@@ -81,11 +81,11 @@ EncodedResult ConvertForGif(const QImage& working, const ConversionSettings& set
         }
 
         context.progress.SetStatus(QStringLiteral("Quantizing"));
-        final = OptimisedPalette(bitmap, std::clamp(settings.maxColours, 1, kMaxPaletteEntries));
+        finalPalette = OptimisedPalette(bitmap, std::clamp(settings.maxColours, 1, kMaxPaletteEntries));
         if (chosen)
-            final = SnapToPalette(final, *chosen, context.progress);
+            finalPalette = SnapToPalette(finalPalette, *chosen, context.progress);
 
-        ReducePicture(bitmap, final, settings.dither, QStringLiteral("Dithering to final palette"),
+        ReducePicture(bitmap, finalPalette, settings.dither, QStringLiteral("Dithering to final palette"),
                       QStringLiteral("Mapping to final palette"), indexed, context);
     }
 
@@ -96,7 +96,7 @@ EncodedResult ConvertForGif(const QImage& working, const ConversionSettings& set
     result.size = result.bytes.size();
     result.dimensions = indexed.size();
     result.picture = indexed;
-    result.colours = static_cast<int>(final.size());
+    result.colours = static_cast<int>(finalPalette.size());
     return result;
 }
 

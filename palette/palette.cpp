@@ -24,16 +24,6 @@ QList<QRgb> ToColorTable(const Palette& palette)
     return table;
 }
 
-Palette FromColorTable(const QList<QRgb>& table)
-{
-    Palette palette;
-    palette.reserve(static_cast<std::size_t>(table.size()));
-    for (const QRgb colour : table)
-        palette.push_back(PaletteEntry{std::uint8_t(qRed(colour)), std::uint8_t(qGreen(colour)),
-                                       std::uint8_t(qBlue(colour)), 0});
-    return palette;
-}
-
 QImage NewIndexedPicture(int width, int height, const Palette& palette)
 {
     QImage picture(width, height, QImage::Format_Indexed8);

@@ -34,9 +34,8 @@ inline constexpr int kMaxPaletteEntries = 256;
 // blue fastest, so entry 36·r + 6·g + b is (51·r, 51·g, 51·b).
 Palette WebSafePalette();
 
-// The colour table of an indexed picture, and back (alpha is dropped).
+// The colour table of an indexed picture.
 QList<QRgb> ToColorTable(const Palette& palette);
-Palette FromColorTable(const QList<QRgb>& table);
 
 // A fresh 8-bit picture of the given size with the palette as its colour
 // table (pixels undefined).

@@ -192,6 +192,43 @@ TEST_F(CliTest, QualityOutsideTheRangeIsClampedLikeTheSlider)
     EXPECT_EQ(Read(Path(QStringLiteral("q150.jpg"))), Read(Path(QStringLiteral("q100.jpg"))));
 }
 
+TEST_F(CliTest, GifWithWebSafeColoursDitheredAndTransparent)
+{
+    const QString input = Write(QStringLiteral("in.ppm"), Ppm(40, 30));
+    const QString out = Path(QStringLiteral("out.gif"));
+    const Outcome run = RunCli({input, QStringLiteral("-o"), out, QStringLiteral("--colours"), QStringLiteral("64"),
+                                QStringLiteral("--dither"), QStringLiteral("--palette"), QStringLiteral("websafe"),
+                                QStringLiteral("--transparent"), QStringLiteral("FFFFFF"), QStringLiteral("--json")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+    EXPECT_EQ(json[QStringLiteral("format")].toString(), QStringLiteral("gif"));
+    EXPECT_EQ(json[QStringLiteral("colours")].toInt(), 64);
+    const QByteArray gif = Read(out);
+    EXPECT_EQ(json[QStringLiteral("bytes")].toInteger(), gif.size());
+    ASSERT_TRUE(gif.startsWith("GIF89a"));
+    // The graphic control block after the global table names white.
+    const int tableBytes = 3 << ((gif[10] & 7) + 1);
+    const QByteArray control = gif.mid(13 + tableBytes, 8);
+    ASSERT_TRUE(control.startsWith("\x21\xF9\x04\x01"));
+    const int index = static_cast<unsigned char>(control[6]);
+    EXPECT_EQ(gif.mid(13 + 3 * index, 3), QByteArray("\xFF\xFF\xFF"));
+    // Every colour of the table is web-safe.
+    for (int i = 13; i < 13 + tableBytes; ++i)
+        ASSERT_EQ(static_cast<unsigned char>(gif[i]) % 51, 0) << i;
+}
+
+TEST_F(CliTest, GifOptionsRefuseBadValues)
+{
+    const QString input = Write(QStringLiteral("in.ppm"), Ppm(4, 4));
+    for (const QStringList& bad : {QStringList{QStringLiteral("--transparent"), QStringLiteral("FFF")},
+                                   QStringList{QStringLiteral("--transparent"), QStringLiteral("GG0000")},
+                                   QStringList{QStringLiteral("--colours"), QStringLiteral("many")}}) {
+        const Outcome run = RunCli(QStringList{input, QStringLiteral("-o"), Path(QStringLiteral("x.gif"))} + bad);
+        EXPECT_EQ(run.status, 2) << bad.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains(bad.front().toLatin1())) << run.err.toStdString();
+    }
+}
+
 TEST(Cli, HelpAndVersion)
 {
     Outcome run = RunCli({QStringLiteral("--help")});

@@ -190,7 +190,10 @@ TEST(GifWriter, OnlyIndexedPicturesOfGifSizeAreWritten)
 {
     TGIFImage image;
     EXPECT_THROW(image.Assign(QImage(4, 4, QImage::Format_RGB32)), PictaronError);
-    EXPECT_THROW(image.Assign(QImage(70000, 1, QImage::Format_Indexed8)), PictaronError);
+    EXPECT_THROW(image.Assign(QImage(4, 4, QImage::Format_Indexed8)), PictaronError);  // no colour table
+    QImage wide(70000, 1, QImage::Format_Indexed8);
+    wide.setColorTable({qRgb(0, 0, 0)});
+    EXPECT_THROW(image.Assign(wide), PictaronError);
 }
 
 TEST(GifWriter, LongRunsFillTheTableAndClearIt)
