@@ -283,3 +283,28 @@ TEST(GifWriter, RandomPicturesReadBack)
         ExpectReadsBack(gif, picture, palette, transparentIndex);
     }
 }
+
+TEST(StrictGifReader, CatchesBrokenStreams)
+{
+    // The reader is only a useful witness if it fails on what lenient
+    // decoders let pass. Each case breaks the worked example in one place.
+    const QByteArray good = Write(WorkedExample());
+    ASSERT_TRUE(ReadStrictGif(good).problem.isEmpty());
+    const QByteArray dataAt = Hex("0484111905");
+    ASSERT_EQ(good.indexOf(dataAt), 30);
+    const auto broken = [&](const char* replacement) {
+        QByteArray bytes = good;
+        return bytes.replace(30, dataAt.size() + 2, Hex(replacement));  // data, terminator, trailer
+    };
+    const char* const cases[] = {
+        "0484111905 00",        // no trailer
+        "0484111905 00 00 3B",  // an empty sub-block before the terminator
+        "0484111915 00 3B",     // padding after the end code not zero
+        "02 8411 02 1905 00 3B",  // a short sub-block that is not the last
+        "0485111905 00 3B",     // the first code is the end code, not a clear code
+        "03 841119 00 3B",      // the stream stops before the end code
+        "0484111905 05 00 3B",  // a byte after the end code
+    };
+    for (const char* replacement : cases)
+        EXPECT_FALSE(ReadStrictGif(broken(replacement)).problem.isEmpty()) << replacement;
+}
