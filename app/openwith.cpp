@@ -1,0 +1,71 @@
+#include "app/openwith.h"
+
+#include "components/atomicfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+namespace pictaron {
+
+QStringList MimeTypesOf(const QString& association)
+{
+    if (association == QLatin1String("GIF"))
+        return {QStringLiteral("image/gif")};
+    if (association == QLatin1String("JPEG"))
+        return {QStringLiteral("image/jpeg")};
+    if (association == QLatin1String("BMP"))
+        return {QStringLiteral("image/bmp")};
+    return {};
+}
+
+QString OpenWithExec(const QString& programPath)
+{
+    // Inside a quoted argument ", `, $ and \ take a backslash; the value as a
+    // whole is a string in which every backslash is doubled; % is doubled so
+    // that no part of the path reads as a field code.
+    QString quoted;
+    for (const QChar c : programPath) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
+            quoted += QLatin1Char('\\');
+        quoted += c;
+    }
+    quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    quoted.replace(QLatin1Char('%'), QStringLiteral("%%"));
+    return QLatin1Char('"') + quoted + QStringLiteral("\" %f");
+}
+
+QString OpenWithEntry(const QString& programPath, const QStringList& mimeTypes)
+{
+    return QStringLiteral("[Desktop Entry]\n"
+                          "Type=Application\n"
+                          "Name=Open With Pictaron\n"
+                          "Comment=Prepare this picture for a web page\n"
+                          "Exec=%1\n"
+                          "Icon=pictaron\n"
+                          "MimeType=%2;\n"
+                          "NoDisplay=true\n"
+                          "Terminal=false\n")
+        .arg(OpenWithExec(programPath), mimeTypes.join(QLatin1Char(';')));
+}
+
+void RegisterOpenWith(const QStringList& mimeTypes, const QString& programPath, const QString& folder)
+{
+    const QString path = QDir(folder).filePath(kOpenWithEntryName);
+    QStringList types;
+    QFile existing(path);
+    if (existing.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        const QString text = QString::fromUtf8(existing.readAll());
+        const QRegularExpressionMatch line =
+            QRegularExpression(QStringLiteral("^MimeType=(.*)$"), QRegularExpression::MultilineOption).match(text);
+        if (line.hasMatch())
+            types = line.captured(1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    }
+    for (const QString& type : mimeTypes)
+        if (!types.contains(type))
+            types << type;
+    QDir().mkpath(folder);
+    WriteFileAtomically(path, OpenWithEntry(programPath, types).toUtf8());
+}
+
+} // namespace pictaron

@@ -1,0 +1,23 @@
+// The result view's zoom: 10% to 1000% of the last result, drawn from the
+// unscaled copy by nearest neighbour (rows and columns repeated or dropped),
+// so a zoomed pixel keeps the colour of the result's pixel exactly.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+namespace pictaron {
+
+// "10%" … "90%", "100%" … "1000%".
+QStringList ZoomItems();
+inline const QString kFullSizeZoom = QStringLiteral("100%");
+
+// "250%" → 2.5 (the text without "%", × 0.01, held as a single); 1 when the
+// text is not a percentage.
+float ZoomScaleFromText(const QString& text);
+
+// The picture at Round(width × scale) by Round(height × scale), halves to even.
+QImage ZoomPicture(const QImage& picture, float scale);
+
+} // namespace pictaron
