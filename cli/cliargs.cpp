@@ -13,7 +13,7 @@ namespace {
 // The option groups, in the order of the usage text.
 QList<OptionGroup> OptionGroups()
 {
-    return {JpegOptions(), GifOptions()};
+    return {GeometryOptions(), ToneOptions(), DecorationOptions(), JpegOptions(), GifOptions()};
 }
 
 bool IsFolderName(const QString& output)
@@ -37,13 +37,64 @@ bool ReadIntOption(const QCommandLineParser& parser, const QString& name, int& v
     return true;
 }
 
+bool ReadIntOption(const QCommandLineParser& parser, const QString& name, int& value, QString& error, int low,
+                   int high)
+{
+    int parsed = value;
+    if (!ReadIntOption(parser, name, parsed, error))
+        return false;
+    if (parsed < low || parsed > high) {
+        error = QStringLiteral("--%1 needs a whole number from %2 to %3, not \"%4\".")
+                    .arg(name)
+                    .arg(low)
+                    .arg(high)
+                    .arg(parser.value(name));
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+bool ReadColourOption(const QCommandLineParser& parser, const QString& name, TColor& value, QString& error)
+{
+    if (!parser.isSet(name))
+        return true;
+    QString text = parser.value(name);
+    if (text.startsWith(QLatin1Char('#')))
+        text.remove(0, 1);
+    bool ok = false;
+    const uint rgb = text.toUInt(&ok, 16);
+    if (!ok || text.size() != 6) {
+        error = QStringLiteral("--%1 needs a colour as six hexadecimal digits (RRGGBB), not \"%2\".")
+                    .arg(name, parser.value(name));
+        return false;
+    }
+    value = (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;  // 0x00BBGGRR
+    return true;
+}
+
+bool ReadChoiceOption(const QCommandLineParser& parser, const QString& name, const QStringList& choices, int& value,
+                      QString& error)
+{
+    if (!parser.isSet(name))
+        return true;
+    const int index = choices.indexOf(parser.value(name).toLower());
+    if (index < 0) {
+        error = QStringLiteral("--%1 must be %2, not \"%3\".")
+                    .arg(name, choices.join(QStringLiteral(", ")), parser.value(name));
+        return false;
+    }
+    value = index;
+    return true;
+}
+
 QString CliUsage()
 {
     QString usage = QStringLiteral(
         "Usage: pictaron-cli [OPTIONS] INPUT -o OUTPUT\n"
         "       pictaron-cli [OPTIONS] INPUT... -o FOLDER/\n"
         "\n"
-        "Converts pictures for web pages as Pictaron does.\n"
+        "Converts pictures for web pages as Pictaron " PICTARON_VERSION " does.\n"
         "\n"
         "Output:\n"
         "  -o, --output PATH       the result file, or a folder for several inputs\n"

@@ -26,19 +26,6 @@ QList<QCommandLineOption> Options()
     };
 }
 
-// Six hexadecimal digits as web pages write colours, with or without "#".
-bool ReadColour(QString text, TColor& colour)
-{
-    if (text.startsWith(QLatin1Char('#')))
-        text.remove(0, 1);
-    bool ok = false;
-    const uint rgb = text.toUInt(&ok, 16);
-    if (!ok || text.size() != 6)
-        return false;
-    colour = (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;  // 0x00BBGGRR
-    return true;
-}
-
 bool Read(const QCommandLineParser& parser, ConversionSettings& s, QString& error)
 {
     if (!ReadIntOption(parser, QStringLiteral("colours"), s.maxColours, error))
@@ -56,11 +43,8 @@ bool Read(const QCommandLineParser& parser, ConversionSettings& s, QString& erro
     s.dither = parser.isSet(QStringLiteral("dither"));
     if (parser.isSet(QStringLiteral("transparent"))) {
         TColor colour = 0;
-        if (!ReadColour(parser.value(QStringLiteral("transparent")), colour)) {
-            error = QStringLiteral("--transparent needs a colour as six hexadecimal digits (RRGGBB), not \"%1\".")
-                        .arg(parser.value(QStringLiteral("transparent")));
+        if (!ReadColourOption(parser, QStringLiteral("transparent"), colour, error))
             return false;
-        }
         s.transparentColour = colour;
     }
     return true;

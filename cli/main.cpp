@@ -6,9 +6,9 @@
 #include "components/errors.h"
 #include "formats/pictureloader.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 
 #include <csignal>
 #include <cstdio>
@@ -29,6 +29,15 @@ extern "C" void OnInterrupt(int)
 void PrintError(const QString& message)
 {
     std::fprintf(stderr, "pictaron-cli: %s\n", qPrintable(message));
+}
+
+// Standard error carries the program's own messages. Qt's warnings are meant
+// for developers (the offscreen platform, for one, notes a missing runtime
+// folder), so only its critical messages get through.
+void QtMessage(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        PrintError(QStringLiteral("Qt: ") + message);
 }
 
 bool SameFile(const QString& a, const QString& b)
@@ -64,6 +73,8 @@ void ConvertOne(const CliJob& job, const QString& input, const PictureLoader& lo
         throw PictaronError(input + QStringLiteral(": ") + error.message());
     }
     WriteFileAtomically(report.output, result.bytes);
+    for (const QString& warning : result.warnings)
+        PrintError(input + QStringLiteral(": ") + warning);
     report.resultDimensions = result.dimensions;
     report.resultSize = result.bytes.size();
     report.colours = result.colours;
@@ -85,7 +96,12 @@ void ConvertOne(const CliJob& job, const QString& input, const PictureLoader& lo
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Captions are drawn with QPainter, which needs a GUI application; the
+    // offscreen platform gives it one without any display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QtMessage);
+    QGuiApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Orvanti"));
     QCoreApplication::setApplicationName(QStringLiteral("Pictaron"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PICTARON_VERSION));

@@ -9,6 +9,7 @@
 #include <QCommandLineParser>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace pictaron {
 
@@ -20,9 +21,21 @@ struct OptionGroup {
     bool (*read)(const QCommandLineParser& parser, ConversionSettings& settings, QString& error);
 };
 
-// Shared readers; each returns false with a message naming the option.
+// Shared readers; each leaves value alone when the option is absent and
+// returns false with a message naming the option when its value is bad.
 bool ReadIntOption(const QCommandLineParser& parser, const QString& name, int& value, QString& error);
+// A whole number from low to high.
+bool ReadIntOption(const QCommandLineParser& parser, const QString& name, int& value, QString& error, int low,
+                   int high);
+// Six hexadecimal digits as web pages write colours (RRGGBB, "#" allowed).
+bool ReadColourOption(const QCommandLineParser& parser, const QString& name, TColor& value, QString& error);
+// One of choices, case-insensitively; value becomes its index.
+bool ReadChoiceOption(const QCommandLineParser& parser, const QString& name, const QStringList& choices, int& value,
+                      QString& error);
 
+OptionGroup GeometryOptions();
+OptionGroup ToneOptions();
+OptionGroup DecorationOptions();
 OptionGroup JpegOptions();
 OptionGroup GifOptions();
 

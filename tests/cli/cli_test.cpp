@@ -238,3 +238,84 @@ TEST(Cli, HelpAndVersion)
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(run.out.startsWith("pictaron-cli " PICTARON_VERSION));
 }
+
+TEST_F(CliTest, StepOptionsReachTheRun)
+{
+    const QString input = Write(QStringLiteral("in.ppm"), Ppm(40, 30));
+    const Outcome run = RunCli({input, QStringLiteral("-o"), Path(QStringLiteral("out.jpg")), QStringLiteral("--json"),
+                                QStringLiteral("--crop"), QStringLiteral("2,3,32,23"), QStringLiteral("--rotate"),
+                                QStringLiteral("90"), QStringLiteral("--resize"), QStringLiteral("21x11"),
+                                QStringLiteral("--filter"), QStringLiteral("box"), QStringLiteral("--buttonize"),
+                                QStringLiteral("20"), QStringLiteral("--caption"), QStringLiteral("Hi"),
+                                QStringLiteral("--caption-location"), QStringLiteral("caption"),
+                                QStringLiteral("--font"), QStringLiteral("DejaVu Sans,12")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+    EXPECT_EQ(json.value(QStringLiteral("width")).toInt(), 21);
+    // The caption strip adds the text height and four rows below the resized picture.
+    EXPECT_GT(json.value(QStringLiteral("height")).toInt(), 11 + 4);
+}
+
+TEST_F(CliTest, FlipAndMirrorOfEvenSizesIsAHalfTurn)
+{
+    const QString input = Write(QStringLiteral("in.ppm"), Ppm(36, 24));
+    const QString turned = Path(QStringLiteral("turned.jpg"));
+    const QString flipped = Path(QStringLiteral("flipped.jpg"));
+    ASSERT_EQ(RunCli({input, QStringLiteral("-o"), turned, QStringLiteral("--rotate"), QStringLiteral("180")}).status, 0);
+    ASSERT_EQ(RunCli({input, QStringLiteral("-o"), flipped, QStringLiteral("--flip"), QStringLiteral("--mirror")}).status,
+              0);
+    EXPECT_EQ(Read(turned), Read(flipped));
+    // Amounts outside the tone range are clamped.
+    const QString clamped = Path(QStringLiteral("clamped.jpg"));
+    const QString limit = Path(QStringLiteral("limit.jpg"));
+    ASSERT_EQ(RunCli({input, QStringLiteral("-o"), clamped, QStringLiteral("--contrast"), QStringLiteral("400")}).status, 0);
+    ASSERT_EQ(RunCli({input, QStringLiteral("-o"), limit, QStringLiteral("--contrast"), QStringLiteral("255")}).status, 0);
+    EXPECT_EQ(Read(clamped), Read(limit));
+}
+
+TEST_F(CliTest, BadStepValuesAreBadUsage)
+{
+    const QString input = Write(QStringLiteral("in.ppm"), Ppm(8, 8));
+    const QList<QStringList> bad{
+        {QStringLiteral("--rotate"), QStringLiteral("360")},
+        {QStringLiteral("--crop"), QStringLiteral("1,2,3")},
+        {QStringLiteral("--resize"), QStringLiteral("10x")},
+        {QStringLiteral("--filter"), QStringLiteral("cubic")},
+        {QStringLiteral("--blend-bias"), QStringLiteral("101")},
+        {QStringLiteral("--sharpen"), QStringLiteral("21")},
+        {QStringLiteral("--blur"), QStringLiteral("-1")},
+        {QStringLiteral("--corner-colour"), QStringLiteral("12345")},
+        {QStringLiteral("--button-colour"), QStringLiteral("red")},
+        {QStringLiteral("--lighting"), QStringLiteral("up")},
+        {QStringLiteral("--caption-location"), QStringLiteral("middle")},
+        {QStringLiteral("--font"), QStringLiteral("DejaVu Sans,0")},
+        {QStringLiteral("--contrast"), QStringLiteral("much")},
+    };
+    for (const QStringList& option : bad) {
+        const Outcome run = RunCli(QStringList{input, QStringLiteral("-o"), Path(QStringLiteral("out.jpg"))} + option);
+        EXPECT_EQ(run.status, 2) << option.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains(option.first().toUtf8())) << run.err.toStdString();
+    }
+    ExpectOnlyFiles({QStringLiteral("in.ppm")});
+}
+
+TEST_F(CliTest, FailedResizeIsReportedAndTheRunGoesOn)
+{
+    const QString input = Write(QStringLiteral("in.ppm"), Ppm(20, 10));
+    const Outcome run = RunCli({input, QStringLiteral("-o"), Path(QStringLiteral("out.jpg")), QStringLiteral("--json"),
+                                QStringLiteral("--resize"), QStringLiteral("30000x30000")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("An error occurred while resizing this image.  Please select a different size"))
+        << run.err.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(run.out).object().value(QStringLiteral("width")).toInt(), 20);
+}
+
+TEST_F(CliTest, ThinBevelCancelsWithoutOutput)
+{
+    const QString input = Write(QStringLiteral("in.ppm"), Ppm(20, 10));
+    const Outcome run = RunCli({input, QStringLiteral("-o"), Path(QStringLiteral("out.jpg")), QStringLiteral("--buttonize"),
+                                QStringLiteral("0")});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    ExpectOnlyFiles({QStringLiteral("in.ppm")});
+}
