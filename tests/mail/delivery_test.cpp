@@ -4,6 +4,7 @@
 // parser) is the reference.
 #include "mail/delivery.h"
 #include "peers.h"
+#include "printing.h"
 
 #include <gtest/gtest.h>
 

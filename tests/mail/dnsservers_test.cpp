@@ -3,6 +3,7 @@
 #include "mail/curltransfer.h"
 #include "mail/dnsservers.h"
 #include "peers.h"
+#include "printing.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 #include "mail/friendmessage.h"
 #include "mail/mailmessage.h"
 #include "mail/mimeencoding.h"
+#include "printing.h"
 
 #include <gtest/gtest.h>
 

@@ -91,7 +91,9 @@ bool Peer::Start(const QString& program, const QStringList& arguments, int port,
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
     while (std::chrono::steady_clock::now() < deadline) {
-        if (AcceptsTcp(port))
+        // Someone answering is not enough: it must be our process, which
+        // would have ended by now had the port been taken.
+        if (AcceptsTcp(port) && !process_->waitForFinished(200))
             return true;
         if (process_->state() != QProcess::Running)
             break;
@@ -115,10 +117,21 @@ void Peer::Stop()
     process_.reset();
 }
 
+bool Peer::StartOnFreePort(const std::function<bool(int)>& start)
+{
+    // Another test may take the free port first; then a new one is tried.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (start(FreePort()))
+            return true;
+        Stop();
+    }
+    return false;
+}
+
 bool DnsPeer::Start()
 {
-    const int port = FreePort();
-    return Peer::Start(Program(),
+    return StartOnFreePort([this](int port) {
+        return Peer::Start(Program(),
                        {QStringLiteral("--keep-in-foreground"), QStringLiteral("--conf-file=/dev/null"),
                         QStringLiteral("--no-resolv"), QStringLiteral("--no-hosts"),
                         QStringLiteral("--no-poll"), QStringLiteral("--pid-file="),
@@ -129,18 +142,20 @@ bool DnsPeer::Start()
                         QStringLiteral("--host-record=nomx.test,127.0.0.1"),
                         QStringLiteral("--local=/test/"), QStringLiteral("--log-facility=-")},
                        port);
+    });
 }
 
 bool SmtpPeer::Start(const QString& mode)
 {
-    const int port = FreePort();
     // "python3 -m" looks for the handler module in the working folder.
-    return Peer::Start(kPython,
+    return StartOnFreePort([&](int port) {
+        return Peer::Start(kPython,
                        {QStringLiteral("-m"), QStringLiteral("aiosmtpd"), QStringLiteral("-n"),
                         QStringLiteral("-l"), QStringLiteral("127.0.0.1:%1").arg(port),
                         QStringLiteral("-c"), QStringLiteral("smtppeer.Recorder"), folder_.path(),
                         mode},
                        port, QStringLiteral(PICTARON_MAIL_TEST_DIR));
+    });
 }
 
 QString SmtpPeer::ConnectTo(const QString& host) const
@@ -167,12 +182,13 @@ bool SmtpPeer::Answered() const
 
 bool HttpPeer::Start()
 {
-    const int port = FreePort();
-    return Peer::Start(kPython,
+    return StartOnFreePort([this](int port) {
+        return Peer::Start(kPython,
                        {QStringLiteral("-m"), QStringLiteral("http.server"), QString::number(port),
                         QStringLiteral("--bind"), QStringLiteral("127.0.0.1"),
                         QStringLiteral("--directory"), folder_.path()},
                        port);
+    });
 }
 
 void HttpPeer::Put(const QString& path, const QByteArray& content)

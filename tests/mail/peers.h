@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 namespace pictaron::test {
@@ -34,6 +35,8 @@ public:
     bool Start(const QString& program, const QStringList& arguments, int port,
                const QString& workingFolder = QString());
     void Stop();
+    // Start on a free port, with a new port when the chosen one was taken.
+    bool StartOnFreePort(const std::function<bool(int)>& start);
     int port() const { return port_; }
     QString error() const { return error_; }
 
