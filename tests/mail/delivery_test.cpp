@@ -14,7 +14,10 @@
 #include <QJsonObject>
 #include <QThread>
 
-#include <chrono>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <thread>
 
 using namespace pictaron;
@@ -165,6 +168,34 @@ TEST_F(Delivery, InjectedRecipientIsRefusedUnsent)
     EXPECT_TRUE(statuses.isEmpty());
     EXPECT_TRUE(mx5.Received().isEmpty());
     EXPECT_TRUE(mx20.Received().isEmpty());
+}
+
+TEST_F(Delivery, ASilentServerTimesOutAndTheNextIsTried)
+{
+    // A listening socket: connections are taken by the system, but no
+    // greeting ever comes.
+    const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(silent, 4), 0);
+    ::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
+    SmtpPeer mx20;
+    ASSERT_TRUE(mx20.Start()) << mx20.error().toStdString();
+    settings.smtp.connectTo = {QStringLiteral("mx5.pictaron.test:25:127.0.0.1:%1")
+                                   .arg(ntohs(address.sin_port)),
+                               mx20.ConnectTo("mx20.pictaron.test")};
+    settings.smtp.timeoutMs = 1000;
+
+    const DeliveryResult result =
+        Deliver(MakeFriendMail(Texts(), {"Ann", "Bob", "", false}, "ann@pictaron.test", "b@f.test"));
+    ::close(silent);
+    EXPECT_EQ(result.outcome, DeliveryOutcome::Sent) << result.errorText.toStdString();
+    EXPECT_EQ(statuses.mid(3), QStringList({"Sending through mx5.pictaron.test",
+                                            "Sending through mx20.pictaron.test"}));
+    EXPECT_EQ(mx20.Received().size(), 1);
 }
 
 TEST_F(Delivery, EveryServerFailingGivesTheLastError)
