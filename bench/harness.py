@@ -27,6 +27,7 @@ import platform
 import re
 import shlex
 import shutil
+import signal
 import statistics
 import subprocess
 import sys
@@ -124,16 +125,25 @@ def timed_run(job: Job):
     return elapsed, usage.ru_utime + usage.ru_stime
 
 
-def measured_run(job: Job, scratch: Path, result: Result):
+def measured_run(job: Job, scratch: Path, result: Result, timeout: float):
     """The warm-up: one run under /usr/bin/time -v for the peak memory, the
-    result's size and checksum, and whether the tool can do the job at all."""
+    result's size and checksum, and whether the tool can do the job at all.
+    A run longer than timeout is stopped and the tool left out of the case."""
     remove(job.output)
     report = scratch / f"{job.tool}.time"
     errors = scratch / f"{job.tool}.stderr"
     with open(errors, "wb") as err:
         start = time.perf_counter()
-        code = subprocess.call(["/usr/bin/time", "-v", "-o", str(report), *job.argv], env=job.env,
-                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=err)
+        process = subprocess.Popen(["/usr/bin/time", "-v", "-o", str(report), *job.argv], env=job.env,
+                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=err,
+                                   start_new_session=True)
+        try:
+            code = process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            os.killpg(process.pid, signal.SIGKILL)
+            process.wait()
+            result.status, result.reason = "timeout", f"stopped after {timeout:.0f} s"
+            return
         result.warmup = time.perf_counter() - start
     message = errors.read_text(errors="replace").strip()
     first_line = message.splitlines()[0] if message else f"exit status {code}"
@@ -189,10 +199,10 @@ def planned_runs(result: Result, runs: int, budget: float) -> int:
     return min(runs, int(budget // result.warmup))
 
 
-def run_case(jobs: List[Job], runs: int, budget: float, scratch: Path) -> Dict[str, Result]:
+def run_case(jobs: List[Job], runs: int, budget: float, timeout: float, scratch: Path) -> Dict[str, Result]:
     results = {job.tool: Result() for job in jobs}
     for job in jobs:
-        measured_run(job, scratch, results[job.tool])
+        measured_run(job, scratch, results[job.tool], timeout)
     plan = {job.tool: planned_runs(results[job.tool], runs, budget) for job in jobs}
     for round_number in range(runs):
         active = [job for job in jobs if plan[job.tool] > round_number]
@@ -223,6 +233,8 @@ def seconds(value: Optional[float]) -> str:
 def cell(result: Optional[Result], runs: int) -> str:
     if result is None:
         return ""
+    if result.status == "timeout":
+        return "> " + result.reason.split()[-2] + " s"
     if result.status != "ok":
         return result.status
     text = seconds(result.median)
@@ -427,6 +439,8 @@ def main():
     parser.add_argument("--runs", type=int, default=5, help="timed rounds after the warm-up (default 5)")
     parser.add_argument("--budget", type=float, default=60,
                         help="seconds of timed runs per tool and case; a slower tool runs fewer times (default 60)")
+    parser.add_argument("--timeout", type=float, default=120,
+                        help="seconds after which a run is stopped and its tool left out of the case (default 120)")
     parser.add_argument("--check", action="store_true",
                         help="run Pictaron once per case and compare its results with the stored checksums")
     parser.add_argument("--hyperfine", action="store_true", help="time with hyperfine instead (no alternation)")
@@ -469,7 +483,7 @@ def main():
             if args.hyperfine:
                 hyperfine(jobs, max(args.runs, 2), args.work / f"hyperfine-{case.name}-{picture.name}.md")
                 continue
-            results = run_case(jobs, args.runs, args.budget, scratch)
+            results = run_case(jobs, args.runs, args.budget, args.timeout, scratch)
             loads.append(load_average())
             rows.append((case, picture, results))
             summary = ", ".join(f"{TOOL_TITLES[t]} {cell(r, args.runs)}" for t, r in results.items())

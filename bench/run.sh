@@ -6,6 +6,7 @@
 #   --quick             the medium photo only, one timed round (while developing)
 #   --runs N            timed rounds per case after the warm-up (default 5)
 #   --budget SECONDS    timed seconds per tool and case; slower tools run fewer times (default 60)
+#   --timeout SECONDS   a run taking longer is stopped and the tool left out of the case (default 120)
 #   --cases REGEX       only the cases whose name matches (jpeg-q80, gif-flat, resize-50, ...)
 #   --pictures NAMES    comma-separated: large-photo,medium-photo (default both)
 #   --tools NAMES       comma-separated subset of pictaron-1t,pictaron,cjpeg,gm,convert,vips,pillow
@@ -39,7 +40,7 @@ while [ $# -gt 0 ]; do
     --check) micro=0; harness_args+=(--check); shift ;;
     --hyperfine) micro=0; harness_args+=(--hyperfine); shift ;;
     --commit) commit=$2; shift 2 ;;
-    --runs|--budget|--cases|--pictures|--tools) harness_args+=("$1" "$2"); shift 2 ;;
+    --runs|--budget|--timeout|--cases|--pictures|--tools) harness_args+=("$1" "$2"); shift 2 ;;
     *) echo "bench/run.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
 done
