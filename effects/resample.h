@@ -17,9 +17,11 @@
 //   and the sum rounded to float after each addition, in list order; the
 //   intermediate holds bytes. Filters are evaluated in long double and return
 //   float.
-// - The vertical pass runs row by row over strips of columns rather than
-//   column by column: each pixel still sums its contributions in list order,
-//   so the bytes are the same, but memory is read in order.
+// - Both passes add whole rows: the horizontal pass runs on the transposed
+//   picture and the vertical pass row by row over strips of columns. Each
+//   pixel still sums its contributions in list order, so the bytes are those
+//   of the pixel-by-pixel rule, but memory is read in order and the sums of a
+//   row run as vector code.
 #pragma once
 
 #include <QImage>
