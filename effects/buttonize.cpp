@@ -3,6 +3,7 @@
 #include "components/errors.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <utility>
 
@@ -103,11 +104,15 @@ QImage ButtonizeBitmap(const QImage& source, const ButtonizeOptions& options)
     if (options.invert) {
         // The pressed look: the inner area at four fifths, over the bands'
         // innermost row and column.
+        // MixColours(pixel, black, 0.2) channel by channel, from a table.
+        std::array<uchar, 256> darker;
+        for (int v = 0; v < 256; ++v)
+            darker[v] = static_cast<uchar>(MixChannel(v, 0, 0.2f));
         for (int y = by; y <= yBottom; ++y) {
-            const RGBTriple* in = RowPixels(source, y);
-            RGBTriple* out = RowPixels(button, y);
-            for (int x = bx; x <= xRight; ++x)
-                out[x] = MixColours(in[x], kBlack, 0.2f);
+            const uchar* in = source.constScanLine(y);
+            uchar* out = button.scanLine(y);
+            for (int i = 3 * bx; i < 3 * (xRight + 1); ++i)
+                out[i] = darker[in[i]];
         }
     }
 
