@@ -7,7 +7,6 @@
 #include <QFileInfo>
 
 #include <array>
-#include <cstdint>
 #include <vector>
 
 namespace pictaron {

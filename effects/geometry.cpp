@@ -7,7 +7,6 @@
 #include <cstring>
 #include <numbers>
 #include <stdexcept>
-#include <utility>
 
 namespace pictaron {
 
