@@ -186,6 +186,9 @@ CliParse ParseCliArguments(const QStringList& arguments)
         if (!group.read(parser, s, parse.error))
             return parse;
     }
+    // No desktop stands behind the command line: a system colour (an untouched
+    // corner colour is button face) takes its classic value on every machine.
+    s.cornerColour = ClassicSystemColour(s.cornerColour);
 
     parse.outcome = CliParse::Outcome::Run;
     return parse;

@@ -11,6 +11,8 @@
 #include <QGuiApplication>
 
 #include <csignal>
+#include <memory>
+#include <string_view>
 #include <cstdio>
 
 using namespace pictaron;
@@ -38,6 +40,16 @@ void QtMessage(QtMsgType type, const QMessageLogContext&, const QString& message
 {
     if (type == QtCriticalMsg || type == QtFatalMsg)
         PrintError(QStringLiteral("Qt: ") + message);
+}
+
+bool DrawsCaption(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument(argv[i]);
+        if (argument == "--caption" || argument.starts_with("--caption="))
+            return true;
+    }
+    return false;
 }
 
 bool SameFile(const QString& a, const QString& b)
@@ -97,11 +109,17 @@ void ConvertOne(const CliJob& job, const QString& input, const PictureLoader& lo
 int main(int argc, char* argv[])
 {
     // Captions are drawn with QPainter, which needs a GUI application; the
-    // offscreen platform gives it one without any display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // offscreen platform gives it one without any display. Only runs that
+    // draw a caption pay for its fonts and platform plugin.
     qInstallMessageHandler(QtMessage);
-    QGuiApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> app;
+    if (DrawsCaption(argc, argv)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setOrganizationName(QStringLiteral("Orvanti"));
     QCoreApplication::setApplicationName(QStringLiteral("Pictaron"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PICTARON_VERSION));

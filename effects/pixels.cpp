@@ -9,8 +9,8 @@ namespace pictaron {
 
 namespace {
 
-// The classic desktop colours, for when no application palette exists (a
-// command-line run without a display).
+// The classic desktop colours: for when no application palette exists, and
+// for the command line, whose results must not depend on a desktop theme.
 QColor FallbackSystemColour(int index)
 {
     switch (index) {
@@ -24,6 +24,11 @@ QColor FallbackSystemColour(int index)
     case 20: return QColor(255, 255, 255);  // button highlight
     default: return QColor(192, 192, 192);
     }
+}
+
+TColor ToColourValue(const QColor& c)
+{
+    return static_cast<TColor>(c.red()) | static_cast<TColor>(c.green()) << 8 | static_cast<TColor>(c.blue()) << 16;
 }
 
 QColor PaletteSystemColour(const QPalette& palette, int index)
@@ -55,12 +60,16 @@ TColor ResolveSystemColour(TColor colour)
 {
     if ((colour & kSystemColourFlag) == 0)
         return colour;
-    const int index = static_cast<int>(colour & 0xFF);
-    const QColor c = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
-        ? PaletteSystemColour(QGuiApplication::palette(), index)
-        : FallbackSystemColour(index);
-    return static_cast<TColor>(c.red()) | static_cast<TColor>(c.green()) << 8
-        | static_cast<TColor>(c.blue()) << 16;
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return ClassicSystemColour(colour);
+    return ToColourValue(PaletteSystemColour(QGuiApplication::palette(), static_cast<int>(colour & 0xFF)));
+}
+
+TColor ClassicSystemColour(TColor colour)
+{
+    if ((colour & kSystemColourFlag) == 0)
+        return colour;
+    return ToColourValue(FallbackSystemColour(static_cast<int>(colour & 0xFF)));
 }
 
 RGBTriple ColorToTriple(TColor colour)

@@ -43,6 +43,9 @@ inline constexpr TColor clSilver = 0xC0C0C0;
 // A system colour becomes the RGB value the platform currently shows for it
 // (the application palette when one exists); other values pass unchanged.
 TColor ResolveSystemColour(TColor colour);
+// A system colour as the classic desktop showed it (button face C0C0C0 …),
+// the same on every machine; other values pass unchanged.
+TColor ClassicSystemColour(TColor colour);
 
 RGBTriple ColorToTriple(TColor colour);
 TColor TripleToColor(RGBTriple triple);
