@@ -1,5 +1,7 @@
 #include "app/workfile.h"
 
+#include "components/installlayout.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -25,8 +27,7 @@ QString WorkFilePath()
     const QString programFolder = QCoreApplication::applicationDirPath();
     // An installed program shares its folder with every other program, even
     // when a root session could write there.
-    const bool installed = QDir(programFolder) == QDir(QStringLiteral(PICTARON_INSTALL_BINDIR));
-    if (!programFolder.isEmpty() && !installed && IsWritableFolder(programFolder))
+    if (!programFolder.isEmpty() && !RunsInstalled() && IsWritableFolder(programFolder))
         return QDir(programFolder).filePath(kWorkFileName);
 
     const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);

@@ -1,5 +1,7 @@
 #include "formats/magickdecoder.h"
 
+#include "components/installlayout.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -12,13 +14,16 @@ namespace pictaron {
 
 namespace {
 
-// Beside the program first (a build tree, a portable copy), then where an
-// installed program keeps it, then where this build put it (tests).
+// Beside the program first (a build tree, a portable copy), then under the
+// lib folder of the install tree the program runs from (a package, a copy
+// installed with --prefix), then where the configured prefix would put it,
+// then where this build put it (tests).
 QStringList ModuleCandidates()
 {
     QStringList candidates;
     if (QCoreApplication::instance())
-        candidates << QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(PICTARON_MAGICK_MODULE_NAME));
+        candidates << QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(PICTARON_MAGICK_MODULE_NAME))
+                   << InstalledModulePath();
     candidates << QStringLiteral(PICTARON_MAGICK_MODULE_INSTALLED) << QStringLiteral(PICTARON_MAGICK_MODULE_BUILT);
     return candidates;
 }

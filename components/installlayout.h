@@ -1,0 +1,25 @@
+// Where the program finds what is installed beside it.
+//
+// An installed Pictaron keeps its picture module under lib/pictaron and its
+// manual under share/pictaron, each at a fixed place relative to the bin
+// folder. The paths are worked out from the running program rather than from
+// the prefix it was configured with, so a package (built for /usr) and a copy
+// installed with "cmake --install --prefix" elsewhere both find their files.
+#pragma once
+
+#include <QString>
+
+namespace pictaron {
+
+// The general picture decoder where an installed program keeps it.
+QString InstalledModulePath();
+
+// A file or folder of the installed data folder (share/pictaron/<name>).
+QString InstalledDataPath(const QString& name);
+
+// True when the program runs from an installed layout: its module stands at
+// InstalledModulePath(), or its folder is the configured bin folder. A build
+// tree keeps the module beside the program instead.
+bool RunsInstalled();
+
+} // namespace pictaron
