@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <thread>
 #include <vector>
 
 namespace pictaron {
@@ -113,28 +114,45 @@ void AccumulateRow(float* __restrict sums, const uchar* __restrict in, int count
         sums[b] = static_cast<float>(static_cast<double>(sums[b]) + in[b] * weight);
 }
 
-// Row i of the output is the weighted sum of the input rows in list i. Columns
-// are taken a strip at a time so that the sums stay in cache, and the
-// progress of each input column that is a multiple of 10 is reported before
-// its strip.
+// Row i of the output is the weighted sum of the input rows in list i, for
+// the columns k0..k1 - 1 only. sums holds room for 3 · (k1 - k0) floats.
+void ResampleStrip(const uchar* in, qsizetype inStride, uchar* out, qsizetype outStride, int outRows,
+                   const Contributions& lists, int k0, int k1, float* sums)
+{
+    const int bytes = 3 * (k1 - k0);
+    for (int i = 0; i < outRows; ++i) {
+        std::fill_n(sums, bytes, 0.0f);
+        for (int e = lists.first[i]; e < lists.first[i + 1]; ++e)
+            AccumulateRow(sums, in + lists.index[e] * inStride + 3 * k0, bytes, lists.weight[e]);
+        uchar* row = out + i * outStride + 3 * k0;
+        for (int b = 0; b < bytes; ++b)
+            row[b] = ToByte(sums[b]);
+    }
+}
+
+// The whole output, a strip of columns at a time so that the sums stay in
+// cache. Strips share nothing, so a batch of them runs on several threads;
+// the bytes are the same as on one. The progress of each column that is a
+// multiple of 10 is reported, in order, before its batch.
 void ResampleRows(const QImage& in, QImage& out, const Contributions& lists, const ResampleProgress& progress)
 {
     constexpr int kStripColumns = 512;
     const int width = out.width();
-    std::vector<float> sums(3 * static_cast<std::size_t>(std::min(width, kStripColumns)));
-    for (int k0 = 0; k0 < width; k0 += kStripColumns) {
-        const int k1 = std::min(width, k0 + kStripColumns);
-        for (int k = (k0 + 9) / 10 * 10; k < k1; k += 10)
+    const int threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    const int batchColumns = threads * kStripColumns;
+    std::vector<std::vector<float>> sums(threads, std::vector<float>(3 * kStripColumns));
+    const uchar* inBits = in.constBits();
+    uchar* outBits = out.bits();
+    for (int b0 = 0; b0 < width; b0 += batchColumns) {
+        const int b1 = std::min(width, b0 + batchColumns);
+        for (int k = (b0 + 9) / 10 * 10; k < b1; k += 10)
             progress(QString(), k, -1);
-        const int bytes = 3 * (k1 - k0);
-        for (int i = 0; i < out.height(); ++i) {
-            std::fill_n(sums.begin(), bytes, 0.0f);
-            for (int e = lists.first[i]; e < lists.first[i + 1]; ++e)
-                AccumulateRow(sums.data(), in.constScanLine(lists.index[e]) + 3 * k0, bytes, lists.weight[e]);
-            uchar* row = out.scanLine(i) + 3 * k0;
-            for (int b = 0; b < bytes; ++b)
-                row[b] = ToByte(sums[b]);
-        }
+        std::vector<std::jthread> workers;
+        for (int t = 1, k0 = b0 + kStripColumns; k0 < b1; ++t, k0 += kStripColumns)
+            workers.emplace_back(ResampleStrip, inBits, in.bytesPerLine(), outBits, out.bytesPerLine(), out.height(),
+                                 std::cref(lists), k0, std::min(b1, k0 + kStripColumns), sums[t].data());
+        ResampleStrip(inBits, in.bytesPerLine(), outBits, out.bytesPerLine(), out.height(), lists, b0,
+                      std::min(b1, b0 + kStripColumns), sums[0].data());
     }
 }
 
