@@ -21,7 +21,9 @@
 //   picture and the vertical pass row by row over strips of columns. Each
 //   pixel still sums its contributions in list order, so the bytes are those
 //   of the pixel-by-pixel rule, but memory is read in order and the sums of a
-//   row run as vector code.
+//   row run as vector code. Strips of columns share nothing and run on
+//   several threads; the progress callback is only ever called from the
+//   calling thread.
 #pragma once
 
 #include <QImage>
