@@ -12,7 +12,8 @@ longer than the budget (--budget) runs fewer times, or only the warm-up.
 Peers run single-threaded (MAGICK_THREAD_LIMIT=1, OMP_NUM_THREADS=1,
 VIPS_CONCURRENCY=1); Pictaron runs once held to one thread (PICTARON_THREADS=1,
 and the same variables for the library that reads pictures) and once with its
-default threads. A Pictaron option this build does not know (exit status 2)
+default threads. Every single-threaded run is also pinned to one CPU, so
+"one thread" means one core whatever threads a program starts. A Pictaron option this build does not know (exit status 2)
 shows as "n/a" instead of stopping the run.
 
 bench/run.sh prepares everything and calls this; see run.sh --help.
@@ -72,6 +73,13 @@ class Job:
     argv: List[str]
     output: Path
     env: Dict[str, str]
+    # The one CPU a single-threaded run is held to, None for Pictaron's default.
+    cpu: Optional[int] = None
+
+    def start(self, argv: List[str], **kwargs) -> subprocess.Popen:
+        cpus = None if self.cpu is None else {self.cpu}
+        return subprocess.Popen(argv, env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                preexec_fn=(lambda: os.sched_setaffinity(0, cpus)) if cpus else None, **kwargs)
 
 
 @dataclass
@@ -115,8 +123,7 @@ def timed_run(job: Job):
     """Wall time and CPU time of one whole process; None when it failed."""
     remove(job.output)
     start = time.perf_counter()
-    process = subprocess.Popen(job.argv, env=job.env, stdin=subprocess.DEVNULL,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    process = job.start(job.argv, stderr=subprocess.DEVNULL)
     _, status, usage = os.wait4(process.pid, 0)
     elapsed = time.perf_counter() - start
     process.returncode = os.waitstatus_to_exitcode(status)
@@ -134,9 +141,8 @@ def measured_run(job: Job, scratch: Path, result: Result, timeout: float):
     errors = scratch / f"{job.tool}.stderr"
     with open(errors, "wb") as err:
         start = time.perf_counter()
-        process = subprocess.Popen(["/usr/bin/time", "-v", "-o", str(report), *job.argv], env=job.env,
-                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=err,
-                                   start_new_session=True)
+        process = job.start(["/usr/bin/time", "-v", "-o", str(report), *job.argv], stderr=err,
+                            start_new_session=True)
         try:
             code = process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
@@ -173,6 +179,10 @@ def read_ppm_size(path: Path):
 
 def jobs_for(case: Case, picture: Picture, cli: Path, out_dir: Path, tools: List[str]) -> List[Job]:
     commands = case.commands(picture)
+    # Single-threaded runs are also held to one CPU: a tool that starts
+    # threads anyway (a library's helpers, or an engine not yet honouring
+    # PICTARON_THREADS) still gets one core, and no tool gains from another.
+    one_cpu = max(os.sched_getaffinity(0))
     jobs = []
     for tool in tools:
         key = "pictaron" if tool in PICTARON_TOOLS else tool
@@ -183,7 +193,7 @@ def jobs_for(case: Case, picture: Picture, cli: Path, out_dir: Path, tools: List
                  .replace("{out}", str(output)) for a in commands[key]]
         if tool in PEER_PROGRAMS and argv[0] == tool:
             argv[0] = PEER_PROGRAMS[tool]
-        jobs.append(Job(tool, argv, output, tool_environment(tool)))
+        jobs.append(Job(tool, argv, output, tool_environment(tool), None if tool == "pictaron" else one_cpu))
     return jobs
 
 
