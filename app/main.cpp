@@ -8,15 +8,14 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Orvanti"));
     QApplication::setApplicationName(QStringLiteral("Pictaron"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Pictaron"));
     QApplication::setApplicationVersion(QStringLiteral(PICTARON_VERSION));
 
     pictaron::BusyCursor busyCursor;
     pictaron::SetBusyIndicator(&busyCursor);
 
     pictaron::TfrmPictaron window;
-    window.show();
     const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1)
-        window.OpenPicture(arguments.at(1));
+    window.Start(arguments.size() > 1 ? arguments.at(1) : QString());
     return app.exec();
 }

@@ -1,200 +1,219 @@
+// The main window: creation, closing, layout rules, keys and the Options and
+// Help menus.
 #include "app/mainwindow.h"
 
-#include "app/report.h"
+#include "app/appsettings.h"
+#include "app/glyphs.h"
+#include "app/help.h"
+#include "app/infolabel.h"
+#include "app/layoutrules.h"
+#include "app/pictureview.h"
+#include "app/splash.h"
 #include "app/workfile.h"
-#include "components/errors.h"
+#include "components/recentfilesmenu.h"
+#include "components/settingstext.h"
 
+#include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QHBoxLayout>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMenuBar>
-#include <QMessageBox>
-#include <QPixmap>
+#include <QMenu>
 #include <QProgressBar>
+#include <QScreen>
 #include <QScrollArea>
-#include <QSpinBox>
 #include <QSplitter>
+#include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace pictaron {
 
-namespace {
-
-QLabel* InfoLabel(QWidget* parent)
-{
-    auto* label = new QLabel(QStringLiteral(" \n "), parent);
-    label->setStyleSheet(QStringLiteral("background: black; color: white; font-weight: bold;"));
-    return label;
-}
-
-QWidget* PicturePanel(QLabel* info, QLabel* view, QWidget* parent)
-{
-    auto* panel = new QWidget(parent);
-    auto* layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    auto* scroll = new QScrollArea(panel);
-    scroll->setAlignment(Qt::AlignCenter);
-    scroll->setWidget(view);
-    scroll->setWidgetResizable(false);
-    layout->addWidget(info);
-    layout->addWidget(scroll, 1);
-    return panel;
-}
-
-// The report's texts use "\r\n" between lines, as the label hints always have.
-QString LabelText(const QString& info)
-{
-    QString text = info;
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
-
-} // namespace
-
 TfrmPictaron::TfrmPictaron(QWidget* parent)
-    : QMainWindow(parent), runs_(WorkFilePath())
+    : QMainWindow(parent), settingsKey(OpenProgramSettings()), runs(WorkFilePath())
 {
+    setObjectName(QStringLiteral("frmPictaron"));
     setWindowTitle(QStringLiteral("Pictaron"));
-    resize(900, 600);
+    setWindowIcon(ProgramIcon());
+    // Where Tahoma is missing, a font of about its width keeps the columns of
+    // the download-time list and the tool bar captions in their places.
+    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+                               {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow"),
+                                QStringLiteral("Arial")});
+    QFont tahoma(QStringLiteral("Tahoma"));
+    tahoma.setPixelSize(11);
+    setFont(tahoma);
 
-    auto* fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
-    QAction* open = fileMenu->addAction(QStringLiteral("&Open"), this, &TfrmPictaron::mnuFileOpenClick);
-    open->setShortcut(QKeySequence::Open);
-    fileMenu->addSeparator();
-    fileMenu->addAction(QStringLiteral("Exit"), this, &QWidget::close);
+    tmrAutoSave = new QTimer(this);
+    tmrAutoSave->setObjectName(QStringLiteral("tmrAutoSave"));
+    tmrAutoSave->setSingleShot(true);
+    tmrAutoSave->setInterval(2000);
 
-    auto* tools = addToolBar(QStringLiteral("Tools"));
-    tools->setMovable(false);
-    tools->addAction(open);
-    actApply_ = tools->addAction(QStringLiteral("&Apply Changes"), this, &TfrmPictaron::btnGoClick);
-    actApply_->setToolTip(QStringLiteral("Make a new image from the original"));
-    actApply_->setEnabled(false);
-    tools->addSeparator();
-    tools->addWidget(new QLabel(QStringLiteral(" Quality "), tools));
-    txtCompression_ = new QSpinBox(tools);
-    txtCompression_->setRange(1, 100);
-    txtCompression_->setValue(80);
-    tools->addWidget(txtCompression_);
-    chkProgressive_ = new QCheckBox(QStringLiteral("&Progressive Encoding"), tools);
-    chkGreyscale_ = new QCheckBox(QStringLiteral("&Grayscale"), tools);
-    tools->addWidget(chkProgressive_);
-    tools->addWidget(chkGreyscale_);
-
-    lblSourceInfo_ = InfoLabel(this);
-    lblDestInfo_ = InfoLabel(this);
-    imgSource_ = new QLabel(this);
-    imgDest_ = new QLabel(this);
-    auto* splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->addWidget(PicturePanel(lblSourceInfo_, imgSource_, splitter));
-    splitter->addWidget(PicturePanel(lblDestInfo_, imgDest_, splitter));
-
-    downloadTimes_ = new QLabel(this);
-    progressBar_ = new QProgressBar(this);
-    progressBar_->setRange(0, 100);
-    progressBar_->hide();
+    CreateMenus();
+    mnuOptionsShowSplash->setChecked(ReadBoolSetting(*settingsKey, kSplashSetting, true));
+    recentFiles->LoadRecentFiles(*settingsKey);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
-    layout->addWidget(splitter, 1);
-    layout->addWidget(downloadTimes_);
-    layout->addWidget(progressBar_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    addToolBar(Qt::TopToolBarArea, CreateToolBar());
+    opt = BuildOptionPages(central);
+    opt.PageControl1->setFixedHeight(opt.PageControl1->sizeHint().height());
+    layout->addWidget(opt.PageControl1);
+    layout->addWidget(CreateWorkArea(), 1);
     setCentralWidget(central);
 
-    connect(&runs_, &RunController::Started, this, [this] {
-        downloadTimes_->hide();
-        progressBar_->setValue(0);
-        progressBar_->setFormat(QString());
-        progressBar_->show();
-    });
-    connect(&runs_, &RunController::ProgressChanged, this, [this](const QString& text, int percent) {
-        progressBar_->setFormat(text.isEmpty() ? QStringLiteral("%p%") : text + QStringLiteral(" %p%"));
-        progressBar_->setValue(percent);
-    });
-    connect(&runs_, &RunController::Succeeded, this, &TfrmPictaron::ShowResult);
-    connect(&runs_, &RunController::Failed, this,
-            [this](const QString& message) { QMessageBox::critical(this, QStringLiteral("Pictaron"), message); });
-    connect(&runs_, &RunController::Finished, this, [this] {
-        progressBar_->hide();
-        downloadTimes_->show();
-    });
+    FillFixedLists();
+    ConnectOptionHandlers();
+    ResetZoom();
+
+    connect(tmrAutoSave, &QTimer::timeout, this, &TfrmPictaron::tmrAutoSaveTimer);
+    connect(&runs, &RunController::Started, this, &TfrmPictaron::RunStarted);
+    connect(&runs, &RunController::ProgressChanged, this, &TfrmPictaron::RunProgressChanged);
+    connect(&runs, &RunController::Succeeded, this, &TfrmPictaron::RunSucceeded);
+    connect(&runs, &RunController::Failed, this, &TfrmPictaron::RunFailed);
+    connect(&runs, &RunController::Finished, this, &TfrmPictaron::RunFinished);
+
+    // Keyboard preview: the window sees keys before its controls.
+    qApp->installEventFilter(this);
+
+    resize(597, 486);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
-void TfrmPictaron::OpenPicture(const QString& path)
+TfrmPictaron::~TfrmPictaron()
 {
-    QImage picture;
-    try {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        picture = ilPreview.Load(path);
-        QApplication::restoreOverrideCursor();
-    } catch (const PictaronError& error) {
-        QApplication::restoreOverrideCursor();
-        QMessageBox::critical(this, QStringLiteral("Pictaron"), error.message());
-        return;
-    }
-    original_ = picture;
-    originalSize_ = QFileInfo(path).size();
-    imgSource_->setPixmap(QPixmap::fromImage(original_));
-    imgSource_->adjustSize();
-    imgDest_->clear();
-    lblSourceInfo_->setText(LabelText(OpenedSourceInfo(path, originalSize_, original_)));
-    lblDestInfo_->setText(QStringLiteral(" \n "));
-    downloadTimes_->setText(DownloadTimeItems(originalSize_, -1, false).join(QStringLiteral("   ")));
-    actApply_->setEnabled(true);
+    qApp->removeEventFilter(this);
 }
 
-void TfrmPictaron::mnuFileOpenClick()
+void TfrmPictaron::Start(const QString& commandLineFile)
 {
-    const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Open"), QString(),
-        QStringLiteral("Graphics Files (*.gif *.jpg *.jpeg *.tif *.tiff *.bmp *.pcx *.png *.tga);;All Files (*)"));
-    if (!path.isEmpty())
-        OpenPicture(path);
-}
-
-ConversionSettings TfrmPictaron::GatherSettings() const
-{
-    ConversionSettings settings;
-    settings.jpegQuality = txtCompression_->value();
-    settings.progressive = chkProgressive_->isChecked();
-    settings.greyscale = chkGreyscale_->isChecked();
-    return settings;
-}
-
-void TfrmPictaron::btnGoClick()
-{
-    if (!original_.isNull())
-        runs_.Start(original_, GatherSettings());
-}
-
-void TfrmPictaron::ShowResult(const EncodedResult& result)
-{
-    imgDest_->setPixmap(QPixmap::fromImage(result.picture));
-    imgDest_->adjustSize();
-    const QString description = result.description.isEmpty() ? DescribePicture(result.picture) : result.description;
-    lblDestInfo_->setText(LabelText(BuildResultInfo(result.size, description, originalSize_, QString(), true).longText));
-    downloadTimes_->setText(DownloadTimeItems(originalSize_, result.size, true).join(QStringLiteral("   ")));
-}
-
-void TfrmPictaron::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Escape && runs_.IsRunning()) {
-        runs_.Cancel();
-        return;
-    }
-    QMainWindow::keyPressEvent(event);
+    const auto showWindow = [this, commandLineFile] {
+        show();
+        if (!commandLineFile.isEmpty())
+            OpenPicture(commandLineFile);
+    };
+    if (mnuOptionsShowSplash->isChecked())
+        TfrmSplash::ShowAtStart(showWindow);
+    else
+        showWindow();
 }
 
 void TfrmPictaron::closeEvent(QCloseEvent* event)
 {
-    runs_.Cancel();
-    runs_.WaitForFinished();
+    runs.Cancel();
+    runs.WaitForFinished();
+    recentFiles->SaveRecentFiles(*settingsKey);
+    settingsKey->sync();
     event->accept();
+}
+
+void TfrmPictaron::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    SplitPanels();
+    PlaceZoomList();
+    FitInfoLabel(lblSourceInfo);
+    FitInfoLabel(lblDestInfo);
+}
+
+void TfrmPictaron::SplitPanels()
+{
+    const int sourceWidth = width() / 2 - 12;
+    Splitter1->setSizes({sourceWidth, std::max(0, Splitter1->width() - Splitter1->handleWidth() - sourceWidth)});
+}
+
+bool TfrmPictaron::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this) {
+            bool handled = false;
+            FormKeyDown(static_cast<QKeyEvent*>(event), &handled);
+            if (handled)
+                return true;
+        }
+    }
+    // The zoom list sits at the right end of the result label's row, and the
+    // info captions fit their labels also after the splitter moved.
+    if (watched == pnlDest && event->type() == QEvent::Resize) {
+        PlaceZoomList();
+        FitInfoLabel(lblSourceInfo);
+        FitInfoLabel(lblDestInfo);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmPictaron::FormKeyDown(QKeyEvent* event, bool* handled)
+{
+    if (event->key() == Qt::Key_F6 && event->modifiers() == Qt::ControlModifier) {
+        mnuEdit->menuAction()->setVisible(true);
+        *handled = true;
+    } else if (event->key() == Qt::Key_Escape && runs.IsRunning()) {
+        runs.Cancel();
+        *handled = true;
+    } else if (event->key() == Qt::Key_F1) {
+        ShowPageHelp();
+        *handled = true;
+    }
+}
+
+void TfrmPictaron::LayoutAfterLoad()
+{
+    imgSource->show();
+    SplitPanels();
+    progressBar->hide();
+
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const WindowPlacement placement =
+        PlaceAfterLoad(original.size(), height(), scrSource->height(), screen->availableGeometry());
+    if (placement.maximise) {
+        // The screen's size first: where nothing manages windows, maximising
+        // is only a wish.
+        setGeometry(screen->availableGeometry());
+        showMaximized();
+    } else {
+        setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+        resize(placement.bounds.size());
+        move(placement.bounds.topLeft());
+    }
+
+    FitInfoLabel(lblSourceInfo);
+    lblDestInfo->SetCaption(QStringLiteral(" \r\n "));
+    resultFileName.clear();
+    lblDestInfo->SetHint(QString());
+    imgDest->hide();
+    imgDest->Clear();
+    ResetZoom();
+    btnGo->setEnabled(true);
+    mnuOptionsViewTiled->setEnabled(false);
+}
+
+void TfrmPictaron::mnuOptionsShowSplashClick()
+{
+    WriteBoolSetting(*settingsKey, kSplashSetting, mnuOptionsShowSplash->isChecked());
+    settingsKey->sync();
+}
+
+void TfrmPictaron::mnuHelpContentsClick()
+{
+    ShowHelp(this, kHelpContents);
+}
+
+void TfrmPictaron::ShowPageHelp()
+{
+    const QWidget* page = opt.PageControl1->currentWidget();
+    ShowHelp(this, page ? page->property(kHelpContextProperty).toInt() : kHelpContents);
+}
+
+void TfrmPictaron::mnuHelpAboutClick()
+{
+    TfrmSplash::ShowAbout(this);
 }
 
 } // namespace pictaron

@@ -1,55 +1,199 @@
-// The main window: the original on the left, the encoded result on the right.
+// The main window: option pages at the top, the original on the left and the
+// encoded result on the right.
+//
+// The window is split by concern: mainwindow.cpp (creation, closing, layout,
+// keys), mainwindow_ui.cpp (tool bar, work area, menus), mainwindow_options.cpp
+// (option handlers, enabling rules, gathering the settings),
+// mainwindow_run.cpp (the auto-apply timer and the run), mainwindow_report.cpp
+// (info labels and download times) and mainwindow_files.cpp (opening and
+// saving). The option pages themselves are optionpages.cpp.
 #pragma once
 
+#include "app/conversionsettings.h"
+#include "app/optionpages.h"
 #include "app/runcontroller.h"
 #include "formats/pictureloader.h"
 
 #include <QImage>
 #include <QMainWindow>
 
-class QLabel;
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QMenu;
 class QProgressBar;
 class QScrollArea;
-class QSpinBox;
-class QCheckBox;
-class QAction;
+class QSettings;
+class QSplitter;
+class QTimer;
+class QToolBar;
+class QToolButton;
 
 namespace pictaron {
+
+class DownloadTimeList;
+class InfoLabel;
+class PictureView;
+class RecentFilesMenu;
 
 class TfrmPictaron : public QMainWindow {
     Q_OBJECT
 public:
     explicit TfrmPictaron(QWidget* parent = nullptr);
+    ~TfrmPictaron() override;
 
-    // Makes the named file the original; on failure shows why and keeps the
+    // Shows the splash (unless switched off), then the window, then opens the
+    // picture named on the command line, if any.
+    void Start(const QString& commandLineFile);
+
+    // Makes the named file the original; on failure says why and keeps the
     // current picture.
     void OpenPicture(const QString& path);
+    // After a new original: sizes the window to the picture within the screen.
+    void LayoutAfterLoad();
+    void SplitPanels();
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    // The report (mainwindow_report.cpp).
+    void ShowResultReport(qint64 size, const QString& description);
+    void RefreshDownloadTimes(bool showNew);
+    void FitInfoLabel(InfoLabel* label);
 
-private:
-    void mnuFileOpenClick();
+    // The run (mainwindow_run.cpp).
     void btnGoClick();
-    void ShowResult(const EncodedResult& result);
+    void RestartAutoApply();
+    void ResetZoom();
+    // The option controls' values now, as a run takes them.
     ConversionSettings GatherSettings() const;
 
-    PictureLoader ilPreview;
-    RunController runs_;
-    QImage original_;
-    qint64 originalSize_ = 0;
+    // Window state read by the commands and the tests.
+    const QImage& Original() const { return original; }
+    const QImage& ResultPicture() const { return resultPicture; }
+    qint64 OriginalSize() const { return originalSize; }
+    qint64 ResultSize() const { return resultSize; }
+    const QString& ResultFileName() const { return resultFileName; }
+    void SetResultFileName(const QString& name) { resultFileName = name; }
+    bool Changed() const { return changed; }
+    const QString& SaveFilter() const { return saveFilter; }
+    const QString& SaveDefaultExt() const { return saveDefaultExt; }
+    const OptionPages& Options() const { return opt; }
+    RunController& Runs() { return runs; }
+    RecentFilesMenu& RecentFiles() { return *recentFiles; }
 
-    QLabel* lblSourceInfo_;
-    QLabel* lblDestInfo_;
-    QLabel* imgSource_;
-    QLabel* imgDest_;
-    QLabel* downloadTimes_;
-    QProgressBar* progressBar_;
-    QSpinBox* txtCompression_;
-    QCheckBox* chkProgressive_;
-    QCheckBox* chkGreyscale_;
-    QAction* actApply_;
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // mainwindow_ui.cpp
+    QToolBar* CreateToolBar();
+    QWidget* CreateWorkArea();
+    void CreateMenus();
+    void PlaceZoomList();
+
+    // mainwindow.cpp
+    void FormKeyDown(QKeyEvent* event, bool* handled);
+    void mnuOptionsShowSplashClick();
+    void mnuHelpContentsClick();
+    void mnuHelpAboutClick();
+    void ShowPageHelp();
+
+    // mainwindow_options.cpp
+    void ConnectOptionHandlers();
+    void FillFixedLists();
+    void rbJPEGClick();
+    void rbGIFClick();
+    void cmbPaletteClick();
+    void btnOpenPaletteClick();
+    void btnCaptionFontClick();
+    void UpdateCropLabels();
+
+    // mainwindow_run.cpp
+    void tmrAutoSaveTimer();
+    void RunStarted();
+    void RunProgressChanged(const QString& text, int percent);
+    void RunSucceeded(const EncodedResult& result);
+    void RunFailed(const QString& message);
+    void RunFinished();
+
+    // mainwindow_files.cpp
+    void mnuFileOpenClick();
+    void mnufileSaveClick();
+    void mnuFileSaveAsClick();
+    void SetSourceInfo(const QString& hint);
+    void mnuEditSourceClick();
+    void mnuEditCopyDestClick();
+    void mnuEditPasteClick();
+    void mnuPasteDestClick();
+
+    std::unique_ptr<QSettings> settingsKey;
+    PictureLoader ilPreview;
+    RunController runs;
+    QTimer* tmrAutoSave = nullptr;
+
+    // Window state.
+    QImage original;
+    QImage resultPicture;
+    qint64 originalSize = 0;
+    qint64 resultSize = -1;
+    QString resultFileName;
+    bool changed = false;
+    float zoomScale = 1.0f;
+    QPoint cropTopLeft{-1, -1};
+    QPoint cropBottomRight{-1, -1};
+    CaptionFont captionFont;
+    QString paletteSelection = kOptimizedPalette;
+    QString saveFilter = QStringLiteral("*.jpg|*.jpg");
+    QString saveDefaultExt = QStringLiteral("jpg");
+    // Each new original gets a serial; a run remembers the one it started
+    // from, so a result that arrives after another picture was opened is
+    // dropped.
+    int pictureSerial = 0;
+    int runPicture = 0;
+    // The messages of the run that works: its error, or the warnings of steps
+    // that failed without ending it; shown once it has ended.
+    QStringList runMessages;
+
+    // Tool bar.
+    QToolButton* btnOpen = nullptr;
+    QToolButton* btnGo = nullptr;
+    QToolButton* btnSave = nullptr;
+    QToolButton* btnSaveAs = nullptr;
+    DownloadTimeList* cmbDownloadTime = nullptr;
+    QProgressBar* progressBar = nullptr;
+
+    OptionPages opt;
+
+    // Work area.
+    QSplitter* Splitter1 = nullptr;
+    QWidget* pnlSource = nullptr;
+    InfoLabel* lblSourceInfo = nullptr;
+    QScrollArea* scrSource = nullptr;
+    PictureView* imgSource = nullptr;
+    QWidget* pnlDest = nullptr;
+    InfoLabel* lblDestInfo = nullptr;
+    QComboBox* cmbZoom = nullptr;
+    QScrollArea* scrDest = nullptr;
+    PictureView* imgDest = nullptr;
+
+    // Menus.
+    QAction* mnuFileOpen = nullptr;
+    QAction* mnuFileSave = nullptr;
+    QAction* mnuFileSaveAs = nullptr;
+    QAction* mnuFileExit = nullptr;
+    QMenu* mnuEdit = nullptr;
+    QAction* mnuEditSource = nullptr;
+    QAction* mnuEditCopyDest = nullptr;
+    QAction* mnuEditPaste = nullptr;
+    QAction* mnuPasteDest = nullptr;
+    QAction* mnuOptionsAutoApply = nullptr;
+    QAction* mnuOptionsViewTiled = nullptr;
+    QAction* mnuOptionsShowSplash = nullptr;
+    QAction* mnuOptionsFile = nullptr;
+    QAction* mnuHelpContents = nullptr;
+    QAction* mnuHelpAbout = nullptr;
+    RecentFilesMenu* recentFiles = nullptr;
 };
 
 } // namespace pictaron

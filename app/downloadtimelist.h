@@ -1,0 +1,33 @@
+// The download-time list at the top right of the main window.
+//
+// A drop-down list without an edit field whose items are texts with fields
+// separated by "|": item 0 the header ("Speed|Current|New"), items 1 to 7 the
+// line speeds. Each item is drawn in columns: the first field bold at 2 pixels,
+// the second at 45 and a third at 95, in the normal style; an item of fewer
+// than two fields draws "Download Time". The closed list draws its selected
+// item the same way.
+#pragma once
+
+#include <QComboBox>
+
+class QPainter;
+
+namespace pictaron {
+
+class DownloadTimeList : public QComboBox {
+    Q_OBJECT
+public:
+    static constexpr int kItemHeight = 13;
+    static constexpr int kWidth = 155;
+
+    explicit DownloadTimeList(QWidget* parent = nullptr);
+
+    // Draws one item's fields into rect (the list's draw-item handler).
+    static void cmbDownloadTimeDrawItem(QPainter& painter, const QRect& rect, const QString& item,
+                                        const QFont& font);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+} // namespace pictaron

@@ -1,0 +1,178 @@
+// Opening pictures and saving the result, the recent-files entries and the
+// clipboard commands of the Edit menu.
+#include "app/mainwindow.h"
+
+#include "app/appsettings.h"
+#include "app/downloadtimelist.h"
+#include "app/infolabel.h"
+#include "app/pictureview.h"
+#include "app/report.h"
+#include "app/saveresult.h"
+#include "app/workfile.h"
+#include "components/busy.h"
+#include "components/errors.h"
+#include "components/pathutils.h"
+#include "components/recentfilesmenu.h"
+#include "components/settingstext.h"
+#include "effects/pixels.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QScrollArea>
+#include <QScrollBar>
+
+namespace pictaron {
+
+namespace {
+
+const QString kOpenFilter = QStringLiteral(
+    "Graphics Files (gif,jpg,tif,bmp,pcx)|*.gif;*.jpg;*.tif;*bmp;*.pcx|All Files (*.*)|*.*");
+const QString kNotABitmap = QStringLiteral("The data in the clipboard is not a bitmap.");
+
+void ShowMessage(QWidget* parent, const QString& message)
+{
+    QMessageBox::critical(parent, QStringLiteral("Pictaron"), message);
+}
+
+} // namespace
+
+void TfrmPictaron::OpenPicture(const QString& path)
+{
+    if (!QFileInfo::exists(path)) {
+        ShowMessage(this, path + QStringLiteral(" does not exist."));
+        return;
+    }
+    const QString fullPath = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    QImage picture;
+    {
+        const BusyScope busy;
+        try {
+            picture = ilPreview.Load(fullPath);
+        } catch (const PictaronError& error) {
+            // The window keeps the picture it has.
+            ShowMessage(this, error.message());
+            return;
+        }
+        runs.Cancel();
+        ++pictureSerial;
+        opt.chkCrop->setChecked(false);
+        scrSource->horizontalScrollBar()->setValue(0);
+        scrSource->verticalScrollBar()->setValue(0);
+        changed = false;
+
+        originalSize = QFileInfo(fullPath).size();
+        resultSize = -1;
+        RefreshDownloadTimes(false);
+        cmbDownloadTime->setCurrentIndex(kDefaultSpeedRow);
+        recentFiles->AddRecentFile(fullPath);
+        settingsKey->setValue(kOpenFolderSetting, FolderWithSeparator(fullPath));
+
+        original = ToWorkingBitmap(picture);
+        imgSource->SetPicture(original);
+        SetSourceInfo(OpenedSourceInfo(fullPath, originalSize, original));
+    }
+    LayoutAfterLoad();
+}
+
+void TfrmPictaron::SetSourceInfo(const QString& hint)
+{
+    lblSourceInfo->SetHint(hint);
+    FitInfoLabel(lblSourceInfo);
+}
+
+void TfrmPictaron::mnuFileOpenClick()
+{
+    const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Open"),
+                                                      ReadTextSetting(*settingsKey, kOpenFolderSetting),
+                                                      QtFileFilter(kOpenFilter));
+    if (!file.isEmpty())
+        OpenPicture(file);
+}
+
+void TfrmPictaron::mnufileSaveClick()
+{
+    if (cmbZoom->currentText() != QStringLiteral("100%"))
+        ResetZoom();
+    if (resultFileName.isEmpty()) {
+        mnuFileSaveAsClick();
+        return;
+    }
+    qint64 size = 0;
+    {
+        const BusyScope busy;
+        try {
+            size = SaveResult(resultFileName, imgDest->Picture(), GatherSettings(), WorkFilePath());
+        } catch (const PictaronError& error) {
+            ShowMessage(this, error.message());
+            return;
+        }
+    }
+    changed = false;
+    ShowResultReport(size, QString());
+    settingsKey->setValue(kSavedFolderSetting, FolderWithSeparator(resultFileName));
+    recentFiles->AddRecentFile(resultFileName);
+}
+
+void TfrmPictaron::mnuFileSaveAsClick()
+{
+    const QString folder = QFileInfo::exists(resultFileName) ? FolderWithSeparator(resultFileName)
+                                                             : ReadTextSetting(*settingsKey, kSaveAsFolderSetting);
+    QFileDialog dialog(this, QStringLiteral("Save File As"), folder, QtFileFilter(saveFilter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(saveDefaultExt);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString file = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+    settingsKey->setValue(kSaveAsFolderSetting, FolderWithSeparator(file));
+    resultFileName = file;
+    mnufileSaveClick();
+}
+
+void TfrmPictaron::mnuEditSourceClick()
+{
+    if (!original.isNull())
+        QGuiApplication::clipboard()->setImage(original);
+}
+
+void TfrmPictaron::mnuEditCopyDestClick()
+{
+    if (!imgDest->Picture().isNull())
+        QGuiApplication::clipboard()->setImage(imgDest->Picture());
+}
+
+void TfrmPictaron::mnuEditPasteClick()
+{
+    const QImage pasted = QGuiApplication::clipboard()->image();
+    if (pasted.isNull()) {
+        ShowMessage(this, kNotABitmap);
+        return;
+    }
+    runs.Cancel();
+    ++pictureSerial;
+    originalSize = 0;
+    resultSize = -1;
+    RefreshDownloadTimes(false);
+    original = ToWorkingBitmap(pasted).copy();
+    imgSource->SetPicture(original);
+    SetSourceInfo(PastedSourceInfo(original));
+    LayoutAfterLoad();
+}
+
+void TfrmPictaron::mnuPasteDestClick()
+{
+    const QImage pasted = QGuiApplication::clipboard()->image();
+    if (pasted.isNull()) {
+        ShowMessage(this, kNotABitmap);
+        return;
+    }
+    imgDest->SetPicture(pasted);
+    imgDest->show();
+}
+
+} // namespace pictaron

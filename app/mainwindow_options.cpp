@@ -1,0 +1,320 @@
+// The option pages' handlers: enabling rules, track bar and edit pairs, the
+// format choice, the palette list and the caption font; and gathering every
+// control into the conversion settings when a run starts.
+#include "app/mainwindow.h"
+
+#include "app/appsettings.h"
+#include "app/pictureview.h"
+#include "colour/colourfield.h"
+#include "components/controlhelpers.h"
+#include "components/orvaedit.h"
+#include "components/pathutils.h"
+#include "components/settingstext.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTimer>
+#include <QToolButton>
+#include <QScopedValueRollback>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+namespace pictaron {
+
+namespace {
+
+const QString kPaletteFilter = QStringLiteral("pal,act,gif|*.pal;*.act;*.gif|All Files (*.*)|*.*");
+
+// A track bar and its edit box mirror each other. A change that came from the
+// other side is not echoed back, so text being typed ("", "-") stays as typed
+// while the bar shows the nearest value it can.
+void PairTrackBar(QSlider* bar, TOrvaEdit* edit, QObject* context, const std::function<void()>& restart)
+{
+    auto syncing = std::make_shared<bool>(false);
+    QObject::connect(bar, &QSlider::valueChanged, context, [edit, syncing](int position) {
+        if (*syncing)
+            return;
+        const QScopedValueRollback guard(*syncing, true);
+        if (edit->text() != QString::number(position))
+            edit->setText(QString::number(position));
+    });
+    QObject::connect(edit, &QLineEdit::textChanged, context, [bar, edit, syncing, restart] {
+        if (!*syncing) {
+            const QScopedValueRollback guard(*syncing, true);
+            bar->setValue(std::clamp(edit->IntValue(), bar->minimum(), bar->maximum()));
+        }
+        restart();
+    });
+}
+
+} // namespace
+
+void TfrmPictaron::FillFixedLists()
+{
+    opt.cmbResizeMethod->addItems({QStringLiteral("Box"), QStringLiteral("Triangle"), QStringLiteral("Hermite"),
+                                   QStringLiteral("Bell"), QStringLiteral("B-Spline"), QStringLiteral("Lanczos3"),
+                                   QStringLiteral("Mitchell")});
+    opt.cmbResizeMethod->setCurrentIndex(static_cast<int>(ResizeFilter::Lanczos3));
+    opt.cmbPalette->addItems({kOptimizedPalette, kWebsafePalette});
+    opt.cmbPalette->setCurrentIndex(0);
+    paletteSelection = kOptimizedPalette;
+    opt.cmbPalette->setToolTip(paletteSelection);
+}
+
+void TfrmPictaron::ConnectOptionHandlers()
+{
+    const auto restart = [this] { RestartAutoApply(); };
+    const auto onToggle = [this](QCheckBox* box, auto handler) {
+        connect(box, &QCheckBox::toggled, this, handler);
+    };
+
+    // Check boxes heading a group enable it, and restart the timer.
+    const std::pair<QCheckBox*, QGroupBox*> headed[] = {
+        {opt.chkSmoothing, opt.fraBlur},     {opt.chkSharpen, opt.fraSharpen},
+        {opt.chkBrightness, opt.fraBrightness}, {opt.chkContrast, opt.fraContrast},
+        {opt.chkBlendImage, opt.fraBlend},
+    };
+    for (const auto& [box, frame] : headed) {
+        onToggle(box, [this, frame = frame](bool checked) {
+            EnableChildren(frame, checked);
+            RestartAutoApply();
+        });
+    }
+    onToggle(opt.chkRotate, [this](bool checked) {
+        EnableChildren(opt.fraRotate, checked);
+        if (checked)
+            opt.txtRotateAngle->setFocus();
+        RestartAutoApply();
+    });
+    onToggle(opt.chkResize, [this](bool checked) {
+        if (checked) {
+            if (opt.txtResizeWidth->IntValue() == 0)
+                opt.txtResizeWidth->setText(QString::number(imgSource->width()));
+            if (opt.txtResizeHeight->IntValue() == 0)
+                opt.txtResizeHeight->setText(QString::number(imgSource->height()));
+        }
+        EnableChildren(opt.fraResize, checked);
+        RestartAutoApply();
+    });
+    onToggle(opt.chkButtonize, [this](bool checked) {
+        EnableChildren(opt.fraButtonize, checked);
+        if (opt.cmbLighting->currentIndex() < 0)
+            opt.cmbLighting->setCurrentIndex(static_cast<int>(Lighting::TopLeft));
+        RestartAutoApply();
+    });
+    onToggle(opt.chkAddCaption, [this](bool checked) {
+        EnableChildren(opt.fraCaption, checked);
+        if (checked && opt.cmbCaptionLocation->currentIndex() < 0)
+            opt.cmbCaptionLocation->setCurrentIndex(static_cast<int>(CaptionLocation::Center));
+        RestartAutoApply();
+    });
+    onToggle(opt.chkTransparent, [this](bool checked) {
+        opt.btnTransparentColourPicker->setEnabled(checked);
+        opt.ocpTransparentColour->setEnabled(checked);
+    });
+    onToggle(opt.chkCrop, [this](bool checked) {
+        if (checked && cropTopLeft.x() == -1) {
+            // The first frame: 45 by 45 near the visible top-left corner.
+            cropTopLeft = QPoint(scrSource->horizontalScrollBar()->value() + 5,
+                                 scrSource->verticalScrollBar()->value() + 5);
+            cropBottomRight = cropTopLeft + QPoint(45, 45);
+        }
+        if (checked)
+            UpdateCropLabels();
+        opt.lblCrop->setVisible(checked);
+        opt.lblCrop2->setVisible(checked);
+        RestartAutoApply();
+    });
+    for (QCheckBox* box : {opt.chkFlip, opt.chkMirror, opt.chkFade, opt.chkInvert, opt.chkProgressive,
+                           opt.chkGreyscale})
+        connect(box, &QCheckBox::toggled, this, restart);
+
+    for (QRadioButton* radio : {opt.rbRotateRight, opt.rbRotateLeft, opt.rbFlat, opt.rbDither, opt.rbBlendStretch,
+                                opt.rbBlendTile})
+        connect(radio, &QRadioButton::clicked, this, restart);
+    connect(opt.rbJPEG, &QRadioButton::clicked, this, &TfrmPictaron::rbJPEGClick);
+    connect(opt.rbGIF, &QRadioButton::clicked, this, &TfrmPictaron::rbGIFClick);
+
+    PairTrackBar(opt.tbCompression, opt.txtCompression, this, restart);
+    PairTrackBar(opt.tbSharpen, opt.txtSharpen, this, restart);
+    PairTrackBar(opt.tbSmoothing, opt.txtSmoothing, this, restart);
+    PairTrackBar(opt.tbBrightness, opt.txtBrightness, this, restart);
+    PairTrackBar(opt.tbContrast, opt.txtContrast, this, restart);
+    connect(opt.tbBlendFactor, &QSlider::valueChanged, this, restart);
+
+    for (QLineEdit* edit : {static_cast<QLineEdit*>(opt.txtRotateAngle), static_cast<QLineEdit*>(opt.txtMaxColours),
+                            opt.txtCaption})
+        connect(edit, &QLineEdit::textChanged, this, restart);
+    connect(opt.txtButtonWidth, &QSpinBox::valueChanged, this, restart);
+    // Until the keep-ratio rule fills the other size, a size edit restarts the
+    // timer only while "Keep Ratio" is checked, as it will then.
+    for (TOrvaEdit* size : {opt.txtResizeWidth, opt.txtResizeHeight})
+        connect(size, &QLineEdit::textChanged, this, [this] {
+            if (opt.chkKeepRatio->isChecked())
+                RestartAutoApply();
+        });
+    connect(opt.txtBlendFile, &QLineEdit::textChanged, this, [this](const QString& file) {
+        if (QFileInfo(file).isFile())
+            RestartAutoApply();
+    });
+
+    for (QComboBox* list : {opt.cmbResizeMethod, opt.cmbLighting, opt.cmbCaptionLocation})
+        connect(list, &QComboBox::currentIndexChanged, this, restart);
+    for (ColourField* colour : {opt.ocpCornerColour, opt.ocpButtonLine})
+        connect(colour, &ColourField::OnChange, this, [this, colour] {
+            if (colour->IsValid())
+                RestartAutoApply();
+        });
+
+    connect(opt.cmbPalette, &QComboBox::activated, this, &TfrmPictaron::cmbPaletteClick);
+    connect(opt.btnOpenPalette, &QToolButton::clicked, this, &TfrmPictaron::btnOpenPaletteClick);
+    connect(opt.btnCaptionFont, &QPushButton::clicked, this, &TfrmPictaron::btnCaptionFontClick);
+}
+
+void TfrmPictaron::UpdateCropLabels()
+{
+    // Clamped to the picture and normalised, as the frame is drawn.
+    const int right = std::max(0, imgSource->width() - 1);
+    const int bottom = std::max(0, imgSource->height() - 1);
+    QPoint a(std::max(cropTopLeft.x(), 0), std::max(cropTopLeft.y(), 0));
+    QPoint b(std::min(cropBottomRight.x(), right), std::min(cropBottomRight.y(), bottom));
+    if (b.x() < a.x())
+        std::swap(a.rx(), b.rx());
+    if (b.y() < a.y())
+        std::swap(a.ry(), b.ry());
+    cropTopLeft = a;
+    cropBottomRight = b;
+    opt.lblCrop->setText(QStringLiteral("%1,%2 to %3,%4").arg(a.x()).arg(a.y()).arg(b.x()).arg(b.y()));
+    opt.lblCrop2->setText(QStringLiteral("W:%1 H:%2").arg(b.x() - a.x()).arg(b.y() - a.y()));
+}
+
+void TfrmPictaron::rbJPEGClick()
+{
+    saveFilter = QStringLiteral("*.jpg|*.jpg");
+    saveDefaultExt = QStringLiteral("jpg");
+    if (!resultFileName.isEmpty())
+        resultFileName = ChangeFileExt(resultFileName, QStringLiteral(".jpg"));
+    opt.pnlJPEGOptions->show();
+    opt.pnlGIFOptions->hide();
+    tmrAutoSave->setInterval(500);
+}
+
+void TfrmPictaron::rbGIFClick()
+{
+    saveFilter = QStringLiteral("*.gif|*.gif");
+    saveDefaultExt = QStringLiteral("gif");
+    if (!resultFileName.isEmpty())
+        resultFileName = ChangeFileExt(resultFileName, QStringLiteral(".gif"));
+    opt.pnlGIFOptions->show();
+    opt.pnlJPEGOptions->hide();
+    tmrAutoSave->setInterval(2000);
+}
+
+void TfrmPictaron::cmbPaletteClick()
+{
+    paletteSelection = opt.cmbPalette->currentText();
+    opt.cmbPalette->setToolTip(paletteSelection);
+}
+
+void TfrmPictaron::btnOpenPaletteClick()
+{
+    const QString folder = ReadTextSetting(*settingsKey, kPaletteFolderSetting);
+    const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Open Palette"), folder,
+                                                      QtFileFilter(kPaletteFilter));
+    if (file.isEmpty())
+        return;
+    settingsKey->setValue(kPaletteFolderSetting, FolderWithSeparator(file));
+    paletteSelection = file;
+    opt.cmbPalette->setEditText(file);
+    opt.cmbPalette->setToolTip(file);
+}
+
+void TfrmPictaron::btnCaptionFontClick()
+{
+    QFont current(captionFont.family);
+    current.setPixelSize(captionFont.pixelHeight);
+    current.setUnderline(captionFont.underline);
+    current.setStrikeOut(captionFont.strikeOut);
+    bool chosen = false;
+    const QFont font = QFontDialog::getFont(&chosen, current, this, QStringLiteral("Font"));
+    if (chosen) {
+        captionFont.family = font.family();
+        captionFont.pixelHeight = QFontInfo(font).pixelSize();
+        captionFont.underline = font.underline();
+        captionFont.strikeOut = font.strikeOut();
+    }
+    RestartAutoApply();
+}
+
+ConversionSettings TfrmPictaron::GatherSettings() const
+{
+    ConversionSettings s;
+    s.crop = opt.chkCrop->isChecked();
+    s.cropTopLeft = cropTopLeft;
+    s.cropBottomRight = cropBottomRight;
+    s.flip = opt.chkFlip->isChecked();
+    s.mirror = opt.chkMirror->isChecked();
+    s.rotate = opt.chkRotate->isChecked();
+    // Pasted text can pass the key filter; the settings keep their ranges.
+    s.rotateAngle = std::clamp(opt.txtRotateAngle->IntValue(), 0, 359);
+    s.rotateRight = opt.rbRotateRight->isChecked();
+    s.cornerColour = opt.ocpCornerColour->Color();
+
+    s.resize = opt.chkResize->isChecked();
+    s.resizeWidth = opt.txtResizeWidth->IntValue();
+    s.resizeHeight = opt.txtResizeHeight->IntValue();
+    s.resizeMethod = static_cast<ResizeFilter>(std::max(0, opt.cmbResizeMethod->currentIndex()));
+
+    s.blend = opt.chkBlendImage->isChecked();
+    s.blendFile = opt.txtBlendFile->text();
+    s.blendBias = opt.tbBlendFactor->value();
+    s.blendStretch = opt.rbBlendStretch->isChecked();
+
+    s.contrast = opt.chkContrast->isChecked();
+    s.contrastAmount = std::clamp(opt.txtContrast->IntValue(), -255, 255);
+    s.brightness = opt.chkBrightness->isChecked();
+    s.brightnessAmount = std::clamp(opt.txtBrightness->IntValue(), -255, 255);
+    s.sharpen = opt.chkSharpen->isChecked();
+    s.sharpenAmount = opt.tbSharpen->value();
+    s.blur = opt.chkSmoothing->isChecked();
+    s.blurAmount = opt.tbSmoothing->value();
+
+    s.buttonize = opt.chkButtonize->isChecked();
+    s.buttonWidth = opt.txtButtonWidth->value();
+    s.buttonLine = opt.ocpButtonLine->GetRGB();
+    s.lighting = static_cast<Lighting>(opt.cmbLighting->currentIndex());
+    s.fade = opt.chkFade->isChecked();
+    s.invert = opt.chkInvert->isChecked();
+
+    s.caption = opt.chkAddCaption->isChecked();
+    s.captionText = opt.txtCaption->text();
+    s.captionFont = captionFont;
+    s.captionLocation = static_cast<CaptionLocation>(opt.cmbCaptionLocation->currentIndex());
+
+    s.format = opt.rbGIF->isChecked() ? OutputFormat::Gif : OutputFormat::Jpeg;
+    s.jpegQuality = opt.tbCompression->value();
+    s.progressive = opt.chkProgressive->isChecked();
+    s.greyscale = opt.chkGreyscale->isChecked();
+
+    s.palette = paletteSelection;
+    s.maxColours = std::clamp(opt.txtMaxColours->IntValue(), 2, 256);
+    s.dither = opt.rbDither->isChecked();
+    if (opt.chkTransparent->isChecked() && opt.ocpTransparentColour->IsValid())
+        s.transparentColour = opt.ocpTransparentColour->Color();
+    return s;
+}
+
+} // namespace pictaron

@@ -1,0 +1,106 @@
+// The run from the window: the auto-apply timer, "&Apply Changes", and what
+// the window shows and enables while and after a run works.
+//
+// A run works on a worker thread (RunController), so the window stays
+// responsive. That changes two things about the timer: it is stopped when a
+// run starts (so it cannot start a second run into the first), and a change
+// made while a run works restarts it as usual and is not lost when the run
+// ends.
+#include "app/mainwindow.h"
+
+#include "app/downloadtimelist.h"
+#include "app/infolabel.h"
+#include "app/pictureview.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
+#include <QToolButton>
+
+namespace pictaron {
+
+void TfrmPictaron::btnGoClick()
+{
+    tmrAutoSaveTimer();
+}
+
+void TfrmPictaron::RestartAutoApply()
+{
+    tmrAutoSave->stop();
+    if (mnuOptionsAutoApply->isChecked())
+        tmrAutoSave->start();
+}
+
+void TfrmPictaron::ResetZoom()
+{
+    cmbZoom->setCurrentText(QStringLiteral("100%"));
+    zoomScale = 1.0f;
+}
+
+void TfrmPictaron::tmrAutoSaveTimer()
+{
+    // Without an original there is nothing to convert.
+    if (lblSourceInfo->Hint().isEmpty())
+        return;
+    tmrAutoSave->stop();
+    runs.Start(original, GatherSettings());
+}
+
+void TfrmPictaron::RunStarted()
+{
+    runPicture = pictureSerial;
+    imgDest->show();
+    changed = true;
+    cmbDownloadTime->hide();
+    cmbZoom->show();
+    progressBar->setValue(0);
+    progressBar->setFormat(QString());
+    progressBar->move(cmbDownloadTime->pos());
+    progressBar->show();
+}
+
+void TfrmPictaron::RunProgressChanged(const QString& text, int percent)
+{
+    progressBar->setFormat(text);
+    progressBar->setValue(percent);
+}
+
+void TfrmPictaron::RunSucceeded(const EncodedResult& result)
+{
+    // A run of a picture that has since been replaced shows nothing.
+    if (runPicture != pictureSerial)
+        return;
+    runMessages << result.warnings;
+    imgDest->SetPicture(result.picture);
+    resultPicture = result.picture;
+    scrDest->horizontalScrollBar()->setValue(0);
+    scrDest->verticalScrollBar()->setValue(0);
+    ShowResultReport(result.size, result.description);
+
+    for (QAction* action : {mnuFileSave, mnuFileSaveAs, mnuOptionsViewTiled})
+        action->setEnabled(true);
+    btnSave->setEnabled(true);
+    btnSaveAs->setEnabled(true);
+    ResetZoom();
+}
+
+void TfrmPictaron::RunFailed(const QString& message)
+{
+    runMessages << message;
+}
+
+void TfrmPictaron::RunFinished()
+{
+    cmbDownloadTime->show();
+    progressBar->hide();
+    // Messages come after the window is tidy again: the guarded end of a run
+    // always comes first.
+    for (const QString& message : std::exchange(runMessages, QStringList()))
+        QMessageBox::critical(this, QStringLiteral("Pictaron"), message);
+}
+
+} // namespace pictaron

@@ -1,0 +1,448 @@
+#include "app/optionpages.h"
+
+#include "app/glyphs.h"
+#include "app/appsettings.h"
+#include "colour/colourfield.h"
+#include "components/controlhelpers.h"
+#include "components/orvaedit.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace pictaron {
+
+namespace {
+
+template <typename Control>
+Control* Named(Control* control, const char* name)
+{
+    control->setObjectName(QString::fromLatin1(name));
+    return control;
+}
+
+QCheckBox* Check(QWidget* parent, const char* name, const QString& text)
+{
+    return Named(new QCheckBox(text, parent), name);
+}
+
+QRadioButton* Radio(QWidget* parent, const char* name, const QString& text, bool checked = false)
+{
+    auto* radio = Named(new QRadioButton(text, parent), name);
+    radio->setChecked(checked);
+    return radio;
+}
+
+TOrvaEdit* Edit(QWidget* parent, const char* name, int width, const QString& text = {})
+{
+    auto* edit = Named(new TOrvaEdit(parent), name);
+    edit->setFixedWidth(width);
+    edit->setText(text);
+    return edit;
+}
+
+QSlider* TrackBar(QWidget* parent, const char* name, int low, int high, int pageStep, int tickInterval,
+                  int position)
+{
+    auto* bar = Named(new QSlider(Qt::Horizontal, parent), name);
+    bar->setRange(low, high);
+    bar->setPageStep(pageStep);
+    bar->setTickInterval(tickInterval);
+    bar->setTickPosition(QSlider::TicksBelow);
+    bar->setValue(position);
+    bar->setMinimumWidth(140);
+    return bar;
+}
+
+QComboBox* FixedList(QWidget* parent, const char* name, const QStringList& items)
+{
+    auto* list = Named(new QComboBox(parent), name);
+    list->addItems(items);
+    list->setCurrentIndex(-1);
+    return list;
+}
+
+QGroupBox* Frame(QWidget* parent, const char* name, const QString& title = {})
+{
+    auto* frame = Named(new QGroupBox(title, parent), name);
+    frame->setFlat(false);
+    return frame;
+}
+
+QHBoxLayout* Row(QWidget* owner)
+{
+    auto* row = new QHBoxLayout(owner);
+    row->setContentsMargins(6, 4, 6, 4);
+    row->setSpacing(6);
+    return row;
+}
+
+// A check box heading the group it switches: the box above the frame.
+QWidget* Headed(QWidget* page, QCheckBox* heading, QGroupBox* frame, bool enabled)
+{
+    auto* column = new QWidget(page);
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(1);
+    heading->setParent(column);
+    frame->setParent(column);
+    layout->addWidget(heading);
+    layout->addWidget(frame, 1);
+    EnableChildren(frame, enabled);
+    return column;
+}
+
+QWidget* NewPage(QTabWidget* pages, const QString& title, int helpContext)
+{
+    auto* page = new QWidget(pages);
+    page->setProperty(kHelpContextProperty, helpContext);
+    pages->addTab(page, title);
+    return page;
+}
+
+QHBoxLayout* PageRow(QWidget* page)
+{
+    auto* row = new QHBoxLayout(page);
+    row->setContentsMargins(6, 3, 6, 3);
+    row->setSpacing(10);
+    return row;
+}
+
+QVBoxLayout* Column(QWidget* owner = nullptr)
+{
+    auto* column = new QVBoxLayout(owner);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(2);
+    return column;
+}
+
+void BuildFormatPage(OptionPages& o, QWidget* page)
+{
+    QHBoxLayout* row = PageRow(page);
+    o.rbGIF = Radio(page, "rbGIF", QStringLiteral("&GIF"));
+    o.rbJPEG = Radio(page, "rbJPEG", QStringLiteral("&JPEG"), true);
+    QVBoxLayout* formats = Column();
+    formats->addWidget(o.rbGIF);
+    formats->addWidget(o.rbJPEG);
+    formats->addStretch();
+    row->addLayout(formats);
+
+    // JPEG panel
+    o.pnlJPEGOptions = Named(new QWidget(page), "pnlJPEGOptions");
+    QHBoxLayout* jpeg = new QHBoxLayout(o.pnlJPEGOptions);
+    jpeg->setContentsMargins(0, 0, 0, 0);
+    auto* compression = new QGroupBox(QStringLiteral("Compression"), o.pnlJPEGOptions);
+    QHBoxLayout* compressionRow = Row(compression);
+    o.tbCompression = TrackBar(compression, "tbCompression", 1, 100, 5, 10, 80);
+    o.txtCompression = Edit(compression, "txtCompression", 40, QStringLiteral("80"));
+    o.txtCompression->Min = 1;
+    o.txtCompression->Max = 100;
+    compressionRow->addWidget(o.tbCompression, 1);
+    compressionRow->addWidget(o.txtCompression);
+    compression->setMaximumWidth(360);
+    jpeg->addWidget(compression, 1);
+    QVBoxLayout* jpegChecks = Column();
+    o.chkProgressive = Check(o.pnlJPEGOptions, "chkProgressive", QStringLiteral("&Progressive Encoding"));
+    o.chkGreyscale = Check(o.pnlJPEGOptions, "chkGreyscale", QStringLiteral("&Grayscale"));
+    jpegChecks->addStretch();
+    jpegChecks->addWidget(o.chkProgressive);
+    jpegChecks->addWidget(o.chkGreyscale);
+    jpegChecks->addStretch();
+    jpeg->addLayout(jpegChecks);
+    jpeg->addStretch();
+    row->addWidget(o.pnlJPEGOptions, 1);
+
+    // GIF panel
+    o.pnlGIFOptions = Named(new QWidget(page), "pnlGIFOptions");
+    QHBoxLayout* gif = new QHBoxLayout(o.pnlGIFOptions);
+    gif->setContentsMargins(0, 0, 0, 0);
+    auto* optimisation = new QGroupBox(QStringLiteral("Palette Optimization"), o.pnlGIFOptions);
+    QHBoxLayout* optimisationRow = Row(optimisation);
+    o.cmbPalette = Named(new QComboBox(optimisation), "cmbPalette");
+    o.cmbPalette->setEditable(true);
+    o.cmbPalette->setInsertPolicy(QComboBox::NoInsert);
+    o.cmbPalette->setMinimumWidth(110);
+    o.btnOpenPalette = Named(new QToolButton(optimisation), "btnOpenPalette");
+    o.btnOpenPalette->setIcon(PaletteGlyph());
+    o.btnOpenPalette->setToolTip(QStringLiteral("Load a palette file"));
+    o.txtMaxColours = Edit(optimisation, "txtMaxColours", 36, QStringLiteral("256"));
+    o.txtMaxColours->NumericOnly = true;
+    o.txtMaxColours->Min = 2;
+    o.txtMaxColours->Max = 256;
+    auto* maxColoursLabel = new QLabel(QStringLiteral("Max. Colors"), optimisation);
+    maxColoursLabel->setBuddy(o.txtMaxColours);
+    o.rbDither = Radio(optimisation, "rbDither", QStringLiteral("Dither"));
+    o.rbFlat = Radio(optimisation, "rbFlat", QStringLiteral("Flat"), true);
+    optimisationRow->addWidget(o.cmbPalette, 1);
+    optimisationRow->addWidget(o.btnOpenPalette);
+    optimisationRow->addSpacing(4);
+    optimisationRow->addWidget(maxColoursLabel);
+    optimisationRow->addWidget(o.txtMaxColours);
+    QVBoxLayout* mapping = Column();
+    mapping->addWidget(o.rbDither);
+    mapping->addWidget(o.rbFlat);
+    optimisationRow->addLayout(mapping);
+    gif->addWidget(optimisation, 1);
+
+    o.chkTransparent = Check(o.pnlGIFOptions, "chkTransparent", QStringLiteral("&Transparent"));
+    auto* transparency = new QGroupBox(o.pnlGIFOptions);
+    QHBoxLayout* transparencyRow = Row(transparency);
+    o.ocpTransparentColour = Named(new ColourField(clBtnFace, transparency), "ocpTransparentColour");
+    o.ocpTransparentColour->setFixedWidth(100);
+    o.btnTransparentColourPicker = Named(new QToolButton(transparency), "btnTransparentColourPicker");
+    o.btnTransparentColourPicker->setIcon(PickerGlyph());
+    o.btnTransparentColourPicker->setCheckable(true);
+    o.btnTransparentColourPicker->setToolTip(QStringLiteral("Pick color from new image"));
+    transparencyRow->addWidget(o.ocpTransparentColour);
+    transparencyRow->addWidget(o.btnTransparentColourPicker);
+    o.ocpTransparentColour->setEnabled(false);
+    o.btnTransparentColourPicker->setEnabled(false);
+    auto* transparentColumn = new QWidget(o.pnlGIFOptions);
+    QVBoxLayout* transparentLayout = Column(transparentColumn);
+    o.chkTransparent->setParent(transparentColumn);
+    transparency->setParent(transparentColumn);
+    transparentLayout->addWidget(o.chkTransparent);
+    transparentLayout->addWidget(transparency, 1);
+    gif->addWidget(transparentColumn);
+    row->addWidget(o.pnlGIFOptions, 1);
+    o.pnlGIFOptions->hide();
+
+    auto* formatGroup = new QButtonGroup(page);
+    formatGroup->addButton(o.rbGIF);
+    formatGroup->addButton(o.rbJPEG);
+}
+
+void BuildRotatePage(OptionPages& o, QWidget* page)
+{
+    QHBoxLayout* row = PageRow(page);
+    o.chkRotate = Check(page, "chkRotate", QStringLiteral("&Rotate"));
+    o.fraRotate = Frame(page, "fraRotate");
+    QHBoxLayout* rotate = Row(o.fraRotate);
+    o.txtRotateAngle = Edit(o.fraRotate, "txtRotateAngle", 40);
+    o.txtRotateAngle->NumericOnly = true;
+    o.txtRotateAngle->Max = 359;
+    o.rbRotateRight = Radio(o.fraRotate, "rbRotateRight", QStringLiteral("Right"), true);
+    o.rbRotateLeft = Radio(o.fraRotate, "rbRotateLeft", QStringLiteral("Left"));
+    o.ocpCornerColour = Named(new ColourField(clBtnFace, o.fraRotate), "ocpCornerColour");
+    o.ocpCornerColour->setFixedWidth(100);
+    rotate->addWidget(o.txtRotateAngle);
+    rotate->addWidget(new QLabel(QStringLiteral("degrees"), o.fraRotate));
+    QVBoxLayout* direction = Column();
+    direction->addWidget(o.rbRotateRight);
+    direction->addWidget(o.rbRotateLeft);
+    rotate->addLayout(direction);
+    rotate->addSpacing(8);
+    rotate->addWidget(new QLabel(QStringLiteral("Corner Color"), o.fraRotate));
+    rotate->addWidget(o.ocpCornerColour);
+    row->addWidget(Headed(page, o.chkRotate, o.fraRotate, false));
+
+    QVBoxLayout* beside = Column();
+    o.chkFlip = Check(page, "chkFlip", QStringLiteral("Flip Top to Bottom"));
+    o.chkMirror = Check(page, "chkMirror", QStringLiteral("&Mirror left to right"));
+    beside->addStretch();
+    beside->addWidget(o.chkFlip);
+    beside->addWidget(o.chkMirror);
+    beside->addStretch();
+    row->addLayout(beside);
+    row->addStretch();
+}
+
+void BuildSizePage(OptionPages& o, QWidget* page)
+{
+    QHBoxLayout* row = PageRow(page);
+    o.chkResize = Check(page, "chkResize", QStringLiteral("Resize"));
+    o.fraResize = Frame(page, "fraResize");
+    QHBoxLayout* resize = Row(o.fraResize);
+    o.cmbResizeMethod = FixedList(o.fraResize, "cmbResizeMethod", {});
+    o.chkKeepRatio = Check(o.fraResize, "chkKeepRatio", QStringLiteral("&Keep Ratio"));
+    o.txtResizeWidth = Edit(o.fraResize, "txtResizeWidth", 50);
+    o.txtResizeWidth->NumericOnly = true;
+    o.txtResizeHeight = Edit(o.fraResize, "txtResizeHeight", 50);
+    o.txtResizeHeight->NumericOnly = true;
+    resize->addWidget(new QLabel(QStringLiteral("Method"), o.fraResize));
+    resize->addWidget(o.cmbResizeMethod);
+    resize->addWidget(o.chkKeepRatio);
+    resize->addSpacing(6);
+    resize->addWidget(o.txtResizeWidth);
+    resize->addWidget(new QLabel(QStringLiteral("by"), o.fraResize));
+    resize->addWidget(o.txtResizeHeight);
+    row->addWidget(Headed(page, o.chkResize, o.fraResize, false));
+
+    o.chkCrop = Check(page, "chkCrop", QStringLiteral("Crop"));
+    auto* cropFrame = new QGroupBox(page);
+    QVBoxLayout* crop = Column(cropFrame);
+    crop->setContentsMargins(8, 4, 8, 4);
+    o.lblCrop = Named(new QLabel(cropFrame), "lblCrop");
+    o.lblCrop2 = Named(new QLabel(cropFrame), "lblCrop2");
+    o.lblCrop->setMinimumWidth(120);
+    crop->addWidget(o.lblCrop);
+    crop->addWidget(o.lblCrop2);
+    o.lblCrop->hide();
+    o.lblCrop2->hide();
+    row->addWidget(Headed(page, o.chkCrop, cropFrame, true));
+    row->addStretch();
+}
+
+// A track bar and its edit box in a frame headed by a check box.
+QWidget* TrackGroup(QWidget* page, QCheckBox* heading, QGroupBox* frame, QSlider* bar, TOrvaEdit* edit)
+{
+    bar->setParent(frame);
+    edit->setParent(frame);
+    QHBoxLayout* layout = Row(frame);
+    layout->addWidget(bar, 1);
+    layout->addWidget(edit);
+    return Headed(page, heading, frame, false);
+}
+
+void BuildEffectsPage(OptionPages& o, QWidget* page)
+{
+    QHBoxLayout* row = PageRow(page);
+    o.chkSmoothing = Check(page, "chkSmoothing", QStringLiteral("&Blur"));
+    o.fraBlur = Frame(page, "fraBlur");
+    o.tbSmoothing = TrackBar(page, "tbSmoothing", 0, 20, 2, 2, 0);
+    o.txtSmoothing = Edit(page, "txtSmoothing", 36, QStringLiteral("0"));
+    o.txtSmoothing->NumericOnly = true;
+    row->addWidget(TrackGroup(page, o.chkSmoothing, o.fraBlur, o.tbSmoothing, o.txtSmoothing), 1);
+
+    o.chkSharpen = Check(page, "chkSharpen", QStringLiteral("&Sharpen"));
+    o.fraSharpen = Frame(page, "fraSharpen");
+    o.tbSharpen = TrackBar(page, "tbSharpen", 0, 20, 2, 2, 0);
+    o.txtSharpen = Edit(page, "txtSharpen", 36, QStringLiteral("0"));
+    o.txtSharpen->NumericOnly = true;
+    row->addWidget(TrackGroup(page, o.chkSharpen, o.fraSharpen, o.tbSharpen, o.txtSharpen), 1);
+}
+
+void BuildTonePage(OptionPages& o, QWidget* page)
+{
+    QHBoxLayout* row = PageRow(page);
+    const QString signedDigits = QStringLiteral("1234567890-");
+    o.chkBrightness = Check(page, "chkBrightness", QStringLiteral("Brightness"));
+    o.fraBrightness = Frame(page, "fraBrightness");
+    o.tbBrightness = TrackBar(page, "tbBrightness", -255, 255, 50, 51, 0);
+    o.txtBrightness = Edit(page, "txtBrightness", 44, QStringLiteral("0"));
+    o.txtBrightness->AllowChars = signedDigits;
+    row->addWidget(TrackGroup(page, o.chkBrightness, o.fraBrightness, o.tbBrightness, o.txtBrightness), 1);
+
+    o.chkContrast = Check(page, "chkContrast", QStringLiteral("Contrast"));
+    o.fraContrast = Frame(page, "fraContrast");
+    o.tbContrast = TrackBar(page, "tbContrast", -255, 255, 50, 51, 0);
+    o.txtContrast = Edit(page, "txtContrast", 44, QStringLiteral("0"));
+    o.txtContrast->AllowChars = signedDigits;
+    row->addWidget(TrackGroup(page, o.chkContrast, o.fraContrast, o.tbContrast, o.txtContrast), 1);
+}
+
+void BuildBlendPage(OptionPages& o, QWidget* page)
+{
+    QHBoxLayout* row = PageRow(page);
+    o.chkBlendImage = Check(page, "chkBlendImage", QStringLiteral("Blend Image"));
+    o.fraBlend = Frame(page, "fraBlend");
+    QHBoxLayout* blend = Row(o.fraBlend);
+    o.txtBlendFile = Named(new TOrvaEdit(o.fraBlend), "txtBlendFile");
+    o.txtBlendFile->setMinimumWidth(160);
+    o.txtBlendFile->FileFilter = QStringLiteral("*.*|*.*");
+    o.txtBlendFile->FileBrowserInitDirRegPath = kSettingsPath;
+    o.txtBlendFile->FileBrowserInitDirRegValue = kBlendFolderSetting;
+    o.txtBlendFile->SetFileBrowser(true);
+    o.tbBlendFactor = TrackBar(o.fraBlend, "tbBlendFactor", -100, 100, 20, 20, 0);
+    o.rbBlendStretch = Radio(o.fraBlend, "rbBlendStretch", QStringLiteral("Stretch to fit"), true);
+    o.rbBlendTile = Radio(o.fraBlend, "rbBlendTile", QStringLiteral("Tile to fit"));
+    blend->addWidget(o.txtBlendFile, 1);
+    blend->addSpacing(24 + 4);  // the browse button stands here, beside the edit
+    blend->addWidget(new QLabel(QStringLiteral("Bias"), o.fraBlend));
+    blend->addWidget(o.tbBlendFactor);
+    QVBoxLayout* fit = Column();
+    fit->addWidget(o.rbBlendStretch);
+    fit->addWidget(o.rbBlendTile);
+    blend->addLayout(fit);
+    row->addWidget(Headed(page, o.chkBlendImage, o.fraBlend, false), 1);
+}
+
+void BuildButtonizePage(OptionPages& o, QWidget* page)
+{
+    QHBoxLayout* row = PageRow(page);
+    o.chkButtonize = Check(page, "chkButtonize", QStringLiteral("Buttonize"));
+    o.fraButtonize = Frame(page, "fraButtonize");
+    QHBoxLayout* button = Row(o.fraButtonize);
+    o.txtButtonWidth = Named(new QSpinBox(o.fraButtonize), "txtButtonWidth");
+    o.txtButtonWidth->setRange(0, 100);
+    o.txtButtonWidth->setValue(5);
+    auto* percent = new QLabel(QStringLiteral("%"), o.fraButtonize);
+    o.ocpButtonLine = Named(new ColourField(clBlack, o.fraButtonize), "ocpButtonLine");
+    o.ocpButtonLine->SetFrameColour(clSilver);
+    o.ocpButtonLine->setFixedWidth(100);
+    o.cmbLighting = FixedList(o.fraButtonize, "cmbLighting",
+                              {QStringLiteral("None"), QStringLiteral("Top Left"), QStringLiteral("Top Right"),
+                               QStringLiteral("Bottom Left"), QStringLiteral("Bottom Right")});
+    o.chkFade = Check(o.fraButtonize, "chkFade", QStringLiteral("Fade"));
+    o.chkInvert = Check(o.fraButtonize, "chkInvert", QStringLiteral("Invert"));
+    button->addWidget(new QLabel(QStringLiteral("Width"), o.fraButtonize));
+    button->addWidget(o.txtButtonWidth);
+    button->addWidget(percent);
+    button->addSpacing(6);
+    button->addWidget(new QLabel(QStringLiteral("Color"), o.fraButtonize));
+    button->addWidget(o.ocpButtonLine);
+    button->addSpacing(6);
+    button->addWidget(new QLabel(QStringLiteral("Highlight"), o.fraButtonize));
+    button->addWidget(o.cmbLighting);
+    QVBoxLayout* checks = Column();
+    checks->addWidget(o.chkFade);
+    checks->addWidget(o.chkInvert);
+    button->addLayout(checks);
+    row->addWidget(Headed(page, o.chkButtonize, o.fraButtonize, false));
+    percent->setEnabled(true);  // the "%" label starts enabled
+    row->addStretch();
+}
+
+void BuildCaptionPage(OptionPages& o, QWidget* page)
+{
+    QHBoxLayout* row = PageRow(page);
+    o.chkAddCaption = Check(page, "chkAddCaption", QStringLiteral("Add Caption"));
+    o.fraCaption = Frame(page, "fraCaption");
+    QHBoxLayout* caption = Row(o.fraCaption);
+    o.txtCaption = Named(new QLineEdit(o.fraCaption), "txtCaption");
+    o.txtCaption->setMinimumWidth(150);
+    o.btnCaptionFont = Named(new QPushButton(QStringLiteral("&Select Font"), o.fraCaption), "btnCaptionFont");
+    o.cmbCaptionLocation = FixedList(
+        o.fraCaption, "cmbCaptionLocation",
+        {QStringLiteral("Top"), QStringLiteral("Center"), QStringLiteral("Bottom"), QStringLiteral("Caption")});
+    caption->addWidget(new QLabel(QStringLiteral("Caption"), o.fraCaption));
+    caption->addWidget(o.txtCaption, 1);
+    caption->addWidget(o.btnCaptionFont);
+    caption->addSpacing(6);
+    caption->addWidget(new QLabel(QStringLiteral("Location"), o.fraCaption));
+    caption->addWidget(o.cmbCaptionLocation);
+    row->addWidget(Headed(page, o.chkAddCaption, o.fraCaption, false), 1);
+}
+
+} // namespace
+
+OptionPages BuildOptionPages(QWidget* parent)
+{
+    OptionPages o;
+    o.PageControl1 = Named(new QTabWidget(parent), "PageControl1");
+    o.PageControl1->setDocumentMode(false);
+    BuildFormatPage(o, NewPage(o.PageControl1, QStringLiteral("Graphic Format"), 4));
+    BuildRotatePage(o, NewPage(o.PageControl1, QStringLiteral("Rotate"), 5));
+    BuildSizePage(o, NewPage(o.PageControl1, QStringLiteral("Size"), 6));
+    BuildEffectsPage(o, NewPage(o.PageControl1, QStringLiteral("Effects"), 7));
+    BuildTonePage(o, NewPage(o.PageControl1, QStringLiteral("Brightness, Contrast"), 8));
+    BuildBlendPage(o, NewPage(o.PageControl1, QStringLiteral("Blend"), 10));
+    BuildButtonizePage(o, NewPage(o.PageControl1, QStringLiteral("Buttonize"), 11));
+    BuildCaptionPage(o, NewPage(o.PageControl1, QStringLiteral("Caption"), 58));
+    o.PageControl1->setCurrentIndex(0);
+    return o;
+}
+
+} // namespace pictaron

@@ -1,0 +1,122 @@
+// The eight option pages of the main window.
+//
+// The pages only hold and edit values: the window connects their change
+// handlers (mainwindow_options.cpp) and gathers their values into the
+// conversion settings when a run starts. Every control carries its name as its
+// object name, so tests and help find it as the user knows it.
+#pragma once
+
+#include <QString>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QSpinBox;
+class QTabWidget;
+class QToolButton;
+class QWidget;
+
+namespace pictaron {
+
+class ColourField;
+class TOrvaEdit;
+
+// The help page of each option page is found through this property.
+inline constexpr char kHelpContextProperty[] = "helpContext";
+
+struct OptionPages {
+    QTabWidget* PageControl1 = nullptr;
+
+    // "Graphic Format" (4)
+    QRadioButton* rbGIF = nullptr;
+    QRadioButton* rbJPEG = nullptr;
+    QWidget* pnlJPEGOptions = nullptr;
+    QSlider* tbCompression = nullptr;
+    TOrvaEdit* txtCompression = nullptr;
+    QCheckBox* chkProgressive = nullptr;
+    QCheckBox* chkGreyscale = nullptr;
+    QWidget* pnlGIFOptions = nullptr;
+    QComboBox* cmbPalette = nullptr;
+    QToolButton* btnOpenPalette = nullptr;
+    TOrvaEdit* txtMaxColours = nullptr;
+    QRadioButton* rbDither = nullptr;
+    QRadioButton* rbFlat = nullptr;
+    QCheckBox* chkTransparent = nullptr;
+    ColourField* ocpTransparentColour = nullptr;
+    QToolButton* btnTransparentColourPicker = nullptr;
+
+    // "Rotate" (5)
+    QCheckBox* chkRotate = nullptr;
+    QGroupBox* fraRotate = nullptr;
+    TOrvaEdit* txtRotateAngle = nullptr;
+    QRadioButton* rbRotateRight = nullptr;
+    QRadioButton* rbRotateLeft = nullptr;
+    ColourField* ocpCornerColour = nullptr;
+    QCheckBox* chkFlip = nullptr;
+    QCheckBox* chkMirror = nullptr;
+
+    // "Size" (6)
+    QCheckBox* chkResize = nullptr;
+    QGroupBox* fraResize = nullptr;
+    QComboBox* cmbResizeMethod = nullptr;
+    QCheckBox* chkKeepRatio = nullptr;
+    TOrvaEdit* txtResizeWidth = nullptr;
+    TOrvaEdit* txtResizeHeight = nullptr;
+    QCheckBox* chkCrop = nullptr;
+    QLabel* lblCrop = nullptr;
+    QLabel* lblCrop2 = nullptr;
+
+    // "Effects" (7)
+    QCheckBox* chkSmoothing = nullptr;
+    QGroupBox* fraBlur = nullptr;
+    QSlider* tbSmoothing = nullptr;
+    TOrvaEdit* txtSmoothing = nullptr;
+    QCheckBox* chkSharpen = nullptr;
+    QGroupBox* fraSharpen = nullptr;
+    QSlider* tbSharpen = nullptr;
+    TOrvaEdit* txtSharpen = nullptr;
+
+    // "Brightness, Contrast" (8)
+    QCheckBox* chkBrightness = nullptr;
+    QGroupBox* fraBrightness = nullptr;
+    QSlider* tbBrightness = nullptr;
+    TOrvaEdit* txtBrightness = nullptr;
+    QCheckBox* chkContrast = nullptr;
+    QGroupBox* fraContrast = nullptr;
+    QSlider* tbContrast = nullptr;
+    TOrvaEdit* txtContrast = nullptr;
+
+    // "Blend" (10)
+    QCheckBox* chkBlendImage = nullptr;
+    QGroupBox* fraBlend = nullptr;
+    TOrvaEdit* txtBlendFile = nullptr;
+    QSlider* tbBlendFactor = nullptr;
+    QRadioButton* rbBlendStretch = nullptr;
+    QRadioButton* rbBlendTile = nullptr;
+
+    // "Buttonize" (11)
+    QCheckBox* chkButtonize = nullptr;
+    QGroupBox* fraButtonize = nullptr;
+    QSpinBox* txtButtonWidth = nullptr;
+    ColourField* ocpButtonLine = nullptr;
+    QComboBox* cmbLighting = nullptr;
+    QCheckBox* chkFade = nullptr;
+    QCheckBox* chkInvert = nullptr;
+
+    // "Caption" (58)
+    QCheckBox* chkAddCaption = nullptr;
+    QGroupBox* fraCaption = nullptr;
+    QLineEdit* txtCaption = nullptr;
+    QPushButton* btnCaptionFont = nullptr;
+    QComboBox* cmbCaptionLocation = nullptr;
+};
+
+// Builds the pages with their start-up values and enabled states.
+OptionPages BuildOptionPages(QWidget* parent);
+
+} // namespace pictaron

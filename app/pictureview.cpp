@@ -1,0 +1,33 @@
+#include "app/pictureview.h"
+
+#include <QPainter>
+#include <QPaintEvent>
+
+namespace pictaron {
+
+PictureView::PictureView(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(0, 0);
+}
+
+void PictureView::SetPicture(const QImage& picture)
+{
+    picture_ = picture;
+    resize(picture_.size());
+    update();
+}
+
+void PictureView::Clear()
+{
+    picture_ = QImage();
+    resize(0, 0);
+}
+
+void PictureView::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    painter.drawImage(event->rect(), picture_, event->rect());
+}
+
+} // namespace pictaron

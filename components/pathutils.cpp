@@ -1,0 +1,60 @@
+#include "components/pathutils.h"
+
+#include <QStringList>
+
+namespace pictaron {
+
+namespace {
+
+bool IsSeparator(QChar c) { return c == QLatin1Char('/') || c == QLatin1Char('\\'); }
+
+} // namespace
+
+QString JoinPath(const QString& folder, const QString& name)
+{
+    if (folder.isEmpty())
+        return name;
+    const QChar separator = folder.contains(QLatin1Char('\\')) ? QLatin1Char('\\') : QLatin1Char('/');
+    qsizetype end = folder.size();
+    while (end > 0 && IsSeparator(folder[end - 1]))
+        --end;
+    qsizetype start = 0;
+    while (start < name.size() && IsSeparator(name[start]))
+        ++start;
+    return folder.left(end) + separator + name.mid(start);
+}
+
+QString FolderWithSeparator(const QString& filePath)
+{
+    qsizetype at = filePath.size();
+    while (at > 0 && !IsSeparator(filePath[at - 1]))
+        --at;
+    return filePath.left(at);
+}
+
+QString ChangeFileExt(const QString& fileName, const QString& extension)
+{
+    for (qsizetype i = fileName.size() - 1; i >= 0 && !IsSeparator(fileName[i]); --i) {
+        if (fileName[i] == QLatin1Char('.'))
+            return fileName.left(i) + extension;
+    }
+    return fileName + extension;
+}
+
+QString QtFileFilter(const QString& pipeFilter)
+{
+    const QStringList parts = pipeFilter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& pattern : patterns) {
+            pattern = pattern.trimmed();
+            if (pattern == QLatin1String("*.*"))
+                pattern = QStringLiteral("*");
+        }
+        filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+} // namespace pictaron

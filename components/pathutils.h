@@ -1,0 +1,25 @@
+// File-name helpers for the windows' dialogs and the recent-files list.
+#pragma once
+
+#include <QString>
+
+namespace pictaron {
+
+// Joins with "\" when the folder holds one, otherwise with "/", leaving exactly
+// one separator between folder and name. An empty folder gives the name.
+QString JoinPath(const QString& folder, const QString& name);
+
+// The folder of a file with its trailing separator: "/home/me/pic.gif" gives
+// "/home/me/". That is how remembered folders are stored.
+QString FolderWithSeparator(const QString& filePath);
+
+// Replaces the extension of the file name (the part from its last "." after
+// the last separator), or appends one; extension includes the dot.
+QString ChangeFileExt(const QString& fileName, const QString& extension);
+
+// A dialog filter written as "Description|*.a;*.b|All Files (*.*)|*.*" in the
+// form the Qt file dialogs take: "Description (*.a *.b);;All Files (*)".
+// "*.*" means every file, also those without an extension.
+QString QtFileFilter(const QString& pipeFilter);
+
+} // namespace pictaron

@@ -1,0 +1,141 @@
+// The splash window and About box, and the drawing of the download-time list.
+#include "app/downloadtimelist.h"
+#include "app/splash.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPainter>
+#include <QtTest>
+
+using namespace pictaron;
+
+class SplashTest : public QObject {
+    Q_OBJECT
+private slots:
+    void splashShowsTheVersion();
+    void startPauseKeepsTheEventLoopRunning();
+    void aboutBoxClosesOnEscapeAndPlaysItsAnimation();
+    void startSplashIgnoresEscape();
+    void animationAsksForTheEmailDialog();
+    void downloadItemsAreDrawnInColumns();
+};
+
+void SplashTest::splashShowsTheVersion()
+{
+    TfrmSplash splash;
+    QCOMPARE(splash.size(), QSize(472, 286));
+    auto* version = splash.findChild<QLabel*>(QStringLiteral("lblVersion"));
+    QCOMPARE(version->text(), QStringLiteral("Version 1.01"));
+    QCOMPARE(version->geometry(), QRect(238, 130, 137, version->height()));
+    auto* notice = splash.findChild<QLabel*>(QStringLiteral("lblNotice"));
+    QCOMPARE(notice->y(), 260);
+    QVERIFY(std::abs(notice->x() + notice->width() / 2 - 236) <= 1);
+    QCOMPARE(splash.Animation()->geometry(), QRect(367, 15, 86, 29));
+    QVERIFY(!splash.Animation()->IsActive());
+}
+
+void SplashTest::startPauseKeepsTheEventLoopRunning()
+{
+    QWidget visible;  // a window already on screen
+    visible.show();
+    bool ticked = false;
+    bool started = false;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer::singleShot(100, &visible, [&] { ticked = true; });
+    TfrmSplash::ShowAtStart([&] { started = true; });
+    QVERIFY(!started);
+    QTRY_VERIFY(ticked);
+    QVERIFY(!started);  // the other window's timer ran during the pause
+    QTRY_VERIFY_WITH_TIMEOUT(started, 10000);
+    QVERIFY(clock.elapsed() >= TfrmSplash::kStartPauseMs - 1);
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        QVERIFY(!qobject_cast<TfrmSplash*>(widget) || !widget->isVisible());
+}
+
+void SplashTest::aboutBoxClosesOnEscapeAndPlaysItsAnimation()
+{
+    bool animating = false;
+    QTimer::singleShot(100, [&] {
+        auto* about = qobject_cast<TfrmSplash*>(QApplication::activeModalWidget());
+        QVERIFY(about);
+        animating = about->Animation()->IsActive() && about->Animation()->isVisible();
+        QTest::keyClick(about, Qt::Key_Escape);
+    });
+    TfrmSplash::ShowAbout(nullptr);  // returns once Escape has closed it
+    QVERIFY(animating);
+
+    QTimer::singleShot(100, [] {
+        auto* about = QApplication::activeModalWidget();
+        QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(100, 100));
+    });
+    TfrmSplash::ShowAbout(nullptr);  // a click on the picture closes it too
+}
+
+void SplashTest::startSplashIgnoresEscape()
+{
+    TfrmSplash splash;
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+    QTest::keyClick(&splash, Qt::Key_Escape);
+    QTest::mouseClick(&splash, Qt::LeftButton, {}, QPoint(100, 100));
+    QVERIFY(splash.isVisible());
+}
+
+void SplashTest::animationAsksForTheEmailDialog()
+{
+    EmailAnimation animation;
+    QSignalSpy asked(&animation, &EmailAnimation::EmailAFriendRequested);
+    QTest::mouseClick(&animation, Qt::LeftButton);
+    QTest::mouseClick(&animation, Qt::RightButton);
+    QTest::mouseClick(&animation, Qt::MiddleButton);
+    QCOMPARE(asked.count(), 2);
+    QCOMPARE(animation.toolTip(), QStringLiteral("Email a friend about this program"));
+}
+
+namespace {
+
+// The columns of an item drawn in black on white: for each pixel column,
+// whether any pixel in it is dark.
+QVector<bool> InkColumns(const QString& item)
+{
+    QImage canvas(300, 13, QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    QPainter painter(&canvas);
+    painter.setPen(Qt::black);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(10);
+    DownloadTimeList::cmbDownloadTimeDrawItem(painter, canvas.rect(), item, font);
+    painter.end();
+    QVector<bool> ink(canvas.width(), false);
+    for (int x = 0; x < canvas.width(); ++x)
+        for (int y = 0; y < canvas.height(); ++y)
+            ink[x] = ink[x] || qGray(canvas.pixel(x, y)) < 128;
+    return ink;
+}
+
+bool AnyInk(const QVector<bool>& ink, int from, int to)
+{
+    return std::any_of(ink.begin() + from, ink.begin() + to, [](bool dark) { return dark; });
+}
+
+} // namespace
+
+void SplashTest::downloadItemsAreDrawnInColumns()
+{
+    // Each field starts at its column: 2, 45 and 95.
+    const QVector<bool> row = InkColumns(QStringLiteral("T1|(0.2 sec)|0.0 sec"));
+    QVERIFY(!AnyInk(row, 0, 2));
+    QVERIFY(AnyInk(row, 2, 12));
+    QVERIFY(!AnyInk(row, 30, 45));
+    QVERIFY(AnyInk(row, 45, 55));
+    QVERIFY(AnyInk(row, 95, 105));
+    // Two fields: nothing in the third column.
+    QVERIFY(!AnyInk(InkColumns(QStringLiteral("T1|(0.2 sec)")), 95, 300));
+    // One field draws "Download Time", whatever the item says.
+    QCOMPARE(InkColumns(QStringLiteral("Download Time (secs):")), InkColumns(QStringLiteral("anything")));
+    QVERIFY(AnyInk(InkColumns(QStringLiteral("anything")), 2, 60));
+}
+
+QTEST_MAIN(SplashTest)
+#include "splash_test.moc"

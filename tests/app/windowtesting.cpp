@@ -1,0 +1,42 @@
+#include "windowtesting.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPainter>
+
+namespace pictaron::testing {
+
+QString WritePicture(const QTemporaryDir& folder, const QString& name, QSize size, qint64 fileSize)
+{
+    QImage picture(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            picture.setPixel(x, y, qRgb(x * 255 / std::max(1, size.width() - 1), y * 255 / std::max(1, size.height() - 1), 90));
+    const QString path = folder.filePath(name);
+    picture.save(path, "PNG");
+    if (fileSize > 0) {
+        QFile file(path);
+        if (file.size() > fileSize)
+            qFatal("the test picture %s is already larger than %lld bytes", qPrintable(name), fileSize);
+        file.open(QIODevice::Append);
+        file.write(QByteArray(fileSize - file.size(), '\0'));
+    }
+    return path;
+}
+
+MessageBoxCatcher::MessageBoxCatcher()
+{
+    poll_.setInterval(20);
+    connect(&poll_, &QTimer::timeout, this, [this] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            if (box && box->isVisible()) {
+                texts << box->text();
+                box->done(QMessageBox::Ok);
+            }
+        }
+    });
+    poll_.start();
+}
+
+} // namespace pictaron::testing

@@ -1,0 +1,28 @@
+// Helpers for the main window tests: pictures on disk, and message boxes
+// answered as a user would, with their texts kept for the checks.
+#pragma once
+
+#include <QImage>
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace pictaron::testing {
+
+// Writes a PNG of the given size with a colour ramp; when fileSize is given,
+// pads the file with trailing bytes (ignored by readers) to exactly that size.
+QString WritePicture(const QTemporaryDir& folder, const QString& name, QSize size, qint64 fileSize = 0);
+
+// Closes every message box that opens while it exists and keeps its text.
+class MessageBoxCatcher : public QObject {
+public:
+    MessageBoxCatcher();
+    QStringList texts;
+
+private:
+    QTimer poll_;
+};
+
+} // namespace pictaron::testing

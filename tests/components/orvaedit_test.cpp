@@ -1,0 +1,217 @@
+// The edit box's key filter, its minimum on leaving, and its browse button.
+#include "components/orvaedit.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QLineEdit>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+using pictaron::TOrvaEdit;
+
+class OrvaEditTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void maxRefusesKeysThatWouldExceedIt();
+    void digitOverSelectionReplacesTheWholeText();
+    void numericEditsTakeDigitsOnly();
+    void allowedCharactersOnlyAndNoClipboardKeys();
+    void blockedCharacters();
+    void minRaisesTheValueOnLeaving();
+    void intValueIsZeroForBadText();
+    void browseButtonFollowsTheEdit();
+    void browseFolderComesFromTextOrSettings();
+};
+
+namespace {
+
+// An edit of the rotate angle: digits only, at most 359.
+std::unique_ptr<TOrvaEdit> AngleEdit(QWidget* parent)
+{
+    auto edit = std::make_unique<TOrvaEdit>(parent);
+    edit->NumericOnly = true;
+    edit->Max = 359;
+    return edit;
+}
+
+} // namespace
+
+void OrvaEditTest::maxRefusesKeysThatWouldExceedIt()
+{
+    QWidget form;
+    auto edit = AngleEdit(&form);
+    edit->setText(QStringLiteral("36"));
+    edit->setCursorPosition(2);
+    QTest::keyClick(edit.get(), Qt::Key_0);
+    QCOMPARE(edit->text(), QStringLiteral("36"));  // 360 exceeds 359
+    edit->setText(QStringLiteral("35"));
+    edit->setCursorPosition(2);
+    QTest::keyClick(edit.get(), Qt::Key_0);
+    QCOMPARE(edit->text(), QStringLiteral("350"));
+    // Backspace always passes, also at the limit.
+    QTest::keyClick(edit.get(), Qt::Key_Backspace);
+    QCOMPARE(edit->text(), QStringLiteral("35"));
+}
+
+void OrvaEditTest::digitOverSelectionReplacesTheWholeText()
+{
+    QWidget form;
+    auto edit = AngleEdit(&form);
+    edit->setText(QStringLiteral("35"));
+    edit->selectAll();
+    QTest::keyClick(edit.get(), Qt::Key_4);
+    QCOMPARE(edit->text(), QStringLiteral("4"));
+    // Even a partial selection clears the whole text first.
+    edit->setText(QStringLiteral("123"));
+    edit->setSelection(0, 1);
+    QTest::keyClick(edit.get(), Qt::Key_9);
+    QCOMPARE(edit->text(), QStringLiteral("9"));
+}
+
+void OrvaEditTest::numericEditsTakeDigitsOnly()
+{
+    QWidget form;
+    TOrvaEdit edit(&form);
+    edit.NumericOnly = true;
+    QTest::keyClicks(&edit, QStringLiteral("1a-2.3 4"));
+    QCOMPARE(edit.text(), QStringLiteral("1234"));  // "-" too: no negative numbers
+
+    TOrvaEdit decimal(&form);
+    decimal.NumericOnly = true;
+    decimal.AllowDecimal = true;
+    QTest::keyClicks(&decimal, QStringLiteral("1.5.2"));
+    QCOMPARE(decimal.text(), QStringLiteral("1.52"));  // one "." only
+}
+
+void OrvaEditTest::allowedCharactersOnlyAndNoClipboardKeys()
+{
+    QWidget form;
+    TOrvaEdit contrast(&form);
+    contrast.AllowChars = QStringLiteral("1234567890-");
+    QTest::keyClicks(&contrast, QStringLiteral("-1x2+"));
+    QCOMPARE(contrast.text(), QStringLiteral("-12"));
+    // Copy, paste and cut are not among the allowed characters.
+    QApplication::clipboard()->setText(QStringLiteral("99"));
+    QTest::keyClick(&contrast, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(contrast.text(), QStringLiteral("-12"));
+
+    TOrvaEdit numeric(&form);
+    numeric.NumericOnly = true;
+    QTest::keyClick(&numeric, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(numeric.text(), QStringLiteral("99"));  // a numeric edit lets paste through
+}
+
+void OrvaEditTest::blockedCharacters()
+{
+    QWidget form;
+    TOrvaEdit edit(&form);
+    edit.BlockChars = QStringLiteral("/\\");
+    QTest::keyClicks(&edit, QStringLiteral("a/b\\c"));
+    QCOMPARE(edit.text(), QStringLiteral("abc"));
+}
+
+void OrvaEditTest::minRaisesTheValueOnLeaving()
+{
+    QWidget form;
+    auto* colours = new TOrvaEdit(&form);
+    colours->NumericOnly = true;
+    colours->Min = 2;
+    colours->Max = 256;
+    auto* other = new QLineEdit(&form);
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+
+    colours->setFocus();
+    colours->setText(QStringLiteral("1"));
+    other->setFocus();
+    QCOMPARE(colours->text(), QStringLiteral("2"));
+
+    colours->setFocus();
+    colours->setText(QStringLiteral("17"));
+    other->setFocus();
+    QCOMPARE(colours->text(), QStringLiteral("17"));
+
+    // Empty text stays empty; text that is no number becomes the minimum.
+    colours->setFocus();
+    colours->clear();
+    other->setFocus();
+    QCOMPARE(colours->text(), QString());
+    colours->setFocus();
+    colours->setText(QStringLiteral("abc"));
+    other->setFocus();
+    QCOMPARE(colours->text(), QStringLiteral("2"));
+}
+
+void OrvaEditTest::intValueIsZeroForBadText()
+{
+    TOrvaEdit edit;
+    QCOMPARE(edit.IntValue(), 0);
+    edit.setText(QStringLiteral("-"));
+    QCOMPARE(edit.IntValue(), 0);
+    edit.setText(QStringLiteral("-17"));
+    QCOMPARE(edit.IntValue(), -17);
+    edit.setText(QStringLiteral("99999999999"));
+    QCOMPARE(edit.IntValue(), 0);
+}
+
+void OrvaEditTest::browseButtonFollowsTheEdit()
+{
+    QWidget form;
+    auto* edit = new TOrvaEdit(&form);
+    edit->setGeometry(10, 20, 150, 22);
+    edit->SetFileBrowser(true);
+    QToolButton* button = edit->BrowseButton();
+    QVERIFY(button);
+    QCOMPARE(button->parentWidget(), &form);
+    QCOMPARE(button->geometry(), QRect(160, 20, 24, 22));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(button->isVisible());
+    edit->move(30, 40);
+    edit->resize(100, 25);
+    QCOMPARE(button->geometry(), QRect(130, 40, 24, 25));
+    edit->setEnabled(false);
+    QVERIFY(!button->isEnabled());
+    edit->setEnabled(true);
+    QVERIFY(button->isEnabled());
+    edit->hide();
+    QVERIFY(!button->isVisible());
+}
+
+void OrvaEditTest::browseFolderComesFromTextOrSettings()
+{
+    QTemporaryDir pictures;
+    QTemporaryDir remembered;
+    {
+        QSettings settings(QStringLiteral("OrvaEditTest"), QStringLiteral("Browse"));
+        settings.setValue(QStringLiteral("Blend Image Dir"), remembered.path() + QLatin1Char('/'));
+    }
+    TOrvaEdit edit;
+    edit.FileBrowserInitDirRegPath = QStringLiteral("OrvaEditTest/Browse");
+    edit.FileBrowserInitDirRegValue = QStringLiteral("Blend Image Dir");
+
+    bool fromSettings = true;
+    edit.setText(pictures.filePath(QStringLiteral("texture.png")));
+    QCOMPARE(edit.InitialBrowseFolder(&fromSettings), pictures.path() + QLatin1Char('/'));
+    QVERIFY(!fromSettings);
+    // A folder from the text is not remembered.
+    edit.AcceptBrowsedFile(QStringLiteral("/elsewhere/new.png"), fromSettings);
+    QCOMPARE(QSettings(QStringLiteral("OrvaEditTest"), QStringLiteral("Browse")).value(QStringLiteral("Blend Image Dir")).toString(),
+             remembered.path() + QLatin1Char('/'));
+
+    edit.setText(QStringLiteral("/no/such/folder/x.png"));
+    QCOMPARE(edit.InitialBrowseFolder(&fromSettings), remembered.path() + QLatin1Char('/'));
+    QVERIFY(fromSettings);
+    edit.AcceptBrowsedFile(pictures.filePath(QStringLiteral("chosen.png")), fromSettings);
+    QCOMPARE(edit.text(), pictures.filePath(QStringLiteral("chosen.png")));
+    QCOMPARE(QSettings(QStringLiteral("OrvaEditTest"), QStringLiteral("Browse")).value(QStringLiteral("Blend Image Dir")).toString(),
+             pictures.path() + QLatin1Char('/'));
+}
+
+QTEST_MAIN(OrvaEditTest)
+#include "orvaedit_test.moc"
