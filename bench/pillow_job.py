@@ -6,8 +6,10 @@
     pillow_job.py sharpen IN OUT
     pillow_job.py full IN OUT LEFT TOP RIGHT BOTTOM DEGREES WIDTH HEIGHT CONTRAST COLOURS
 
-JPEG results are quality 80. Pillow's quantize() maps without dithering; a
-dithered GIF takes the palette from that and maps again with Floyd–Steinberg.
+JPEG results are quality 80. Colours are reduced with Pillow's fastest
+quantizer, the fast octree: its default, median cut, takes about eight times
+as long on a photograph. quantize() maps without dithering; a dithered GIF
+takes the palette from that and maps again with Floyd–Steinberg.
 """
 
 import sys
@@ -18,7 +20,7 @@ SHARPEN = ImageFilter.Kernel((3, 3), [-1, 1, 0, 1, 5, 1, -1, 1, 0], scale=7)
 
 
 def quantize(image, colours, dither):
-    flat = image.quantize(colours)
+    flat = image.quantize(colours, method=Image.Quantize.FASTOCTREE)
     if not dither:
         return flat
     return image.quantize(palette=flat, dither=Image.Dither.FLOYDSTEINBERG)
