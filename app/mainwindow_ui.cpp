@@ -6,6 +6,7 @@
 #include "app/infolabel.h"
 #include "app/pictureview.h"
 #include "components/recentfilesmenu.h"
+#include "preview/tiledview.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -204,7 +205,10 @@ void TfrmPictaron::CreateMenus()
     // starts the timer, never starts or stops the timer itself.
     mnuOptionsAutoApply = options->addAction(QStringLiteral("&Automatically apply changes"));
     mnuOptionsAutoApply->setCheckable(true);
-    mnuOptionsViewTiled = options->addAction(QStringLiteral("View &Tiled"));
+    // The result as the view shows it, at the zoom shown.
+    mnuOptionsViewTiled = options->addAction(QStringLiteral("View &Tiled"), this, [this] {
+        TfrmTileBitmap::ShowTiled(this, imgDest->Picture());
+    });
     mnuOptionsViewTiled->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     mnuOptionsViewTiled->setEnabled(false);
     mnuOptionsShowSplash = options->addAction(QStringLiteral("Show Splash Screen"), this,

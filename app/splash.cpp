@@ -2,6 +2,7 @@
 
 #include "app/splashpicture.h"
 #include "components/controlhelpers.h"
+#include "mail/emaildialog.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -138,6 +139,8 @@ void TfrmSplash::ShowAtStart(std::function<void()> then)
 void TfrmSplash::ShowAbout(QWidget* parent)
 {
     TfrmSplash about(parent);
+    connect(about.aniEmailAFriend, &EmailAnimation::EmailAFriendRequested, &about,
+            [&about] { TfrmEmail::Open(&about, PictaronFriendTexts()); });
     about.aniEmailAFriend->SetActive(true);
     about.aniEmailAFriend->show();
     about.exec();

@@ -1,6 +1,7 @@
 // The email dialog as a person uses it: typing, Send, the answers shown in
 // message boxes, To Clipboard and Cancel, with the real servers of peers.h
 // on loopback.
+#include "app/splash.h"
 #include "mail/emaildialog.h"
 #include "mail/emailerrordialog.h"
 #include "peers.h"
@@ -214,6 +215,33 @@ private slots:
         QVERIFY(Find<QPushButton>(dialog, "butSend")->isEnabled());
         QCOMPARE(Find<QLabel>(dialog, "lblStatus")->text(), QString());
         QVERIFY(smtp->Received().isEmpty());
+    }
+
+    void aboutBoxAnimationOpensTheDialog()
+    {
+        // Each step is queued: the next modal window opens inside it.
+        QStringList seen;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, this, [&seen] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* about = qobject_cast<TfrmSplash*>(modal)) {
+                if (seen.isEmpty()) {
+                    seen << "About";
+                    QMetaObject::invokeMethod(about, [about] {
+                        QTest::mouseRelease(about->Animation(), Qt::RightButton, {}, QPoint(5, 5));
+                    }, Qt::QueuedConnection);
+                } else if (seen.size() == 2) {
+                    seen << "About closed";
+                    QMetaObject::invokeMethod(about, "reject", Qt::QueuedConnection);
+                }
+            } else if (auto* email = qobject_cast<TfrmEmail*>(modal); email && seen.size() == 1) {
+                seen << email->windowTitle();
+                QMetaObject::invokeMethod(email, "reject", Qt::QueuedConnection);
+            }
+        });
+        timer.start(20);
+        TfrmSplash::ShowAbout(nullptr);
+        QCOMPARE(seen, QStringList({"About", "Email Pictaron to a Friend", "About closed"}));
     }
 
     void cancelClosesDuringASlowConversation()
