@@ -5,7 +5,7 @@
 
 #include "app/appsettings.h"
 #include "app/pictureview.h"
-#include "colour/colourfield.h"
+#include "colour/orvacolourpicker.h"
 #include "components/controlhelpers.h"
 #include "components/orvaedit.h"
 #include "components/pathutils.h"
@@ -173,8 +173,8 @@ void TfrmPictaron::ConnectOptionHandlers()
 
     for (QComboBox* list : {opt.cmbResizeMethod, opt.cmbLighting, opt.cmbCaptionLocation})
         connect(list, &QComboBox::currentIndexChanged, this, restart);
-    for (ColourField* colour : {opt.ocpCornerColour, opt.ocpButtonLine})
-        connect(colour, &ColourField::OnChange, this, [this, colour] {
+    for (TOrvaColourPicker* colour : {opt.ocpCornerColour, opt.ocpButtonLine})
+        connect(colour, &TOrvaColourPicker::OnChange, this, [this, colour] {
             if (colour->IsValid())
                 RestartAutoApply();
         });

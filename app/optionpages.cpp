@@ -2,7 +2,7 @@
 
 #include "app/glyphs.h"
 #include "app/appsettings.h"
-#include "colour/colourfield.h"
+#include "colour/orvacolourpicker.h"
 #include "components/controlhelpers.h"
 #include "components/orvaedit.h"
 
@@ -199,8 +199,8 @@ void BuildFormatPage(OptionPages& o, QWidget* page)
     o.chkTransparent = Check(o.pnlGIFOptions, "chkTransparent", QStringLiteral("&Transparent"));
     auto* transparency = new QGroupBox(o.pnlGIFOptions);
     QHBoxLayout* transparencyRow = Row(transparency);
-    o.ocpTransparentColour = Named(new ColourField(clBtnFace, transparency), "ocpTransparentColour");
-    o.ocpTransparentColour->setFixedWidth(100);
+    o.ocpTransparentColour = Named(new TOrvaColourPicker(clBtnFace, transparency), "ocpTransparentColour");
+    o.ocpTransparentColour->setFixedWidth(113);
     o.btnTransparentColourPicker = Named(new QToolButton(transparency), "btnTransparentColourPicker");
     o.btnTransparentColourPicker->setIcon(PickerGlyph());
     o.btnTransparentColourPicker->setCheckable(true);
@@ -235,8 +235,8 @@ void BuildRotatePage(OptionPages& o, QWidget* page)
     o.txtRotateAngle->Max = 359;
     o.rbRotateRight = Radio(o.fraRotate, "rbRotateRight", QStringLiteral("Right"), true);
     o.rbRotateLeft = Radio(o.fraRotate, "rbRotateLeft", QStringLiteral("Left"));
-    o.ocpCornerColour = Named(new ColourField(clBtnFace, o.fraRotate), "ocpCornerColour");
-    o.ocpCornerColour->setFixedWidth(100);
+    o.ocpCornerColour = Named(new TOrvaColourPicker(clBtnFace, o.fraRotate), "ocpCornerColour");
+    o.ocpCornerColour->setFixedWidth(113);
     rotate->addWidget(o.txtRotateAngle);
     rotate->addWidget(new QLabel(QStringLiteral("degrees"), o.fraRotate));
     QVBoxLayout* direction = Column();
@@ -379,9 +379,8 @@ void BuildButtonizePage(OptionPages& o, QWidget* page)
     o.txtButtonWidth->setRange(0, 100);
     o.txtButtonWidth->setValue(5);
     auto* percent = new QLabel(QStringLiteral("%"), o.fraButtonize);
-    o.ocpButtonLine = Named(new ColourField(clBlack, o.fraButtonize), "ocpButtonLine");
-    o.ocpButtonLine->SetFrameColour(clSilver);
-    o.ocpButtonLine->setFixedWidth(100);
+    o.ocpButtonLine = Named(new TOrvaColourPicker(clSilver, o.fraButtonize), "ocpButtonLine");
+    o.ocpButtonLine->setFixedWidth(113);
     o.cmbLighting = FixedList(o.fraButtonize, "cmbLighting",
                               {QStringLiteral("None"), QStringLiteral("Top Left"), QStringLiteral("Top Right"),
                                QStringLiteral("Bottom Left"), QStringLiteral("Bottom Right")});

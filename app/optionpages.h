@@ -23,7 +23,7 @@ class QWidget;
 
 namespace pictaron {
 
-class ColourField;
+class TOrvaColourPicker;
 class TOrvaEdit;
 
 // The help page of each option page is found through this property.
@@ -47,7 +47,7 @@ struct OptionPages {
     QRadioButton* rbDither = nullptr;
     QRadioButton* rbFlat = nullptr;
     QCheckBox* chkTransparent = nullptr;
-    ColourField* ocpTransparentColour = nullptr;
+    TOrvaColourPicker* ocpTransparentColour = nullptr;
     QToolButton* btnTransparentColourPicker = nullptr;
 
     // "Rotate" (5)
@@ -56,7 +56,7 @@ struct OptionPages {
     TOrvaEdit* txtRotateAngle = nullptr;
     QRadioButton* rbRotateRight = nullptr;
     QRadioButton* rbRotateLeft = nullptr;
-    ColourField* ocpCornerColour = nullptr;
+    TOrvaColourPicker* ocpCornerColour = nullptr;
     QCheckBox* chkFlip = nullptr;
     QCheckBox* chkMirror = nullptr;
 
@@ -103,7 +103,7 @@ struct OptionPages {
     QCheckBox* chkButtonize = nullptr;
     QGroupBox* fraButtonize = nullptr;
     QSpinBox* txtButtonWidth = nullptr;
-    ColourField* ocpButtonLine = nullptr;
+    TOrvaColourPicker* ocpButtonLine = nullptr;
     QComboBox* cmbLighting = nullptr;
     QCheckBox* chkFade = nullptr;
     QCheckBox* chkInvert = nullptr;

@@ -7,7 +7,7 @@
 #include "app/mainwindow.h"
 #include "app/report.h"
 #include "app/workfile.h"
-#include "colour/colourfield.h"
+#include "colour/orvacolourpicker.h"
 #include "components/orvaedit.h"
 #include "components/recentfilesmenu.h"
 #include "windowtesting.h"
