@@ -21,6 +21,7 @@ for file in bin/pictaron bin/pictaron-cli \
             share/applications/com.orvanti.Pictaron.desktop \
             share/metainfo/com.orvanti.Pictaron.metainfo.xml \
             share/icons/hicolor/scalable/apps/pictaron.svg \
+            share/pictaron/manual/index.html share/pictaron/manual/style.css \
             share/man/man1/pictaron.1.gz share/man/man1/pictaron-cli.1.gz; do
   [ -s "$prefix/$file" ] || fail "$file is missing"
 done

@@ -30,6 +30,7 @@ for file in /usr/bin/pictaron /usr/bin/pictaron-cli \
             /usr/share/icons/hicolor/48x48/apps/pictaron.png \
             /usr/share/icons/hicolor/256x256/apps/pictaron.png \
             /usr/share/icons/hicolor/scalable/apps/pictaron.svg \
+            /usr/share/pictaron/manual/index.html \
             /usr/share/man/man1/pictaron.1.gz /usr/share/man/man1/pictaron-cli.1.gz; do
   grep -qxF "$file" "$work/files.txt" || fail "$file is not in the package"
 done
