@@ -69,6 +69,7 @@ TfrmPictaron::TfrmPictaron(QWidget* parent)
 
     FillFixedLists();
     ConnectOptionHandlers();
+    ConnectViewHandlers();
     ResetZoom();
 
     connect(tmrAutoSave, &QTimer::timeout, this, &TfrmPictaron::tmrAutoSaveTimer);

@@ -6,7 +6,8 @@
 // (option handlers, enabling rules, gathering the settings),
 // mainwindow_run.cpp (the auto-apply timer and the run), mainwindow_report.cpp
 // (info labels and download times) and mainwindow_files.cpp (opening and
-// saving). The option pages themselves are optionpages.cpp.
+// saving), mainwindow_views.cpp (crop frame, zoom, picking the transparent
+// colour, keep ratio). The option pages themselves are optionpages.cpp.
 #pragma once
 
 #include "app/conversionsettings.h"
@@ -20,6 +21,9 @@
 #include <memory>
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
+class QMouseEvent;
 class QComboBox;
 class QMenu;
 class QProgressBar;
@@ -82,6 +86,8 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -107,7 +113,6 @@ private:
     void cmbPaletteClick();
     void btnOpenPaletteClick();
     void btnCaptionFontClick();
-    void UpdateCropLabels();
 
     // mainwindow_run.cpp
     void tmrAutoSaveTimer();
@@ -116,6 +121,23 @@ private:
     void RunSucceeded(const EncodedResult& result);
     void RunFailed(const QString& message);
     void RunFinished();
+
+    // mainwindow_views.cpp
+    void ConnectViewHandlers();
+    void DrawCropFrame(QPoint& p1, QPoint& p2);
+    void ResetDragRect();
+    void chkCropClick(bool checked);
+    void imgSourceMouseDown(QMouseEvent* event);
+    void imgSourceMouseMove(QMouseEvent* event);
+    void imgSourceMouseUp(QMouseEvent* event);
+    void imgDestMouseDown(QMouseEvent* event);
+    void imgDestMouseMove(QMouseEvent* event);
+    void imgDestMouseUp(QMouseEvent* event);
+    void btnTransparentColourPickerClick(bool down);
+    void cmbZoomClick();
+    void ShowZoomed(int x, int y, bool setScroll);
+    void txtResizeHeightChange(bool fromHeight);
+    void CopyPictureToSource(const QImage& picture);
 
     // mainwindow_files.cpp
     void mnuFileOpenClick();
@@ -142,6 +164,12 @@ private:
     float zoomScale = 1.0f;
     QPoint cropTopLeft{-1, -1};
     QPoint cropBottomRight{-1, -1};
+    QPoint dragStart{-1, -1};
+    QPoint dragEnd{-1, -1};
+    int dragMode = 0;  // a DragMode
+    QPoint moveOrigin;
+    bool dragged = false;
+    bool keepRatioBusy = false;
     CaptionFont captionFont;
     QString paletteSelection = kOptimizedPalette;
     QString saveFilter = QStringLiteral("*.jpg|*.jpg");

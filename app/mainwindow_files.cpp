@@ -61,6 +61,7 @@ void TfrmPictaron::OpenPicture(const QString& path)
         }
         runs.Cancel();
         ++pictureSerial;
+        ResetDragRect();
         opt.chkCrop->setChecked(false);
         scrSource->horizontalScrollBar()->setValue(0);
         scrSource->verticalScrollBar()->setValue(0);
@@ -97,8 +98,10 @@ void TfrmPictaron::mnuFileOpenClick()
 
 void TfrmPictaron::mnufileSaveClick()
 {
-    if (cmbZoom->currentText() != QStringLiteral("100%"))
+    if (cmbZoom->currentText() != QStringLiteral("100%")) {
         ResetZoom();
+        ShowZoomed(0, 0, true);  // a GIF is saved from the picture shown
+    }
     if (resultFileName.isEmpty()) {
         mnuFileSaveAsClick();
         return;

@@ -125,19 +125,7 @@ void TfrmPictaron::ConnectOptionHandlers()
         opt.btnTransparentColourPicker->setEnabled(checked);
         opt.ocpTransparentColour->setEnabled(checked);
     });
-    onToggle(opt.chkCrop, [this](bool checked) {
-        if (checked && cropTopLeft.x() == -1) {
-            // The first frame: 45 by 45 near the visible top-left corner.
-            cropTopLeft = QPoint(scrSource->horizontalScrollBar()->value() + 5,
-                                 scrSource->verticalScrollBar()->value() + 5);
-            cropBottomRight = cropTopLeft + QPoint(45, 45);
-        }
-        if (checked)
-            UpdateCropLabels();
-        opt.lblCrop->setVisible(checked);
-        opt.lblCrop2->setVisible(checked);
-        RestartAutoApply();
-    });
+    onToggle(opt.chkCrop, [this](bool checked) { chkCropClick(checked); });
     for (QCheckBox* box : {opt.chkFlip, opt.chkMirror, opt.chkFade, opt.chkInvert, opt.chkProgressive,
                            opt.chkGreyscale})
         connect(box, &QCheckBox::toggled, this, restart);
@@ -159,13 +147,6 @@ void TfrmPictaron::ConnectOptionHandlers()
                             opt.txtCaption})
         connect(edit, &QLineEdit::textChanged, this, restart);
     connect(opt.txtButtonWidth, &QSpinBox::valueChanged, this, restart);
-    // Until the keep-ratio rule fills the other size, a size edit restarts the
-    // timer only while "Keep Ratio" is checked, as it will then.
-    for (TOrvaEdit* size : {opt.txtResizeWidth, opt.txtResizeHeight})
-        connect(size, &QLineEdit::textChanged, this, [this] {
-            if (opt.chkKeepRatio->isChecked())
-                RestartAutoApply();
-        });
     connect(opt.txtBlendFile, &QLineEdit::textChanged, this, [this](const QString& file) {
         if (QFileInfo(file).isFile())
             RestartAutoApply();
@@ -182,23 +163,6 @@ void TfrmPictaron::ConnectOptionHandlers()
     connect(opt.cmbPalette, &QComboBox::activated, this, &TfrmPictaron::cmbPaletteClick);
     connect(opt.btnOpenPalette, &QToolButton::clicked, this, &TfrmPictaron::btnOpenPaletteClick);
     connect(opt.btnCaptionFont, &QPushButton::clicked, this, &TfrmPictaron::btnCaptionFontClick);
-}
-
-void TfrmPictaron::UpdateCropLabels()
-{
-    // Clamped to the picture and normalised, as the frame is drawn.
-    const int right = std::max(0, imgSource->width() - 1);
-    const int bottom = std::max(0, imgSource->height() - 1);
-    QPoint a(std::max(cropTopLeft.x(), 0), std::max(cropTopLeft.y(), 0));
-    QPoint b(std::min(cropBottomRight.x(), right), std::min(cropBottomRight.y(), bottom));
-    if (b.x() < a.x())
-        std::swap(a.rx(), b.rx());
-    if (b.y() < a.y())
-        std::swap(a.ry(), b.ry());
-    cropTopLeft = a;
-    cropBottomRight = b;
-    opt.lblCrop->setText(QStringLiteral("%1,%2 to %3,%4").arg(a.x()).arg(a.y()).arg(b.x()).arg(b.y()));
-    opt.lblCrop2->setText(QStringLiteral("W:%1 H:%2").arg(b.x() - a.x()).arg(b.y() - a.y()));
 }
 
 void TfrmPictaron::rbJPEGClick()

@@ -8,6 +8,7 @@ namespace pictaron {
 PictureView::PictureView(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);  // hovering over the crop frame shows what a drag would do
     resize(0, 0);
 }
 

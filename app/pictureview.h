@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <QMouseEvent>
 #include <QWidget>
 
 namespace pictaron {
@@ -13,6 +14,8 @@ public:
     explicit PictureView(QWidget* parent = nullptr);
 
     const QImage& Picture() const { return picture_; }
+    // The shown picture for changes in place (the crop frame); call update().
+    QImage& MutablePicture() { return picture_; }
     // Shows the picture and takes its size.
     void SetPicture(const QImage& picture);
     // No picture, size 0 by 0.
@@ -20,8 +23,17 @@ public:
 
     QSize sizeHint() const override { return picture_.size(); }
 
+signals:
+    // Pointer events in picture pixels (the view is as large as its picture).
+    void MousePressed(QMouseEvent* event);
+    void MouseMoved(QMouseEvent* event);
+    void MouseReleased(QMouseEvent* event);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override { emit MousePressed(event); }
+    void mouseMoveEvent(QMouseEvent* event) override { emit MouseMoved(event); }
+    void mouseReleaseEvent(QMouseEvent* event) override { emit MouseReleased(event); }
 
 private:
     QImage picture_;
