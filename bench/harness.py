@@ -465,7 +465,7 @@ def main():
     for tool in PEERS:
         program = PEER_PROGRAMS.get(tool)
         if tool in tools and program and not shutil.which(program):
-            raise SystemExit(f"{program} is missing: bench/install-deps.sh installs it")
+            raise SystemExit(f"{program} is missing: scripts/install-deps.sh bench/packages.txt installs it")
 
     args.work.mkdir(parents=True, exist_ok=True)
     out_dir, scratch = args.work / "out", args.work / "scratch"

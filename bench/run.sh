@@ -46,7 +46,7 @@ while [ $# -gt 0 ]; do
 done
 
 "$root/scripts/install-deps.sh"
-"$root/bench/install-deps.sh"
+"$root/scripts/install-deps.sh" "$root/bench/packages.txt"
 
 source=$root
 binaries=$build
