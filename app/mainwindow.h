@@ -54,6 +54,9 @@ public:
     // Makes the named file the original; on failure says why and keeps the
     // current picture.
     void OpenPicture(const QString& path);
+    // A request from another start of the program: opens the file named by
+    // the last line; without lines, only brings the window forward.
+    void PICTARONExecuteMacro(const QStringList& lines);
     // After a new original: sizes the window to the picture within the screen.
     void LayoutAfterLoad();
     void SplitPanels();

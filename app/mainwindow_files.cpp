@@ -87,6 +87,16 @@ void TfrmPictaron::SetSourceInfo(const QString& hint)
     FitInfoLabel(lblSourceInfo);
 }
 
+void TfrmPictaron::PICTARONExecuteMacro(const QStringList& lines)
+{
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    if (!lines.isEmpty())
+        OpenPicture(lines.last());
+}
+
 void TfrmPictaron::mnuFileOpenClick()
 {
     const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Open"),
