@@ -144,6 +144,7 @@ private:
 
     // mainwindow_files.cpp
     void mnuFileOpenClick();
+    void mnuOptionsFileClick();
     void mnufileSaveClick();
     void mnuFileSaveAsClick();
     void SetSourceInfo(const QString& hint);

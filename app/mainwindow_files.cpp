@@ -3,8 +3,10 @@
 #include "app/mainwindow.h"
 
 #include "app/appsettings.h"
+#include "app/associatedialog.h"
 #include "app/downloadtimelist.h"
 #include "app/infolabel.h"
+#include "app/openwith.h"
 #include "app/pictureview.h"
 #include "app/report.h"
 #include "app/saveresult.h"
@@ -19,13 +21,16 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStandardPaths>
 
 namespace pictaron {
 
@@ -95,6 +100,39 @@ void TfrmPictaron::PICTARONExecuteMacro(const QStringList& lines)
     activateWindow();
     if (!lines.isEmpty())
         OpenPicture(lines.last());
+}
+
+void TfrmPictaron::mnuOptionsFileClick()
+{
+    TfrmAssociate dialog(this);
+    const QStringList types{QStringLiteral("GIF"), QStringLiteral("JPEG"), QStringLiteral("BMP")};
+    const QList<QCheckBox*> boxes{dialog.chkGIF, dialog.chkJPEG, dialog.chkBMP};
+    settingsKey->beginGroup(QStringLiteral("Associations"));
+    for (int i = 0; i < types.size(); ++i)
+        boxes[i]->setChecked(ReadBoolSetting(*settingsKey, types[i], false));
+    settingsKey->endGroup();
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+
+    settingsKey->beginGroup(QStringLiteral("Associations"));
+    QStringList mimeTypes;
+    for (int i = 0; i < types.size(); ++i) {
+        WriteBoolSetting(*settingsKey, types[i], boxes[i]->isChecked());
+        if (boxes[i]->isChecked())
+            mimeTypes << MimeTypesOf(types[i]);
+    }
+    settingsKey->endGroup();
+    if (mimeTypes.isEmpty())
+        return;  // unchecking never removes what was offered before
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
+    try {
+        RegisterOpenWith(mimeTypes, QCoreApplication::applicationFilePath(), folder);
+    } catch (const PictaronError& error) {
+        ShowMessage(this, error.message());
+        return;
+    }
+    // File managers read a cache of the types; refresh it where the tool exists.
+    QProcess::startDetached(QStringLiteral("update-desktop-database"), {folder});
 }
 
 void TfrmPictaron::mnuFileOpenClick()

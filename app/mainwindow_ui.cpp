@@ -214,7 +214,7 @@ void TfrmPictaron::CreateMenus()
     mnuOptionsShowSplash = options->addAction(QStringLiteral("Show Splash Screen"), this,
                                               &TfrmPictaron::mnuOptionsShowSplashClick);
     mnuOptionsShowSplash->setCheckable(true);
-    mnuOptionsFile = options->addAction(QStringLiteral("File Associations"));
+    mnuOptionsFile = options->addAction(QStringLiteral("File Associations"), this, &TfrmPictaron::mnuOptionsFileClick);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelpContents = help->addAction(QStringLiteral("&Contents"), this, &TfrmPictaron::mnuHelpContentsClick);
