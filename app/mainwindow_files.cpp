@@ -187,8 +187,9 @@ void TfrmPictaron::mnuFileSaveAsClick()
 
 void TfrmPictaron::mnuEditSourceClick()
 {
-    if (!original.isNull())
-        QGuiApplication::clipboard()->setImage(original);
+    // The picture as shown, with the crop frame while Crop is checked.
+    if (!imgSource->Picture().isNull())
+        QGuiApplication::clipboard()->setImage(imgSource->Picture());
 }
 
 void TfrmPictaron::mnuEditCopyDestClick()
