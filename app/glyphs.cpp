@@ -1,5 +1,7 @@
 #include "app/glyphs.h"
 
+#include "components/fileglyphs.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -7,23 +9,6 @@
 namespace pictaron {
 
 namespace {
-
-// Drawn on a 16-unit grid and rendered at each size given.
-template <typename Draw>
-QIcon DrawnIcon(Draw draw, std::initializer_list<int> sizes = {16, 32})
-{
-    QIcon icon;
-    for (int size : sizes) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(size / 16.0, size / 16.0);
-        draw(painter);
-        icon.addPixmap(pixmap);
-    }
-    return icon;
-}
 
 // A small landscape picture: sky, sun and two hills inside a frame.
 void DrawLandscape(QPainter& p, const QRectF& frame)

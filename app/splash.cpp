@@ -133,7 +133,8 @@ void TfrmSplash::ShowAtStart(std::function<void()> then)
     // Whichever way the splash goes (the pause ends, the window manager
     // closes it), the program carries on once it is gone.
     QObject::connect(splash, &QObject::destroyed, [then = std::move(then)] { then(); });
-    QTimer::singleShot(kStartPauseMs, splash, [splash] { splash->close(); });
+    // A coarse timer may fire up to 5 % early; the pause is at least its length.
+    QTimer::singleShot(kStartPauseMs, Qt::PreciseTimer, splash, [splash] { splash->close(); });
 }
 
 void TfrmSplash::ShowAbout(QWidget* parent)

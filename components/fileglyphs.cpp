@@ -6,27 +6,6 @@
 
 namespace pictaron {
 
-namespace {
-
-// Glyphs are drawn on a 16-unit grid and rendered at 16 and 32 pixels.
-template <typename Draw>
-QIcon DrawnIcon(Draw draw)
-{
-    QIcon icon;
-    for (int size : {16, 32}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(size / 16.0, size / 16.0);
-        draw(painter);
-        icon.addPixmap(pixmap);
-    }
-    return icon;
-}
-
-} // namespace
-
 QIcon OpenFileGlyph()
 {
     return DrawnIcon([](QPainter& p) {
