@@ -118,7 +118,8 @@ void TLZWEncoder::Encode(const std::uint8_t* pixels, std::size_t count, int colo
             const int pixel = pixels[i];
             if (pixel >= colourLimit)
                 ThrowNotInTable();
-            const int code = table_.Find(prefix, pixel);
+            std::size_t slot;
+            const int code = table_.Find(prefix, pixel, slot);
             if (code >= 0) {
                 prefix = code;
                 continue;
@@ -129,7 +130,7 @@ void TLZWEncoder::Encode(const std::uint8_t* pixels, std::size_t count, int colo
                 table_.Clear();
                 nextCode = clearCode + 2;
             } else {
-                table_.Insert(prefix, pixel, nextCode++);
+                table_.InsertAt(slot, prefix, pixel, nextCode++);
             }
             prefix = pixel;
         }

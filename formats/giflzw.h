@@ -19,49 +19,42 @@
 namespace pictaron {
 
 // The string table: an exact map from (prefix code, pixel) to a code, held in
-// an open-addressed hash of 8009 slots. A slot holds key·4096 + code, with
-// key = prefix·256 + pixel; all bits set marks an empty slot (no prefix reaches
-// 4095).
+// an open-addressed hash of 8192 slots with linear probing; at most 4093 codes
+// leave it half empty, so a search ends after a probe or two. A slot holds
+// key·4096 + code, with key = prefix·256 + pixel; all bits set marks an empty
+// slot (no prefix reaches 4095).
 class THashTable {
 public:
     THashTable() { Clear(); }
     void Clear() { slots_.fill(kEmpty); }
-    // The code of the pair, or -1.
-    int Find(int prefix, int pixel) const
+    // The code of the pair, or -1 with slot set to the empty slot where
+    // InsertAt then files the pair.
+    int Find(int prefix, int pixel, std::size_t& slot) const
     {
         const std::uint32_t key = Key(prefix, pixel);
-        for (int slot = Home(key);; slot = Probe(slot)) {
-            const std::uint32_t stored = slots_[static_cast<std::size_t>(slot)];
+        for (slot = Home(key);; slot = (slot + 1) & kMask) {
+            const std::uint32_t stored = slots_[slot];
             if (stored == kEmpty)
                 return -1;
             if (stored >> 12 == key)
                 return static_cast<int>(stored & 0xFFF);
         }
     }
-    void Insert(int prefix, int pixel, int code)
+    void InsertAt(std::size_t slot, int prefix, int pixel, int code)
     {
-        const std::uint32_t key = Key(prefix, pixel);
-        int slot = Home(key);
-        while (slots_[static_cast<std::size_t>(slot)] != kEmpty)
-            slot = Probe(slot);
-        slots_[static_cast<std::size_t>(slot)] = key << 12 | static_cast<std::uint32_t>(code);
+        slots_[slot] = Key(prefix, pixel) << 12 | static_cast<std::uint32_t>(code);
     }
 
 private:
-    static constexpr int kSize = 8009;  // a prime about twice the 4093 codes a table can hold
+    static constexpr int kBits = 13;
+    static constexpr std::size_t kMask = (std::size_t{1} << kBits) - 1;
     static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
 
     static std::uint32_t Key(int prefix, int pixel) { return static_cast<std::uint32_t>(prefix) << 8 | static_cast<std::uint32_t>(pixel); }
-    static int Home(std::uint32_t key) { return static_cast<int>((key ^ (key >> 4)) % kSize); }
-    // Double hashing: step back by the distance from the home slot to the end.
-    static int Probe(int slot)
-    {
-        const int step = slot == 0 ? 1 : kSize - slot;
-        slot -= step;
-        return slot < 0 ? slot + kSize : slot;
-    }
+    // Fibonacci hashing: the top bits of the key times 2^32/φ.
+    static std::size_t Home(std::uint32_t key) { return (key * 2654435769u) >> (32 - kBits); }
 
-    std::array<std::uint32_t, kSize> slots_;
+    std::array<std::uint32_t, std::size_t{1} << kBits> slots_;
 };
 
 class TLZWEncoder {

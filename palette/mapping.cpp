@@ -1,7 +1,7 @@
 #include "palette/mapping.h"
 
 #include "effects/pixels.h"
-#include "palette/nearestcolour.h"
+#include "palette/clustermemo.h"
 
 #include <algorithm>
 #include <vector>
@@ -56,8 +56,7 @@ inline int Corrected(int channel, int error)
 void MapToPalette(const QImage& source, const Palette& palette, QImage& target, RunProgress& progress,
                   const CancelFlag& cancel)
 {
-    TPaletteCluster cluster;
-    cluster.Build(palette);
+    ClusterMemo cluster(palette);
     const int width = source.width();
     const int height = source.height();
     target = NewIndexedPicture(width, height, palette);
@@ -76,8 +75,7 @@ void MapToPalette(const QImage& source, const Palette& palette, QImage& target, 
 void DitherToPalette(const QImage& source, const Palette& palette, QImage& target, RunProgress& progress,
                      const CancelFlag& cancel)
 {
-    TPaletteCluster cluster;
-    cluster.Build(palette);
+    ClusterMemo cluster(palette);
     const int width = source.width();
     const int height = source.height();
     target = NewIndexedPicture(width, height, palette);

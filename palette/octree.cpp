@@ -1,6 +1,7 @@
 #include "palette/octree.h"
 
 #include "effects/pixels.h"
+#include "palette/colourkey.h"
 
 #include <algorithm>
 
@@ -16,42 +17,38 @@ TColorQuantizer::TColorQuantizer(int maxColours, int leafLevel)
     freeNodes_.reserve(nodes_.size());
     for (int i = capacity; i >= 1; --i)
         freeNodes_.push_back(static_cast<NodeRef>(i));
+    leafOf_.resize(std::size_t{1} << (3 * leafLevel_));
 }
 
 void TColorQuantizer::FeedPixels(const QImage& bitmap)
 {
-    // Neighbouring pixels often agree in the bits the tree looks at and so
-    // reach the same leaf. Until the next fold changes the tree, such a pixel
-    // is added to that leaf without descending again.
-    const int ignoredBits = 8 - leafLevel_;
-    int cachedKey = -1;
-    NodeRef cachedLeaf = 0;
+    // A pixel whose key already leads to a leaf only adds to it: the descent
+    // would end there without changing the tree.
+    const int ignoredBits = 3 * (8 - leafLevel_);
     const int width = bitmap.width();
     for (int y = bitmap.height() - 1; y >= 0; --y) {
         const RGBTriple* row = RowPixels(bitmap, y);
         for (int x = 0; x < width; ++x) {
             const int red = row[x].red, green = row[x].green, blue = row[x].blue;
-            const int key = (red >> ignoredBits) << 16 | (green >> ignoredBits) << 8 | (blue >> ignoredBits);
-            if (key == cachedKey) {
-                AddToLeaf(nodes_[cachedLeaf], red, green, blue);
+            NodeRef& leaf = leafOf_[InterleavedKey(red, green, blue) >> ignoredBits];
+            if (leaf != 0) {
+                AddToLeaf(nodes_[leaf], red, green, blue);
                 continue;
             }
-            cachedLeaf = InsertColour(red, green, blue);
-            cachedKey = key;
-            while (leafCount_ > maxColours_) {
+            leaf = InsertColour(red, green, blue);
+            while (leafCount_ > maxColours_)
                 MergeDeepestNode();
-                cachedKey = -1;
-            }
         }
     }
 }
 
-TColorQuantizer::NodeRef TColorQuantizer::NewNode(int level)
+TColorQuantizer::NodeRef TColorQuantizer::NewNode(int level, std::uint32_t path)
 {
     const NodeRef ref = freeNodes_.back();
     freeNodes_.pop_back();
     TOctreeNode& node = nodes_[ref];
     node = TOctreeNode{};
+    node.path = path;
     if (level == leafLevel_) {
         node.leaf = true;
         ++leafCount_;
@@ -65,7 +62,7 @@ TColorQuantizer::NodeRef TColorQuantizer::NewNode(int level)
 TColorQuantizer::NodeRef TColorQuantizer::InsertColour(int red, int green, int blue)
 {
     if (root_ == 0)
-        root_ = NewNode(0);
+        root_ = NewNode(0, 0);
     NodeRef ref = root_;
     for (int level = 0;; ++level) {
         TOctreeNode& node = nodes_[ref];
@@ -77,7 +74,7 @@ TColorQuantizer::NodeRef TColorQuantizer::InsertColour(int red, int green, int b
         const int index = ((red >> shift) & 1) << 2 | ((green >> shift) & 1) << 1 | ((blue >> shift) & 1);
         NodeRef child = node.children[index];
         if (child == 0) {
-            child = NewNode(level + 1);
+            child = NewNode(level + 1, node.path << 3 | static_cast<std::uint32_t>(index));
             nodes_[ref].children[index] = child;
         }
         ref = child;
@@ -110,6 +107,9 @@ void TColorQuantizer::MergeDeepestNode()
     }
     node.leaf = true;
     leafCount_ += 1 - removed;
+    const int keyBits = 3 * (leafLevel_ - level);
+    const auto first = leafOf_.begin() + static_cast<std::ptrdiff_t>(node.path << keyBits);
+    std::fill(first, first + (std::ptrdiff_t{1} << keyBits), ref);
 }
 
 std::vector<PaletteEntry> TColorQuantizer::CollectLeafColours() const

@@ -13,7 +13,9 @@
 //
 // Nodes live in a fixed pool sized for the worst case (the tree never holds
 // more than maxColours + 1 leaves, each with at most six inner ancestors), so
-// feeding a picture allocates nothing per pixel.
+// feeding a picture allocates nothing per pixel. A table from the colour's top
+// bits (its interleaved key) to the leaf they lead to spares most pixels the
+// descent; a fold points the keys below the folded node at it.
 #pragma once
 
 #include "palette/palette.h"
@@ -43,6 +45,7 @@ private:
 
     struct TOctreeNode {
         bool leaf = false;
+        std::uint32_t path = 0;  // the child indices from the root, three bits a level
         // Sums are 64-bit: a leaf of a large picture easily gathers more than
         // 2^31 / 255 pixels, and a 32-bit sum would wrap into a wrong colour.
         std::int64_t pixelCount = 0;
@@ -63,7 +66,7 @@ private:
         leaf.greenSum += green;
         leaf.blueSum += blue;
     }
-    NodeRef NewNode(int level);
+    NodeRef NewNode(int level, std::uint32_t path);
     void MergeDeepestNode();
     void CollectFrom(NodeRef node, std::vector<PaletteEntry>& colours) const;
 
@@ -74,6 +77,7 @@ private:
     std::array<NodeRef, kLevels> reducible_{};
     std::vector<TOctreeNode> nodes_;
     std::vector<NodeRef> freeNodes_;
+    std::vector<NodeRef> leafOf_;  // per key of the top leafLevel bits; 0 until reached
 };
 
 // A palette of exactly max(1, min(colours, 256)) entries for a working bitmap:

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
 #include <tuple>
 
@@ -18,6 +19,68 @@ namespace {
 PaletteEntry Entry(int red, int green, int blue)
 {
     return PaletteEntry{std::uint8_t(red), std::uint8_t(green), std::uint8_t(blue), 0};
+}
+
+// The quantiser as its header tells it, without a node pool or remembered
+// leaves: every pixel descends from the root, folds take the newest node of
+// the deepest level that has one.
+Palette ReferencePalette(const QImage& bitmap, int colours, int leafLevel)
+{
+    struct Node {
+        bool leaf = false;
+        long long count = 0, red = 0, green = 0, blue = 0;
+        std::array<int, 8> children{};  // 0: none; node 0 is the root
+    };
+    std::vector<Node> nodes(1);
+    std::vector<std::vector<int>> newest(8);  // per level, inner nodes not yet folded
+    newest[0].push_back(0);
+    int leaves = 0;
+    for (int y = bitmap.height() - 1; y >= 0; --y)
+        for (int x = 0; x < bitmap.width(); ++x) {
+            const RGBTriple p = RowPixels(bitmap, y)[x];
+            int node = 0;
+            for (int level = 0; !nodes[node].leaf; ++level) {
+                const int shift = 7 - level;
+                const int index = (p.red >> shift & 1) << 2 | (p.green >> shift & 1) << 1 | (p.blue >> shift & 1);
+                if (nodes[node].children[index] == 0) {
+                    nodes[node].children[index] = static_cast<int>(nodes.size());
+                    nodes.push_back(Node{level + 1 == leafLevel});
+                    leaves += level + 1 == leafLevel;
+                    if (level + 1 < leafLevel)
+                        newest[level + 1].push_back(nodes[node].children[index]);
+                }
+                node = nodes[node].children[index];
+            }
+            nodes[node].count += 1;
+            nodes[node].red += p.red, nodes[node].green += p.green, nodes[node].blue += p.blue;
+            while (leaves > colours) {
+                int level = leafLevel - 1;
+                while (level > 0 && newest[level].empty())
+                    --level;
+                Node& folded = nodes[newest[level].back()];
+                newest[level].pop_back();
+                for (int& child : folded.children)
+                    if (child != 0) {
+                        folded.count += nodes[child].count;
+                        folded.red += nodes[child].red, folded.green += nodes[child].green;
+                        folded.blue += nodes[child].blue;
+                        child = 0;
+                        --leaves;
+                    }
+                folded.leaf = true;
+                ++leaves;
+            }
+        }
+    Palette palette;
+    const auto collect = [&](const auto& self, const Node& node) -> void {
+        if (node.leaf)
+            palette.push_back(Entry(int(node.red / node.count), int(node.green / node.count), int(node.blue / node.count)));
+        for (const int child : node.children)
+            if (child != 0)
+                self(self, nodes[child]);
+    };
+    collect(collect, nodes[0]);
+    return palette;
 }
 
 } // namespace
@@ -124,4 +187,22 @@ TEST(OptimisedPalette, APixelAfterAFoldReachesTheFoldedLeaf)
     // bits with (0,0,4) but must now land in that parent: the average of all
     // three is (0, 0, 11/3) = (0, 0, 3).
     EXPECT_EQ(OptimisedPalette(Bitmap({{{0, 0, 0}, {0, 0, 4}, {0, 0, 7}}}), 1), (Palette{Entry(0, 0, 3)}));
+}
+
+TEST(OptimisedPalette, EqualsThePlainTreeOnNoiseAndOnAPhotograph)
+{
+    // Few colours fold high up the tree, so that later pixels of colours never
+    // seen before land in the folded leaves.
+    std::vector<QImage> pictures = {Noise(120, 90, 5), Noise(30, 20, 6)};
+    const QString photo = SharedTestPicture(QStringLiteral("small-photo.png"));
+    if (!photo.isEmpty())
+        pictures.push_back(QImage(photo).convertToFormat(QImage::Format_BGR888));
+    for (const QImage& bitmap : pictures)
+        for (const int leafLevel : {3, 6})
+            for (const int colours : {1, 2, 5, 64, 256}) {
+                TColorQuantizer quantizer(colours, leafLevel);
+                quantizer.FeedPixels(bitmap);
+                EXPECT_EQ(quantizer.CollectLeafColours(), ReferencePalette(bitmap, colours, leafLevel))
+                    << bitmap.width() << " by " << bitmap.height() << ", level " << leafLevel << ", " << colours;
+            }
 }
