@@ -27,10 +27,8 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QProcess>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QStandardPaths>
 
 namespace pictaron {
 
@@ -114,25 +112,21 @@ void TfrmPictaron::mnuOptionsFileClick()
     if (dialog.exec() != QDialog::Accepted)
         return;
 
+    // GIF, BMP and then JPEG: the order in which the types are registered.
     settingsKey->beginGroup(QStringLiteral("Associations"));
-    QStringList mimeTypes;
-    for (int i = 0; i < types.size(); ++i) {
+    QStringList chosen;
+    for (const int i : {0, 2, 1}) {
         WriteBoolSetting(*settingsKey, types[i], boxes[i]->isChecked());
         if (boxes[i]->isChecked())
-            mimeTypes << MimeTypesOf(types[i]);
+            chosen << types[i];
     }
     settingsKey->endGroup();
-    if (mimeTypes.isEmpty())
-        return;  // unchecking never removes what was offered before
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
+    // Unchecking never withdraws what was offered before.
     try {
-        RegisterOpenWith(mimeTypes, QCoreApplication::applicationFilePath(), folder);
+        OfferOpenWith(chosen, QCoreApplication::applicationFilePath());
     } catch (const PictaronError& error) {
         ShowMessage(this, error.message());
-        return;
     }
-    // File managers read a cache of the types; refresh it where the tool exists.
-    QProcess::startDetached(QStringLiteral("update-desktop-database"), {folder});
 }
 
 void TfrmPictaron::mnuFileOpenClick()

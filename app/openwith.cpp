@@ -1,10 +1,14 @@
 #include "app/openwith.h"
 
+#include "app/shellverb.h"
 #include "components/atomicfile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
+#include <QStandardPaths>
 
 namespace pictaron {
 
@@ -66,6 +70,27 @@ void RegisterOpenWith(const QStringList& mimeTypes, const QString& programPath, 
             types << type;
     QDir().mkpath(folder);
     WriteFileAtomically(path, OpenWithEntry(programPath, types).toUtf8());
+}
+
+void OfferOpenWith(const QStringList& associations, const QString& programPath)
+{
+#ifdef Q_OS_WIN
+    const QSettings classesRoot(QStringLiteral("HKEY_CLASSES_ROOT"), QSettings::NativeFormat);
+    QSettings userClasses(QStringLiteral("HKEY_CURRENT_USER\\Software\\Classes"), QSettings::NativeFormat);
+    for (const QString& association : associations)
+        for (const QString& extension : ShellExtensionsOf(association))
+            RegisterShellVerb(classesRoot, userClasses, extension, programPath);
+#else
+    QStringList mimeTypes;
+    for (const QString& association : associations)
+        mimeTypes << MimeTypesOf(association);
+    if (mimeTypes.isEmpty())
+        return;
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
+    RegisterOpenWith(mimeTypes, programPath, folder);
+    // File managers read a cache of the types; refresh it where the tool exists.
+    QProcess::startDetached(QStringLiteral("update-desktop-database"), {folder});
+#endif
 }
 
 } // namespace pictaron

@@ -28,4 +28,10 @@ QString OpenWithEntry(const QString& programPath, const QStringList& mimeTypes);
 // already lists. Throws PictaronError naming the file when it cannot write.
 void RegisterOpenWith(const QStringList& mimeTypes, const QString& programPath, const QString& folder);
 
+// Offers the program for the chosen associations ("GIF", "JPEG", "BMP") where
+// this system's file manager looks: the shell verbs of the Windows registry
+// (see shellverb.h; failures skip that type quietly), elsewhere the desktop
+// entry in the user's applications folder, whose failure throws.
+void OfferOpenWith(const QStringList& associations, const QString& programPath);
+
 } // namespace pictaron

@@ -19,6 +19,15 @@ namespace {
     throw PictaronError(QStringLiteral("Cannot write %1.  %2").arg(QDir::toNativeSeparators(path), reason));
 }
 
+// Written without Qt's buffer: a buffered flush that fails half-way reports
+// only "Unknown error", while a direct write says why (a full disk, a size
+// limit).
+class UnbufferedTemporaryFile : public QTemporaryFile {
+public:
+    using QTemporaryFile::QTemporaryFile;
+    bool OpenUnbuffered() { return open(QIODevice::ReadWrite | QIODevice::Unbuffered); }
+};
+
 } // namespace
 
 void WriteFileAtomically(const QString& path, const QByteArray& bytes)
@@ -26,8 +35,9 @@ void WriteFileAtomically(const QString& path, const QByteArray& bytes)
     const QFileInfo target(path);
     if (target.isDir())
         ThrowWriteError(path, QStringLiteral("It is a folder."));
-    QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
-    if (!temp.open())
+    UnbufferedTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName()
+                                 + QStringLiteral(".XXXXXX"));
+    if (!temp.OpenUnbuffered())
         ThrowWriteError(path, temp.errorString());
     qint64 written = 0;
     while (written < bytes.size()) {

@@ -1,8 +1,10 @@
 #include "windowtesting.h"
 
+#include "app/mainwindow.h"
+
 #include <QApplication>
 #include <QFile>
-#include <QPainter>
+#include <QSignalSpy>
 
 namespace pictaron::testing {
 
@@ -22,6 +24,13 @@ QString WritePicture(const QTemporaryDir& folder, const QString& name, QSize siz
         file.write(QByteArray(fileSize - file.size(), '\0'));
     }
     return path;
+}
+
+bool RunAndWait(TfrmPictaron& window)
+{
+    QSignalSpy finished(&window.Runs(), &RunController::Finished);
+    window.btnGoClick();
+    return finished.wait(20000);
 }
 
 MessageBoxCatcher::MessageBoxCatcher()

@@ -9,11 +9,18 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+namespace pictaron {
+class TfrmPictaron;
+}
+
 namespace pictaron::testing {
 
 // Writes a PNG of the given size with a colour ramp; when fileSize is given,
 // pads the file with trailing bytes (ignored by readers) to exactly that size.
 QString WritePicture(const QTemporaryDir& folder, const QString& name, QSize size, qint64 fileSize = 0);
+
+// Starts a run now and waits for its end; false if it never ends.
+bool RunAndWait(TfrmPictaron& window);
 
 // Closes every message box that opens while it exists and keeps its text.
 class MessageBoxCatcher : public QObject {

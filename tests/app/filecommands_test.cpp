@@ -1,0 +1,177 @@
+// Saving the result and requests to open from another start of the program.
+#include "app/mainwindow.h"
+#include "app/pictureview.h"
+#include "app/workfile.h"
+#include "windowtesting.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace pictaron;
+using pictaron::testing::MessageBoxCatcher;
+using pictaron::testing::RunAndWait;
+using pictaron::testing::WritePicture;
+
+class FileCommandsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void savingAtAZoomWritesTheFullSizeResult();
+    void saveWithoutANameAsksForOne();
+    void aFullDiskKeepsTheOldFileAndTheState();
+    void aRequestOfSeveralLinesOpensTheLastPath();
+
+private:
+    void OpenAndRunGif(QSize size);
+    void Save() { window_->findChild<QAction*>(QStringLiteral("mnuFileSave"))->trigger(); }
+    // Answers the next file dialog with the path, or cancels it when empty.
+    static void AnswerFileDialog(const QString& path);
+    static QByteArray Contents(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    std::unique_ptr<QTemporaryDir> folder_;
+    std::unique_ptr<TfrmPictaron> window_;
+};
+
+void FileCommandsTest::init()
+{
+    folder_ = std::make_unique<QTemporaryDir>();
+    window_ = std::make_unique<TfrmPictaron>();
+}
+
+void FileCommandsTest::cleanup()
+{
+    window_.reset();
+}
+
+void FileCommandsTest::OpenAndRunGif(QSize size)
+{
+    window_->OpenPicture(WritePicture(*folder_, QStringLiteral("ramp.png"), size));
+    window_->Options().rbGIF->setChecked(true);
+    QVERIFY(RunAndWait(*window_));
+}
+
+void FileCommandsTest::AnswerFileDialog(const QString& path)
+{
+    QTimer::singleShot(0, [path] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        if (path.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->selectFile(path);
+        static_cast<QDialog*>(dialog)->accept();  // as the Save button does
+    });
+}
+
+void FileCommandsTest::savingAtAZoomWritesTheFullSizeResult()
+{
+    OpenAndRunGif(QSize(101, 77));
+    auto* zoom = window_->findChild<QComboBox*>(QStringLiteral("cmbZoom"));
+    zoom->setCurrentText(QStringLiteral("300%"));
+    emit zoom->activated(zoom->currentIndex());  // as a choice from the list does
+    QCOMPARE(window_->findChild<PictureView*>(QStringLiteral("imgDest"))->Picture().size(), QSize(303, 231));
+    const QString target = folder_->filePath(QStringLiteral("zoomed.gif"));
+    window_->SetResultFileName(target);
+
+    Save();
+
+    // Read back by Qt's own GIF reader: the result at its own size and colours.
+    const QImage saved(target);
+    QCOMPARE(saved.size(), QSize(101, 77));
+    QCOMPARE(saved.convertToFormat(QImage::Format_RGB32),
+             window_->ResultPicture().convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(zoom->currentText(), QStringLiteral("100%"));
+    QCOMPARE(window_->findChild<PictureView*>(QStringLiteral("imgDest"))->Picture().size(), QSize(101, 77));
+    QVERIFY(!window_->Changed());
+    QCOMPARE(window_->ResultSize(), QFileInfo(target).size());
+}
+
+void FileCommandsTest::saveWithoutANameAsksForOne()
+{
+    window_->OpenPicture(WritePicture(*folder_, QStringLiteral("photo.png"), QSize(64, 48)));
+    QVERIFY(RunAndWait(*window_));  // a JPEG result
+    QVERIFY(window_->Changed());
+    QVERIFY(window_->ResultFileName().isEmpty());
+
+    // Cancelling the question leaves everything as it was.
+    AnswerFileDialog(QString());
+    Save();
+    QVERIFY(window_->ResultFileName().isEmpty());
+    QVERIFY(window_->Changed());
+
+    // A name given: the JPEG of the run is written, byte for byte.
+    const QString target = QDir(folder_->path()).filePath(QStringLiteral("saved.jpg"));
+    AnswerFileDialog(target);
+    Save();
+    QCOMPARE(window_->ResultFileName(), QDir::toNativeSeparators(target));
+    QVERIFY(!window_->Changed());
+    QCOMPARE(Contents(target), Contents(WorkFilePath()));
+    QVERIFY(!Contents(target).isEmpty());
+}
+
+void FileCommandsTest::aFullDiskKeepsTheOldFileAndTheState()
+{
+    OpenAndRunGif(QSize(200, 200));
+    const QString target = folder_->filePath(QStringLiteral("kept.gif"));
+    {
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("the picture saved before");
+    }
+    window_->SetResultFileName(target);
+    const qint64 sizeBefore = window_->ResultSize();
+
+    // A file size limit stands in for a full disk: writes past 8 KiB fail
+    // (with EFBIG instead of the signal that would end the process). The
+    // GIF of the ramp is several times larger.
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = previous;
+    small.rlim_cur = 8192;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    MessageBoxCatcher boxes;
+    Save();
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QTRY_COMPARE(boxes.texts.size(), 1);
+    QCOMPARE(boxes.texts.first(), QStringLiteral("Cannot write %1.  File too large").arg(QDir::toNativeSeparators(target)));
+    QCOMPARE(Contents(target), QByteArray("the picture saved before"));
+    QVERIFY(window_->Changed());
+    QCOMPARE(window_->ResultSize(), sizeBefore);
+    // Nothing half-written is left beside it.
+    QCOMPARE(QDir(folder_->path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{QStringLiteral("kept.gif"), QStringLiteral("ramp.png")}));
+}
+
+void FileCommandsTest::aRequestOfSeveralLinesOpensTheLastPath()
+{
+    const QString first = WritePicture(*folder_, QStringLiteral("first.png"), QSize(30, 20));
+    const QString last = WritePicture(*folder_, QStringLiteral("last.png"), QSize(17, 11));
+    window_->PICTARONExecuteMacro({first, last});
+    QCOMPARE(window_->Original().size(), QSize(17, 11));
+
+    // An empty request only brings the window forward.
+    window_->PICTARONExecuteMacro({});
+    QCOMPARE(window_->Original().size(), QSize(17, 11));
+}
+
+QTEST_MAIN(FileCommandsTest)
+#include "filecommands_test.moc"
