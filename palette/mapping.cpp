@@ -25,9 +25,8 @@ void ReportRow(RunProgress& progress, int y)
 class ErrorRows {
 public:
     explicit ErrorRows(int width) : current_(static_cast<std::size_t>(width) + 2), next_(current_.size()) {}
-    int* Current() { return current_.data(); }
+    const int* Current() const { return current_.data(); }
     int* Next() { return next_.data(); }
-    void ClearNext() { std::fill(next_.begin(), next_.end(), 0); }
     void Advance() { current_.swap(next_); }
 
 private:
@@ -35,15 +34,31 @@ private:
     std::vector<int> next_;
 };
 
-// Spreads one channel's error e (fixed point) from slot x + 1; step is +1 on
-// left-to-right rows and -1 on right-to-left rows, which mirrors the kernel.
-inline void Spread(int* current, int* next, int x, int step, int error)
-{
-    current[x + 1 + step] += 7 * error / 16;
-    next[x + 1 - step] += 3 * error / 16;
-    next[x + 1] += 5 * error / 16;
-    next[x + 1 + step] += error / 16;
-}
+// One channel's shares in flight along a row. Kept in registers instead of
+// being added into the rows in place, they give the same sums while each
+// pixel no longer waits for the store of the one before; every slot of the
+// next row is written once, when its last share is in.
+struct Shares {
+    int ahead = 0;   // 7/16 for the pixel ahead
+    int behind = 0;  // the slot below the pixel before, short of this pixel's 3/16
+    int below = 0;   // the slot below this pixel, short of its 5/16 and the next pixel's 3/16
+
+    // Spreads the error e (fixed point) of the pixel at slot; step is +1 on
+    // left-to-right rows and -1 on right-to-left rows, which mirrors the kernel.
+    void Spread(int* next, int slot, int step, int error)
+    {
+        ahead = 7 * error / 16;
+        next[slot - step] = behind + 3 * error / 16;
+        behind = below + 5 * error / 16;
+        below = error / 16;
+    }
+    // Writes the two slots still open after the row's last pixel.
+    void Finish(int* next, int lastSlot, int step) const
+    {
+        next[lastSlot] = behind;
+        next[lastSlot + step] = below;
+    }
+};
 
 // The source channel plus the carried error, whole steps only, clamped.
 inline int Corrected(int channel, int error)
@@ -86,30 +101,32 @@ void DitherToPalette(const QImage& source, const Palette& palette, QImage& targe
     for (int y = 0; y < height; ++y) {
         cancel.ThrowIfCancelled();
         ReportRow(progress, y);
-        red.ClearNext();
-        green.ClearNext();
-        blue.ClearNext();
-        int* const redNow = red.Current();
-        int* const greenNow = green.Current();
-        int* const blueNow = blue.Current();
+        const int* const redNow = red.Current();
+        const int* const greenNow = green.Current();
+        const int* const blueNow = blue.Current();
         int* const redNext = red.Next();
         int* const greenNext = green.Next();
         int* const blueNext = blue.Next();
         const RGBTriple* in = RowPixels(source, y);
         uchar* out = target.scanLine(y);
 
+        Shares redShares, greenShares, blueShares;
         const int first = step > 0 ? 0 : width - 1;
         for (int i = 0, x = first; i < width; ++i, x += step) {
-            const int r = Corrected(in[x].red, redNow[x + 1]);
-            const int g = Corrected(in[x].green, greenNow[x + 1]);
-            const int b = Corrected(in[x].blue, blueNow[x + 1]);
+            const int r = Corrected(in[x].red, redNow[x + 1] + redShares.ahead);
+            const int g = Corrected(in[x].green, greenNow[x + 1] + greenShares.ahead);
+            const int b = Corrected(in[x].blue, blueNow[x + 1] + blueShares.ahead);
             const int k = cluster.Lookup(r, g, b);
             out[x] = static_cast<uchar>(k);
             const PaletteEntry& chosen = palette[static_cast<std::size_t>(k)];
-            Spread(redNow, redNext, x, step, (r - chosen.red) * kOne);
-            Spread(greenNow, greenNext, x, step, (g - chosen.green) * kOne);
-            Spread(blueNow, blueNext, x, step, (b - chosen.blue) * kOne);
+            redShares.Spread(redNext, x + 1, step, (r - chosen.red) * kOne);
+            greenShares.Spread(greenNext, x + 1, step, (g - chosen.green) * kOne);
+            blueShares.Spread(blueNext, x + 1, step, (b - chosen.blue) * kOne);
         }
+        const int lastSlot = first + (width - 1) * step + 1;
+        redShares.Finish(redNext, lastSlot, step);
+        greenShares.Finish(greenNext, lastSlot, step);
+        blueShares.Finish(blueNext, lastSlot, step);
         red.Advance();
         green.Advance();
         blue.Advance();
