@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 #include "app/pictureview.h"
 #include "app/workfile.h"
+#include "tests/filetesting.h"
 #include "windowtesting.h"
 
 #include <QAction>
@@ -18,6 +19,7 @@
 #include <sys/resource.h>
 
 using namespace pictaron;
+using pictaron::testing::FileContents;
 using pictaron::testing::MessageBoxCatcher;
 using pictaron::testing::RunAndWait;
 using pictaron::testing::WritePicture;
@@ -37,11 +39,6 @@ private:
     void Save() { window_->findChild<QAction*>(QStringLiteral("mnuFileSave"))->trigger(); }
     // Answers the next file dialog with the path, or cancels it when empty.
     static void AnswerFileDialog(const QString& path);
-    static QByteArray Contents(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
 
     std::unique_ptr<QTemporaryDir> folder_;
     std::unique_ptr<TfrmPictaron> window_;
@@ -121,8 +118,8 @@ void FileCommandsTest::saveWithoutANameAsksForOne()
     Save();
     QCOMPARE(window_->ResultFileName(), QDir::toNativeSeparators(target));
     QVERIFY(!window_->Changed());
-    QCOMPARE(Contents(target), Contents(WorkFilePath()));
-    QVERIFY(!Contents(target).isEmpty());
+    QCOMPARE(FileContents(target), FileContents(WorkFilePath()));
+    QVERIFY(!FileContents(target).isEmpty());
 }
 
 void FileCommandsTest::aFullDiskKeepsTheOldFileAndTheState()
@@ -153,7 +150,7 @@ void FileCommandsTest::aFullDiskKeepsTheOldFileAndTheState()
 
     QTRY_COMPARE(boxes.texts.size(), 1);
     QCOMPARE(boxes.texts.first(), QStringLiteral("Cannot write %1.  File too large").arg(QDir::toNativeSeparators(target)));
-    QCOMPARE(Contents(target), QByteArray("the picture saved before"));
+    QCOMPARE(FileContents(target), QByteArray("the picture saved before"));
     QVERIFY(window_->Changed());
     QCOMPARE(window_->ResultSize(), sizeBefore);
     // Nothing half-written is left beside it.

@@ -10,23 +10,15 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "tests/filetesting.h"
+
 #include <sys/stat.h>
 
 namespace pictaron {
 namespace {
 
-QByteArray Contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-mode_t Mode(const QString& path)
-{
-    struct stat info {};
-    ::lstat(QFile::encodeName(path).constData(), &info);
-    return info.st_mode;
-}
+using testing::FileContents;
+using testing::FileMode;
 
 class WebSafeFile : public ::testing::Test {
 protected:
@@ -45,8 +37,8 @@ TEST_F(WebSafeFile, LivesInAPerUserFolderOfTheTemporaryFolder)
 TEST_F(WebSafeFile, WrittenIntoAnOwnerOnlyFolder)
 {
     EnsureWebSafePaletteFile(Path());
-    EXPECT_EQ(Contents(Path()), WebSafePaletteFileBytes());
-    EXPECT_EQ(Mode(Folder()) & 0777, 0700u);
+    EXPECT_EQ(FileContents(Path()), WebSafePaletteFileBytes());
+    EXPECT_EQ(FileMode(Folder()) & 0777, 0700u);
 }
 
 TEST_F(WebSafeFile, AnOpenFolderOfOurOwnIsNarrowed)
@@ -54,7 +46,7 @@ TEST_F(WebSafeFile, AnOpenFolderOfOurOwnIsNarrowed)
     ASSERT_TRUE(QDir().mkdir(Folder()));
     ASSERT_EQ(::chmod(QFile::encodeName(Folder()).constData(), 0777), 0);
     EnsureWebSafePaletteFile(Path());
-    EXPECT_EQ(Mode(Folder()) & 0777, 0700u);
+    EXPECT_EQ(FileMode(Folder()) & 0777, 0700u);
 }
 
 TEST_F(WebSafeFile, AnExistingFileIsLeftAlone)
@@ -65,7 +57,7 @@ TEST_F(WebSafeFile, AnExistingFileIsLeftAlone)
     mine.write("my own palette");
     mine.close();
     EnsureWebSafePaletteFile(Path());
-    EXPECT_EQ(Contents(Path()), QByteArray("my own palette"));
+    EXPECT_EQ(FileContents(Path()), QByteArray("my own palette"));
 }
 
 TEST_F(WebSafeFile, ALinkInPlaceOfTheFileIsReplacedNotFollowed)
@@ -79,9 +71,9 @@ TEST_F(WebSafeFile, ALinkInPlaceOfTheFileIsReplacedNotFollowed)
     ASSERT_TRUE(QFile::link(victim, Path()));
 
     EnsureWebSafePaletteFile(Path());
-    EXPECT_EQ(Contents(victim), QByteArray("precious"));
-    EXPECT_TRUE(S_ISREG(Mode(Path())));
-    EXPECT_EQ(Contents(Path()), WebSafePaletteFileBytes());
+    EXPECT_EQ(FileContents(victim), QByteArray("precious"));
+    EXPECT_TRUE(S_ISREG(FileMode(Path())));
+    EXPECT_EQ(FileContents(Path()), WebSafePaletteFileBytes());
 }
 
 TEST_F(WebSafeFile, AFolderThatIsALinkIsRefused)

@@ -1,5 +1,6 @@
 #include "components/atomicfile.h"
 #include "components/errors.h"
+#include "tests/filetesting.h"
 
 #include <gtest/gtest.h>
 
@@ -12,21 +13,10 @@
 #include <unistd.h>
 
 using namespace pictaron;
+using pictaron::testing::FileContents;
+using pictaron::testing::FileMode;
 
 namespace {
-
-QByteArray Contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-unsigned ModeOf(const QString& path)
-{
-    struct stat info {};
-    stat(QFile::encodeName(path).constData(), &info);
-    return info.st_mode & 07777;
-}
 
 // Runs the write as a user who may not change the folder: the real thing when
 // the tests run as an ordinary user, and a child that gives up root otherwise
@@ -68,11 +58,11 @@ TEST(AtomicFile, ReplacesTheFileAndKeepsItsPermissions)
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("out.gif"));
     WriteFileAtomically(path, "first");
-    EXPECT_EQ(ModeOf(path), 0644u);  // as a plain create gives, not a temporary's 0600
+    EXPECT_EQ(FileMode(path) & 07777, 0644u);  // as a plain create gives, not a temporary's 0600
     chmod(QFile::encodeName(path).constData(), 0640);
     WriteFileAtomically(path, "second, longer");
-    EXPECT_EQ(Contents(path), QByteArray("second, longer"));
-    EXPECT_EQ(ModeOf(path), 0640u);
+    EXPECT_EQ(FileContents(path), QByteArray("second, longer"));
+    EXPECT_EQ(FileMode(path) & 07777, 0640u);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("out.gif")});
 }
 
@@ -82,7 +72,7 @@ TEST(AtomicFile, RefusedWritesLeaveTheOldFileAndNothingElse)
     const QString path = folder.filePath(QStringLiteral("kept.jpg"));
     WriteFileAtomically(path, "old contents");
     EXPECT_TRUE(RefusedWithoutWriteRights(folder.path(), path));
-    EXPECT_EQ(Contents(path), QByteArray("old contents"));
+    EXPECT_EQ(FileContents(path), QByteArray("old contents"));
 
     // A folder standing where the file should go.
     const QString inTheWay = folder.filePath(QStringLiteral("taken"));
