@@ -1,24 +1,39 @@
 #include "app/saveresult.h"
 
 #include "components/atomicfile.h"
+#include "components/errors.h"
 #include "formats/gifresult.h"
 
+#include <QFileInfo>
+
 namespace pictaron {
+
+namespace {
+
+// The result of a JPEG run is the work file: saving copies it.
+void CopyWorkFile(const QString& workFile, const QString& path)
+{
+    try {
+        WriteFileAtomically(path, ReadWholeFile(workFile));
+    } catch (const PictaronError& error) {
+        throw PictaronError(QStringLiteral("Copy of file failed\n\n") + error.message());
+    }
+}
+
+} // namespace
 
 qint64 SaveResult(const QString& path, const QImage& shownPicture, const ConversionSettings& settings,
                   const QString& workFile)
 {
-    QByteArray bytes;
     switch (settings.format) {
     case OutputFormat::Jpeg:
-        bytes = ReadWholeFile(workFile);
+        CopyWorkFile(workFile, path);
         break;
     case OutputFormat::Gif:
-        bytes = EncodeGif(shownPicture, settings.transparentColour);
+        WriteFileAtomically(path, EncodeGif(shownPicture, settings.transparentColour));
         break;
     }
-    WriteFileAtomically(path, bytes);
-    return bytes.size();
+    return QFileInfo(path).size();
 }
 
 } // namespace pictaron

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -123,4 +124,16 @@ TEST_F(ConversionTest, SavingAJpegCopiesTheWorkFile)
     QFile a(saved), b(WorkFile());
     ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
     EXPECT_EQ(a.readAll(), b.readAll());
+
+    // Without the work file the copy fails, says so and why, and the saved
+    // file stays as it was.
+    QFile::remove(WorkFile());
+    try {
+        SaveResult(saved, result.picture, ConversionSettings{}, WorkFile());
+        FAIL() << "no error";
+    } catch (const PictaronError& error) {
+        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Copy of file failed\n\nCannot read "))) << error.what();
+        EXPECT_TRUE(error.message().contains(QDir::toNativeSeparators(WorkFile()))) << error.what();
+    }
+    EXPECT_EQ(QFileInfo(saved).size(), result.size);
 }
