@@ -3,36 +3,54 @@
 #include "components/busy.h"
 #include "components/errors.h"
 #include "effects/pixels.h"
+#include "effects/workerthreads.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <vector>
+#include <cstdlib>
 
 namespace pictaron {
 
 namespace {
 
-// Every sum the kernel can produce from bytes 0..255, mapped to its output byte.
-class SumTable {
-public:
-    explicit SumTable(const Kernel3x3& kernel)
-    {
-        int negative = 0, positive = 0;
-        for (int weight : kernel)
-            (weight < 0 ? negative : positive) += weight;
-        lowest_ = 255 * negative;
-        const int divisor = KernelSum(kernel);
-        bytes_.resize(static_cast<std::size_t>(255 * positive - lowest_ + 1));
-        for (std::size_t i = 0; i < bytes_.size(); ++i)
-            bytes_[i] = static_cast<std::uint8_t>(Clamp((static_cast<int>(i) + lowest_) / divisor, 0, 255));
-    }
-    // The table indexed directly by a sum.
-    const std::uint8_t* BySum() const { return bytes_.data() - lowest_; }
+// The float quotient of a whole-number sum is exact enough to truncate: a
+// quotient that is not whole lies at least 1/|divisor| from the next whole
+// number, and for |sum| < 2^24 float's rounding moves it by less than that.
+// Unlike a table of sums, this runs as vector code.
+inline uchar SumToByte(int sum, float divisor)
+{
+    return static_cast<uchar>(std::clamp(static_cast<int>(static_cast<float>(sum) / divisor), 0, 255));
+}
 
-private:
-    int lowest_ = 0;
-    std::vector<std::uint8_t> bytes_;
-};
+// AVX2 where the processor has it: twice the bytes per instruction.
+__attribute__((target_clones("avx2", "default")))
+void ConvolveRow(const uchar* above, const uchar* row, const uchar* below, uchar* out, int width,
+                 const Kernel3x3& kernel, float divisor)
+{
+    // Copies in locals, so the compiler knows no store below changes them.
+    const int k0 = kernel[0], k1 = kernel[1], k2 = kernel[2], k3 = kernel[3], k4 = kernel[4], k5 = kernel[5],
+              k6 = kernel[6], k7 = kernel[7], k8 = kernel[8];
+    // The first and last pixels, whose missing neighbours repeat the edge.
+    const auto edgePixel = [&](int x) {
+        const int l = 3 * std::max(x - 1, 0), c = 3 * x, r = 3 * std::min(x + 1, width - 1);
+        for (int ch = 0; ch < 3; ++ch) {
+            const int sum = k0 * above[l + ch] + k1 * above[c + ch] + k2 * above[r + ch]
+                + k3 * row[l + ch] + k4 * row[c + ch] + k5 * row[r + ch]
+                + k6 * below[l + ch] + k7 * below[c + ch] + k8 * below[r + ch];
+            out[c + ch] = SumToByte(sum, divisor);
+        }
+    };
+    edgePixel(0);
+    // Inside the row the left and right neighbours of a byte are 3 bytes away.
+    const int end = 3 * (width - 1);
+    for (int i = 3; i < end; ++i) {
+        const int sum = k0 * above[i - 3] + k1 * above[i] + k2 * above[i + 3]
+            + k3 * row[i - 3] + k4 * row[i] + k5 * row[i + 3]
+            + k6 * below[i - 3] + k7 * below[i] + k8 * below[i + 3];
+        out[i] = SumToByte(sum, divisor);
+    }
+    if (width > 1)
+        edgePixel(width - 1);
+}
 
 } // namespace
 
@@ -59,42 +77,29 @@ int KernelSum(const Kernel3x3& kernel)
 
 QImage ConvolveBitmap(const QImage& source, const Kernel3x3& k)
 {
-    if (KernelSum(k) == 0)
+    const int divisor = KernelSum(k);
+    if (divisor == 0)
         throw PictaronError(QStringLiteral("The filter's weights add up to zero."));
-    const SumTable table(k);
-    const std::uint8_t* bySum = table.BySum();
+    long long magnitude = 0;
+    for (int weight : k)
+        magnitude += std::abs(static_cast<long long>(weight));
+    if (255 * magnitude >= (1 << 24))
+        throw PictaronError(QStringLiteral("The filter's weights are too large."));
 
     const int width = source.width();
     const int height = source.height();
     QImage filtered = NewWorkingBitmap(width, height);
-    for (int y = 0; y < height; ++y) {
-        const uchar* above = source.constScanLine(y > 0 ? y - 1 : y);
-        const uchar* row = source.constScanLine(y);
-        const uchar* below = source.constScanLine(y < height - 1 ? y + 1 : y);
-        uchar* out = filtered.scanLine(y);
-
-        // The first and last pixels, whose missing neighbours repeat the edge.
-        const auto edgePixel = [&](int x) {
-            const int l = 3 * std::max(x - 1, 0), c = 3 * x, r = 3 * std::min(x + 1, width - 1);
-            for (int ch = 0; ch < 3; ++ch) {
-                const int sum = k[0] * above[l + ch] + k[1] * above[c + ch] + k[2] * above[r + ch]
-                    + k[3] * row[l + ch] + k[4] * row[c + ch] + k[5] * row[r + ch]
-                    + k[6] * below[l + ch] + k[7] * below[c + ch] + k[8] * below[r + ch];
-                out[c + ch] = bySum[sum];
-            }
-        };
-        edgePixel(0);
-        // Inside the row the left and right neighbours of a byte are 3 bytes away.
-        const int end = 3 * (width - 1);
-        for (int i = 3; i < end; ++i) {
-            const int sum = k[0] * above[i - 3] + k[1] * above[i] + k[2] * above[i + 3]
-                + k[3] * row[i - 3] + k[4] * row[i] + k[5] * row[i + 3]
-                + k[6] * below[i - 3] + k[7] * below[i] + k[8] * below[i + 3];
-            out[i] = bySum[sum];
-        }
-        if (width > 1)
-            edgePixel(width - 1);
-    }
+    const uchar* in = source.constBits();
+    const qsizetype inStride = source.bytesPerLine();
+    uchar* out = filtered.bits();
+    const qsizetype outStride = filtered.bytesPerLine();
+    constexpr int kRowsPerPart = 64;
+    ForEachPart((height + kRowsPerPart - 1) / kRowsPerPart, WorkerThreadCount(), [&](int part, int) {
+        for (int y = part * kRowsPerPart; y < std::min(height, (part + 1) * kRowsPerPart); ++y)
+            ConvolveRow(in + std::max(y - 1, 0) * inStride, in + y * inStride,
+                        in + std::min(y + 1, height - 1) * inStride, out + y * outStride, width, k,
+                        static_cast<float>(divisor));
+    });
     return filtered;
 }
 

@@ -6,8 +6,9 @@
 //   exactly; the filter therefore sums in int, which gives the same result as
 //   summing in float in any order, and is much faster.
 // - A pixel is Clamp(Trunc(sum / divisor), 0, 255): the quotient truncates
-//   toward zero (a negative sum gives 0, not -1 rounded). One table per run
-//   maps every possible sum to its byte.
+//   toward zero (a negative sum gives 0, not -1 rounded).
+// - Rows are independent and run on several threads; the bytes do not depend
+//   on how many.
 // - The sharpen kernel is deliberately lopsided: the two left corners weigh -1,
 //   the two right corners 0 and the four direct neighbours +1.
 #pragma once
@@ -33,7 +34,8 @@ int KernelSum(const Kernel3x3& kernel);
 
 // Every pixel replaced by its neighbourhood weighted by the kernel and divided
 // by the kernel's sum; all neighbourhoods are read from the unchanged source.
-// Throws PictaronError for a kernel whose weights add up to 0.
+// Throws PictaronError for a kernel whose weights add up to 0, or whose sums
+// could reach 2^24 in size (255 times the sum of the weights' sizes).
 QImage ConvolveBitmap(const QImage& source, const Kernel3x3& kernel);
 
 // The pipeline's entry: builds the kernel and filters, busy meanwhile.

@@ -1,6 +1,7 @@
 #include "effects/pixels.h"
 
 #include "components/errors.h"
+#include "effects/bitmapmemory.h"
 
 #include <QGuiApplication>
 #include <QPalette>
@@ -115,7 +116,7 @@ RGBTriple MixColours(RGBTriple base, RGBTriple other, float factor)
 
 QImage NewWorkingBitmap(int width, int height)
 {
-    QImage bitmap(width, height, QImage::Format_BGR888);
+    QImage bitmap = AllocateWorkingBitmap(width, height);
     if (bitmap.isNull() && width > 0 && height > 0)
         ThrowOutOfMemory(width, height);
     return bitmap;

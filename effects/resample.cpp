@@ -2,13 +2,13 @@
 
 #include "components/errors.h"
 #include "effects/pixels.h"
+#include "effects/workerthreads.h"
 #include "formats/pictureloader.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
-#include <thread>
 #include <vector>
 
 namespace pictaron {
@@ -86,8 +86,11 @@ Contributions BuildContributions(int destinationSize, int sourceSize, float scal
 inline uchar ToByte(float sum)
 {
     const float clamped = std::min(std::max(sum, 0.0f), 255.0f);
-    return static_cast<uchar>((clamped + 0x1p23f) - 0x1p23f);
+    return static_cast<uchar>(static_cast<int>((clamped + 0x1p23f) - 0x1p23f));
 }
+
+// Destination pixels of the pass across whose sums are turned back together.
+constexpr int kAcrossBlock = 128;
 
 float Scale(int destinationSize, int sourceSize)
 {
@@ -103,79 +106,135 @@ QImage NewBitmapWithin(int width, int height)
     return NewWorkingBitmap(width, height);
 }
 
-// Adds one source row, times its weight, into the float sums of a strip. Each
-// sum is formed in double and stored back as float; the loop is the same for
-// every byte, so the compiler turns it into vector code (AVX2 where the
-// processor has it; without FMA, so every build rounds alike).
-__attribute__((target_clones("avx2", "default")))
-void AccumulateRow(float* __restrict sums, const uchar* __restrict in, int count, double weight)
+// The bytes of count sums: sum b adds in[index[t] · step + b] · weight[t] over
+// the taps t in order, each addition formed in double and stored back as
+// float. The loop over b is the same for every byte, so the compiler turns it
+// into vector code (AVX-512 or AVX2 where the processor has it; never with
+// FMA, so every build rounds alike). sums holds room for count floats.
+__attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
+void SumTaps(uchar* __restrict out, const uchar* __restrict in, qsizetype step, const int* index,
+             const double* weight, int taps, int count, float* __restrict sums)
 {
+    std::fill_n(sums, count, 0.0f);
+    for (int t = 0; t < taps; ++t) {
+        const uchar* source = in + index[t] * step;
+        const double w = weight[t];
+        for (int b = 0; b < count; ++b)
+            sums[b] = static_cast<float>(static_cast<double>(sums[b]) + source[b] * w);
+    }
     for (int b = 0; b < count; ++b)
-        sums[b] = static_cast<float>(static_cast<double>(sums[b]) + in[b] * weight);
+        out[b] = ToByte(sums[b]);
 }
 
-// Row i of the output is the weighted sum of the input rows in list i, for
-// the columns k0..k1 - 1 only. sums holds room for 3 · (k1 - k0) floats.
-void ResampleStrip(const uchar* in, qsizetype inStride, uchar* out, qsizetype outStride, int outRows,
-                   const Contributions& lists, int k0, int k1, float* sums)
+// A pass's units (rows or columns) in strips: strip s is units
+// s · stripUnits .. (s + 1) · stripUnits - 1. Strips share nothing, so a batch
+// of them runs on several threads, and the bytes are the same as on one. The
+// progress of each unit that is a multiple of 10 is reported, in order, before
+// its batch, from the calling thread only.
+void ForEachStrip(int units, int stripUnits, int threads, const ResampleProgress& progress,
+                  const std::function<void(int first, int last, int worker)>& work)
 {
-    const int bytes = 3 * (k1 - k0);
-    for (int i = 0; i < outRows; ++i) {
-        std::fill_n(sums, bytes, 0.0f);
-        for (int e = lists.first[i]; e < lists.first[i + 1]; ++e)
-            AccumulateRow(sums, in + lists.index[e] * inStride + 3 * k0, bytes, lists.weight[e]);
-        uchar* row = out + i * outStride + 3 * k0;
-        for (int b = 0; b < bytes; ++b)
-            row[b] = ToByte(sums[b]);
+    constexpr int kBatchUnitsPerThread = 512;
+    const int stripsPerBatch = std::max(1, threads * kBatchUnitsPerThread / stripUnits);
+    const int strips = (units + stripUnits - 1) / stripUnits;
+    for (int s0 = 0; s0 < strips; s0 += stripsPerBatch) {
+        const int batch = std::min(stripsPerBatch, strips - s0);
+        for (int k = (s0 * stripUnits + 9) / 10 * 10; k < std::min(units, (s0 + batch) * stripUnits); k += 10)
+            progress(QString(), k, -1);
+        ForEachPart(batch, threads, [&](int part, int worker) {
+            const int first = (s0 + part) * stripUnits;
+            work(first, std::min(units, first + stripUnits), worker);
+        });
     }
 }
 
-// The whole output, a strip of columns at a time so that the sums stay in
-// cache. Strips share nothing, so a batch of them runs on several threads;
-// the bytes are the same as on one. The progress of each column that is a
-// multiple of 10 is reported, in order, before its batch.
-void ResampleRows(const QImage& in, QImage& out, const Contributions& lists, const ResampleProgress& progress)
+// Pixel x of each of the rows r < rows (row r at in + r · inStride) copied to
+// out + x · outStep + 3 · r, for every x < width: a strip of rows turned into
+// one of columns. Blocks of a few columns keep the lines written in cache.
+void TurnPixels(const uchar* in, qsizetype inStride, int rows, int width, uchar* out, qsizetype outStep)
+{
+    constexpr int kBlock = 16;
+    for (int x0 = 0; x0 < width; x0 += kBlock) {
+        const int x1 = std::min(width, x0 + kBlock);
+        for (int r = 0; r < rows; ++r) {
+            const uchar* pixel = in + r * inStride + 3 * x0;
+            uchar* target = out + x0 * outStep + 3 * r;
+            for (int x = x0; x < x1; ++x, pixel += 3, target += outStep) {
+                target[0] = pixel[0];
+                target[1] = pixel[1];
+                target[2] = pixel[2];
+            }
+        }
+    }
+}
+
+// A strip of rows resampled across: rows rows of inWidth pixels from in into
+// as many of outWidth pixels at out. The strip is first turned so that pixel x
+// of all its rows lies together, which lets a destination pixel add whole
+// turned columns as vector code, as the pass down does with rows; the turned
+// strip stays in cache, and so do the turned results of a block of
+// destination pixels before they are turned back. turned holds 3 · rows bytes
+// per source pixel, bytes as many per destination pixel of a block, sums
+// 3 · rows floats.
+void ResampleStripAcross(const uchar* in, qsizetype inStride, int inWidth, uchar* out, qsizetype outStride,
+                         int outWidth, int rows, const Contributions& lists, uchar* turned, uchar* bytes, float* sums)
+{
+    const int lanes = 3 * rows;
+    TurnPixels(in, inStride, rows, inWidth, turned, lanes);
+    const int* first = lists.first.data();
+    for (int i0 = 0; i0 < outWidth; i0 += kAcrossBlock) {
+        const int i1 = std::min(outWidth, i0 + kAcrossBlock);
+        for (int i = i0; i < i1; ++i)
+            SumTaps(bytes + (i - i0) * lanes, turned, lanes, lists.index.data() + first[i],
+                    lists.weight.data() + first[i], first[i + 1] - first[i], lanes, sums);
+        TurnPixels(bytes, lanes, i1 - i0, rows, out + 3 * i0, outStride);
+    }
+}
+
+// Every row of in resampled across into the same row of out, a strip of rows
+// at a time.
+void ResampleAcross(const QImage& in, QImage& out, const Contributions& lists, const ResampleProgress& progress)
+{
+    constexpr int kStripRows = 32;
+    const int threads = WorkerThreadCount();
+    struct Scratch {
+        std::vector<uchar> turned;
+        std::vector<uchar> bytes = std::vector<uchar>(3 * kStripRows * kAcrossBlock);
+        std::vector<float> sums = std::vector<float>(3 * kStripRows);
+    };
+    std::vector<Scratch> scratch(threads);
+    for (Scratch& own : scratch)
+        own.turned.resize(static_cast<std::size_t>(in.width()) * 3 * kStripRows);
+    const uchar* inBits = in.constBits();
+    const qsizetype inStride = in.bytesPerLine();
+    uchar* outBits = out.bits();
+    const qsizetype outStride = out.bytesPerLine();
+    ForEachStrip(in.height(), kStripRows, threads, progress, [&](int y0, int y1, int worker) {
+        Scratch& own = scratch[worker];
+        ResampleStripAcross(inBits + y0 * inStride, inStride, in.width(), outBits + y0 * outStride, outStride,
+                            out.width(), y1 - y0, lists, own.turned.data(), own.bytes.data(), own.sums.data());
+    });
+}
+
+// Every row of out as the weighted sum of rows of in, a strip of columns at a
+// time so that the sums stay in cache.
+void ResampleDown(const QImage& in, QImage& out, const Contributions& lists, const ResampleProgress& progress)
 {
     constexpr int kStripColumns = 512;
-    const int width = out.width();
-    const int threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
-    const int batchColumns = threads * kStripColumns;
+    const int threads = WorkerThreadCount();
     std::vector<std::vector<float>> sums(threads, std::vector<float>(3 * kStripColumns));
     const uchar* inBits = in.constBits();
+    const qsizetype inStride = in.bytesPerLine();
     uchar* outBits = out.bits();
-    for (int b0 = 0; b0 < width; b0 += batchColumns) {
-        const int b1 = std::min(width, b0 + batchColumns);
-        for (int k = (b0 + 9) / 10 * 10; k < b1; k += 10)
-            progress(QString(), k, -1);
-        std::vector<std::jthread> workers;
-        for (int t = 1, k0 = b0 + kStripColumns; k0 < b1; ++t, k0 += kStripColumns)
-            workers.emplace_back(ResampleStrip, inBits, in.bytesPerLine(), outBits, out.bytesPerLine(), out.height(),
-                                 std::cref(lists), k0, std::min(b1, k0 + kStripColumns), sums[t].data());
-        ResampleStrip(inBits, in.bytesPerLine(), outBits, out.bytesPerLine(), out.height(), lists, b0,
-                      std::min(b1, b0 + kStripColumns), sums[0].data());
-    }
-}
-
-// Rows become columns. Done in small tiles so that both pictures are walked
-// through the cache rather than across it.
-QImage Transposed(const QImage& picture)
-{
-    constexpr int kTile = 32;
-    const int width = picture.width();
-    const int height = picture.height();
-    QImage transposed = NewBitmapWithin(height, width);
-    const uchar* in = picture.constBits();
-    const qsizetype inStride = picture.bytesPerLine();
-    uchar* out = transposed.bits();
-    const qsizetype outStride = transposed.bytesPerLine();
-    for (int y0 = 0; y0 < height; y0 += kTile)
-        for (int x0 = 0; x0 < width; x0 += kTile)
-            for (int x = x0; x < std::min(width, x0 + kTile); ++x) {
-                auto* column = reinterpret_cast<RGBTriple*>(out + x * outStride);
-                for (int y = y0; y < std::min(height, y0 + kTile); ++y)
-                    column[y] = reinterpret_cast<const RGBTriple*>(in + y * inStride)[x];
-            }
-    return transposed;
+    const qsizetype outStride = out.bytesPerLine();
+    const int height = out.height();
+    ForEachStrip(out.width(), kStripColumns, threads, progress, [&](int k0, int k1, int worker) {
+        for (int i = 0; i < height; ++i) {
+            const int first = lists.first[i];
+            SumTaps(outBits + i * outStride + 3 * k0, inBits + 3 * k0, inStride, lists.index.data() + first,
+                    lists.weight.data() + first, lists.first[i + 1] - first, 3 * (k1 - k0), sums[worker].data());
+        }
+    });
 }
 
 } // namespace
@@ -266,10 +325,7 @@ QImage ResampleBitmap(const QImage& source, QSize target, FilterFunction filter,
         throw PictaronError(QStringLiteral("Target bitmap too small"));
     const ResampleProgress report = progress ? progress : [](const QString&, int, int) {};
 
-    // The horizontal pass works on the transposed picture, so that both passes
-    // add whole rows: the sums come out the same, in the same order.
-    const QImage sourceColumns = Transposed(source);
-    QImage intermediateColumns = NewBitmapWithin(sourceHeight, width);
+    QImage intermediate = NewBitmapWithin(width, sourceHeight);
     QImage destination = NewBitmapWithin(width, height);
     const float xscale = Scale(width, sourceWidth);
     const float yscale = Scale(height, sourceHeight);
@@ -279,15 +335,14 @@ QImage ResampleBitmap(const QImage& source, QSize target, FilterFunction filter,
     Contributions lists = BuildContributions(width, sourceWidth, xscale, filter, support);
     report(QString(), 0, 100);
     report(QStringLiteral("Horizontal Resize"), 0, sourceHeight - 1);
-    ResampleRows(sourceColumns, intermediateColumns, lists, report);
-    const QImage intermediate = Transposed(intermediateColumns);
+    ResampleAcross(source, intermediate, lists, report);
 
     report(yscale < 1 ? QStringLiteral("Vertical sub-sampling") : QStringLiteral("Vertical super-sampling"), 0,
            height - 1);
     lists = BuildContributions(height, sourceHeight, yscale, filter, support);
     report(QString(), 0, 100);
     report(QStringLiteral("Vertical Resize"), 0, width - 1);
-    ResampleRows(intermediate, destination, lists, report);
+    ResampleDown(intermediate, destination, lists, report);
     return destination;
 }
 

@@ -17,12 +17,13 @@
 //   and the sum rounded to float after each addition, in list order; the
 //   intermediate holds bytes. Filters are evaluated in long double and return
 //   float.
-// - Both passes add whole rows: the horizontal pass runs on the transposed
-//   picture and the vertical pass row by row over strips of columns. Each
-//   pixel still sums its contributions in list order, so the bytes are those
-//   of the pixel-by-pixel rule, but memory is read in order and the sums of a
-//   row run as vector code. Strips of columns share nothing and run on
-//   several threads; the progress callback is only ever called from the
+// - Both passes add whole rows: the horizontal pass turns a strip of rows at
+//   a time so that each pixel's columns lie together, and the vertical pass
+//   runs row by row over strips of columns. Each pixel still sums its
+//   contributions in list order, so the bytes are those of the pixel-by-pixel
+//   rule, but memory is read in order and the sums of a row run as vector
+//   code. Strips share nothing and run on several threads (see
+//   workerthreads.h); the progress callback is only ever called from the
 //   calling thread.
 #pragma once
 

@@ -1,8 +1,12 @@
 #include "effects/convolve.h"
 
+#include "components/errors.h"
 #include "effectpictures.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 using namespace pictaron;
 using namespace pictaron::effecttests;
@@ -94,4 +98,62 @@ TEST(Convolve, KernelsAndTheirSums)
     EXPECT_EQ(KernelSum(BuildKernel(ConvolveKind::Sharpen, 25)), 27);
     EXPECT_EQ(KernelSum(BuildKernel(ConvolveKind::Blur, 0)), 16);
     EXPECT_EQ(KernelSum(BuildKernel(ConvolveKind::Blur, 20)), 36);
+}
+
+namespace {
+
+// The filter's rule written out plainly: integer sums, integer division.
+QImage ReferenceConvolve(const QImage& source, const Kernel3x3& k)
+{
+    const int w = source.width(), h = source.height();
+    QImage result = NewWorkingBitmap(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < 3; ++c) {
+                int sum = 0;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx)
+                        sum += k[3 * (dy + 1) + dx + 1]
+                            * source.constScanLine(std::clamp(y + dy, 0, h - 1))[3 * std::clamp(x + dx, 0, w - 1) + c];
+                result.scanLine(y)[3 * x + c] = std::uint8_t(std::clamp(sum / KernelSum(k), 0, 255));
+            }
+    return result;
+}
+
+} // namespace
+
+TEST(Convolve, MatchesIntegerDivisionForEveryKernelOfTheRun)
+{
+    const QImage source = Noise(37, 11, 9);
+    for (int amount = 0; amount <= 25; ++amount) {
+        const Kernel3x3 sharpen = BuildKernel(ConvolveKind::Sharpen, amount);
+        const Kernel3x3 blur = BuildKernel(ConvolveKind::Blur, amount);
+        EXPECT_EQ(ConvolveBitmap(source, sharpen), ReferenceConvolve(source, sharpen)) << amount;
+        EXPECT_EQ(ConvolveBitmap(source, blur), ReferenceConvolve(source, blur)) << amount;
+    }
+    // A negative divisor, and weights near the largest allowed.
+    const Kernel3x3 negative{-1, -2, -1, 0, -3, 0, 1, 0, -1};
+    EXPECT_EQ(ConvolveBitmap(source, negative), ReferenceConvolve(source, negative));
+    const Kernel3x3 heavy{-7000, 0, 0, 0, 7100, 0, 0, 0, -50};
+    EXPECT_EQ(ConvolveBitmap(source, heavy), ReferenceConvolve(source, heavy));
+}
+
+TEST(Convolve, WeightsTooLargeForExactSumsAreRefused)
+{
+    EXPECT_THROW(ConvolveBitmap(Noise(4, 4), {0, 0, 0, 0, 65794, 0, 0, 0, 0}), PictaronError);
+}
+
+TEST(Convolve, AnyThreadCountGivesTheBytesOfOne)
+{
+    // Several 64-row parts, the last cut short.
+    const QImage source = Noise(90, 150, 4);
+    const Kernel3x3 kernel = BuildKernel(ConvolveKind::Sharpen, 9);
+    std::vector<QImage> results;
+    for (const char* threads : {"1", "2", "3"}) {
+        const ThreadsVariable variable(threads);
+        results.push_back(ConvolveBitmap(source, kernel));
+    }
+    EXPECT_EQ(results[0], ReferenceConvolve(source, kernel));
+    EXPECT_EQ(results[1], results[0]);
+    EXPECT_EQ(results[2], results[0]);
 }

@@ -55,4 +55,18 @@ QString SharedPicture(const QString& name)
     return QFileInfo::exists(path) ? path : QString();
 }
 
+ThreadsVariable::ThreadsVariable(const QByteArray& value)
+    : wasSet_(qEnvironmentVariableIsSet("PICTARON_THREADS")), before_(qgetenv("PICTARON_THREADS"))
+{
+    qputenv("PICTARON_THREADS", value);
+}
+
+ThreadsVariable::~ThreadsVariable()
+{
+    if (wasSet_)
+        qputenv("PICTARON_THREADS", before_);
+    else
+        qunsetenv("PICTARON_THREADS");
+}
+
 } // namespace pictaron::effecttests

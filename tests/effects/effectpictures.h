@@ -33,6 +33,19 @@ inline RGBTriple Grey(int v) { return RGBTriple{std::uint8_t(v), std::uint8_t(v)
 // A QGuiApplication for tests that draw text, or null when one already exists.
 std::unique_ptr<QGuiApplication> MakeGuiApplication();
 
+// PICTARON_THREADS set to a value while it lives, then as it was before.
+class ThreadsVariable {
+public:
+    explicit ThreadsVariable(const QByteArray& value);
+    ~ThreadsVariable();
+    ThreadsVariable(const ThreadsVariable&) = delete;
+    ThreadsVariable& operator=(const ThreadsVariable&) = delete;
+
+private:
+    bool wasSet_;
+    QByteArray before_;
+};
+
 // The path of a picture in the shared test pictures, or empty when absent.
 QString SharedPicture(const QString& name);
 

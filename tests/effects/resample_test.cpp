@@ -317,3 +317,19 @@ TEST(ResizeStep, HalvesTheLargePhotoLikeAnotherResampler)
     }
     EXPECT_LT(difference / (3.0 * half.width() * half.height()), 4.0);
 }
+
+TEST(Resample, AnyThreadCountGivesTheBytesOfOne)
+{
+    // Rows across several 32-row strips and columns across several 512-column
+    // strips, the last of each cut short.
+    const QImage source = Noise(700, 101, 5);
+    const ResampleFilter& filter = Method("Lanczos3");
+    std::vector<QImage> results;
+    for (const char* threads : {"1", "2", "3"}) {
+        const ThreadsVariable variable(threads);
+        results.push_back(ResampleBitmap(source, QSize(1301, 150), filter.filter, filter.support, nullptr));
+    }
+    EXPECT_EQ(results[0], ReferenceResample(source, 1301, 150, filter));
+    EXPECT_EQ(results[1], results[0]);
+    EXPECT_EQ(results[2], results[0]);
+}

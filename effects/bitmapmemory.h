@@ -1,0 +1,22 @@
+// Memory for large working bitmaps.
+//
+// A picture of tens of megabytes taken from the ordinary heap arrives as
+// fresh 4 KiB pages, each costing a page fault when first written: about
+// fifteen thousand for one 20-megapixel bitmap. Large bitmaps are therefore
+// mapped on their own, 2 MiB aligned and offered to the kernel as huge pages,
+// which takes that down to a few dozen. The QImage owns the mapping and
+// unmaps it when its last copy goes.
+#pragma once
+
+#include <QImage>
+
+namespace pictaron {
+
+// Bitmaps of at least this many bytes get a mapping of their own.
+inline constexpr qsizetype kLargeBitmapBytes = qsizetype(2) << 20;
+
+// A Format_BGR888 bitmap with rows padded to four bytes (contents undefined);
+// null when the memory cannot be had or a side is not positive.
+QImage AllocateWorkingBitmap(int width, int height);
+
+} // namespace pictaron

@@ -1,0 +1,36 @@
+#include "effects/workerthreads.h"
+
+#include <QtGlobal>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace pictaron {
+
+int WorkerThreadCount()
+{
+    bool ok = false;
+    const int asked = qEnvironmentVariableIntValue("PICTARON_THREADS", &ok);
+    if (ok && asked > 0)
+        return std::min(asked, 64);
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+}
+
+void ForEachPart(int parts, int threads, const std::function<void(int part, int worker)>& work)
+{
+    // Parts are handed out one at a time, so uneven parts still keep every
+    // thread busy to the end.
+    std::atomic<int> next = 0;
+    const auto drain = [&](int worker) {
+        for (int part = next++; part < parts; part = next++)
+            work(part, worker);
+    };
+    std::vector<std::jthread> helpers;
+    for (int worker = 1; worker < std::min(threads, parts); ++worker)
+        helpers.emplace_back(drain, worker);
+    drain(0);
+}
+
+} // namespace pictaron

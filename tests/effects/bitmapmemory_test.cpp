@@ -1,0 +1,81 @@
+#include "effects/bitmapmemory.h"
+
+#include "effectpictures.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+using namespace pictaron;
+using namespace pictaron::effecttests;
+
+namespace {
+
+// Whether any mapping of this process covers the address.
+bool IsMapped(const void* address)
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return false;
+    const auto at = reinterpret_cast<std::uintptr_t>(address);
+    for (const QByteArray& line : maps.readAll().split('\n')) {
+        const QList<QByteArray> range = line.split(' ').value(0).split('-');
+        if (range.size() == 2 && range[0].toULongLong(nullptr, 16) <= at && at < range[1].toULongLong(nullptr, 16))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(BitmapMemory, LargeBitmapIsAlignedAndBehavesAsAnyOther)
+{
+    // 3 · 1001 bytes pad to 3004; over 2 MiB in all.
+    QImage bitmap = AllocateWorkingBitmap(1001, 900);
+    ASSERT_FALSE(bitmap.isNull());
+    EXPECT_EQ(bitmap.format(), QImage::Format_BGR888);
+    EXPECT_EQ(bitmap.size(), QSize(1001, 900));
+    EXPECT_EQ(bitmap.bytesPerLine(), 3004);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(bitmap.constBits()) % (2u << 20), 0u);
+
+    const QImage noise = Noise(1001, 900, 7);
+    for (int y = 0; y < 900; ++y)
+        std::copy_n(noise.constScanLine(y), 3 * 1001, bitmap.scanLine(y));
+    EXPECT_EQ(bitmap, noise);
+    EXPECT_EQ(bitmap.copy(10, 20, 30, 40), noise.copy(10, 20, 30, 40));
+
+    // A shared copy detaches on writing; the mapped bitmap keeps its pixels.
+    QImage shared = bitmap;
+    shared.scanLine(5)[0] ^= 0xFF;
+    EXPECT_NE(shared.constBits(), bitmap.constBits());
+    EXPECT_EQ(bitmap, noise);
+    EXPECT_NE(shared, noise);
+}
+
+TEST(BitmapMemory, LastCopyGoingUnmapsTheMemory)
+{
+    const uchar* bits = nullptr;
+    {
+        QImage bitmap = AllocateWorkingBitmap(2000, 1000);
+        ASSERT_FALSE(bitmap.isNull());
+        bitmap.fill(Qt::white);
+        bits = bitmap.constBits();
+        const QImage copy = bitmap;
+        bitmap = QImage();
+        EXPECT_TRUE(IsMapped(bits));
+        EXPECT_EQ(copy.pixelColor(1999, 999), QColor(Qt::white));
+    }
+    EXPECT_FALSE(IsMapped(bits));
+}
+
+TEST(BitmapMemory, SmallAndEmptyBitmaps)
+{
+    const QImage small = AllocateWorkingBitmap(5, 3);
+    EXPECT_EQ(small.format(), QImage::Format_BGR888);
+    EXPECT_EQ(small.size(), QSize(5, 3));
+    EXPECT_EQ(small.bytesPerLine(), 16);
+    EXPECT_TRUE(AllocateWorkingBitmap(0, 10).isNull());
+    EXPECT_TRUE(AllocateWorkingBitmap(10, -1).isNull());
+}
