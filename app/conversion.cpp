@@ -19,19 +19,22 @@ namespace {
 // The changes between the copy and the encoder, each when enabled, in their
 // fixed order. Every step returns a new bitmap, so the caller's picture is
 // never written to. Cancellation is honoured between steps and, inside the
-// resize step, every tenth row or column.
+// resize step, every tenth row or column. Steps take working bitmaps: a picture
+// in another layout (a PPM read in place) becomes one for the first step that
+// runs, and one that no step changes comes back as it is.
 QImage ApplyChanges(QImage working, const ConversionSettings& s, RunContext& context, QStringList& warnings)
 {
+    const auto bitmap = [&working]() -> const QImage& { return working = ToWorkingBitmap(working); };
     RunProgress& progress = context.progress;
     const CancelFlag& cancel = context.cancel;
     if (s.crop)
-        working = CropToSelection(working, s.cropTopLeft, s.cropBottomRight);
+        working = CropToSelection(bitmap(), s.cropTopLeft, s.cropBottomRight);
     if (s.flip)
-        working = FlipBitmap(working);
+        working = FlipBitmap(bitmap());
     if (s.mirror)
-        working = MirrorBitmap(working);
+        working = MirrorBitmap(bitmap());
     if (s.rotate)
-        working = RotateBitmap(working, s.rotateAngle, ColorToTriple(s.cornerColour), s.rotateRight);
+        working = RotateBitmap(bitmap(), s.rotateAngle, ColorToTriple(s.cornerColour), s.rotateRight);
     cancel.ThrowIfCancelled();
     if (s.resize) {
         progress.SetStatus(QStringLiteral("Resizing"));
@@ -41,30 +44,30 @@ QImage ApplyChanges(QImage working, const ConversionSettings& s, RunContext& con
             progress.ReportProgress(text, done, total);
             cancel.ThrowIfCancelled();
         };
-        working = ResizeStep(working, s.resizeWidth, s.resizeHeight, table[method], report, warnings);
+        working = ResizeStep(bitmap(), s.resizeWidth, s.resizeHeight, table[method], report, warnings);
     }
     if (s.blend)
-        working = BlendStep(working, s.blendFile, s.blendBias, s.blendStretch);
+        working = BlendStep(bitmap(), s.blendFile, s.blendBias, s.blendStretch);
     cancel.ThrowIfCancelled();
     if (s.contrast)
-        working = AdjustContrast(working, s.contrastAmount);
+        working = AdjustContrast(bitmap(), s.contrastAmount);
     if (s.brightness)
-        working = AdjustBrightness(working, s.brightnessAmount);
+        working = AdjustBrightness(bitmap(), s.brightnessAmount);
     // The two filters take track bar positions, 0..20.
     if (s.sharpen) {
         progress.SetStatus(QStringLiteral("Sharpening"));
-        working = Convolve3x3(working, ConvolveKind::Sharpen, Clamp(s.sharpenAmount, 0, 20) + 5);
+        working = Convolve3x3(bitmap(), ConvolveKind::Sharpen, Clamp(s.sharpenAmount, 0, 20) + 5);
     }
     cancel.ThrowIfCancelled();
     if (s.blur) {
         progress.SetStatus(QStringLiteral("Blurring"));
-        working = Convolve3x3(working, ConvolveKind::Blur, 20 - Clamp(s.blurAmount, 0, 20));
+        working = Convolve3x3(bitmap(), ConvolveKind::Blur, 20 - Clamp(s.blurAmount, 0, 20));
     }
     cancel.ThrowIfCancelled();
     if (s.buttonize)
-        working = ButtonizeBitmap(working, {s.buttonWidth, s.buttonLine, s.lighting, s.fade, s.invert});
+        working = ButtonizeBitmap(bitmap(), {s.buttonWidth, s.buttonLine, s.lighting, s.fade, s.invert});
     if (s.caption)
-        working = AddCaption(working, s.captionText, s.captionFont, s.captionLocation);
+        working = AddCaption(bitmap(), s.captionText, s.captionFont, s.captionLocation);
     return working;
 }
 
@@ -76,7 +79,7 @@ EncodedResult Encode(const QImage& working, const ConversionSettings& settings, 
     case OutputFormat::Gif:
         break;
     }
-    return ConvertForGif(working, settings, context);
+    return ConvertForGif(ToWorkingBitmap(working), settings, context);
 }
 
 } // namespace
@@ -88,8 +91,7 @@ EncodedResult RunConversion(QImage original, const ConversionSettings& settings,
 
     // Shared, not copied: a step that writes into the working bitmap detaches it
     // from the caller's picture first, so the original survives untouched.
-    QImage working = ToWorkingBitmap(original);
-    original = QImage();
+    QImage working = std::move(original);
 
     QStringList warnings;
     working = ApplyChanges(std::move(working), settings, context, warnings);

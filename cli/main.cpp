@@ -71,7 +71,8 @@ void ConvertOne(const CliJob& job, const QString& input, const PictureLoader& lo
 
     if (job.outputIsFolder)
         QDir().mkpath(job.output);
-    QImage original = loader.Load(input);
+    // Converted once and dropped: a PPM can stay in its file.
+    QImage original = loader.LoadForRun(input);
     report.originalDimensions = original.size();
     report.originalSize = QFileInfo(input).size();
 

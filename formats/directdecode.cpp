@@ -36,17 +36,6 @@ int PpmField(const QByteArray& bytes, qsizetype& at)
     return static_cast<int>(value);
 }
 
-// One row of RGB pixels as BGR; with AVX2 the compiler swaps 32 bytes at a time.
-__attribute__((target_clones("avx2", "default")))
-void RgbToBgr(const uchar* __restrict in, uchar* __restrict out, int width)
-{
-    for (int x = 0; x < width; ++x) {
-        out[3 * x] = in[3 * x + 2];
-        out[3 * x + 1] = in[3 * x + 1];
-        out[3 * x + 2] = in[3 * x];
-    }
-}
-
 struct JpegErrors {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
@@ -61,7 +50,7 @@ void IgnoreWarning(j_common_ptr, int) {}
 
 } // namespace
 
-std::optional<QImage> DecodePpm(const QByteArray& bytes, const DecodeGuard& guard)
+std::optional<PpmPixels> FindPpmPixels(const QByteArray& bytes, const DecodeGuard& guard)
 {
     if (bytes.size() < 2 || bytes[0] != 'P' || bytes[1] != '6')
         return std::nullopt;
@@ -75,14 +64,17 @@ std::optional<QImage> DecodePpm(const QByteArray& bytes, const DecodeGuard& guar
     guard.CheckSize(QSize(width, height));
     if (bytes.size() - at < 3LL * width * height)
         guard.Fail(QStringLiteral("The file ends before the picture does."));
+    return PpmPixels{QSize(width, height), at};
+}
 
-    // Straight from the file's bytes into the working layout, one pass.
-    QImage picture = NewWorkingBitmap(width, height);
-    const auto* in = reinterpret_cast<const uchar*>(bytes.constData() + at);
-    uchar* out = picture.bits();
-    for (int y = 0; y < height; ++y, in += 3 * static_cast<qsizetype>(width), out += picture.bytesPerLine())
-        RgbToBgr(in, out, width);
-    return picture;
+std::optional<QImage> DecodePpm(const QByteArray& bytes, const DecodeGuard& guard)
+{
+    const std::optional<PpmPixels> pixels = FindPpmPixels(bytes, guard);
+    if (!pixels)
+        return std::nullopt;
+    const QImage rgb(reinterpret_cast<const uchar*>(bytes.constData() + pixels->offset), pixels->size.width(),
+                     pixels->size.height(), 3 * pixels->size.width(), QImage::Format_RGB888);
+    return ToWorkingBitmap(rgb);
 }
 
 std::optional<QImage> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& guard)

@@ -22,8 +22,17 @@ public:
     [[noreturn]] virtual void Fail(const QString& reason) const = 0;
 };
 
-// An 8-bit binary PPM ("P6", maxval 255). Empty when the bytes are not one
-// (or a variant this reader leaves to the general library).
+// Where the pixels of an 8-bit binary PPM ("P6", maxval 255) lie: rows of
+// 3 · width bytes in RGB order from offset on, without padding.
+struct PpmPixels {
+    QSize size;
+    qsizetype offset = 0;
+};
+// Empty when the bytes are not such a PPM (or a variant this reader leaves to
+// the general library).
+std::optional<PpmPixels> FindPpmPixels(const QByteArray& bytes, const DecodeGuard& guard);
+
+// An 8-bit binary PPM as a working bitmap; empty as FindPpmPixels.
 std::optional<QImage> DecodePpm(const QByteArray& bytes, const DecodeGuard& guard);
 
 // A JPEG in colour or greyscale. Empty when the bytes are not a JPEG, or are

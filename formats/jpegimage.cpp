@@ -90,7 +90,8 @@ void OnLibraryProgress(j_common_ptr cinfo)
 
 void TJPEGImage::Assign(const QImage& bitmap)
 {
-    bitmap_ = ToWorkingBitmap(bitmap);
+    // RGB rows, a PPM read in place, go to the library as they are.
+    bitmap_ = bitmap.format() == QImage::Format_RGB888 ? bitmap : ToWorkingBitmap(bitmap);
     data_ = TJPEGData{};
     progressiveFile_ = false;
 }
@@ -134,7 +135,7 @@ void TJPEGImage::Compress()
     cinfo.image_width = static_cast<JDIMENSION>(bitmap_.width());
     cinfo.image_height = static_cast<JDIMENSION>(height);
     cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_EXT_BGR;
+    cinfo.in_color_space = bitmap_.format() == QImage::Format_RGB888 ? JCS_EXT_RGB : JCS_EXT_BGR;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality_, TRUE);
     if (grayscale_)

@@ -38,7 +38,8 @@ public:
     // Tested during compression; a cancel discards the encoded bytes.
     void SetCancelFlag(const CancelFlag* cancel) { cancel_ = cancel; }
 
-    // Takes the bitmap to encode; drops any encoded bytes held so far.
+    // Takes the picture to encode, a working bitmap or RGB888 (any other
+    // format becomes a working bitmap); drops any encoded bytes held so far.
     void Assign(const QImage& bitmap);
     // Encodes the assigned bitmap into Data(). Throws PictaronError
     // ("JPEG error #N") on a library failure, RunCancelled when cancelled.

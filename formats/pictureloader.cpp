@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <memory>
+
 namespace pictaron {
 
 namespace {
@@ -52,27 +54,51 @@ private:
 
 QImage PictureLoader::Load(const QString& path) const
 {
+    return Read(path, false);
+}
+
+QImage PictureLoader::LoadForRun(const QString& path) const
+{
+    return Read(path, true);
+}
+
+QImage PictureLoader::Read(const QString& path, bool ppmInPlace) const
+{
     const LoadError error(path);
     const QFileInfo info(path);
     if (!info.exists())
         throw PictaronError(QDir::toNativeSeparators(path) + QStringLiteral(" does not exist."));
     if (info.isDir())
         error.Throw(QStringLiteral("It is a folder, not a picture."));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        error.Throw(file.errorString() + QLatin1Char('.'));
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly))
+        error.Throw(file->errorString() + QLatin1Char('.'));
     // A mapped file is read by the decoders in place, without a copy.
     QByteArray bytes;
-    if (const uchar* mapped = file.size() > 0 ? file.map(0, file.size()) : nullptr) {
-        bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), file.size());
+    const uchar* mapped = file->size() > 0 ? file->map(0, file->size()) : nullptr;
+    if (mapped) {
+        bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), file->size());
     } else {
-        bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            error.Throw(file.errorString() + QLatin1Char('.'));
+        bytes = file->readAll();
+        if (file->error() != QFileDevice::NoError)
+            error.Throw(file->errorString() + QLatin1Char('.'));
     }
     if (bytes.isEmpty())
         error.Throw(QStringLiteral("The file is empty."));
 
+    if (ppmInPlace && mapped) {
+        if (const std::optional<PpmPixels> ppm = FindPpmPixels(bytes, error)) {
+            // The picture owns the file, which unmaps it when it closes.
+            const auto closeFile = [](void* owner) { delete static_cast<QFile*>(owner); };
+            const QSize size = ppm->size;
+            QImage picture(mapped + ppm->offset, size.width(), size.height(), 3 * size.width(),
+                           QImage::Format_RGB888, closeFile, file.get());
+            if (picture.isNull())
+                ThrowOutOfMemory(size.width(), size.height());
+            file.release();
+            return picture;
+        }
+    }
     if (std::optional<QImage> picture = DecodePpm(bytes, error))
         return *picture;
     if (std::optional<QImage> picture = DecodeJpeg(bytes, error))

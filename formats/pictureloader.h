@@ -24,6 +24,17 @@ public:
     // The picture as a working bitmap. Throws PictaronError with a message that
     // names the file and the reason; the caller's picture stays as it was.
     QImage Load(const QString& path) const;
+
+    // For a picture that one run converts and then drops, as the command line
+    // does: a binary PPM is used in place, not decoded, as a Format_RGB888
+    // picture over the mapped file, which stays open until the last copy of
+    // the picture goes; a JPEG encoder can read it from there when nothing
+    // changes it. The file must not change meanwhile. Anything else comes as
+    // from Load.
+    QImage LoadForRun(const QString& path) const;
+
+private:
+    QImage Read(const QString& path, bool ppmInPlace) const;
 };
 
 } // namespace pictaron

@@ -319,3 +319,28 @@ TEST_F(CliTest, ThinBevelCancelsWithoutOutput)
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
     ExpectOnlyFiles({QStringLiteral("in.ppm")});
 }
+
+TEST_F(CliTest, PpmReadInPlaceGivesTheResultsOfAnyOtherFile)
+{
+    // The same pixels as a PNG, which is decoded into a working bitmap first.
+    const QByteArray ppm = Ppm(61, 47);
+    const QString fromPpm = Write(QStringLiteral("in.ppm"), ppm);
+    const QString fromPng = Path(QStringLiteral("in.png"));
+    ASSERT_TRUE(QImage::fromData(ppm, "PPM").save(fromPng));
+    const QList<QStringList> runs{
+        {QStringLiteral("--quality"), QStringLiteral("70")},
+        {QStringLiteral("--greyscale")},
+        {QStringLiteral("--sharpen"), QStringLiteral("4")},
+        {QStringLiteral("--crop"), QStringLiteral("3,4,50,40"), QStringLiteral("--resize"), QStringLiteral("30x20")},
+        {QStringLiteral("--format"), QStringLiteral("gif"), QStringLiteral("--colours"), QStringLiteral("16")},
+    };
+    for (const QStringList& options : runs) {
+        SCOPED_TRACE(options.join(QLatin1Char(' ')).toStdString());
+        const QString a = Path(QStringLiteral("a.out")), b = Path(QStringLiteral("b.out"));
+        ASSERT_EQ(RunCli(QStringList{fromPpm, QStringLiteral("-o"), a} + options).status, 0);
+        ASSERT_EQ(RunCli(QStringList{fromPng, QStringLiteral("-o"), b} + options).status, 0);
+        const QByteArray result = Read(a);
+        EXPECT_FALSE(result.isEmpty());
+        EXPECT_EQ(result, Read(b));
+    }
+}

@@ -69,6 +69,14 @@ TEST(JpegEncoding, BytesEqualTheLibrarysOwnEncoderOnAPhotograph)
     ExpectSameBytesAsCjpeg(PictureLoader().Load(path));
 }
 
+TEST(JpegEncoding, RgbRowsGiveTheBytesOfTheWorkingBitmap)
+{
+    const QImage pattern = PatternPicture(173, 61);
+    const QImage rgb = pattern.convertToFormat(QImage::Format_RGB888);
+    for (bool greyscale : {false, true})
+        EXPECT_EQ(Encode(rgb, 80, false, greyscale), Encode(pattern, 80, false, greyscale)) << greyscale;
+}
+
 TEST(JpegEncoding, QualityOrdersSizes)
 {
     const QImage picture = PatternPicture(200, 150);

@@ -88,6 +88,49 @@ TEST_F(PictureLoaderTest, LosslessFormatsGiveBackTheExactPixels)
     }
 }
 
+namespace {
+
+// Whether this process has the file mapped.
+bool IsMapped(const QString& path)
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(QFile::encodeName(path));
+}
+
+} // namespace
+
+TEST_F(PictureLoaderTest, RunPictureUsesAPpmInPlaceUntilItGoes)
+{
+    const QImage pattern = PatternPicture(37, 23);
+    const QByteArray ppm = ToPpm(pattern);
+    const QString path = Write(QStringLiteral("p.ppm"), ppm);
+    QImage picture = loader_.LoadForRun(path);
+    EXPECT_EQ(picture.format(), QImage::Format_RGB888);
+    EXPECT_TRUE(SamePixels(ToWorkingBitmap(picture), pattern));
+    EXPECT_TRUE(IsMapped(path));
+
+    // Writing gives the picture pixels of its own; the file stays as it was.
+    picture.setPixel(0, 0, qRgb(1, 2, 3));
+    EXPECT_EQ(picture.pixel(0, 0), qRgb(1, 2, 3));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), ppm);
+    file.close();
+
+    picture = QImage();
+    EXPECT_FALSE(IsMapped(path));
+}
+
+TEST_F(PictureLoaderTest, RunPictureOfAnyOtherKindIsAWorkingBitmap)
+{
+    const QImage pattern = PatternPicture(37, 23);
+    const QImage png = loader_.LoadForRun(Convert(pattern, QStringLiteral("p.png")));
+    EXPECT_EQ(png.format(), QImage::Format_BGR888);
+    EXPECT_TRUE(SamePixels(png, pattern));
+    const QString cut = Write(QStringLiteral("cut.ppm"), ToPpm(pattern).chopped(3));
+    EXPECT_THROW(loader_.LoadForRun(cut), PictaronError);
+}
+
 TEST_F(PictureLoaderTest, JpegPixelsEqualTheLibrarysOwnDecoder)
 {
     // Colour and greyscale JPEGs, baseline and progressive, decoded with the
