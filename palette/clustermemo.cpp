@@ -1,19 +1,29 @@
 #include "palette/clustermemo.h"
 
+#include <new>
+
 namespace pictaron {
 
-ClusterMemo::ClusterMemo(const Palette& palette)
-    : pageOf_(std::size_t{1} << (24 - kPlaceBits), kNoPage)
+namespace {
+
+// Neither table is written up front: calloc of fresh pages need not clear
+// them, and the answers are read only where a bit is set, so the system backs
+// no more pages than the picture's colours reach.
+template <typename T>
+T* Reserve(std::size_t count, bool zeroed)
 {
-    cluster_.Build(palette);
+    void* memory = zeroed ? std::calloc(count, sizeof(T)) : std::malloc(count * sizeof(T));
+    if (memory == nullptr)
+        throw std::bad_alloc();
+    return static_cast<T*>(memory);
 }
 
-std::uint32_t ClusterMemo::NewPage(std::uint32_t block)
+} // namespace
+
+ClusterMemo::ClusterMemo(const Palette& palette)
+    : known_(Reserve<std::uint64_t>(kColours / 64, true)), answers_(Reserve<std::uint8_t>(kColours, false))
 {
-    const auto page = static_cast<std::uint32_t>(pages_.size());
-    pages_.emplace_back();
-    pageOf_[block] = page;
-    return page;
+    cluster_.Build(palette);
 }
 
 } // namespace pictaron

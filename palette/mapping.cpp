@@ -10,8 +10,11 @@ namespace pictaron {
 
 namespace {
 
-constexpr int kFractionBits = 10;
-constexpr int kOne = 1 << kFractionBits;
+// A pixel's error is a whole number of levels times 2^10, so its 7, 3, 5 and 1
+// sixteenths are exact and every carried error is a multiple of 2^6. Counting
+// errors in sixteenths of a level therefore gives the same sums and the same
+// truncated whole steps without dividing each share.
+constexpr int kSixteenths = 16;
 
 // Progress goes out every fifth row.
 void ReportRow(RunProgress& progress, int y)
@@ -43,14 +46,14 @@ struct Shares {
     int behind = 0;  // the slot below the pixel before, short of this pixel's 3/16
     int below = 0;   // the slot below this pixel, short of its 5/16 and the next pixel's 3/16
 
-    // Spreads the error e (fixed point) of the pixel at slot; step is +1 on
+    // Spreads the error (whole levels) of the pixel at slot; step is +1 on
     // left-to-right rows and -1 on right-to-left rows, which mirrors the kernel.
     void Spread(int* next, int slot, int step, int error)
     {
-        ahead = 7 * error / 16;
-        next[slot - step] = behind + 3 * error / 16;
-        behind = below + 5 * error / 16;
-        below = error / 16;
+        ahead = 7 * error;
+        next[slot - step] = behind + 3 * error;
+        behind = below + 5 * error;
+        below = error;
     }
     // Writes the two slots still open after the row's last pixel.
     void Finish(int* next, int lastSlot, int step) const
@@ -60,10 +63,11 @@ struct Shares {
     }
 };
 
-// The source channel plus the carried error, whole steps only, clamped.
+// The source channel plus the carried error (sixteenths), whole steps only,
+// clamped.
 inline int Corrected(int channel, int error)
 {
-    return std::clamp(channel + error / kOne, 0, 255);
+    return std::clamp(channel + error / kSixteenths, 0, 255);
 }
 
 } // namespace
@@ -119,9 +123,9 @@ void DitherToPalette(const QImage& source, const Palette& palette, QImage& targe
             const int k = cluster.Lookup(r, g, b);
             out[x] = static_cast<uchar>(k);
             const PaletteEntry& chosen = palette[static_cast<std::size_t>(k)];
-            redShares.Spread(redNext, x + 1, step, (r - chosen.red) * kOne);
-            greenShares.Spread(greenNext, x + 1, step, (g - chosen.green) * kOne);
-            blueShares.Spread(blueNext, x + 1, step, (b - chosen.blue) * kOne);
+            redShares.Spread(redNext, x + 1, step, r - chosen.red);
+            greenShares.Spread(greenNext, x + 1, step, g - chosen.green);
+            blueShares.Spread(blueNext, x + 1, step, b - chosen.blue);
         }
         const int lastSlot = first + (width - 1) * step + 1;
         redShares.Finish(redNext, lastSlot, step);
