@@ -1,6 +1,7 @@
 #include "palette/clustermemo.h"
 
 #include <new>
+#include <utility>
 
 namespace pictaron {
 
@@ -20,10 +21,20 @@ T* Reserve(std::size_t count, bool zeroed)
 
 } // namespace
 
-ClusterMemo::ClusterMemo(const Palette& palette)
-    : known_(Reserve<std::uint64_t>(kColours / 64, true)), answers_(Reserve<std::uint8_t>(kColours, false))
+std::shared_ptr<const TPaletteCluster> BuildCluster(const Palette& palette)
 {
-    cluster_.Build(palette);
+    auto cluster = std::make_shared<TPaletteCluster>();
+    cluster->Build(palette);
+    return cluster;
+}
+
+ClusterMemo::ClusterMemo(const Palette& palette) : ClusterMemo(BuildCluster(palette)) {}
+
+ClusterMemo::ClusterMemo(std::shared_ptr<const TPaletteCluster> cluster)
+    : cluster_(std::move(cluster)),
+      known_(Reserve<std::uint64_t>(kColours / 64, true)),
+      answers_(Reserve<std::uint8_t>(kColours, false))
+{
 }
 
 } // namespace pictaron

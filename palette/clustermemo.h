@@ -21,10 +21,15 @@
 
 namespace pictaron {
 
+// A cluster for the palette, to share; throws for an empty palette.
+std::shared_ptr<const TPaletteCluster> BuildCluster(const Palette& palette);
+
 class ClusterMemo {
 public:
     // The palette must have at least one entry.
     explicit ClusterMemo(const Palette& palette);
+    // Memos of one cluster, say one per thread, share it read-only.
+    explicit ClusterMemo(std::shared_ptr<const TPaletteCluster> cluster);
 
     int Lookup(int red, int green, int blue)
     {
@@ -32,7 +37,7 @@ public:
         std::uint64_t& known = known_[key >> 6];
         const std::uint64_t bit = std::uint64_t{1} << (key & 63);
         if ((known & bit) == 0) {
-            answers_[key] = static_cast<std::uint8_t>(cluster_.Lookup(red, green, blue));
+            answers_[key] = static_cast<std::uint8_t>(cluster_->Lookup(red, green, blue));
             known |= bit;
         }
         return answers_[key];
@@ -47,7 +52,7 @@ private:
         void operator()(void* memory) const { std::free(memory); }
     };
 
-    TPaletteCluster cluster_;
+    std::shared_ptr<const TPaletteCluster> cluster_;
     std::unique_ptr<std::uint64_t[], Free> known_;   // kColours bits, zeroed
     std::unique_ptr<std::uint8_t[], Free> answers_;  // read only where known
 };

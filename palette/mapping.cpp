@@ -1,9 +1,11 @@
 #include "palette/mapping.h"
 
 #include "effects/pixels.h"
+#include "effects/workerthreads.h"
 #include "palette/clustermemo.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace pictaron {
@@ -15,6 +17,10 @@ namespace {
 // errors in sixteenths of a level therefore gives the same sums and the same
 // truncated whole steps without dividing each share.
 constexpr int kSixteenths = 16;
+
+// Flat mapping hands out strips of rows, a few per thread at a time.
+constexpr int kStripRows = 16;
+constexpr int kStripsPerThread = 8;
 
 // Progress goes out every fifth row.
 void ReportRow(RunProgress& progress, int y)
@@ -75,19 +81,48 @@ inline int Corrected(int channel, int error)
 void MapToPalette(const QImage& source, const Palette& palette, QImage& target, RunProgress& progress,
                   const CancelFlag& cancel)
 {
-    ClusterMemo cluster(palette);
+    MapToPalette(source, palette, target, progress, cancel, WorkerThreadCount());
+}
+
+void MapToPalette(const QImage& source, const Palette& palette, QImage& target, RunProgress& progress,
+                  const CancelFlag& cancel, int threads)
+{
+    // A pixel's index depends on its colour alone, so strips of rows map on
+    // any thread to the same bytes. Each thread remembers answers in a memo of
+    // its own over the one cluster.
+    const std::shared_ptr<const TPaletteCluster> cluster = BuildCluster(palette);
+    threads = std::max(1, threads);
+    std::vector<ClusterMemo> memos;
+    memos.reserve(static_cast<std::size_t>(threads));
+    for (int i = 0; i < threads; ++i)
+        memos.emplace_back(cluster);
     const int width = source.width();
     const int height = source.height();
     target = NewIndexedPicture(width, height, palette);
+    uchar* const bits = target.bits();  // before the threads: scanLine would detach
+    const qsizetype stride = target.bytesPerLine();
 
+    // Batches of strips; after each, from this thread only, the cancel test
+    // and the progress of its rows in order, as if row by row.
+    const int batchRows = threads * kStripsPerThread * kStripRows;
     progress.ReportProgress(QString(), 0, height - 1);
-    for (int y = 0; y < height; ++y) {
+    for (int y0 = 0; y0 < height; y0 += batchRows) {
+        const int y1 = std::min(height, y0 + batchRows);
         cancel.ThrowIfCancelled();
-        ReportRow(progress, y);
-        const RGBTriple* in = RowPixels(source, y);
-        uchar* out = target.scanLine(y);
-        for (int x = width - 1; x >= 0; --x)
-            out[x] = static_cast<uchar>(cluster.Lookup(in[x].red, in[x].green, in[x].blue));
+        ForEachPart((y1 - y0 + kStripRows - 1) / kStripRows, threads, [&](int part, int worker) {
+            ClusterMemo& memo = memos[static_cast<std::size_t>(worker)];
+            const int first = y0 + part * kStripRows;
+            for (int y = first; y < std::min(y1, first + kStripRows); ++y) {
+                const RGBTriple* in = RowPixels(source, y);
+                uchar* out = bits + y * stride;
+                for (int x = width - 1; x >= 0; --x)
+                    out[x] = static_cast<uchar>(memo.Lookup(in[x].red, in[x].green, in[x].blue));
+            }
+        });
+        for (int y = y0; y < y1; ++y) {
+            cancel.ThrowIfCancelled();
+            ReportRow(progress, y);
+        }
     }
 }
 

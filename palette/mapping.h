@@ -8,10 +8,12 @@
 // error is measured after clamping, and only two rows of error per channel are
 // kept, so nothing leaves the last row.
 //
-// Both passes test the cancel flag at the start of every row and throw
-// RunCancelled when it is set; the target then holds the rows finished so far.
-// Progress goes to ReportProgress every fifth row. Neither pass changes the
-// source.
+// Both passes test the cancel flag before every row and throw RunCancelled
+// when it is set; the target then holds the rows finished so far. Progress
+// goes to ReportProgress every fifth row. Neither pass changes the source.
+// Flat mapping runs on WorkerThreadCount() threads, with the same bytes as on
+// one; the row tests and reports come from the calling thread after each
+// batch of rows, in row order.
 #pragma once
 
 #include "app/progress.h"
@@ -25,6 +27,9 @@ namespace pictaron {
 // colour table. The palette must have at least one entry.
 void MapToPalette(const QImage& source, const Palette& palette, QImage& target, RunProgress& progress,
                   const CancelFlag& cancel);
+// The same on the given number of threads.
+void MapToPalette(const QImage& source, const Palette& palette, QImage& target, RunProgress& progress,
+                  const CancelFlag& cancel, int threads);
 void DitherToPalette(const QImage& source, const Palette& palette, QImage& target, RunProgress& progress,
                      const CancelFlag& cancel);
 

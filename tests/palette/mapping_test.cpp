@@ -105,6 +105,43 @@ TEST_F(MappingTest, FlatMappingGivesEachPixelItsCellColour)
         }
 }
 
+TEST_F(MappingTest, ThreadedFlatMappingGivesEveryRowItsCellColours)
+{
+    // Tall enough for several strips and batches on each thread count, with
+    // a last strip that is cut short.
+    const QImage source = Noise(23, 403, 8);
+    const Palette palette = WebSafePalette();
+    TPaletteCluster cluster;
+    cluster.Build(palette);
+    for (const int threads : {1, 2, 3}) {
+        QImage target;
+        MapToPalette(source, palette, target, progress_, cancel_, threads);
+        ASSERT_EQ(target.size(), source.size());
+        for (int y = 0; y < source.height(); ++y)
+            for (int x = 0; x < source.width(); ++x) {
+                const RGBTriple p = RowPixels(source, y)[x];
+                ASSERT_EQ(target.pixelIndex(x, y), cluster.Lookup(p.red, p.green, p.blue))
+                    << threads << " threads, " << x << "," << y;
+            }
+    }
+}
+
+TEST_F(MappingTest, ThreadedFlatMappingStopsAtTheRowWhereItWasCancelled)
+{
+    const QImage source = Noise(23, 403, 8);
+    const QImage full = Map(source, WebSafePalette());
+    CancelFlag cancel;
+    CancelAt view(cancel, 40);
+    RunProgress progress(&view);
+    QImage target;
+    EXPECT_THROW(MapToPalette(source, WebSafePalette(), target, progress, cancel, 3), RunCancelled);
+    // The bar shows 40% (rounded) from row 160 of 0..402, inside the first
+    // batch of three threads; that row is finished, the next is not reported.
+    EXPECT_EQ(progress.done(), 160);
+    for (int y = 0; y <= 160; ++y)
+        ASSERT_EQ(0, memcmp(target.constScanLine(y), full.constScanLine(y), 23)) << "row " << y;
+}
+
 TEST_F(MappingTest, OneEntryPaletteGivesIndexZeroEverywhere)
 {
     const Palette one = MakePalette({{90, 10, 200}});
