@@ -21,7 +21,8 @@ namespace {
 // never written to. Cancellation is honoured between steps and, inside the
 // resize step, every tenth row or column. Steps take working bitmaps: a picture
 // in another layout (a PPM read in place) becomes one for the first step that
-// runs, and one that no step changes comes back as it is.
+// needs it, and one that no step changes comes back as it is. Resize and the
+// 3×3 filters read RGB rows themselves, which spares a converted copy.
 QImage ApplyChanges(QImage working, const ConversionSettings& s, RunContext& context, QStringList& warnings)
 {
     const auto bitmap = [&working]() -> const QImage& { return working = ToWorkingBitmap(working); };
@@ -44,7 +45,7 @@ QImage ApplyChanges(QImage working, const ConversionSettings& s, RunContext& con
             progress.ReportProgress(text, done, total);
             cancel.ThrowIfCancelled();
         };
-        working = ResizeStep(bitmap(), s.resizeWidth, s.resizeHeight, table[method], report, warnings);
+        working = ResizeStep(working, s.resizeWidth, s.resizeHeight, table[method], report, warnings);
     }
     if (s.blend)
         working = BlendStep(bitmap(), s.blendFile, s.blendBias, s.blendStretch);
@@ -56,12 +57,12 @@ QImage ApplyChanges(QImage working, const ConversionSettings& s, RunContext& con
     // The two filters take track bar positions, 0..20.
     if (s.sharpen) {
         progress.SetStatus(QStringLiteral("Sharpening"));
-        working = Convolve3x3(bitmap(), ConvolveKind::Sharpen, Clamp(s.sharpenAmount, 0, 20) + 5);
+        working = Convolve3x3(working, ConvolveKind::Sharpen, Clamp(s.sharpenAmount, 0, 20) + 5);
     }
     cancel.ThrowIfCancelled();
     if (s.blur) {
         progress.SetStatus(QStringLiteral("Blurring"));
-        working = Convolve3x3(bitmap(), ConvolveKind::Blur, 20 - Clamp(s.blurAmount, 0, 20));
+        working = Convolve3x3(working, ConvolveKind::Blur, 20 - Clamp(s.blurAmount, 0, 20));
     }
     cancel.ThrowIfCancelled();
     if (s.buttonize)

@@ -41,7 +41,7 @@ void* MapAligned(std::size_t length)
 
 } // namespace
 
-QImage AllocateWorkingBitmap(int width, int height)
+QImage AllocateBitmap(int width, int height, QImage::Format format)
 {
     if (width <= 0 || height <= 0)
         return {};
@@ -50,14 +50,14 @@ QImage AllocateWorkingBitmap(int width, int height)
         return {};
     const qsizetype bytes = stride * height;
     if (bytes < kLargeBitmapBytes)
-        return QImage(width, height, QImage::Format_BGR888);
+        return QImage(width, height, format);
 
     const std::size_t length = (static_cast<std::size_t>(bytes) + kHugePage - 1) & ~(kHugePage - 1);
     void* memory = MapAligned(length);
     if (!memory)
         return {};
     auto* mapping = new Mapping{memory, length};
-    QImage bitmap(static_cast<uchar*>(memory), width, height, stride, QImage::Format_BGR888, Unmap, mapping);
+    QImage bitmap(static_cast<uchar*>(memory), width, height, stride, format, Unmap, mapping);
     if (bitmap.isNull())
         Unmap(mapping);
     return bitmap;

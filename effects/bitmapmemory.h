@@ -15,8 +15,9 @@ namespace pictaron {
 // Bitmaps of at least this many bytes get a mapping of their own.
 inline constexpr qsizetype kLargeBitmapBytes = qsizetype(2) << 20;
 
-// A Format_BGR888 bitmap with rows padded to four bytes (contents undefined);
-// null when the memory cannot be had or a side is not positive.
-QImage AllocateWorkingBitmap(int width, int height);
+// A bitmap of 3-byte pixels (Format_BGR888 or Format_RGB888) with rows padded
+// to four bytes, contents undefined; null when the memory cannot be had or a
+// side is not positive.
+QImage AllocateBitmap(int width, int height, QImage::Format format);
 
 } // namespace pictaron

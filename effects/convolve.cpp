@@ -75,7 +75,7 @@ int KernelSum(const Kernel3x3& kernel)
     return sum;
 }
 
-QImage ConvolveBitmap(const QImage& source, const Kernel3x3& k)
+QImage ConvolveBitmap(const QImage& picture, const Kernel3x3& k)
 {
     const int divisor = KernelSum(k);
     if (divisor == 0)
@@ -86,9 +86,11 @@ QImage ConvolveBitmap(const QImage& source, const Kernel3x3& k)
     if (255 * magnitude >= (1 << 24))
         throw PictaronError(QStringLiteral("The filter's weights are too large."));
 
+    // Every byte is filtered alike, so RGB rows stay RGB.
+    const QImage source = picture.format() == QImage::Format_RGB888 ? picture : ToWorkingBitmap(picture);
     const int width = source.width();
     const int height = source.height();
-    QImage filtered = NewWorkingBitmap(width, height);
+    QImage filtered = NewWorkingBitmap(width, height, source.format());
     const uchar* in = source.constBits();
     const qsizetype inStride = source.bytesPerLine();
     uchar* out = filtered.bits();

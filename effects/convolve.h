@@ -34,6 +34,8 @@ int KernelSum(const Kernel3x3& kernel);
 
 // Every pixel replaced by its neighbourhood weighted by the kernel and divided
 // by the kernel's sum; all neighbourhoods are read from the unchanged source.
+// An RGB888 picture (a PPM read in place) comes back in RGB888, any other as a
+// working bitmap.
 // Throws PictaronError for a kernel whose weights add up to 0, or whose sums
 // could reach 2^24 in size (255 times the sum of the weights' sizes).
 QImage ConvolveBitmap(const QImage& source, const Kernel3x3& kernel);

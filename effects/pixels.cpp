@@ -114,9 +114,9 @@ RGBTriple MixColours(RGBTriple base, RGBTriple other, float factor)
                             .arg(width).arg(height));
 }
 
-QImage NewWorkingBitmap(int width, int height)
+QImage NewWorkingBitmap(int width, int height, QImage::Format format)
 {
-    QImage bitmap = AllocateWorkingBitmap(width, height);
+    QImage bitmap = AllocateBitmap(width, height, format);
     if (bitmap.isNull() && width > 0 && height > 0)
         ThrowOutOfMemory(width, height);
     return bitmap;

@@ -70,8 +70,10 @@ RGBTriple MixColours(RGBTriple base, RGBTriple other, float factor);
 // Raises the error for a picture that does not fit in memory.
 [[noreturn]] void ThrowOutOfMemory(int width, int height);
 
-// A fresh working bitmap of the given size (contents undefined).
-QImage NewWorkingBitmap(int width, int height);
+// A fresh working bitmap of the given size (contents undefined). With
+// Format_RGB888, the same rows in RGB order: for the steps that keep a picture
+// read in place in its file's order.
+QImage NewWorkingBitmap(int width, int height, QImage::Format format = QImage::Format_BGR888);
 // Any picture as a working bitmap; one that already is one is shared, not copied.
 QImage ToWorkingBitmap(const QImage& picture);
 

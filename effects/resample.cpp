@@ -150,8 +150,10 @@ void ForEachStrip(int units, int stripUnits, int threads, const ResampleProgress
 
 // Pixel x of each of the rows r < rows (row r at in + r · inStride) copied to
 // out + x · outStep + 3 · r, for every x < width: a strip of rows turned into
-// one of columns. Blocks of a few columns keep the lines written in cache.
-void TurnPixels(const uchar* in, qsizetype inStride, int rows, int width, uchar* out, qsizetype outStep)
+// one of columns. Byte blue of a pixel goes first and byte 2 - blue last, so
+// blue = 2 turns RGB into BGR on the way. Blocks of a few columns keep the
+// lines written in cache.
+void TurnPixels(const uchar* in, qsizetype inStride, int rows, int width, uchar* out, qsizetype outStep, int blue)
 {
     constexpr int kBlock = 16;
     for (int x0 = 0; x0 < width; x0 += kBlock) {
@@ -160,39 +162,40 @@ void TurnPixels(const uchar* in, qsizetype inStride, int rows, int width, uchar*
             const uchar* pixel = in + r * inStride + 3 * x0;
             uchar* target = out + x0 * outStep + 3 * r;
             for (int x = x0; x < x1; ++x, pixel += 3, target += outStep) {
-                target[0] = pixel[0];
+                target[0] = pixel[blue];
                 target[1] = pixel[1];
-                target[2] = pixel[2];
+                target[2] = pixel[2 - blue];
             }
         }
     }
 }
 
-// A strip of rows resampled across: rows rows of inWidth pixels from in into
-// as many of outWidth pixels at out. The strip is first turned so that pixel x
+// A strip of rows resampled across: rows rows of inWidth pixels from in (BGR,
+// or RGB with blue = 2) into as many of outWidth BGR pixels at out. The strip is first turned so that pixel x
 // of all its rows lies together, which lets a destination pixel add whole
 // turned columns as vector code, as the pass down does with rows; the turned
 // strip stays in cache, and so do the turned results of a block of
 // destination pixels before they are turned back. turned holds 3 · rows bytes
 // per source pixel, bytes as many per destination pixel of a block, sums
 // 3 · rows floats.
-void ResampleStripAcross(const uchar* in, qsizetype inStride, int inWidth, uchar* out, qsizetype outStride,
-                         int outWidth, int rows, const Contributions& lists, uchar* turned, uchar* bytes, float* sums)
+void ResampleStripAcross(const uchar* in, qsizetype inStride, int inWidth, int blue, uchar* out,
+                         qsizetype outStride, int outWidth, int rows, const Contributions& lists, uchar* turned,
+                         uchar* bytes, float* sums)
 {
     const int lanes = 3 * rows;
-    TurnPixels(in, inStride, rows, inWidth, turned, lanes);
+    TurnPixels(in, inStride, rows, inWidth, turned, lanes, blue);
     const int* first = lists.first.data();
     for (int i0 = 0; i0 < outWidth; i0 += kAcrossBlock) {
         const int i1 = std::min(outWidth, i0 + kAcrossBlock);
         for (int i = i0; i < i1; ++i)
             SumTaps(bytes + (i - i0) * lanes, turned, lanes, lists.index.data() + first[i],
                     lists.weight.data() + first[i], first[i + 1] - first[i], lanes, sums);
-        TurnPixels(bytes, lanes, i1 - i0, rows, out + 3 * i0, outStride);
+        TurnPixels(bytes, lanes, i1 - i0, rows, out + 3 * i0, outStride, 0);
     }
 }
 
-// Every row of in resampled across into the same row of out, a strip of rows
-// at a time.
+// Every row of in (a working bitmap or RGB888) resampled across into the same
+// row of out, a strip of rows at a time.
 void ResampleAcross(const QImage& in, QImage& out, const Contributions& lists, const ResampleProgress& progress)
 {
     constexpr int kStripRows = 32;
@@ -205,14 +208,16 @@ void ResampleAcross(const QImage& in, QImage& out, const Contributions& lists, c
     std::vector<Scratch> scratch(threads);
     for (Scratch& own : scratch)
         own.turned.resize(static_cast<std::size_t>(in.width()) * 3 * kStripRows);
+    const int blue = in.format() == QImage::Format_RGB888 ? 2 : 0;
     const uchar* inBits = in.constBits();
     const qsizetype inStride = in.bytesPerLine();
     uchar* outBits = out.bits();
     const qsizetype outStride = out.bytesPerLine();
     ForEachStrip(in.height(), kStripRows, threads, progress, [&](int y0, int y1, int worker) {
         Scratch& own = scratch[worker];
-        ResampleStripAcross(inBits + y0 * inStride, inStride, in.width(), outBits + y0 * outStride, outStride,
-                            out.width(), y1 - y0, lists, own.turned.data(), own.bytes.data(), own.sums.data());
+        ResampleStripAcross(inBits + y0 * inStride, inStride, in.width(), blue, outBits + y0 * outStride,
+                            outStride, out.width(), y1 - y0, lists, own.turned.data(), own.bytes.data(),
+                            own.sums.data());
     });
 }
 
@@ -312,9 +317,11 @@ const std::array<ResampleFilter, 7>& ResampleFilterTable()
     return table;
 }
 
-QImage ResampleBitmap(const QImage& source, QSize target, FilterFunction filter, float support,
+QImage ResampleBitmap(const QImage& picture, QSize target, FilterFunction filter, float support,
                       const ResampleProgress& progress)
 {
+    // RGB rows are put in order as their strips are turned.
+    const QImage source = picture.format() == QImage::Format_RGB888 ? picture : ToWorkingBitmap(picture);
     const int sourceWidth = source.width();
     const int sourceHeight = source.height();
     if (sourceWidth < 1 || sourceHeight < 1)

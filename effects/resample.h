@@ -61,7 +61,8 @@ const std::array<ResampleFilter, 7>& ResampleFilterTable();
 // below 0 keeps the current total.
 using ResampleProgress = std::function<void(const QString& text, int position, int total)>;
 
-// The source resampled to target. Throws PictaronError "Source bitmap too
+// The source resampled to target, as a working bitmap; an RGB888 source (a
+// PPM read in place) is read as it is. Throws PictaronError "Source bitmap too
 // small" for an empty source, and when the result would not fit in memory.
 QImage ResampleBitmap(const QImage& source, QSize target, FilterFunction filter, float support,
                       const ResampleProgress& progress);

@@ -33,7 +33,7 @@ bool IsMapped(const void* address)
 TEST(BitmapMemory, LargeBitmapIsAlignedAndBehavesAsAnyOther)
 {
     // 3 · 1001 bytes pad to 3004; over 2 MiB in all.
-    QImage bitmap = AllocateWorkingBitmap(1001, 900);
+    QImage bitmap = AllocateBitmap(1001, 900, QImage::Format_BGR888);
     ASSERT_FALSE(bitmap.isNull());
     EXPECT_EQ(bitmap.format(), QImage::Format_BGR888);
     EXPECT_EQ(bitmap.size(), QSize(1001, 900));
@@ -58,9 +58,10 @@ TEST(BitmapMemory, LastCopyGoingUnmapsTheMemory)
 {
     const uchar* bits = nullptr;
     {
-        QImage bitmap = AllocateWorkingBitmap(2000, 1000);
+        QImage bitmap = AllocateBitmap(2000, 1000, QImage::Format_RGB888);
         ASSERT_FALSE(bitmap.isNull());
         bitmap.fill(Qt::white);
+        EXPECT_EQ(bitmap.format(), QImage::Format_RGB888);
         bits = bitmap.constBits();
         const QImage copy = bitmap;
         bitmap = QImage();
@@ -72,10 +73,10 @@ TEST(BitmapMemory, LastCopyGoingUnmapsTheMemory)
 
 TEST(BitmapMemory, SmallAndEmptyBitmaps)
 {
-    const QImage small = AllocateWorkingBitmap(5, 3);
+    const QImage small = AllocateBitmap(5, 3, QImage::Format_BGR888);
     EXPECT_EQ(small.format(), QImage::Format_BGR888);
     EXPECT_EQ(small.size(), QSize(5, 3));
     EXPECT_EQ(small.bytesPerLine(), 16);
-    EXPECT_TRUE(AllocateWorkingBitmap(0, 10).isNull());
-    EXPECT_TRUE(AllocateWorkingBitmap(10, -1).isNull());
+    EXPECT_TRUE(AllocateBitmap(0, 10, QImage::Format_BGR888).isNull());
+    EXPECT_TRUE(AllocateBitmap(10, -1, QImage::Format_BGR888).isNull());
 }

@@ -157,3 +157,12 @@ TEST(Convolve, AnyThreadCountGivesTheBytesOfOne)
     EXPECT_EQ(results[1], results[0]);
     EXPECT_EQ(results[2], results[0]);
 }
+
+TEST(Convolve, RgbPictureStaysRgb)
+{
+    const QImage source = Noise(40, 30, 6);
+    const Kernel3x3 kernel = BuildKernel(ConvolveKind::Blur, 3);
+    const QImage filtered = ConvolveBitmap(source.convertToFormat(QImage::Format_RGB888), kernel);
+    EXPECT_EQ(filtered.format(), QImage::Format_RGB888);
+    EXPECT_EQ(filtered, ConvolveBitmap(source, kernel).convertToFormat(QImage::Format_RGB888));
+}

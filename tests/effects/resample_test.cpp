@@ -333,3 +333,13 @@ TEST(Resample, AnyThreadCountGivesTheBytesOfOne)
     EXPECT_EQ(results[1], results[0]);
     EXPECT_EQ(results[2], results[0]);
 }
+
+TEST(Resample, RgbSourceGivesTheWorkingBitmapsResult)
+{
+    const QImage source = Noise(70, 45, 8);
+    const QImage rgb = source.convertToFormat(QImage::Format_RGB888);
+    const ResampleFilter& filter = Method("Mitchell");
+    const QImage result = ResampleBitmap(rgb, QSize(33, 90), filter.filter, filter.support, nullptr);
+    EXPECT_EQ(result.format(), QImage::Format_BGR888);
+    EXPECT_EQ(result, ResampleBitmap(source, QSize(33, 90), filter.filter, filter.support, nullptr));
+}
