@@ -3,6 +3,7 @@
 #include "components/errors.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace pictaron {
 
@@ -11,66 +12,62 @@ namespace {
 constexpr int kMaxCodeBits = 12;
 constexpr int kLastCode = 4094;  // a string that needs a higher code makes a clear code instead
 
-// Whole bytes of the code stream, cut into data sub-blocks.
-class TGIFWriter {
-public:
-    explicit TGIFWriter(QByteArray& out) : out_(out) {}
+constexpr std::size_t kBlockBytes = 255;
 
-    void PutByte(std::uint8_t byte)
-    {
-        block_[++used_] = byte;
-        if (used_ == 255)
-            FlushBlock();
-    }
-    // The last, short sub-block and the block terminator.
-    void Finish()
-    {
-        if (used_ > 0)
-            FlushBlock();
-        out_.append('\0');
-    }
-
-private:
-    void FlushBlock()
-    {
-        block_[0] = static_cast<std::uint8_t>(used_);
-        out_.append(reinterpret_cast<const char*>(block_), used_ + 1);
-        used_ = 0;
-    }
-
-    QByteArray& out_;
-    std::uint8_t block_[256];
-    int used_ = 0;
-};
-
-// Codes of varying width, least significant bit first.
+// Codes of varying width, least significant bit first, gathered in a buffer
+// that goes out in whole data sub-blocks. A code stores all 64 bits at once
+// and keeps the bytes it completed: no loop per byte, and no test for the end
+// of a sub-block per byte.
 class CodeStream {
 public:
-    explicit CodeStream(TGIFWriter& writer) : writer_(writer) {}
+    explicit CodeStream(QByteArray& out) : out_(out) {}
 
     void Put(int code, int width)
     {
         bits_ |= static_cast<std::uint64_t>(code) << count_;
         count_ += width;
-        while (count_ >= 8) {
-            writer_.PutByte(static_cast<std::uint8_t>(bits_));
-            bits_ >>= 8;
-            count_ -= 8;
-        }
+        std::memcpy(buffer_ + used_, &bits_, sizeof bits_);
+        used_ += static_cast<std::size_t>(count_ >> 3);
+        bits_ >>= count_ & ~7;
+        count_ &= 7;
+        if (used_ >= kDrainAt) [[unlikely]]
+            SendBlocks();
     }
-    // Pads the last byte with zeros.
-    void Flush()
+    // Pads the last byte with zeros and sends the rest, the last sub-block
+    // short, then the block terminator.
+    void Finish()
     {
         if (count_ > 0)
-            writer_.PutByte(static_cast<std::uint8_t>(bits_));
-        bits_ = 0;
-        count_ = 0;
+            buffer_[used_++] = static_cast<std::uint8_t>(bits_);
+        SendBlocks();
+        if (used_ > 0)
+            SendBlock(buffer_, used_);
+        out_.append('\0');
     }
 
 private:
-    TGIFWriter& writer_;
+    static constexpr std::size_t kDrainAt = 64 * kBlockBytes;
+
+    void SendBlock(const std::uint8_t* bytes, std::size_t length)
+    {
+        out_.append(static_cast<char>(length));
+        out_.append(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(length));
+    }
+    void SendBlocks()
+    {
+        std::size_t sent = 0;
+        for (; used_ - sent >= kBlockBytes; sent += kBlockBytes)
+            SendBlock(buffer_ + sent, kBlockBytes);
+        std::memmove(buffer_, buffer_ + sent, used_ - sent);
+        used_ -= sent;
+    }
+
+    QByteArray& out_;
     std::uint64_t bits_ = 0;
     int count_ = 0;
+    std::size_t used_ = 0;
+    // A code starts below kDrainAt and stores eight bytes.
+    std::uint8_t buffer_[kDrainAt + sizeof(std::uint64_t)];
 };
 
 [[noreturn]] void ThrowNotInTable()
@@ -84,8 +81,7 @@ void TLZWEncoder::Encode(const std::uint8_t* pixels, std::size_t count, int colo
 {
     const int minimumCodeSize = std::max(2, colourBits);
     out.append(static_cast<char>(minimumCodeSize));
-    TGIFWriter writer(out);
-    CodeStream stream(writer);
+    CodeStream stream(out);
 
     const int clearCode = 1 << minimumCodeSize;
     const int endCode = clearCode + 1;
@@ -137,8 +133,7 @@ void TLZWEncoder::Encode(const std::uint8_t* pixels, std::size_t count, int colo
         putCode(prefix);
     }
     putCode(endCode);
-    stream.Flush();
-    writer.Finish();
+    stream.Finish();
 }
 
 } // namespace pictaron
