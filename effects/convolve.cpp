@@ -4,6 +4,7 @@
 #include "components/errors.h"
 #include "effects/pixels.h"
 #include "effects/workerthreads.h"
+#include "effects/vectorclones.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -22,7 +23,7 @@ inline uchar SumToByte(int sum, float divisor)
 }
 
 // AVX2 where the processor has it: twice the bytes per instruction.
-__attribute__((target_clones("avx2", "default")))
+PICTARON_VECTOR_CLONES("avx2", "default")
 void ConvolveRow(const uchar* above, const uchar* row, const uchar* below, uchar* out, int width,
                  const Kernel3x3& kernel, float divisor)
 {

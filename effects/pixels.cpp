@@ -2,6 +2,7 @@
 
 #include "components/errors.h"
 #include "effects/bitmapmemory.h"
+#include "effects/vectorclones.h"
 
 #include <QGuiApplication>
 #include <QPalette>
@@ -125,7 +126,7 @@ QImage NewWorkingBitmap(int width, int height, QImage::Format format)
 namespace {
 
 // One row of RGB pixels as BGR; with AVX2 the compiler swaps 32 bytes at a time.
-__attribute__((target_clones("avx2", "default")))
+PICTARON_VECTOR_CLONES("avx2", "default")
 void RgbToBgr(const uchar* __restrict in, uchar* __restrict out, int width)
 {
     for (int x = 0; x < width; ++x) {

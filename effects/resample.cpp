@@ -4,6 +4,7 @@
 #include "effects/pixels.h"
 #include "effects/workerthreads.h"
 #include "formats/pictureloader.h"
+#include "effects/vectorclones.h"
 
 #include <algorithm>
 #include <cmath>
@@ -111,7 +112,7 @@ QImage NewBitmapWithin(int width, int height)
 // float. The loop over b is the same for every byte, so the compiler turns it
 // into vector code (AVX-512 or AVX2 where the processor has it; never with
 // FMA, so every build rounds alike). sums holds room for count floats.
-__attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
+PICTARON_VECTOR_CLONES("arch=x86-64-v4", "avx2", "default")
 void SumTaps(uchar* __restrict out, const uchar* __restrict in, qsizetype step, const int* index,
              const double* weight, int taps, int count, float* __restrict sums)
 {
