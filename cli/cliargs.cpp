@@ -108,7 +108,9 @@ QString CliUsage()
         "  -h, --help              show this text\n"
         "  --version               show the version\n"
         "\n"
-        "Exit status: 0 done, 1 error, 2 bad usage, 3 cancelled.\n");
+        "Exit status: 0 done, 1 error, 2 bad usage, 3 cancelled.\n"
+        "Environment: PICTARON_THREADS=N runs per-row work on N threads (default: one per\n"
+        "processor thread, at most 8; 1 runs everything on one thread).\n");
     return usage;
 }
 
