@@ -10,10 +10,14 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include <atomic>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string_view>
-#include <cstdio>
+
+#include <unistd.h>
 
 using namespace pictaron;
 
@@ -26,6 +30,21 @@ CancelFlag gInterrupted;
 extern "C" void OnInterrupt(int)
 {
     gInterrupted.Cancel();
+}
+
+// A PPM is read from its mapped file. Should another program shorten the file
+// during the run, reading the lost part raises SIGBUS: the run then ends with
+// a message naming the file instead of a crash. Nothing is half-written, since
+// the output is only opened once the result is complete.
+std::atomic<const char*> gReadingMessage{nullptr};
+
+extern "C" void OnFileShortened(int)
+{
+    const char* message = gReadingMessage.load();
+    if (!message)
+        message = "pictaron-cli: a file changed while it was being read.\n";
+    [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, message, std::strlen(message));
+    _exit(kError);
 }
 
 void PrintError(const QString& message)
@@ -109,6 +128,7 @@ void ConvertOne(const CliJob& job, const QString& input, const PictureLoader& lo
 
 int main(int argc, char* argv[])
 {
+    std::signal(SIGBUS, OnFileShortened);
     // Captions are drawn with QPainter, which needs a GUI application; the
     // offscreen platform gives it one without any display. Only runs that
     // draw a caption pay for its fonts and platform plugin.
@@ -147,6 +167,9 @@ int main(int argc, char* argv[])
     const PictureLoader loader;
     int status = kDone;
     for (const QString& input : parse.job.inputs) {
+        const QByteArray shortened =
+            (QStringLiteral("pictaron-cli: ") + input + QStringLiteral(" changed while it was being read.\n")).toLocal8Bit();
+        gReadingMessage = shortened.constData();
         try {
             ConvertOne(parse.job, input, loader);
         } catch (const RunCancelled&) {
@@ -158,6 +181,7 @@ int main(int argc, char* argv[])
             PrintError(error.message());
             status = kError;
         }
+        gReadingMessage = nullptr;
     }
     return status;
 }

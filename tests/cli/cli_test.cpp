@@ -9,6 +9,9 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <csignal>
 
 using namespace pictaron;
 
@@ -343,4 +346,25 @@ TEST_F(CliTest, PpmReadInPlaceGivesTheResultsOfAnyOtherFile)
         EXPECT_FALSE(result.isEmpty());
         EXPECT_EQ(result, Read(b));
     }
+}
+
+TEST_F(CliTest, AnInputShortenedDuringTheRunEndsWithItsName)
+{
+    // The signal a mapped file raises when it is shortened under the reader,
+    // sent while a long resize runs.
+    const QString input = Write(QStringLiteral("big.ppm"), Ppm(1200, 900));
+    const QString output = Path(QStringLiteral("out.jpg"));
+    QProcess process;
+    process.start(QStringLiteral(PICTARON_CLI),
+                  {input, QStringLiteral("-o"), output, QStringLiteral("--resize"), QStringLiteral("7200x5400")});
+    ASSERT_TRUE(process.waitForStarted());
+    QThread::msleep(300);
+    ASSERT_EQ(process.state(), QProcess::Running) << "the run ended before the signal";
+    kill(static_cast<pid_t>(process.processId()), SIGBUS);
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_EQ(process.readAllStandardError(),
+              QStringLiteral("pictaron-cli: %1 changed while it was being read.\n").arg(input).toLocal8Bit());
+    ExpectOnlyFiles({QStringLiteral("big.ppm")});
 }
