@@ -62,7 +62,7 @@ QImage PictureLoader::LoadForRun(const QString& path) const
     return Read(path, true);
 }
 
-QImage PictureLoader::Read(const QString& path, bool ppmInPlace) const
+QImage PictureLoader::Read(const QString& path, bool forRun) const
 {
     const LoadError error(path);
     const QFileInfo info(path);
@@ -73,9 +73,12 @@ QImage PictureLoader::Read(const QString& path, bool ppmInPlace) const
     auto file = std::make_unique<QFile>(path);
     if (!file->open(QIODevice::ReadOnly))
         error.Throw(file->errorString() + QLatin1Char('.'));
-    // A mapped file is read by the decoders in place, without a copy.
+    // For a run the file is mapped and read in place, without a copy. A mapped
+    // file shortened under the reader raises SIGBUS, which the command line
+    // turns into an error; the window reads a copy, which nothing can pull
+    // away from under it.
     QByteArray bytes;
-    const uchar* mapped = file->size() > 0 ? file->map(0, file->size()) : nullptr;
+    const uchar* mapped = forRun && file->size() > 0 ? file->map(0, file->size()) : nullptr;
     if (mapped) {
         bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), file->size());
     } else {
@@ -86,7 +89,7 @@ QImage PictureLoader::Read(const QString& path, bool ppmInPlace) const
     if (bytes.isEmpty())
         error.Throw(QStringLiteral("The file is empty."));
 
-    if (ppmInPlace && mapped) {
+    if (mapped) {
         if (const std::optional<PpmPixels> ppm = FindPpmPixels(bytes, error)) {
             // The picture owns the file, which unmaps it when it closes.
             const auto closeFile = [](void* owner) { delete static_cast<QFile*>(owner); };

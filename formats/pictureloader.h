@@ -29,12 +29,13 @@ public:
     // does: a binary PPM is used in place, not decoded, as a Format_RGB888
     // picture over the mapped file, which stays open until the last copy of
     // the picture goes; a JPEG encoder can read it from there when nothing
-    // changes it. The file must not change meanwhile. Anything else comes as
-    // from Load.
+    // changes it. Every format is decoded from the mapped file. Shortening the
+    // file meanwhile raises SIGBUS, so the caller handles that signal.
+    // Anything else comes as from Load.
     QImage LoadForRun(const QString& path) const;
 
 private:
-    QImage Read(const QString& path, bool ppmInPlace) const;
+    QImage Read(const QString& path, bool forRun) const;
 };
 
 } // namespace pictaron
