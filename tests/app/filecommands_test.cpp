@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -19,8 +18,10 @@
 #include <sys/resource.h>
 
 using namespace pictaron;
+using pictaron::testing::ChooseZoom;
 using pictaron::testing::FileContents;
 using pictaron::testing::MessageBoxCatcher;
+using pictaron::testing::OpenAndRunGif;
 using pictaron::testing::RunAndWait;
 using pictaron::testing::WritePicture;
 
@@ -35,7 +36,6 @@ private slots:
     void aRequestOfSeveralLinesOpensTheLastPath();
 
 private:
-    void OpenAndRunGif(QSize size);
     void Save() { window_->findChild<QAction*>(QStringLiteral("mnuFileSave"))->trigger(); }
     // Answers the next file dialog with the path, or cancels it when empty.
     static void AnswerFileDialog(const QString& path);
@@ -55,13 +55,6 @@ void FileCommandsTest::cleanup()
     window_.reset();
 }
 
-void FileCommandsTest::OpenAndRunGif(QSize size)
-{
-    window_->OpenPicture(WritePicture(*folder_, QStringLiteral("ramp.png"), size));
-    window_->Options().rbGIF->setChecked(true);
-    QVERIFY(RunAndWait(*window_));
-}
-
 void FileCommandsTest::AnswerFileDialog(const QString& path)
 {
     QTimer::singleShot(0, [path] {
@@ -78,10 +71,8 @@ void FileCommandsTest::AnswerFileDialog(const QString& path)
 
 void FileCommandsTest::savingAtAZoomWritesTheFullSizeResult()
 {
-    OpenAndRunGif(QSize(101, 77));
-    auto* zoom = window_->findChild<QComboBox*>(QStringLiteral("cmbZoom"));
-    zoom->setCurrentText(QStringLiteral("300%"));
-    emit zoom->activated(zoom->currentIndex());  // as a choice from the list does
+    QVERIFY(OpenAndRunGif(*window_, *folder_, QSize(101, 77)));
+    ChooseZoom(*window_, QStringLiteral("300%"));
     QCOMPARE(window_->findChild<PictureView*>(QStringLiteral("imgDest"))->Picture().size(), QSize(303, 231));
     const QString target = folder_->filePath(QStringLiteral("zoomed.gif"));
     window_->SetResultFileName(target);
@@ -93,7 +84,7 @@ void FileCommandsTest::savingAtAZoomWritesTheFullSizeResult()
     QCOMPARE(saved.size(), QSize(101, 77));
     QCOMPARE(saved.convertToFormat(QImage::Format_RGB32),
              window_->ResultPicture().convertToFormat(QImage::Format_RGB32));
-    QCOMPARE(zoom->currentText(), QStringLiteral("100%"));
+    QCOMPARE(window_->findChild<QComboBox*>(QStringLiteral("cmbZoom"))->currentText(), QStringLiteral("100%"));
     QCOMPARE(window_->findChild<PictureView*>(QStringLiteral("imgDest"))->Picture().size(), QSize(101, 77));
     QVERIFY(!window_->Changed());
     QCOMPARE(window_->ResultSize(), QFileInfo(target).size());
@@ -124,7 +115,7 @@ void FileCommandsTest::saveWithoutANameAsksForOne()
 
 void FileCommandsTest::aFullDiskKeepsTheOldFileAndTheState()
 {
-    OpenAndRunGif(QSize(200, 200));
+    QVERIFY(OpenAndRunGif(*window_, *folder_, QSize(200, 200)));
     const QString target = folder_->filePath(QStringLiteral("kept.gif"));
     {
         QFile old(target);

@@ -7,16 +7,14 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QMouseEvent>
-#include <QRadioButton>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
 using namespace pictaron;
-using pictaron::testing::RunAndWait;
-using pictaron::testing::WritePicture;
+using pictaron::testing::ChooseZoom;
+using pictaron::testing::OpenAndRunGif;
 
 class ResultViewTest : public QObject {
     Q_OBJECT
@@ -26,13 +24,12 @@ private slots:
     void oneClickPicksTheShownColourAndEndsPicking();
 
 private:
-    // A GIF run of a colour ramp of the given size.
-    void RunGif(QSize size);
-    void Zoom(const QString& text)
+    void RunGif(QSize size)
     {
-        zoom_->setCurrentText(text);
-        emit zoom_->activated(zoom_->currentIndex());  // as a choice from the list does
+        QVERIFY(OpenAndRunGif(*window_, folder_, size));
+        QCOMPARE(window_->ResultPicture().size(), size);
     }
+    void Zoom(const QString& text) { ChooseZoom(*window_, text); }
     PictureView* Dest() { return window_->findChild<PictureView*>(QStringLiteral("imgDest")); }
     static TColor ColourOf(QRgb rgb) { return qRed(rgb) | qGreen(rgb) << 8 | qBlue(rgb) << 16; }
     static void Send(QWidget* view, QEvent::Type type, QPoint at, Qt::MouseButton button)
@@ -44,22 +41,11 @@ private:
 
     QTemporaryDir folder_;
     std::unique_ptr<TfrmPictaron> window_;
-    QComboBox* zoom_ = nullptr;
 };
 
 void ResultViewTest::init()
 {
     window_ = std::make_unique<TfrmPictaron>();
-    zoom_ = window_->findChild<QComboBox*>(QStringLiteral("cmbZoom"));
-    QVERIFY(zoom_);
-}
-
-void ResultViewTest::RunGif(QSize size)
-{
-    window_->OpenPicture(WritePicture(folder_, QStringLiteral("ramp.png"), size));
-    window_->Options().rbGIF->setChecked(true);
-    QVERIFY(RunAndWait(*window_));
-    QCOMPARE(window_->ResultPicture().size(), size);
 }
 
 void ResultViewTest::zoomIsDrawnFromTheUnscaledResult()

@@ -3,6 +3,8 @@
 #include "app/mainwindow.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QRadioButton>
 #include <QFile>
 #include <QSignalSpy>
 
@@ -31,6 +33,20 @@ bool RunAndWait(TfrmPictaron& window)
     QSignalSpy finished(&window.Runs(), &RunController::Finished);
     window.btnGoClick();
     return finished.wait(20000);
+}
+
+bool OpenAndRunGif(TfrmPictaron& window, const QTemporaryDir& folder, QSize size)
+{
+    window.OpenPicture(WritePicture(folder, QStringLiteral("ramp.png"), size));
+    window.Options().rbGIF->setChecked(true);
+    return RunAndWait(window);
+}
+
+void ChooseZoom(TfrmPictaron& window, const QString& text)
+{
+    auto* zoom = window.findChild<QComboBox*>(QStringLiteral("cmbZoom"));
+    zoom->setCurrentText(text);
+    emit zoom->activated(zoom->currentIndex());
 }
 
 MessageBoxCatcher::MessageBoxCatcher()

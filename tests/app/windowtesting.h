@@ -22,6 +22,13 @@ QString WritePicture(const QTemporaryDir& folder, const QString& name, QSize siz
 // Starts a run now and waits for its end; false if it never ends.
 bool RunAndWait(TfrmPictaron& window);
 
+// Opens a colour ramp of the given size ("ramp.png" in folder) and turns it
+// into a GIF; false if the run never ends.
+bool OpenAndRunGif(TfrmPictaron& window, const QTemporaryDir& folder, QSize size);
+
+// Chooses a zoom from the list, as a user does.
+void ChooseZoom(TfrmPictaron& window, const QString& text);
+
 // Closes every message box that opens while it exists and keeps its text.
 class MessageBoxCatcher : public QObject {
 public:
