@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 #include <numbers>
 #include <vector>
 
@@ -128,6 +127,28 @@ void SumTaps(uchar* __restrict out, const uchar* __restrict in, qsizetype step, 
         out[b] = ToByte(sums[b]);
 }
 
+// A pass's units (rows or columns) in strips: strip s is units
+// s · stripUnits .. (s + 1) · stripUnits - 1. Strips share nothing, so a batch
+// of them runs on several threads, and the bytes are the same as on one. The
+// progress of each unit that is a multiple of 10 is reported, in order, before
+// its batch, from the calling thread only.
+void ForEachStrip(int units, int stripUnits, int threads, const ResampleProgress& progress,
+                  const std::function<void(int first, int last, int worker)>& work)
+{
+    constexpr int kBatchUnitsPerThread = 512;
+    const int stripsPerBatch = std::max(1, threads * kBatchUnitsPerThread / stripUnits);
+    const int strips = (units + stripUnits - 1) / stripUnits;
+    for (int s0 = 0; s0 < strips; s0 += stripsPerBatch) {
+        const int batch = std::min(stripsPerBatch, strips - s0);
+        for (int k = (s0 * stripUnits + 9) / 10 * 10; k < std::min(units, (s0 + batch) * stripUnits); k += 10)
+            progress(QString(), k, -1);
+        ForEachPart(batch, threads, [&](int part, int worker) {
+            const int first = (s0 + part) * stripUnits;
+            work(first, std::min(units, first + stripUnits), worker);
+        });
+    }
+}
+
 // Pixel x of each of the rows r < rows (row r at in + r · inStride) copied to
 // out + x · outStep + 3 · r, for every x < width: a strip of rows turned into
 // one of columns. Byte blue of a pixel goes first and byte 2 - blue last, so
@@ -174,165 +195,53 @@ void ResampleStripAcross(const uchar* in, qsizetype inStride, int inWidth, int b
     }
 }
 
-// The lowest and one past the highest source index of each destination
-// pixel's list; a pixel without contributions needs nothing.
-struct Reach {
-    std::vector<int> low;
-    std::vector<int> end;
-};
-
-Reach ReachOf(const Contributions& lists)
+// Every row of in (a working bitmap or RGB888) resampled across into the same
+// row of out, a strip of rows at a time.
+void ResampleAcross(const QImage& in, QImage& out, const Contributions& lists, const ResampleProgress& progress)
 {
-    const int count = static_cast<int>(lists.first.size()) - 1;
-    Reach reach{std::vector<int>(count), std::vector<int>(count)};
-    for (int i = 0; i < count; ++i) {
-        const auto begin = lists.index.begin() + lists.first[i];
-        const auto stop = lists.index.begin() + lists.first[i + 1];
-        reach.low[i] = begin == stop ? std::numeric_limits<int>::max() : *std::min_element(begin, stop);
-        reach.end[i] = begin == stop ? 0 : *std::max_element(begin, stop) + 1;
-    }
-    return reach;
-}
-
-// Both passes at once: the rows across are resampled a band at a time into a
-// ring of rows, just ahead of the rows down that add them, so that no
-// intermediate bitmap of the whole height is ever written, faulted in or read
-// back from memory. Each value is summed exactly as by two whole passes.
-class FusedPasses {
-public:
-    FusedPasses(const QImage& in, QImage& out, const Contributions& across, const Contributions& down)
-        : in_(in), out_(out), across_(across), down_(down), threads_(WorkerThreadCount())
-    {
-        PlanBands();
-        // Row r of the intermediate lives in ring row r % ringRows_; the lists
-        // down name ring rows instead.
-        ringStride_ = out.bytesPerLine();
-        ring_.resize(static_cast<std::size_t>(ringStride_) * ringRows_);
-        ringIndex_.resize(down.index.size());
-        std::transform(down.index.begin(), down.index.end(), ringIndex_.begin(),
-                       [this](int row) { return row % ringRows_; });
-        scratch_.resize(threads_);
-        for (Scratch& own : scratch_) {
-            own.turned.resize(static_cast<std::size_t>(in.width()) * 3 * kStripRows);
-            own.bytes.resize(3 * kStripRows * kAcrossBlock);
-            own.sums.resize(3 * std::max(kStripRows, kStripColumns));
-        }
-    }
-
-    // Progress counts the rows across, which lead; cancelling stops between bands.
-    void Run(const ResampleProgress& progress)
-    {
-        int done = 0;
-        int reported = 0;
-        const auto reportUpTo = [&](int rows) {
-            for (; reported < rows; reported += 10)
-                progress(QString(), reported, -1);
-        };
-        for (const Band& band : bands_) {
-            reportUpTo(band.rowsEnd);
-            Across(done, band.rowsEnd);
-            done = band.rowsEnd;
-            Down(band.first, band.last);
-        }
-        // Rows that no destination row reads are skipped, not left unreported.
-        reportUpTo(in_.height());
-    }
-
-private:
-    // Rows across go in strips of this many, each one thread's at a time; the
-    // ring holds a multiple of it, so that a strip never wraps.
-    static constexpr int kStripRows = 32;
-    static constexpr int kStripColumns = 512;
-
-    // Destination rows first .. last - 1 are summed once intermediate rows
-    // up to rowsEnd are done.
-    struct Band {
-        int first;
-        int last;
-        int rowsEnd;
-    };
-
+    constexpr int kStripRows = 32;
+    const int threads = WorkerThreadCount();
     struct Scratch {
         std::vector<uchar> turned;
-        std::vector<uchar> bytes;
-        std::vector<float> sums;
+        std::vector<uchar> bytes = std::vector<uchar>(3 * kStripRows * kAcrossBlock);
+        std::vector<float> sums = std::vector<float>(3 * kStripRows);
     };
+    std::vector<Scratch> scratch(threads);
+    for (Scratch& own : scratch)
+        own.turned.resize(static_cast<std::size_t>(in.width()) * 3 * kStripRows);
+    const int blue = in.format() == QImage::Format_RGB888 ? 2 : 0;
+    const uchar* inBits = in.constBits();
+    const qsizetype inStride = in.bytesPerLine();
+    uchar* outBits = out.bits();
+    const qsizetype outStride = out.bytesPerLine();
+    ForEachStrip(in.height(), kStripRows, threads, progress, [&](int y0, int y1, int worker) {
+        Scratch& own = scratch[worker];
+        ResampleStripAcross(inBits + y0 * inStride, inStride, in.width(), blue, outBits + y0 * outStride,
+                            outStride, out.width(), y1 - y0, lists, own.turned.data(), own.bytes.data(),
+                            own.sums.data());
+    });
+}
 
-    static int RoundUp(int rows) { return (rows + kStripRows - 1) / kStripRows * kStripRows; }
-
-    // Each band adds a strip of rows across per thread, or as many as its
-    // first destination row needs, and takes every destination row that
-    // these rows complete. The ring keeps every row from the lowest that this
-    // or a later band reads up to the last done.
-    void PlanBands()
-    {
-        const Reach reach = ReachOf(down_);
-        const int height = out_.height();
-        const int sourceHeight = in_.height();
-        std::vector<int> lowFromHere(height + 1, std::numeric_limits<int>::max());
-        for (int i = height - 1; i >= 0; --i)
-            lowFromHere[i] = std::min(lowFromHere[i + 1], reach.low[i]);
-        int done = 0;
-        int ringRows = kStripRows;
-        for (int i = 0; i < height;) {
-            const int rowsEnd = std::min(sourceHeight, RoundUp(std::max(reach.end[i], done + threads_ * kStripRows)));
-            const int first = i;
-            while (i < height && reach.end[i] <= rowsEnd)
-                ++i;
-            bands_.push_back({first, i, rowsEnd});
-            // Strips of one band must not share ring rows either.
-            ringRows = std::max(ringRows, rowsEnd - std::min(lowFromHere[first], done));
-            done = rowsEnd;
+// Every row of out as the weighted sum of rows of in, a strip of columns at a
+// time so that the sums stay in cache.
+void ResampleDown(const QImage& in, QImage& out, const Contributions& lists, const ResampleProgress& progress)
+{
+    constexpr int kStripColumns = 512;
+    const int threads = WorkerThreadCount();
+    std::vector<std::vector<float>> sums(threads, std::vector<float>(3 * kStripColumns));
+    const uchar* inBits = in.constBits();
+    const qsizetype inStride = in.bytesPerLine();
+    uchar* outBits = out.bits();
+    const qsizetype outStride = out.bytesPerLine();
+    const int height = out.height();
+    ForEachStrip(out.width(), kStripColumns, threads, progress, [&](int k0, int k1, int worker) {
+        for (int i = 0; i < height; ++i) {
+            const int first = lists.first[i];
+            SumTaps(outBits + i * outStride + 3 * k0, inBits + 3 * k0, inStride, lists.index.data() + first,
+                    lists.weight.data() + first, lists.first[i + 1] - first, 3 * (k1 - k0), sums[worker].data());
         }
-        ringRows_ = std::min(RoundUp(ringRows), RoundUp(sourceHeight));
-    }
-
-    // Intermediate rows r0 .. r1 - 1 into the ring, a strip per part.
-    void Across(int r0, int r1)
-    {
-        const int blue = in_.format() == QImage::Format_RGB888 ? 2 : 0;
-        const qsizetype inStride = in_.bytesPerLine();
-        ForEachPart((r1 - r0 + kStripRows - 1) / kStripRows, threads_, [&](int part, int worker) {
-            const int y0 = r0 + part * kStripRows;
-            Scratch& own = scratch_[worker];
-            ResampleStripAcross(in_.constBits() + y0 * inStride, inStride, in_.width(), blue,
-                                ring_.data() + (y0 % ringRows_) * ringStride_, ringStride_, out_.width(),
-                                std::min(r1, y0 + kStripRows) - y0, across_, own.turned.data(), own.bytes.data(),
-                                own.sums.data());
-        });
-    }
-
-    // Destination rows i0 .. i1 - 1 from the ring, a strip of columns per
-    // part so that the sums stay in cache.
-    void Down(int i0, int i1)
-    {
-        const int width = out_.width();
-        uchar* outBits = out_.bits();
-        const qsizetype outStride = out_.bytesPerLine();
-        ForEachPart((width + kStripColumns - 1) / kStripColumns, threads_, [&](int part, int worker) {
-            const int k0 = part * kStripColumns;
-            const int k1 = std::min(width, k0 + kStripColumns);
-            for (int i = i0; i < i1; ++i) {
-                const int first = down_.first[i];
-                SumTaps(outBits + i * outStride + 3 * k0, ring_.data() + 3 * k0, ringStride_,
-                        ringIndex_.data() + first, down_.weight.data() + first, down_.first[i + 1] - first,
-                        3 * (k1 - k0), scratch_[worker].sums.data());
-            }
-        });
-    }
-
-    const QImage& in_;
-    QImage& out_;
-    const Contributions& across_;
-    const Contributions& down_;
-    const int threads_;
-    std::vector<Band> bands_;
-    int ringRows_ = 0;
-    qsizetype ringStride_ = 0;
-    std::vector<uchar> ring_;
-    std::vector<int> ringIndex_;
-    std::vector<Scratch> scratch_;
-};
+    });
+}
 
 } // namespace
 
@@ -424,28 +333,24 @@ QImage ResampleBitmap(const QImage& picture, QSize target, FilterFunction filter
         throw PictaronError(QStringLiteral("Target bitmap too small"));
     const ResampleProgress report = progress ? progress : [](const QString&, int, int) {};
 
+    QImage intermediate = NewBitmapWithin(width, sourceHeight);
     QImage destination = NewBitmapWithin(width, height);
     const float xscale = Scale(width, sourceWidth);
     const float yscale = Scale(height, sourceHeight);
 
-    // The passes run together, so both lists are needed first; the texts
-    // still come in pass order.
     report(xscale < 1 ? QStringLiteral("Horizontal sub-sampling") : QStringLiteral("Horizontal super-sampling"), 0,
            width - 1);
-    const Contributions across = BuildContributions(width, sourceWidth, xscale, filter, support);
-    const Contributions down = BuildContributions(height, sourceHeight, yscale, filter, support);
-    FusedPasses passes(source, destination, across, down);
+    Contributions lists = BuildContributions(width, sourceWidth, xscale, filter, support);
     report(QString(), 0, 100);
     report(QStringLiteral("Horizontal Resize"), 0, sourceHeight - 1);
-    passes.Run(report);
+    ResampleAcross(source, intermediate, lists, report);
 
     report(yscale < 1 ? QStringLiteral("Vertical sub-sampling") : QStringLiteral("Vertical super-sampling"), 0,
            height - 1);
+    lists = BuildContributions(height, sourceHeight, yscale, filter, support);
     report(QString(), 0, 100);
     report(QStringLiteral("Vertical Resize"), 0, width - 1);
-    // The columns are done too; a view still sees the pass down through.
-    for (int k = 0; k < width; k += 10)
-        report(QString(), k, -1);
+    ResampleDown(intermediate, destination, lists, report);
     return destination;
 }
 

@@ -1,10 +1,9 @@
 // Resampling: a separable two-pass filtered resize with seven filters.
 //
-// Every row is resampled to the new width, then every column of those rows to
-// the new height. For each pass the contributions (source index, weight) of
-// every destination pixel are computed once. The passes run together, a band
-// of rows at a time, the rows across kept in a ring just ahead of the pass
-// down, so no intermediate bitmap of the whole height is made.
+// First every row is resampled to the new width into an intermediate working
+// bitmap, then every column of the intermediate to the new height. For each
+// pass the contributions (source index, weight) of every destination pixel are
+// computed once.
 //
 // Choices that matter, all for results that match pixel for pixel:
 // - The scale maps the first and last pixel centres onto each other,
