@@ -10,6 +10,10 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#ifdef Q_OS_WIN
+#include <shlobj.h>
+#endif
+
 namespace pictaron {
 
 QStringList MimeTypesOf(const QString& association)
@@ -80,6 +84,8 @@ void OfferOpenWith(const QStringList& associations, const QString& programPath)
     for (const QString& association : associations)
         for (const QString& extension : ShellExtensionsOf(association))
             RegisterShellVerb(classesRoot, userClasses, extension, programPath);
+    // Explorer keeps the verbs it has read until it is told they changed.
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 #else
     QStringList mimeTypes;
     for (const QString& association : associations)
