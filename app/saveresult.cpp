@@ -4,17 +4,18 @@
 #include "components/errors.h"
 #include "formats/gifresult.h"
 
-#include <QFileInfo>
-
 namespace pictaron {
 
 namespace {
 
-// The result of a JPEG run is the work file: saving copies it.
-void CopyWorkFile(const QString& workFile, const QString& path)
+// The result of a JPEG run is the work file: saving copies it. Returns the
+// bytes written.
+qint64 CopyWorkFile(const QString& workFile, const QString& path)
 {
     try {
-        WriteFileAtomically(path, ReadWholeFile(workFile));
+        const QByteArray bytes = ReadWholeFile(workFile);
+        WriteFileAtomically(path, bytes);
+        return bytes.size();
     } catch (const PictaronError& error) {
         throw PictaronError(QStringLiteral("Copy of file failed\n\n") + error.message());
     }
@@ -25,15 +26,11 @@ void CopyWorkFile(const QString& workFile, const QString& path)
 qint64 SaveResult(const QString& path, const QImage& shownPicture, const ConversionSettings& settings,
                   const QString& workFile)
 {
-    switch (settings.format) {
-    case OutputFormat::Jpeg:
-        CopyWorkFile(workFile, path);
-        break;
-    case OutputFormat::Gif:
-        WriteFileAtomically(path, EncodeGif(shownPicture, settings.transparentColour));
-        break;
-    }
-    return QFileInfo(path).size();
+    if (settings.format == OutputFormat::Jpeg)
+        return CopyWorkFile(workFile, path);
+    const QByteArray gif = EncodeGif(shownPicture, settings.transparentColour);
+    WriteFileAtomically(path, gif);
+    return gif.size();
 }
 
 } // namespace pictaron
