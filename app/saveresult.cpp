@@ -1,8 +1,10 @@
 #include "app/saveresult.h"
 
 #include "components/atomicfile.h"
+#include "components/regularfile.h"
 #include "components/errors.h"
 #include "formats/gifresult.h"
+#include "formats/pictureloader.h"
 
 namespace pictaron {
 
@@ -13,7 +15,7 @@ namespace {
 qint64 CopyWorkFile(const QString& workFile, const QString& path)
 {
     try {
-        const QByteArray bytes = ReadWholeFile(workFile);
+        const QByteArray bytes = ReadWholeFile(workFile, PictureLoader::kMaxBytes);
         WriteFileAtomically(path, bytes);
         return bytes.size();
     } catch (const PictaronError& error) {

@@ -1,9 +1,9 @@
 #include "colour/pickerpalette.h"
 
 #include "components/errors.h"
+#include "components/regularfile.h"
 #include "palette/palettefile.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -18,10 +18,7 @@ namespace {
 // quietly gives black for a GIF without one.
 void CheckGifHasGlobalPalette(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw PictaronError(QStringLiteral("Cannot read %1.  %2").arg(path, file.errorString()));
-    const QByteArray head = file.read(13);
+    const QByteArray head = ReadFileStart(path, 13);
     if (!head.startsWith("GIF") || head.size() < 13 || (static_cast<std::uint8_t>(head[10]) & 0x80) == 0)
         throw PictaronError(QStringLiteral("An error occurred while reading this file.  It is either not a "
                                            "valid GIF file or it has no Global Palette."));

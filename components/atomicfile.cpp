@@ -64,15 +64,4 @@ void WriteFileAtomically(const QString& path, const QByteArray& bytes)
     temp.setAutoRemove(false);
 }
 
-QByteArray ReadWholeFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw PictaronError(QStringLiteral("Cannot read %1.  %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw PictaronError(QStringLiteral("Cannot read %1.  %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-    return bytes;
-}
-
 } // namespace pictaron

@@ -12,7 +12,4 @@ namespace pictaron {
 // file and the reason.
 void WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
-// The whole file; a PictaronError naming the file when it cannot be read.
-QByteArray ReadWholeFile(const QString& path);
-
 } // namespace pictaron

@@ -1,6 +1,7 @@
 #include "formats/jpegimage.h"
 
-#include "components/atomicfile.h"
+#include "components/regularfile.h"
+#include "formats/pictureloader.h"
 #include "components/errors.h"
 #include "effects/pixels.h"
 
@@ -170,7 +171,7 @@ void TJPEGImage::LoadFromBytes(QByteArray bytes)
 
 void TJPEGImage::LoadFromFile(const QString& path)
 {
-    LoadFromBytes(ReadWholeFile(path));
+    LoadFromBytes(ReadWholeFile(path, PictureLoader::kMaxBytes));
 }
 
 void TJPEGImage::ReadHeader()

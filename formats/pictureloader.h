@@ -20,6 +20,11 @@ class PictureLoader {
 public:
     // Pictures above this many pixels are refused before they are decoded.
     static constexpr qint64 kMaxPixels = 100'000'000;
+    // The most bytes read for a picture, from a file or as bytes (standard
+    // input): a picture at the pixel limit stored without
+    // compression at 16 bits for each of four channels, and a megabyte for
+    // its headers. A larger stream cannot hold a picture that would be opened.
+    static constexpr qint64 kMaxBytes = kMaxPixels * 8 + (1 << 20);
 
     // The picture as a working bitmap. Throws PictaronError with a message that
     // names the file and the reason; the caller's picture stays as it was.

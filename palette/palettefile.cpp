@@ -1,6 +1,6 @@
 #include "palette/palettefile.h"
 
-#include "components/atomicfile.h"
+#include "components/regularfile.h"
 #include "components/errors.h"
 
 #include <QDir>
@@ -14,6 +14,22 @@ namespace pictaron {
 
 namespace {
 
+// The most bytes each kind of palette file can take up. A larger file is no
+// palette of that kind, and none is read further than that.
+// - JASC: three lines of header and at most 256 colour lines, of up to 63
+//   characters each even with stray spaces or numbers;
+constexpr qint64 kJascMaxBytes = 259 * 64;
+// - RIFF: the 24 bytes of header and 256 entries of four bytes, and the four
+//   zero bytes some writers end the data chunk with (this program's own
+//   web-safe file among them);
+constexpr qint64 kRiffMaxBytes = 24 + 4 * 256 + 4;
+// - ACT: 256 colours of three bytes, then the colour count and the index of
+//   the transparent colour that newer writers add;
+constexpr qint64 kActMaxBytes = 3 * 256 + 4;
+// - GIF: a picture of any length; only its header, its logical screen
+//   descriptor and the largest global colour table are read.
+constexpr qint64 kGifHeadBytes = 6 + 7 + 3 * 256;
+
 Palette BlackPalette()
 {
     return Palette(kMaxPaletteEntries);
@@ -22,6 +38,11 @@ Palette BlackPalette()
 [[noreturn]] void ThrowNoColours(const QString& path)
 {
     throw PictaronError(QStringLiteral("The palette file %1 holds no colours.").arg(QDir::toNativeSeparators(path)));
+}
+
+[[noreturn]] void ThrowNotAPalette(const QString& path, const QString& reason)
+{
+    throw PictaronError(QStringLiteral("The palette file %1 %2").arg(QDir::toNativeSeparators(path), reason));
 }
 
 // Three lines of header (signature, version, count), then one line per
@@ -70,7 +91,10 @@ Palette ReadRiffPalette(const QString& path, const QByteArray& bytes)
     constexpr int kFirstEntry = 24;
     Palette palette = BlackPalette();
     if (!bytes.startsWith("RIFF") || bytes.mid(8, 4) != "PAL ")
-        return palette;
+        ThrowNotAPalette(path, QStringLiteral("is neither a JASC nor a RIFF palette."));
+    if (bytes.size() > kRiffMaxBytes)
+        ThrowNotAPalette(path, QStringLiteral("is %1 long; a RIFF palette holds at most %2.")
+                                   .arg(DescribeFileSize(bytes.size()), DescribeFileSize(kRiffMaxBytes)));
     if (bytes.size() < kFirstEntry)
         throw PictaronError(QStringLiteral("The palette file %1 is cut short.").arg(QDir::toNativeSeparators(path)));
     const int count = std::min(LittleEndian16(bytes, kCountOffset), kMaxPaletteEntries);
@@ -106,13 +130,16 @@ void ReadColourTriples(const QByteArray& bytes, qsizetype offset, int count, Pal
 
 // "GIF" and a version, the logical screen descriptor (the packed field is its
 // fifth byte), then the global colour table when the packed field says so.
-Palette ReadGifColourTable(const QByteArray& bytes)
+// A GIF without a global table gives 256 black entries.
+Palette ReadGifColourTable(const QString& path, const QByteArray& bytes)
 {
     constexpr int kPackedOffset = 10;
     constexpr int kTableOffset = 13;
     Palette palette = BlackPalette();
-    if (!bytes.startsWith("GIF") || bytes.size() < kTableOffset)
-        return palette;
+    if (!bytes.startsWith("GIF"))
+        ThrowNotAPalette(path, QStringLiteral("is not a GIF file."));
+    if (bytes.size() < kTableOffset)
+        ThrowNotAPalette(path, QStringLiteral("ends inside the GIF header."));
     const int packed = static_cast<std::uint8_t>(bytes[kPackedOffset]);
     if (packed & 0x80)
         ReadColourTriples(bytes, kTableOffset, 1 << ((packed & 7) + 1), palette);
@@ -125,17 +152,20 @@ Palette LoadPaletteFile(const QString& path)
 {
     const QString extension = QFileInfo(path).suffix().toLower();
     if (extension == QLatin1String("pal")) {
-        const QByteArray bytes = ReadWholeFile(path);
+        const QByteArray bytes = ReadWholeFile(path, std::max(kJascMaxBytes, kRiffMaxBytes));
         return bytes.startsWith("JASC-PAL") ? ReadJascPalette(path, bytes) : ReadRiffPalette(path, bytes);
     }
     if (extension == QLatin1String("act")) {
+        const QByteArray bytes = ReadWholeFile(path, kActMaxBytes);
+        if (bytes.isEmpty())
+            ThrowNoColours(path);
         Palette palette = BlackPalette();
-        ReadColourTriples(ReadWholeFile(path), 0, kMaxPaletteEntries, palette);
+        ReadColourTriples(bytes, 0, kMaxPaletteEntries, palette);
         return palette;
     }
     if (extension == QLatin1String("gif"))
-        return ReadGifColourTable(ReadWholeFile(path));
-    return BlackPalette();
+        return ReadGifColourTable(path, ReadFileStart(path, kGifHeadBytes));
+    ThrowNotAPalette(path, QStringLiteral("is not one Pictaron reads: palettes come from .pal, .act and .gif files."));
 }
 
 } // namespace pictaron

@@ -11,6 +11,7 @@
 
 #include <climits>
 #include <set>
+#include <utility>
 
 namespace pictaron {
 namespace {
@@ -174,12 +175,17 @@ TEST_F(PickerPaletteFiles, ActAndUnknownFiles)
     const PickerPalette fromAct = LoadPickerPalette(Write(QStringLiteral("p.act"), act));
     EXPECT_EQ(fromAct.ColourAt(1), Colour(9, 8, 7));
 
-    const PickerPalette other = LoadPickerPalette(Write(QStringLiteral("notes.txt"), "255 255 255"));
-    for (int i = 0; i < 256; ++i)
-        ASSERT_EQ(other.ColourAt(i), Colour(0, 0, 0));
-    const PickerPalette noRiff = LoadPickerPalette(Write(QStringLiteral("odd.pal"), QByteArray(40, '\x7f')));
-    for (int i = 0; i < 256; ++i)
-        ASSERT_EQ(noRiff.ColourAt(i), Colour(0, 0, 0));
+    // A file that is no palette is refused by name, not shown as 256 blacks.
+    for (const auto& [name, bytes] : {std::pair(QStringLiteral("notes.txt"), QByteArray("255 255 255")),
+                                      std::pair(QStringLiteral("odd.pal"), QByteArray(40, '\x7f'))}) {
+        const QString path = Write(name, bytes);
+        try {
+            LoadPickerPalette(path);
+            ADD_FAILURE() << name.toStdString() << " was read as a palette";
+        } catch (const PictaronError& error) {
+            EXPECT_TRUE(error.message().contains(path)) << error.message().toStdString();
+        }
+    }
 }
 
 } // namespace

@@ -3,11 +3,13 @@
 
 #include "components/errors.h"
 #include "testbitmaps.h"
+#include "tests/hostilefiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 using namespace pictaron;
@@ -135,13 +137,26 @@ TEST_F(PaletteFileTest, RiffEntriesTheFileLacksStayBlack)
     EXPECT_TRUE(ErrorOf(header).contains(QStringLiteral("cut short")));
 }
 
-TEST_F(PaletteFileTest, UnrecognisedFilesGive256Blacks)
+TEST_F(PaletteFileTest, FilesThatAreNoPaletteAreRefusedByName)
 {
-    const Palette black(256);
-    EXPECT_EQ(LoadPaletteFile(Write(QStringLiteral("text.pal"), "hello, this is no palette")), black);
-    EXPECT_EQ(LoadPaletteFile(Write(QStringLiteral("wave.pal"), "RIFF\x04\0\0\0WAVEdata")), black);
-    EXPECT_EQ(LoadPaletteFile(Write(QStringLiteral("colours.txt"), "JASC-PAL\r\n0100\r\n1\r\n1 2 3\r\n")), black);
-    EXPECT_EQ(LoadPaletteFile(Write(QStringLiteral("not.gif"), "PNG and more")), black);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* reason;
+    } cases[] = {
+        {"text.pal", "hello, this is no palette", "is neither a JASC nor a RIFF palette."},
+        {"wave.pal", QByteArray("RIFF\x04\0\0\0WAVEdata", 16), "is neither a JASC nor a RIFF palette."},
+        {"colours.txt", "JASC-PAL\r\n0100\r\n1\r\n1 2 3\r\n",
+         "is not one Pictaron reads: palettes come from .pal, .act and .gif files."},
+        {"not.gif", "PNG and more", "is not a GIF file."},
+        {"short.gif", "GIF89a\x01\x00", "ends inside the GIF header."},
+    };
+    for (const auto& c : cases) {
+        const QString path = Write(QString::fromLatin1(c.name), c.bytes);
+        EXPECT_EQ(ErrorOf(path), QStringLiteral("The palette file %1 %2").arg(QDir::toNativeSeparators(path), QLatin1String(c.reason)));
+    }
+    EXPECT_EQ(ErrorOf(Write(QStringLiteral("empty.act"), {})),
+              QStringLiteral("The palette file %1 holds no colours.").arg(QDir::toNativeSeparators(folder_.filePath(QStringLiteral("empty.act")))));
 }
 
 TEST_F(PaletteFileTest, ActFileOf768Bytes)
@@ -188,4 +203,80 @@ TEST_F(PaletteFileTest, MissingFileNamesIt)
 {
     const QString path = folder_.filePath(QStringLiteral("absent.act"));
     EXPECT_TRUE(ErrorOf(path).contains(QStringLiteral("absent.act")));
+}
+
+TEST_F(PaletteFileTest, NamesThatAreNoRegularFileAreRefusedWithoutWaiting)
+{
+    for (const QString name : {"pipe.pal", "pipe.act", "pipe.gif"}) {
+        const QString fifo = folder_.filePath(name);
+        ASSERT_TRUE(pictaron::testing::MakeFifo(fifo));
+        const QString message = pictaron::testing::ReadWithoutBlocking(fifo, [&] { return ErrorOf(fifo); });
+        EXPECT_EQ(message, QStringLiteral("Cannot read %1.  It is a named pipe, not a file.").arg(fifo));
+    }
+    const QString zero = folder_.filePath(QStringLiteral("zero.act"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    EXPECT_EQ(ErrorOf(zero), QStringLiteral("Cannot read %1.  It is a device, not a file.").arg(zero));
+    const QString folder = folder_.filePath(QStringLiteral("folder.pal"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    EXPECT_EQ(ErrorOf(folder), QStringLiteral("Cannot read %1.  It is a folder, not a file.").arg(folder));
+}
+
+TEST_F(PaletteFileTest, FilesLargerThanTheirKindCanBeAreRefused)
+{
+    // 4 GiB that take no room on disk, behind a valid start of each kind.
+    const QString pal = folder_.filePath(QStringLiteral("huge.pal"));
+    ASSERT_TRUE(pictaron::testing::MakeSparseFile(pal, 4LL << 30, "JASC-PAL\r\n0100\r\n1\r\n1 2 3\r\n"));
+    EXPECT_EQ(ErrorOf(pal), QStringLiteral("Cannot read %1.  It is 4.00 GiB; a file of this kind holds at most 16.19 KiB.").arg(pal));
+    const QString act = folder_.filePath(QStringLiteral("huge.act"));
+    ASSERT_TRUE(pictaron::testing::MakeSparseFile(act, 4LL << 30));
+    EXPECT_EQ(ErrorOf(act), QStringLiteral("Cannot read %1.  It is 4.00 GiB; a file of this kind holds at most 772 bytes.").arg(act));
+
+    // One byte beyond what each kind holds.
+    QByteArray actBytes(773, '\x11');
+    EXPECT_TRUE(ErrorOf(Write(QStringLiteral("long.act"), actBytes)).contains(QStringLiteral("at most 772 bytes")));
+    EXPECT_EQ(LoadPaletteFile(Write(QStringLiteral("full.act"), actBytes.left(772))).size(), 256u);
+    const QString riff = Write(QStringLiteral("long.pal"), Riff(256, QByteArray(4 * 256 + 5, '\0')));
+    EXPECT_EQ(ErrorOf(riff), QStringLiteral("The palette file %1 is 1053 bytes long; a RIFF palette holds at most 1052 bytes.").arg(riff));
+    EXPECT_EQ(LoadPaletteFile(Write(QStringLiteral("full.pal"), Riff(256, QByteArray(4 * 256 + 4, '\0')))).size(), 256u);
+    QByteArray jasc("JASC-PAL\r\n0100\r\n1\r\n1 2 3\r\n");
+    jasc += QByteArray(259 * 64 - jasc.size(), ' ');
+    EXPECT_EQ(LoadPaletteFile(Write(QStringLiteral("padded.pal"), jasc)), (Palette{Entry(1, 2, 3)}));
+    EXPECT_TRUE(ErrorOf(Write(QStringLiteral("padded2.pal"), jasc + ' ')).contains(QStringLiteral("at most 16.19 KiB")));
+}
+
+TEST_F(PaletteFileTest, AGifOfAnySizeGivesItsTableFromItsFirstBytes)
+{
+    // A 4 GiB GIF: only its header and table are read.
+    QByteArray head("GIF89a\x01\x00\x01\x00\x81\x00\x00", 13);
+    head.append("\x0a\x0b\x0c\x0d\x0e\x0f\x10\x11\x12\x13\x14\x15", 12);
+    const QString gif = folder_.filePath(QStringLiteral("huge.gif"));
+    ASSERT_TRUE(pictaron::testing::MakeSparseFile(gif, 4LL << 30, head));
+    const Palette palette = LoadPaletteFile(gif);
+    ASSERT_EQ(palette.size(), 256u);
+    EXPECT_EQ(palette[0], Entry(10, 11, 12));
+    EXPECT_EQ(palette[3], Entry(19, 20, 21));
+    EXPECT_EQ(palette[4], Entry(0, 0, 0));
+}
+
+TEST_F(PaletteFileTest, GifTableEqualsWhatASecondReaderFinds)
+{
+    // A real picture made into a GIF; Pillow reads its global table.
+    const QString source = SharedTestPicture(QStringLiteral("flat-graphic.png"));
+    if (source.isEmpty())
+        GTEST_SKIP() << "no shared test pictures";
+    const QString gif = folder_.filePath(QStringLiteral("flat.gif"));
+    QProcess gm;
+    gm.start(QStringLiteral("gm"), {QStringLiteral("convert"), source, QStringLiteral("-colors"), QStringLiteral("200"), gif});
+    ASSERT_TRUE(gm.waitForFinished(120000) && gm.exitCode() == 0);
+    QProcess pillow;
+    pillow.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"), QStringLiteral("import sys; from PIL import Image; "
+                                                       "sys.stdout.buffer.write(bytes(Image.open(sys.argv[1]).global_palette.palette))"),
+                  gif});
+    ASSERT_TRUE(pillow.waitForFinished(120000) && pillow.exitCode() == 0) << pillow.readAllStandardError().toStdString();
+    const QByteArray table = pillow.readAllStandardOutput();
+    ASSERT_GE(table.size(), 3 * 128);
+    const Palette palette = LoadPaletteFile(gif);
+    for (int i = 0; i < table.size() / 3; ++i)
+        ASSERT_EQ(palette[static_cast<std::size_t>(i)], Entry(uchar(table[3 * i]), uchar(table[3 * i + 1]), uchar(table[3 * i + 2]))) << i;
 }
