@@ -177,7 +177,7 @@ TEST(JpegDecoding, BrokenDataRaisesTheLibrarysErrorNumber)
 {
     TJPEGImage jpeg;
     try {
-        jpeg.LoadFromBytes(QByteArray("\xFF\xD8\xFF\xE0 this is not a JPEG stream at all", 40));
+        jpeg.LoadFromBytes(QByteArray("\xFF\xD8\xFF\xE0 this is not a JPEG stream at all"));
         jpeg.Decode();
         FAIL() << "no error";
     } catch (const PictaronError& error) {
