@@ -25,7 +25,7 @@ rm -rf "$build_dir/seeds"
 /usr/bin/python3 "$root/fuzz/make_corpus.py" "$testdata" "$build_dir/seeds"
 
 supp=$root/scripts/sanitizers
-export ASAN_OPTIONS=detect_leaks=1:allow_user_segv_handler=0:handle_abort=1:strict_string_checks=1
+export ASAN_OPTIONS=detect_leaks=1:allow_user_segv_handler=0:handle_abort=1
 export LSAN_OPTIONS=suppressions=$supp/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export ASAN_SYMBOLIZER_PATH=/usr/bin/llvm-symbolizer-14
