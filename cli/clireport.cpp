@@ -2,6 +2,7 @@
 
 #include "app/report.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
@@ -48,6 +49,7 @@ QByteArray JsonLine(const CliPictureReport& report)
         {QStringLiteral("bytes"), report.resultSize},
         {QStringLiteral("original_bytes"), report.originalSize},
         {QStringLiteral("download_seconds"), seconds},
+        {QStringLiteral("warnings"), QJsonArray::fromStringList(report.warnings)},
     };
     if (report.format == QLatin1String("gif"))
         object.insert(QStringLiteral("colours"), report.colours);

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 namespace pictaron {
 
@@ -16,6 +17,7 @@ struct CliPictureReport {
     qint64 resultSize = 0;     // bytes of the written file
     QSize resultDimensions;    // pixels
     int colours = 0;           // GIF palette entries
+    QStringList warnings;      // one line each, naming the file (a picture read only in part)
 };
 
 // The window's texts: source info, result info and the download-time list.

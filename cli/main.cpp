@@ -91,9 +91,12 @@ void ConvertOne(const CliJob& job, const QString& input, const PictureLoader& lo
     if (job.outputIsFolder)
         QDir().mkpath(job.output);
     // Converted once and dropped: a PPM can stay in its file.
-    QImage original = loader.LoadForRun(input);
+    QImage original = loader.LoadForRun(input, &report.warnings);
     report.originalDimensions = original.size();
     report.originalSize = QFileInfo(input).size();
+    // A picture read only in part is still converted; the user hears of it.
+    for (const QString& warning : report.warnings)
+        PrintError(warning);
 
     // No work file: the result is encoded in memory and written straight out.
     RunProgress progress;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace pictaron {
 
@@ -39,6 +40,7 @@ int PpmField(const QByteArray& bytes, qsizetype& at)
 struct JpegErrors {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
+    const DecodeGuard* guard;
 };
 
 void JumpOnError(j_common_ptr cinfo)
@@ -46,7 +48,16 @@ void JumpOnError(j_common_ptr cinfo)
     std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1);
 }
 
-void IgnoreWarning(j_common_ptr, int) {}
+// Of the library's warnings, those that mean pixels are missing: the data
+// ends early, or a marker turns up in the middle of it. Others (extra bytes
+// between markers, say) leave the picture whole and stay unsaid.
+void NoteWarning(j_common_ptr cinfo, int level)
+{
+    const auto* errors = reinterpret_cast<JpegErrors*>(cinfo->err);
+    const int code = errors->pub.msg_code;
+    if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_MUST_RESYNC))
+        errors->guard->WarnPartlyRead();
+}
 
 } // namespace
 
@@ -90,7 +101,8 @@ std::optional<QImage> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& gua
     JpegErrors errors;
     cinfo.err = jpeg_std_error(&errors.pub);
     errors.pub.error_exit = JumpOnError;
-    errors.pub.emit_message = IgnoreWarning;
+    errors.pub.emit_message = NoteWarning;
+    errors.guard = &guard;
     if (setjmp(errors.jump)) {
         jpeg_destroy_decompress(&cinfo);
         return std::nullopt;  // the general library gives the reason

@@ -13,13 +13,18 @@
 
 namespace pictaron {
 
-// How a decoder refuses a file; both functions throw.
+// How a decoder refuses a file (CheckSize and Fail throw) or tells that it
+// could read it only in part.
 class DecodeGuard {
 public:
     virtual ~DecodeGuard() = default;
     // Called with the declared size before any pixel is decoded.
     virtual void CheckSize(QSize size) const = 0;
     [[noreturn]] virtual void Fail(const QString& reason) const = 0;
+    // The file is damaged or ends early, and the picture holds only what
+    // could be read. Never throws: decoders call it from inside the
+    // libraries' own callbacks.
+    virtual void WarnPartlyRead() const noexcept = 0;
 };
 
 // Where the pixels of an 8-bit binary PPM ("P6", maxval 255) lie: rows of
@@ -37,7 +42,8 @@ std::optional<QImage> DecodePpm(const QByteArray& bytes, const DecodeGuard& guar
 
 // A JPEG in colour or greyscale. Empty when the bytes are not a JPEG, or are
 // one in CMYK, which the general library converts. A stream that ends early
-// still gives its picture, the missing part grey.
+// or is damaged still gives its picture, the missing part grey, and a warning
+// through the guard.
 std::optional<QImage> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& guard);
 
 } // namespace pictaron

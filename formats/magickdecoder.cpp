@@ -5,131 +5,178 @@
 // photograph, and most runs (PPM and JPEG input) never need it. Everything
 // here reports through the caller's DecodeGuard, whose functions throw from
 // the caller's own code.
+//
+// The library's C interface is used because it says exactly which coder
+// reads: a coder named in the file name ("BMP:") with the "affirm" flag set
+// is the only one tried, where the C++ wrapper's format setting still lets
+// the library guess from the content, PostScript and its interpreter
+// included.
 #include "formats/magickdecoder.h"
+#include "formats/pictureloader.h"
 
 #include <QImage>
-#include <QRegularExpression>
 #include <QSize>
 #include <QString>
 
-#include <Magick++.h>
+#include <magick/api.h>
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
+#include <cstring>
+#include <memory>
 #include <mutex>
-#include <set>
-#include <string>
+#include <vector>
 
 namespace pictaron {
 
 namespace {
 
-// The decoders the program lets loose on a file. A file is only ever decoded
-// by the decoder of its own detected format, and only when that is listed.
-const std::set<std::string> kReadableFormats = {
-    "GIF", "GIF87", "JPEG", "JPG", "TIFF", "TIF", "PTIF", "BMP", "BMP2", "BMP3", "PCX", "DCX", "PNG",
-    "PNG8", "PNG24", "PNG32", "TGA", "ICB", "VDA", "VST", "PCD", "PCDS", "PNM", "PBM", "PGM", "PPM",
-    "PAM", "WEBP",
-};
+// The most the library may take for one picture: its pixel cache at the
+// loader's pixel limit (one PixelPacket, 16 bits for each of four channels,
+// per pixel) and room for a coder's own buffers. The pixel cache stays in
+// memory: never in a mapped or temporary file, which a header could make
+// any size the disk holds.
+constexpr magick_int64_t kMemoryLimit =
+    PictureLoader::kMaxPixels * static_cast<magick_int64_t>(sizeof(PixelPacket)) + (256LL << 20);
+
+// The library reports through the ExceptionInfo of each call; its handlers,
+// which would print to the terminal, stay quiet.
+void QuietHandler(const ExceptionType, const char*, const char*) {}
 
 void InitialiseLibrary()
 {
     static std::once_flag once;
-    std::call_once(once, [] { Magick::InitializeMagick(nullptr); });
+    std::call_once(once, [] {
+        InitializeMagick(nullptr);
+        SetWarningHandler(QuietHandler);
+        SetErrorHandler(QuietHandler);
+        SetMagickResourceLimit(PixelsResource, PictureLoader::kMaxPixels);
+        SetMagickResourceLimit(WidthResource, PictureLoader::kMaxPixels);
+        SetMagickResourceLimit(HeightResource, PictureLoader::kMaxPixels);
+        SetMagickResourceLimit(MemoryResource, kMemoryLimit);
+        SetMagickResourceLimit(MapResource, 0);
+        SetMagickResourceLimit(DiskResource, 0);
+    });
 }
 
-// The library's text without its source-code location, e.g.
-// "gm: Improper image header () reported by coders/png.c:123 (ReadPNGImage)".
-QString LibraryReason(const Magick::Exception& error)
+struct ImageInfoDeleter {
+    void operator()(ImageInfo* info) const { DestroyImageInfo(info); }
+};
+struct ImageDeleter {
+    void operator()(Image* image) const { DestroyImageList(image); }
+};
+using OwnedImageInfo = std::unique_ptr<ImageInfo, ImageInfoDeleter>;
+using OwnedImage = std::unique_ptr<Image, ImageDeleter>;
+
+// The ExceptionInfo of one call, released however the call ends.
+class Exception {
+public:
+    Exception() { GetExceptionInfo(&info_); }
+    ~Exception() { DestroyExceptionInfo(&info_); }
+    Exception(const Exception&) = delete;
+    Exception& operator=(const Exception&) = delete;
+    ExceptionInfo* get() { return &info_; }
+    ExceptionType severity() const { return info_.severity; }
+    // The library's reason without its source-code location or program name.
+    QString Reason() const
+    {
+        QString text = QString::fromLocal8Bit(info_.reason ? info_.reason : "").trimmed();
+        if (text.isEmpty())
+            return QStringLiteral("The picture could not be decoded.");
+        text[0] = text[0].toUpper();
+        return text.endsWith(QLatin1Char('.')) ? text : text + QLatin1Char('.');
+    }
+
+private:
+    ExceptionInfo info_;
+};
+
+// Settings that make the named coder the only one the library tries.
+OwnedImageInfo InfoFor(const MagickRequest& request, bool ping)
 {
-    QString text = QString::fromLocal8Bit(error.what());
-    text.remove(QRegularExpression(QStringLiteral(" reported by .*$")));
-    text.remove(QRegularExpression(QStringLiteral("^[^:]*: ")));
-    text.remove(QStringLiteral(" ()"));
-    text = text.trimmed();
-    if (!text.isEmpty() && !text.endsWith(QLatin1Char('.')))
-        text += QLatin1Char('.');
-    return text.isEmpty() ? QStringLiteral("The picture could not be decoded.") : text;
+    OwnedImageInfo info(CloneImageInfo(nullptr));
+    std::snprintf(info->filename, sizeof info->filename, "%s:", request.coder);
+    std::snprintf(info->magick, sizeof info->magick, "%s", request.coder);
+    info->affirm = MagickTrue;
+    info->ping = ping ? MagickTrue : MagickFalse;
+    // A Photo CD holds six resolutions; the fourth is the 768 × 512 base
+    // image. Anything else: the first frame of an animation, the first page
+    // of a TIFF.
+    info->subimage = std::strcmp(request.coder, "PCD") == 0 ? 3 : 0;
+    info->subrange = 1;
+    return info;
 }
 
-// Pings the bytes: the format and the declared size, without decoding pixels.
-Magick::Image Ping(const Magick::Blob& blob, const std::string& format)
+// 16-bit samples flattened onto white, in 8 bits.
+std::uint8_t OverWhite(unsigned sample, unsigned alpha)
 {
-    Magick::Image image;
-    image.quiet(true);
-    if (!format.empty())
-        image.magick(format);
-    image.ping(blob);
-    return image;
+    const unsigned long long flat = (static_cast<unsigned long long>(sample) * alpha
+                                     + 65535ULL * (65535U - alpha) + 32767) / 65535;
+    return static_cast<std::uint8_t>((flat + 128) / 257);
+}
+
+void CopyPixels(Image* image, bool flatten, QImage& bitmap, const DecodeGuard& guard)
+{
+    const int width = bitmap.width();
+    std::vector<std::uint16_t> row(flatten ? 4 * static_cast<std::size_t>(width) : 0);
+    for (int y = 0; y < bitmap.height(); ++y) {
+        Exception exception;
+        uchar* out = bitmap.scanLine(y);
+        const MagickPassFail done = flatten
+            ? DispatchImage(image, 0, y, width, 1, "BGRA", ShortPixel, row.data(), exception.get())
+            : DispatchImage(image, 0, y, width, 1, "BGR", CharPixel, out, exception.get());
+        if (done != MagickPass)
+            guard.Fail(exception.Reason());
+        if (flatten) {
+            for (int x = 0; x < width; ++x) {
+                const std::uint16_t* p = &row[4 * static_cast<std::size_t>(x)];
+                out[3 * x] = OverWhite(p[0], p[3]);
+                out[3 * x + 1] = OverWhite(p[1], p[3]);
+                out[3 * x + 2] = OverWhite(p[2], p[3]);
+            }
+        }
+    }
 }
 
 } // namespace
 
 } // namespace pictaron
 
-extern "C" Q_DECL_EXPORT void PictaronDecodeWithMagick(const QByteArray* bytes, const char* formatByExtension,
+extern "C" Q_DECL_EXPORT void PictaronDecodeWithMagick(const QByteArray* bytes, const pictaron::MagickRequest* request,
                                                        const pictaron::DecodeGuard* decodeGuard, QImage* picture)
 {
     using namespace pictaron;
     const DecodeGuard& guard = *decodeGuard;
     InitialiseLibrary();
-    // Decoding from memory keeps the library away from the file name, which
-    // it would otherwise read for format prefixes and frame ranges.
-    const Magick::Blob blob(bytes->constData(), static_cast<size_t>(bytes->size()));
+    const void* data = bytes->constData();
+    const auto length = static_cast<size_t>(bytes->size());
 
-    Magick::Image probe;
-    try {
-        probe = Ping(blob, {});
-    } catch (const Magick::Exception&) {
-        if (!formatByExtension || !*formatByExtension)
-            guard.Fail(QStringLiteral("It is not a picture in a format Pictaron reads."));
-        try {
-            probe = Ping(blob, formatByExtension);
-        } catch (const Magick::Exception& e) {
-            guard.Fail(LibraryReason(e));
-        }
+    // The declared size first, without decoding pixels.
+    {
+        Exception exception;
+        const OwnedImage probe(PingBlob(InfoFor(*request, true).get(), data, length, exception.get()));
+        if (!probe || exception.severity() >= ErrorException)
+            guard.Fail(exception.Reason());
+        const auto clamped = [](unsigned long extent) { return static_cast<int>(std::min<unsigned long>(extent, INT_MAX)); };
+        guard.CheckSize(QSize(clamped(probe->columns), clamped(probe->rows)));
     }
-    const std::string format = probe.magick();
-    if (!kReadableFormats.count(format))
-        guard.Fail(QStringLiteral("Pictaron does not read %1 files.").arg(QString::fromStdString(format)));
-    const auto clamped = [](size_t extent) { return static_cast<int>(std::min<size_t>(extent, INT_MAX)); };
-    guard.CheckSize(QSize(clamped(probe.columns()), clamped(probe.rows())));
 
-    Magick::Image image;
-    image.quiet(false);
-    image.magick(format);
-    if (format == "PCD" || format == "PCDS") {
-        // A Photo CD holds six resolutions; the fourth is the 768 × 512 base image.
-        image.subImage(3);
-    } else {
-        image.subImage(0);  // the first frame of an animation, the first page of a TIFF
-    }
-    image.subRange(1);
-    try {
-        image.read(blob);
-    } catch (const Magick::Warning&) {
-        // The picture was read despite the complaint.
-    } catch (const Magick::Exception& e) {
-        guard.Fail(LibraryReason(e));
-    }
-    if (!image.isValid() || image.columns() == 0 || image.rows() == 0)
-        guard.Fail(QStringLiteral("The picture could not be decoded."));
+    Exception exception;
+    OwnedImage image(BlobToImage(InfoFor(*request, false).get(), data, length, exception.get()));
+    if (!image || image->columns == 0 || image->rows == 0 || exception.severity() >= ErrorException)
+        guard.Fail(exception.Reason());
+    guard.CheckSize(QSize(static_cast<int>(std::min<unsigned long>(image->columns, INT_MAX)),
+                          static_cast<int>(std::min<unsigned long>(image->rows, INT_MAX))));
+    // A damaged or cut file the coder still read, in part.
+    if (exception.severity() == CorruptImageWarning)
+        guard.WarnPartlyRead();
 
-    try {
-        if (image.colorSpace() != Magick::RGBColorspace)
-            image.colorSpace(Magick::RGBColorspace);
-        if (image.matte()) {
-            Magick::Image white(Magick::Geometry(image.columns(), image.rows()), Magick::Color("white"));
-            white.composite(image, 0, 0, Magick::OverCompositeOp);
-            image = white;
-        }
-        QImage bitmap(static_cast<int>(image.columns()), static_cast<int>(image.rows()), QImage::Format_BGR888);
-        if (bitmap.isNull())
-            guard.Fail(QStringLiteral("There is not enough memory for this picture."));
-        for (int y = 0; y < bitmap.height(); ++y)
-            image.write(0, y, bitmap.width(), 1, "BGR", Magick::CharPixel, bitmap.scanLine(y));
-        *picture = std::move(bitmap);
-    } catch (const Magick::Exception& e) {
-        guard.Fail(LibraryReason(e));
-    }
+    if (image->colorspace != RGBColorspace && TransformColorspace(image.get(), RGBColorspace) != MagickPass)
+        guard.Fail(QStringLiteral("The picture's colours could not be turned into RGB."));
+    QImage bitmap(static_cast<int>(image->columns), static_cast<int>(image->rows), QImage::Format_BGR888);
+    if (bitmap.isNull())
+        guard.Fail(QStringLiteral("There is not enough memory for this picture."));
+    CopyPixels(image.get(), image->matte && request->pixelsCanHoldAlpha, bitmap, guard);
+    *picture = std::move(bitmap);
 }

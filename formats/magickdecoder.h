@@ -10,17 +10,28 @@
 
 namespace pictaron {
 
-// Pings the bytes, refuses formats outside the program's list and sizes the
-// guard refuses, then decodes the first frame or page: CMYK becomes RGB,
-// transparency is flattened onto white, a decoder warning still yields the
-// picture. formatByExtension names the format for files without a signature
-// ("TGA", "PCD") or is empty. Failures go through the guard.
-QImage DecodeWithMagick(const QByteArray& bytes, const char* formatByExtension, const DecodeGuard& guard);
+// What the loader has decided about the bytes before the library sees them.
+struct MagickRequest {
+    // The library's coder for the format found from the bytes' signature
+    // (see pictureformat.h); the library is told to use it and no other.
+    const char* coder = "";
+    // False when the picture's pixels have no room for alpha, whatever the
+    // library makes of the header: the picture is opaque.
+    bool pixelsCanHoldAlpha = true;
+};
+
+// Pings the bytes with the named coder and lets the guard check the declared
+// size, then decodes the first frame or page: CMYK becomes RGB, transparency
+// is flattened onto white. A picture the coder could read only in part comes
+// with a warning through the guard; failures go through the guard too. The
+// library's own limits match the loader's (pixels, memory, no disk cache), so
+// no header can make it take more.
+QImage DecodeWithMagick(const QByteArray& bytes, const MagickRequest& request, const DecodeGuard& guard);
 
 } // namespace pictaron
 
 // The module's one entry point.
 extern "C" {
-using PictaronDecodeWithMagickFn = void (*)(const QByteArray* bytes, const char* formatByExtension,
+using PictaronDecodeWithMagickFn = void (*)(const QByteArray* bytes, const pictaron::MagickRequest* request,
                                             const pictaron::DecodeGuard* guard, QImage* picture);
 }

@@ -55,13 +55,13 @@ const Module& LoadModule()
 
 } // namespace
 
-QImage DecodeWithMagick(const QByteArray& bytes, const char* formatByExtension, const DecodeGuard& guard)
+QImage DecodeWithMagick(const QByteArray& bytes, const MagickRequest& request, const DecodeGuard& guard)
 {
     const Module& module = LoadModule();
     if (!module.decode)
         guard.Fail(QStringLiteral("The picture library could not be loaded: %1").arg(module.problem));
     QImage picture;
-    module.decode(&bytes, formatByExtension, &guard, &picture);
+    module.decode(&bytes, &request, &guard, &picture);
     return picture;
 }
 

@@ -1,31 +1,19 @@
 #include "formats/pictureloader.h"
 
 #include "components/errors.h"
+#include "components/regularfile.h"
 #include "effects/pixels.h"
 #include "formats/directdecode.h"
 #include "formats/magickdecoder.h"
+#include "formats/pictureformat.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 #include <memory>
 
 namespace pictaron {
 
 namespace {
-
-// Formats without a signature in their header are known by their extension.
-const char* FormatFromExtension(const QString& path)
-{
-    const QString suffix = QFileInfo(path).suffix().toUpper();
-    if (suffix == QLatin1String("TGA") || suffix == QLatin1String("ICB") || suffix == QLatin1String("VDA")
-        || suffix == QLatin1String("VST"))
-        return "TGA";
-    if (suffix == QLatin1String("PCD"))
-        return "PCD";
-    return "";
-}
 
 // Every refusal names the file.
 class LoadError : public DecodeGuard {
@@ -46,45 +34,79 @@ public:
                       .arg(width).arg(height).arg(PictureLoader::kMaxPixels / 1'000'000));
     }
 
+    void WarnPartlyRead() const noexcept override { partlyRead_ = true; }
+    // The warnings of the decoders, one line each, naming the file.
+    void Report(QStringList* warnings) const
+    {
+        if (warnings && partlyRead_)
+            *warnings << QStringLiteral("%1 is damaged or cut short; the picture holds only what could be read.")
+                             .arg(path_);
+    }
+
 private:
     QString path_;
+    mutable bool partlyRead_ = false;
 };
+
+// The decoder of the format the bytes' signature names, and no other.
+QImage Decode(const QByteArray& bytes, const QString& name, const LoadError& error)
+{
+    const FormatVerdict verdict = DetectPictureFormat(bytes, name);
+    if (!verdict.known)
+        error.Throw(verdict.refusal);
+    if (const auto size = DeclaredSize(verdict.format, bytes))
+        error.CheckSize(size->first, size->second);
+    if (verdict.format == PictureFormat::Pnm)
+        if (std::optional<QImage> picture = DecodePpm(bytes, error))
+            return *picture;
+    if (verdict.format == PictureFormat::Jpeg)
+        if (std::optional<QImage> picture = DecodeJpeg(bytes, error))
+            return *picture;
+    const MagickRequest request{LibraryCoder(verdict.format), PixelsCanHoldAlpha(verdict.format, bytes)};
+    return DecodeWithMagick(bytes, request, error);
+}
+
+QString TooLarge(qint64 bytes)
+{
+    return QStringLiteral("It is %1; no picture Pictaron opens takes more than %2 MB.")
+        .arg(DescribeFileSize(bytes)).arg(PictureLoader::kMaxBytes / 1'000'000);
+}
 
 } // namespace
 
-QImage PictureLoader::Load(const QString& path) const
+QImage PictureLoader::Load(const QString& path, QStringList* warnings) const
 {
-    return Read(path, false);
+    return Read(path, false, warnings);
 }
 
-QImage PictureLoader::LoadForRun(const QString& path) const
+QImage PictureLoader::LoadForRun(const QString& path, QStringList* warnings) const
 {
-    return Read(path, true);
+    return Read(path, true, warnings);
 }
 
-QImage PictureLoader::Read(const QString& path, bool forRun) const
+QImage PictureLoader::Read(const QString& path, bool forRun, QStringList* warnings) const
 {
     const LoadError error(path);
-    const QFileInfo info(path);
-    if (!info.exists())
+    // Neither a pipe nor a device is opened, nor a file larger than a picture.
+    auto file = std::make_unique<RegularFile>(path);
+    if (file->IsMissing())
         throw PictaronError(QDir::toNativeSeparators(path) + QStringLiteral(" does not exist."));
-    if (info.isDir())
-        error.Throw(QStringLiteral("It is a folder, not a picture."));
-    auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly))
-        error.Throw(file->errorString() + QLatin1Char('.'));
+    if (!file->IsOpen())
+        error.Throw(file->Problem());
+    if (file->Size() > kMaxBytes)
+        error.Throw(TooLarge(file->Size()));
     // For a run the file is mapped and read in place, without a copy. A mapped
     // file shortened under the reader raises SIGBUS, which the command line
     // turns into an error; the window reads a copy, which nothing can pull
     // away from under it.
     QByteArray bytes;
-    const uchar* mapped = forRun && file->size() > 0 ? file->map(0, file->size()) : nullptr;
+    const uchar* mapped = forRun ? file->Map() : nullptr;
     if (mapped) {
-        bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), file->size());
+        bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), static_cast<qsizetype>(file->Size()));
     } else {
-        bytes = file->readAll();
-        if (file->error() != QFileDevice::NoError)
-            error.Throw(file->errorString() + QLatin1Char('.'));
+        bytes = file->Read(kMaxBytes, true);
+        if (!file->Problem().isEmpty())
+            error.Throw(file->Problem());
     }
     if (bytes.isEmpty())
         error.Throw(QStringLiteral("The file is empty."));
@@ -92,7 +114,7 @@ QImage PictureLoader::Read(const QString& path, bool forRun) const
     if (mapped) {
         if (const std::optional<PpmPixels> ppm = FindPpmPixels(bytes, error)) {
             // The picture owns the file, which unmaps it when it closes.
-            const auto closeFile = [](void* owner) { delete static_cast<QFile*>(owner); };
+            const auto closeFile = [](void* owner) { delete static_cast<RegularFile*>(owner); };
             const QSize size = ppm->size;
             QImage picture(mapped + ppm->offset, size.width(), size.height(), 3 * size.width(),
                            QImage::Format_RGB888, closeFile, file.get());
@@ -102,12 +124,9 @@ QImage PictureLoader::Read(const QString& path, bool forRun) const
             return picture;
         }
     }
-    if (std::optional<QImage> picture = DecodePpm(bytes, error))
-        return *picture;
-    if (std::optional<QImage> picture = DecodeJpeg(bytes, error))
-        return *picture;
-
-    return DecodeWithMagick(bytes, FormatFromExtension(path), error);
+    QImage picture = Decode(bytes, path, error);
+    error.Report(warnings);
+    return picture;
 }
 
 } // namespace pictaron

@@ -1,18 +1,23 @@
 // Reading picture files.
 //
 // Every picture the program reads, the original and the second picture of a
-// blend, comes through here. A file is first pinged: its format is checked
-// against the formats the program offers and its size against a pixel limit,
-// both without decoding it, so a hostile header is refused at once. Then only
-// the first frame or page is decoded and turned into a working bitmap: CMYK
-// becomes RGB, transparency is flattened onto white. A warning from the decoder
-// (a truncated JPEG, say) still yields the picture. Binary PPM and JPEG in
-// colour or grey, the bulk of batch work, are decoded directly (the same
-// checks apply); everything else goes through the general imaging library.
+// blend, comes through here. Only a regular file is opened, and only one of a
+// size a picture within the limits can have (see components/regularfile.h).
+// Its format is decided from its own first bytes against the formats the
+// program offers (formats/pictureformat.h); the decoder of that format alone
+// reads it. The declared size is checked against a pixel limit before any
+// pixel is decoded, so a hostile header is refused at once. Then only the
+// first frame or page is decoded and turned into a working bitmap: CMYK
+// becomes RGB, transparency is flattened onto white. A file damaged or cut
+// short (a truncated JPEG, say) still yields what could be read, with a
+// warning. Binary PPM and JPEG in colour or grey, the bulk of batch work, are
+// decoded directly (the same checks apply); everything else goes through the
+// general imaging library.
 #pragma once
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 namespace pictaron {
 
@@ -28,7 +33,9 @@ public:
 
     // The picture as a working bitmap. Throws PictaronError with a message that
     // names the file and the reason; the caller's picture stays as it was.
-    QImage Load(const QString& path) const;
+    // When warnings is given, a picture read only in part adds one line to it
+    // that names the file.
+    QImage Load(const QString& path, QStringList* warnings = nullptr) const;
 
     // For a picture that one run converts and then drops, as the command line
     // does: a binary PPM is used in place, not decoded, as a Format_RGB888
@@ -37,10 +44,10 @@ public:
     // changes it. Every format is decoded from the mapped file. Shortening the
     // file meanwhile raises SIGBUS, so the caller handles that signal.
     // Anything else comes as from Load.
-    QImage LoadForRun(const QString& path) const;
+    QImage LoadForRun(const QString& path, QStringList* warnings = nullptr) const;
 
 private:
-    QImage Read(const QString& path, bool forRun) const;
+    QImage Read(const QString& path, bool forRun, QStringList* warnings) const;
 };
 
 } // namespace pictaron
