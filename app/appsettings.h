@@ -23,6 +23,8 @@ inline const QString kSaveAsFolderSetting = QStringLiteral("Save File Directory"
 inline const QString kSavedFolderSetting = QStringLiteral("Save Dir");
 inline const QString kPaletteFolderSetting = QStringLiteral("Palette Dir");
 inline const QString kBlendFolderSetting = QStringLiteral("Blend Image Dir");
+// Whether an unsaved result is discarded only after asking ("1", the default).
+inline const QString kConfirmDiscardSetting = QStringLiteral("Confirm Discard");
 
 inline std::unique_ptr<QSettings> OpenProgramSettings()
 {

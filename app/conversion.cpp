@@ -97,6 +97,7 @@ EncodedResult RunConversion(QImage original, const ConversionSettings& settings,
     QStringList warnings;
     working = ApplyChanges(std::move(working), settings, context, warnings);
     EncodedResult result = Encode(working, settings, context);
+    result.format = settings.format;
     result.warnings = warnings;
     return result;
 }

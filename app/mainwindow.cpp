@@ -54,6 +54,7 @@ TfrmPictaron::TfrmPictaron(QWidget* parent)
 
     CreateMenus();
     mnuOptionsShowSplash->setChecked(ReadBoolSetting(*settingsKey, kSplashSetting, true));
+    mnuOptionsConfirmDiscard->setChecked(ReadBoolSetting(*settingsKey, kConfirmDiscardSetting, true));
     recentFiles->LoadRecentFiles(*settingsKey);
 
     auto* central = new QWidget(this);
@@ -107,6 +108,10 @@ void TfrmPictaron::Start(const QString& commandLineFile)
 
 void TfrmPictaron::closeEvent(QCloseEvent* event)
 {
+    if (!ConfirmDiscard()) {
+        event->ignore();
+        return;
+    }
     runs.Cancel();
     runs.WaitForFinished();
     recentFiles->SaveRecentFiles(*settingsKey);
@@ -187,17 +192,25 @@ void TfrmPictaron::LayoutAfterLoad()
     FitInfoLabel(lblSourceInfo);
     lblDestInfo->SetCaption(QStringLiteral(" \r\n "));
     resultFileName.clear();
+    resultNameDerived = false;
     lblDestInfo->SetHint(QString());
     imgDest->hide();
     imgDest->Clear();
     ResetZoom();
     btnGo->setEnabled(true);
     mnuOptionsViewTiled->setEnabled(false);
+    UpdateSaveCommands();
 }
 
 void TfrmPictaron::mnuOptionsShowSplashClick()
 {
     WriteBoolSetting(*settingsKey, kSplashSetting, mnuOptionsShowSplash->isChecked());
+    settingsKey->sync();
+}
+
+void TfrmPictaron::mnuOptionsConfirmDiscardClick()
+{
+    WriteBoolSetting(*settingsKey, kConfirmDiscardSetting, mnuOptionsConfirmDiscard->isChecked());
     settingsKey->sync();
 }
 

@@ -80,7 +80,12 @@ public:
     qint64 ResultSize() const { return resultSize; }
     const QString& ResultFileName() const { return resultFileName; }
     void SetResultFileName(const QString& name) { resultFileName = name; }
+    // True while the picture shown is a result not yet in a file the user named.
     bool Changed() const { return changed; }
+    // Save and Save As are offered exactly while this holds: the picture shown
+    // is the result of the current original in the chosen format, and no run
+    // is working.
+    bool CanSave() const;
     const QString& SaveFilter() const { return saveFilter; }
     const QString& SaveDefaultExt() const { return saveDefaultExt; }
     const OptionPages& Options() const { return opt; }
@@ -104,6 +109,7 @@ private:
     // mainwindow.cpp
     void FormKeyDown(QKeyEvent* event, bool* handled);
     void mnuOptionsShowSplashClick();
+    void mnuOptionsConfirmDiscardClick();
     void mnuHelpContentsClick();
     void mnuHelpAboutClick();
     void ShowPageHelp();
@@ -111,6 +117,8 @@ private:
     // mainwindow_options.cpp
     void ConnectOptionHandlers();
     void FillFixedLists();
+    // The result's name follows the format; a name made so is not the user's.
+    void ChangeResultExtension(const QString& extension);
     void rbJPEGClick();
     void rbGIFClick();
     void cmbPaletteClick();
@@ -147,6 +155,13 @@ private:
     void mnuOptionsFileClick();
     void mnufileSaveClick();
     void mnuFileSaveAsClick();
+    // Writes the result to resultFileName; namedNow when the user has just
+    // named it in the Save As dialog (which asked about replacing it).
+    void SaveResultFile(bool namedNow);
+    // Before an unsaved result is lost: asks whether to save, discard or keep
+    // it (unless switched off). True when the caller may go on.
+    bool ConfirmDiscard();
+    void UpdateSaveCommands();
     void SetSourceInfo(const QString& hint);
     void mnuEditSourceClick();
     void mnuEditCopyDestClick();
@@ -164,7 +179,19 @@ private:
     qint64 originalSize = 0;
     qint64 resultSize = -1;
     QString resultFileName;
+    // resultFileName came from a change of format, not from the user: saving
+    // onto an existing file of that name asks first.
+    bool resultNameDerived = false;
+    // The opened original's file (empty for a pasted picture): never replaced
+    // without asking.
+    QString originalPath;
     bool changed = false;
+    // What the picture shown is the result of: the original's serial (-1: no
+    // result of any original, as after Paste into dest. of a JPEG) and the
+    // format; for JPEG, the encoded bytes that Save writes.
+    int resultOfPicture = -1;
+    OutputFormat resultFormat = OutputFormat::Jpeg;
+    QByteArray resultBytes;
     float zoomScale = 1.0f;
     QPoint cropTopLeft{-1, -1};
     QPoint cropBottomRight{-1, -1};
@@ -222,6 +249,7 @@ private:
     QAction* mnuOptionsAutoApply = nullptr;
     QAction* mnuOptionsViewTiled = nullptr;
     QAction* mnuOptionsShowSplash = nullptr;
+    QAction* mnuOptionsConfirmDiscard = nullptr;
     QAction* mnuOptionsFile = nullptr;
     QAction* mnuHelpContents = nullptr;
     QAction* mnuHelpAbout = nullptr;

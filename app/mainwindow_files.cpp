@@ -1,5 +1,10 @@
 // Opening pictures and saving the result, the recent-files entries and the
 // clipboard commands of the Edit menu.
+//
+// Nothing the user owns is replaced or lost unasked: a new original, from
+// wherever it comes, first asks about an unsaved result; Save asks before it
+// replaces the opened original or a file whose name only followed a change of
+// format; and a save writes exactly the picture the report then names.
 #include "app/mainwindow.h"
 
 #include "app/appsettings.h"
@@ -37,6 +42,7 @@ namespace {
 const QString kOpenFilter = QStringLiteral(
     "Graphics Files (gif,jpg,tif,bmp,pcx)|*.gif;*.jpg;*.tif;*bmp;*.pcx|All Files (*.*)|*.*");
 const QString kNotABitmap = QStringLiteral("The data in the clipboard is not a bitmap.");
+const QString kUnsavedResult = QStringLiteral("The new image has not been saved.");
 
 void ShowMessage(QWidget* parent, const QString& message)
 {
@@ -51,6 +57,8 @@ void TfrmPictaron::OpenPicture(const QString& path)
         ShowMessage(this, path + QStringLiteral(" does not exist."));
         return;
     }
+    if (!ConfirmDiscard())
+        return;
     const QString fullPath = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     QImage picture;
     {
@@ -69,6 +77,7 @@ void TfrmPictaron::OpenPicture(const QString& path)
         scrSource->horizontalScrollBar()->setValue(0);
         scrSource->verticalScrollBar()->setValue(0);
         changed = false;
+        originalPath = fullPath;
 
         originalSize = QFileInfo(fullPath).size();
         resultSize = -1;
@@ -82,6 +91,31 @@ void TfrmPictaron::OpenPicture(const QString& path)
         SetSourceInfo(OpenedSourceInfo(fullPath, originalSize, original));
     }
     LayoutAfterLoad();
+}
+
+bool TfrmPictaron::ConfirmDiscard()
+{
+    if (!changed || resultOfPicture != pictureSerial || !mnuOptionsConfirmDiscard->isChecked())
+        return true;
+    // Offered only when it can be done now: a result of the other format
+    // needs a run first.
+    const bool saveable = CanSave();
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Pictaron"),
+                    kUnsavedResult
+                        + (saveable ? QStringLiteral("  Do you want to save it first?")
+                                    : QStringLiteral("  Do you want to discard it?")),
+                    QMessageBox::Discard | QMessageBox::Cancel | (saveable ? QMessageBox::Save : QMessageBox::NoButton),
+                    this);
+    box.setDefaultButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Discard:
+        return true;
+    case QMessageBox::Save:
+        mnufileSaveClick();
+        return !changed;
+    default:
+        return false;
+    }
 }
 
 void TfrmPictaron::SetSourceInfo(const QString& hint)
@@ -140,6 +174,13 @@ void TfrmPictaron::mnuFileOpenClick()
 
 void TfrmPictaron::mnufileSaveClick()
 {
+    SaveResultFile(false);
+}
+
+void TfrmPictaron::SaveResultFile(bool namedNow)
+{
+    if (!CanSave())
+        return;
     if (cmbZoom->currentText() != QStringLiteral("100%")) {
         ResetZoom();
         ShowZoomed(0, 0, true);  // a GIF is saved from the picture shown
@@ -148,17 +189,29 @@ void TfrmPictaron::mnufileSaveClick()
         mnuFileSaveAsClick();
         return;
     }
+    // The dialog asked already about a name the user chose there; a name that
+    // merely followed the format, or the original itself, is asked about here.
+    if (!namedNow && QFileInfo::exists(resultFileName)
+        && (resultNameDerived || IsSameFile(resultFileName, originalPath))) {
+        const auto answer = QMessageBox::warning(
+            this, QStringLiteral("Pictaron"),
+            QStringLiteral("%1 already exists.  Do you want to replace it?").arg(resultFileName),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return;
+    }
     qint64 size = 0;
     {
         const BusyScope busy;
         try {
-            size = SaveResult(resultFileName, imgDest->Picture(), GatherSettings(), WorkFilePath());
+            size = SaveResult(resultFileName, imgDest->Picture(), resultBytes, GatherSettings());
         } catch (const PictaronError& error) {
             ShowMessage(this, error.message());
             return;
         }
     }
     changed = false;
+    resultNameDerived = false;
     ShowResultReport(size, QString());
     settingsKey->setValue(kSavedFolderSetting, FolderWithSeparator(resultFileName));
     recentFiles->AddRecentFile(resultFileName);
@@ -166,6 +219,8 @@ void TfrmPictaron::mnufileSaveClick()
 
 void TfrmPictaron::mnuFileSaveAsClick()
 {
+    if (!CanSave())
+        return;
     const QString folder = QFileInfo::exists(resultFileName) ? FolderWithSeparator(resultFileName)
                                                              : ReadTextSetting(*settingsKey, kSaveAsFolderSetting);
     QFileDialog dialog(this, QStringLiteral("Save File As"), folder, QtFileFilter(saveFilter));
@@ -176,7 +231,8 @@ void TfrmPictaron::mnuFileSaveAsClick()
     const QString file = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
     settingsKey->setValue(kSaveAsFolderSetting, FolderWithSeparator(file));
     resultFileName = file;
-    mnufileSaveClick();
+    resultNameDerived = false;
+    SaveResultFile(true);
 }
 
 void TfrmPictaron::mnuEditSourceClick()
@@ -199,8 +255,13 @@ void TfrmPictaron::mnuEditPasteClick()
         ShowMessage(this, kNotABitmap);
         return;
     }
+    if (!ConfirmDiscard())
+        return;
     runs.Cancel();
     ++pictureSerial;
+    // The result is gone with its original, so nothing unsaved is left.
+    changed = false;
+    originalPath.clear();
     originalSize = 0;
     resultSize = -1;
     RefreshDownloadTimes(false);
@@ -219,6 +280,13 @@ void TfrmPictaron::mnuPasteDestClick()
     }
     imgDest->SetPicture(pasted);
     imgDest->show();
+    // A GIF is saved from the picture shown, so the pasted one is what Save
+    // writes; a JPEG result is its encoded bytes, which no longer match it.
+    if (resultFormat == OutputFormat::Jpeg)
+        resultOfPicture = -1;
+    else
+        changed = true;
+    UpdateSaveCommands();
 }
 
 } // namespace pictaron

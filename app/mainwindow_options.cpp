@@ -135,6 +135,9 @@ void TfrmPictaron::ConnectOptionHandlers()
         connect(radio, &QRadioButton::clicked, this, restart);
     connect(opt.rbJPEG, &QRadioButton::clicked, this, &TfrmPictaron::rbJPEGClick);
     connect(opt.rbGIF, &QRadioButton::clicked, this, &TfrmPictaron::rbGIFClick);
+    // However the format changes (a click, the arrow keys), a result of the
+    // other format is no longer the one to save.
+    connect(opt.rbGIF, &QRadioButton::toggled, this, &TfrmPictaron::UpdateSaveCommands);
 
     PairTrackBar(opt.tbCompression, opt.txtCompression, this, restart);
     PairTrackBar(opt.tbSharpen, opt.txtSharpen, this, restart);
@@ -165,12 +168,21 @@ void TfrmPictaron::ConnectOptionHandlers()
     connect(opt.btnCaptionFont, &QPushButton::clicked, this, &TfrmPictaron::btnCaptionFontClick);
 }
 
+void TfrmPictaron::ChangeResultExtension(const QString& extension)
+{
+    if (resultFileName.isEmpty())
+        return;
+    const QString renamed = ChangeFileExt(resultFileName, extension);
+    if (renamed != resultFileName)
+        resultNameDerived = true;
+    resultFileName = renamed;
+}
+
 void TfrmPictaron::rbJPEGClick()
 {
     saveFilter = QStringLiteral("*.jpg|*.jpg");
     saveDefaultExt = QStringLiteral("jpg");
-    if (!resultFileName.isEmpty())
-        resultFileName = ChangeFileExt(resultFileName, QStringLiteral(".jpg"));
+    ChangeResultExtension(QStringLiteral(".jpg"));
     opt.pnlJPEGOptions->show();
     opt.pnlGIFOptions->hide();
     tmrAutoSave->setInterval(500);
@@ -180,8 +192,7 @@ void TfrmPictaron::rbGIFClick()
 {
     saveFilter = QStringLiteral("*.gif|*.gif");
     saveDefaultExt = QStringLiteral("gif");
-    if (!resultFileName.isEmpty())
-        resultFileName = ChangeFileExt(resultFileName, QStringLiteral(".gif"));
+    ChangeResultExtension(QStringLiteral(".gif"));
     opt.pnlGIFOptions->show();
     opt.pnlJPEGOptions->hide();
     tmrAutoSave->setInterval(2000);

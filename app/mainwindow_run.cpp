@@ -6,6 +6,12 @@
 // run starts (so it cannot start a second run into the first), and a change
 // made while a run works restarts it as usual and is not lost when the run
 // ends.
+//
+// Save and Save As follow one rule (CanSave): they are offered while the
+// picture shown is the result of the current original in the chosen format
+// and no run works, so what a save writes is always what the report shows.
+// `changed` is set when a new result is shown, not when a run starts: a run
+// that fails leaves the result, and whether it is saved, as they were.
 #include "app/mainwindow.h"
 
 #include "app/downloadtimelist.h"
@@ -50,11 +56,25 @@ void TfrmPictaron::tmrAutoSaveTimer()
     runs.Start(original, GatherSettings());
 }
 
+bool TfrmPictaron::CanSave() const
+{
+    return resultOfPicture == pictureSerial && resultFormat == GatherSettings().format && !runs.IsRunning();
+}
+
+void TfrmPictaron::UpdateSaveCommands()
+{
+    const bool enabled = CanSave();
+    for (QAction* action : {mnuFileSave, mnuFileSaveAs})
+        action->setEnabled(enabled);
+    btnSave->setEnabled(enabled);
+    btnSaveAs->setEnabled(enabled);
+}
+
 void TfrmPictaron::RunStarted()
 {
     runPicture = pictureSerial;
     imgDest->show();
-    changed = true;
+    UpdateSaveCommands();
     cmbDownloadTime->hide();
     cmbZoom->show();
     progressBar->setValue(0);
@@ -77,14 +97,15 @@ void TfrmPictaron::RunSucceeded(const EncodedResult& result)
     runMessages << result.warnings;
     imgDest->SetPicture(result.picture);
     resultPicture = result.picture;
+    resultOfPicture = runPicture;
+    resultFormat = result.format;
+    resultBytes = result.format == OutputFormat::Jpeg ? result.bytes : QByteArray();
+    changed = true;
     scrDest->horizontalScrollBar()->setValue(0);
     scrDest->verticalScrollBar()->setValue(0);
     ShowResultReport(result.size, result.description);
 
-    for (QAction* action : {mnuFileSave, mnuFileSaveAs, mnuOptionsViewTiled})
-        action->setEnabled(true);
-    btnSave->setEnabled(true);
-    btnSaveAs->setEnabled(true);
+    mnuOptionsViewTiled->setEnabled(true);
     ResetZoom();
 }
 
@@ -97,6 +118,7 @@ void TfrmPictaron::RunFinished()
 {
     cmbDownloadTime->show();
     progressBar->hide();
+    UpdateSaveCommands();
     // Messages come after the window is tidy again: the guarded end of a run
     // always comes first.
     for (const QString& message : std::exchange(runMessages, QStringList()))

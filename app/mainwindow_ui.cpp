@@ -214,6 +214,9 @@ void TfrmPictaron::CreateMenus()
     mnuOptionsShowSplash = options->addAction(QStringLiteral("Show Splash Screen"), this,
                                               &TfrmPictaron::mnuOptionsShowSplashClick);
     mnuOptionsShowSplash->setCheckable(true);
+    mnuOptionsConfirmDiscard = options->addAction(QStringLiteral("Ask Before Discarding Unsaved Results"), this,
+                                                  &TfrmPictaron::mnuOptionsConfirmDiscardClick);
+    mnuOptionsConfirmDiscard->setCheckable(true);
     mnuOptionsFile = options->addAction(QStringLiteral("File Associations"), this, &TfrmPictaron::mnuOptionsFileClick);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -227,6 +230,7 @@ void TfrmPictaron::CreateMenus()
         {mnuEditPaste, "mnuEditPaste"},       {mnuPasteDest, "mnuPasteDest"},
         {mnuOptionsAutoApply, "mnuOptionsAutoApply"}, {mnuOptionsViewTiled, "mnuOptionsViewTiled"},
         {mnuOptionsShowSplash, "mnuOptionsShowSplash"}, {mnuOptionsFile, "mnuOptionsFile"},
+        {mnuOptionsConfirmDiscard, "mnuOptionsConfirmDiscard"},
         {mnuHelpContents, "mnuHelpContents"}, {mnuHelpAbout, "mnuHelpAbout"},
     };
     for (const auto& [action, name] : names)

@@ -7,6 +7,7 @@
 // trip and a full decode per picture.
 #pragma once
 
+#include "app/conversionsettings.h"
 #include "app/progress.h"
 
 #include <QImage>
@@ -21,14 +22,16 @@ struct RunContext {
     QString workFile;  // the JPEG work file (see WorkFilePath()), or empty
 };
 
-// What an encoder step hands back to the window: the picture the result view
-// shows at its natural size (also the unscaled copy kept for zooming; null when
-// the run does not show its result), its size in pixels, the encoded bytes and
+// What an encoder step hands back to the window: the format encoded, the
+// picture the result view shows at its natural size (also the unscaled copy
+// kept for zooming; null when the run does not show its result), its size in
+// pixels, the encoded bytes and
 // their count, and the description for the report (empty: describe the
 // picture). For a GIF, colours is the number of palette entries. Warnings are
 // the messages of steps that failed without ending the run (a resize that could
 // not be done); the window shows each, the command line prints them.
 struct EncodedResult {
+    OutputFormat format = OutputFormat::Jpeg;
     QImage picture;
     QSize dimensions;
     QByteArray bytes;

@@ -59,7 +59,6 @@ void RunController::WaitForFinished()
 void RunController::Launch(Request request)
 {
     cancel_.Reset();
-    emit Started();
     watcher_.setFuture(QtConcurrent::run([this, request = std::move(request)]() -> Outcome {
         RunProgress progress(bridge_.get());
         RunContext context{progress, cancel_, workFile_};
@@ -75,6 +74,8 @@ void RunController::Launch(Request request)
         }
         return outcome;
     }));
+    // After the future is set, so that IsRunning() holds for the listeners.
+    emit Started();
 }
 
 void RunController::OnRunEnded()

@@ -3,16 +3,19 @@
 
 #include "app/conversionsettings.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
 namespace pictaron {
 
-// A JPEG result is the work file itself, copied ("Copy of file failed" and
-// the reason when that fails); a GIF result is built again from the picture
-// shown. The file is written atomically (see WriteFileAtomically). Returns
-// the size of the written file.
-qint64 SaveResult(const QString& path, const QImage& shownPicture, const ConversionSettings& settings,
-                  const QString& workFile);
+// A JPEG result is written as the bytes the run encoded — the bytes of the
+// work file, kept with the result so that a work file written since (by a
+// later run that failed, say) is never saved under this result's name;
+// "Copy of file failed" and the reason when that fails. A GIF result is built
+// again from the picture shown. The file is written atomically (see
+// WriteFileAtomically). Returns the size of the written file.
+qint64 SaveResult(const QString& path, const QImage& shownPicture, const QByteArray& jpegBytes,
+                  const ConversionSettings& settings);
 
 } // namespace pictaron

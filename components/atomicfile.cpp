@@ -7,8 +7,12 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include <unistd.h>
 
 namespace pictaron {
 
@@ -28,13 +32,36 @@ public:
     bool OpenUnbuffered() { return open(QIODevice::ReadWrite | QIODevice::Unbuffered); }
 };
 
+// The file a path names once its symbolic links are followed, also when the
+// last one points at nothing yet: saving through a link writes the file it
+// points to and leaves the link a link. A chain that never ends is an error.
+QString FollowLinks(const QString& path)
+{
+    namespace fs = std::filesystem;
+    fs::path current = QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString();
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(current, error)))
+            return QFile::decodeName(QByteArray::fromStdString(current.string()));
+        const fs::path next = fs::read_symlink(current, error);
+        if (error)
+            ThrowWriteError(path, QString::fromStdString(error.message()) + QLatin1Char('.'));
+        current = next.is_absolute() ? next : current.parent_path() / next;
+    }
+    ThrowWriteError(path, QStringLiteral("Too many levels of symbolic links."));
+}
+
 } // namespace
 
 void WriteFileAtomically(const QString& path, const QByteArray& bytes)
 {
-    const QFileInfo target(path);
+    const QFileInfo target(FollowLinks(path));
     if (target.isDir())
         ThrowWriteError(path, QStringLiteral("It is a folder."));
+    // The rename below needs only the folder's permission; a file the user may
+    // not change must stay as it is, as a plain write would leave it.
+    if (target.exists() && ::access(QFile::encodeName(target.absoluteFilePath()).constData(), W_OK) != 0)
+        ThrowWriteError(path, QString::fromLocal8Bit(std::strerror(errno)) + QLatin1Char('.'));
     UnbufferedTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName()
                                  + QStringLiteral(".XXXXXX"));
     if (!temp.OpenUnbuffered())

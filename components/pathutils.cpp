@@ -1,6 +1,9 @@
 #include "components/pathutils.h"
 
+#include <QFile>
 #include <QStringList>
+
+#include <sys/stat.h>
 
 namespace pictaron {
 
@@ -55,6 +58,15 @@ QString QtFileFilter(const QString& pipeFilter)
         filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return filters.join(QStringLiteral(";;"));
+}
+
+bool IsSameFile(const QString& a, const QString& b)
+{
+    struct stat first {}, second {};
+    if (a.isEmpty() || b.isEmpty() || ::stat(QFile::encodeName(a).constData(), &first) != 0
+        || ::stat(QFile::encodeName(b).constData(), &second) != 0)
+        return false;
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 } // namespace pictaron

@@ -17,6 +17,10 @@ QString FolderWithSeparator(const QString& filePath);
 // the last separator), or appends one; extension includes the dot.
 QString ChangeFileExt(const QString& fileName, const QString& extension);
 
+// True when both names reach one existing file: through links, other
+// spellings of the folder, or hard links alike.
+bool IsSameFile(const QString& a, const QString& b);
+
 // A dialog filter written as "Description|*.a;*.b|All Files (*.*)|*.*" in the
 // form the Qt file dialogs take: "Description (*.a *.b);;All Files (*)".
 // "*.*" means every file, also those without an extension.

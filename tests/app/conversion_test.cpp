@@ -116,24 +116,29 @@ TEST_F(ConversionTest, UnwritableWorkFileFailsWithItsName)
     }
 }
 
-TEST_F(ConversionTest, SavingAJpegCopiesTheWorkFile)
+TEST_F(ConversionTest, SavingAJpegWritesTheBytesOfTheWorkFile)
 {
     const EncodedResult result = Run(Gradient(30, 20), ConversionSettings{});
     const QString saved = folder_.filePath(QStringLiteral("saved.jpg"));
-    EXPECT_EQ(SaveResult(saved, result.picture, ConversionSettings{}, WorkFile()), result.size);
+    EXPECT_EQ(SaveResult(saved, result.picture, result.bytes, ConversionSettings{}), result.size);
     QFile a(saved), b(WorkFile());
     ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
     EXPECT_EQ(a.readAll(), b.readAll());
 
-    // Without the work file the copy fails, says so and why, and the saved
-    // file stays as it was.
+    // A work file changed since is not what the result was: the result's own
+    // bytes are saved.
     QFile::remove(WorkFile());
+    EXPECT_EQ(SaveResult(saved, result.picture, result.bytes, ConversionSettings{}), result.size);
+    EXPECT_EQ(QFileInfo(saved).size(), result.size);
+
+    // A write that fails says so, and why.
+    const QString inTheWay = folder_.filePath(QStringLiteral("taken.jpg"));
+    QDir().mkdir(inTheWay);
     try {
-        SaveResult(saved, result.picture, ConversionSettings{}, WorkFile());
+        SaveResult(inTheWay, result.picture, result.bytes, ConversionSettings{});
         FAIL() << "no error";
     } catch (const PictaronError& error) {
-        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Copy of file failed\n\nCannot read "))) << error.what();
-        EXPECT_TRUE(error.message().contains(QDir::toNativeSeparators(WorkFile()))) << error.what();
+        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Copy of file failed\n\nCannot write "))) << error.what();
+        EXPECT_TRUE(error.message().contains(QDir::toNativeSeparators(inTheWay))) << error.what();
     }
-    EXPECT_EQ(QFileInfo(saved).size(), result.size);
 }

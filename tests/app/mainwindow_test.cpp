@@ -417,10 +417,14 @@ void MainWindowTest::successfulRunEnablesSavingAndShowsTheReport()
     const QString hint = window_->findChild<InfoLabel*>(QStringLiteral("lblDestInfo"))->Hint();
     QVERIFY2(hint.startsWith(QStringLiteral(" New image unsaved\r\n 64 by 48 pixels, ")), qPrintable(hint));
 
-    // Opening a new picture hides the result and drops the "New" column.
+    // Opening a new picture hides the result and drops the "New" column; its
+    // result is not there to save.
+    MessageBoxCatcher discard(QMessageBox::Discard);
     window_->OpenPicture(WritePicture(*folder_, QStringLiteral("next.png"), QSize(30, 30)));
+    QCOMPARE(discard.texts, QStringList{QStringLiteral("The new image has not been saved.  Do you want to save it first?")});
     QVERIFY(!Action("mnuOptionsViewTiled")->isEnabled());
-    QVERIFY(Action("mnuFileSave")->isEnabled());  // Save keeps its state
+    QVERIFY(!Action("mnuFileSave")->isEnabled());
+    QVERIFY(!Action("mnuFileSaveAs")->isEnabled());
     QCOMPARE(list->itemText(0), QStringLiteral("Speed|Current"));
     QVERIFY(!window_->Changed());
 }

@@ -6,7 +6,11 @@
 #include <QComboBox>
 #include <QRadioButton>
 #include <QFile>
+#include <QFileDialog>
+#include <QMainWindow>
 #include <QSignalSpy>
+#include <QTest>
+#include <QWindow>
 
 namespace pictaron::testing {
 
@@ -49,15 +53,73 @@ void ChooseZoom(TfrmPictaron& window, const QString& text)
     emit zoom->activated(zoom->currentIndex());
 }
 
-MessageBoxCatcher::MessageBoxCatcher()
+void ClickAt(QWidget* widget)
+{
+    // A person clicks what the settled window shows: pending layouts first.
+    QTest::qWait(0);
+    QWidget* top = widget->window();
+    const QPoint point = widget->mapTo(top, widget->rect().center());
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, Qt::NoModifier, point);
+}
+
+namespace {
+// The window keys go to. The offscreen platform has no window manager to give
+// the activation back to the main window when a dialog closes; this does.
+QWindow* FrontWindow()
+{
+    const auto front = [] {
+        QWidget* widget = QApplication::activeModalWidget() ? QApplication::activeModalWidget()
+                                                            : QApplication::activeWindow();
+        return widget ? widget->windowHandle() : nullptr;
+    };
+    if (!front()) {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->isVisible() && qobject_cast<QMainWindow*>(widget))
+                widget->activateWindow();
+        QTest::qWaitFor([&] { return front() != nullptr; }, 2000);
+    }
+    return front();
+}
+} // namespace
+
+void TypeKeys(const QString& text)
+{
+    for (const QChar c : text)
+        QTest::keyClick(FrontWindow(), c.toLatin1());
+}
+
+void PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    QTest::keyClick(FrontWindow(), key, modifiers);
+}
+
+void TypeIntoNextFileDialog(const QString& name)
+{
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, name] {
+        if (!qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+            return;
+        poll->deleteLater();
+        poll->stop();
+        TypeKeys(name);
+        PressKey(Qt::Key_Return);
+    });
+    poll->start();
+}
+
+MessageBoxCatcher::MessageBoxCatcher(QMessageBox::StandardButton answer)
 {
     poll_.setInterval(20);
-    connect(&poll_, &QTimer::timeout, this, [this] {
+    connect(&poll_, &QTimer::timeout, this, [this, answer] {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             auto* box = qobject_cast<QMessageBox*>(widget);
             if (box && box->isVisible()) {
                 texts << box->text();
-                box->done(QMessageBox::Ok);
+                if (QAbstractButton* button = box->button(answer))
+                    QTest::mouseClick(button, Qt::LeftButton);
+                else
+                    box->done(answer);
             }
         }
     });

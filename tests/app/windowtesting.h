@@ -29,10 +29,25 @@ bool OpenAndRunGif(TfrmPictaron& window, const QTemporaryDir& folder, QSize size
 // Chooses a zoom from the list, as a user does.
 void ChooseZoom(TfrmPictaron& window, const QString& text);
 
-// Closes every message box that opens while it exists and keeps its text.
+// A click as a person makes it: a press and a release at the widget's centre,
+// sent to the window it is in, which hands them to whatever lies there.
+void ClickAt(QWidget* widget);
+
+// Keys typed into whatever has the focus in the window in front (ASCII text).
+void TypeKeys(const QString& text);
+void PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
+// Answers the next file dialog as a person does: types the name into it and
+// presses Enter. It waits without blocking, so the click or key that opens
+// the dialog can be sent after this.
+void TypeIntoNextFileDialog(const QString& name);
+
+// Answers every message box that opens while it exists and keeps its text:
+// a click on the answer's button where the box has one, else the box is
+// closed with the answer.
 class MessageBoxCatcher : public QObject {
 public:
-    MessageBoxCatcher();
+    explicit MessageBoxCatcher(QMessageBox::StandardButton answer = QMessageBox::Ok);
     QStringList texts;
 
 private:

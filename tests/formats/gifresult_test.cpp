@@ -155,7 +155,7 @@ TEST_F(GifStepTest, SavedFileIsTheMeasuredFile)
     settings.transparentColour = TColor(0x03FE01);
     const EncodedResult result = Run(testpictures::PatternPicture(77, 51, 8), settings);
     const QString path = folder_.filePath(QStringLiteral("saved.gif"));
-    EXPECT_EQ(SaveResult(path, result.picture, settings, QString()), result.size);
+    EXPECT_EQ(SaveResult(path, result.picture, QByteArray(), settings), result.size);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray saved = file.readAll();
