@@ -61,10 +61,11 @@ void TfrmPictaron::OpenPicture(const QString& path)
         return;
     const QString fullPath = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     QImage picture;
+    QStringList warnings;
     {
         const BusyScope busy;
         try {
-            picture = ilPreview.Load(fullPath);
+            picture = ilPreview.Load(fullPath, &warnings);
         } catch (const PictaronError& error) {
             // The window keeps the picture it has.
             ShowMessage(this, error.message());
@@ -91,6 +92,9 @@ void TfrmPictaron::OpenPicture(const QString& path)
         SetSourceInfo(OpenedSourceInfo(fullPath, originalSize, original));
     }
     LayoutAfterLoad();
+    // A picture read only in part (a cut-short file) is shown, and said so.
+    for (const QString& warning : warnings)
+        QMessageBox::warning(this, QStringLiteral("Pictaron"), warning);
 }
 
 bool TfrmPictaron::ConfirmDiscard()

@@ -34,6 +34,7 @@ private slots:
     void saveWithoutANameAsksForOne();
     void aFullDiskKeepsTheOldFileAndTheState();
     void aRequestOfSeveralLinesOpensTheLastPath();
+    void aCutShortPictureOpensAndSaysSo();
 
 private:
     void Save() { window_->findChild<QAction*>(QStringLiteral("mnuFileSave"))->trigger(); }
@@ -159,6 +160,24 @@ void FileCommandsTest::aRequestOfSeveralLinesOpensTheLastPath()
     // An empty request only brings the window forward.
     window_->PICTARONExecuteMacro({});
     QCOMPARE(window_->Original().size(), QSize(17, 11));
+}
+
+void FileCommandsTest::aCutShortPictureOpensAndSaysSo()
+{
+    QImage photo(160, 120, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb(x, y * 2, (x * y) & 0xFF));
+    const QString path = folder_->filePath(QStringLiteral("cut.jpg"));
+    QVERIFY(photo.save(path, "JPEG", 90));
+    QFile file(path);
+    QVERIFY(file.resize(file.size() * 2 / 3));
+
+    MessageBoxCatcher boxes;
+    window_->OpenPicture(path);
+    QCOMPARE(window_->Original().size(), QSize(160, 120));
+    QCOMPARE(boxes.texts.size(), 1);
+    QVERIFY2(boxes.texts.first().contains(QDir::toNativeSeparators(path)), qPrintable(boxes.texts.first()));
 }
 
 QTEST_MAIN(FileCommandsTest)
