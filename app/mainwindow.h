@@ -18,6 +18,7 @@
 #include <QImage>
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -146,7 +147,12 @@ private:
     void imgDestMouseUp(QMouseEvent* event);
     void btnTransparentColourPickerClick(bool down);
     void cmbZoomClick();
-    void ShowZoomed(int x, int y, bool setScroll);
+    // False when there is not enough memory for the zoom (said in a message;
+    // the view stays as it was).
+    bool ShowZoomed(int x, int y, bool setScroll);
+    // Runs a command that needs a picture's worth of memory: when there is not
+    // enough, says so and returns false, and the window keeps what it had.
+    bool WithMemory(const std::function<void()>& command);
     void txtResizeHeightChange(bool fromHeight);
     void CopyPictureToSource(const QImage& picture);
 

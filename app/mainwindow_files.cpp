@@ -64,13 +64,9 @@ void TfrmPictaron::OpenPicture(const QString& path)
     QStringList warnings;
     {
         const BusyScope busy;
-        try {
-            picture = ilPreview.Load(fullPath, &warnings);
-        } catch (const PictaronError& error) {
-            // The window keeps the picture it has.
-            ShowMessage(this, error.message());
+        // The window keeps the picture it has when this fails.
+        if (!WithMemory([&] { picture = ToWorkingBitmap(ilPreview.Load(fullPath, &warnings)); }))
             return;
-        }
         runs.Cancel();
         ++pictureSerial;
         ResetDragRect();
@@ -87,7 +83,7 @@ void TfrmPictaron::OpenPicture(const QString& path)
         recentFiles->AddRecentFile(fullPath);
         settingsKey->setValue(kOpenFolderSetting, FolderWithSeparator(fullPath));
 
-        original = ToWorkingBitmap(picture);
+        original = std::move(picture);
         imgSource->SetPicture(original);
         SetSourceInfo(OpenedSourceInfo(fullPath, originalSize, original));
     }
@@ -259,7 +255,8 @@ void TfrmPictaron::mnuEditPasteClick()
         ShowMessage(this, kNotABitmap);
         return;
     }
-    if (!ConfirmDiscard())
+    QImage converted;
+    if (!WithMemory([&] { converted = ToWorkingBitmap(pasted).copy(); }) || !ConfirmDiscard())
         return;
     runs.Cancel();
     ++pictureSerial;
@@ -269,7 +266,7 @@ void TfrmPictaron::mnuEditPasteClick()
     originalSize = 0;
     resultSize = -1;
     RefreshDownloadTimes(false);
-    original = ToWorkingBitmap(pasted).copy();
+    original = std::move(converted);
     imgSource->SetPicture(original);
     SetSourceInfo(PastedSourceInfo(original));
     LayoutAfterLoad();

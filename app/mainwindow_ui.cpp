@@ -207,7 +207,7 @@ void TfrmPictaron::CreateMenus()
     mnuOptionsAutoApply->setCheckable(true);
     // The result as the view shows it, at the zoom shown.
     mnuOptionsViewTiled = options->addAction(QStringLiteral("View &Tiled"), this, [this] {
-        TfrmTileBitmap::ShowTiled(this, imgDest->Picture());
+        WithMemory([this] { TfrmTileBitmap::ShowTiled(this, imgDest->Picture()); });
     });
     mnuOptionsViewTiled->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     mnuOptionsViewTiled->setEnabled(false);

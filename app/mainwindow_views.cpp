@@ -11,6 +11,7 @@
 #include "app/zoom.h"
 #include "colour/orvacolourpicker.h"
 #include "components/busy.h"
+#include "components/errors.h"
 #include "components/orvaedit.h"
 #include "effects/pixels.h"
 
@@ -20,6 +21,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -206,31 +208,59 @@ void TfrmPictaron::CopyPictureToSource(const QImage& picture)
     // The copy becomes the original of the next run; its report stays.
     if (picture.isNull())
         return;
+    QImage copy;
+    if (!WithMemory([&] { copy = ToWorkingBitmap(picture).copy(); }))
+        return;
     if (opt.chkCrop->isChecked())
         opt.chkCrop->setChecked(false);
-    original = ToWorkingBitmap(picture).copy();
+    original = std::move(copy);
     imgSource->SetPicture(original);
     imgSource->show();
 }
 
 void TfrmPictaron::cmbZoomClick()
 {
+    const float shown = zoomScale;
     zoomScale = ZoomScaleFromText(cmbZoom->currentText());
-    ShowZoomed(0, 0, true);
+    if (!ShowZoomed(0, 0, true)) {
+        // The view stays as it was, and the list says so.
+        zoomScale = shown;
+        cmbZoom->setCurrentText(ZoomText(shown));
+    }
 }
 
-void TfrmPictaron::ShowZoomed(int x, int y, bool setScroll)
+bool TfrmPictaron::ShowZoomed(int x, int y, bool setScroll)
 {
     if (resultPicture.isNull())
-        return;
-    const BusyScope busy;
-    imgDest->SetPicture(ZoomPicture(resultPicture, zoomScale));
+        return true;
+    QImage zoomed;
+    {
+        const BusyScope busy;
+        if (!WithMemory([&] { zoomed = ZoomPicture(resultPicture, zoomScale); }))
+            return false;
+    }
+    imgDest->SetPicture(zoomed);
     scrDest->horizontalScrollBar()->setValue(0);
     scrDest->verticalScrollBar()->setValue(0);
     if (setScroll) {
         scrDest->horizontalScrollBar()->setValue(x);
         scrDest->verticalScrollBar()->setValue(y);
     }
+    return true;
+}
+
+bool TfrmPictaron::WithMemory(const std::function<void()>& command)
+{
+    try {
+        command();
+        return true;
+    } catch (const PictaronError& error) {
+        QMessageBox::critical(this, QStringLiteral("Pictaron"), error.message());
+    } catch (const std::bad_alloc&) {
+        QMessageBox::critical(this, QStringLiteral("Pictaron"),
+                              QStringLiteral("There is not enough memory for this command."));
+    }
+    return false;
 }
 
 void TfrmPictaron::txtResizeHeightChange(bool fromHeight)

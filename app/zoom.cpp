@@ -29,6 +29,11 @@ float ZoomScaleFromText(const QString& text)
     return static_cast<float>(percent * 0.01);
 }
 
+QString ZoomText(float scale)
+{
+    return QStringLiteral("%1%").arg(qRound(scale * 100.0f));
+}
+
 QImage ZoomPicture(const QImage& shown, float scale)
 {
     // Whole bytes per pixel from here on; results are 8, 24 or 32 bits deep.
@@ -40,6 +45,10 @@ QImage ZoomPicture(const QImage& shown, float scale)
 
     // Works on any pixel size: indexed GIF results keep their colour table.
     const int bytesPerPixel = picture.depth() / 8;
+    // Beyond this the view would take gigabytes, which the system may promise
+    // and then not keep: refused before anything is allocated.
+    if (static_cast<qint64>(width) * height * bytesPerPixel > kMaxZoomedBytes)
+        ThrowOutOfMemory(width, height);
     QImage zoomed(width, height, picture.format());
     if (zoomed.isNull())
         ThrowOutOfMemory(width, height);

@@ -1,5 +1,7 @@
 #include "preview/tiledview.h"
 
+#include "effects/pixels.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -34,6 +36,9 @@ void TfrmTileBitmap::SetTile(const QImage& picture)
 {
     tile_ = picture.convertToFormat(QImage::Format_BGR888);
     tilePixmap_ = QPixmap::fromImage(tile_);
+    // Either copy fails only for want of memory; an empty tile would never draw.
+    if (tile_.isNull() || tilePixmap_.isNull())
+        ThrowOutOfMemory(picture.width(), picture.height());
     UpdateCaption();
     update();
 }

@@ -20,7 +20,8 @@ public:
     // the zoom of the result view) and the owner's icon; destroyed on return.
     static void ShowTiled(QWidget* owner, const QImage& shownPicture);
 
-    // The picture becomes the window's own 24-bit tile.
+    // The picture becomes the window's own 24-bit tile; a PictaronError when
+    // there is not enough memory for it.
     void SetTile(const QImage& picture);
     const QImage& tile() const { return tile_; }
 

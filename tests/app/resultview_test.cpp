@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QToolButton>
@@ -14,7 +15,10 @@
 
 using namespace pictaron;
 using pictaron::testing::ChooseZoom;
+using pictaron::testing::MessageBoxCatcher;
 using pictaron::testing::OpenAndRunGif;
+using pictaron::testing::RunAndWait;
+using pictaron::testing::WritePicture;
 
 class ResultViewTest : public QObject {
     Q_OBJECT
@@ -22,6 +26,7 @@ private slots:
     void init();
     void zoomIsDrawnFromTheUnscaledResult();
     void oneClickPicksTheShownColourAndEndsPicking();
+    void aZoomBeyondMemorySaysSoAndKeepsTheView();
 
 private:
     void RunGif(QSize size)
@@ -103,6 +108,24 @@ void ResultViewTest::oneClickPicksTheShownColourAndEndsPicking()
 
     // Picking is not a change of the options: no run is scheduled.
     QVERIFY(!timer->isActive());
+}
+
+void ResultViewTest::aZoomBeyondMemorySaysSoAndKeepsTheView()
+{
+    window_->OpenPicture(WritePicture(folder_, QStringLiteral("wide.png"), QSize(2000, 1800)));
+    QVERIFY(RunAndWait(*window_));
+    Zoom(QStringLiteral("200%"));
+    QCOMPARE(Dest()->Picture().size(), QSize(4000, 3600));
+
+    // 20000 by 18000 pixels would take a gigabyte: refused, and the view and
+    // the list stay at 200%.
+    MessageBoxCatcher boxes;
+    Zoom(QStringLiteral("1000%"));
+    QCOMPARE(boxes.texts, QStringList{QStringLiteral("There is not enough memory for a picture of 20000 by 18000 pixels.")});
+    QCOMPARE(Dest()->Picture().size(), QSize(4000, 3600));
+    QCOMPARE(window_->findChild<QComboBox*>(QStringLiteral("cmbZoom"))->currentText(), QStringLiteral("200%"));
+    Zoom(QStringLiteral("50%"));
+    QCOMPARE(Dest()->Picture().size(), QSize(1000, 900));
 }
 
 QTEST_MAIN(ResultViewTest)
