@@ -82,9 +82,19 @@ void EmailAnimation::paintEvent(QPaintEvent*)
     p.drawText(QRectF(0, 0, width() - 3, height() - 1), Qt::AlignRight | Qt::AlignBottom, QStringLiteral("tell a friend"));
 }
 
+void EmailAnimation::mousePressEvent(QMouseEvent* event)
+{
+    // Taken here, so the press does not reach the About box, which closes on
+    // a click of its own.
+    event->accept();
+}
+
 void EmailAnimation::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
+    // A click is a press and a release over the animation: moving off it
+    // before letting go changes one's mind.
+    const bool asking = event->button() == Qt::LeftButton || event->button() == Qt::RightButton;
+    if (asking && rect().contains(event->position().toPoint()))
         emit EmailAFriendRequested();
 }
 

@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPainter>
+#include <QSignalSpy>
+#include <QWindow>
 #include <QtTest>
 
 using namespace pictaron;
@@ -84,12 +86,44 @@ void SplashTest::startSplashIgnoresEscape()
 
 void SplashTest::animationAsksForTheEmailDialog()
 {
+    // In the About box, as a person clicks: a press and a release at a point
+    // of the box, which hands them to the animation lying there.
+    QString reached;
+    bool aboutStillOpen = false;
+    QTimer::singleShot(100, [&] {
+        auto* about = qobject_cast<TfrmSplash*>(QApplication::activeModalWidget());
+        QVERIFY(about);
+        const QPoint onAnimation = about->Animation()->geometry().center();
+        QTest::mouseClick(about->windowHandle(), Qt::LeftButton, {}, onAnimation);
+    });
+    QTimer::singleShot(400, [&] {
+        QWidget* email = QApplication::activeModalWidget();
+        reached = email ? email->metaObject()->className() : QString();
+        if (email)
+            email->close();
+        QTimer::singleShot(100, [&] {
+            auto* about = qobject_cast<TfrmSplash*>(QApplication::activeModalWidget());
+            aboutStillOpen = about != nullptr;
+            if (about)
+                QTest::keyClick(about->windowHandle(), Qt::Key_Escape);
+        });
+    });
+    TfrmSplash::ShowAbout(nullptr);
+    QCOMPARE(reached, QStringLiteral("pictaron::TfrmEmail"));
+    QVERIFY(aboutStillOpen);
+
+    // The right button asks too, the middle one does not, and a press that
+    // leaves the animation before its release is no click on it.
     EmailAnimation animation;
+    animation.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&animation));
     QSignalSpy asked(&animation, &EmailAnimation::EmailAFriendRequested);
-    QTest::mouseClick(&animation, Qt::LeftButton);
-    QTest::mouseClick(&animation, Qt::RightButton);
-    QTest::mouseClick(&animation, Qt::MiddleButton);
-    QCOMPARE(asked.count(), 2);
+    QTest::mouseClick(animation.windowHandle(), Qt::RightButton, {}, QPoint(10, 10));
+    QTest::mouseClick(animation.windowHandle(), Qt::MiddleButton, {}, QPoint(10, 10));
+    QTest::mousePress(animation.windowHandle(), Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseMove(animation.windowHandle(), QPoint(200, 10));
+    QTest::mouseRelease(animation.windowHandle(), Qt::LeftButton, {}, QPoint(200, 10));
+    QCOMPARE(asked.count(), 1);
     QCOMPARE(animation.toolTip(), QStringLiteral("Email a friend about this program"));
 }
 
