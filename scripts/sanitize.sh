@@ -12,9 +12,9 @@ shift || true
 cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPICTARON_SANITIZE=ON
 cmake --build "$build_dir" --parallel "$(nproc)"
 
-# Leaks inside the libraries we use (fontconfig, Qt's platform plugins, ...)
-# are suppressed by the frames in lsan.supp, which names no code of ours.
-# The programs the tests start inherit these settings.
+# A leak inside a library we use (fontconfig, Qt's platform plugins, ...)
+# would be suppressed in lsan.supp by that library's frames, never by ours;
+# none needs it today. The programs the tests start inherit these settings.
 supp=$root/scripts/sanitizers
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1
 export LSAN_OPTIONS=suppressions=$supp/lsan.supp:print_suppressions=0
