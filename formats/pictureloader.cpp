@@ -29,7 +29,7 @@ public:
     {
         if (width <= 0 || height <= 0)
             Throw(QStringLiteral("The picture has no pixels."));
-        if (width * height > PictureLoader::kMaxPixels)
+        if (width > PictureLoader::kMaxPixels / height)  // no product: a header may declare 2^32 - 1 by 2^32 - 1
             Throw(QStringLiteral("The picture is %1 by %2 pixels; Pictaron opens pictures of up to %3 megapixels.")
                       .arg(width).arg(height).arg(PictureLoader::kMaxPixels / 1'000'000));
     }
