@@ -62,6 +62,32 @@ void ClickAt(QWidget* widget)
     QTest::mouseClick(top->windowHandle(), Qt::LeftButton, Qt::NoModifier, point);
 }
 
+void ClickAt(QWidget* widget, QPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
+{
+    QTest::qWait(0);
+    QWidget* top = widget->window();
+    QTest::mouseClick(top->windowHandle(), button, modifiers, widget->mapTo(top, point));
+}
+
+void PressAt(QWidget* widget, QPoint point, Qt::MouseButton button)
+{
+    QTest::qWait(0);
+    QWidget* top = widget->window();
+    QTest::mousePress(top->windowHandle(), button, Qt::NoModifier, widget->mapTo(top, point));
+}
+
+void MoveTo(QWidget* widget, QPoint point)
+{
+    QWidget* top = widget->window();
+    QTest::mouseMove(top->windowHandle(), widget->mapTo(top, point));
+}
+
+void ReleaseAt(QWidget* widget, QPoint point, Qt::MouseButton button)
+{
+    QWidget* top = widget->window();
+    QTest::mouseRelease(top->windowHandle(), button, Qt::NoModifier, widget->mapTo(top, point));
+}
+
 namespace {
 // The window keys go to. The offscreen platform has no window manager to give
 // the activation back to the main window when a dialog closes; this does.

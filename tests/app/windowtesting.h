@@ -33,6 +33,17 @@ void ChooseZoom(TfrmPictaron& window, const QString& text);
 // sent to the window it is in, which hands them to whatever lies there.
 void ClickAt(QWidget* widget);
 
+// The same at a point of the widget (its own coordinates), with any button.
+void ClickAt(QWidget* widget, QPoint point, Qt::MouseButton button = Qt::LeftButton,
+             Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
+// The parts of a drag, each at a point of the widget (its own coordinates,
+// which may lie outside it), sent to the widget's window: a press, moves with
+// the pressed button held, and the release.
+void PressAt(QWidget* widget, QPoint point, Qt::MouseButton button = Qt::LeftButton);
+void MoveTo(QWidget* widget, QPoint point);
+void ReleaseAt(QWidget* widget, QPoint point, Qt::MouseButton button = Qt::LeftButton);
+
 // Keys typed into whatever has the focus in the window in front (ASCII text).
 void TypeKeys(const QString& text);
 void PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
