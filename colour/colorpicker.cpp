@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QToolButton>
 
 namespace pictaron {
@@ -128,6 +129,10 @@ void TfrmColorPicker::BuildControls()
     pnlSpectrum_->hide();
     setFixedSize(kNarrowWidth, kClientHeight);
 
+    // What the swatch shows is what OK returns: white, the swatch's own colour,
+    // until a colour is set.
+    SetCurrentColour(clWhite);
+
     connect(cmbPal_, &QComboBox::activated, this, &TfrmColorPicker::PaletteChosen);
     connect(btnLoadFile_, &QToolButton::clicked, this, &TfrmColorPicker::BrowseForPalette);
     connect(btnMoreColor_, &QToolButton::clicked, this, &TfrmColorPicker::ToggleSpectrum);
@@ -174,6 +179,11 @@ void TfrmColorPicker::BuildCurrentColourControls()
         decimal->Max = 255;
         decimal->setMaxLength(3);
         decimal->setGeometry(105 + 44 * c, 340, 42, 24);
+        // Typing is filtered by the field's own rules; the validator holds a
+        // paste by any other route (menu, selection, drop) to the same.
+        decimal->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("|[0-9]|[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5]|0[0-9]{1,2}")),
+            decimal));
         connect(decimal, &QLineEdit::textChanged, this, [this, c] { DecimalChanged(c); });
         txtDecimal_[static_cast<std::size_t>(c)] = decimal;
 
@@ -182,6 +192,8 @@ void TfrmColorPicker::BuildCurrentColourControls()
         hexField->AllowChars = QStringLiteral("1234567890ABCDEFabcdef");
         hexField->setMaxLength(2);
         hexField->setGeometry(105 + 44 * c, 368, 42, 24);
+        hexField->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9A-Fa-f]{0,2}")), hexField));
         connect(hexField, &QLineEdit::textChanged, this, [this, c] { HexChanged(c); });
         txtHex_[static_cast<std::size_t>(c)] = hexField;
     }
@@ -307,7 +319,9 @@ void TfrmColorPicker::HexChanged(int channel)
 
 // Ctrl+V or Shift+Insert in a colour field with a colour code on the
 // clipboard. A handled paste consumes the key: the field's own paste would
-// put the whole code into a field of two or three characters.
+// put the whole code into a field of two or three characters. A code is
+// taken only whole and valid, as typing could have made it: six hexadecimal
+// digits, or three numbers from 0 to 255; anything else changes no field.
 bool TfrmColorPicker::PasteInto(bool hex)
 {
     const QString text = QApplication::clipboard()->text();
@@ -315,12 +329,15 @@ bool TfrmColorPicker::PasteInto(bool hex)
         return false;
     if (hex) {
         const QString code = CleanPastedHex(text);
-        if (code.size() != 6) {
+        bool ok = code.size() == 6;
+        for (const QChar c : code)
+            ok = ok && QStringLiteral("0123456789ABCDEFabcdef").contains(c);
+        if (!ok) {
             Messages().Show(this, code + QStringLiteral(" is not a valid HTML color code."));
             return true;
         }
         for (int c = 0; c < 3; ++c)
-            txtHex_[static_cast<std::size_t>(c)]->setText(code.mid(2 * c, 2));
+            txtHex_[static_cast<std::size_t>(c)]->setText(code.mid(2 * c, 2).toUpper());
         return true;
     }
     if (!text.contains(QLatin1Char(',')))
@@ -328,8 +345,20 @@ bool TfrmColorPicker::PasteInto(bool hex)
     const QStringList parts = text.split(QLatin1Char(','));
     if (parts.size() != 3)
         return false;
+    QStringList numbers;
+    for (const QString& part : parts) {
+        const QString number = part.trimmed();
+        bool ok = !number.isEmpty() && number.size() <= 3;
+        for (const QChar c : number)
+            ok = ok && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        if (!ok || number.toInt() > 255) {
+            Messages().Show(this, text.trimmed() + QStringLiteral(" is not a valid RGB color."));
+            return true;
+        }
+        numbers << QString::number(number.toInt());
+    }
     for (int c = 0; c < 3; ++c)
-        txtDecimal_[static_cast<std::size_t>(c)]->setText(parts[c]);
+        txtDecimal_[static_cast<std::size_t>(c)]->setText(numbers[c]);
     return true;
 }
 

@@ -49,13 +49,25 @@ QString QtFileFilter(const QString& pipeFilter)
     const QStringList parts = pipeFilter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
-        for (QString& pattern : patterns) {
+        QStringList written = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& pattern : written)
             pattern = pattern.trimmed();
+        QStringList patterns = written;
+        for (QString& pattern : patterns) {
             if (pattern == QLatin1String("*.*"))
                 pattern = QStringLiteral("*");
         }
-        filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+        // A description that already ends with its patterns shows them once.
+        QString description = parts[i].trimmed();
+        for (const QString& listed : {written.join(QLatin1Char(' ')), written.join(QLatin1Char(';')),
+                                      written.join(QStringLiteral("; ")), written.join(QStringLiteral(", "))}) {
+            const QString shown = QStringLiteral("(") + listed + QLatin1Char(')');
+            if (description.size() > shown.size() && description.endsWith(shown)) {
+                description = description.chopped(shown.size()).trimmed();
+                break;
+            }
+        }
+        filters << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return filters.join(QStringLiteral(";;"));
 }

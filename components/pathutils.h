@@ -23,7 +23,8 @@ bool IsSameFile(const QString& a, const QString& b);
 
 // A dialog filter written as "Description|*.a;*.b|All Files (*.*)|*.*" in the
 // form the Qt file dialogs take: "Description (*.a *.b);;All Files (*)".
-// "*.*" means every file, also those without an extension.
+// "*.*" means every file, also those without an extension. A description that
+// already ends with its patterns in parentheses shows them once.
 QString QtFileFilter(const QString& pipeFilter);
 
 } // namespace pictaron

@@ -8,8 +8,11 @@
 #include "colour/swatch.h"
 #include "colour/websafefile.h"
 #include "windowtestsupport.h"
+#include "windowtesting.h"
 
 #include <QAction>
+#include <QFileDialog>
+#include <QPushButton>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
@@ -22,6 +25,7 @@
 #include <sys/stat.h>
 
 using namespace pictaron;
+using namespace pictaron::testing;
 
 namespace {
 
@@ -40,6 +44,15 @@ void Choose(QComboBox* combo, const QString& text)
     QVERIFY2(index >= 0, qPrintable(text));
     combo->setCurrentIndex(index);
     emit combo->activated(index);
+}
+
+// The dialog shown and active, where the fake screen can be read around it.
+bool ShowPicker(TfrmColorPicker& picker)
+{
+    picker.move(100, 100);
+    picker.show();
+    picker.activateWindow();
+    return QTest::qWaitForWindowActive(&picker);
 }
 
 QString Setting(const QString& key)
@@ -169,24 +182,92 @@ private slots:
         QCOMPARE(picker.findChild<QLineEdit*>(QStringLiteral("txtHexBlue"))->text(), QStringLiteral("AB"));
     }
 
+    // Pastes by the keys, into the field that has the focus after a click.
     void pastingColourCodes()
     {
         RecordingSink sink;
         TfrmColorPicker picker;
+        QVERIFY(ShowPicker(picker));
         auto* hexRed = picker.findChild<QLineEdit*>(QStringLiteral("txtHexRed"));
+        ClickAt(hexRed);
         QApplication::clipboard()->setText(QStringLiteral("  \"#ff8000\"\n"));
-        QTest::keyClick(hexRed, Qt::Key_V, Qt::ControlModifier);
+        PressKey(Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(picker.CurrentColour(), Colour(255, 128, 0));
         QCOMPARE(hexRed->text(), QStringLiteral("FF")); // the decimal field writes it back upper case
 
         QApplication::clipboard()->setText(QStringLiteral("#12345"));
-        QTest::keyClick(hexRed, Qt::Key_Insert, Qt::ShiftModifier);
+        PressKey(Qt::Key_Insert, Qt::ShiftModifier);
         QCOMPARE(sink.shown, QStringList{QStringLiteral("12345 is not a valid HTML color code.")});
         QCOMPARE(picker.CurrentColour(), Colour(255, 128, 0));
 
+        ClickAt(picker.findChild<QLineEdit*>(QStringLiteral("txtBlue")));
         QApplication::clipboard()->setText(QStringLiteral("10,20,30"));
-        QTest::keyClick(picker.findChild<QLineEdit*>(QStringLiteral("txtBlue")), Qt::Key_V, Qt::ControlModifier);
+        PressKey(Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(picker.CurrentColour(), Colour(10, 20, 30));
+    }
+
+    // Six characters, or three parts, are no code unless typing could have
+    // made them: no field takes them.
+    void pastesThatAreNoColourFillNothing()
+    {
+        RecordingSink sink;
+        TfrmColorPicker picker;
+        QVERIFY(ShowPicker(picker));
+        picker.SetCurrentColour(Colour(1, 2, 3));
+        const char* names[6] = {"txtRed", "txtGreen", "txtBlue", "txtHexRed", "txtHexGreen", "txtHexBlue"};
+        const auto fields = [&picker, &names] {
+            QStringList texts;
+            for (const char* name : names)
+                texts << picker.findChild<QLineEdit*>(QString::fromLatin1(name))->text();
+            return texts;
+        };
+        const QStringList before = fields();
+        ClickAt(picker.findChild<QLineEdit*>(QStringLiteral("txtHexGreen")));
+        QApplication::clipboard()->setText(QStringLiteral("zzzzzz"));
+        PressKey(Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(fields(), before);
+        QCOMPARE(sink.shown, QStringList{QStringLiteral("zzzzzz is not a valid HTML color code.")});
+
+        ClickAt(picker.findChild<QLineEdit*>(QStringLiteral("txtGreen")));
+        for (const QString& text : {QStringLiteral("1,x,3"), QStringLiteral("1,256,3"), QStringLiteral("1,-2,3")}) {
+            QApplication::clipboard()->setText(text);
+            PressKey(Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(fields(), before);
+        }
+        QCOMPARE(sink.shown.size(), 4);
+        QCOMPARE(picker.CurrentColour(), Colour(1, 2, 3));
+    }
+
+    // From no colour the swatch shows white, and OK returns it.
+    void okWithoutAColourReturnsTheColourShown()
+    {
+        TfrmColorPicker picker;
+        QVERIFY(ShowPicker(picker));
+        const TColor shown = picker.findChild<ColourSwatch*>(QStringLiteral("shColor"))->Colour();
+        ClickAt(picker.findChild<QPushButton*>(QStringLiteral("btnOK")));
+        QVERIFY(!picker.isVisible());
+        QCOMPARE(picker.result(), int(QDialog::Accepted));
+        QCOMPARE(shown, clWhite);
+        QCOMPARE(picker.ChosenColour(), shown);
+        QCOMPARE(picker.findChild<QLineEdit*>(QStringLiteral("txtHexRed"))->text(), QStringLiteral("FF"));
+    }
+
+    // The load dialog names each pattern once.
+    void theLoadDialogShowsEachPatternOnce()
+    {
+        TfrmColorPicker picker;
+        QVERIFY(ShowPicker(picker));
+        QStringList filters;
+        OnNextModal([&filters](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog);
+            filters = dialog->nameFilters();
+            dialog->reject();
+        });
+        ClickAt(picker.findChild<QToolButton*>(QStringLiteral("btnLoadFile")));
+        QCOMPARE(filters, QStringList({QStringLiteral("GIF files (*.gif)"),
+                                       QStringLiteral("Palette Files (RIFF & JASC) (*.pal)"),
+                                       QStringLiteral("Photoshop Palettes (*.act)")}));
     }
 
     void okReturnsTheColourAndSavesCustomColours()
@@ -351,51 +432,55 @@ private slots:
     void arrowKeysMoveTheSpectrumPoint()
     {
         TfrmColorPicker picker;
-        picker.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&picker));
-        picker.ToggleSpectrum();
+        QVERIFY(ShowPicker(picker));
+        ClickAt(picker.findChild<QToolButton*>(QStringLiteral("btnMoreColor")));
+        picker.Grid()->setFocus();
         SpectrumPanel* spectrum = picker.Spectrum();
         spectrum->PlaceMarkers({85, 100});
         spectrum->Choose({85, 100});
         QWidget* grid = picker.Grid();
 
-        QTest::keyClick(grid, Qt::Key_Right, Qt::ControlModifier);
+        QCOMPARE(QApplication::focusWidget(), grid);
+        PressKey(Qt::Key_Right, Qt::ControlModifier);
         QCOMPARE(spectrum->Marker(), QPoint(85, 100)); // 95 is beyond the spectrum
         QCOMPARE(picker.Grid()->Selected(), QPoint(0, 0)); // and the grid never saw the key
-        QTest::keyClick(grid, Qt::Key_Left, Qt::ControlModifier);
+        PressKey(Qt::Key_Left, Qt::ControlModifier);
         QCOMPARE(spectrum->Marker(), QPoint(75, 100));
         QCOMPARE(picker.CurrentColour(), TripleToColor(PixelAt(spectrum->Picture(), 75, 100)));
-        QTest::keyClick(grid, Qt::Key_Down);
+        PressKey(Qt::Key_Down);
         QCOMPARE(spectrum->Marker(), QPoint(75, 101));
         QCOMPARE(spectrum->HorizontalMarker()->x(), 81);
         QCOMPARE(spectrum->VerticalMarker()->y(), 104);
 
         OpenPickerSettings()->setValue(QStringLiteral(" Arrow Key Movement"), QStringLiteral("0x20"));
-        QTest::keyClick(grid, Qt::Key_Down, Qt::ControlModifier);
+        PressKey(Qt::Key_Down, Qt::ControlModifier);
         QCOMPARE(spectrum->Marker(), QPoint(75, 133));
 
         // With the panel hidden the grid has its arrow keys back.
         picker.ToggleSpectrum();
-        QTest::keyClick(grid, Qt::Key_Right);
+        PressKey(Qt::Key_Right);
         QCOMPARE(picker.Grid()->Selected(), QPoint(1, 0));
     }
 
+    // A click on the button starts sampling; every move then takes the screen
+    // pixel under the pointer, and the next click ends it.
     void samplingTakesScreenPixelsUntilTheRelease()
     {
         FakeScreen screen;
         TfrmColorPicker picker;
-        picker.StartSampling();
+        QVERIFY(ShowPicker(picker));
+        ClickAt(picker.findChild<QToolButton*>(QStringLiteral("btnSample")));
         QVERIFY(picker.Sampling());
         QVERIFY(picker.findChild<QToolButton*>(QStringLiteral("btnSample"))->isChecked());
-        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(300, 513), Qt::NoButton, Qt::NoButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(&picker, &move);
+        const QPoint away = picker.mapFromGlobal(QPoint(300, 513));
+        MoveTo(&picker, away);
         QCOMPARE(picker.CurrentColour(), Colour(300 & 255, 513 & 255, 16 + 2));
-        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(300, 513), Qt::LeftButton,
-                            Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(&picker, &release);
+        ClickAt(&picker, away);
         QVERIFY(!picker.Sampling());
         QVERIFY(!picker.findChild<QToolButton*>(QStringLiteral("btnSample"))->isChecked());
+        QCOMPARE(picker.CurrentColour(), Colour(300 & 255, 513 & 255, 16 + 2));
+        MoveTo(&picker, picker.mapFromGlobal(QPoint(310, 513)));
+        QCOMPARE(picker.CurrentColour(), Colour(300 & 255, 513 & 255, 16 + 2));
     }
 
     void samplingARefusedScreenSaysSo()
@@ -404,11 +489,10 @@ private slots:
         FakeScreen screen;
         screen.refuse = true;
         TfrmColorPicker picker;
+        QVERIFY(ShowPicker(picker));
         picker.SetCurrentColour(Colour(1, 2, 3));
-        picker.StartSampling();
-        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(300, 500), Qt::NoButton, Qt::NoButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(&picker, &move);
+        ClickAt(picker.findChild<QToolButton*>(QStringLiteral("btnSample")));
+        MoveTo(&picker, picker.mapFromGlobal(QPoint(300, 500)));
         QVERIFY(!picker.Sampling());
         QCOMPARE(picker.CurrentColour(), Colour(1, 2, 3));
         QCOMPARE(sink.shown, QStringList{ScreenRefusedText()});

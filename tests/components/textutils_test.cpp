@@ -98,8 +98,13 @@ TEST(Paths, ChangeFileExtTouchesOnlyTheFileName)
 TEST(Paths, DialogFiltersBecomeQtFilters)
 {
     EXPECT_EQ(QtFileFilter(QStringLiteral("pal,act,gif|*.pal;*.act;*.gif|All Files (*.*)|*.*")),
-              QStringLiteral("pal,act,gif (*.pal *.act *.gif);;All Files (*.*) (*)"));
+              QStringLiteral("pal,act,gif (*.pal *.act *.gif);;All Files (*)"));
     EXPECT_EQ(QtFileFilter(QStringLiteral("*.jpg|*.jpg")), QStringLiteral("*.jpg (*.jpg)"));
+    // Patterns the description already shows are not shown a second time;
+    // other parentheses in it stay.
+    EXPECT_EQ(QtFileFilter(QStringLiteral("Palette Files (RIFF & JASC) (*.pal)|*.pal|Both (*.gif;*.act)|*.gif;*.act")),
+              QStringLiteral("Palette Files (RIFF & JASC) (*.pal);;Both (*.gif *.act)"));
+    EXPECT_EQ(QtFileFilter(QStringLiteral("Pictures (*.png)|*.gif")), QStringLiteral("Pictures (*.png) (*.gif)"));
 }
 
 } // namespace
