@@ -58,6 +58,8 @@ protected:
         else
             panel_->GreysMouse(Inside(event));
     }
+    // The release ends the press or drag here; it is no click on the panel.
+    void mouseReleaseEvent(QMouseEvent* event) override { event->accept(); }
 
 private:
     QPoint Inside(QMouseEvent* event) const
@@ -95,6 +97,9 @@ protected:
         p.drawPath(path);
     }
     void mousePressEvent(QMouseEvent* event) override { grab_ = event->position().toPoint(); }
+    // The release ends the drag where the marker is; it is no click on the
+    // margin beside it.
+    void mouseReleaseEvent(QMouseEvent* event) override { event->accept(); }
     void mouseMoveEvent(QMouseEvent* event) override
     {
         if (!(event->buttons() & Qt::LeftButton))
@@ -216,9 +221,19 @@ void SpectrumPanel::GreysMouse(QPoint position)
     emit ColourChosen(TripleToColor(PixelAt(greys_, position.x(), position.y())));
 }
 
+void SpectrumPanel::mousePressEvent(QMouseEvent* event)
+{
+    marginPressed_ = event->button() == Qt::LeftButton;
+}
+
+// A margin click is a press and a release on the panel itself.
 void SpectrumPanel::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
+        return;
+    const bool pressedHere = marginPressed_;
+    marginPressed_ = false;
+    if (!pressedHere)
         return;
     const int x = event->position().toPoint().x();
     const int y = event->position().toPoint().y();

@@ -4,7 +4,9 @@
 //
 // The user picks by pressing or dragging in the spectrum, dragging in the grey
 // strip, dragging a marker, clicking the margins beside the markers or with
-// the arrow keys (forwarded by the dialog). A picked colour is reported with
+// the arrow keys (forwarded by the dialog). The release that ends a press or
+// drag on the spectrum, the strip or a marker chooses nothing more; a margin
+// click is a press and release on the panel itself. A picked colour is reported with
 // ColourChosen; the dialog makes it the current colour.
 #pragma once
 
@@ -59,6 +61,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
@@ -72,6 +75,7 @@ private:
     QImage picture_;
     QImage greys_;
     QPoint marker_{-1, -1};
+    bool marginPressed_ = false;
     PictureView* spectrumImage_;
     PictureView* greysImage_;
     Triangle* horizontal_;

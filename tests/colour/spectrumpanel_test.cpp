@@ -3,19 +3,26 @@
 #include "colour/spectrum.h"
 #include "colour/spectrumpanel.h"
 #include "windowtestsupport.h"
+#include "windowtesting.h"
 
-#include <QMouseEvent>
 #include <QSignalSpy>
 
 using namespace pictaron;
+using namespace pictaron::testing;
 
 namespace {
 
-void SendMouse(QWidget* target, QEvent::Type type, QPoint local, Qt::MouseButton button, Qt::MouseButtons held)
-{
-    QMouseEvent event(type, local, target->mapToGlobal(local), button, held, Qt::NoModifier);
-    QApplication::sendEvent(target, &event);
-}
+// The panel in a window of its own, drawn, shown and active.
+struct ShownPanel {
+    SpectrumPanel panel;
+    bool Show()
+    {
+        panel.EnsureDrawn();
+        panel.show();
+        panel.activateWindow();
+        return QTest::qWaitForWindowActive(&panel);
+    }
+};
 
 TColor At(const QImage& image, int x, int y) { return TripleToColor(PixelAt(image, x, y)); }
 
@@ -27,76 +34,105 @@ class SpectrumPanelTest : public QObject {
 private slots:
     void pressAndDragInTheSpectrumChoosePoints()
     {
-        SpectrumPanel panel;
-        panel.EnsureDrawn();
+        ShownPanel shown;
+        QVERIFY(shown.Show());
+        SpectrumPanel& panel = shown.panel;
         QSignalSpy chosen(&panel, &SpectrumPanel::ColourChosen);
         QWidget* image = panel.SpectrumImage();
-        SendMouse(image, QEvent::MouseButtonPress, {30, 100}, Qt::LeftButton, Qt::LeftButton);
+        PressAt(image, {30, 100});
         QCOMPARE(panel.Marker(), QPoint(30, 100));
         QCOMPARE(panel.HorizontalMarker()->x(), 36);
         QCOMPARE(panel.VerticalMarker()->y(), 103);
         QCOMPARE(chosen.last().at(0).value<TColor>(), At(panel.Picture(), 30, 100));
 
         // Dragging past the edge stays on the spectrum's last column.
-        SendMouse(image, QEvent::MouseMove, {140, 50}, Qt::NoButton, Qt::LeftButton);
+        MoveTo(image, {140, 50});
         QCOMPARE(panel.Marker(), QPoint(90, 50));
         QCOMPARE(chosen.last().at(0).value<TColor>(), clWhite);
+        const int before = chosen.count();
+        ReleaseAt(image, {140, 50});
+        QCOMPARE(chosen.count(), before); // the release chooses nothing more
         // Moving without the button held chooses nothing.
-        SendMouse(image, QEvent::MouseMove, {10, 10}, Qt::NoButton, Qt::NoButton);
+        MoveTo(image, {10, 10});
         QCOMPARE(panel.Marker(), QPoint(90, 50));
+
+        // A press on the spectrum's top row is no click on the margin above.
+        PressAt(image, {40, 0});
+        ReleaseAt(image, {40, 0});
+        QCOMPARE(panel.Marker(), QPoint(40, 0));
     }
 
     void theGreyStripPicksGreysWithoutMovingTheMarkers()
     {
-        SpectrumPanel panel;
-        panel.EnsureDrawn();
+        ShownPanel shown;
+        QVERIFY(shown.Show());
+        SpectrumPanel& panel = shown.panel;
         panel.PlaceMarkers({20, 20});
         panel.Choose({20, 20});
         QSignalSpy chosen(&panel, &SpectrumPanel::ColourChosen);
-        SendMouse(panel.GreysImage(), QEvent::MouseButtonPress, {45, 5}, Qt::LeftButton, Qt::LeftButton);
+        PressAt(panel.GreysImage(), {45, 5});
         QCOMPARE(chosen.count(), 0);
-        SendMouse(panel.GreysImage(), QEvent::MouseMove, {45, 5}, Qt::NoButton, Qt::LeftButton);
+        MoveTo(panel.GreysImage(), {45, 6});
+        ReleaseAt(panel.GreysImage(), {45, 6});
         QCOMPARE(chosen.last().at(0).value<TColor>(), TColor(0x7F7F7F));
         QCOMPARE(panel.Marker(), QPoint(20, 20));
         QCOMPARE(panel.HorizontalMarker()->x(), 26);
     }
 
+    // A marker's drag ends where it was let go: the release is no click on
+    // the margin beside the marker.
     void markersDragWithinTheirRanges()
     {
-        SpectrumPanel panel;
-        panel.EnsureDrawn();
+        ShownPanel shown;
+        QVERIFY(shown.Show());
+        SpectrumPanel& panel = shown.panel;
         panel.PlaceMarkers({40, 60});
         panel.Choose({40, 60});
+        QSignalSpy chosen(&panel, &SpectrumPanel::ColourChosen);
         QWidget* across = panel.HorizontalMarker();
-        SendMouse(across, QEvent::MouseButtonPress, {8, 4}, Qt::LeftButton, Qt::LeftButton);
-        SendMouse(across, QEvent::MouseMove, {18, 4}, Qt::NoButton, Qt::LeftButton);
+        PressAt(across, {8, 4});
+        MoveTo(across, {18, 4});
         QCOMPARE(across->x(), 56);
         QCOMPARE(panel.Marker(), QPoint(50, 60));
-        SendMouse(across, QEvent::MouseMove, {300, 4}, Qt::NoButton, Qt::LeftButton);
+        // The marker has moved under the pointer: the release is at its point.
+        ReleaseAt(across, {8, 4});
+        QCOMPARE(across->x(), 56);
+        QCOMPARE(panel.Marker(), QPoint(50, 60));
+        QCOMPARE(chosen.last().at(0).value<TColor>(), At(panel.Picture(), 50, 60));
+
+        PressAt(across, {8, 4});
+        MoveTo(across, {300, 4});
         QCOMPARE(across->x(), 96);
+        QCOMPARE(panel.Marker(), QPoint(90, 60));
+        ReleaseAt(across, {8, 4});
         QCOMPARE(panel.Marker(), QPoint(90, 60));
 
         QWidget* down = panel.VerticalMarker();
-        SendMouse(down, QEvent::MouseButtonPress, {4, 8}, Qt::LeftButton, Qt::LeftButton);
-        SendMouse(down, QEvent::MouseMove, {4, -500}, Qt::NoButton, Qt::LeftButton);
+        PressAt(down, {4, 8});
+        MoveTo(down, {4, -500});
+        QCOMPARE(down->y(), 5);
+        QCOMPARE(panel.Marker(), QPoint(90, 2));
+        ReleaseAt(down, {4, 8});
         QCOMPARE(down->y(), 5);
         QCOMPARE(panel.Marker(), QPoint(90, 2));
     }
 
     void marginClicksMoveOneMarker()
     {
-        SpectrumPanel panel;
-        panel.EnsureDrawn();
+        ShownPanel shown;
+        QVERIFY(shown.Show());
+        SpectrumPanel& panel = shown.panel;
         panel.PlaceMarkers({40, 60});
         panel.Choose({40, 60});
-        SendMouse(&panel, QEvent::MouseButtonRelease, {50, 10}, Qt::LeftButton, Qt::NoButton);
-        QCOMPARE(panel.HorizontalMarker()->x(), 42);
-        QCOMPARE(panel.Marker(), QPoint(35, 60));
-        SendMouse(&panel, QEvent::MouseButtonRelease, {8, 50}, Qt::LeftButton, Qt::NoButton);
+        // Beside the marker (46 to 62 across), not on it.
+        ClickAt(&panel, {80, 10});
+        QCOMPARE(panel.HorizontalMarker()->x(), 72);
+        QCOMPARE(panel.Marker(), QPoint(65, 60));
+        ClickAt(&panel, {8, 50});
         QCOMPARE(panel.VerticalMarker()->y(), 42);
-        QCOMPARE(panel.Marker(), QPoint(35, 35));
+        QCOMPARE(panel.Marker(), QPoint(65, 35));
         // Right of the spectrum the point stays on its last columns.
-        SendMouse(&panel, QEvent::MouseButtonRelease, {116, 10}, Qt::LeftButton, Qt::NoButton);
+        ClickAt(&panel, {116, 10});
         QCOMPARE(panel.HorizontalMarker()->x(), 96);
         QCOMPARE(panel.Marker(), QPoint(89, 35));
     }
