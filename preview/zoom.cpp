@@ -234,7 +234,7 @@ bool TfrmZoom::eventFilter(QObject* watched, QEvent* event)
             auto* mouse = static_cast<QMouseEvent*>(event);
             ViewMouseRelease();
             if (mouse->button() == Qt::LeftButton)
-                ViewClick();
+                ViewClick(mouse->position().toPoint());
             return true;
         }
         case QEvent::Resize:
@@ -263,6 +263,7 @@ void TfrmZoom::ViewMouseMove(QPoint position, Qt::MouseButtons buttons)
             sampleCursor_ = false;
         }
         Magnify(position.x(), position.y(), true);
+        sampledColour_.reset(); // the canvas shows another area now
         return;
     }
     if (magnified_ && magnifyingCursor_) {
@@ -272,12 +273,19 @@ void TfrmZoom::ViewMouseMove(QPoint position, Qt::MouseButtons buttons)
     }
     // Only magnified pixels are colours of the screen; before the first
     // magnification the window shows its instructions.
+    if (const std::optional<TColor> colour = CanvasColour(position)) {
+        sampledColour_ = colour;
+        setCurrentColour_(*colour);
+    }
+}
+
+std::optional<TColor> TfrmZoom::CanvasColour(QPoint position) const
+{
     if (!magnified_ || !canvas_.rect().contains(position))
-        return;
+        return std::nullopt;
     const QRgb pixel = canvas_.pixel(position);
-    sampledColour_ = static_cast<TColor>(qRed(pixel)) | static_cast<TColor>(qGreen(pixel)) << 8
+    return static_cast<TColor>(qRed(pixel)) | static_cast<TColor>(qGreen(pixel)) << 8
         | static_cast<TColor>(qBlue(pixel)) << 16;
-    setCurrentColour_(sampledColour_);
 }
 
 void TfrmZoom::ViewMouseRelease()
@@ -288,13 +296,16 @@ void TfrmZoom::ViewMouseRelease()
     ShowFocus(false);
 }
 
-// The click that ends a drag switches to sampling; the next one takes the
-// colour and closes the window.
-void TfrmZoom::ViewClick()
+// The click that ends a drag switches to sampling and takes no colour (none
+// has been pointed at yet); the next one takes the colour under the pointer
+// and closes the window.
+void TfrmZoom::ViewClick(QPoint position)
 {
-    if (magnified_)
-        setCurrentColour_(sampledColour_);
     if (sampleCursor_) {
+        if (const std::optional<TColor> colour = CanvasColour(position))
+            sampledColour_ = colour;
+        if (sampledColour_)
+            setCurrentColour_(*sampledColour_);
         accept();
         return;
     }

@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
 class QSettings;
 class QSlider;
@@ -62,7 +63,9 @@ private:
     void ViewMousePress();
     void ViewMouseMove(QPoint position, Qt::MouseButtons buttons);
     void ViewMouseRelease();
-    void ViewClick();
+    void ViewClick(QPoint position);
+    // The colour of the magnified picture at a view point, if it shows the screen there.
+    std::optional<TColor> CanvasColour(QPoint position) const;
     void RefreshTimer();
     void DelayedTimer();
     void Arrange();
@@ -88,7 +91,7 @@ private:
 
     int lastX_ = 0;
     int lastY_ = 0;
-    TColor sampledColour_ = clBlack;
+    std::optional<TColor> sampledColour_;
     bool shown_ = false;
     bool dragging_ = false;
     bool pressed_ = false;

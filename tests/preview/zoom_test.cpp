@@ -1,6 +1,7 @@
 // The zoom window over a made-up screen whose every pixel tells where it is.
 #include "preview/zoom.h"
 #include "windowtestsupport.h"
+#include "windowtesting.h"
 
 #include <QAction>
 #include <QMouseEvent>
@@ -9,6 +10,7 @@
 #include <QTemporaryDir>
 
 using namespace pictaron;
+using namespace pictaron::testing;
 
 namespace {
 
@@ -141,30 +143,34 @@ private slots:
         QVERIFY(previewed_.isEmpty());
     }
 
+    // The drag, and the two clicks after it, as a person makes them on the
+    // window; the release that ends the drag takes no colour.
     void dragThenTwoClicksPickAColour()
     {
         FakeScreen screen;
         auto zoom = ShowZoom();
         QVERIFY(zoom);
         QWidget* view = zoom->View();
-        const QPoint inside = view->mapToGlobal(QPoint(50, 60));
-        SendMouse(view, QEvent::MouseButtonPress, inside, Qt::LeftButton, Qt::LeftButton);
-        SendMouse(view, QEvent::MouseMove, QPoint(600, 400), Qt::NoButton, Qt::LeftButton);
+        const QPoint inside(50, 60);
+        const QPoint away = view->mapFromGlobal(QPoint(600, 400));
+        PressAt(view, inside);
+        MoveTo(view, (inside + away) / 2);
+        MoveTo(view, away);
         QVERIFY(zoom->Magnified());
         QVERIFY(zoom->FocusShown());
-        SendMouse(view, QEvent::MouseButtonRelease, QPoint(600, 400), Qt::LeftButton, {});
+        ReleaseAt(view, away);
         QVERIFY(!zoom->FocusShown());
         QVERIFY(zoom->isVisible()); // the click that ends the drag only switches to sampling
         QVERIFY(zoom->Sampling());
+        QCOMPARE(previewed_, QList<TColor>{}); // nothing pointed at yet, so no colour
 
-        SendMouse(view, QEvent::MouseMove, inside, Qt::NoButton, {});
-        const QRgb under = zoom->Canvas().pixel(50, 60);
+        MoveTo(view, inside);
+        const QRgb under = zoom->Canvas().pixel(inside);
         const TColor expected = TColor(qRed(under)) | TColor(qGreen(under)) << 8 | TColor(qBlue(under)) << 16;
         QVERIFY(!previewed_.isEmpty());
         QCOMPARE(previewed_.last(), expected);
 
-        SendMouse(view, QEvent::MouseButtonPress, inside, Qt::LeftButton, Qt::LeftButton);
-        SendMouse(view, QEvent::MouseButtonRelease, inside, Qt::LeftButton, {});
+        ClickAt(view, inside);
         QVERIFY(!zoom->isVisible());
         QCOMPARE(zoom->result(), int(QDialog::Accepted));
         QCOMPARE(previewed_.last(), expected);
