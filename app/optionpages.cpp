@@ -200,7 +200,6 @@ void BuildFormatPage(OptionPages& o, QWidget* page)
     auto* transparency = new QGroupBox(o.pnlGIFOptions);
     QHBoxLayout* transparencyRow = Row(transparency);
     o.ocpTransparentColour = Named(new TOrvaColourPicker(clBtnFace, transparency), "ocpTransparentColour");
-    o.ocpTransparentColour->setFixedWidth(113);
     o.btnTransparentColourPicker = Named(new QToolButton(transparency), "btnTransparentColourPicker");
     o.btnTransparentColourPicker->setIcon(PickerGlyph());
     o.btnTransparentColourPicker->setCheckable(true);
@@ -236,7 +235,6 @@ void BuildRotatePage(OptionPages& o, QWidget* page)
     o.rbRotateRight = Radio(o.fraRotate, "rbRotateRight", QStringLiteral("Right"), true);
     o.rbRotateLeft = Radio(o.fraRotate, "rbRotateLeft", QStringLiteral("Left"));
     o.ocpCornerColour = Named(new TOrvaColourPicker(clBtnFace, o.fraRotate), "ocpCornerColour");
-    o.ocpCornerColour->setFixedWidth(113);
     rotate->addWidget(o.txtRotateAngle);
     rotate->addWidget(new QLabel(QStringLiteral("degrees"), o.fraRotate));
     QVBoxLayout* direction = Column();
@@ -380,7 +378,6 @@ void BuildButtonizePage(OptionPages& o, QWidget* page)
     o.txtButtonWidth->setValue(5);
     auto* percent = new QLabel(QStringLiteral("%"), o.fraButtonize);
     o.ocpButtonLine = Named(new TOrvaColourPicker(clSilver, o.fraButtonize), "ocpButtonLine");
-    o.ocpButtonLine->setFixedWidth(113);
     o.cmbLighting = FixedList(o.fraButtonize, "cmbLighting",
                               {QStringLiteral("None"), QStringLiteral("Top Left"), QStringLiteral("Top Right"),
                                QStringLiteral("Bottom Left"), QStringLiteral("Bottom Right")});

@@ -59,4 +59,33 @@ QString DecimalEntryToHex(const QString& text)
     return digits.left(5);
 }
 
+bool EntryTextAllowed(const QString& text, EntryMode mode)
+{
+    const auto only = [](const QString& part, const QString& allowed) {
+        for (const QChar c : part)
+            if (c != QLatin1Char('.') && !allowed.contains(c.toLower()))
+                return false;
+        return true;
+    };
+    const bool comma = text.contains(QLatin1Char(','));
+    if ((mode == EntryMode::Decimal || comma) && only(text, AllowedEntryCharacters(EntryMode::Decimal)))
+        return true;
+    if (comma)
+        return false;
+    const QString digits = text.startsWith(QLatin1Char('#')) ? text.mid(1) : text;
+    return digits.size() <= 6 && only(digits, AllowedEntryCharacters(EntryMode::Hex));
+}
+
+EntryMode EntryModeOfText(const QString& text, EntryMode mode)
+{
+    if (text.contains(QLatin1Char(',')))
+        return EntryMode::Decimal;
+    for (const QChar c : text) {
+        const QChar lower = c.toLower();
+        if (lower >= QLatin1Char('a') && lower <= QLatin1Char('f'))
+            return EntryMode::Hex;
+    }
+    return mode;
+}
+
 } // namespace pictaron

@@ -39,4 +39,15 @@ QString HexEntryToDecimal(const QString& text);
 // A letter A-F in decimal mode: commas removed, cut to five characters.
 QString DecimalEntryToHex(const QString& text);
 
+// Whether an edit by the user (a paste, a drop, typed text) may leave this
+// text in the entry, so that no route lets in what typing refuses: in decimal
+// mode, or with a comma, digits, commas and full stops; or, without a comma,
+// an optional leading "#" and at most six hexadecimal digits or full stops
+// (such a text with a letter makes the mode hexadecimal, EntryModeOfText).
+bool EntryTextAllowed(const QString& text, EntryMode mode);
+
+// What a text means for the mode: a comma makes it decimal; a text without a
+// comma that holds a letter A-F is hexadecimal; otherwise the mode stays.
+EntryMode EntryModeOfText(const QString& text, EntryMode mode);
+
 } // namespace pictaron

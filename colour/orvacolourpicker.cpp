@@ -9,8 +9,11 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionComboBox>
 #include <QToolButton>
+#include <QValidator>
 
 #include <functional>
 
@@ -44,7 +47,43 @@ QColor ToQColor(TColor colour)
     return QColor(t.red, t.green, t.blue);
 }
 
+// The longest text the entry holds.
+const QString kWidestText = QStringLiteral("255,255,255");
+
 } // namespace
+
+// Checks every edit of the user's, whichever way it came (keys, paste,
+// selection, drop, input method): blanks are dropped, a text typing could not
+// make is refused and the entry keeps what it had.
+class TOrvaColourPicker::EntryValidator : public QValidator {
+public:
+    explicit EntryValidator(TOrvaColourPicker* owner) : QValidator(owner), owner_(owner) {}
+
+    State validate(QString& input, int& position) const override
+    {
+        if (owner_->writing_)
+            return Acceptable;
+        QString kept;
+        int keptPosition = position;
+        for (qsizetype i = 0; i < input.size(); ++i) {
+            const QChar c = input[i];
+            if (c.isSpace() || c.category() == QChar::Other_Control) {
+                if (i < position)
+                    --keptPosition;
+                continue;
+            }
+            kept += c;
+        }
+        if (!EntryTextAllowed(kept, owner_->mode_))
+            return Invalid;
+        input = kept;
+        position = keptPosition;
+        return Acceptable;
+    }
+
+private:
+    TOrvaColourPicker* owner_;
+};
 
 TOrvaColourPicker::TOrvaColourPicker(TColor designedColour, QWidget* parent)
     : QWidget(parent), colour_(designedColour)
@@ -57,7 +96,14 @@ TOrvaColourPicker::TOrvaColourPicker(TColor designedColour, QWidget* parent)
     entry_->setCompleter(nullptr);
     entry_->setToolTip(tr("Six hexadecimal digits (FF8000) or red, green and blue from 0 to 255 (255,128,0); "
                           "Ctrl+Enter opens the colour picker"));
+    // The combo box holds the focus (its text edit's focus goes to it) and
+    // hands keys to the text edit directly, past any filter of the edit's own:
+    // both are watched.
+    entry_->installEventFilter(this);
     entry_->lineEdit()->installEventFilter(this);
+    entry_->lineEdit()->setValidator(new EntryValidator(this));
+    // The edit's own menu, whose Paste is checked like any other edit.
+    entry_->lineEdit()->setContextMenuPolicy(Qt::DefaultContextMenu);
     connect(entry_->lineEdit(), &QLineEdit::textChanged, this, [this] {
         if (!fillingList_)
             ProcessText();
@@ -71,12 +117,41 @@ TOrvaColourPicker::TOrvaColourPicker(TColor designedColour, QWidget* parent)
     connect(button_, &QToolButton::clicked, this, &TOrvaColourPicker::ShowPicker);
 
     setFocusProxy(entry_);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     resize(sizeHint());
+}
+
+int TOrvaColourPicker::EntryWidthFor(int textWidth) const
+{
+    // The text edit inside keeps two pixels each side and a pixel for the caret.
+    const int editWidth = textWidth + 2 * 2 + 1 + 2;
+    QStyleOptionComboBox option;
+    option.initFrom(entry_);
+    option.editable = true;
+    option.frame = entry_->hasFrame();
+    QStyle* style = entry_->style();
+    int width = style->sizeFromContents(QStyle::CT_ComboBox, &option,
+                                        QSize(editWidth, entry_->fontMetrics().height()), entry_)
+                    .width();
+    // Styles differ in how much of that they give the edit: measured, not trusted.
+    option.rect = QRect(0, 0, width, entry_->sizeHint().height());
+    const int given = style->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, entry_).width();
+    if (given < editWidth)
+        width += editWidth - given;
+    return width;
 }
 
 QSize TOrvaColourPicker::sizeHint() const
 {
-    return QSize(113, std::max(27, entry_->sizeHint().height() + 2 * kBorder));
+    const int height = std::max(27, entry_->sizeHint().height() + 2 * kBorder);
+    const int side = height - 2 * kBorder;
+    const int textWidth = entry_->lineEdit()->fontMetrics().horizontalAdvance(kWidestText);
+    return QSize(2 * kBorder + EntryWidthFor(textWidth) + 2 + side, height);
+}
+
+QSize TOrvaColourPicker::minimumSizeHint() const
+{
+    return sizeHint();
 }
 
 RGBTriple TOrvaColourPicker::GetRGB() const
@@ -105,14 +180,22 @@ void TOrvaColourPicker::SetEntryText(const QString& text)
     if (Text() == text)
         ProcessText();
     else
-        entry_->lineEdit()->setText(text);
+        WriteEntry(text);
+}
+
+void TOrvaColourPicker::WriteEntry(const QString& text)
+{
+    const bool outer = !writing_;
+    writing_ = true;
+    entry_->lineEdit()->setText(text);
+    if (outer)
+        writing_ = false;
 }
 
 void TOrvaColourPicker::ProcessText()
 {
     const QString text = Text();
-    if (text.contains(QLatin1Char(',')))
-        mode_ = EntryMode::Decimal;
+    mode_ = EntryModeOfText(text, mode_);
 
     if (mode_ == EntryMode::Decimal) {
         const EntryCheck check = CheckEntryText(text, EntryMode::Decimal);
@@ -122,7 +205,7 @@ void TOrvaColourPicker::ProcessText()
         colour_ = valid_ ? DecimalTextToColor(text) : clBtnFace;
     } else {
         if (text.startsWith(QLatin1Char('#'))) {
-            entry_->lineEdit()->setText(text.mid(1)); // processed as a change of its own
+            WriteEntry(text.mid(1)); // processed as a change of its own
             return;
         }
         valid_ = CheckEntryText(text, EntryMode::Hex) == EntryCheck::Valid;
@@ -143,7 +226,7 @@ void TOrvaColourPicker::ProcessText()
 
 bool TOrvaColourPicker::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == entry_->lineEdit() && event->type() == QEvent::KeyPress) {
+    if ((watched == entry_ || watched == entry_->lineEdit()) && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         return KeyDown(key->key(), key->modifiers(), key->text());
     }
@@ -161,7 +244,7 @@ bool TOrvaColourPicker::KeyDown(int key, Qt::KeyboardModifiers modifiers, const 
     if (key == Qt::Key_Comma && mode_ == EntryMode::Hex) {
         const QString converted = HexEntryToDecimal(Text());
         if (converted != Text()) {
-            edit->setText(converted);
+            WriteEntry(converted);
             edit->setCursorPosition(static_cast<int>(converted.size()));
         }
         mode_ = EntryMode::Decimal;
@@ -171,7 +254,7 @@ bool TOrvaColourPicker::KeyDown(int key, Qt::KeyboardModifiers modifiers, const 
     if (mode_ == EntryMode::Decimal && key >= Qt::Key_A && key <= Qt::Key_F && !ctrl
         && !(modifiers & Qt::AltModifier)) {
         const QString shortened = DecimalEntryToHex(Text());
-        edit->setText(shortened);
+        WriteEntry(shortened);
         edit->setCursorPosition(static_cast<int>(shortened.size()));
         mode_ = EntryMode::Hex;
     }
@@ -201,7 +284,7 @@ void TOrvaColourPicker::FillList()
         entry_->addItem(mode_ == EntryMode::Decimal ? text : ColorToDecimalText(colour_));
     }
     entry_->setCurrentIndex(-1);
-    edit->setText(text);
+    WriteEntry(text);
     edit->setCursorPosition(caret);
     fillingList_ = false;
 }
@@ -228,6 +311,21 @@ void TOrvaColourPicker::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), ToQColor(colour_));
+}
+
+// A click on the border gives the entry the focus, as a click on the entry does.
+void TOrvaColourPicker::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && isEnabled())
+        entry_->setFocus(Qt::MouseFocusReason);
+    QWidget::mousePressEvent(event);
+}
+
+void TOrvaColourPicker::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        updateGeometry();
+    QWidget::changeEvent(event);
 }
 
 void TOrvaColourPicker::resizeEvent(QResizeEvent*)

@@ -7,6 +7,17 @@
 // hexadecimal text into decimal and a letter A-F turns a decimal text back.
 // Every change of the text is processed at once: Color() becomes the colour,
 // or the button-face colour while the text is not one, and OnChange fires.
+//
+// The keys go through the same rules whichever way the focus came (Tab, a
+// click on the entry or on the control's border): the entry's combo box holds
+// the focus and hands keys to its text, so both are filtered. A paste (Ctrl+V,
+// the context menu, the middle button's selection, a drop) must leave a text
+// that typing could make (EntryTextAllowed): spaces and line breaks are
+// dropped, anything else is refused whole.
+//
+// The size hint fits the longest text, "255,255,255", beside the button in
+// the font in use; the control never gets narrower than that in a layout and
+// keeps its height.
 #pragma once
 
 #include "colour/colourentrytext.h"
@@ -48,6 +59,7 @@ public:
     QToolButton* PickerButton() const { return button_; }
 
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 signals:
     // After every change of the text has been processed.
@@ -57,16 +69,25 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    class EntryValidator;
+
     void ProcessText();
     // Key handling before a key reaches the entry; true when it is consumed.
     bool KeyDown(int key, Qt::KeyboardModifiers modifiers, const QString& typed);
     void FillList();
     void ListChosen(int index);
     void SetEntryText(const QString& text);
+    // Text put into the entry by the control itself, which is not checked as
+    // an edit of the user's.
+    void WriteEntry(const QString& text);
+    // The entry's width for text of the given width, with its frame and arrow.
+    int EntryWidthFor(int textWidth) const;
 
     QComboBox* entry_;
     QToolButton* button_;
@@ -74,6 +95,7 @@ private:
     EntryMode mode_ = EntryMode::Hex;
     bool valid_ = false;
     bool fillingList_ = false;
+    bool writing_ = false;
 };
 
 } // namespace pictaron

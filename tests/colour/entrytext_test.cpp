@@ -43,5 +43,29 @@ TEST(DecimalEntryToHex, DropsCommasAndKeepsFiveCharacters)
     EXPECT_EQ(DecimalEntryToHex(QStringLiteral("255,128,0")), QStringLiteral("25512"));
 }
 
+TEST(EntryTextAllowed, OnlyWhatTypingCouldMake)
+{
+    EXPECT_TRUE(EntryTextAllowed(QStringLiteral("ff8000"), EntryMode::Hex));
+    EXPECT_TRUE(EntryTextAllowed(QStringLiteral("#FF8000"), EntryMode::Hex));
+    EXPECT_TRUE(EntryTextAllowed(QStringLiteral("FF.000"), EntryMode::Hex)); // a full stop always passes
+    EXPECT_TRUE(EntryTextAllowed(QStringLiteral("255,128,0"), EntryMode::Hex));
+    EXPECT_FALSE(EntryTextAllowed(QStringLiteral("FF80001"), EntryMode::Hex));
+    EXPECT_FALSE(EntryTextAllowed(QStringLiteral("zzzzzz"), EntryMode::Hex));
+    EXPECT_FALSE(EntryTextAllowed(QStringLiteral("##FF800"), EntryMode::Hex));
+    EXPECT_FALSE(EntryTextAllowed(QStringLiteral("ff,80,00"), EntryMode::Hex));
+    EXPECT_TRUE(EntryTextAllowed(QStringLiteral("2551280"), EntryMode::Decimal)); // commas being edited
+    EXPECT_TRUE(EntryTextAllowed(QStringLiteral("FF8000"), EntryMode::Decimal));
+    EXPECT_FALSE(EntryTextAllowed(QStringLiteral("1,2,x"), EntryMode::Decimal));
+    EXPECT_FALSE(EntryTextAllowed(QStringLiteral("1 2 3"), EntryMode::Decimal));
+}
+
+TEST(EntryModeOfText, CommaMakesDecimalLetterMakesHex)
+{
+    EXPECT_EQ(EntryModeOfText(QStringLiteral("1,2"), EntryMode::Hex), EntryMode::Decimal);
+    EXPECT_EQ(EntryModeOfText(QStringLiteral("FF8000"), EntryMode::Decimal), EntryMode::Hex);
+    EXPECT_EQ(EntryModeOfText(QStringLiteral("123"), EntryMode::Decimal), EntryMode::Decimal);
+    EXPECT_EQ(EntryModeOfText(QStringLiteral("123"), EntryMode::Hex), EntryMode::Hex);
+}
+
 } // namespace
 } // namespace pictaron

@@ -1,13 +1,26 @@
 // The colour entry control as a user types into it.
+#include "app/mainwindow.h"
+#include "app/optionpages.h"
 #include "colour/colorpicker.h"
 #include "colour/orvacolourpicker.h"
+#include "colour/swatch.h"
 #include "windowtestsupport.h"
+#include "windowtesting.h"
 
+#include <QAbstractItemView>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 using namespace pictaron;
+using namespace pictaron::testing;
 
 namespace {
 
@@ -16,6 +29,81 @@ const QString kHexMessage = QStringLiteral("HTML colours must be entered using h
                                            "includes the numbers from 0 to 9 and the letters from A to F.");
 
 TColor ButtonFace() { return clBtnFace; }
+
+// A window with a field before the control, shown and active.
+struct Host {
+    QWidget window;
+    QLineEdit* before = new QLineEdit(&window);
+    TOrvaColourPicker* control = new TOrvaColourPicker(clBtnFace, &window);
+
+    Host()
+    {
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(before);
+        layout->addWidget(control);
+    }
+    bool Show()
+    {
+        window.show();
+        window.activateWindow();
+        return QTest::qWaitForWindowActive(&window);
+    }
+};
+
+// Replaces the two digits of a picker field as a person does: a click, End,
+// two backspaces, the new digits.
+void TypeIntoField(QWidget* picker, const char* name, const QString& digits)
+{
+    ClickAt(picker->findChild<QLineEdit*>(QString::fromLatin1(name)));
+    PressKey(Qt::Key_End);
+    PressKey(Qt::Key_Backspace);
+    PressKey(Qt::Key_Backspace);
+    TypeKeys(digits);
+}
+
+// A right click on the edit, then a click on Paste in the menu it opens.
+bool PasteFromContextMenu(QLineEdit* edit)
+{
+    ClickAt(edit, edit->rect().center(), Qt::RightButton);
+    QMenu* menu = nullptr;
+    QTest::qWaitFor([&menu] {
+        menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        return menu != nullptr;
+    });
+    if (!menu || !QTest::qWaitForWindowExposed(menu))
+        return false;
+    for (QAction* action : menu->actions()) {
+        if (action->text().startsWith(QStringLiteral("&Paste"))) {
+            ClickAt(menu, menu->actionGeometry(action).center());
+            return QTest::qWaitFor([] { return QApplication::activePopupWidget() == nullptr; });
+        }
+    }
+    return false;
+}
+
+// "255,255,255" fits in the text edit unscrolled (two pixels each side and
+// the caret), and the button lies fully beside it inside the control.
+bool WidestTextFits(TOrvaColourPicker* control)
+{
+    QLineEdit* edit = control->Entry()->lineEdit();
+    const int needed = edit->fontMetrics().horizontalAdvance(QStringLiteral("255,255,255")) + 2 * 2 + 1;
+    const QRect button = control->PickerButton()->geometry();
+    const bool fits = edit->width() >= needed && control->Entry()->geometry().right() < button.left()
+        && button.right() < control->width() && button.width() == button.height()
+        && button.height() <= control->height();
+    if (!fits)
+        qWarning("text edit %d wide for %d, button %d,%d %dx%d in a control of %dx%d", edit->width(), needed,
+                 button.x(), button.y(), button.width(), button.height(), control->width(), control->height());
+    return fits;
+}
+
+QWidget* PageOf(QTabWidget* tabs, QWidget* control)
+{
+    for (int i = 0; i < tabs->count(); ++i)
+        if (tabs->widget(i)->isAncestorOf(control))
+            return tabs->widget(i);
+    return nullptr;
+}
 
 } // namespace
 
@@ -101,117 +189,244 @@ private slots:
         QCOMPARE(control.Text(), QStringLiteral("1,2,3"));
     }
 
+    // Focus by a click on the entry: keys then reach the combo box, which must
+    // filter them as the text edit does.
     void typedDigitsThenACommaGoDecimal()
     {
-        TOrvaColourPicker control;
-        QLineEdit* edit = control.Entry()->lineEdit();
-        QTest::keyClicks(edit, QStringLiteral("255"));
-        QTest::keyClick(edit, Qt::Key_Comma);
-        QCOMPARE(control.Text(), QStringLiteral("255,"));
-        QCOMPARE(control.Mode(), EntryMode::Decimal);
-        QTest::keyClicks(edit, QStringLiteral("128,0"));
-        QCOMPARE(control.Color(), kOrange);
+        Host host;
+        QVERIFY(host.Show());
+        ClickAt(host.control->Entry()->lineEdit());
+        TypeKeys(QStringLiteral("255,"));
+        QCOMPARE(host.control->Text(), QStringLiteral("255,"));
+        QCOMPARE(host.control->Mode(), EntryMode::Decimal);
+        TypeKeys(QStringLiteral("128,0"));
+        QCOMPARE(host.control->Color(), kOrange);
     }
 
+    // Focus by Tab from the field before.
     void commaConvertsHexText()
     {
-        TOrvaColourPicker control;
-        QLineEdit* edit = control.Entry()->lineEdit();
-        QTest::keyClicks(edit, QStringLiteral("FF80"));
-        QTest::keyClick(edit, Qt::Key_Comma);
-        QCOMPARE(control.Text(), QStringLiteral("255,128,"));
-        QTest::keyClicks(edit, QStringLiteral("0"));
-        QCOMPARE(control.Color(), kOrange);
+        Host host;
+        QVERIFY(host.Show());
+        ClickAt(host.before);
+        PressKey(Qt::Key_Tab);
+        QVERIFY(host.control->isAncestorOf(QApplication::focusWidget()));
+        TypeKeys(QStringLiteral("FF80,"));
+        QCOMPARE(host.control->Text(), QStringLiteral("255,128,"));
+        TypeKeys(QStringLiteral("0"));
+        QCOMPARE(host.control->Color(), kOrange);
 
-        // A complete colour swallows the comma.
-        TOrvaColourPicker whole;
-        QTest::keyClicks(whole.Entry()->lineEdit(), QStringLiteral("ff8000"));
-        QTest::keyClick(whole.Entry()->lineEdit(), Qt::Key_Comma);
-        QCOMPARE(whole.Text(), QStringLiteral("255,128,0"));
-        QCOMPARE(whole.Mode(), EntryMode::Decimal);
-        QCOMPARE(whole.Color(), kOrange);
+        // A complete colour swallows the comma; focus by a click on the border.
+        Host whole;
+        QVERIFY(whole.Show());
+        ClickAt(whole.control, QPoint(1, 1));
+        QVERIFY(whole.control->isAncestorOf(QApplication::focusWidget()));
+        TypeKeys(QStringLiteral("ff8000,"));
+        QCOMPARE(whole.control->Text(), QStringLiteral("255,128,0"));
+        QCOMPARE(whole.control->Mode(), EntryMode::Decimal);
+        QCOMPARE(whole.control->Color(), kOrange);
     }
 
     void aLetterTurnsDecimalBackToHex()
     {
-        TOrvaColourPicker control;
-        QLineEdit* edit = control.Entry()->lineEdit();
-        QTest::keyClicks(edit, QStringLiteral("12,34"));
-        QCOMPARE(control.Mode(), EntryMode::Decimal);
-        QTest::keyClick(edit, Qt::Key_A, Qt::NoModifier);
-        QCOMPARE(control.Text(), QStringLiteral("1234a"));
-        QCOMPARE(control.Mode(), EntryMode::Hex);
+        Host host;
+        QVERIFY(host.Show());
+        ClickAt(host.control->Entry()->lineEdit());
+        TypeKeys(QStringLiteral("12,34"));
+        QCOMPARE(host.control->Mode(), EntryMode::Decimal);
+        TypeKeys(QStringLiteral("a"));
+        QCOMPARE(host.control->Text(), QStringLiteral("1234a"));
+        QCOMPARE(host.control->Mode(), EntryMode::Hex);
     }
 
     void onlyAllowedCharactersAreTyped()
     {
-        TOrvaColourPicker control;
-        QLineEdit* edit = control.Entry()->lineEdit();
-        QTest::keyClicks(edit, QStringLiteral("1g2z-3"));
-        QCOMPARE(control.Text(), QStringLiteral("123"));
-        QTest::keyClicks(edit, QStringLiteral("456789"));
-        QCOMPARE(control.Text(), QStringLiteral("123456")); // six at most in hex mode
-        edit->clear();
-        QTest::keyClicks(edit, QStringLiteral("1,2,3a"));
-        QCOMPARE(control.Mode(), EntryMode::Hex); // the letter switched back
+        Host host;
+        QVERIFY(host.Show());
+        ClickAt(host.control->Entry()->lineEdit());
+        TypeKeys(QStringLiteral("1g2z-3"));
+        QCOMPARE(host.control->Text(), QStringLiteral("123"));
+        TypeKeys(QStringLiteral("456789"));
+        QCOMPARE(host.control->Text(), QStringLiteral("123456")); // six at most in hex mode
+        for (int i = 0; i < 6; ++i)
+            PressKey(Qt::Key_Backspace);
+        QCOMPARE(host.control->Text(), QString());
+        TypeKeys(QStringLiteral("1,2,3a"));
+        QCOMPARE(host.control->Mode(), EntryMode::Hex); // the letter switched back
     }
 
+    // Ctrl+V and the text edit's own menu take only what typing could make.
+    void pastesPassTheSameRules()
+    {
+        RecordingSink sink;
+        Host host;
+        QVERIFY(host.Show());
+        ClickAt(host.control->Entry()->lineEdit());
+        QApplication::clipboard()->setText(QStringLiteral("zzzzzz"));
+        PressKey(Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(host.control->Text(), QString());
+        QApplication::clipboard()->setText(QStringLiteral("FF80001"));
+        PressKey(Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(host.control->Text(), QString());
+        QVERIFY(sink.shown.isEmpty());
+
+        // Blanks around a code are dropped, the "#" as when it is set.
+        QApplication::clipboard()->setText(QStringLiteral(" #ff8000\n"));
+        PressKey(Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(host.control->Text(), QStringLiteral("ff8000"));
+        QCOMPARE(host.control->Color(), kOrange);
+
+        // Over the whole text, a decimal code is taken in either mode, and a
+        // hexadecimal one turns the mode back.
+        QApplication::clipboard()->setText(QStringLiteral("1,2,3"));
+        PressKey(Qt::Key_A, Qt::ControlModifier);
+        PressKey(Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(host.control->Text(), QStringLiteral("1,2,3"));
+        QCOMPARE(host.control->Mode(), EntryMode::Decimal);
+        QApplication::clipboard()->setText(QStringLiteral("1,2,x"));
+        PressKey(Qt::Key_A, Qt::ControlModifier);
+        PressKey(Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(host.control->Text(), QStringLiteral("1,2,3"));
+        QApplication::clipboard()->setText(QStringLiteral("0080FF"));
+        PressKey(Qt::Key_A, Qt::ControlModifier);
+        PressKey(Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(host.control->Mode(), EntryMode::Hex);
+        QCOMPARE(host.control->Color(), TColor(0xFF8000));
+
+        // The context menu's Paste.
+        QApplication::clipboard()->setText(QStringLiteral("gggggg"));
+        PressKey(Qt::Key_A, Qt::ControlModifier);
+        QVERIFY(PasteFromContextMenu(host.control->Entry()->lineEdit()));
+        QCOMPARE(host.control->Text(), QStringLiteral("0080FF"));
+        QApplication::clipboard()->setText(QStringLiteral("123456"));
+        PressKey(Qt::Key_A, Qt::ControlModifier);
+        QVERIFY(PasteFromContextMenu(host.control->Entry()->lineEdit()));
+        QCOMPARE(host.control->Text(), QStringLiteral("123456"));
+    }
+
+    // The middle button pastes the selection where the platform has one.
+    void theSelectionPastePassesTheSameRules()
+    {
+        if (!QApplication::clipboard()->supportsSelection())
+            QSKIP("this platform has no selection to paste");
+        Host host;
+        QVERIFY(host.Show());
+        QApplication::clipboard()->setText(QStringLiteral("xyzxyz"), QClipboard::Selection);
+        ClickAt(host.control->Entry()->lineEdit(), host.control->Entry()->lineEdit()->rect().center(),
+                Qt::MiddleButton);
+        QCOMPARE(host.control->Text(), QString());
+    }
+
+    // The list is opened and chosen from with the mouse.
     void listOffersBothForms()
     {
-        TOrvaColourPicker control;
-        control.SetText(QStringLiteral("FF8000"));
-        control.Entry()->showPopup();
-        QCOMPARE(control.Entry()->count(), 2);
-        QCOMPARE(control.Entry()->itemText(0), QStringLiteral("FF8000"));
-        QCOMPARE(control.Entry()->itemText(1), QStringLiteral("255,128,0"));
-        QCOMPARE(control.Text(), QStringLiteral("FF8000"));
-        control.Entry()->hidePopup();
+        Host host;
+        QVERIFY(host.Show());
+        host.control->SetText(QStringLiteral("FF8000"));
+        QComboBox* entry = host.control->Entry();
+        ClickAt(entry, QPoint(entry->width() - 4, entry->height() / 2)); // the arrow
+        QTRY_VERIFY(entry->view()->isVisible());
+        QCOMPARE(entry->count(), 2);
+        QCOMPARE(entry->itemText(0), QStringLiteral("FF8000"));
+        QCOMPARE(entry->itemText(1), QStringLiteral("255,128,0"));
+        QCOMPARE(host.control->Text(), QStringLiteral("FF8000"));
+        // The open list takes the keys: down to the second form, Enter.
+        PressKey(Qt::Key_Down);
+        PressKey(Qt::Key_Down);
+        PressKey(Qt::Key_Return);
+        QTRY_VERIFY(!entry->view()->isVisible());
+        QCOMPARE(host.control->Mode(), EntryMode::Decimal);
+        QCOMPARE(host.control->Text(), QStringLiteral("255,128,0"));
+        QCOMPARE(host.control->Color(), kOrange);
 
-        emit control.Entry()->activated(1);
-        QCOMPARE(control.Mode(), EntryMode::Decimal);
-        QCOMPARE(control.Color(), kOrange);
-        emit control.Entry()->activated(0);
-        QCOMPARE(control.Mode(), EntryMode::Hex);
-
-        control.SetText(QStringLiteral("FF8"));
-        control.Entry()->showPopup();
-        QCOMPARE(control.Entry()->count(), 0);
-        control.Entry()->hidePopup();
+        host.control->SetText(QStringLiteral("FF8"));
+        entry->showPopup();
+        QCOMPARE(entry->count(), 0);
+        entry->hidePopup();
     }
 
     void cancellingThePickerChangesNothing()
     {
-        TOrvaColourPicker control;
-        control.SetText(QStringLiteral("FF8000"));
-        QSignalSpy clicks(&control, &TOrvaColourPicker::Clicked);
+        Host host;
+        QVERIFY(host.Show());
+        host.control->SetText(QStringLiteral("FF8000"));
+        QSignalSpy clicks(host.control, &TOrvaColourPicker::Clicked);
         TColor startedWith = 0;
         OnNextModal([&startedWith](QWidget* modal) {
             auto* picker = qobject_cast<TfrmColorPicker*>(modal);
             QVERIFY(picker);
             startedWith = picker->CurrentColour();
-            picker->SetCurrentColour(0x00123456);
-            picker->reject();
+            TypeIntoField(picker, "txtHexRed", QStringLiteral("12"));
+            ClickAt(picker->findChild<QPushButton*>(QStringLiteral("btnCancel")));
         });
-        control.ShowPicker();
+        ClickAt(host.control->PickerButton());
         QCOMPARE(startedWith, kOrange);
-        QCOMPARE(control.Text(), QStringLiteral("FF8000"));
-        QCOMPARE(control.Color(), kOrange);
+        QCOMPARE(host.control->Text(), QStringLiteral("FF8000"));
+        QCOMPARE(host.control->Color(), kOrange);
         QCOMPARE(clicks.count(), 1);
     }
 
     void okWritesTheChosenColourAndCtrlEnterOpens()
     {
-        TOrvaColourPicker control;
-        control.SetText(QStringLiteral("1,2,3"));
-        OnNextModal([](QWidget* modal) {
+        Host host;
+        QVERIFY(host.Show());
+        host.control->SetText(QStringLiteral("1,2,3"));
+        bool opened = false;
+        OnNextModal([&opened](QWidget* modal) {
             auto* picker = qobject_cast<TfrmColorPicker*>(modal);
             QVERIFY(picker);
-            picker->SetCurrentColour(0x00123456);
-            picker->accept();
+            opened = true;
+            TypeIntoField(picker, "txtHexRed", QStringLiteral("56"));
+            TypeIntoField(picker, "txtHexGreen", QStringLiteral("34"));
+            TypeIntoField(picker, "txtHexBlue", QStringLiteral("12"));
+            ClickAt(picker->findChild<QPushButton*>(QStringLiteral("btnOK")));
         });
-        QTest::keyClick(control.Entry()->lineEdit(), Qt::Key_Return, Qt::ControlModifier);
-        QCOMPARE(control.Text(), QStringLiteral("86,52,18")); // decimal mode stays
-        QCOMPARE(control.Color(), TColor(0x00123456));
+        ClickAt(host.control->Entry()->lineEdit());
+        PressKey(Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(opened);
+        QCOMPARE(host.control->Text(), QStringLiteral("86,52,18")); // decimal mode stays
+        QCOMPARE(host.control->Color(), TColor(0x00123456));
+    }
+
+    // From an empty entry the picker shows white, and OK returns what it shows.
+    void okFromAnEmptyEntryReturnsTheColourShown()
+    {
+        Host host;
+        QVERIFY(host.Show());
+        TColor shown = 0x123456;
+        OnNextModal([&shown](QWidget* modal) {
+            auto* picker = qobject_cast<TfrmColorPicker*>(modal);
+            QVERIFY(picker);
+            shown = picker->findChild<ColourSwatch*>(QStringLiteral("shColor"))->Colour();
+            ClickAt(picker->findChild<QPushButton*>(QStringLiteral("btnOK")));
+        });
+        ClickAt(host.control->PickerButton());
+        QCOMPARE(shown, clWhite);
+        QCOMPARE(host.control->Text(), QStringLiteral("FFFFFF"));
+        QCOMPARE(host.control->Color(), clWhite);
+    }
+
+    // The longest text fits beside the button, on its own and on every
+    // option page of the main window.
+    void theLongestTextFitsBesideTheButton()
+    {
+        Host host;
+        QVERIFY(host.Show());
+        QVERIFY(WidestTextFits(host.control));
+
+        TfrmPictaron window;
+        window.resize(1000, 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const OptionPages& pages = window.Options();
+        pages.PageControl1->setCurrentWidget(PageOf(pages.PageControl1, pages.rbGIF));
+        ClickAt(pages.rbGIF); // shows the transparency colour
+        for (TOrvaColourPicker* control : {pages.ocpTransparentColour, pages.ocpCornerColour, pages.ocpButtonLine}) {
+            pages.PageControl1->setCurrentWidget(PageOf(pages.PageControl1, control));
+            QTest::qWait(0);
+            QVERIFY2(control->isVisible(), qPrintable(control->objectName()));
+            QVERIFY2(WidestTextFits(control), qPrintable(control->objectName()));
+        }
     }
 };
 
