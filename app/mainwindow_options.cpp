@@ -157,7 +157,7 @@ void TfrmPictaron::ConnectOptionHandlers()
 
     for (QComboBox* list : {opt.cmbResizeMethod, opt.cmbLighting, opt.cmbCaptionLocation})
         connect(list, &QComboBox::currentIndexChanged, this, restart);
-    for (TOrvaColourPicker* colour : {opt.ocpCornerColour, opt.ocpButtonLine})
+    for (TOrvaColourPicker* colour : {opt.ocpCornerColour, opt.ocpButtonLine, opt.ocpCaptionColour})
         connect(colour, &TOrvaColourPicker::OnChange, this, [this, colour] {
             if (colour->IsValid())
                 RestartAutoApply();
@@ -221,6 +221,8 @@ void TfrmPictaron::btnCaptionFontClick()
 {
     QFont current(captionFont.family);
     current.setPixelSize(captionFont.pixelHeight);
+    current.setBold(captionFont.bold);
+    current.setItalic(captionFont.italic);
     current.setUnderline(captionFont.underline);
     current.setStrikeOut(captionFont.strikeOut);
     bool chosen = false;
@@ -228,6 +230,10 @@ void TfrmPictaron::btnCaptionFontClick()
     if (chosen) {
         captionFont.family = font.family();
         captionFont.pixelHeight = QFontInfo(font).pixelSize();
+        // The style as chosen: a bold or italic face of the family counts.
+        const QFontInfo face(font);
+        captionFont.bold = face.bold();
+        captionFont.italic = face.italic();
         captionFont.underline = font.underline();
         captionFont.strikeOut = font.strikeOut();
     }
@@ -277,6 +283,9 @@ ConversionSettings TfrmPictaron::GatherSettings() const
     s.caption = opt.chkAddCaption->isChecked();
     s.captionText = opt.txtCaption->text();
     s.captionFont = captionFont;
+    // While the entry holds no colour, the text takes the window text colour.
+    if (opt.ocpCaptionColour->IsValid())
+        s.captionFont.colour = opt.ocpCaptionColour->Color();
     s.captionLocation = static_cast<CaptionLocation>(opt.cmbCaptionLocation->currentIndex());
 
     s.format = opt.rbGIF->isChecked() ? OutputFormat::Gif : OutputFormat::Jpeg;

@@ -4,6 +4,7 @@
 #include "app/appsettings.h"
 #include "colour/orvacolourpicker.h"
 #include "components/controlhelpers.h"
+#include "components/clampingspinbox.h"
 #include "components/orvaedit.h"
 
 #include <QButtonGroup>
@@ -373,7 +374,7 @@ void BuildButtonizePage(OptionPages& o, QWidget* page)
     o.chkButtonize = Check(page, "chkButtonize", QStringLiteral("Buttonize"));
     o.fraButtonize = Frame(page, "fraButtonize");
     QHBoxLayout* button = Row(o.fraButtonize);
-    o.txtButtonWidth = Named(new QSpinBox(o.fraButtonize), "txtButtonWidth");
+    o.txtButtonWidth = Named(new ClampingSpinBox(o.fraButtonize), "txtButtonWidth");
     o.txtButtonWidth->setRange(0, 100);
     o.txtButtonWidth->setValue(5);
     auto* percent = new QLabel(QStringLiteral("%"), o.fraButtonize);
@@ -416,6 +417,12 @@ void BuildCaptionPage(OptionPages& o, QWidget* page)
     caption->addWidget(new QLabel(QStringLiteral("Caption"), o.fraCaption));
     caption->addWidget(o.txtCaption, 1);
     caption->addWidget(o.btnCaptionFont);
+    // Empty at start, framed in the text colour it stands for.
+    o.ocpCaptionColour = Named(new TOrvaColourPicker(clWindowText, o.fraCaption), "ocpCaptionColour");
+    o.ocpCaptionColour->setFixedWidth(113);
+    caption->addSpacing(6);
+    caption->addWidget(new QLabel(QStringLiteral("Color"), o.fraCaption));
+    caption->addWidget(o.ocpCaptionColour);
     caption->addSpacing(6);
     caption->addWidget(new QLabel(QStringLiteral("Location"), o.fraCaption));
     caption->addWidget(o.cmbCaptionLocation);

@@ -113,6 +113,7 @@ struct OptionPages {
     QGroupBox* fraCaption = nullptr;
     QLineEdit* txtCaption = nullptr;
     QPushButton* btnCaptionFont = nullptr;
+    TOrvaColourPicker* ocpCaptionColour = nullptr;  // the text's colour; empty: the window text colour
     QComboBox* cmbCaptionLocation = nullptr;
 };
 

@@ -1,5 +1,5 @@
 // --buttonize, --button-colour, --lighting, --fade, --invert, --caption,
-// --caption-location, --font.
+// --caption-location, --font, --caption-style, --caption-colour.
 #include "cli/optiongroups.h"
 
 namespace pictaron {
@@ -23,7 +23,9 @@ QString Usage()
         "  --caption-location L    top (default), center, bottom, or caption: a white strip\n"
         "                          added below the picture\n"
         "  --font FAMILY[,PIXELS]  caption font and its height in pixels (default\n"
-        "                          \"MS Sans Serif\",11, or the installed font that stands in)\n");
+        "                          \"MS Sans Serif\",11, or the installed font that stands in)\n"
+        "  --caption-style S       regular (default), bold, italic or bold-italic\n"
+        "  --caption-colour RRGGBB colour of the caption text (default black)\n");
 }
 
 QList<QCommandLineOption> Options()
@@ -37,6 +39,8 @@ QList<QCommandLineOption> Options()
         {QStringLiteral("caption"), QString(), QStringLiteral("text")},
         {QStringLiteral("caption-location"), QString(), QStringLiteral("location")},
         {QStringLiteral("font"), QString(), QStringLiteral("font")},
+        {QStringLiteral("caption-style"), QString(), QStringLiteral("style")},
+        {QStringLiteral("caption-colour"), QString(), QStringLiteral("colour")},
     };
 }
 
@@ -96,6 +100,16 @@ bool Read(const QCommandLineParser& parser, ConversionSettings& s, QString& erro
                           location, error))
         return false;
     s.captionLocation = static_cast<CaptionLocation>(location);
+    int style = 0;  // bit 0 bold, bit 1 italic
+    if (!ReadChoiceOption(parser, QStringLiteral("caption-style"),
+                          {QStringLiteral("regular"), QStringLiteral("bold"), QStringLiteral("italic"),
+                           QStringLiteral("bold-italic")},
+                          style, error))
+        return false;
+    s.captionFont.bold = (style & 1) != 0;
+    s.captionFont.italic = (style & 2) != 0;
+    if (!ReadColourOption(parser, QStringLiteral("caption-colour"), s.captionFont.colour, error))
+        return false;
     return !parser.isSet(QStringLiteral("font")) || ReadFont(parser.value(QStringLiteral("font")), s.captionFont, error);
 }
 

@@ -5,10 +5,17 @@
 #include "components/settingstext.h"
 #include "components/textutils.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QSettings>
 #include <QToolButton>
 
@@ -88,6 +95,16 @@ bool TOrvaEdit::KeyPasses(QChar key)
     return true;
 }
 
+void TOrvaEdit::TypeText(const QString& text)
+{
+    if (isReadOnly())
+        return;
+    // Line breaks and other control characters are never typed into a line.
+    for (const QChar c : text)
+        if (c.unicode() >= 0x20 && KeyPasses(c))
+            insert(QString(c));
+}
+
 void TOrvaEdit::keyPressEvent(QKeyEvent* event)
 {
     const QChar key = TypedCharacter(event);
@@ -95,12 +112,50 @@ void TOrvaEdit::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    if (key == kPaste) {
+        TypeText(QGuiApplication::clipboard()->text());
+        event->accept();
+        return;
+    }
     QLineEdit::keyPressEvent(event);
+}
+
+void TOrvaEdit::mouseReleaseEvent(QMouseEvent* event)
+{
+    // The middle button pastes the selection of the desktop.
+    if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection()) {
+        TypeText(QGuiApplication::clipboard()->text(QClipboard::Selection));
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void TOrvaEdit::contextMenuEvent(QContextMenuEvent* event)
+{
+    std::unique_ptr<QMenu> menu(createStandardContextMenu());
+    for (QAction* action : menu->actions()) {
+        if (action->objectName() == QLatin1String("edit-paste")) {
+            disconnect(action, nullptr, this, nullptr);
+            connect(action, &QAction::triggered, this, [this] { TypeText(QGuiApplication::clipboard()->text()); });
+        }
+    }
+    menu->exec(event->globalPos());
+}
+
+void TOrvaEdit::dropEvent(QDropEvent* event)
+{
+    if (!event->mimeData()->hasText())
+        return;
+    setCursorPosition(cursorPositionAt(event->position().toPoint()));
+    TypeText(event->mimeData()->text());
+    event->acceptProposedAction();
 }
 
 void TOrvaEdit::focusOutEvent(QFocusEvent* event)
 {
-    if (Min > 0 && !text().isEmpty()) {
+    const bool windowLeft = event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason;
+    if (Min > 0 && !text().isEmpty() && !windowLeft) {
         bool isNumber = false;
         const int value = text().trimmed().toInt(&isNumber, 10);
         // Text that is no number at all is raised to Min as well: leaving the

@@ -29,9 +29,12 @@ public:
     QString AllowChars;  // when set, only these characters may be typed
     QString BlockChars;  // when set, these characters may not be typed
     int Max = 0;
-    // When Min > 0, leaving the edit raises a smaller value (or text that is
-    // not a number) to Min.
+    // When Min > 0, leaving the edit for another control raises a smaller
+    // value (or text that is not a number) to Min; the window losing the focus
+    // (another window, a menu) leaves the text alone.
     int Min = 0;
+    // Pasted and dropped text (Ctrl+V, the context menu, a middle click, a
+    // drop) goes in as if typed, one character at a time through the rules.
 
     // The text as a decimal integer; 0 when empty or not a number.
     int IntValue() const;
@@ -60,6 +63,9 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -68,6 +74,7 @@ protected:
 
 private:
     bool KeyPasses(QChar key);
+    void TypeText(const QString& text);
     void PlaceBrowseButton();
     void Browse();
 

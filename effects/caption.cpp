@@ -15,6 +15,8 @@ QFont CaptionQFont(const CaptionFont& font)
 {
     QFont qfont(font.family);
     qfont.setPixelSize(std::max(1, font.pixelHeight));
+    qfont.setBold(font.bold);
+    qfont.setItalic(font.italic);
     qfont.setUnderline(font.underline);
     qfont.setStrikeOut(font.strikeOut);
     qfont.setStyleStrategy(QFont::NoAntialias);

@@ -25,11 +25,14 @@ namespace pictaron {
 // places the text as Top does.
 enum class CaptionLocation { NotSelected = -1, Top, Center, Bottom, Caption };
 
-// The caption's font as the font dialog gives it: a family, a pixel height and
-// the dialog's effects. Kept free of QFont so a settings value needs no GUI.
+// The caption's font as the font dialog gives it: a family, a pixel height, its
+// style and the dialog's effects, and the colour of the text. Kept free of
+// QFont so a settings value needs no GUI.
 struct CaptionFont {
     QString family = QStringLiteral("MS Sans Serif");
     int pixelHeight = 11;
+    bool bold = false;
+    bool italic = false;
     bool underline = false;
     bool strikeOut = false;
     TColor colour = clWindowText;

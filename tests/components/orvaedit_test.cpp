@@ -1,9 +1,11 @@
 // The edit box's key filter, its minimum on leaving, and its browse button.
+#include "components/clampingspinbox.h"
 #include "components/orvaedit.h"
 
 #include <QClipboard>
 #include <QDir>
 #include <QLineEdit>
+#include <QWindow>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -22,6 +24,9 @@ private slots:
     void allowedCharactersOnlyAndNoClipboardKeys();
     void blockedCharacters();
     void minRaisesTheValueOnLeaving();
+    void leavingTheWindowLeavesTheTextAlone();
+    void pastedTextObeysTheRules();
+    void aTypedNumberAboveTheSpinRangeBecomesItsMaximum();
     void intValueIsZeroForBadText();
     void browseButtonFollowsTheEdit();
     void browseFolderComesFromTextOrSettings();
@@ -145,6 +150,101 @@ void OrvaEditTest::minRaisesTheValueOnLeaving()
     colours->setText(QStringLiteral("abc"));
     other->setFocus();
     QCOMPARE(colours->text(), QStringLiteral("2"));
+}
+
+namespace {
+
+// A click as a person makes it: press and release at the widget's centre,
+// handed to the window it is in.
+void ClickAt(QWidget* widget)
+{
+    QWidget* top = widget->window();
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, widget->mapTo(top, widget->rect().center()));
+}
+
+void ShowActive(QWidget& form)
+{
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+}
+
+} // namespace
+
+void OrvaEditTest::leavingTheWindowLeavesTheTextAlone()
+{
+    QWidget form;
+    auto* colours = new TOrvaEdit(&form);
+    colours->NumericOnly = true;
+    colours->Min = 2;
+    auto* other = new QLineEdit(&form);
+    other->move(0, 40);
+    ShowActive(form);
+    ClickAt(colours);
+    QTest::keyClick(form.windowHandle(), Qt::Key_1);
+    QCOMPARE(colours->text(), QStringLiteral("1"));
+
+    // Another window comes to the front: the user has not left the edit.
+    QWidget elsewhere;
+    ShowActive(elsewhere);
+    QCOMPARE(colours->text(), QStringLiteral("1"));
+    ShowActive(form);
+    QCOMPARE(QApplication::focusWidget(), colours);
+
+    // Tab to the next control does leave it.
+    QTest::keyClick(form.windowHandle(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), other);
+    QCOMPARE(colours->text(), QStringLiteral("2"));
+}
+
+void OrvaEditTest::pastedTextObeysTheRules()
+{
+    QWidget form;
+    auto edit = AngleEdit(&form);
+    ShowActive(form);
+    ClickAt(edit.get());
+
+    // Ctrl+V types the clipboard's text: letters dropped, and the digit that
+    // would pass 359 refused.
+    QApplication::clipboard()->setText(QStringLiteral("3x6\n9"));
+    QTest::keyClick(form.windowHandle(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(edit->text(), QStringLiteral("36"));
+
+    // The desktop's selection, pasted with the middle button, where
+    // the platform has one.
+    if (QApplication::clipboard()->supportsSelection()) {
+        edit->clear();
+        QApplication::clipboard()->setText(QStringLiteral("4z5"), QClipboard::Selection);
+        QTest::mouseClick(form.windowHandle(), Qt::MiddleButton, {}, edit->geometry().center());
+        QCOMPARE(edit->text(), QStringLiteral("45"));
+    }
+}
+
+void OrvaEditTest::aTypedNumberAboveTheSpinRangeBecomesItsMaximum()
+{
+    QWidget form;
+    auto* width = new pictaron::ClampingSpinBox(&form);
+    width->setRange(0, 100);
+    width->setValue(5);
+    auto* other = new QLineEdit(&form);
+    other->move(0, 40);
+    ShowActive(form);
+    ClickAt(width);
+    QTest::keyClick(form.windowHandle(), Qt::Key_A, Qt::ControlModifier);
+    for (const char digit : {'1', '5', '0'})
+        QTest::keyClick(form.windowHandle(), digit);
+    QCOMPARE(width->text(), QStringLiteral("150"));
+    QTest::keyClick(form.windowHandle(), Qt::Key_Tab);
+    QCOMPARE(width->value(), 100);
+    QCOMPARE(width->text(), QStringLiteral("100"));
+
+    // Letters are no number at all, and an emptied box comes back at its least.
+    ClickAt(width);
+    QTest::keyClick(form.windowHandle(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(form.windowHandle(), 'x');
+    QTest::keyClick(form.windowHandle(), Qt::Key_Backspace);
+    QTest::keyClick(form.windowHandle(), Qt::Key_Return);
+    QCOMPARE(width->value(), 0);
 }
 
 void OrvaEditTest::intValueIsZeroForBadText()

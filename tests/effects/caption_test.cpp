@@ -110,6 +110,32 @@ TEST_F(CaptionTest, TextInTheFontsColour)
     EXPECT_TRUE(red);
 }
 
+TEST_F(CaptionTest, BoldAndItalicAreTheFacesOfTheFamily)
+{
+    // The same text in each style, against Qt's own drawing of that face.
+    const QString text = QStringLiteral("Hello");
+    const auto ink = [](const QImage& picture) {
+        int dark = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                dark += Pixel(picture, x, y).green < 128;
+        return dark;
+    };
+    const QImage regular = AddCaption(white_, text, font_, CaptionLocation::Top);
+    CaptionFont bold = font_;
+    bold.bold = true;
+    CaptionFont italic = font_;
+    italic.italic = true;
+    const QImage boldPicture = AddCaption(white_, text, bold, CaptionLocation::Top);
+    const QImage italicPicture = AddCaption(white_, text, italic, CaptionLocation::Top);
+    EXPECT_GT(ink(boldPicture), ink(regular) * 11 / 10);  // bold strokes are wider
+    EXPECT_NE(italicPicture, regular);
+    EXPECT_NE(italicPicture, boldPicture);
+    EXPECT_TRUE(CaptionQFont(bold).bold());
+    EXPECT_TRUE(CaptionQFont(italic).italic());
+    EXPECT_FALSE(CaptionQFont(font_).bold() || CaptionQFont(font_).italic());
+}
+
 TEST_F(CaptionTest, EmptyTextDrawsNothingButTheStripStillGrows)
 {
     EXPECT_EQ(AddCaption(white_, QString(), font_, CaptionLocation::Top), white_);
