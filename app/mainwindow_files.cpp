@@ -39,8 +39,10 @@ namespace pictaron {
 
 namespace {
 
+// Every kind the loader reads, in both spellings of the extensions that have two.
 const QString kOpenFilter = QStringLiteral(
-    "Graphics Files (gif,jpg,tif,bmp,pcx)|*.gif;*.jpg;*.tif;*bmp;*.pcx|All Files (*.*)|*.*");
+    "Graphics Files|*.gif;*.jpg;*.jpeg;*.jpe;*.png;*.tif;*.tiff;*.bmp;*.dib;*.pcx;*.dcx;*.tga;*.pcd;*.webp;"
+    "*.ppm;*.pgm;*.pbm;*.pnm|All Files (*.*)|*.*");
 const QString kNotABitmap = QStringLiteral("The data in the clipboard is not a bitmap.");
 const QString kUnsavedResult = QStringLiteral("The new image has not been saved.");
 

@@ -2,7 +2,11 @@
 
 #include "components/settingstext.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace pictaron {
 
@@ -11,6 +15,37 @@ namespace {
 constexpr int kMissing = -999;
 
 QString GroupOf(const QString& name) { return QStringLiteral("Form Positions/") + name; }
+
+// A stored place can lie off every screen today (a monitor since unplugged, a
+// smaller display): such a window, often modal, could not be seen or moved.
+// Unless enough of it to grab lies on a screen, it is brought onto the screen
+// nearest to it, and made no larger than that screen.
+QRect OnScreen(QRect bounds)
+{
+    constexpr int kGrip = 40;
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.isEmpty())
+        return bounds;
+    const QScreen* nearest = screens.first();
+    qint64 nearestDistance = -1;
+    for (const QScreen* screen : screens) {
+        const QRect area = screen->availableGeometry();
+        const QRect seen = area.intersected(bounds);
+        if (seen.width() >= kGrip && seen.height() >= kGrip)
+            return bounds;
+        const QPoint offset = area.center() - bounds.center();
+        const qint64 distance = qint64(offset.x()) * offset.x() + qint64(offset.y()) * offset.y();
+        if (nearestDistance < 0 || distance < nearestDistance) {
+            nearest = screen;
+            nearestDistance = distance;
+        }
+    }
+    const QRect area = nearest->availableGeometry();
+    bounds.setSize(bounds.size().boundedTo(area.size()));
+    bounds.moveLeft(std::clamp(bounds.left(), area.left(), area.right() + 1 - bounds.width()));
+    bounds.moveTop(std::clamp(bounds.top(), area.top(), area.bottom() + 1 - bounds.height()));
+    return bounds;
+}
 
 } // namespace
 
@@ -51,7 +86,7 @@ bool LoadFormPosition(QSettings& settings, QWidget* window, const QString& name)
         bounds.setWidth(width);
     if (height != kMissing && height > 0)
         bounds.setHeight(height);
-    window->setGeometry(bounds);
+    window->setGeometry(OnScreen(bounds));
     return true;
 }
 

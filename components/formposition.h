@@ -10,7 +10,8 @@ class QWidget;
 
 namespace pictaron {
 
-// Restores the stored state and, for a normal window, each stored coordinate.
+// Restores the stored state and, for a normal window, each stored coordinate,
+// brought onto a screen when the stored place is off every screen.
 // Returns whether a position was restored; with nothing stored the window stays
 // where it is.
 bool LoadFormPosition(QSettings& settings, QWidget* window, const QString& name);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <Qt>
 
 namespace pictaron {
 
@@ -16,6 +17,14 @@ QString FolderWithSeparator(const QString& filePath);
 // Replaces the extension of the file name (the part from its last "." after
 // the last separator), or appends one; extension includes the dot.
 QString ChangeFileExt(const QString& fileName, const QString& extension);
+
+// How file names compare where the program runs: letter case tells two files
+// apart on Linux, not on Windows.
+#ifdef Q_OS_WIN
+inline constexpr Qt::CaseSensitivity kFileNameCase = Qt::CaseInsensitive;
+#else
+inline constexpr Qt::CaseSensitivity kFileNameCase = Qt::CaseSensitive;
+#endif
 
 // True when both names reach one existing file: through links, other
 // spellings of the folder, or hard links alike.

@@ -1,5 +1,6 @@
 #include "components/recentfiles.h"
 
+#include "components/pathutils.h"
 #include "components/settingstext.h"
 
 #include <algorithm>
@@ -13,7 +14,7 @@ const QString kGroup = QStringLiteral("Recent Files");
 void RecentFilesList::Add(const QString& path)
 {
     const auto known = std::find_if(paths_.begin(), paths_.end(), [&path](const QString& listed) {
-        return listed.compare(path, Qt::CaseInsensitive) == 0;
+        return listed.compare(path, kFileNameCase) == 0;
     });
     if (known == paths_.end()) {
         if (paths_.size() >= kMaxFiles)

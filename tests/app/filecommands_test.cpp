@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QSettings>
 #include <QTimer>
 #include <QtTest>
 
@@ -35,6 +37,7 @@ private slots:
     void aFullDiskKeepsTheOldFileAndTheState();
     void aRequestOfSeveralLinesOpensTheLastPath();
     void aCutShortPictureOpensAndSaysSo();
+    void theOpenDialogListsEveryKindThatOpens();
 
 private:
     void Save() { window_->findChild<QAction*>(QStringLiteral("mnuFileSave"))->trigger(); }
@@ -178,6 +181,45 @@ void FileCommandsTest::aCutShortPictureOpensAndSaysSo()
     QCOMPARE(window_->Original().size(), QSize(160, 120));
     QCOMPARE(boxes.texts.size(), 1);
     QVERIFY2(boxes.texts.first().contains(QDir::toNativeSeparators(path)), qPrintable(boxes.texts.first()));
+}
+
+void FileCommandsTest::theOpenDialogListsEveryKindThatOpens()
+{
+    const QStringList pictures{QStringLiteral("a.png"), QStringLiteral("b.jpeg"), QStringLiteral("c.tiff"),
+                               QStringLiteral("d.tga"), QStringLiteral("e.gif"), QStringLiteral("f.bmp")};
+    for (const QString& name : pictures)
+        QFile(folder_->filePath(name)).open(QIODevice::WriteOnly);
+    QFile(folder_->filePath(QStringLiteral("notes.txt"))).open(QIODevice::WriteOnly);
+    QSettings(QStringLiteral("Orvanti"), QStringLiteral("Pictaron"))
+        .setValue(QStringLiteral("Open File Directory"), folder_->path() + QLatin1Char('/'));
+    window_ = std::make_unique<TfrmPictaron>();
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+
+    QStringList listed;
+    QTimer poll;
+    poll.setInterval(20);
+    connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        poll.stop();
+        auto* model = dialog->findChild<QFileSystemModel*>();
+        QVERIFY(model);
+        const QModelIndex root = model->index(folder_->path());
+        QTRY_COMPARE(model->rowCount(root), int(pictures.size()));
+        for (int row = 0; row < model->rowCount(root); ++row) {
+            const QModelIndex index = model->index(row, 0, root);
+            // Files the filter hides may stay in the model, disabled.
+            if (model->flags(index) & Qt::ItemIsEnabled)
+                listed << model->fileName(index);
+        }
+        dialog->reject();
+    });
+    poll.start();
+    QTest::keyClick(window_->windowHandle(), Qt::Key_O, Qt::ControlModifier);
+    listed.sort();
+    QCOMPARE(listed, pictures);
 }
 
 QTEST_MAIN(FileCommandsTest)

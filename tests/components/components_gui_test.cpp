@@ -9,6 +9,8 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QtTest>
 
 using namespace pictaron;
@@ -23,6 +25,7 @@ private slots:
     void recentFilesRoundTripThroughSettings();
     void formPositionRestoresWhatWasSaved();
     void formPositionWithNothingStoredLeavesTheWindow();
+    void formPositionOffEveryScreenComesBackOntoOne();
     void enableChildrenReachesNestedControls();
     void centreInParent();
 };
@@ -74,9 +77,13 @@ void ComponentsGuiTest::reAddingMovesToTheFirstEntry()
     FileMenu file;
     for (int i = 1; i <= 4; ++i)
         file.recent.AddRecentFile(QStringLiteral("/p/%1.jpg").arg(i));
-    file.recent.AddRecentFile(QStringLiteral("/P/2.JPG"));
+    file.recent.AddRecentFile(QStringLiteral("/p/2.jpg"));
     QCOMPARE(file.Captions(), (QStringList{"&Open", "-", "&1 /p/2.jpg", "&2 /p/4.jpg", "&3 /p/3.jpg", "&4 /p/1.jpg", "-",
                                            "Exit"}));
+    // Letter case tells two files apart on this system: both are listed.
+    file.recent.AddRecentFile(QStringLiteral("/P/2.JPG"));
+    QCOMPARE(file.Captions(), (QStringList{"&Open", "-", "&1 /P/2.JPG", "&2 /p/2.jpg", "&3 /p/4.jpg", "&4 /p/3.jpg",
+                                           "&5 /p/1.jpg", "-", "Exit"}));
 }
 
 void ComponentsGuiTest::entriesOpenTheirPath()
@@ -126,6 +133,32 @@ void ComponentsGuiTest::formPositionRestoresWhatWasSaved()
     partly.setGeometry(0, 0, 120, 100);
     QVERIFY(LoadFormPosition(settings, &partly, QStringLiteral("Color Picker Zoom")));
     QCOMPARE(partly.geometry(), QRect(40, 50, 120, 200));
+}
+
+void ComponentsGuiTest::formPositionOffEveryScreenComesBackOntoOne()
+{
+    QTemporaryDir folder;
+    QSettings settings(folder.filePath(QStringLiteral("s.conf")), QSettings::IniFormat);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    // Saved on a second monitor, far right, since unplugged.
+    settings.setValue(QStringLiteral("Form Positions/Zoom/Left"), QString::number(screen.right() + 2000));
+    settings.setValue(QStringLiteral("Form Positions/Zoom/Top"), QStringLiteral("-5000"));
+    settings.setValue(QStringLiteral("Form Positions/Zoom/Width"), QStringLiteral("300"));
+    settings.setValue(QStringLiteral("Form Positions/Zoom/Height"), QString::number(screen.height() + 500));
+    QWidget window;
+    QVERIFY(LoadFormPosition(settings, &window, QStringLiteral("Zoom")));
+    QVERIFY2(screen.contains(window.geometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                 .arg(window.x()).arg(window.y())
+                                                                 .arg(window.width()).arg(window.height())));
+    QCOMPARE(window.width(), 300);
+    QCOMPARE(window.height(), screen.height());
+
+    // Partly on the screen, with enough to grab: left where it was put.
+    settings.setValue(QStringLiteral("Form Positions/Zoom/Left"), QString::number(screen.right() - 100));
+    settings.setValue(QStringLiteral("Form Positions/Zoom/Top"), QString::number(screen.top() + 10));
+    settings.setValue(QStringLiteral("Form Positions/Zoom/Height"), QStringLiteral("200"));
+    QVERIFY(LoadFormPosition(settings, &window, QStringLiteral("Zoom")));
+    QCOMPARE(window.geometry(), QRect(screen.right() - 100, screen.top() + 10, 300, 200));
 }
 
 void ComponentsGuiTest::formPositionWithNothingStoredLeavesTheWindow()
