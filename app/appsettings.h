@@ -25,6 +25,8 @@ inline const QString kPaletteFolderSetting = QStringLiteral("Palette Dir");
 inline const QString kBlendFolderSetting = QStringLiteral("Blend Image Dir");
 // Whether an unsaved result is discarded only after asking ("1", the default).
 inline const QString kConfirmDiscardSetting = QStringLiteral("Confirm Discard");
+// Pictures open as stored rather than turned upright by their EXIF Orientation.
+inline const QString kKeepOrientationSetting = QStringLiteral("Keep Orientation");
 
 inline std::unique_ptr<QSettings> OpenProgramSettings()
 {

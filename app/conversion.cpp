@@ -72,11 +72,12 @@ QImage ApplyChanges(QImage working, const ConversionSettings& s, RunContext& con
     return working;
 }
 
-EncodedResult Encode(const QImage& working, const ConversionSettings& settings, RunContext& context)
+EncodedResult Encode(const QImage& working, const ConversionSettings& settings, RunContext& context,
+                     const SourceTags& source)
 {
     switch (settings.format) {
     case OutputFormat::Jpeg:
-        return EncodeJpegResult(working, settings, context);
+        return EncodeJpegResult(working, settings, context, source);
     case OutputFormat::Gif:
         break;
     }
@@ -92,11 +93,13 @@ EncodedResult RunConversion(QImage original, const ConversionSettings& settings,
 
     // Shared, not copied: a step that writes into the working bitmap detaches it
     // from the caller's picture first, so the original survives untouched.
+    // The source's profile and metadata, for an encoder that keeps them.
+    const SourceTags source = SourceTagsOf(original);
     QImage working = std::move(original);
 
     QStringList warnings;
     working = ApplyChanges(std::move(working), settings, context, warnings);
-    EncodedResult result = Encode(working, settings, context);
+    EncodedResult result = Encode(working, settings, context, source);
     result.format = settings.format;
     result.warnings = warnings;
     return result;

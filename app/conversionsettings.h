@@ -9,6 +9,7 @@
 #include "effects/buttonize.h"
 #include "effects/caption.h"
 #include "effects/pixels.h"
+#include "formats/sourcetags.h"
 
 #include <QPoint>
 #include <QString>
@@ -21,6 +22,9 @@ namespace pictaron {
 enum class ResizeFilter { Box, Triangle, Hermite, Bell, BSpline, Lanczos3, Mitchell };
 
 enum class OutputFormat { Jpeg, Gif };
+
+// The metadata a JPEG result keeps of its source's EXIF and XMP.
+enum class KeepMetadata { None, Copyright, All };
 
 inline const QString kOptimizedPalette = QStringLiteral("[Optimized]");
 inline const QString kWebsafePalette = QStringLiteral("[Websafe]");
@@ -80,7 +84,24 @@ struct ConversionSettings {
     // The transparent colour of a GIF result; empty unless "Transparent" is on
     // and the colour entry holds a valid colour.
     std::optional<TColor> transparentColour;
+
+    // The source's own tags. The first two decide how the picture is loaded
+    // (LoadOptionsFor): keepOrientation leaves it as stored rather than
+    // upright, keepProfile leaves its colours unconverted and writes its
+    // profile into a JPEG result. keepMetadata says what of its EXIF and XMP a
+    // JPEG result carries; by default none. A GIF carries neither.
+    bool keepOrientation = false;
+    bool keepProfile = false;
+    KeepMetadata keepMetadata = KeepMetadata::None;
 };
+
+inline LoadOptions LoadOptionsFor(const ConversionSettings& settings)
+{
+    LoadOptions options;
+    options.applyOrientation = !settings.keepOrientation;
+    options.convertToSrgb = !settings.keepProfile;
+    return options;
+}
 
 // The slider clamps whatever the quality box holds into 1..100.
 inline int ClampJpegQuality(int quality) { return Clamp(quality, 1, 100); }

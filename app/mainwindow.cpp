@@ -55,6 +55,8 @@ TfrmPictaron::TfrmPictaron(QWidget* parent)
     CreateMenus();
     mnuOptionsShowSplash->setChecked(ReadBoolSetting(*settingsKey, kSplashSetting, true));
     mnuOptionsConfirmDiscard->setChecked(ReadBoolSetting(*settingsKey, kConfirmDiscardSetting, true));
+    mnuOptionsKeepOrientation->setChecked(ReadBoolSetting(*settingsKey, kKeepOrientationSetting, false));
+    ilPreview.SetOptions(LoadOptions{!mnuOptionsKeepOrientation->isChecked(), true});
     recentFiles->LoadRecentFiles(*settingsKey);
 
     auto* central = new QWidget(this);
@@ -211,6 +213,14 @@ void TfrmPictaron::mnuOptionsShowSplashClick()
 void TfrmPictaron::mnuOptionsConfirmDiscardClick()
 {
     WriteBoolSetting(*settingsKey, kConfirmDiscardSetting, mnuOptionsConfirmDiscard->isChecked());
+    settingsKey->sync();
+}
+
+// Takes effect with the next picture opened; the one shown stays as it is.
+void TfrmPictaron::mnuOptionsKeepOrientationClick()
+{
+    ilPreview.SetOptions(LoadOptions{!mnuOptionsKeepOrientation->isChecked(), true});
+    WriteBoolSetting(*settingsKey, kKeepOrientationSetting, mnuOptionsKeepOrientation->isChecked());
     settingsKey->sync();
 }
 

@@ -111,6 +111,7 @@ private:
     void FormKeyDown(QKeyEvent* event, bool* handled);
     void mnuOptionsShowSplashClick();
     void mnuOptionsConfirmDiscardClick();
+    void mnuOptionsKeepOrientationClick();
     void mnuHelpContentsClick();
     void mnuHelpAboutClick();
     void ShowPageHelp();
@@ -256,6 +257,7 @@ private:
     QAction* mnuOptionsViewTiled = nullptr;
     QAction* mnuOptionsShowSplash = nullptr;
     QAction* mnuOptionsConfirmDiscard = nullptr;
+    QAction* mnuOptionsKeepOrientation = nullptr;
     QAction* mnuOptionsFile = nullptr;
     QAction* mnuHelpContents = nullptr;
     QAction* mnuHelpAbout = nullptr;

@@ -155,7 +155,7 @@ void TfrmPictaron::ConnectOptionHandlers()
             RestartAutoApply();
     });
 
-    for (QComboBox* list : {opt.cmbResizeMethod, opt.cmbLighting, opt.cmbCaptionLocation})
+    for (QComboBox* list : {opt.cmbResizeMethod, opt.cmbLighting, opt.cmbCaptionLocation, opt.cmbMetadata})
         connect(list, &QComboBox::currentIndexChanged, this, restart);
     for (TOrvaColourPicker* colour : {opt.ocpCornerColour, opt.ocpButtonLine, opt.ocpCaptionColour})
         connect(colour, &TOrvaColourPicker::OnChange, this, [this, colour] {
@@ -292,6 +292,7 @@ ConversionSettings TfrmPictaron::GatherSettings() const
     s.jpegQuality = opt.tbCompression->value();
     s.progressive = opt.chkProgressive->isChecked();
     s.greyscale = opt.chkGreyscale->isChecked();
+    s.keepMetadata = static_cast<KeepMetadata>(qBound(0, opt.cmbMetadata->currentIndex(), 2));
 
     s.palette = paletteSelection;
     s.maxColours = std::clamp(opt.txtMaxColours->IntValue(), 2, 256);

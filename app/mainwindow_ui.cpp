@@ -217,6 +217,9 @@ void TfrmPictaron::CreateMenus()
     mnuOptionsConfirmDiscard = options->addAction(QStringLiteral("Ask Before Discarding Unsaved Results"), this,
                                                   &TfrmPictaron::mnuOptionsConfirmDiscardClick);
     mnuOptionsConfirmDiscard->setCheckable(true);
+    mnuOptionsKeepOrientation = options->addAction(QStringLiteral("Keep Orientation As Stored"), this,
+                                                   &TfrmPictaron::mnuOptionsKeepOrientationClick);
+    mnuOptionsKeepOrientation->setCheckable(true);
     mnuOptionsFile = options->addAction(QStringLiteral("File Associations"), this, &TfrmPictaron::mnuOptionsFileClick);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -231,6 +234,7 @@ void TfrmPictaron::CreateMenus()
         {mnuOptionsAutoApply, "mnuOptionsAutoApply"}, {mnuOptionsViewTiled, "mnuOptionsViewTiled"},
         {mnuOptionsShowSplash, "mnuOptionsShowSplash"}, {mnuOptionsFile, "mnuOptionsFile"},
         {mnuOptionsConfirmDiscard, "mnuOptionsConfirmDiscard"},
+        {mnuOptionsKeepOrientation, "mnuOptionsKeepOrientation"},
         {mnuHelpContents, "mnuHelpContents"}, {mnuHelpAbout, "mnuHelpAbout"},
     };
     for (const auto& [action, name] : names)

@@ -162,6 +162,15 @@ void BuildFormatPage(OptionPages& o, QWidget* page)
     jpegChecks->addWidget(o.chkGreyscale);
     jpegChecks->addStretch();
     jpeg->addLayout(jpegChecks);
+    auto* metadata = new QGroupBox(QStringLiteral("Metadata"), o.pnlJPEGOptions);
+    QHBoxLayout* metadataRow = Row(metadata);
+    o.cmbMetadata = Named(new QComboBox(metadata), "cmbMetadata");
+    o.cmbMetadata->addItems({QStringLiteral("Strip metadata"), QStringLiteral("Keep copyright"),
+                             QStringLiteral("Keep all")});
+    o.cmbMetadata->setCurrentIndex(0);
+    o.cmbMetadata->setToolTip(QStringLiteral("What the JPEG keeps of the picture's EXIF and XMP"));
+    metadataRow->addWidget(o.cmbMetadata);
+    jpeg->addWidget(metadata);
     jpeg->addStretch();
     row->addWidget(o.pnlJPEGOptions, 1);
 
@@ -419,6 +428,7 @@ void BuildCaptionPage(OptionPages& o, QWidget* page)
     caption->addWidget(o.btnCaptionFont);
     // Empty at start, framed in the text colour it stands for.
     o.ocpCaptionColour = Named(new TOrvaColourPicker(clWindowText, o.fraCaption), "ocpCaptionColour");
+    o.ocpCaptionColour->setFixedWidth(113);
     caption->addSpacing(6);
     caption->addWidget(new QLabel(QStringLiteral("Color"), o.fraCaption));
     caption->addWidget(o.ocpCaptionColour);

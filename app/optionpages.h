@@ -42,6 +42,7 @@ struct OptionPages {
     QCheckBox* chkGreyscale = nullptr;
     QWidget* pnlGIFOptions = nullptr;
     QComboBox* cmbPalette = nullptr;
+    QComboBox* cmbMetadata = nullptr;  // KeepMetadata, in its order
     QToolButton* btnOpenPalette = nullptr;
     TOrvaEdit* txtMaxColours = nullptr;
     QRadioButton* rbDither = nullptr;

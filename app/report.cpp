@@ -1,5 +1,7 @@
 #include "app/report.h"
 
+#include "formats/sourcetags.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -67,14 +69,17 @@ QString FormatKilobytes(qint64 bytes, int decimals)
     return FormatFixed(static_cast<long double>(bytes) * (1.0L / 1024), decimals);
 }
 
-QString OpenedSourceInfo(const QString& path, qint64 fileSize, QSize pictureSize)
+QString OpenedSourceInfo(const QString& path, qint64 fileSize, QSize pictureSize, const QString& applied)
 {
-    return QStringLiteral(" %1\r\n %2, %3 K").arg(path, DescribePicture(pictureSize), FormatKilobytes(fileSize, 1));
+    QString info = QStringLiteral(" %1\r\n %2, %3 K").arg(path, DescribePicture(pictureSize), FormatKilobytes(fileSize, 1));
+    if (!applied.isEmpty())
+        info += QStringLiteral(", ") + applied;
+    return info;
 }
 
 QString OpenedSourceInfo(const QString& path, qint64 fileSize, const QImage& picture)
 {
-    return OpenedSourceInfo(path, fileSize, picture.size());
+    return OpenedSourceInfo(path, fileSize, picture.size(), DescribeAppliedTags(SourceTagsOf(picture)));
 }
 
 QString PastedSourceInfo(const QImage& picture)

@@ -27,7 +27,10 @@ QString DescribePicture(const QImage& picture);
 QString FormatKilobytes(qint64 bytes, int decimals);
 
 // The hint of the source info label: two lines joined by "\r\n".
-QString OpenedSourceInfo(const QString& path, qint64 fileSize, QSize pictureSize);
+// For a picture whose tags were applied, applied says what was done
+// ("rotated 90°, converted from Display P3", see DescribeAppliedTags); it ends
+// the second line. The QImage form reads it from the picture.
+QString OpenedSourceInfo(const QString& path, qint64 fileSize, QSize pictureSize, const QString& applied = {});
 QString OpenedSourceInfo(const QString& path, qint64 fileSize, const QImage& picture);
 QString PastedSourceInfo(const QImage& picture);
 

@@ -13,7 +13,7 @@ namespace {
 // The option groups, in the order of the usage text.
 QList<OptionGroup> OptionGroups()
 {
-    return {GeometryOptions(), ToneOptions(), DecorationOptions(), JpegOptions(), GifOptions()};
+    return {GeometryOptions(), ToneOptions(), DecorationOptions(), JpegOptions(), GifOptions(), SourceOptions()};
 }
 
 bool IsFolderName(const QString& output)

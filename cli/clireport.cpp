@@ -21,7 +21,8 @@ QString PlainLines(QString text)
 QString ReportText(const CliPictureReport& report)
 {
     QStringList lines;
-    lines << PlainLines(OpenedSourceInfo(report.input, report.originalSize, report.originalDimensions));
+    lines << PlainLines(OpenedSourceInfo(report.input, report.originalSize, report.originalDimensions,
+                                         DescribeAppliedTags(report.source)));
     lines << PlainLines(BuildResultInfo(report.resultSize, DescribePicture(report.resultDimensions), report.originalSize,
                                         report.output, false)
                             .longText);
@@ -51,6 +52,14 @@ QByteArray JsonLine(const CliPictureReport& report)
         {QStringLiteral("download_seconds"), seconds},
         {QStringLiteral("warnings"), QJsonArray::fromStringList(report.warnings)},
     };
+    // Only a picture with tags says more than it always has.
+    const QString applied = DescribeAppliedTags(report.source);
+    if (!applied.isEmpty())
+        object.insert(QStringLiteral("applied"), applied);
+    if (report.source.orientation != 1)
+        object.insert(QStringLiteral("orientation"), report.source.orientation);
+    if (!report.source.profileName.isEmpty())
+        object.insert(QStringLiteral("profile"), report.source.profileName);
     if (report.format == QLatin1String("gif"))
         object.insert(QStringLiteral("colours"), report.colours);
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';

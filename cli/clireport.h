@@ -1,6 +1,8 @@
 // What pictaron-cli prints about one converted picture.
 #pragma once
 
+#include "formats/sourcetags.h"
+
 #include <QByteArray>
 #include <QSize>
 #include <QString>
@@ -18,6 +20,7 @@ struct CliPictureReport {
     QSize resultDimensions;    // pixels
     int colours = 0;           // GIF palette entries
     QStringList warnings;      // one line each, naming the file (a picture read only in part)
+    SourceTags source;         // what the loader did with the source's orientation and profile
 };
 
 // The window's texts: source info, result info and the download-time list.

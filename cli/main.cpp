@@ -93,6 +93,7 @@ void ConvertOne(const CliJob& job, const QString& input, const PictureLoader& lo
     // Converted once and dropped: a PPM can stay in its file.
     QImage original = loader.LoadForRun(input, &report.warnings);
     report.originalDimensions = original.size();
+    report.source = SourceTagsOf(original);
     report.originalSize = QFileInfo(input).size();
     // A picture read only in part is still converted; the user hears of it.
     for (const QString& warning : report.warnings)
@@ -167,7 +168,7 @@ int main(int argc, char* argv[])
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
 
-    const PictureLoader loader;
+    const PictureLoader loader(LoadOptionsFor(job.settings));
     int status = kDone;
     for (const QString& input : parse.job.inputs) {
         const QByteArray shortened =

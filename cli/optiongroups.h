@@ -38,5 +38,6 @@ OptionGroup ToneOptions();
 OptionGroup DecorationOptions();
 OptionGroup JpegOptions();
 OptionGroup GifOptions();
+OptionGroup SourceOptions();
 
 } // namespace pictaron

@@ -3,6 +3,7 @@
 #include "effects/pixels.h"
 
 #include <csetjmp>
+#include <cstdlib>
 #include <cstring>
 
 #include <jpeglib.h>
@@ -59,6 +60,41 @@ void NoteWarning(j_common_ptr cinfo, int level)
         errors->guard->WarnPartlyRead();
 }
 
+constexpr char kExifHeader[] = "Exif\0\0";  // 6 bytes
+constexpr char kXmpHeader[] = "http://ns.adobe.com/xap/1.0/";  // and a NUL
+constexpr char kIccHeader[] = "ICC_PROFILE";  // and a NUL
+
+bool Starts(const jpeg_saved_marker_ptr marker, const char* header, unsigned length)
+{
+    return marker->data_length >= length && std::memcmp(marker->data, header, length) == 0;
+}
+
+// The tags of the saved markers; the first EXIF and XMP block counts.
+void ReadTags(j_decompress_ptr cinfo, RawTags& tags)
+{
+    bool hasIcc = false;
+    for (jpeg_saved_marker_ptr marker = cinfo->marker_list; marker; marker = marker->next) {
+        if (marker->marker == JPEG_APP0 + 1 && tags.exif.isEmpty() && Starts(marker, kExifHeader, 6))
+            tags.exif = QByteArray(reinterpret_cast<const char*>(marker->data) + 6,
+                                   static_cast<qsizetype>(marker->data_length) - 6);
+        else if (marker->marker == JPEG_APP0 + 1 && tags.xmp.isEmpty() && Starts(marker, kXmpHeader, 29))
+            tags.xmp = QByteArray(reinterpret_cast<const char*>(marker->data) + 29,
+                                  static_cast<qsizetype>(marker->data_length) - 29);
+        else if (marker->marker == JPEG_APP0 + 2 && Starts(marker, kIccHeader, 12))
+            hasIcc = true;
+    }
+    if (!hasIcc)
+        return;
+    JOCTET* icc = nullptr;
+    unsigned int length = 0;
+    if (jpeg_read_icc_profile(cinfo, &icc, &length) && icc) {
+        tags.icc = QByteArray(reinterpret_cast<const char*>(icc), static_cast<qsizetype>(length));
+    } else {
+        tags.iccDamaged = true;
+    }
+    std::free(icc);
+}
+
 } // namespace
 
 std::optional<PpmPixels> FindPpmPixels(const QByteArray& bytes, const DecodeGuard& guard)
@@ -88,7 +124,7 @@ std::optional<QImage> DecodePpm(const QByteArray& bytes, const DecodeGuard& guar
     return ToWorkingBitmap(rgb);
 }
 
-std::optional<QImage> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& guard)
+std::optional<QImage> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& guard, RawTags* tags)
 {
     if (bytes.size() < 3 || static_cast<std::uint8_t>(bytes[0]) != 0xFF
         || static_cast<std::uint8_t>(bytes[1]) != 0xD8 || static_cast<std::uint8_t>(bytes[2]) != 0xFF)
@@ -110,7 +146,13 @@ std::optional<QImage> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& gua
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.constData()),
                  static_cast<unsigned long>(bytes.size()));
+    if (tags) {
+        jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
+        jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);
+    }
     jpeg_read_header(&cinfo, TRUE);
+    if (tags)
+        ReadTags(&cinfo, *tags);
     if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
         jpeg_destroy_decompress(&cinfo);
         return std::nullopt;

@@ -11,6 +11,8 @@
 #include <QString>
 #include <optional>
 
+#include "formats/sourcetags.h"
+
 namespace pictaron {
 
 // How a decoder refuses a file (CheckSize and Fail throw) or tells that it
@@ -43,7 +45,9 @@ std::optional<QImage> DecodePpm(const QByteArray& bytes, const DecodeGuard& guar
 // A JPEG in colour or greyscale. Empty when the bytes are not a JPEG, or are
 // one in CMYK, which the general library converts. A stream that ends early
 // or is damaged still gives its picture, the missing part grey, and a warning
-// through the guard.
-std::optional<QImage> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& guard);
+// through the guard. When tags is given it receives the ICC profile (APP2,
+// over as many markers as it takes), the EXIF block and the XMP packet
+// (APP1).
+std::optional<QImage> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& guard, RawTags* tags = nullptr);
 
 } // namespace pictaron

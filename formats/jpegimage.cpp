@@ -145,6 +145,12 @@ void TJPEGImage::Compress()
         jpeg_simple_progression(&cinfo);
 
     jpeg_start_compress(&cinfo, TRUE);
+    for (const auto& [marker, payload] : markers_)
+        jpeg_write_marker(&cinfo, marker, reinterpret_cast<const JOCTET*>(payload.constData()),
+                          static_cast<unsigned int>(payload.size()));
+    if (!icc_.isEmpty())
+        jpeg_write_icc_profile(&cinfo, reinterpret_cast<const JOCTET*>(icc_.constData()),
+                               static_cast<unsigned int>(icc_.size()));
     while (cinfo.next_scanline < cinfo.image_height)
         jpeg_write_scanlines(&cinfo, rows.data() + cinfo.next_scanline, cinfo.image_height - cinfo.next_scanline);
     jpeg_finish_compress(&cinfo);

@@ -14,6 +14,8 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace pictaron {
 
@@ -37,6 +39,12 @@ public:
     void SetProgressHandler(ProgressHandler handler) { onProgress_ = std::move(handler); }
     // Tested during compression; a cancel discards the encoded bytes.
     void SetCancelFlag(const CancelFlag* cancel) { cancel_ = cancel; }
+    // Segments written after the JFIF header, in order: the marker (JPEG_APP0
+    // + n) and its payload. None by default.
+    void SetMarkers(std::vector<std::pair<int, QByteArray>> markers) { markers_ = std::move(markers); }
+    // An ICC profile to embed (APP2, split over as many segments as it
+    // takes); none by default.
+    void SetIccProfile(QByteArray icc) { icc_ = std::move(icc); }
 
     // Takes the picture to encode, a working bitmap or RGB888 (any other
     // format becomes a working bitmap); drops any encoded bytes held so far.
@@ -71,6 +79,8 @@ private:
     bool progressiveFile_ = false;
     ProgressHandler onProgress_;
     const CancelFlag* cancel_ = nullptr;
+    std::vector<std::pair<int, QByteArray>> markers_;
+    QByteArray icc_;
 };
 
 } // namespace pictaron

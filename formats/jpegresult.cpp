@@ -3,7 +3,11 @@
 #include "app/report.h"
 #include "components/atomicfile.h"
 #include "components/busy.h"
+#include "formats/colourprofile.h"
 #include "formats/jpegimage.h"
+#include "formats/metadatawrite.h"
+
+#include <jpeglib.h>
 
 #include <QFileInfo>
 
@@ -25,9 +29,24 @@ private:
     RunProgress& progress_;
 };
 
+// The source's profile goes into the result only when its colours were kept
+// and it fits the result: an RGB profile into a colour JPEG, a grey one
+// into a greyscale JPEG.
+QByteArray ProfileToEmbed(const ConversionSettings& settings, const SourceTags& source)
+{
+    if (!settings.keepProfile || source.icc.isEmpty() || source.profileConverted)
+        return QByteArray();
+    const ProfileFacts facts = InspectProfile(source.icc);
+    if (!facts.readable)
+        return QByteArray();
+    const bool fits = settings.greyscale ? facts.space == ProfileSpace::Grey : facts.space == ProfileSpace::Rgb;
+    return fits ? source.icc : QByteArray();
+}
+
 } // namespace
 
-EncodedResult EncodeJpegResult(const QImage& working, const ConversionSettings& settings, RunContext& context)
+EncodedResult EncodeJpegResult(const QImage& working, const ConversionSettings& settings, RunContext& context,
+                               const SourceTags& source)
 {
     BusyScope busy;
     ProgressReset reset(context.progress);
@@ -42,6 +61,17 @@ EncodedResult EncodeJpegResult(const QImage& working, const ConversionSettings& 
     jpeg.SetProgressiveEncoding(settings.progressive);
     jpeg.SetProgressHandler([&](int percent) { context.progress.ReportProgress(saving, percent, -1); });
     jpeg.SetCancelFlag(&context.cancel);
+    // A block too large for one segment is left out (the list is not shown).
+    QStringList leftOut;
+    std::vector<std::pair<int, QByteArray>> markers;
+    const QByteArray exif = ExifSegment(source.exif, settings.keepMetadata, working.size(), leftOut);
+    if (!exif.isEmpty())
+        markers.emplace_back(JPEG_APP0 + 1, exif);
+    const QByteArray xmp = XmpSegment(source.xmp, settings.keepMetadata, leftOut);
+    if (!xmp.isEmpty())
+        markers.emplace_back(JPEG_APP0 + 1, xmp);
+    jpeg.SetMarkers(std::move(markers));
+    jpeg.SetIccProfile(ProfileToEmbed(settings, source));
     jpeg.Compress();
 
     EncodedResult result;

@@ -12,6 +12,7 @@
 // the library guess from the content, PostScript and its interpreter
 // included.
 #include "formats/magickdecoder.h"
+#include "formats/colourprofile.h"
 #include "formats/pictureloader.h"
 
 #include <QImage>
@@ -139,12 +140,49 @@ void CopyPixels(Image* image, bool flatten, QImage& bitmap, const DecodeGuard& g
     }
 }
 
+// A profile the coder kept under one of the names, as bytes; empty when none.
+QByteArray Profile(const Image* image, std::initializer_list<const char*> names)
+{
+    for (const char* name : names) {
+        size_t length = 0;
+        const unsigned char* data = GetImageProfile(image, name, &length);
+        if (data && length > 0)
+            return QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(std::min<size_t>(length, INT_MAX)));
+    }
+    return QByteArray();
+}
+
+void ReadTags(const Image* image, RawTags& tags)
+{
+    tags.icc = Profile(image, {"ICM", "ICC"});
+    tags.exif = Profile(image, {"EXIF"});
+    if (tags.exif.startsWith(QByteArray("Exif\0\0", 6)))
+        tags.exif.remove(0, 6);
+    tags.xmp = Profile(image, {"XMP"});
+    const int orientation = static_cast<int>(image->orientation);
+    tags.containerOrientation = orientation >= 1 && orientation <= 8 ? orientation : 0;
+}
+
+// CMYK pixels through their own profile into sRGB.
+void CopyCmykPixels(Image* image, const CmykConverter& converter, QImage& bitmap, const DecodeGuard& guard)
+{
+    const int width = bitmap.width();
+    std::vector<unsigned char> row(4 * static_cast<std::size_t>(width));
+    for (int y = 0; y < bitmap.height(); ++y) {
+        Exception exception;
+        if (DispatchImage(image, 0, y, width, 1, "CMYK", CharPixel, row.data(), exception.get()) != MagickPass)
+            guard.Fail(exception.Reason());
+        converter.ConvertRow(row.data(), bitmap.scanLine(y), width);
+    }
+}
+
 } // namespace
 
 } // namespace pictaron
 
 extern "C" Q_DECL_EXPORT void PictaronDecodeWithMagick(const QByteArray* bytes, const pictaron::MagickRequest* request,
-                                                       const pictaron::DecodeGuard* decodeGuard, QImage* picture)
+                                                       const pictaron::DecodeGuard* decodeGuard, QImage* picture,
+                                                       pictaron::RawTags* tags)
 {
     using namespace pictaron;
     const DecodeGuard& guard = *decodeGuard;
@@ -172,6 +210,20 @@ extern "C" Q_DECL_EXPORT void PictaronDecodeWithMagick(const QByteArray* bytes, 
     if (exception.severity() == CorruptImageWarning)
         guard.WarnPartlyRead();
 
+    ReadTags(image.get(), *tags);
+    if (image->colorspace == CMYKColorspace && request->convertCmyk && !tags->icc.isEmpty()
+        && tags->icc.size() <= kMaxProfileBytes) {
+        const CmykConverter converter(tags->icc);
+        if (converter.IsReady()) {
+            QImage bitmap(static_cast<int>(image->columns), static_cast<int>(image->rows), QImage::Format_BGR888);
+            if (bitmap.isNull())
+                guard.Fail(QStringLiteral("There is not enough memory for this picture."));
+            CopyCmykPixels(image.get(), converter, bitmap, guard);
+            tags->cmykConverted = true;
+            *picture = std::move(bitmap);
+            return;
+        }
+    }
     if (image->colorspace != RGBColorspace && TransformColorspace(image.get(), RGBColorspace) != MagickPass)
         guard.Fail(QStringLiteral("The picture's colours could not be turned into RGB."));
     QImage bitmap(static_cast<int>(image->columns), static_cast<int>(image->rows), QImage::Format_BGR888);

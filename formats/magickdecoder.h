@@ -18,6 +18,9 @@ struct MagickRequest {
     // False when the picture's pixels have no room for alpha, whatever the
     // library makes of the header: the picture is opaque.
     bool pixelsCanHoldAlpha = true;
+    // CMYK pixels with a CMYK profile are converted from it to sRGB (else
+    // the library's own plain conversion to RGB).
+    bool convertCmyk = true;
 };
 
 // Pings the bytes with the named coder and lets the guard check the declared
@@ -25,13 +28,17 @@ struct MagickRequest {
 // is flattened onto white. A picture the coder could read only in part comes
 // with a warning through the guard; failures go through the guard too. The
 // library's own limits match the loader's (pixels, memory, no disk cache), so
-// no header can make it take more.
-QImage DecodeWithMagick(const QByteArray& bytes, const MagickRequest& request, const DecodeGuard& guard);
+// no header can make it take more. When tags is given it receives the
+// picture's ICC profile, EXIF block, XMP packet and the orientation of a
+// TIFF's own tag, as the coder read them.
+QImage DecodeWithMagick(const QByteArray& bytes, const MagickRequest& request, const DecodeGuard& guard,
+                        RawTags* tags = nullptr);
 
 } // namespace pictaron
 
 // The module's one entry point.
 extern "C" {
 using PictaronDecodeWithMagickFn = void (*)(const QByteArray* bytes, const pictaron::MagickRequest* request,
-                                            const pictaron::DecodeGuard* guard, QImage* picture);
+                                            const pictaron::DecodeGuard* guard, QImage* picture,
+                                            pictaron::RawTags* tags);
 }

@@ -55,13 +55,15 @@ const Module& LoadModule()
 
 } // namespace
 
-QImage DecodeWithMagick(const QByteArray& bytes, const MagickRequest& request, const DecodeGuard& guard)
+QImage DecodeWithMagick(const QByteArray& bytes, const MagickRequest& request, const DecodeGuard& guard,
+                        RawTags* tags)
 {
     const Module& module = LoadModule();
     if (!module.decode)
         guard.Fail(QStringLiteral("The picture library could not be loaded: %1").arg(module.problem));
     QImage picture;
-    module.decode(&bytes, &request, &guard, &picture);
+    RawTags ignored;
+    module.decode(&bytes, &request, &guard, &picture, tags ? tags : &ignored);
     return picture;
 }
 

@@ -35,21 +35,28 @@ public:
     }
 
     void WarnPartlyRead() const noexcept override { partlyRead_ = true; }
+    // A tag the loader gave up: the reason, as "its colour profile is damaged".
+    void WarnTagIgnored(const QString& reason) const { ignoredTags_ << reason; }
     // The warnings of the decoders, one line each, naming the file.
     void Report(QStringList* warnings) const
     {
         if (warnings && partlyRead_)
             *warnings << QStringLiteral("%1 is damaged or cut short; the picture holds only what could be read.")
                              .arg(path_);
+        if (warnings)
+            for (const QString& reason : ignoredTags_)
+                *warnings << QStringLiteral("%1: %2, so it is ignored and the picture taken as sRGB.")
+                                 .arg(path_, reason);
     }
 
 private:
     QString path_;
     mutable bool partlyRead_ = false;
+    mutable QStringList ignoredTags_;
 };
 
-// The decoder of the format the bytes' signature names, and no other.
-QImage Decode(const QByteArray& bytes, const QString& name, const LoadError& error)
+QImage DecodePixels(const QByteArray& bytes, const QString& name, const LoadError& error, bool convertCmyk,
+                    RawTags& raw)
 {
     const FormatVerdict verdict = DetectPictureFormat(bytes, name);
     if (!verdict.known)
@@ -60,10 +67,18 @@ QImage Decode(const QByteArray& bytes, const QString& name, const LoadError& err
         if (std::optional<QImage> picture = DecodePpm(bytes, error))
             return *picture;
     if (verdict.format == PictureFormat::Jpeg)
-        if (std::optional<QImage> picture = DecodeJpeg(bytes, error))
+        if (std::optional<QImage> picture = DecodeJpeg(bytes, error, &raw))
             return *picture;
-    const MagickRequest request{LibraryCoder(verdict.format), PixelsCanHoldAlpha(verdict.format, bytes)};
-    return DecodeWithMagick(bytes, request, error);
+    raw = RawTags{};
+    // The picture library does not read a PNG's eXIf chunk.
+    if (verdict.format == PictureFormat::Png)
+        raw.exif = PngExifChunk(bytes);
+    const MagickRequest request{LibraryCoder(verdict.format), PixelsCanHoldAlpha(verdict.format, bytes), convertCmyk};
+    QByteArray pngExif = raw.exif;
+    QImage picture = DecodeWithMagick(bytes, request, error, &raw);
+    if (raw.exif.isEmpty())
+        raw.exif = pngExif;
+    return picture;
 }
 
 QString TooLarge(qint64 bytes)
@@ -73,6 +88,23 @@ QString TooLarge(qint64 bytes)
 }
 
 } // namespace
+
+QImage PictureLoader::Decode(const QByteArray& bytes, const QString& name, const DecodeGuard& guard) const
+{
+    const auto& error = static_cast<const LoadError&>(guard);
+    RawTags raw;
+    // CMYK pixels go through their profile whatever the options: a JPEG or GIF
+    // result holds RGB, which a CMYK profile cannot describe.
+    QImage picture = DecodePixels(bytes, name, error, true, raw);
+    if (raw.icc.isEmpty() && raw.exif.isEmpty() && raw.xmp.isEmpty() && raw.containerOrientation <= 1
+        && !raw.iccDamaged)
+        return picture;
+    QStringList ignored;
+    picture = FinishPicture(std::move(picture), raw, options_, ignored);
+    for (const QString& reason : ignored)
+        error.WarnTagIgnored(reason);
+    return picture;
+}
 
 QImage PictureLoader::Load(const QString& path, QStringList* warnings) const
 {

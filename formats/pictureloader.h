@@ -15,14 +15,25 @@
 // general imaging library.
 #pragma once
 
+#include "formats/sourcetags.h"
+
 #include <QImage>
 #include <QString>
 #include <QStringList>
 
 namespace pictaron {
 
+class DecodeGuard;
+
 class PictureLoader {
 public:
+    // The options say what becomes of a picture's orientation and colour
+    // profile (see formats/sourcetags.h); by default it is turned upright
+    // and converted to sRGB.
+    explicit PictureLoader(LoadOptions options = {}) : options_(options) {}
+    void SetOptions(LoadOptions options) { options_ = options; }
+    LoadOptions Options() const { return options_; }
+
     // Pictures above this many pixels are refused before they are decoded.
     static constexpr qint64 kMaxPixels = 100'000'000;
     // The most bytes read for a picture, from a file or as bytes (standard
@@ -34,7 +45,8 @@ public:
     // The picture as a working bitmap. Throws PictaronError with a message that
     // names the file and the reason; the caller's picture stays as it was.
     // When warnings is given, a picture read only in part adds one line to it
-    // that names the file.
+    // that names the file, and so does a tag that had to be ignored (a damaged
+    // colour profile).
     QImage Load(const QString& path, QStringList* warnings = nullptr) const;
 
     // For a picture that one run converts and then drops, as the command line
@@ -51,3 +63,8 @@ private:
 };
 
 } // namespace pictaron
+    // The decoder of the format the bytes' signature names, and no other;
+    // then the picture's tags as the options say.
+    QImage Decode(const QByteArray& bytes, const QString& name, const DecodeGuard& error) const;
+
+    LoadOptions options_;

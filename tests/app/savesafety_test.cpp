@@ -4,6 +4,7 @@
 #include "app/appsettings.h"
 #include "app/mainwindow.h"
 #include "app/pictureview.h"
+#include "app/workfile.h"
 #include "tests/filetesting.h"
 #include "windowtesting.h"
 
@@ -57,6 +58,7 @@ void SaveSafetyTest::init()
 {
     folder_ = std::make_unique<QTemporaryDir>();
     OpenProgramSettings()->remove(kConfirmDiscardSetting);  // one test switches it off
+    QDir().rmdir(WorkFilePath());  // a folder in its place, should a failed-run test have stopped short
     window_ = std::make_unique<TfrmPictaron>();
     window_->show();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));

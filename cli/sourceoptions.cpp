@@ -1,0 +1,59 @@
+// --keep-orientation, --keep-profile, --keep-metadata: what becomes of the
+// tags a picture brings from its camera or editor.
+#include "cli/optiongroups.h"
+
+namespace pictaron {
+
+namespace {
+
+QString Usage()
+{
+    return QStringLiteral(
+        "Pictures from cameras and phones:\n"
+        "  A picture is turned upright as its EXIF Orientation says (JPEG, TIFF, PNG,\n"
+        "  WebP), and one with an embedded ICC colour profile (Display P3, Adobe RGB,\n"
+        "  CMYK ...) is converted to sRGB, which web pages assume; results carry no\n"
+        "  profile and no EXIF, XMP or IPTC metadata.\n"
+        "  --keep-orientation      leave the picture as stored, not turned upright\n"
+        "  --keep-profile          keep the source's colours unconverted and embed its\n"
+        "                          profile in a JPEG result (an RGB profile in colour,\n"
+        "                          a grey one with --greyscale); a GIF cannot hold a\n"
+        "                          profile, and CMYK pictures are always converted\n"
+        "  --keep-metadata none|copyright|all\n"
+        "                          EXIF and XMP a JPEG result keeps: none (the\n"
+        "                          default), the EXIF Artist and Copyright fields, or\n"
+        "                          all EXIF and XMP but the thumbnail, with the\n"
+        "                          Orientation set to 1; a block larger than one JPEG\n"
+        "                          segment (64 KB) is left out. A GIF has no place for\n"
+        "                          metadata and keeps none\n");
+}
+
+QList<QCommandLineOption> Options()
+{
+    return {
+        {QStringLiteral("keep-orientation"), QString()},
+        {QStringLiteral("keep-profile"), QString()},
+        {QStringLiteral("keep-metadata"), QString(), QStringLiteral("what")},
+    };
+}
+
+bool Read(const QCommandLineParser& parser, ConversionSettings& s, QString& error)
+{
+    s.keepOrientation = parser.isSet(QStringLiteral("keep-orientation"));
+    s.keepProfile = parser.isSet(QStringLiteral("keep-profile"));
+    int keep = static_cast<int>(s.keepMetadata);
+    if (!ReadChoiceOption(parser, QStringLiteral("keep-metadata"),
+                          {QStringLiteral("none"), QStringLiteral("copyright"), QStringLiteral("all")}, keep, error))
+        return false;
+    s.keepMetadata = static_cast<KeepMetadata>(keep);
+    return true;
+}
+
+} // namespace
+
+OptionGroup SourceOptions()
+{
+    return {Usage, Options, Read};
+}
+
+} // namespace pictaron

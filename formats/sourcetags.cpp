@@ -1,0 +1,190 @@
+#include "formats/sourcetags.h"
+
+#include "effects/pixels.h"
+#include "formats/colourprofile.h"
+
+#include <libexif/exif-data.h>
+#include <libexif/exif-loader.h>
+
+#include <cstring>
+#include <memory>
+
+namespace pictaron {
+
+namespace {
+
+// The keys under which the tags ride on the picture (QImage text, which every
+// copy of the picture keeps and nothing writes out).
+const QString kOrientationKey = QStringLiteral("pictaron.orientation");
+const QString kAppliedKey = QStringLiteral("pictaron.orientation-applied");
+const QString kProfileNameKey = QStringLiteral("pictaron.profile-name");
+const QString kConvertedKey = QStringLiteral("pictaron.profile-converted");
+const QString kIccKey = QStringLiteral("pictaron.icc");
+const QString kExifKey = QStringLiteral("pictaron.exif");
+const QString kXmpKey = QStringLiteral("pictaron.xmp");
+
+struct ExifDataDeleter {
+    void operator()(ExifData* data) const { exif_data_unref(data); }
+};
+
+} // namespace
+
+int ExifOrientation(const QByteArray& exif)
+{
+    if (exif.isEmpty() || exif.size() > 0xFFFF * 16)
+        return 1;
+    // libexif reads a block that starts with the APP1 header.
+    QByteArray block = QByteArray("Exif\0\0", 6) + exif;
+    std::unique_ptr<ExifData, ExifDataDeleter> data(exif_data_new());
+    if (!data)
+        return 1;
+    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    exif_data_load_data(data.get(), reinterpret_cast<const unsigned char*>(block.constData()),
+                        static_cast<unsigned int>(block.size()));
+    ExifEntry* entry = exif_content_get_entry(data->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
+    if (!entry || entry->format != EXIF_FORMAT_SHORT || entry->components < 1 || !entry->data || entry->size < 2)
+        return 1;
+    const int value = exif_get_short(entry->data, exif_data_get_byte_order(data.get()));
+    return value >= 1 && value <= 8 ? value : 1;
+}
+
+QByteArray PngExifChunk(const QByteArray& png)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(png.constData());
+    const qsizetype size = png.size();
+    const auto word = [bytes](qsizetype at) {
+        return static_cast<quint32>(bytes[at]) << 24 | static_cast<quint32>(bytes[at + 1]) << 16
+            | static_cast<quint32>(bytes[at + 2]) << 8 | bytes[at + 3];
+    };
+    qsizetype at = 8;  // the signature
+    while (at + 12 <= size) {
+        const quint32 length = word(at);
+        if (length > static_cast<quint64>(size - at - 12))
+            return QByteArray();
+        const char* type = png.constData() + at + 4;
+        if (std::memcmp(type, "eXIf", 4) == 0)
+            return png.mid(at + 8, static_cast<qsizetype>(length));
+        if (std::memcmp(type, "IEND", 4) == 0)
+            return QByteArray();
+        at += 12 + static_cast<qsizetype>(length);
+    }
+    return QByteArray();
+}
+
+QImage ApplyOrientation(const QImage& source, int orientation)
+{
+    if (orientation < 2 || orientation > 8)
+        return source;
+    const QImage picture = ToWorkingBitmap(source);
+    const int w = picture.width();
+    const int h = picture.height();
+    const bool across = orientation >= 5;  // width and height change places
+    QImage turned = NewWorkingBitmap(across ? h : w, across ? w : h);
+    const int outWidth = turned.width();
+    for (int y = 0; y < turned.height(); ++y) {
+        uchar* out = turned.scanLine(y);
+        for (int x = 0; x < outWidth; ++x) {
+            int sx = x, sy = y;
+            switch (orientation) {
+            case 2: sx = w - 1 - x; sy = y; break;
+            case 3: sx = w - 1 - x; sy = h - 1 - y; break;
+            case 4: sx = x; sy = h - 1 - y; break;
+            case 5: sx = y; sy = x; break;
+            case 6: sx = y; sy = h - 1 - x; break;
+            case 7: sx = w - 1 - y; sy = h - 1 - x; break;
+            case 8: sx = w - 1 - y; sy = x; break;
+            }
+            std::memcpy(out + 3 * x, picture.constScanLine(sy) + 3 * sx, 3);
+        }
+    }
+    return turned;
+}
+
+QImage FinishPicture(QImage picture, const RawTags& raw, const LoadOptions& options, QStringList& warnings)
+{
+    SourceTags tags;
+    tags.exif = raw.exif;
+    tags.xmp = raw.xmp;
+    tags.orientation = raw.exif.isEmpty() ? raw.containerOrientation : ExifOrientation(raw.exif);
+    if (tags.orientation < 1 || tags.orientation > 8)
+        tags.orientation = 1;
+    if (raw.iccDamaged)
+        warnings << QStringLiteral("its colour profile is damaged");
+    if (raw.icc.size() > kMaxProfileBytes) {
+        warnings << QStringLiteral("its colour profile is larger than %1 MB").arg(kMaxProfileBytes >> 20);
+    } else if (!raw.icc.isEmpty()) {
+        const ProfileFacts facts = InspectProfile(raw.icc);
+        if (!facts.readable) {
+            warnings << facts.problem;
+        } else {
+            tags.icc = raw.icc;
+            tags.profileName = facts.name;
+            tags.profileConverted = raw.cmykConverted;
+            if (options.convertToSrgb && !facts.actsAsSrgb
+                && (facts.space == ProfileSpace::Rgb || facts.space == ProfileSpace::Grey)) {
+                picture = ToWorkingBitmap(picture);
+                QString problem;
+                if (ConvertToSrgb(picture, raw.icc, problem))
+                    tags.profileConverted = true;
+                else
+                    warnings << problem;
+            }
+        }
+    }
+    if (options.applyOrientation && tags.orientation != 1) {
+        picture = ApplyOrientation(picture, tags.orientation);
+        tags.orientationApplied = true;
+    }
+    if (!tags.IsEmpty())
+        AttachSourceTags(picture, tags);
+    return picture;
+}
+
+void AttachSourceTags(QImage& picture, const SourceTags& tags)
+{
+    picture.setText(kOrientationKey, QString::number(tags.orientation));
+    picture.setText(kAppliedKey, tags.orientationApplied ? QStringLiteral("1") : QStringLiteral("0"));
+    picture.setText(kProfileNameKey, tags.profileName);
+    picture.setText(kConvertedKey, tags.profileConverted ? QStringLiteral("1") : QStringLiteral("0"));
+    picture.setText(kIccKey, QString::fromLatin1(tags.icc));
+    picture.setText(kExifKey, QString::fromLatin1(tags.exif));
+    picture.setText(kXmpKey, QString::fromLatin1(tags.xmp));
+}
+
+SourceTags SourceTagsOf(const QImage& picture)
+{
+    SourceTags tags;
+    const QString orientation = picture.text(kOrientationKey);
+    if (orientation.isEmpty())
+        return tags;
+    tags.orientation = qBound(1, orientation.toInt(), 8);
+    tags.orientationApplied = picture.text(kAppliedKey) == QLatin1String("1");
+    tags.profileName = picture.text(kProfileNameKey);
+    tags.profileConverted = picture.text(kConvertedKey) == QLatin1String("1");
+    tags.icc = picture.text(kIccKey).toLatin1();
+    tags.exif = picture.text(kExifKey).toLatin1();
+    tags.xmp = picture.text(kXmpKey).toLatin1();
+    return tags;
+}
+
+QString DescribeAppliedTags(const SourceTags& tags)
+{
+    QStringList done;
+    if (tags.orientationApplied) {
+        static const char* const kTurns[] = {"",
+                                             "",
+                                             "mirrored",
+                                             "rotated 180°",
+                                             "flipped",
+                                             "mirrored and rotated 270°",
+                                             "rotated 90°",
+                                             "mirrored and rotated 90°",
+                                             "rotated 270°"};
+        done << QString::fromUtf8(kTurns[tags.orientation]);
+    }
+    if (tags.profileConverted)
+        done << QStringLiteral("converted from ") + tags.profileName;
+    return done.join(QStringLiteral(", "));
+}
+
+} // namespace pictaron

@@ -1,0 +1,85 @@
+// What a picture file says about its pixels besides the pixels: the EXIF
+// Orientation (how the camera was held), an embedded ICC colour profile, and
+// EXIF and XMP metadata.
+//
+// The loader reads these tags from the file's own container (JPEG APP1/APP2,
+// PNG eXIf/iCCP, TIFF, WebP EXIF/ICCP), turns the picture upright and into
+// sRGB as LoadOptions ask, and attaches what it did and what the writers may
+// need later (the source profile and metadata) to the picture itself, so that
+// it travels with the original through the window and the command line.
+// Pictures without tags carry nothing and are left exactly as decoded.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+namespace pictaron {
+
+struct LoadOptions {
+    // Turn the picture upright as its EXIF Orientation says.
+    bool applyOrientation = true;
+    // Convert a picture with an embedded profile into sRGB.
+    bool convertToSrgb = true;
+};
+
+// The tags as found in the file, before anything is done with them.
+struct RawTags {
+    QByteArray icc;   // the whole ICC profile
+    QByteArray exif;  // the TIFF structure of the EXIF block, without "Exif\0\0"
+    QByteArray xmp;   // the XMP packet
+    // The orientation a container declares outside an EXIF block (a TIFF's own
+    // tag, as the picture library reads it); 0 when it declares none.
+    int containerOrientation = 0;
+    // Set when the ICC profile had to be given up while it was read (its
+    // chunks were out of order or missing); one warning names it.
+    bool iccDamaged = false;
+    // The decoder has already converted CMYK pixels from the profile to sRGB.
+    bool cmykConverted = false;
+};
+
+// What the loader did and kept; attached to the loaded picture.
+struct SourceTags {
+    int orientation = 1;           // the stored EXIF Orientation, 1..8
+    bool orientationApplied = false;
+    QString profileName;           // the embedded profile's description
+    bool profileConverted = false; // the pixels were converted from it to sRGB
+    QByteArray icc;                // the embedded profile as stored
+    QByteArray exif;               // as RawTags
+    QByteArray xmp;
+
+    bool IsEmpty() const { return orientation == 1 && icc.isEmpty() && exif.isEmpty() && xmp.isEmpty(); }
+};
+
+// The largest profile the loader reads; anything larger is ignored with a
+// warning (a profile for a real device is well under a megabyte).
+inline constexpr qsizetype kMaxProfileBytes = 4 << 20;
+
+// The EXIF Orientation of an EXIF block (the TIFF structure), 1..8; 1 when
+// the block has none or holds no valid value.
+int ExifOrientation(const QByteArray& exif);
+
+// The payload of a PNG's eXIf chunk (the TIFF structure); empty when it has
+// none. Only chunk headers are read, each checked against the bytes left.
+QByteArray PngExifChunk(const QByteArray& png);
+
+// The picture as orientation 1..8 asks to see it: 2 mirrored, 3 turned half
+// way, 4 flipped, 5 transposed, 6 turned a quarter clockwise, 7 transversed, 8
+// turned a quarter anticlockwise. A working bitmap in, a working bitmap out.
+QImage ApplyOrientation(const QImage& picture, int orientation);
+
+// Orients and converts the decoded picture as options ask and attaches what
+// it did (SourceTagsOf reads it back). A profile that cannot be used adds one
+// line to warnings and is ignored; the picture is then taken as sRGB.
+QImage FinishPicture(QImage picture, const RawTags& raw, const LoadOptions& options, QStringList& warnings);
+
+// The tags attached by FinishPicture; empty for any other picture.
+SourceTags SourceTagsOf(const QImage& picture);
+void AttachSourceTags(QImage& picture, const SourceTags& tags);
+
+// What was done, for the report: "rotated 90°", "mirrored",
+// "converted from Display P3" — joined by ", "; empty when nothing was.
+QString DescribeAppliedTags(const SourceTags& tags);
+
+} // namespace pictaron

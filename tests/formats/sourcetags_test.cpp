@@ -1,0 +1,469 @@
+// Pictures as cameras and phones write them: EXIF Orientation, embedded ICC
+// profiles and metadata. Every tagged file is made here by Pillow or exiftool
+// from a shared test picture, and every expectation comes from them too
+// (Pillow's exif_transpose and ImageCms, exiftool's reading of the results).
+#include "formats/pictureloader.h"
+
+#include "app/report.h"
+#include "components/errors.h"
+#include "formats/sourcetags.h"
+#include "testpictures.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <lcms2.h>
+
+#include <cstdlib>
+
+using namespace pictaron;
+using namespace pictaron::testpictures;
+
+namespace {
+
+const QString kPython = QStringLiteral("/usr/bin/python3");
+const QString kAdobeRgb = QStringLiteral("/usr/share/color/icc/compatibleWithAdobeRGB1998.icc");
+
+QByteArray Contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void Store(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// The largest difference of any channel; -1 when the sizes differ.
+int LargestDifference(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return -1;
+    const QImage x = a.convertToFormat(QImage::Format_RGB888);
+    const QImage y = b.convertToFormat(QImage::Format_RGB888);
+    int largest = 0;
+    for (int row = 0; row < x.height(); ++row)
+        for (int i = 0; i < 3 * x.width(); ++i)
+            largest = std::max(largest, std::abs(x.constScanLine(row)[i] - y.constScanLine(row)[i]));
+    return largest;
+}
+
+// A Display P3 profile (P3 primaries, D65, the sRGB curve), made with the
+// colour library; extraCopyright makes it as large as a profile must be to
+// take several JPEG segments.
+QByteArray DisplayP3Profile(int extraCopyright = 0)
+{
+    const cmsCIExyY white{0.3127, 0.3290, 1.0};
+    const cmsCIExyYTRIPLE primaries{{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}};
+    const cmsFloat64Number srgbCurve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+    cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, 4, srgbCurve);
+    cmsToneCurve* curves[3] = {curve, curve, curve};
+    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+    cmsFreeToneCurve(curve);
+    cmsMLU* description = cmsMLUalloc(nullptr, 1);
+    cmsMLUsetASCII(description, "en", "US", "Display P3");
+    cmsWriteTag(profile, cmsSigProfileDescriptionTag, description);
+    cmsMLUfree(description);
+    if (extraCopyright > 0) {
+        cmsMLU* copyright = cmsMLUalloc(nullptr, 1);
+        cmsMLUsetASCII(copyright, "en", "US", std::string(extraCopyright, 'c').c_str());
+        cmsWriteTag(profile, cmsSigCopyrightTag, copyright);
+        cmsMLUfree(copyright);
+    }
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    QByteArray bytes(static_cast<qsizetype>(size), '\0');
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    return bytes;
+}
+
+// Makes the test files from a 320 × 200 corner of the small photo (its own
+// sRGB profile dropped), and Pillow's idea of how each should look:
+//   o<N>.<ext> with EXIF Orientation N, want-o<N>.<ext>.ppm exif_transposed;
+//   <profile>.<ext> with that profile, want-<profile>.<ext>.ppm converted to
+//   sRGB by ImageCms (perceptual, black-point compensation).
+const char* kMakeScript = R"(
+import sys, io
+from PIL import Image, ImageOps, ImageCms
+source, folder = sys.argv[1], sys.argv[2]
+profiles = sys.argv[3:]
+im = Image.open(source).convert('RGB').crop((0, 0, 320, 200))
+im.info = {}
+def want(path, picture):
+    picture.convert('RGB').save(path + '.ppm')
+for n in range(1, 9):
+    ex = Image.Exif(); ex[0x0112] = n
+    for ext, extra in (('png', {}), ('tif', {}), ('webp', {'lossless': True}), ('jpg', {'quality': 95})):
+        path = '%s/o%d.%s' % (folder, n, ext)
+        im.save(path, exif=ex.tobytes(), **extra)
+        want('%s/want-o%d.%s' % (folder, n, ext), ImageOps.exif_transpose(Image.open(path)))
+srgb = ImageCms.createProfile('sRGB')
+flags = ImageCms.FLAGS['BLACKPOINTCOMPENSATION']
+for i in range(0, len(profiles), 2):
+    name, icc = profiles[i], open(profiles[i + 1], 'rb').read()
+    for ext, extra in (('png', {}), ('tif', {}), ('webp', {'lossless': True}), ('jpg', {'quality': 95})):
+        path = '%s/%s.%s' % (folder, name, ext)
+        im.save(path, icc_profile=icc, **extra)
+        decoded = Image.open(path).convert('RGB')
+        converted = ImageCms.profileToProfile(decoded, ImageCms.ImageCmsProfile(io.BytesIO(icc)), srgb,
+                                              renderingIntent=0, flags=flags)
+        want('%s/want-%s.%s' % (folder, name, ext), converted)
+        decoded.save('%s/plain-%s.%s.ppm' % (folder, name, ext))
+)";
+
+const QStringList kExtensions{QStringLiteral("png"), QStringLiteral("tif"), QStringLiteral("webp"),
+                              QStringLiteral("jpg")};
+
+class SourceTagsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        folder_ = new QTemporaryDir;
+        const QString source = SharedTestPicture(QStringLiteral("small-photo.png"));
+        if (source.isEmpty())
+            return;
+        Store(folder_->filePath(QStringLiteral("p3.icc")), DisplayP3Profile());
+        QStringList arguments{QStringLiteral("-c"), QString::fromLatin1(kMakeScript), source, folder_->path(),
+                              QStringLiteral("p3"), folder_->filePath(QStringLiteral("p3.icc"))};
+        if (QFile::exists(kAdobeRgb))
+            arguments << QStringLiteral("adobe") << kAdobeRgb;
+        RunTool(kPython, arguments);
+        ready_ = true;
+    }
+    static void TearDownTestSuite() { delete folder_; }
+
+    void SetUp() override
+    {
+        if (!ready_)
+            GTEST_SKIP() << "the shared test pictures are not here";
+    }
+
+    static QString Path(const QString& name) { return folder_->filePath(name); }
+    static QImage Want(const QString& name)
+    {
+        return QImage(Path(QStringLiteral("want-") + name + QStringLiteral(".ppm")));
+    }
+
+    static inline QTemporaryDir* folder_ = nullptr;
+    static inline bool ready_ = false;
+};
+
+TEST_F(SourceTagsTest, EveryOrientationIsTurnedUprightAsPillowTurnsIt)
+{
+    const PictureLoader loader;
+    for (int n = 1; n <= 8; ++n)
+        for (const QString& ext : kExtensions) {
+            const QString name = QStringLiteral("o%1.%2").arg(n).arg(ext);
+            QStringList warnings;
+            const QImage picture = loader.Load(Path(name), &warnings);
+            // Pillow leaves a TIFF as stored; its pixels are the PNG's.
+            const QImage want = ext == QLatin1String("tif") ? Want(QStringLiteral("o%1.png").arg(n)) : Want(name);
+            ASSERT_FALSE(want.isNull()) << name.toStdString();
+            EXPECT_EQ(picture.size(), n >= 5 ? QSize(200, 320) : QSize(320, 200)) << name.toStdString();
+            // Lossless formats to the bit; a JPEG as two decoders read it.
+            EXPECT_LE(LargestDifference(picture, want), ext == QLatin1String("jpg") ? 2 : 0) << name.toStdString();
+            EXPECT_GE(LargestDifference(picture, want), 0) << name.toStdString();
+            EXPECT_TRUE(warnings.isEmpty()) << name.toStdString();
+            const SourceTags tags = SourceTagsOf(picture);
+            EXPECT_EQ(tags.orientation, n) << name.toStdString();
+            EXPECT_EQ(tags.orientationApplied, n != 1) << name.toStdString();
+        }
+}
+
+TEST_F(SourceTagsTest, KeptOrientationLeavesThePictureAsStored)
+{
+    const PictureLoader upright;
+    const PictureLoader asStored(LoadOptions{false, true});
+    for (const QString& ext : kExtensions) {
+        const QImage stored = asStored.Load(Path(QStringLiteral("o6.") + ext));
+        EXPECT_EQ(stored.size(), QSize(320, 200));
+        EXPECT_EQ(LargestDifference(stored, upright.Load(Path(QStringLiteral("o1.") + ext))), 0);
+        EXPECT_FALSE(SourceTagsOf(stored).orientationApplied);
+        EXPECT_EQ(SourceTagsOf(stored).orientation, 6);
+    }
+}
+
+TEST_F(SourceTagsTest, TheSourceInfoSaysWhatWasApplied)
+{
+    const PictureLoader loader;
+    const QImage turned = loader.Load(Path(QStringLiteral("o6.png")));
+    EXPECT_EQ(OpenedSourceInfo(QStringLiteral("a.png"), 2048, turned),
+              QString::fromUtf8(" a.png\r\n 200 by 320 pixels, 2.0 K, rotated 90°"));
+    EXPECT_EQ(DescribeAppliedTags(SourceTagsOf(loader.Load(Path(QStringLiteral("o8.png"))))),
+              QString::fromUtf8("rotated 270°"));
+    EXPECT_EQ(DescribeAppliedTags(SourceTagsOf(loader.Load(Path(QStringLiteral("p3.png"))))),
+              QStringLiteral("converted from Display P3"));
+    // Untagged: the text as ever.
+    const QImage plain = loader.Load(Path(QStringLiteral("o1.png")));
+    EXPECT_EQ(OpenedSourceInfo(QStringLiteral("a.png"), 2048, plain), QStringLiteral(" a.png\r\n 320 by 200 pixels, 2.0 K"));
+}
+
+TEST_F(SourceTagsTest, WideGamutPicturesAreConvertedToSrgbAsImageCmsConverts)
+{
+    const PictureLoader loader;
+    QStringList profiles{QStringLiteral("p3")};
+    if (QFile::exists(kAdobeRgb))
+        profiles << QStringLiteral("adobe");
+    for (const QString& profile : profiles)
+        for (const QString& ext : kExtensions) {
+            const QString name = profile + QLatin1Char('.') + ext;
+            QStringList warnings;
+            const QImage picture = loader.Load(Path(name), &warnings);
+            EXPECT_TRUE(warnings.isEmpty()) << name.toStdString();
+            const int difference = LargestDifference(picture, Want(name));
+            EXPECT_GE(difference, 0) << name.toStdString();
+            EXPECT_LE(difference, 1) << name.toStdString();
+            // And the conversion did something: saturated colours move.
+            const QImage plain(Path(QStringLiteral("plain-") + name + QStringLiteral(".ppm")));
+            EXPECT_GT(LargestDifference(picture, plain), 10) << name.toStdString();
+            EXPECT_TRUE(SourceTagsOf(picture).profileConverted) << name.toStdString();
+            // Kept: the colours as stored.
+            const QImage kept = PictureLoader(LoadOptions{true, false}).Load(Path(name));
+            EXPECT_LE(LargestDifference(kept, plain), ext == QLatin1String("jpg") ? 2 : 0) << name.toStdString();
+        }
+}
+
+// A JPEG with the picture's pixels and extra segments right after SOI.
+QByteArray JpegWithSegments(const QList<QPair<int, QByteArray>>& segments)
+{
+    const QByteArray plain = RunTool(QStringLiteral("cjpeg"), {}, ToPpm(PatternPicture(64, 48)));
+    QByteArray jpeg = plain.left(2);
+    for (const auto& [marker, payload] : segments) {
+        jpeg += char(0xFF);
+        jpeg += char(marker);
+        const int length = static_cast<int>(payload.size()) + 2;
+        jpeg += char(length >> 8);
+        jpeg += char(length & 0xFF);
+        jpeg += payload;
+    }
+    return jpeg + plain.mid(2);
+}
+
+QByteArray IccChunk(int sequence, int count, const QByteArray& part)
+{
+    return QByteArray("ICC_PROFILE\0", 12) + char(sequence) + char(count) + part;
+}
+
+TEST_F(SourceTagsTest, AProfileOverSeveralSegmentsIsJoinedAndUsed)
+{
+    const QByteArray icc = DisplayP3Profile(150'000);
+    ASSERT_GT(icc.size(), 2 * 65519);
+    const int count = static_cast<int>((icc.size() + 65518) / 65519);
+    QList<QPair<int, QByteArray>> segments;
+    for (int i = 0; i < count; ++i)
+        segments.append({0xE2, IccChunk(i + 1, count, icc.mid(i * 65519, 65519))});
+    const QString path = Path(QStringLiteral("split.jpg"));
+    Store(path, JpegWithSegments(segments));
+    QStringList warnings;
+    const QImage picture = PictureLoader().Load(path, &warnings);
+    EXPECT_TRUE(warnings.isEmpty());
+    const SourceTags tags = SourceTagsOf(picture);
+    EXPECT_EQ(tags.icc, icc);
+    EXPECT_TRUE(tags.profileConverted);
+    EXPECT_EQ(tags.profileName, QStringLiteral("Display P3"));
+}
+
+TEST_F(SourceTagsTest, HostileTagsAreIgnoredWithOneWarningAtMost)
+{
+    const QByteArray icc = DisplayP3Profile();
+    // EXIF: an IFD whose next-IFD offset points at itself, with a count far
+    // beyond the segment, and the orientation entry pointing outside.
+    QByteArray loop("MM\0*\0\0\0\x08", 8);
+    loop += QByteArray("\0\x02", 2);                              // two entries
+    loop += QByteArray("\x01\x12\0\x03\0\0\0\x01\0\x06\0\0", 12); // Orientation 6
+    loop += QByteArray("\x01\x0f\0\x02\x7f\xff\xff\xff\0\0\x10\0", 12); // Make, 2 GB at 4096
+    loop += QByteArray("\0\0\0\x08", 4);                          // next IFD: itself
+    const QByteArray exifLoop = QByteArray("Exif\0\0", 6) + loop;
+    const QByteArray exifCut = QByteArray("Exif\0\0", 6) + loop.left(13);
+    const struct {
+        const char* name;
+        QList<QPair<int, QByteArray>> segments;
+        int warnings;
+    } cases[] = {
+        {"exif-loop", {{0xE1, exifLoop}}, 0},
+        {"exif-cut", {{0xE1, exifCut}}, 0},
+        {"exif-empty", {{0xE1, QByteArray("Exif\0\0", 6)}}, 0},
+        {"icc-truncated", {{0xE2, IccChunk(1, 1, icc.left(icc.size() / 2))}}, 1},
+        {"icc-missing-chunk", {{0xE2, IccChunk(1, 2, icc)}}, 1},
+        {"icc-bad-sequence", {{0xE2, IccChunk(0, 0, icc)}}, 1},
+        {"icc-header-only", {{0xE2, IccChunk(1, 1, icc.left(128))}}, 1},
+        {"icc-tag-count-huge", {{0xE2, IccChunk(1, 1, icc.left(128) + QByteArray("\x7f\xff\xff\xff", 4) + icc.mid(132))}}, 1},
+    };
+    for (const auto& c : cases) {
+        const QString path = Path(QString::fromLatin1(c.name) + QStringLiteral(".jpg"));
+        Store(path, JpegWithSegments(c.segments));
+        QStringList warnings;
+        QImage picture;
+        EXPECT_NO_THROW(picture = PictureLoader().Load(path, &warnings)) << c.name;
+        // The loop case's orientation entry itself is sound and may be used.
+        EXPECT_TRUE(picture.size() == QSize(64, 48) || picture.size() == QSize(48, 64)) << c.name;
+        EXPECT_EQ(warnings.size(), c.warnings) << c.name << " " << warnings.join(QLatin1Char('|')).toStdString();
+        EXPECT_FALSE(SourceTagsOf(picture).profileConverted) << c.name;
+        for (const QString& warning : warnings)
+            EXPECT_TRUE(warning.contains(path)) << c.name;
+    }
+    // A profile beyond the loader's limit, whole over its segments.
+    const QByteArray big = DisplayP3Profile(static_cast<int>(kMaxProfileBytes) + 1000);
+    const int count = static_cast<int>((big.size() + 65518) / 65519);
+    QList<QPair<int, QByteArray>> segments;
+    for (int i = 0; i < count; ++i)
+        segments.append({0xE2, IccChunk(i + 1, count, big.mid(i * 65519, 65519))});
+    const QString path = Path(QStringLiteral("big.jpg"));
+    Store(path, JpegWithSegments(segments));
+    QStringList warnings;
+    const QImage picture = PictureLoader().Load(path, &warnings);
+    EXPECT_EQ(picture.size(), QSize(64, 48));
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings[0].contains(QStringLiteral("larger than 4 MB"))) << warnings[0].toStdString();
+    EXPECT_TRUE(SourceTagsOf(picture).icc.isEmpty());
+}
+
+// pictaron-cli and exiftool.
+QByteArray Cli(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(PICTARON_CLI), arguments);
+    EXPECT_TRUE(process.waitForFinished(120'000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    return process.readAllStandardOutput();
+}
+
+QJsonObject ExifTool(const QString& path)
+{
+    const QByteArray json = RunTool(QStringLiteral("exiftool"), {QStringLiteral("-j"), QStringLiteral("-G1"),
+                                                                 QStringLiteral("-a"), QStringLiteral("-n"), path});
+    return QJsonDocument::fromJson(json).array().at(0).toObject();
+}
+
+class CliTagsTest : public SourceTagsTest {
+protected:
+    // o6.jpg with Artist, Copyright, Make, a thumbnail and XMP rights and
+    // orientation, written by exiftool.
+    static QString TaggedJpeg()
+    {
+        const QString path = Path(QStringLiteral("tagged.jpg"));
+        if (QFile::exists(path))
+            return path;
+        const QString thumb = Path(QStringLiteral("thumb.jpg"));
+        Store(thumb, RunTool(QStringLiteral("cjpeg"), {}, ToPpm(PatternPicture(16, 10))));
+        QFile::copy(Path(QStringLiteral("o6.jpg")), path);
+        RunTool(QStringLiteral("exiftool"),
+                {QStringLiteral("-q"), QStringLiteral("-overwrite_original"), QStringLiteral("-Artist=Ann Artist"),
+                 QStringLiteral("-Copyright=(c) Ann"), QStringLiteral("-Make=Phone Maker"),
+                 QStringLiteral("-ThumbnailImage<=") + thumb, QStringLiteral("-XMP-dc:Rights=Rights of Ann"),
+                 QStringLiteral("-XMP-tiff:Orientation#=6"), path});
+        return path;
+    }
+};
+
+TEST_F(CliTagsTest, ResultsCarryNoMetadataOrProfileByDefault)
+{
+    for (const QString& input : {TaggedJpeg(), Path(QStringLiteral("p3.jpg")), Path(QStringLiteral("o6.png"))}) {
+        const QString out = Path(QStringLiteral("default.jpg"));
+        const QJsonObject report = QJsonDocument::fromJson(Cli({input, QStringLiteral("-o"), out,
+                                                                QStringLiteral("--json")})).object();
+        const QByteArray bytes = Contents(out);
+        EXPECT_FALSE(bytes.contains(QByteArray("Exif\0\0", 6))) << input.toStdString();
+        EXPECT_FALSE(bytes.contains("ICC_PROFILE")) << input.toStdString();
+        EXPECT_FALSE(bytes.contains("http://ns.adobe.com/xap/1.0/")) << input.toStdString();
+        EXPECT_FALSE(report.value(QStringLiteral("applied")).toString().isEmpty()) << input.toStdString();
+    }
+    const QJsonObject report = QJsonDocument::fromJson(Cli({TaggedJpeg(), QStringLiteral("-o"),
+                                                            Path(QStringLiteral("d.jpg")), QStringLiteral("--json")}))
+                                   .object();
+    EXPECT_EQ(report.value(QStringLiteral("applied")).toString(), QString::fromUtf8("rotated 90°"));
+    EXPECT_EQ(report.value(QStringLiteral("orientation")).toInt(), 6);
+    EXPECT_EQ(report.value(QStringLiteral("width")).toInt(), 200);
+    EXPECT_EQ(report.value(QStringLiteral("height")).toInt(), 320);
+}
+
+TEST_F(CliTagsTest, KeepCopyrightKeepsArtistAndCopyrightAlone)
+{
+    const QString out = Path(QStringLiteral("copyright.jpg"));
+    Cli({TaggedJpeg(), QStringLiteral("-o"), out, QStringLiteral("--keep-metadata"), QStringLiteral("copyright")});
+    const QJsonObject tags = ExifTool(out);
+    EXPECT_EQ(tags.value(QStringLiteral("IFD0:Artist")).toString(), QStringLiteral("Ann Artist"));
+    EXPECT_EQ(tags.value(QStringLiteral("IFD0:Copyright")).toString(), QStringLiteral("(c) Ann"));
+    EXPECT_FALSE(tags.contains(QStringLiteral("IFD0:Make")));
+    EXPECT_FALSE(tags.contains(QStringLiteral("IFD0:Orientation")));
+    EXPECT_FALSE(tags.contains(QStringLiteral("IFD1:ThumbnailImage")));
+    EXPECT_FALSE(tags.contains(QStringLiteral("XMP-dc:Rights")));
+}
+
+TEST_F(CliTagsTest, KeepAllDropsTheThumbnailAndStandsThePictureUpright)
+{
+    const QString out = Path(QStringLiteral("all.jpg"));
+    Cli({TaggedJpeg(), QStringLiteral("-o"), out, QStringLiteral("--keep-metadata"), QStringLiteral("all")});
+    const QJsonObject tags = ExifTool(out);
+    EXPECT_EQ(tags.value(QStringLiteral("IFD0:Artist")).toString(), QStringLiteral("Ann Artist"));
+    EXPECT_EQ(tags.value(QStringLiteral("IFD0:Make")).toString(), QStringLiteral("Phone Maker"));
+    EXPECT_EQ(tags.value(QStringLiteral("IFD0:Orientation")).toInt(), 1);
+    EXPECT_EQ(tags.value(QStringLiteral("XMP-tiff:Orientation")).toInt(), 1);
+    EXPECT_EQ(tags.value(QStringLiteral("XMP-dc:Rights")).toString(), QStringLiteral("Rights of Ann"));
+    EXPECT_FALSE(tags.contains(QStringLiteral("IFD1:ThumbnailImage")));
+    EXPECT_FALSE(tags.contains(QStringLiteral("IFD1:ThumbnailOffset")));
+    EXPECT_EQ(tags.value(QStringLiteral("File:ImageWidth")).toInt(), 200);
+    // The picture is the upright one, as without the option.
+    const QString plain = Path(QStringLiteral("plain.jpg"));
+    Cli({TaggedJpeg(), QStringLiteral("-o"), plain});
+    EXPECT_EQ(LargestDifference(QImage(out), QImage(plain)), 0);
+}
+
+TEST_F(CliTagsTest, KeepProfileEmbedsTheSourceProfileAndItsColours)
+{
+    const QString out = Path(QStringLiteral("kept.jpg"));
+    Cli({Path(QStringLiteral("p3.png")), QStringLiteral("-o"), out, QStringLiteral("--keep-profile"),
+         QStringLiteral("--quality"), QStringLiteral("100")});
+    const QJsonObject tags = ExifTool(out);
+    EXPECT_EQ(tags.value(QStringLiteral("ICC-header:ColorSpaceData")).toString(), QStringLiteral("RGB "));
+    EXPECT_EQ(tags.value(QStringLiteral("ICC_Profile:ProfileDescription")).toString(), QStringLiteral("Display P3"));
+    // The profile as stored, byte for byte, and the colours unconverted.
+    const QString extracted = Path(QStringLiteral("extracted.icc"));
+    Store(extracted, RunTool(QStringLiteral("exiftool"), {QStringLiteral("-b"), QStringLiteral("-ICC_Profile"), out}));
+    EXPECT_EQ(Contents(extracted), Contents(Path(QStringLiteral("p3.icc"))));
+    const QString unconverted = Path(QStringLiteral("unconverted.jpg"));
+    Store(unconverted, RunTool(QStringLiteral("cjpeg"), {QStringLiteral("-quality"), QStringLiteral("100"),
+                                                         QStringLiteral("-baseline")},
+                               Contents(Path(QStringLiteral("plain-p3.png.ppm")))));
+    EXPECT_EQ(LargestDifference(QImage(out), QImage(unconverted)), 0);
+}
+
+// Without tags, the result is what it has always been: the encoder's bytes
+// for the decoded pixels, as cjpeg makes them.
+TEST_F(CliTagsTest, PicturesWithoutTagsGiveTheSameBytesAsEver)
+{
+    const QString ppm = Path(QStringLiteral("plain-p3.png.ppm"));
+    const QString png = Path(QStringLiteral("untagged.png"));
+    RunTool(QStringLiteral("gm"), {QStringLiteral("convert"), ppm, png});
+    for (const QString& input : {ppm, png}) {
+        const QString out = Path(QStringLiteral("untagged.jpg"));
+        Cli({input, QStringLiteral("-o"), out, QStringLiteral("--keep-metadata"), QStringLiteral("all"),
+             QStringLiteral("--keep-profile")});
+        EXPECT_EQ(Contents(out), RunTool(QStringLiteral("cjpeg"), {QStringLiteral("-quality"), QStringLiteral("80"),
+                                                                   QStringLiteral("-baseline")},
+                                         Contents(ppm)))
+            << input.toStdString();
+    }
+    // The shared photo, whose profile is one of the many sRGB ones.
+    const QString photo = SharedTestPicture(QStringLiteral("small-photo.png"));
+    const QString decoded = Path(QStringLiteral("small.ppm"));
+    RunTool(QStringLiteral("gm"), {QStringLiteral("convert"), photo, decoded});
+    const QString out = Path(QStringLiteral("small.jpg"));
+    const QJsonObject report = QJsonDocument::fromJson(Cli({photo, QStringLiteral("-o"), out, QStringLiteral("--json")})).object();
+    EXPECT_EQ(Contents(out), RunTool(QStringLiteral("cjpeg"), {QStringLiteral("-quality"), QStringLiteral("80"),
+                                                               QStringLiteral("-baseline")},
+                                     Contents(decoded)));
+    EXPECT_FALSE(report.contains(QStringLiteral("applied")));
+}
+
+} // namespace
