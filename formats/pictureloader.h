@@ -60,11 +60,11 @@ public:
 
 private:
     QImage Read(const QString& path, bool forRun, QStringList* warnings) const;
-};
-
-} // namespace pictaron
     // The decoder of the format the bytes' signature names, and no other;
     // then the picture's tags as the options say.
     QImage Decode(const QByteArray& bytes, const QString& name, const DecodeGuard& error) const;
 
     LoadOptions options_;
+};
+
+} // namespace pictaron
