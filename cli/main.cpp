@@ -168,7 +168,7 @@ int main(int argc, char* argv[])
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
 
-    const PictureLoader loader(LoadOptionsFor(job.settings));
+    const PictureLoader loader(LoadOptionsFor(parse.job.settings));
     int status = kDone;
     for (const QString& input : parse.job.inputs) {
         const QByteArray shortened =
