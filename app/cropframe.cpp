@@ -68,8 +68,16 @@ void NormaliseRect(QPoint& a, QPoint& b)
 
 void ClampCropPoints(QPoint& a, QPoint& b, QSize picture)
 {
-    a = QPoint(std::max(a.x(), 0), std::max(a.y(), 0));
-    b = QPoint(std::min(b.x(), picture.width() - 1), std::min(b.y(), picture.height() - 1));
+    // Both corners into the picture, each on both sides: a corner left beyond
+    // a small picture would be swapped in by the normalising and clamped
+    // again at the next toggle, which then inverts another frame than the one
+    // drawn and leaves pixels behind.
+    const auto inside = [picture](QPoint p) {
+        return QPoint(std::clamp(p.x(), 0, std::max(0, picture.width() - 1)),
+                      std::clamp(p.y(), 0, std::max(0, picture.height() - 1)));
+    };
+    a = inside(a);
+    b = inside(b);
     NormaliseRect(a, b);
 }
 

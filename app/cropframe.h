@@ -29,9 +29,9 @@ enum class DragMode {
 // Swaps the x coordinates when b.x < a.x and the y coordinates when b.y < a.y.
 void NormaliseRect(QPoint& a, QPoint& b);
 
-// Clamps a to at least (0,0) and b to at most (width-1, height-1) of the
-// picture, then normalises; both points are updated in place, as the window
-// keeps the clamped corners.
+// Clamps both corners into (0,0)..(width-1, height-1) of the picture, then
+// normalises; both points are updated in place, as the window keeps the
+// clamped corners. Clamping clamped corners changes nothing.
 void ClampCropPoints(QPoint& a, QPoint& b, QSize picture);
 
 // Toggles the frame of the normalised corners a, b in the picture.

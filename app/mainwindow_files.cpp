@@ -270,6 +270,9 @@ void TfrmPictaron::mnuEditPasteClick()
     RefreshDownloadTimes(false);
     original = std::move(converted);
     imgSource->SetPicture(original);
+    // Crop stays checked: the new picture shows its frame as the old one did.
+    if (opt.chkCrop->isChecked())
+        DrawCropFrame(cropTopLeft, cropBottomRight);
     SetSourceInfo(PastedSourceInfo(original));
     LayoutAfterLoad();
 }

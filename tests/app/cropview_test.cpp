@@ -3,12 +3,17 @@
 #include "app/pictureview.h"
 #include "windowtesting.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QtTest>
 
 using namespace pictaron;
+using pictaron::testing::ClickAt;
+using pictaron::testing::ShowPageOf;
 using pictaron::testing::WritePicture;
 
 class CropViewTest : public QObject {
@@ -16,6 +21,8 @@ class CropViewTest : public QObject {
 private slots:
     void frameToggleLeavesThePictureAsItWas();
     void draggingANewRectangleSetsTheCrop();
+    void theFrameOnPicturesSmallerThanItLeavesNothingBehind();
+    void aPastedPictureShowsTheFrameWhileCropIsChecked();
 
 private:
     static void Send(QWidget* view, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
@@ -68,6 +75,54 @@ void CropViewTest::draggingANewRectangleSetsTheCrop()
     // Exactly one frame stays drawn: unchecking gives back the clean picture.
     window.findChild<QCheckBox*>(QStringLiteral("chkCrop"))->setChecked(false);
     QCOMPARE(view->Picture(), clean);
+}
+
+void CropViewTest::theFrameOnPicturesSmallerThanItLeavesNothingBehind()
+{
+    // The first frame reaches from 5,5 to 50,50: pictures narrower, lower or
+    // both, down to a single pixel.
+    TfrmPictaron window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    auto* view = window.findChild<PictureView*>(QStringLiteral("imgSource"));
+    auto* crop = window.findChild<QCheckBox*>(QStringLiteral("chkCrop"));
+    ShowPageOf(crop);
+    for (const QSize size : {QSize(30, 200), QSize(200, 20), QSize(3, 2), QSize(1, 1), QSize(7, 60)}) {
+        window.OpenPicture(WritePicture(folder_, QStringLiteral("small.png"), size));
+        const QImage before = view->Picture().copy();
+        for (int toggle = 0; toggle < 3; ++toggle) {
+            ClickAt(crop);
+            QVERIFY(crop->isChecked());
+            QVERIFY(size.width() < 5 || size.height() < 5 || view->Picture() != before);
+            ClickAt(crop);
+            QVERIFY(!crop->isChecked());
+            QCOMPARE(view->Picture(), before);
+        }
+    }
+}
+
+void CropViewTest::aPastedPictureShowsTheFrameWhileCropIsChecked()
+{
+    TfrmPictaron window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.OpenPicture(WritePicture(folder_, QStringLiteral("c.png"), QSize(120, 90)));
+    auto* view = window.findChild<PictureView*>(QStringLiteral("imgSource"));
+    auto* crop = window.findChild<QCheckBox*>(QStringLiteral("chkCrop"));
+    ShowPageOf(crop);
+    ClickAt(crop);
+    QVERIFY(crop->isChecked());
+
+    QImage pasted(100, 80, QImage::Format_RGB32);
+    pasted.fill(Qt::darkGreen);
+    QGuiApplication::clipboard()->setImage(pasted);
+    window.findChild<QAction*>(QStringLiteral("mnuEditPaste"))->trigger();
+    const QImage clean = window.Original();
+    QCOMPARE(clean.size(), QSize(100, 80));
+    QVERIFY(view->Picture() != clean);  // the frame, as Crop is checked
+    ClickAt(crop);
+    QVERIFY(!crop->isChecked());
+    QCOMPARE(view->Picture(), clean);   // and gone with it
 }
 
 QTEST_MAIN(CropViewTest)

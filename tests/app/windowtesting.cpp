@@ -3,12 +3,18 @@
 #include "app/mainwindow.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
-#include <QRadioButton>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMainWindow>
+#include <QRadioButton>
 #include <QSignalSpy>
+#include <QStyleHints>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QWindow>
 
@@ -56,10 +62,17 @@ void ChooseZoom(TfrmPictaron& window, const QString& text)
 void ClickAt(QWidget* widget)
 {
     // A person clicks what the settled window shows: pending layouts first.
-    QTest::qWait(0);
+    // Two clicks in a row are two clicks, not a double click.
+    static QElapsedTimer sinceLast;
+    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    QTest::qWait(sinceLast.isValid() ? std::max<qint64>(0, interval + 20 - sinceLast.elapsed()) : 0);
+    sinceLast.start();
     QWidget* top = widget->window();
-    const QPoint point = widget->mapTo(top, widget->rect().center());
-    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, Qt::NoModifier, point);
+    // A check box or radio button reacts to its box and its text only, which
+    // may fill just the left of a widget stretched wide: people click the box.
+    const bool boxed = qobject_cast<QCheckBox*>(widget) || qobject_cast<QRadioButton*>(widget);
+    const QPoint inside = boxed ? QPoint(std::min(8, widget->width() / 2), widget->height() / 2) : widget->rect().center();
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, Qt::NoModifier, widget->mapTo(top, inside));
 }
 
 void ClickAt(QWidget* widget, QPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
@@ -119,16 +132,42 @@ void PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers)
     QTest::keyClick(FrontWindow(), key, modifiers);
 }
 
+void ShowPageOf(QWidget* widget)
+{
+    for (QWidget* page = widget; page && page->parentWidget(); page = page->parentWidget()) {
+        auto* pages = qobject_cast<QTabWidget*>(page->parentWidget()->parentWidget());
+        const int index = pages ? pages->indexOf(page) : -1;
+        if (index < 0)
+            continue;
+        QTabBar* bar = pages->tabBar();
+        QWidget* top = bar->window();
+        QTest::mouseClick(top->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                          bar->mapTo(top, bar->tabRect(index).center()));
+        QTest::qWait(0);
+        return;
+    }
+}
+
 void TypeIntoNextFileDialog(const QString& name)
 {
     auto* poll = new QTimer(qApp);
     poll->setInterval(20);
     QObject::connect(poll, &QTimer::timeout, poll, [poll, name] {
-        if (!qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+        // Typed once the dialog is in front with its name field focused, as a
+        // person waits for it; a slow build may take a while to get there.
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        if (!dialog || !field || field->window() != dialog || QApplication::activeWindow() != dialog)
             return;
         poll->deleteLater();
         poll->stop();
         TypeKeys(name);
+        if (field->text() != name) {
+            qWarning("the file dialog did not take \"%s\" (it shows \"%s\")", qPrintable(name),
+                     qPrintable(field->text()));
+            dialog->reject();  // the test then fails instead of waiting forever
+            return;
+        }
         PressKey(Qt::Key_Return);
     });
     poll->start();

@@ -44,6 +44,10 @@ void PressAt(QWidget* widget, QPoint point, Qt::MouseButton button = Qt::LeftBut
 void MoveTo(QWidget* widget, QPoint point);
 void ReleaseAt(QWidget* widget, QPoint point, Qt::MouseButton button = Qt::LeftButton);
 
+// Brings the option page holding the widget to the front with a click on its
+// tab, as a person would before using it.
+void ShowPageOf(QWidget* widget);
+
 // Keys typed into whatever has the focus in the window in front (ASCII text).
 void TypeKeys(const QString& text);
 void PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);

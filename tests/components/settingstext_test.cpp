@@ -72,11 +72,15 @@ TEST(RecentFilesList, KeepsFiveMostRecentFirst)
         list.Add(QStringLiteral("/p/%1.jpg").arg(i));
     EXPECT_EQ(list.Paths(), (QStringList{QStringLiteral("/p/6.jpg"), QStringLiteral("/p/5.jpg"), QStringLiteral("/p/4.jpg"),
                                          QStringLiteral("/p/3.jpg"), QStringLiteral("/p/2.jpg")}));
-    // Known paths move to the front, letter case ignored, without growing.
-    list.Add(QStringLiteral("/P/3.JPG"));
+    // Known paths move to the front without growing the list.
+    list.Add(QStringLiteral("/p/3.jpg"));
     EXPECT_EQ(list.Paths().size(), 5);
     EXPECT_EQ(list.Paths().first(), QStringLiteral("/p/3.jpg"));
     EXPECT_EQ(list.Paths()[1], QStringLiteral("/p/6.jpg"));
+    // Another letter case is another file here.
+    list.Add(QStringLiteral("/P/3.JPG"));
+    EXPECT_EQ(list.Paths()[0], QStringLiteral("/P/3.JPG"));
+    EXPECT_EQ(list.Paths()[1], QStringLiteral("/p/3.jpg"));
 }
 
 TEST_F(SettingsFile, RecentFilesSurviveSaveAndLoadInOrder)
