@@ -428,7 +428,6 @@ void BuildCaptionPage(OptionPages& o, QWidget* page)
     caption->addWidget(o.btnCaptionFont);
     // Empty at start, framed in the text colour it stands for.
     o.ocpCaptionColour = Named(new TOrvaColourPicker(clWindowText, o.fraCaption), "ocpCaptionColour");
-    o.ocpCaptionColour->setFixedWidth(113);
     caption->addSpacing(6);
     caption->addWidget(new QLabel(QStringLiteral("Color"), o.fraCaption));
     caption->addWidget(o.ocpCaptionColour);
