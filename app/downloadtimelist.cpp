@@ -1,11 +1,16 @@
 #include "app/downloadtimelist.h"
 
+#include "app/report.h"
 #include "components/textutils.h"
 
 #include <QAbstractItemView>
+#include <QEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <QStyleOptionComboBox>
 #include <QStylePainter>
+
+#include <algorithm>
 
 namespace pictaron {
 
@@ -36,11 +41,50 @@ DownloadTimeList::DownloadTimeList(QWidget* parent) : QComboBox(parent)
 {
     setObjectName(QStringLiteral("cmbDownloadTime"));
     setEditable(false);
-    setFixedWidth(kWidth);
     setItemDelegate(new ItemDelegate(this));
     addItem(QStringLiteral("Download Time (secs):"));
     setCurrentIndex(-1);
-    view()->setMinimumWidth(kWidth);
+    FitWidth();
+}
+
+DownloadTimeList::Columns DownloadTimeList::ColumnsFor(const QFont& font)
+{
+    QFont bold = font;
+    bold.setBold(true);
+    const QFontMetrics names(bold), times(font);
+    constexpr int kGap = 6;
+    int widestName = names.horizontalAdvance(QStringLiteral("Speed"));
+    for (const LineSpeed& speed : kLineSpeeds)
+        widestName = std::max(widestName, names.horizontalAdvance(QString::fromLatin1(speed.label)));
+    // The widest times: five digits cover an original of a day at the slowest
+    // line; a new picture for the web takes four at most.
+    const int widestCurrent = std::max(times.horizontalAdvance(QStringLiteral("(88888 sec)")),
+                                       times.horizontalAdvance(QStringLiteral("Current")));
+    const int widestNew = std::max(times.horizontalAdvance(QStringLiteral("8888 sec")),
+                                   times.horizontalAdvance(QStringLiteral("New")));
+    Columns columns;
+    columns.current = std::max(columns.current, 2 + widestName + kGap);
+    columns.fresh = std::max(columns.fresh, columns.current + widestCurrent + kGap);
+    columns.width = columns.fresh + widestNew + kGap;
+    return columns;
+}
+
+void DownloadTimeList::FitWidth()
+{
+    // Room for the columns beside the drop-down arrow.
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    const int arrow = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, this).width();
+    const Columns columns = ColumnsFor(font());
+    setFixedWidth(std::max(int(kWidth), columns.width + arrow));
+    view()->setMinimumWidth(width());
+}
+
+void DownloadTimeList::changeEvent(QEvent* event)
+{
+    QComboBox::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        FitWidth();
 }
 
 void DownloadTimeList::cmbDownloadTimeDrawItem(QPainter& painter, const QRect& rect, const QString& item,
@@ -58,11 +102,12 @@ void DownloadTimeList::cmbDownloadTimeDrawItem(QPainter& painter, const QRect& r
         draw(2, QStringLiteral("Download Time"));
         return;
     }
+    const Columns columns = ColumnsFor(font);
     draw(2, fields[0]);
     painter.setFont(font);
-    draw(45, fields[1]);
+    draw(columns.current, fields[1]);
     if (fields.size() == 3)
-        draw(95, fields[2]);
+        draw(columns.fresh, fields[2]);
 }
 
 void DownloadTimeList::paintEvent(QPaintEvent*)

@@ -5,7 +5,9 @@
 // line speeds. Each item is drawn in columns: the first field bold at 2 pixels,
 // the second at 45 and a third at 95, in the normal style; an item of fewer
 // than two fields draws "Download Time". The closed list draws its selected
-// item the same way.
+// item the same way. Where the font is wider than the one those places were
+// made for, the columns move right by what its widest fields need, so they
+// never run into each other, and the list grows to hold them.
 #pragma once
 
 #include <QComboBox>
@@ -22,12 +24,24 @@ public:
 
     explicit DownloadTimeList(QWidget* parent = nullptr);
 
+    // Where the second and third fields start, and the width all three need.
+    struct Columns {
+        int current = 45;
+        int fresh = 95;
+        int width = 0;
+    };
+    static Columns ColumnsFor(const QFont& font);
+
     // Draws one item's fields into rect (the list's draw-item handler).
     static void cmbDownloadTimeDrawItem(QPainter& painter, const QRect& rect, const QString& item,
                                         const QFont& font);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void FitWidth();
 };
 
 } // namespace pictaron

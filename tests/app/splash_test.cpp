@@ -131,14 +131,14 @@ namespace {
 
 // The columns of an item drawn in black on white: for each pixel column,
 // whether any pixel in it is dark.
-QVector<bool> InkColumns(const QString& item)
+QVector<bool> InkColumns(const QString& item, int pixelSize = 10)
 {
-    QImage canvas(300, 13, QImage::Format_RGB32);
+    QImage canvas(400, 13 + pixelSize, QImage::Format_RGB32);
     canvas.fill(Qt::white);
     QPainter painter(&canvas);
     painter.setPen(Qt::black);
     QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(10);
+    font.setPixelSize(pixelSize);
     DownloadTimeList::cmbDownloadTimeDrawItem(painter, canvas.rect(), item, font);
     painter.end();
     QVector<bool> ink(canvas.width(), false);
@@ -157,18 +157,52 @@ bool AnyInk(const QVector<bool>& ink, int from, int to)
 
 void SplashTest::downloadItemsAreDrawnInColumns()
 {
-    // Each field starts at its column: 2, 45 and 95.
+    // Each field starts at its column: 2, 45 and 95 in a font as narrow as
+    // the one those places were made for, further right in a wider one.
+    QFont narrow(QStringLiteral("DejaVu Sans"));
+    narrow.setPixelSize(6);
+    QCOMPARE(DownloadTimeList::ColumnsFor(narrow).current, 45);
+    QCOMPARE(DownloadTimeList::ColumnsFor(narrow).fresh, 95);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(10);
+    const DownloadTimeList::Columns columns = DownloadTimeList::ColumnsFor(font);
+    QVERIFY(columns.current >= 45 && columns.fresh >= 95);
     const QVector<bool> row = InkColumns(QStringLiteral("T1|(0.2 sec)|0.0 sec"));
     QVERIFY(!AnyInk(row, 0, 2));
     QVERIFY(AnyInk(row, 2, 12));
-    QVERIFY(!AnyInk(row, 30, 45));
-    QVERIFY(AnyInk(row, 45, 55));
-    QVERIFY(AnyInk(row, 95, 105));
+    QVERIFY(!AnyInk(row, 30, columns.current));
+    QVERIFY(AnyInk(row, columns.current, columns.current + 10));
+    QVERIFY(AnyInk(row, columns.fresh, columns.fresh + 10));
     // Two fields: nothing in the third column.
-    QVERIFY(!AnyInk(InkColumns(QStringLiteral("T1|(0.2 sec)")), 95, 300));
+    QVERIFY(!AnyInk(InkColumns(QStringLiteral("T1|(0.2 sec)")), columns.fresh, 400));
     // One field draws "Download Time", whatever the item says.
     QCOMPARE(InkColumns(QStringLiteral("Download Time (secs):")), InkColumns(QStringLiteral("anything")));
     QVERIFY(AnyInk(InkColumns(QStringLiteral("anything")), 2, 60));
+
+    // In a wider font the columns move apart and never run into each other:
+    // the widest speed ends before the second field, the longest current time
+    // before the third.
+    const auto lastInk = [](const QVector<bool>& ink) { return int(ink.lastIndexOf(true)); };
+    const auto firstInk = [](const QVector<bool>& ink) { return int(ink.indexOf(true)); };
+    for (const int size : {10, 13, 16}) {
+        const int speedEnds = lastInk(InkColumns(QStringLiteral("28.8k| "), size));
+        const int currentStarts = firstInk(InkColumns(QStringLiteral("|(0.0 sec)"), size));
+        const int currentEnds = lastInk(InkColumns(QStringLiteral("|(87381 sec)"), size));
+        const int newStarts = firstInk(InkColumns(QStringLiteral("||2.6 sec"), size));
+        QVERIFY2(speedEnds + 3 < currentStarts, qPrintable(QString::number(size)));
+        QVERIFY2(currentEnds + 3 < newStarts, qPrintable(QString::number(size)));
+    }
+
+    // The list is wide enough for its columns beside its arrow.
+    DownloadTimeList list;
+    QFont wide(QStringLiteral("DejaVu Sans"));
+    wide.setPixelSize(16);
+    list.setFont(wide);
+    QVERIFY(list.width() >= DownloadTimeList::ColumnsFor(wide).width);
+    QFont small(QStringLiteral("DejaVu Sans"));
+    small.setPixelSize(6);
+    list.setFont(small);
+    QCOMPARE(list.width(), DownloadTimeList::kWidth);
 }
 
 QTEST_MAIN(SplashTest)
