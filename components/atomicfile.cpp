@@ -9,8 +9,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
+
+#include <fcntl.h>
 
 #include <unistd.h>
 
@@ -51,9 +54,33 @@ QString FollowLinks(const QString& path)
     ThrowWriteError(path, QStringLiteral("Too many levels of symbolic links."));
 }
 
+// Moves from onto to unless to exists; false when it does.
+bool RenameWithoutReplacing(const QByteArray& from, const QByteArray& to, const QString& path)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno == EEXIST)
+        return false;
+    if (errno != EINVAL && errno != ENOSYS)
+        ThrowWriteError(path, QString::fromLocal8Bit(std::strerror(errno)) + QLatin1Char('.'));
+    // A file system without the flag: a new link fails as well when the name is taken.
+    if (::link(from.constData(), to.constData()) != 0) {
+        if (errno == EEXIST)
+            return false;
+        ThrowWriteError(path, QString::fromLocal8Bit(std::strerror(errno)) + QLatin1Char('.'));
+    }
+    ::unlink(from.constData());
+    return true;
+}
+
 } // namespace
 
 void WriteFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    WriteFileAtomically(path, bytes, AtomicWriteOptions{});
+}
+
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes, const AtomicWriteOptions& options)
 {
     const QFileInfo target(FollowLinks(path));
     if (target.isDir())
@@ -84,11 +111,24 @@ void WriteFileAtomically(const QString& path, const QByteArray& bytes)
     if (temp.error() != QFileDevice::NoError)
         ThrowWriteError(path, temp.errorString());
 
+    // The temporary gets its name (an unnamed file is linked in) before the
+    // last word of beforeRename, so that nothing the file system shows comes
+    // after it but the rename.
+    const QString tempName = temp.fileName();
+    if (options.beforeRename)
+        options.beforeRename();
+    if (!options.replaceExisting) {
+        if (!RenameWithoutReplacing(QFile::encodeName(tempName), QFile::encodeName(target.absoluteFilePath()), path))
+            return false;
+        temp.setAutoRemove(false);
+        return true;
+    }
     std::error_code error;
-    std::filesystem::rename(temp.fileName().toStdString(), target.absoluteFilePath().toStdString(), error);
+    std::filesystem::rename(tempName.toStdString(), target.absoluteFilePath().toStdString(), error);
     if (error)
         ThrowWriteError(path, QString::fromStdString(error.message()) + QLatin1Char('.'));
     temp.setAutoRemove(false);
+    return true;
 }
 
 } // namespace pictaron

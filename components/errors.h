@@ -3,7 +3,10 @@
 // PictaronError carries the message the user sees, worded where the problem is
 // found; only the front ends (the windows and the command line) turn it into a
 // message box or an exit status. RunCancelled ends a run silently: the user
-// pressed Escape, or a step found nothing sensible to do.
+// pressed Escape, or a step found nothing sensible to do. The second kind is a
+// RunDeclined, which carries why: the window ends it as silently as any
+// cancel, while the command line, which has no picture to show instead, says
+// it.
 #pragma once
 
 #include <QString>
@@ -29,6 +32,16 @@ private:
 class RunCancelled : public std::exception {
 public:
     const char* what() const noexcept override { return "cancelled"; }
+};
+
+class RunDeclined : public RunCancelled {
+public:
+    // reason: a sentence part in lower case, without a full stop.
+    explicit RunDeclined(QString reason) : reason_(std::move(reason)) {}
+    const QString& reason() const noexcept { return reason_; }
+
+private:
+    QString reason_;
 };
 
 } // namespace pictaron

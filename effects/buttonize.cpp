@@ -62,7 +62,7 @@ QImage ButtonizeBitmap(const QImage& source, const ButtonizeOptions& options)
     const int bx = bevel.x;
     const int by = bevel.y;
     if (bx < 1 || by < 1)
-        throw RunCancelled();
+        throw RunDeclined(QStringLiteral("the button edge is too thin to draw at this size"));
 
     const BandColours colours = ColoursFor(options);
     const float slope = static_cast<float>(static_cast<long double>(bx) / by);

@@ -40,7 +40,8 @@ struct BevelSize {
 };
 BevelSize ButtonBevel(int width, int height, int widthPercent);
 
-// Throws RunCancelled when a band would be thinner than one pixel.
+// Throws RunDeclined (a RunCancelled) when a band would be thinner than one
+// pixel.
 QImage ButtonizeBitmap(const QImage& source, const ButtonizeOptions& options);
 
 } // namespace pictaron

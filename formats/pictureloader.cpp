@@ -161,4 +161,17 @@ QImage PictureLoader::Read(const QString& path, bool forRun, QStringList* warnin
     return picture;
 }
 
+QImage PictureLoader::LoadFromMemory(const QByteArray& bytes, const QString& name, QStringList* warnings) const
+{
+    const LoadError error(name);
+    if (bytes.isEmpty())
+        error.Throw(QStringLiteral("There is no picture in it."));
+    if (bytes.size() > kMaxBytes)
+        error.Throw(QStringLiteral("It holds more than %1 MB, more than any picture Pictaron opens.")
+                        .arg(kMaxBytes / 1'000'000));
+    QImage picture = Decode(bytes, name, error);
+    error.Report(warnings);
+    return picture;
+}
+
 } // namespace pictaron

@@ -58,6 +58,11 @@ public:
     // Anything else comes as from Load.
     QImage LoadForRun(const QString& path, QStringList* warnings = nullptr) const;
 
+    // A picture held in memory, decoded as Load decodes a file's bytes; name
+    // stands for the file in messages, and its extension tells the formats
+    // without a signature (TGA, PCD) as a file name would.
+    QImage LoadFromMemory(const QByteArray& bytes, const QString& name, QStringList* warnings = nullptr) const;
+
 private:
     QImage Read(const QString& path, bool forRun, QStringList* warnings) const;
     // The decoder of the format the bytes' signature names, and no other;
