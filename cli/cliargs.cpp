@@ -1,6 +1,8 @@
 #include "cli/cliargs.h"
 
 #include "cli/optiongroups.h"
+#include "cli/outputplan.h"
+#include "cli/standardstreams.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -19,6 +21,40 @@ QList<OptionGroup> OptionGroups()
 bool IsFolderName(const QString& output)
 {
     return output.endsWith(QLatin1Char('/')) || QFileInfo(output).isDir();
+}
+
+CliOutputKind KindOf(const QString& output)
+{
+    if (IsStandardStream(output))
+        return CliOutputKind::StandardOutput;
+    if (IsOutputPattern(output))
+        return CliOutputKind::Pattern;
+    return IsFolderName(output) ? CliOutputKind::Folder : CliOutputKind::File;
+}
+
+// Rules about where the inputs and the outputs go; an empty text when the
+// job is sound.
+QString CheckOutputs(const CliJob& job)
+{
+    const bool several = job.outputKind == CliOutputKind::Folder || job.outputKind == CliOutputKind::Pattern;
+    if (job.inputs.size() > 1 && !several)
+        return job.outputKind == CliOutputKind::StandardOutput
+            ? QStringLiteral("-o - writes one picture to standard output; name one input.")
+            : QStringLiteral("Several inputs need an output folder (-o FOLDER/) or a name pattern "
+                             "(-o 'FOLDER/{name}.{ext}').");
+    if (job.inputs.contains(QStringLiteral("-"))) {
+        if (job.inputs.size() > 1)
+            return QStringLiteral("Standard input (-) is read once; it must be the only input.");
+        if (several)
+            return QStringLiteral("Standard input (-) has no name to make an output name from; name the output "
+                                  "file (-o FILE, or -o - for standard output).");
+    }
+    if (job.outputKind == CliOutputKind::Pattern) {
+        const QString unknown = UnknownPlaceholder(job.output);
+        if (!unknown.isEmpty())
+            return QStringLiteral("-o %1: %2 is none of {name}, {dir} and {ext}.").arg(job.output, unknown);
+    }
+    return QString();
 }
 
 } // namespace
@@ -93,14 +129,41 @@ QString CliUsage()
     QString usage = QStringLiteral(
         "Usage: pictaron-cli [OPTIONS] INPUT -o OUTPUT\n"
         "       pictaron-cli [OPTIONS] INPUT... -o FOLDER/\n"
+        "       pictaron-cli [OPTIONS] INPUT... -o 'FOLDER/{dir}-{name}.{ext}'\n"
         "\n"
         "Converts pictures for web pages as Pictaron " PICTARON_VERSION " does.\n"
         "\n"
         "Output:\n"
-        "  -o, --output PATH       the result file, or a folder for several inputs\n"
-        "  --format jpeg|gif       output format (default: from OUTPUT's extension)\n"
+        "  -o, --output PATH       the result file; a folder (a name ending in /, or one\n"
+        "                          that exists) for several inputs, each written as\n"
+        "                          FOLDER/<input name>.<jpg|gif>; a name pattern (see\n"
+        "                          Output names); or - for standard output\n"
+        "  --format jpeg|gif       output format (default: from OUTPUT's extension, .gif\n"
+        "                          giving a GIF; JPEG for a folder, for a pattern ending\n"
+        "                          in {ext} and for -)\n"
+        "  --overwrite             replace outputs that exist already (the default)\n"
+        "  --no-clobber            keep outputs that exist already: each such input is\n"
+        "                          skipped with a message on standard error, and a run\n"
+        "                          that only skips still exits with 0\n"
         "  --report                print the picture report and download times\n"
-        "  --json                  print one JSON object per input\n");
+        "  --json                  print one JSON object per input; with -o - the report\n"
+        "                          and the JSON go to standard error\n"
+        "\n"
+        "Output names:\n"
+        "  An OUTPUT holding {name}, {dir} or {ext} is a pattern that takes any number\n"
+        "  of inputs: {name} is the input's file name without its extension, {dir} the\n"
+        "  name of the folder it is in, {ext} jpg or gif as the format is. Folders in\n"
+        "  the pattern are made as needed. -o 'web/{dir}-{name}.{ext}' writes x/a.png\n"
+        "  as web/x-a.jpg and y/a.png as web/y-a.jpg.\n"
+        "  Every output name is planned before anything is written. An output that\n"
+        "  would replace one of the inputs (under any spelling of its path or through a\n"
+        "  symbolic link), or that two inputs would both write, stops the run with exit\n"
+        "  status 1 before it writes anything; the message names the inputs and the\n"
+        "  output. --overwrite does not change that.\n"
+        "\n"
+        "Input:\n"
+        "  INPUT of - reads the picture from standard input (the only input then, with\n"
+        "  OUTPUT a file or -); TGA and PCD, which have no signature, need a file name.\n");
     for (const OptionGroup& group : OptionGroups())
         usage += QLatin1Char('\n') + group.usage();
     usage += QStringLiteral(
@@ -108,7 +171,10 @@ QString CliUsage()
         "  -h, --help              show this text\n"
         "  --version               show the version\n"
         "\n"
-        "Exit status: 0 done, 1 error, 2 bad usage, 3 cancelled.\n"
+        "Exit status: 0 done (also when --no-clobber kept files), 1 error (nothing is\n"
+        "written for the input concerned, and the message on standard error names its\n"
+        "file), 2 bad usage, 3 cancelled: interrupted by SIGINT or SIGTERM (an output\n"
+        "is then either whole or not there) or a step that cannot be done at this size.\n"
         "Environment: PICTARON_THREADS=N runs per-row work on N threads (default: one per\n"
         "processor thread, at most 8; 1 runs everything on one thread).\n");
     return usage;
@@ -122,6 +188,8 @@ CliParse ParseCliArguments(const QStringList& arguments)
     parser.addOptions({
         {{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("path")},
         {QStringLiteral("format"), QString(), QStringLiteral("format")},
+        {QStringLiteral("overwrite"), QString()},
+        {QStringLiteral("no-clobber"), QString()},
         {QStringLiteral("report"), QString()},
         {QStringLiteral("json"), QString()},
         {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
@@ -156,11 +224,15 @@ CliParse ParseCliArguments(const QStringList& arguments)
         return parse;
     }
     job.output = parser.value(QStringLiteral("output"));
-    job.outputIsFolder = IsFolderName(job.output);
-    if (job.inputs.size() > 1 && !job.outputIsFolder) {
-        parse.error = QStringLiteral("Several inputs need an output folder (-o FOLDER/).");
+    job.outputKind = KindOf(job.output);
+    parse.error = CheckOutputs(job);
+    if (!parse.error.isEmpty())
+        return parse;
+    if (parser.isSet(QStringLiteral("overwrite")) && parser.isSet(QStringLiteral("no-clobber"))) {
+        parse.error = QStringLiteral("Choose either --overwrite or --no-clobber.");
         return parse;
     }
+    job.existing = parser.isSet(QStringLiteral("no-clobber")) ? CliExisting::Keep : CliExisting::Replace;
     if (parser.isSet(QStringLiteral("report")) && parser.isSet(QStringLiteral("json"))) {
         parse.error = QStringLiteral("Choose either --report or --json.");
         return parse;
@@ -180,7 +252,8 @@ CliParse ParseCliArguments(const QStringList& arguments)
             parse.error = QStringLiteral("--format must be jpeg or gif, not \"%1\".").arg(format);
             return parse;
         }
-    } else if (!job.outputIsFolder && job.output.endsWith(QLatin1String(".gif"), Qt::CaseInsensitive)) {
+    } else if ((job.outputKind == CliOutputKind::File || job.outputKind == CliOutputKind::Pattern)
+               && job.output.endsWith(QLatin1String(".gif"), Qt::CaseInsensitive)) {
         s.format = OutputFormat::Gif;
     }
 
@@ -194,14 +267,6 @@ CliParse ParseCliArguments(const QStringList& arguments)
 
     parse.outcome = CliParse::Outcome::Run;
     return parse;
-}
-
-QString OutputPathFor(const CliJob& job, const QString& input)
-{
-    if (!job.outputIsFolder)
-        return job.output;
-    const QString extension = job.settings.format == OutputFormat::Gif ? QStringLiteral("gif") : QStringLiteral("jpg");
-    return QDir(job.output).filePath(QFileInfo(input).completeBaseName() + QLatin1Char('.') + extension);
 }
 
 } // namespace pictaron

@@ -2,6 +2,9 @@
 //
 //   pictaron-cli [OPTIONS] INPUT -o OUTPUT
 //   pictaron-cli [OPTIONS] INPUT... -o FOLDER/
+//   pictaron-cli [OPTIONS] INPUT... -o 'FOLDER/{dir}-{name}.{ext}'
+//
+// "-" as INPUT reads standard input, as OUTPUT writes standard output.
 //
 // Every option maps onto one value of ConversionSettings, so a command line
 // converts exactly as the window would with the same choices.
@@ -16,10 +19,23 @@ namespace pictaron {
 
 enum class CliOutputMode { Text, Report, Json };
 
+// What -o names. A folder and a pattern take several inputs.
+enum class CliOutputKind {
+    File,            // one result, this file
+    Folder,          // FOLDER/<input name>.<jpg|gif>
+    Pattern,         // a name with {name}, {dir} or {ext} (see cli/outputplan.h)
+    StandardOutput,  // "-"
+};
+
+// What happens to an output that exists already and is none of the inputs
+// (inputs are never written over).
+enum class CliExisting { Replace, Keep };
+
 struct CliJob {
-    QStringList inputs;
-    QString output;             // a file, or a folder when outputIsFolder
-    bool outputIsFolder = false;
+    QStringList inputs;         // "-" is standard input
+    QString output;
+    CliOutputKind outputKind = CliOutputKind::File;
+    CliExisting existing = CliExisting::Replace;
     CliOutputMode mode = CliOutputMode::Text;
     ConversionSettings settings;
 };
@@ -32,8 +48,5 @@ struct CliParse {
 
 CliParse ParseCliArguments(const QStringList& arguments);
 QString CliUsage();
-
-// Where one input's result goes: the named file, or FOLDER/<input name>.<jpg|gif>.
-QString OutputPathFor(const CliJob& job, const QString& input);
 
 } // namespace pictaron

@@ -1,9 +1,34 @@
 // --colours, --palette, --dither, --transparent.
 #include "cli/optiongroups.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 namespace pictaron {
 
 namespace {
+
+// A palette file must be there to be read: a name that is none would give a
+// picture of 256 blacks, as would a file whose kind the name does not tell.
+bool IsPaletteFile(const QString& path, QString& error)
+{
+    const QFileInfo info(path);
+    QFile file(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("--palette must be optimized, websafe or a palette file that can be read; %1 is "
+                               "none of them.")
+                    .arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    const QString suffix = info.suffix().toLower();
+    if (suffix != QLatin1String("pal") && suffix != QLatin1String("act") && suffix != QLatin1String("gif")) {
+        error = QStringLiteral("--palette %1: a palette file is a .pal, .act or .gif file.")
+                    .arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    return true;
+}
 
 QString Usage()
 {
@@ -37,6 +62,8 @@ bool Read(const QCommandLineParser& parser, ConversionSettings& s, QString& erro
             s.palette = kOptimizedPalette;
         else if (palette.compare(QLatin1String("websafe"), Qt::CaseInsensitive) == 0)
             s.palette = kWebsafePalette;
+        else if (!IsPaletteFile(palette, error))
+            return false;
         else
             s.palette = palette;
     }

@@ -3,6 +3,9 @@
 #include "components/atomicfile.h"
 #include "cli/cliargs.h"
 #include "cli/clireport.h"
+#include "cli/interrupts.h"
+#include "cli/outputplan.h"
+#include "cli/standardstreams.h"
 #include "components/errors.h"
 #include "formats/pictureloader.h"
 
@@ -11,10 +14,13 @@
 #include <QGuiApplication>
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <new>
 #include <string_view>
 
 #include <unistd.h>
@@ -24,13 +30,6 @@ using namespace pictaron;
 namespace {
 
 enum ExitStatus { kDone = 0, kError = 1, kBadUsage = 2, kCancelled = 3 };
-
-CancelFlag gInterrupted;
-
-extern "C" void OnInterrupt(int)
-{
-    gInterrupted.Cancel();
-}
 
 // A PPM is read from its mapped file. Should another program shorten the file
 // during the run, reading the lost part raises SIGBUS: the run then ends with
@@ -71,46 +70,107 @@ bool DrawsCaption(int argc, char* argv[])
     return false;
 }
 
-bool SameFile(const QString& a, const QString& b)
+QString ShownInput(const QString& input)
 {
-    const QFileInfo first(a), second(b);
-    return first.exists() && second.exists() && first.canonicalFilePath() == second.canonicalFilePath();
+    return IsStandardStream(input) ? QStringLiteral("standard input") : input;
 }
 
-// Converts one input and writes its output; throws on failure.
-void ConvertOne(const CliJob& job, const QString& input, const PictureLoader& loader)
+QString ShownOutput(const QString& output)
 {
+    return IsStandardStream(output) ? QStringLiteral("standard output") : output;
+}
+
+// The result goes out whole or not at all: the last test of the interrupt
+// flag and the rename (or the write to standard output) come under one lock
+// that a signal waits for. False when --no-clobber kept an output that
+// appeared after the plan was made.
+bool Publish(const CliJob& job, const PlannedOutput& planned, const QByteArray& bytes)
+{
+    if (IsStandardStream(planned.output)) {
+        const std::unique_lock<std::mutex> deferred = DeferInterrupts();
+        ThrowIfInterrupted();
+        WriteToStream(STDOUT_FILENO, bytes);
+        return true;
+    }
+    if (job.outputKind == CliOutputKind::Folder || job.outputKind == CliOutputKind::Pattern) {
+        const QString folder = QFileInfo(planned.output).absolutePath();
+        if (!QDir().mkpath(folder))
+            throw PictaronError(QStringLiteral("Cannot write %1.  The folder %2 cannot be made.")
+                                    .arg(QDir::toNativeSeparators(planned.output), QDir::toNativeSeparators(folder)));
+    }
+    std::unique_lock<std::mutex> deferred;
+    AtomicWriteOptions options;
+    options.replaceExisting = job.existing == CliExisting::Replace;
+    options.beforeRename = [&deferred] {
+        deferred = DeferInterrupts();
+        ThrowIfInterrupted();
+    };
+    return WriteFileAtomically(planned.output, bytes, options);
+}
+
+// Standard input, during which a signal ends the program at once: nothing is
+// open for writing yet, and a read from a terminal would not end by itself.
+QByteArray ReadInput()
+{
+    struct Waiting {
+        Waiting() { SetWaitingForInput(true); }
+        ~Waiting() { SetWaitingForInput(false); }
+    } waiting;
+    return ReadStandardInput(PictureLoader::kMaxBytes);
+}
+
+QString KeptMessage(const PlannedOutput& planned)
+{
+    return QStringLiteral("%1 exists; %2 skipped (--no-clobber).")
+        .arg(QDir::toNativeSeparators(planned.output), ShownInput(planned.input));
+}
+
+// Converts one input and writes its output; throws on failure. A run that
+// cannot give what was asked writes nothing.
+void ConvertOne(const CliJob& job, const PlannedOutput& planned, const PictureLoader& loader, int reportStream)
+{
+    const QString& input = planned.input;
     CliPictureReport report;
     report.input = input;
-    report.output = OutputPathFor(job, input);
+    report.output = planned.output;
     report.format = job.settings.format == OutputFormat::Gif ? QStringLiteral("gif") : QStringLiteral("jpeg");
-    if (job.outputIsFolder && SameFile(report.output, input))
-        throw PictaronError(QStringLiteral("%1 would overwrite its own input; name it as the output to replace it.")
-                                .arg(report.output));
 
-    if (job.outputIsFolder)
-        QDir().mkpath(job.output);
     // Converted once and dropped: a PPM can stay in its file.
-    QImage original = loader.LoadForRun(input, &report.warnings);
+    QImage original;
+    if (IsStandardStream(input)) {
+        const QByteArray bytes = ReadInput();
+        original = loader.LoadFromMemory(bytes, ShownInput(input), &report.warnings);
+        report.originalSize = bytes.size();
+    } else {
+        original = loader.LoadForRun(input, &report.warnings);
+        report.originalSize = QFileInfo(input).size();
+    }
     report.originalDimensions = original.size();
     report.source = SourceTagsOf(original);
-    report.originalSize = QFileInfo(input).size();
     // A picture read only in part is still converted; the user hears of it.
     for (const QString& warning : report.warnings)
         PrintError(warning);
 
     // No work file: the result is encoded in memory and written straight out.
     RunProgress progress;
-    RunContext context{progress, gInterrupted, QString()};
+    RunContext context{progress, InterruptFlag(), QString()};
     EncodedResult result;
     try {
         result = RunConversion(std::move(original), job.settings, context);
     } catch (const PictaronError& error) {
-        throw PictaronError(input + QStringLiteral(": ") + error.message());
+        throw PictaronError(ShownInput(input) + QStringLiteral(": ") + error.message());
     }
-    WriteFileAtomically(report.output, result.bytes);
-    for (const QString& warning : result.warnings)
-        PrintError(input + QStringLiteral(": ") + warning);
+    ThrowIfInterrupted();
+    // A step that failed without ending the run (a resize) leaves a result
+    // that is not what was asked for.
+    if (!result.warnings.isEmpty())
+        throw PictaronError(QStringLiteral("%1: %2  %3 was not written.")
+                                .arg(ShownInput(input), result.warnings.join(QLatin1Char(' ')),
+                                     ShownOutput(planned.output)));
+    if (!Publish(job, planned, result.bytes)) {
+        PrintError(KeptMessage(planned));
+        return;
+    }
     report.resultDimensions = result.dimensions;
     report.resultSize = result.bytes.size();
     report.colours = result.colours;
@@ -119,20 +179,101 @@ void ConvertOne(const CliJob& job, const QString& input, const PictureLoader& lo
     case CliOutputMode::Text:
         break;
     case CliOutputMode::Report:
-        std::fputs(qPrintable(ReportText(report)), stdout);
+        WriteToStream(reportStream, ReportText(report).toLocal8Bit());
         break;
     case CliOutputMode::Json:
-        std::fputs(JsonLine(report).constData(), stdout);
+        WriteToStream(reportStream, JsonLine(report));
         break;
     }
-    std::fflush(stdout);
+}
+
+// Help and version text; a stream that cannot take it is an error too.
+int PrintText(FILE* stream, const QByteArray& text)
+{
+    if (std::fputs(text.constData(), stream) < 0 || std::fflush(stream) != 0) {
+        PrintError(QStringLiteral("Cannot write to standard %1.  %2")
+                       .arg(stream == stdout ? QStringLiteral("output") : QStringLiteral("error"),
+                            QString::fromLocal8Bit(std::strerror(errno))));
+        return kError;
+    }
+    return kDone;
+}
+
+// Runs the planned outputs in order and gives the exit status.
+int RunPlan(const CliJob& job, const OutputPlan& plan)
+{
+    // With the picture on standard output, what is printed about it goes to
+    // standard error.
+    const int reportStream = job.outputKind == CliOutputKind::StandardOutput ? STDERR_FILENO : STDOUT_FILENO;
+    if (job.mode != CliOutputMode::Text && reportStream == STDOUT_FILENO && StandardOutputClosed()) {
+        PrintError(QStringLiteral("Standard output is closed, so there is nowhere to print %1; nothing written.")
+                       .arg(job.mode == CliOutputMode::Json ? QStringLiteral("--json") : QStringLiteral("--report")));
+        return kError;
+    }
+    if (job.outputKind == CliOutputKind::StandardOutput && StandardOutputClosed()) {
+        PrintError(QStringLiteral("Standard output is closed, so -o - has nowhere to go; nothing written."));
+        return kError;
+    }
+
+    const PictureLoader loader(LoadOptionsFor(job.settings));
+    int status = kDone;
+    for (const PlannedOutput& planned : plan.outputs) {
+        if (InterruptFlag().IsCancelled()) {
+            PrintError(QStringLiteral("Interrupted; %1 and the outputs after it were not written.")
+                           .arg(ShownOutput(planned.output)));
+            return status == kDone ? kCancelled : status;
+        }
+        if (planned.keepExisting) {
+            PrintError(KeptMessage(planned));
+            continue;
+        }
+        const QByteArray shortened = (QStringLiteral("pictaron-cli: ") + planned.input
+                                      + QStringLiteral(" changed while it was being read.\n"))
+                                         .toLocal8Bit();
+        gReadingMessage = shortened.constData();
+        try {
+            ConvertOne(job, planned, loader, reportStream);
+        } catch (const RunDeclined& declined) {
+            PrintError(QStringLiteral("%1: %2; nothing written.").arg(ShownInput(planned.input), declined.reason()));
+            if (status == kDone)
+                status = kCancelled;
+        } catch (const RunCancelled&) {
+            if (InterruptFlag().IsCancelled()) {
+                PrintError(QStringLiteral("Interrupted; %1 was not written.").arg(ShownOutput(planned.output)));
+                gReadingMessage = nullptr;
+                return status == kDone ? kCancelled : status;
+            }
+            PrintError(QStringLiteral("%1: the run was cancelled; nothing written.").arg(ShownInput(planned.input)));
+            if (status == kDone)
+                status = kCancelled;
+        } catch (const StreamWriteError& error) {
+            // Nothing more printed would arrive.
+            PrintError(error.message());
+            gReadingMessage = nullptr;
+            return kError;
+        } catch (const PictaronError& error) {
+            PrintError(error.message());
+            status = kError;
+        } catch (const std::bad_alloc&) {
+            PrintError(QStringLiteral("%1: There is not enough memory to finish this picture; nothing written.")
+                           .arg(ShownInput(planned.input)));
+            status = kError;
+        }
+        gReadingMessage = nullptr;
+    }
+    return status;
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    GuardStandardDescriptors();
+    // Before any other thread: every thread inherits the blocked signals.
+    StartInterruptWatch();
     std::signal(SIGBUS, OnFileShortened);
+    // A reader that went away is a write error with a message, not a silent end.
+    std::signal(SIGPIPE, SIG_IGN);
     // Captions are drawn with QPainter, which needs a GUI application; the
     // offscreen platform gives it one without any display. Only runs that
     // draw a caption pay for its fonts and platform plugin.
@@ -152,11 +293,9 @@ int main(int argc, char* argv[])
     const CliParse parse = ParseCliArguments(QCoreApplication::arguments());
     switch (parse.outcome) {
     case CliParse::Outcome::Help:
-        std::fputs(qPrintable(CliUsage()), stdout);
-        return kDone;
+        return PrintText(stdout, CliUsage().toLocal8Bit());
     case CliParse::Outcome::Version:
-        std::printf("pictaron-cli %s\n", PICTARON_VERSION);
-        return kDone;
+        return PrintText(stdout, QByteArrayLiteral("pictaron-cli " PICTARON_VERSION "\n"));
     case CliParse::Outcome::BadUsage:
         PrintError(parse.error);
         std::fputs(qPrintable(CliUsage()), stderr);
@@ -165,27 +304,12 @@ int main(int argc, char* argv[])
         break;
     }
 
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
-
-    const PictureLoader loader(LoadOptionsFor(parse.job.settings));
-    int status = kDone;
-    for (const QString& input : parse.job.inputs) {
-        const QByteArray shortened =
-            (QStringLiteral("pictaron-cli: ") + input + QStringLiteral(" changed while it was being read.\n")).toLocal8Bit();
-        gReadingMessage = shortened.constData();
-        try {
-            ConvertOne(parse.job, input, loader);
-        } catch (const RunCancelled&) {
-            if (status == kDone)
-                status = kCancelled;
-            if (gInterrupted.IsCancelled())
-                break;
-        } catch (const PictaronError& error) {
-            PrintError(error.message());
-            status = kError;
-        }
-        gReadingMessage = nullptr;
+    // Every name first: a run that would lose a file writes none.
+    const OutputPlan plan = PlanOutputs(parse.job);
+    if (!plan.clashes.isEmpty()) {
+        for (const QString& clash : plan.clashes)
+            PrintError(clash);
+        return kError;
     }
-    return status;
+    return RunPlan(parse.job, plan);
 }

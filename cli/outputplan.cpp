@@ -1,0 +1,197 @@
+#include "cli/outputplan.h"
+
+#include "cli/standardstreams.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <optional>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pictaron {
+
+namespace {
+
+const QRegularExpression& PlaceholderPattern()
+{
+    static const QRegularExpression pattern(QStringLiteral("\\{([a-z]+)\\}"));
+    return pattern;
+}
+
+bool IsPlaceholder(const QString& word)
+{
+    return word == QLatin1String("name") || word == QLatin1String("dir") || word == QLatin1String("ext");
+}
+
+QString Extension(const CliJob& job)
+{
+    return job.settings.format == OutputFormat::Gif ? QStringLiteral("gif") : QStringLiteral("jpg");
+}
+
+QString FillPattern(const QString& pattern, const QString& input, const QString& extension)
+{
+    const QFileInfo info(input);
+    QString path;
+    qsizetype at = 0;
+    QRegularExpressionMatchIterator matches = PlaceholderPattern().globalMatch(pattern);
+    while (matches.hasNext()) {
+        const QRegularExpressionMatch match = matches.next();
+        path += pattern.mid(at, match.capturedStart() - at);
+        const QString word = match.captured(1);
+        path += word == QLatin1String("name") ? info.completeBaseName()
+            : word == QLatin1String("dir")    ? info.absoluteDir().dirName()
+                                              : extension;
+        at = match.capturedEnd();
+    }
+    return path + pattern.mid(at);
+}
+
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> IdentityOf(const struct stat& info)
+{
+    return FileIdentity{info.st_dev, info.st_ino};
+}
+
+// The file a path leads to, through any links.
+std::optional<FileIdentity> IdentityOfPath(const QString& path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return IdentityOf(info);
+}
+
+// A standard stream is only a file of the user's when it is redirected to one.
+std::optional<FileIdentity> IdentityOfStream(int fd)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return IdentityOf(info);
+}
+
+// The path a file will have: the longest part that exists with its links
+// resolved, then the rest as written, cleaned of "." and "..".
+QString ComparablePath(const QString& path)
+{
+    QString head = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    QString rest;
+    while (!head.isEmpty()) {
+        const QFileInfo part(head);
+        if (part.exists())
+            return QDir::cleanPath(part.canonicalFilePath() + rest);
+        if (part.isRoot())
+            break;
+        rest.prepend(QLatin1Char('/') + part.fileName());
+        head = part.path();
+    }
+    return QDir::cleanPath(head + rest);
+}
+
+QString Shown(const QString& path)
+{
+    return IsStandardStream(path) ? QStringLiteral("standard output") : QDir::toNativeSeparators(path);
+}
+
+QString ShownInput(const QString& input)
+{
+    return IsStandardStream(input) ? QStringLiteral("standard input") : QDir::toNativeSeparators(input);
+}
+
+} // namespace
+
+bool IsOutputPattern(const QString& output)
+{
+    QRegularExpressionMatchIterator matches = PlaceholderPattern().globalMatch(output);
+    while (matches.hasNext())
+        if (IsPlaceholder(matches.next().captured(1)))
+            return true;
+    return false;
+}
+
+QString UnknownPlaceholder(const QString& pattern)
+{
+    QRegularExpressionMatchIterator matches = PlaceholderPattern().globalMatch(pattern);
+    while (matches.hasNext()) {
+        const QRegularExpressionMatch match = matches.next();
+        if (!IsPlaceholder(match.captured(1)))
+            return match.captured(0);
+    }
+    return QString();
+}
+
+QString OutputPathFor(const CliJob& job, const QString& input)
+{
+    switch (job.outputKind) {
+    case CliOutputKind::File:
+    case CliOutputKind::StandardOutput:
+        return job.output;
+    case CliOutputKind::Folder:
+        return QDir(job.output).filePath(QFileInfo(input).completeBaseName() + QLatin1Char('.') + Extension(job));
+    case CliOutputKind::Pattern:
+        break;
+    }
+    return FillPattern(job.output, input, Extension(job));
+}
+
+OutputPlan PlanOutputs(const CliJob& job)
+{
+    OutputPlan plan;
+    struct Input {
+        QString name;
+        std::optional<FileIdentity> identity;
+    };
+    QList<Input> inputs;
+    for (const QString& input : job.inputs)
+        inputs.append({input, IsStandardStream(input) ? IdentityOfStream(STDIN_FILENO) : IdentityOfPath(input)});
+
+    QList<QString> comparable;  // of each planned output, for outputs written twice
+    for (qsizetype i = 0; i < inputs.size(); ++i) {
+        PlannedOutput planned{inputs[i].name, OutputPathFor(job, inputs[i].name)};
+        const bool toStream = IsStandardStream(planned.output);
+        const std::optional<FileIdentity> target =
+            toStream ? IdentityOfStream(STDOUT_FILENO) : IdentityOfPath(planned.output);
+
+        for (const Input& other : inputs) {
+            if (!target || other.identity != target)
+                continue;
+            plan.clashes << (other.identity == inputs[i].identity
+                                 ? QStringLiteral("%1 would overwrite its own input %2; nothing written. Name an "
+                                                  "output of its own.")
+                                       .arg(Shown(planned.output), ShownInput(planned.input))
+                                 : QStringLiteral("%1 (from %2) would overwrite the input %3; nothing written.")
+                                       .arg(Shown(planned.output), ShownInput(planned.input), ShownInput(other.name)));
+            break;
+        }
+        if (toStream) {
+            comparable.append(QString());
+        } else {
+            const QString path = ComparablePath(planned.output);
+            const qsizetype earlier = comparable.indexOf(path);
+            if (earlier >= 0)
+                plan.clashes << QStringLiteral("%1 and %2 would both be written to %3; nothing written. A name "
+                                               "pattern such as -o 'FOLDER/{dir}-{name}.{ext}' keeps them apart.")
+                                    .arg(ShownInput(inputs[earlier].name), ShownInput(planned.input),
+                                         Shown(planned.output));
+            comparable.append(path);
+            const QFileInfo existing(planned.output);
+            if (existing.isDir())
+                plan.clashes << QStringLiteral("%1 (from %2) is a folder; nothing written.")
+                                    .arg(Shown(planned.output), ShownInput(planned.input));
+            planned.keepExisting = job.existing == CliExisting::Keep && existing.exists();
+        }
+        plan.outputs.append(planned);
+    }
+    return plan;
+}
+
+} // namespace pictaron

@@ -1,0 +1,48 @@
+// Where each input's result goes, worked out for the whole run before any
+// file is written.
+//
+// A folder run names each result FOLDER/<input name>.<jpg|gif>; a pattern
+// such as 'web/{dir}-{name}.{ext}' puts in the input's name without its
+// extension, the name of its folder and the extension of the format. The plan
+// then checks every name at once, so that a run that would lose something the
+// user owns stops before it has written anything:
+// - an output that is one of the inputs: the same file (device and inode),
+//   however the two paths are spelt ("./a.jpg", a symbolic link to it, a link
+//   to its folder); standard output counts when it is a file;
+// - an output that two inputs would both write, compared as the paths the
+//   files will have (the existing part of the path with its links resolved);
+// - an output that is a folder.
+// With --no-clobber an existing output is kept and its input skipped.
+#pragma once
+
+#include "cli/cliargs.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace pictaron {
+
+// Whether -o names a pattern: it holds {name}, {dir} or {ext}.
+bool IsOutputPattern(const QString& output);
+// The first "{word}" of a pattern that is no placeholder, or an empty text.
+QString UnknownPlaceholder(const QString& pattern);
+
+// The output of one input: the named file, FOLDER/<input name>.<jpg|gif>,
+// the pattern filled in, or "-" for standard output.
+QString OutputPathFor(const CliJob& job, const QString& input);
+
+struct PlannedOutput {
+    QString input;
+    QString output;             // "-" for standard output
+    bool keepExisting = false;  // --no-clobber and the output exists: skipped
+};
+
+struct OutputPlan {
+    QList<PlannedOutput> outputs;  // in the order of the inputs
+    QStringList clashes;           // one message each; when any, nothing may be written
+};
+
+OutputPlan PlanOutputs(const CliJob& job);
+
+} // namespace pictaron
