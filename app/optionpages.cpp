@@ -254,6 +254,8 @@ void BuildRotatePage(OptionPages& o, QWidget* page)
     rotate->addSpacing(8);
     rotate->addWidget(new QLabel(QStringLiteral("Corner Color"), o.fraRotate));
     rotate->addWidget(o.ocpCornerColour);
+    // A wide window widens the frame, never the gaps between its fields.
+    rotate->addStretch();
     row->addWidget(Headed(page, o.chkRotate, o.fraRotate, false));
 
     QVBoxLayout* beside = Column();
@@ -286,6 +288,7 @@ void BuildSizePage(OptionPages& o, QWidget* page)
     resize->addWidget(o.txtResizeWidth);
     resize->addWidget(new QLabel(QStringLiteral("by"), o.fraResize));
     resize->addWidget(o.txtResizeHeight);
+    resize->addStretch();
     row->addWidget(Headed(page, o.chkResize, o.fraResize, false));
 
     o.chkCrop = Check(page, "chkCrop", QStringLiteral("Crop"));

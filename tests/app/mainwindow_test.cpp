@@ -40,6 +40,7 @@ class MainWindowTest : public QObject {
 private slots:
     void init();
     void cleanup();
+    void aWideWindowKeepsTheFieldsOfAFrameTogether();
 
     void startsWithTheWrittenDefaults();
     void groupsFollowTheirCheckBoxes();
@@ -659,6 +660,25 @@ void MainWindowTest::recentFilesAreKeptAcrossSessions()
     window_->RecentFiles().Entries().at(1)->trigger();
     QCOMPARE(window_->findChild<InfoLabel*>(QStringLiteral("lblSourceInfo"))->Hint().section(QStringLiteral("\r\n"), 0, 0),
              QLatin1Char(' ') + QDir::toNativeSeparators(a));
+}
+
+void MainWindowTest::aWideWindowKeepsTheFieldsOfAFrameTogether()
+{
+    // From the first field of a frame to its last, in a window of the size
+    // it opens at and in one three times as wide.
+    const auto spans = [this] {
+        pictaron::testing::ShowPageOf(O().txtRotateAngle);
+        const int rotate = O().ocpCornerColour->geometry().right() - O().txtRotateAngle->geometry().left();
+        pictaron::testing::ShowPageOf(O().cmbResizeMethod);
+        const int size = O().txtResizeHeight->geometry().right() - O().cmbResizeMethod->geometry().left();
+        return QList<int>{rotate, size};
+    };
+    window_->resize(600, 486);
+    QTest::qWait(50);
+    const QList<int> narrow = spans();
+    window_->resize(1800, 486);
+    QTest::qWait(50);
+    QCOMPARE(spans(), narrow);
 }
 
 QTEST_MAIN(MainWindowTest)
