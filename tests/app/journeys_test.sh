@@ -44,6 +44,24 @@ answer_file_dialog() {
 # No window manager stands behind the virtual display, so nothing gives the
 # focus back to the main window when a dialog closes: each key does.
 key() { xdotool windowfocus --sync "$main" key "$@"; sleep 0.3; }
+# Save and Save As wait for the run to end, as a person waits for the
+# buttons: the key is pressed again until it does what it should.
+key_until_window() {
+    for _ in $(seq 1 40); do
+        key "$1"
+        xdotool search --onlyvisible --name "$2" > /dev/null 2>&1 && return 0
+        sleep 0.5
+    done
+    fail "$1 never opened \"$2\""
+}
+key_until_file() {
+    for _ in $(seq 1 40); do
+        key "$1"
+        sleep 0.5
+        [ -s "$2" ] && return 0
+    done
+    fail "$1 never wrote $2"
+}
 
 QT_QPA_PLATFORM=xcb "$program" > "$out/program.log" 2>&1 &
 pid=$!
@@ -59,8 +77,7 @@ sleep 1
 
 step "apply, and save the JPEG through Save As"
 key alt+a
-sleep 2
-key ctrl+a
+key_until_window ctrl+a 'Save File As'
 answer_file_dialog 'Save File As' "$out/result"
 wait_for_file "$out/result.jpg"
 
@@ -69,9 +86,7 @@ step "switch to GIF, apply, and save under the name that follows the format"
 key alt+g
 key space
 key alt+a
-sleep 2
-key ctrl+s
-wait_for_file "$out/result.gif"
+key_until_file ctrl+s "$out/result.gif"
 
 step "the About box leads to the email dialog"
 key alt+h
