@@ -1,6 +1,7 @@
 #include "cli/outputplan.h"
 
 #include "cli/standardstreams.h"
+#include "components/pathutils.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,26 +49,6 @@ QString FillPattern(const QString& pattern, const QString& input, const QString&
         at = match.capturedEnd();
     }
     return path + pattern.mid(at);
-}
-
-struct FileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
-
-std::optional<FileIdentity> IdentityOf(const struct stat& info)
-{
-    return FileIdentity{info.st_dev, info.st_ino};
-}
-
-// The file a path leads to, through any links.
-std::optional<FileIdentity> IdentityOfPath(const QString& path)
-{
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return std::nullopt;
-    return IdentityOf(info);
 }
 
 // A standard stream is only a file of the user's when it is redirected to one.

@@ -72,13 +72,23 @@ QString QtFileFilter(const QString& pipeFilter)
     return filters.join(QStringLiteral(";;"));
 }
 
+FileIdentity IdentityOf(const struct stat& info)
+{
+    return FileIdentity{info.st_dev, info.st_ino};
+}
+
+std::optional<FileIdentity> IdentityOfPath(const QString& path)
+{
+    struct stat info {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return IdentityOf(info);
+}
+
 bool IsSameFile(const QString& a, const QString& b)
 {
-    struct stat first {}, second {};
-    if (a.isEmpty() || b.isEmpty() || ::stat(QFile::encodeName(a).constData(), &first) != 0
-        || ::stat(QFile::encodeName(b).constData(), &second) != 0)
-        return false;
-    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    const std::optional<FileIdentity> first = IdentityOfPath(a);
+    return first && first == IdentityOfPath(b);
 }
 
 } // namespace pictaron

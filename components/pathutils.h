@@ -4,6 +4,10 @@
 #include <QString>
 #include <Qt>
 
+#include <optional>
+
+#include <sys/stat.h>
+
 namespace pictaron {
 
 // Joins with "\" when the folder holds one, otherwise with "/", leaving exactly
@@ -26,8 +30,18 @@ inline constexpr Qt::CaseSensitivity kFileNameCase = Qt::CaseInsensitive;
 inline constexpr Qt::CaseSensitivity kFileNameCase = Qt::CaseSensitive;
 #endif
 
-// True when both names reach one existing file: through links, other
-// spellings of the folder, or hard links alike.
+// An existing file as the system tells it apart: its device and inode, the
+// same through links, other spellings of the folder, or hard links alike.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+FileIdentity IdentityOf(const struct stat& info);
+// The file a path leads to, through any links; empty when there is none.
+std::optional<FileIdentity> IdentityOfPath(const QString& path);
+
+// True when both names reach one existing file.
 bool IsSameFile(const QString& a, const QString& b);
 
 // A dialog filter written as "Description|*.a;*.b|All Files (*.*)|*.*" in the
