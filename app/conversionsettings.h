@@ -21,7 +21,12 @@ namespace pictaron {
 // The order of the resize method list (ResampleFilterTable()).
 enum class ResizeFilter { Box, Triangle, Hermite, Bell, BSpline, Lanczos3, Mitchell };
 
-enum class OutputFormat { Jpeg, Gif };
+// The kinds of result; app/outputformat.h holds what each is called and how
+// its files are named.
+enum class OutputFormat { Jpeg, Gif, Png, Webp, Avif };
+
+// AVIF chroma subsampling: 4:2:0 halves colour both ways, 4:4:4 keeps it.
+enum class AvifChroma { Yuv420, Yuv444 };
 
 // The metadata a JPEG result keeps of its source's EXIF and XMP.
 enum class KeepMetadata { None, Copyright, All };
@@ -84,6 +89,25 @@ struct ConversionSettings {
     // The transparent colour of a GIF result; empty unless "Transparent" is on
     // and the colour entry holds a valid colour.
     std::optional<TColor> transparentColour;
+
+    // PNG: truecolour (with the source's transparency, when it has any), or
+    // indexed through the GIF's palette path above, giving exactly the GIF's
+    // pixels and transparent colour. Interlace is Adam7.
+    bool pngIndexed = false;
+    bool interlace = false;
+
+    // WebP: quality 0..100, or lossless; effort is the encoder's method, 0..6
+    // (slower is smaller).
+    int webpQuality = 80;
+    bool webpLossless = false;
+    int webpEffort = 4;
+
+    // AVIF, 8 bits a sample: quality 0..100, or lossless (4:4:4 in RGB);
+    // speed 0..10 (faster is larger).
+    int avifQuality = 60;
+    bool avifLossless = false;
+    int avifSpeed = 6;
+    AvifChroma avifChroma = AvifChroma::Yuv420;
 
     // The source's own tags. The first two decide how the picture is loaded
     // (LoadOptionsFor): keepOrientation leaves it as stored rather than
