@@ -1,6 +1,8 @@
 #include "app/conversion.h"
 
 #include "components/errors.h"
+#include "app/outputformat.h"
+#include "effects/alpha.h"
 #include "effects/blend.h"
 #include "effects/buttonize.h"
 #include "effects/caption.h"
@@ -23,7 +25,12 @@ namespace {
 // in another layout (a PPM read in place) becomes one for the first step that
 // needs it, and one that no step changes comes back as it is. Resize and the
 // 3×3 filters read RGB rows themselves, which spares a converted copy.
-QImage ApplyChanges(QImage working, const ConversionSettings& s, RunContext& context, QStringList& warnings)
+//
+// First the steps that move pixels. A picture's transparency goes through
+// them too, as a second bitmap (see effects/alpha.h); that pass is quiet, so
+// the bar runs once and a warning is given once.
+QImage MovePixels(QImage working, const ConversionSettings& s, RGBTriple cornerColour, RunContext& context,
+                  QStringList& warnings, bool quiet)
 {
     const auto bitmap = [&working]() -> const QImage& { return working = ToWorkingBitmap(working); };
     RunProgress& progress = context.progress;
@@ -35,18 +42,32 @@ QImage ApplyChanges(QImage working, const ConversionSettings& s, RunContext& con
     if (s.mirror)
         working = MirrorBitmap(bitmap());
     if (s.rotate)
-        working = RotateBitmap(bitmap(), s.rotateAngle, ColorToTriple(s.cornerColour), s.rotateRight);
+        working = RotateBitmap(bitmap(), s.rotateAngle, cornerColour, s.rotateRight);
     cancel.ThrowIfCancelled();
     if (s.resize) {
-        progress.SetStatus(QStringLiteral("Resizing"));
+        if (!quiet)
+            progress.SetStatus(QStringLiteral("Resizing"));
         const auto& table = ResampleFilterTable();
         const int method = Clamp(static_cast<int>(s.resizeMethod), 0, static_cast<int>(table.size()) - 1);
         const auto report = [&](const QString& text, int done, int total) {
-            progress.ReportProgress(text, done, total);
+            if (!quiet)
+                progress.ReportProgress(text, done, total);
             cancel.ThrowIfCancelled();
         };
-        working = ResizeStep(working, s.resizeWidth, s.resizeHeight, table[method], report, warnings);
+        QStringList stepWarnings;
+        working = ResizeStep(working, s.resizeWidth, s.resizeHeight, table[method], report, stepWarnings);
+        if (!quiet)
+            warnings << stepWarnings;
     }
+    return working;
+}
+
+// Then the steps that change colours only.
+QImage ChangeColours(QImage working, const ConversionSettings& s, RunContext& context)
+{
+    const auto bitmap = [&working]() -> const QImage& { return working = ToWorkingBitmap(working); };
+    RunProgress& progress = context.progress;
+    const CancelFlag& cancel = context.cancel;
     if (s.blend)
         working = BlendStep(bitmap(), s.blendFile, s.blendBias, s.blendStretch);
     cancel.ThrowIfCancelled();
@@ -72,8 +93,8 @@ QImage ApplyChanges(QImage working, const ConversionSettings& s, RunContext& con
     return working;
 }
 
-EncodedResult Encode(const QImage& working, const ConversionSettings& settings, RunContext& context,
-                     const SourceTags& source)
+EncodedResult Encode(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
+                     RunContext& context, const SourceTags& source)
 {
     switch (settings.format) {
     case OutputFormat::Jpeg:
@@ -86,7 +107,7 @@ EncodedResult Encode(const QImage& working, const ConversionSettings& settings, 
 
 } // namespace
 
-EncodedResult RunConversion(QImage original, const ConversionSettings& settings, RunContext& context)
+EncodedResult RunConversion(QImage original, const ConversionSettings& settings, RunContext& context, QImage alpha)
 {
     if (original.isNull())
         throw PictaronError(QStringLiteral("There is no picture to convert."));
@@ -98,8 +119,21 @@ EncodedResult RunConversion(QImage original, const ConversionSettings& settings,
     QImage working = std::move(original);
 
     QStringList warnings;
-    working = ApplyChanges(std::move(working), settings, context, warnings);
-    EncodedResult result = Encode(working, settings, context, source);
+    if (alpha.isNull() || alpha.size() != working.size() || !KeepsAlpha(settings)) {
+        alpha = QImage();
+        working = MovePixels(std::move(working), settings, ColorToTriple(settings.cornerColour), context, warnings,
+                             false);
+    } else {
+        // Rotated corners are transparent, whatever colour they were given.
+        QImage premultiplied = PremultipliedOverBlack(working, alpha);
+        working = QImage();
+        premultiplied = MovePixels(std::move(premultiplied), settings, RGBTriple{}, context, warnings, false);
+        const QImage coverage = MovePixels(AlphaAsBitmap(alpha), settings, RGBTriple{}, context, warnings, true);
+        working = StraightColours(premultiplied, coverage);
+        alpha = AlphaPlaneOf(coverage);
+    }
+    working = ChangeColours(std::move(working), settings, context);
+    EncodedResult result = Encode(working, alpha, settings, context, source);
     result.format = settings.format;
     result.warnings = warnings;
     return result;

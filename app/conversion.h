@@ -19,8 +19,13 @@ namespace pictaron {
 
 // The original is taken by value: the window keeps its own picture (the first
 // step that changes pixels then works on a copy), while the command line can
-// move its picture in and spare a full copy. Throws PictaronError with the
-// user's message when a step fails, and RunCancelled when the run ends silently.
-EncodedResult RunConversion(QImage original, const ConversionSettings& settings, RunContext& context);
+// move its picture in and spare a full copy. alpha is the original's
+// transparency as the loader gives it (null for an opaque picture); a result
+// whose format keeps alpha (KeepsAlpha) carries it through every step, the
+// others are made from the flattened picture alone. Throws PictaronError with
+// the user's message when a step fails, and RunCancelled when the run ends
+// silently.
+EncodedResult RunConversion(QImage original, const ConversionSettings& settings, RunContext& context,
+                            QImage alpha = QImage());
 
 } // namespace pictaron

@@ -182,6 +182,9 @@ private:
 
     // Window state.
     QImage original;
+    // Its transparency, as the loader gave it; null for an opaque picture
+    // and for every picture that did not come from a file.
+    QImage originalAlpha;
     QImage resultPicture;
     qint64 originalSize = 0;
     qint64 resultSize = -1;

@@ -41,7 +41,7 @@ namespace {
 
 // Every kind the loader reads, in both spellings of the extensions that have two.
 const QString kOpenFilter = QStringLiteral(
-    "Graphics Files|*.gif;*.jpg;*.jpeg;*.jpe;*.png;*.tif;*.tiff;*.bmp;*.dib;*.pcx;*.dcx;*.tga;*.pcd;*.webp;"
+    "Graphics Files|*.gif;*.jpg;*.jpeg;*.jpe;*.png;*.tif;*.tiff;*.bmp;*.dib;*.pcx;*.dcx;*.tga;*.pcd;*.webp;*.avif;"
     "*.ppm;*.pgm;*.pbm;*.pnm|All Files (*.*)|*.*");
 const QString kNotABitmap = QStringLiteral("The data in the clipboard is not a bitmap.");
 const QString kUnsavedResult = QStringLiteral("The new image has not been saved.");
@@ -63,11 +63,12 @@ void TfrmPictaron::OpenPicture(const QString& path)
         return;
     const QString fullPath = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     QImage picture;
+    QImage alpha;
     QStringList warnings;
     {
         const BusyScope busy;
         // The window keeps the picture it has when this fails.
-        if (!WithMemory([&] { picture = ToWorkingBitmap(ilPreview.Load(fullPath, &warnings)); }))
+        if (!WithMemory([&] { picture = ToWorkingBitmap(ilPreview.Load(fullPath, &warnings, &alpha)); }))
             return;
         runs.Cancel();
         ++pictureSerial;
@@ -86,6 +87,7 @@ void TfrmPictaron::OpenPicture(const QString& path)
         settingsKey->setValue(kOpenFolderSetting, FolderWithSeparator(fullPath));
 
         original = std::move(picture);
+        originalAlpha = std::move(alpha);
         imgSource->SetPicture(original);
         SetSourceInfo(OpenedSourceInfo(fullPath, originalSize, original));
     }
@@ -269,6 +271,7 @@ void TfrmPictaron::mnuEditPasteClick()
     resultSize = -1;
     RefreshDownloadTimes(false);
     original = std::move(converted);
+    originalAlpha = QImage();
     imgSource->SetPicture(original);
     // Crop stays checked: the new picture shows its frame as the old one did.
     if (opt.chkCrop->isChecked())

@@ -53,7 +53,7 @@ void TfrmPictaron::tmrAutoSaveTimer()
     if (lblSourceInfo->Hint().isEmpty())
         return;
     tmrAutoSave->stop();
-    runs.Start(original, GatherSettings());
+    runs.Start(original, originalAlpha, GatherSettings());
 }
 
 bool TfrmPictaron::CanSave() const

@@ -214,6 +214,7 @@ void TfrmPictaron::CopyPictureToSource(const QImage& picture)
     if (opt.chkCrop->isChecked())
         opt.chkCrop->setChecked(false);
     original = std::move(copy);
+    originalAlpha = QImage();
     imgSource->SetPicture(original);
     imgSource->show();
 }

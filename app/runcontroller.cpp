@@ -34,9 +34,9 @@ RunController::~RunController()
     WaitForFinished();
 }
 
-void RunController::Start(const QImage& original, const ConversionSettings& settings)
+void RunController::Start(const QImage& original, const QImage& alpha, const ConversionSettings& settings)
 {
-    Request request{original, settings};
+    Request request{original, alpha, settings};
     if (IsRunning()) {
         waiting_ = std::move(request);
         return;
@@ -64,7 +64,7 @@ void RunController::Launch(Request request)
         RunContext context{progress, cancel_, workFile_};
         Outcome outcome;
         try {
-            outcome.result = RunConversion(request.original, request.settings, context);
+            outcome.result = RunConversion(request.original, request.settings, context, request.alpha);
         } catch (const RunCancelled&) {
             outcome.cancelled = true;
         } catch (const PictaronError& error) {

@@ -28,7 +28,8 @@ public:
     explicit RunController(QString workFile, QObject* parent = nullptr);
     ~RunController() override;
 
-    void Start(const QImage& original, const ConversionSettings& settings);
+    // alpha: the original's transparency, null when it has none.
+    void Start(const QImage& original, const QImage& alpha, const ConversionSettings& settings);
     // Ends the current run silently and drops a waiting request.
     void Cancel();
     bool IsRunning() const { return watcher_.isRunning(); }
@@ -46,6 +47,7 @@ signals:
 private:
     struct Request {
         QImage original;
+        QImage alpha;
         ConversionSettings settings;
     };
     struct Outcome {

@@ -137,12 +137,13 @@ void ConvertOne(const CliJob& job, const PlannedOutput& planned, const PictureLo
 
     // Converted once and dropped: a PPM can stay in its file.
     QImage original;
+    QImage alpha;
     if (IsStandardStream(input)) {
         const QByteArray bytes = ReadInput();
-        original = loader.LoadFromMemory(bytes, ShownInput(input), &report.warnings);
+        original = loader.LoadFromMemory(bytes, ShownInput(input), &report.warnings, &alpha);
         report.originalSize = bytes.size();
     } else {
-        original = loader.LoadForRun(input, &report.warnings);
+        original = loader.LoadForRun(input, &report.warnings, &alpha);
         report.originalSize = QFileInfo(input).size();
     }
     report.originalDimensions = original.size();
@@ -156,7 +157,7 @@ void ConvertOne(const CliJob& job, const PlannedOutput& planned, const PictureLo
     RunContext context{progress, InterruptFlag(), QString()};
     EncodedResult result;
     try {
-        result = RunConversion(std::move(original), job.settings, context);
+        result = RunConversion(std::move(original), job.settings, context, std::move(alpha));
     } catch (const PictaronError& error) {
         throw PictaronError(ShownInput(input) + QStringLiteral(": ") + error.message());
     }

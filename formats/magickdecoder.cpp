@@ -117,10 +117,19 @@ std::uint8_t OverWhite(unsigned sample, unsigned alpha)
     return static_cast<std::uint8_t>((flat + 128) / 257);
 }
 
-void CopyPixels(Image* image, bool flatten, QImage& bitmap, const DecodeGuard& guard)
+// The pixels, flattened onto white when they carry alpha; the alpha itself
+// then goes into its plane, which stays null when every pixel is opaque.
+void CopyPixels(Image* image, bool flatten, QImage& bitmap, QImage& alpha, const DecodeGuard& guard)
 {
     const int width = bitmap.width();
     std::vector<std::uint16_t> row(flatten ? 4 * static_cast<std::size_t>(width) : 0);
+    QImage plane;
+    if (flatten) {
+        plane = QImage(width, bitmap.height(), QImage::Format_Grayscale8);
+        if (plane.isNull())
+            guard.Fail(QStringLiteral("There is not enough memory for this picture."));
+    }
+    bool opaque = true;
     for (int y = 0; y < bitmap.height(); ++y) {
         Exception exception;
         uchar* out = bitmap.scanLine(y);
@@ -130,14 +139,19 @@ void CopyPixels(Image* image, bool flatten, QImage& bitmap, const DecodeGuard& g
         if (done != MagickPass)
             guard.Fail(exception.Reason());
         if (flatten) {
+            uchar* alphaOut = plane.scanLine(y);
             for (int x = 0; x < width; ++x) {
                 const std::uint16_t* p = &row[4 * static_cast<std::size_t>(x)];
                 out[3 * x] = OverWhite(p[0], p[3]);
                 out[3 * x + 1] = OverWhite(p[1], p[3]);
                 out[3 * x + 2] = OverWhite(p[2], p[3]);
+                alphaOut[x] = static_cast<uchar>((p[3] + 128U) / 257U);
+                opaque = opaque && alphaOut[x] == 255;
             }
         }
     }
+    if (!opaque)
+        alpha = std::move(plane);
 }
 
 // A profile the coder kept under one of the names, as bytes; empty when none.
@@ -229,6 +243,6 @@ extern "C" Q_DECL_EXPORT void PictaronDecodeWithMagick(const QByteArray* bytes, 
     QImage bitmap(static_cast<int>(image->columns), static_cast<int>(image->rows), QImage::Format_BGR888);
     if (bitmap.isNull())
         guard.Fail(QStringLiteral("There is not enough memory for this picture."));
-    CopyPixels(image.get(), image->matte && request->pixelsCanHoldAlpha, bitmap, guard);
+    CopyPixels(image.get(), image->matte && request->pixelsCanHoldAlpha, bitmap, tags->alpha, guard);
     *picture = std::move(bitmap);
 }

@@ -41,6 +41,27 @@ FormatVerdict Refused(const QString& reason)
     return FormatVerdict{false, PictureFormat::Jpeg, reason};
 }
 
+// An ISO media file whose first box, "ftyp", names the AVIF brand (still
+// picture or sequence) as its major brand or among its compatible ones. Other
+// pictures in that container (HEIC) are not offered.
+bool IsAvif(const QByteArray& bytes)
+{
+    if (!StartsWith(bytes, 4, "ftyp", 4))
+        return false;
+    const qint64 boxSize = qint64(Byte(bytes, 0)) << 24 | Byte(bytes, 1) << 16 | Byte(bytes, 2) << 8 | Byte(bytes, 3);
+    if (boxSize < 16 || boxSize > bytes.size())
+        return false;
+    const auto isAvifBrand = [&](qsizetype at) { return StartsWith(bytes, at, "avif", 4) || StartsWith(bytes, at, "avis", 4); };
+    if (isAvifBrand(8))
+        return true;
+    // The minor version at 12, then the compatible brands.
+    for (qsizetype at = 16; at + 4 <= boxSize; at += 4) {
+        if (isAvifBrand(at))
+            return true;
+    }
+    return false;
+}
+
 // The formats the program offers that have a signature of their own.
 std::optional<PictureFormat> FormatBySignature(const QByteArray& bytes)
 {
@@ -68,6 +89,8 @@ std::optional<PictureFormat> FormatBySignature(const QByteArray& bytes)
         return PictureFormat::Pnm;
     if (StartsWith(bytes, 0, "RIFF", 4) && StartsWith(bytes, 8, "WEBP", 4))
         return PictureFormat::Webp;
+    if (IsAvif(bytes))
+        return PictureFormat::Avif;
     // A Photo CD's image pack starts after 2048 bytes of its own.
     if (StartsWith(bytes, 2048, "PCD_", 4))
         return PictureFormat::Pcd;
@@ -133,6 +156,23 @@ bool IsTgaName(const QString& name)
         || suffix == QLatin1String("VST");
 }
 
+// The canvas of a WebP file from its first chunk: the extended kind's (24
+// bits each, less one), the lossless bitstream's (14 bits each, less one) or
+// the lossy key frame's (14 bits each after its start code).
+std::optional<std::pair<qint64, qint64>> WebpDeclaredSize(const QByteArray& bytes)
+{
+    const auto little24 = [&](qsizetype at) { return qint64(Byte(bytes, at)) | Byte(bytes, at + 1) << 8 | Byte(bytes, at + 2) << 16; };
+    if (StartsWith(bytes, 12, "VP8X", 4) && bytes.size() >= 30)
+        return std::pair(little24(24) + 1, little24(27) + 1);
+    if (StartsWith(bytes, 12, "VP8L", 4) && bytes.size() >= 25 && Byte(bytes, 20) == 0x2F) {
+        const quint32 bits = Byte(bytes, 21) | Byte(bytes, 22) << 8 | Byte(bytes, 23) << 16 | quint32(Byte(bytes, 24)) << 24;
+        return std::pair<qint64, qint64>((bits & 0x3FFF) + 1, ((bits >> 14) & 0x3FFF) + 1);
+    }
+    if (StartsWith(bytes, 12, "VP8 ", 4) && bytes.size() >= 30 && StartsWith(bytes, 23, "\x9D\x01\x2A", 3))
+        return std::pair<qint64, qint64>(Little16(bytes, 26) & 0x3FFF, Little16(bytes, 28) & 0x3FFF);
+    return std::nullopt;
+}
+
 } // namespace
 
 FormatVerdict DetectPictureFormat(const QByteArray& bytes, const QString& name)
@@ -183,6 +223,8 @@ std::optional<std::pair<qint64, qint64>> DeclaredSize(PictureFormat format, cons
         return std::pair<qint64, qint64>(Little16(bytes, 8) - Little16(bytes, 4) + 1, Little16(bytes, 10) - Little16(bytes, 6) + 1);
     case PictureFormat::Tga:
         return std::pair<qint64, qint64>(Little16(bytes, 12), Little16(bytes, 14));
+    case PictureFormat::Webp:
+        return WebpDeclaredSize(bytes);
     default:
         return std::nullopt;
     }
@@ -200,6 +242,7 @@ const char* LibraryCoder(PictureFormat format)
     case PictureFormat::Dcx: return "DCX";
     case PictureFormat::Pnm: return "PNM";
     case PictureFormat::Webp: return "WEBP";
+    case PictureFormat::Avif: return "AVIF";
     case PictureFormat::Pcd: return "PCD";
     case PictureFormat::Tga: return "TGA";
     }

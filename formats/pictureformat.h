@@ -19,7 +19,7 @@
 
 namespace pictaron {
 
-enum class PictureFormat { Jpeg, Png, Gif, Tiff, Bmp, Pcx, Dcx, Pnm, Webp, Pcd, Tga };
+enum class PictureFormat { Jpeg, Png, Gif, Tiff, Bmp, Pcx, Dcx, Pnm, Webp, Avif, Pcd, Tga };
 
 struct FormatVerdict {
     bool known = false;
@@ -31,7 +31,7 @@ struct FormatVerdict {
 FormatVerdict DetectPictureFormat(const QByteArray& bytes, const QString& name);
 
 // The width and height the header declares, for the formats that keep them
-// at a fixed place (PNG, GIF, BMP, PCX, TGA), so that a size beyond the limit
+// at a fixed place (PNG, GIF, BMP, PCX, TGA, WebP), so that a size beyond the limit
 // is refused, and named, before the library reads anything; empty for others.
 std::optional<std::pair<qint64, qint64>> DeclaredSize(PictureFormat format, const QByteArray& bytes);
 

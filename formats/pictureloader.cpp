@@ -89,35 +89,40 @@ QString TooLarge(qint64 bytes)
 
 } // namespace
 
-QImage PictureLoader::Decode(const QByteArray& bytes, const QString& name, const DecodeGuard& guard) const
+QImage PictureLoader::Decode(const QByteArray& bytes, const QString& name, const DecodeGuard& guard,
+                             QImage* alpha) const
 {
     const auto& error = static_cast<const LoadError&>(guard);
     RawTags raw;
     // CMYK pixels go through their profile whatever the options: a JPEG or GIF
     // result holds RGB, which a CMYK profile cannot describe.
     QImage picture = DecodePixels(bytes, name, error, true, raw);
-    if (raw.icc.isEmpty() && raw.exif.isEmpty() && raw.xmp.isEmpty() && raw.containerOrientation <= 1
-        && !raw.iccDamaged)
-        return picture;
-    QStringList ignored;
-    picture = FinishPicture(std::move(picture), raw, options_, ignored);
-    for (const QString& reason : ignored)
-        error.WarnTagIgnored(reason);
+    if (!raw.icc.isEmpty() || !raw.exif.isEmpty() || !raw.xmp.isEmpty() || raw.containerOrientation > 1
+        || raw.iccDamaged) {
+        QStringList ignored;
+        picture = FinishPicture(std::move(picture), raw, options_, ignored);
+        for (const QString& reason : ignored)
+            error.WarnTagIgnored(reason);
+    }
+    if (alpha)
+        *alpha = std::move(raw.alpha);
     return picture;
 }
 
-QImage PictureLoader::Load(const QString& path, QStringList* warnings) const
+QImage PictureLoader::Load(const QString& path, QStringList* warnings, QImage* alpha) const
 {
-    return Read(path, false, warnings);
+    return Read(path, false, warnings, alpha);
 }
 
-QImage PictureLoader::LoadForRun(const QString& path, QStringList* warnings) const
+QImage PictureLoader::LoadForRun(const QString& path, QStringList* warnings, QImage* alpha) const
 {
-    return Read(path, true, warnings);
+    return Read(path, true, warnings, alpha);
 }
 
-QImage PictureLoader::Read(const QString& path, bool forRun, QStringList* warnings) const
+QImage PictureLoader::Read(const QString& path, bool forRun, QStringList* warnings, QImage* alpha) const
 {
+    if (alpha)
+        *alpha = QImage();
     const LoadError error(path);
     // Neither a pipe nor a device is opened, nor a file larger than a picture.
     auto file = std::make_unique<RegularFile>(path);
@@ -156,20 +161,23 @@ QImage PictureLoader::Read(const QString& path, bool forRun, QStringList* warnin
             return picture;
         }
     }
-    QImage picture = Decode(bytes, path, error);
+    QImage picture = Decode(bytes, path, error, alpha);
     error.Report(warnings);
     return picture;
 }
 
-QImage PictureLoader::LoadFromMemory(const QByteArray& bytes, const QString& name, QStringList* warnings) const
+QImage PictureLoader::LoadFromMemory(const QByteArray& bytes, const QString& name, QStringList* warnings,
+                                     QImage* alpha) const
 {
+    if (alpha)
+        *alpha = QImage();
     const LoadError error(name);
     if (bytes.isEmpty())
         error.Throw(QStringLiteral("There is no picture in it."));
     if (bytes.size() > kMaxBytes)
         error.Throw(QStringLiteral("It holds more than %1 MB, more than any picture Pictaron opens.")
                         .arg(kMaxBytes / 1'000'000));
-    QImage picture = Decode(bytes, name, error);
+    QImage picture = Decode(bytes, name, error, alpha);
     error.Report(warnings);
     return picture;
 }

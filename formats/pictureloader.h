@@ -8,7 +8,8 @@
 // reads it. The declared size is checked against a pixel limit before any
 // pixel is decoded, so a hostile header is refused at once. Then only the
 // first frame or page is decoded and turned into a working bitmap: CMYK
-// becomes RGB, transparency is flattened onto white. A file damaged or cut
+// becomes RGB, transparency is flattened onto white (and, when asked, handed
+// out as an alpha plane beside it). A file damaged or cut
 // short (a truncated JPEG, say) still yields what could be read, with a
 // warning. Binary PPM and JPEG in colour or grey, the bulk of batch work, are
 // decoded directly (the same checks apply); everything else goes through the
@@ -46,8 +47,10 @@ public:
     // names the file and the reason; the caller's picture stays as it was.
     // When warnings is given, a picture read only in part adds one line to it
     // that names the file, and so does a tag that had to be ignored (a damaged
-    // colour profile).
-    QImage Load(const QString& path, QStringList* warnings = nullptr) const;
+    // colour profile). When alpha is given it receives the picture's
+    // transparency as a Format_Grayscale8 plane of the picture's size (0
+    // transparent .. 255 opaque), or a null picture when every pixel is opaque.
+    QImage Load(const QString& path, QStringList* warnings = nullptr, QImage* alpha = nullptr) const;
 
     // For a picture that one run converts and then drops, as the command line
     // does: a binary PPM is used in place, not decoded, as a Format_RGB888
@@ -56,18 +59,19 @@ public:
     // changes it. Every format is decoded from the mapped file. Shortening the
     // file meanwhile raises SIGBUS, so the caller handles that signal.
     // Anything else comes as from Load.
-    QImage LoadForRun(const QString& path, QStringList* warnings = nullptr) const;
+    QImage LoadForRun(const QString& path, QStringList* warnings = nullptr, QImage* alpha = nullptr) const;
 
     // A picture held in memory, decoded as Load decodes a file's bytes; name
     // stands for the file in messages, and its extension tells the formats
     // without a signature (TGA, PCD) as a file name would.
-    QImage LoadFromMemory(const QByteArray& bytes, const QString& name, QStringList* warnings = nullptr) const;
+    QImage LoadFromMemory(const QByteArray& bytes, const QString& name, QStringList* warnings = nullptr,
+                          QImage* alpha = nullptr) const;
 
 private:
-    QImage Read(const QString& path, bool forRun, QStringList* warnings) const;
+    QImage Read(const QString& path, bool forRun, QStringList* warnings, QImage* alpha) const;
     // The decoder of the format the bytes' signature names, and no other;
     // then the picture's tags as the options say.
-    QImage Decode(const QByteArray& bytes, const QString& name, const DecodeGuard& error) const;
+    QImage Decode(const QByteArray& bytes, const QString& name, const DecodeGuard& error, QImage* alpha) const;
 
     LoadOptions options_;
 };

@@ -75,11 +75,16 @@ QImage ApplyOrientation(const QImage& source, int orientation)
 {
     if (orientation < 2 || orientation > 8)
         return source;
-    const QImage picture = ToWorkingBitmap(source);
+    const bool plane = source.format() == QImage::Format_Grayscale8;
+    const QImage picture = plane ? source : ToWorkingBitmap(source);
     const int w = picture.width();
     const int h = picture.height();
     const bool across = orientation >= 5;  // width and height change places
-    QImage turned = NewWorkingBitmap(across ? h : w, across ? w : h);
+    QImage turned = plane ? QImage(across ? h : w, across ? w : h, QImage::Format_Grayscale8)
+                          : NewWorkingBitmap(across ? h : w, across ? w : h);
+    if (turned.isNull())
+        ThrowOutOfMemory(turned.width(), turned.height());
+    const int bytes = plane ? 1 : 3;
     const int outWidth = turned.width();
     for (int y = 0; y < turned.height(); ++y) {
         uchar* out = turned.scanLine(y);
@@ -94,13 +99,13 @@ QImage ApplyOrientation(const QImage& source, int orientation)
             case 7: sx = w - 1 - y; sy = h - 1 - x; break;
             case 8: sx = w - 1 - y; sy = x; break;
             }
-            std::memcpy(out + 3 * x, picture.constScanLine(sy) + 3 * sx, 3);
+            std::memcpy(out + bytes * x, picture.constScanLine(sy) + bytes * sx, bytes);
         }
     }
     return turned;
 }
 
-QImage FinishPicture(QImage picture, const RawTags& raw, const LoadOptions& options, QStringList& warnings)
+QImage FinishPicture(QImage picture, RawTags& raw, const LoadOptions& options, QStringList& warnings)
 {
     SourceTags tags;
     tags.exif = raw.exif;
@@ -133,6 +138,8 @@ QImage FinishPicture(QImage picture, const RawTags& raw, const LoadOptions& opti
     }
     if (options.applyOrientation && tags.orientation != 1) {
         picture = ApplyOrientation(picture, tags.orientation);
+        if (!raw.alpha.isNull())
+            raw.alpha = ApplyOrientation(raw.alpha, tags.orientation);
         tags.orientationApplied = true;
     }
     if (!tags.IsEmpty())

@@ -37,6 +37,11 @@ struct RawTags {
     bool iccDamaged = false;
     // The decoder has already converted CMYK pixels from the profile to sRGB.
     bool cmykConverted = false;
+    // The picture's transparency, when some pixel is not fully opaque: a
+    // Format_Grayscale8 plane of its size, 0 transparent .. 255 opaque. The
+    // pixels themselves are flattened onto white all the same; null for an
+    // opaque picture.
+    QImage alpha;
 };
 
 // What the loader did and kept; attached to the loaded picture.
@@ -66,13 +71,15 @@ QByteArray PngExifChunk(const QByteArray& png);
 
 // The picture as orientation 1..8 asks to see it: 2 mirrored, 3 turned half
 // way, 4 flipped, 5 transposed, 6 turned a quarter clockwise, 7 transversed, 8
-// turned a quarter anticlockwise. A working bitmap in, a working bitmap out.
+// turned a quarter anticlockwise. A working bitmap in, a working bitmap out;
+// an alpha plane (Format_Grayscale8) in, an alpha plane out.
 QImage ApplyOrientation(const QImage& picture, int orientation);
 
 // Orients and converts the decoded picture as options ask and attaches what
-// it did (SourceTagsOf reads it back). A profile that cannot be used adds one
-// line to warnings and is ignored; the picture is then taken as sRGB.
-QImage FinishPicture(QImage picture, const RawTags& raw, const LoadOptions& options, QStringList& warnings);
+// it did (SourceTagsOf reads it back); the alpha plane is oriented with it. A
+// profile that cannot be used adds one line to warnings and is ignored; the
+// picture is then taken as sRGB.
+QImage FinishPicture(QImage picture, RawTags& raw, const LoadOptions& options, QStringList& warnings);
 
 // The tags attached by FinishPicture; empty for any other picture.
 SourceTags SourceTagsOf(const QImage& picture);
