@@ -1,6 +1,5 @@
 #include "gifchecker.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -215,7 +214,7 @@ PillowGif ReadWithPillow(const QByteArray& bytes, bool& skipped)
 
     QProcess process;
     // The script lies beside this file.
-    const QString script = QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("gifdecode.py"));
+    const QString script = QStringLiteral(PICTARON_GIFDECODE_SCRIPT);
     process.start(python, {script, path});
     process.waitForFinished(120000);
     const QByteArray out = process.readAllStandardOutput();
