@@ -1,0 +1,195 @@
+// A phone's photo in the window, as a person handles it: the Options menu's
+// "Keep Orientation As Stored" and the Graphic Format page's metadata list,
+// each chosen with the mouse or the keys, and what lands in the saved file
+// read back with exiftool.
+#include "app/appsettings.h"
+#include "app/infolabel.h"
+#include "app/mainwindow.h"
+#include "app/optionpages.h"
+#include "tests/filetesting.h"
+#include "windowtesting.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace pictaron;
+using namespace pictaron::testing;
+
+class CameraTagsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void theKeepOrientationItemOpensPicturesAsStored();
+    void theMetadataListDecidesWhatTheSavedJpegCarries();
+
+private:
+    // A 60 × 40 JPEG stored lying on its side (EXIF Orientation 6), with a
+    // copyright, an artist and a GPS position.
+    QString WritePhoneJpeg(const QString& name) const;
+    // Clicks the Options menu open and then its item, each a press and a
+    // release at its place.
+    void ChooseOptionsItem(const char* actionName);
+    bool Apply()
+    {
+        QSignalSpy finished(&window_->Runs(), &RunController::Finished);
+        ClickAt(window_->findChild<QToolButton*>(QStringLiteral("btnGo")));
+        return !finished.isEmpty() || finished.wait(30000);
+    }
+    QString SourceInfo() const { return window_->findChild<InfoLabel*>(QStringLiteral("lblSourceInfo"))->Hint(); }
+
+    std::unique_ptr<QTemporaryDir> folder_;
+    std::unique_ptr<TfrmPictaron> window_;
+};
+
+namespace {
+
+QByteArray Run(const QString& program, const QStringList& arguments, const QByteArray& input = {})
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        qWarning() << program << arguments << process.readAllStandardError();
+    return process.readAllStandardOutput();
+}
+
+void ShowWindow(TfrmPictaron& window)
+{
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+}
+
+} // namespace
+
+void CameraTagsTest::init()
+{
+    folder_ = std::make_unique<QTemporaryDir>();
+    OpenProgramSettings()->remove(kKeepOrientationSetting);
+    window_ = std::make_unique<TfrmPictaron>();
+    ShowWindow(*window_);
+}
+
+void CameraTagsTest::cleanup()
+{
+    window_.reset();
+    OpenProgramSettings()->remove(kKeepOrientationSetting);
+}
+
+QString CameraTagsTest::WritePhoneJpeg(const QString& name) const
+{
+    QImage picture(60, 40, QImage::Format_RGB888);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 60; ++x)
+            picture.setPixel(x, y, qRgb(x * 4, y * 6, 128));
+    const QString path = QDir(folder_->path()).filePath(name);
+    QByteArray ppm = "P6\n60 40\n255\n";
+    for (int y = 0; y < 40; ++y)
+        ppm.append(reinterpret_cast<const char*>(picture.constScanLine(y)), 180);
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(Run(QStringLiteral("cjpeg"), {}, ppm));
+    file.close();
+    Run(QStringLiteral("exiftool"), {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
+                                     QStringLiteral("-Orientation#=6"), QStringLiteral("-Copyright=Ada Example"),
+                                     QStringLiteral("-Artist=Ada"), QStringLiteral("-GPSLatitude=51.5"),
+                                     QStringLiteral("-GPSLatitudeRef=N"), path});
+    return path;
+}
+
+void CameraTagsTest::ChooseOptionsItem(const char* actionName)
+{
+    QMenuBar* bar = window_->menuBar();
+    QMenu* options = nullptr;
+    for (QAction* menu : bar->actions())
+        if (menu->text() == QStringLiteral("&Options"))
+            options = menu->menu();
+    QVERIFY(options);
+    ClickAt(bar, bar->actionGeometry(options->menuAction()).center());
+    QVERIFY(QTest::qWaitFor([&] { return options->isVisible(); }));
+    QAction* item = window_->findChild<QAction*>(QLatin1String(actionName));
+    QVERIFY(item);
+    ClickAt(options, options->actionGeometry(item).center());
+    QVERIFY(QTest::qWaitFor([&] { return !options->isVisible(); }));
+}
+
+void CameraTagsTest::theKeepOrientationItemOpensPicturesAsStored()
+{
+    const QString path = WritePhoneJpeg(QStringLiteral("phone.jpg"));
+    window_->OpenPicture(path);
+    QCOMPARE(window_->Original().size(), QSize(40, 60));
+    QVERIFY2(SourceInfo().contains(QStringLiteral("40 by 60 pixels")) && SourceInfo().contains(QStringLiteral("rotated 90°")),
+             qPrintable(SourceInfo()));
+
+    ChooseOptionsItem("mnuOptionsKeepOrientation");
+    QVERIFY(window_->findChild<QAction*>(QStringLiteral("mnuOptionsKeepOrientation"))->isChecked());
+    window_->OpenPicture(path);
+    QCOMPARE(window_->Original().size(), QSize(60, 40));
+    QVERIFY2(!SourceInfo().contains(QStringLiteral("rotated")), qPrintable(SourceInfo()));
+
+    // The choice outlives the window.
+    window_ = std::make_unique<TfrmPictaron>();
+    ShowWindow(*window_);
+    QVERIFY(window_->findChild<QAction*>(QStringLiteral("mnuOptionsKeepOrientation"))->isChecked());
+    window_->OpenPicture(path);
+    QCOMPARE(window_->Original().size(), QSize(60, 40));
+    ChooseOptionsItem("mnuOptionsKeepOrientation");
+    window_->OpenPicture(path);
+    QCOMPARE(window_->Original().size(), QSize(40, 60));
+}
+
+void CameraTagsTest::theMetadataListDecidesWhatTheSavedJpegCarries()
+{
+    const QString path = WritePhoneJpeg(QStringLiteral("tags.jpg"));
+    QComboBox* metadata = window_->Options().cmbMetadata;
+    struct Case {
+        int choice;
+        bool copyright, gps;
+    };
+    // "Strip metadata", "Keep copyright", "Keep all".
+    const Case cases[] = {{1, true, false}, {0, false, false}, {2, true, true}};
+    int saved = 0;
+    window_->OpenPicture(path);
+    for (const Case& c : cases) {
+        ShowPageOf(metadata);
+        ClickAt(metadata);  // opens its list
+        QAbstractItemView* list = metadata->view();
+        QVERIFY(QTest::qWaitFor([&] { return list->isVisible(); }));
+        ClickAt(list->viewport(), list->visualRect(list->model()->index(c.choice, 0)).center());
+        QVERIFY(QTest::qWaitFor([&] { return !list->isVisible(); }));
+        QCOMPARE(metadata->currentIndex(), c.choice);
+        QVERIFY(Apply());
+        const QString out = QDir(folder_->path()).filePath(QStringLiteral("out%1.jpg").arg(++saved));
+        TypeIntoNextFileDialog(out);
+        ClickAt(window_->findChild<QToolButton*>(QStringLiteral("btnSaveAs")));
+        QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(out); }, 10000));
+        const QJsonObject tags = QJsonDocument::fromJson(Run(QStringLiteral("exiftool"),
+                                                             {QStringLiteral("-j"), QStringLiteral("-n"), out}))
+                                     .array()
+                                     .at(0)
+                                     .toObject();
+        QCOMPARE(tags.contains(QStringLiteral("Copyright")), c.copyright);
+        QCOMPARE(tags.contains(QStringLiteral("Artist")), c.copyright);
+        QCOMPARE(tags.contains(QStringLiteral("GPSLatitude")), c.gps);
+        // Turned upright on opening, so no orientation is left to apply.
+        QVERIFY(tags.value(QStringLiteral("Orientation")).toInt(1) == 1);
+        QCOMPARE(tags.value(QStringLiteral("ImageWidth")).toInt(), 40);
+    }
+}
+
+QTEST_MAIN(CameraTagsTest)
+#include "cameratags_test.moc"
