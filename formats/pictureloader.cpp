@@ -6,6 +6,7 @@
 #include "formats/directdecode.h"
 #include "formats/magickdecoder.h"
 #include "formats/pictureformat.h"
+#include "formats/pngrescue.h"
 
 #include <QDir>
 
@@ -75,7 +76,21 @@ QImage DecodePixels(const QByteArray& bytes, const QString& name, const LoadErro
         raw.exif = PngExifChunk(bytes);
     const MagickRequest request{LibraryCoder(verdict.format), PixelsCanHoldAlpha(verdict.format, bytes), convertCmyk};
     QByteArray pngExif = raw.exif;
-    QImage picture = DecodeWithMagick(bytes, request, error, &raw);
+    QImage picture;
+    try {
+        picture = DecodeWithMagick(bytes, request, error, &raw);
+    } catch (const PictaronError&) {
+        // The library gives up on a PNG cut short; its first rows may be whole.
+        std::optional<RescuedPng> rescued;
+        if (verdict.format == PictureFormat::Png)
+            rescued = RescueCutPng(bytes);
+        if (!rescued)
+            throw;
+        if (!rescued->whole)
+            error.WarnPartlyRead();
+        raw.alpha = std::move(rescued->alpha);
+        picture = std::move(rescued->picture);
+    }
     if (raw.exif.isEmpty())
         raw.exif = pngExif;
     return picture;

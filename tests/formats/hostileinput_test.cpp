@@ -23,6 +23,7 @@
 
 #include <zlib.h>
 
+#include <cstring>
 #include <random>
 
 using namespace pictaron;
@@ -400,6 +401,56 @@ TEST_F(HostileInputTest, CutShortJpegGivesOneWarningNamingTheFile)
     // The top rows are the whole picture's.
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(part.constScanLine(0)), 3 * part.width()),
               QByteArray(reinterpret_cast<const char*>(full.constScanLine(0)), 3 * full.width()));
+}
+
+TEST_F(HostileInputTest, CutShortPngGivesItsWholeRowsAndOneWarning)
+{
+    // Rows of a colour ramp with transparency, saved by Qt's own writer
+    // without interlace, then cut at two thirds: the rows before the cut are
+    // the whole picture's, the rest grey and opaque.
+    QImage rgba(120, 90, QImage::Format_RGBA8888);
+    for (int y = 0; y < 90; ++y)
+        for (int x = 0; x < 120; ++x)
+            rgba.setPixelColor(x, y, QColor(x * 2, y * 2, (x * y) % 256, x < 60 ? 255 : 128));
+    const QString whole = Path(QStringLiteral("whole.png"));
+    ASSERT_TRUE(rgba.save(whole, "PNG", 100));  // stored with little compression, so rows spread over the file
+    QFile file(whole);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray png = file.readAll();
+    const QString cut = Write(QStringLiteral("cut.png"), png.left(png.size() * 2 / 3));
+
+    QStringList warnings;
+    QImage fullAlpha, partAlpha;
+    const QImage full = PictureLoader().Load(whole, &warnings, &fullAlpha);
+    EXPECT_TRUE(warnings.isEmpty());
+    const QImage part = PictureLoader().Load(cut, &warnings, &partAlpha);
+    ASSERT_EQ(part.size(), full.size());
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_EQ(warnings[0], cut + QStringLiteral(" is damaged or cut short; the picture holds only what could be read."));
+    ASSERT_EQ(partAlpha.size(), full.size());
+    int wholeRows = 0;
+    while (wholeRows < 90 && std::memcmp(part.constScanLine(wholeRows), full.constScanLine(wholeRows), 360) == 0
+           && std::memcmp(partAlpha.constScanLine(wholeRows), fullAlpha.constScanLine(wholeRows), 120) == 0)
+        ++wholeRows;
+    EXPECT_GT(wholeRows, 30);
+    EXPECT_LT(wholeRows, 90);
+    for (int y = wholeRows + 1; y < 90; ++y)
+        for (int x = 0; x < 120; ++x) {
+            ASSERT_EQ(RowPixels(part, y)[x], (RGBTriple{128, 128, 128})) << x << "," << y;
+            ASSERT_EQ(partAlpha.constScanLine(y)[x], 255);
+        }
+
+    // Nothing whole to give: a cut inside the header, and an interlaced
+    // picture, whose first rows are not the picture's.
+    EXPECT_THROW(PictureLoader().Load(Write(QStringLiteral("head.png"), png.left(40))), PictaronError);
+    const QString interlaced = Path(QStringLiteral("interlaced.png"));
+    RunTool(QStringLiteral("gm"), {QStringLiteral("convert"), whole, QStringLiteral("-interlace"), QStringLiteral("Line"),
+                                   interlaced});
+    QFile interlacedFile(interlaced);
+    ASSERT_TRUE(interlacedFile.open(QIODevice::ReadOnly));
+    const QByteArray adam7 = interlacedFile.readAll();
+    ASSERT_EQ(static_cast<int>(adam7[28]), 1) << "gm wrote no Adam7 picture";
+    EXPECT_THROW(PictureLoader().Load(Write(QStringLiteral("cut7.png"), adam7.left(adam7.size() * 2 / 3))), PictaronError);
 }
 
 TEST_F(HostileInputTest, CommandLineTellsOfAPictureReadInPart)
