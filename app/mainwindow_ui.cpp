@@ -199,6 +199,10 @@ void TfrmPictaron::CreateMenus()
     mnuEditPaste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
     mnuPasteDest = mnuEdit->addAction(QStringLiteral("Paste into dest."), this, &TfrmPictaron::mnuPasteDestClick);
     mnuEdit->menuAction()->setVisible(false);
+    // Ctrl+C and Ctrl+V work while the menu is hidden: an action's shortcut
+    // lives only where the action is shown, so the window holds them too. A
+    // focused text field still takes its own copy and paste first.
+    addActions(mnuEdit->actions());
 
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
     // A check item and nothing more: it governs only whether RestartAutoApply

@@ -8,13 +8,10 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QtTest>
 
 using namespace pictaron;
-using pictaron::testing::ClickAt;
-using pictaron::testing::ShowPageOf;
-using pictaron::testing::WritePicture;
+using namespace pictaron::testing;
 
 class CropViewTest : public QObject {
     Q_OBJECT
@@ -25,47 +22,62 @@ private slots:
     void aPastedPictureShowsTheFrameWhileCropIsChecked();
 
 private:
-    static void Send(QWidget* view, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
-    {
-        QMouseEvent event(type, QPointF(at), view->mapToGlobal(QPointF(at)),
-                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
-        QApplication::sendEvent(view, &event);
-    }
     QTemporaryDir folder_;
 };
+
+namespace {
+
+void ShowWindow(TfrmPictaron& window)
+{
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+}
+
+} // namespace
 
 void CropViewTest::frameToggleLeavesThePictureAsItWas()
 {
     TfrmPictaron window;
+    ShowWindow(window);
     window.OpenPicture(WritePicture(folder_, QStringLiteral("a.png"), QSize(200, 150)));
     auto* view = window.findChild<PictureView*>(QStringLiteral("imgSource"));
     auto* crop = window.findChild<QCheckBox*>(QStringLiteral("chkCrop"));
     QVERIFY(view && crop);
     const QImage before = view->Picture().copy();
 
-    crop->setChecked(true);
+    ShowPageOf(crop);
+    ClickAt(crop);
+    QVERIFY(crop->isChecked());
     QVERIFY(view->Picture() != before);          // the frame is drawn into the view
     QCOMPARE(window.Original(), before);         // never into the picture a run starts from
     QCOMPARE(window.findChild<QLabel*>(QStringLiteral("lblCrop"))->text(), QStringLiteral("5,5 to 50,50"));
-    crop->setChecked(false);
+    // The space bar toggles the focused box as well as a click.
+    QVERIFY(crop->hasFocus());
+    PressKey(Qt::Key_Space);
+    QVERIFY(!crop->isChecked());
     QCOMPARE(view->Picture(), before);
 }
 
 void CropViewTest::draggingANewRectangleSetsTheCrop()
 {
     TfrmPictaron window;
+    ShowWindow(window);
     window.OpenPicture(WritePicture(folder_, QStringLiteral("b.png"), QSize(200, 150)));
     auto* view = window.findChild<PictureView*>(QStringLiteral("imgSource"));
-    window.findChild<QCheckBox*>(QStringLiteral("chkCrop"))->setChecked(true);
+    auto* crop = window.findChild<QCheckBox*>(QStringLiteral("chkCrop"));
+    ShowPageOf(crop);
+    ClickAt(crop);
     const QImage clean = window.Original();
 
     // Outside the first frame: a new rectangle, dragged up and left of its
     // start, then on from the normalised corner (90,70) it became.
-    Send(view, QEvent::MouseMove, QPoint(150, 120), Qt::NoButton);
-    Send(view, QEvent::MouseButtonPress, QPoint(150, 120), Qt::LeftButton);
-    Send(view, QEvent::MouseMove, QPoint(90, 70), Qt::LeftButton);
-    Send(view, QEvent::MouseMove, QPoint(100, 80), Qt::LeftButton);
-    Send(view, QEvent::MouseButtonRelease, QPoint(100, 80), Qt::NoButton);
+    MoveTo(view, QPoint(150, 120));
+    PressAt(view, QPoint(150, 120));
+    MoveTo(view, QPoint(90, 70));
+    MoveTo(view, QPoint(100, 80));
+    ReleaseAt(view, QPoint(100, 80));
 
     const ConversionSettings settings = window.GatherSettings();
     QCOMPARE(settings.cropTopLeft, QPoint(90, 70));
@@ -73,7 +85,8 @@ void CropViewTest::draggingANewRectangleSetsTheCrop()
     QCOMPARE(window.findChild<QLabel*>(QStringLiteral("lblCrop2"))->text(), QStringLiteral("W:10 H:10"));
 
     // Exactly one frame stays drawn: unchecking gives back the clean picture.
-    window.findChild<QCheckBox*>(QStringLiteral("chkCrop"))->setChecked(false);
+    ClickAt(crop);
+    QVERIFY(!crop->isChecked());
     QCOMPARE(view->Picture(), clean);
 }
 
@@ -116,7 +129,7 @@ void CropViewTest::aPastedPictureShowsTheFrameWhileCropIsChecked()
     QImage pasted(100, 80, QImage::Format_RGB32);
     pasted.fill(Qt::darkGreen);
     QGuiApplication::clipboard()->setImage(pasted);
-    window.findChild<QAction*>(QStringLiteral("mnuEditPaste"))->trigger();
+    PressKey(Qt::Key_V, Qt::ControlModifier);
     const QImage clean = window.Original();
     QCOMPARE(clean.size(), QSize(100, 80));
     QVERIFY(view->Picture() != clean);  // the frame, as Crop is checked
