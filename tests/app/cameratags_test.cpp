@@ -9,7 +9,6 @@
 #include "tests/filetesting.h"
 #include "windowtesting.h"
 
-#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
@@ -166,11 +165,7 @@ void CameraTagsTest::theMetadataListDecidesWhatTheSavedJpegCarries()
     window_->OpenPicture(path);
     for (const Case& c : cases) {
         ShowPageOf(metadata);
-        ClickAt(metadata);  // opens its list
-        QAbstractItemView* list = metadata->view();
-        QVERIFY(QTest::qWaitFor([&] { return list->isVisible(); }));
-        ClickAt(list->viewport(), list->visualRect(list->model()->index(c.choice, 0)).center());
-        QVERIFY(QTest::qWaitFor([&] { return !list->isVisible(); }));
+        ChooseFromList(metadata, c.choice);
         QCOMPARE(metadata->currentIndex(), c.choice);
         QVERIFY(Apply());
         const QString out = QDir(folder_->path()).filePath(QStringLiteral("out%1.jpg").arg(++saved));

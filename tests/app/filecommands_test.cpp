@@ -52,6 +52,10 @@ void FileCommandsTest::init()
 {
     folder_ = std::make_unique<QTemporaryDir>();
     window_ = std::make_unique<TfrmPictaron>();
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
 }
 
 void FileCommandsTest::cleanup()

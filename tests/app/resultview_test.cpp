@@ -8,17 +8,12 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QMouseEvent>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
 using namespace pictaron;
-using pictaron::testing::ChooseZoom;
-using pictaron::testing::MessageBoxCatcher;
-using pictaron::testing::OpenAndRunGif;
-using pictaron::testing::RunAndWait;
-using pictaron::testing::WritePicture;
+using namespace pictaron::testing;
 
 class ResultViewTest : public QObject {
     Q_OBJECT
@@ -37,12 +32,6 @@ private:
     void Zoom(const QString& text) { ChooseZoom(*window_, text); }
     PictureView* Dest() { return window_->findChild<PictureView*>(QStringLiteral("imgDest")); }
     static TColor ColourOf(QRgb rgb) { return qRed(rgb) | qGreen(rgb) << 8 | qBlue(rgb) << 16; }
-    static void Send(QWidget* view, QEvent::Type type, QPoint at, Qt::MouseButton button)
-    {
-        const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::MouseButtons(button) : Qt::NoButton;
-        QMouseEvent event(type, QPointF(at), view->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
-        QApplication::sendEvent(view, &event);
-    }
 
     QTemporaryDir folder_;
     std::unique_ptr<TfrmPictaron> window_;
@@ -51,6 +40,10 @@ private:
 void ResultViewTest::init()
 {
     window_ = std::make_unique<TfrmPictaron>();
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
 }
 
 void ResultViewTest::zoomIsDrawnFromTheUnscaledResult()
@@ -80,29 +73,30 @@ void ResultViewTest::oneClickPicksTheShownColourAndEndsPicking()
     auto* autoApply = window_->findChild<QAction*>(QStringLiteral("mnuOptionsAutoApply"));
     if (!autoApply->isChecked())
         autoApply->trigger();  // so that a change of the options would start the timer
-    opt.chkTransparent->setChecked(true);
+    ShowPageOf(opt.chkTransparent);
+    ClickAt(opt.chkTransparent);
+    QVERIFY(opt.chkTransparent->isChecked());
     timer->stop();
     Zoom(QStringLiteral("200%"));
 
     QVERIFY(opt.btnTransparentColourPicker->isEnabled());
-    opt.btnTransparentColourPicker->click();
+    ClickAt(opt.btnTransparentColourPicker);
     QVERIFY(opt.btnTransparentColourPicker->isChecked());
     QCOMPARE(Dest()->cursor().shape(), Qt::PointingHandCursor);
 
     // Moving previews the colour of the enlarged pixel, which is the result's.
-    Send(Dest(), QEvent::MouseMove, QPoint(31, 21), Qt::NoButton);
+    MoveTo(Dest(), QPoint(31, 21));
     QCOMPARE(opt.ocpTransparentColour->Color(), ColourOf(result.pixel(15, 10)));
-    Send(Dest(), QEvent::MouseMove, QPoint(200, 150), Qt::NoButton);
+    MoveTo(Dest(), QPoint(200, 150));
     QCOMPARE(opt.ocpTransparentColour->Color(), ColourOf(result.pixel(100, 75)));
 
     // One click picks and ends picking; later moves change nothing.
-    Send(Dest(), QEvent::MouseButtonPress, QPoint(60, 40), Qt::LeftButton);
-    Send(Dest(), QEvent::MouseButtonRelease, QPoint(60, 40), Qt::LeftButton);
+    ClickAt(Dest(), QPoint(60, 40));
     const TColor picked = ColourOf(result.pixel(30, 20));
     QCOMPARE(opt.ocpTransparentColour->Color(), picked);
     QVERIFY(!opt.btnTransparentColourPicker->isChecked());
     QCOMPARE(Dest()->cursor().shape(), Qt::ArrowCursor);
-    Send(Dest(), QEvent::MouseMove, QPoint(2, 2), Qt::NoButton);
+    MoveTo(Dest(), QPoint(2, 2));
     QCOMPARE(opt.ocpTransparentColour->Color(), picked);
     QVERIFY(picked != ColourOf(result.pixel(1, 1)));  // the ramp makes that move a real check
 

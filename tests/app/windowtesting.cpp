@@ -2,6 +2,7 @@
 
 #include "app/mainwindow.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -48,15 +49,26 @@ bool RunAndWait(TfrmPictaron& window)
 bool OpenAndRunGif(TfrmPictaron& window, const QTemporaryDir& folder, QSize size)
 {
     window.OpenPicture(WritePicture(folder, QStringLiteral("ramp.png"), size));
-    window.Options().rbGIF->setChecked(true);
-    return RunAndWait(window);
+    ShowPageOf(window.Options().rbGIF);
+    ClickAt(window.Options().rbGIF);
+    return window.Options().rbGIF->isChecked() && RunAndWait(window);
+}
+
+void ChooseFromList(QComboBox* list, int row)
+{
+    ClickAt(list);
+    QAbstractItemView* view = list->view();
+    if (!QTest::qWaitFor([&] { return view->isVisible(); }))
+        return;
+    view->scrollTo(view->model()->index(row, 0));
+    ClickAt(view->viewport(), view->visualRect(view->model()->index(row, 0)).center());
+    QTest::qWaitFor([&] { return !view->isVisible(); });
 }
 
 void ChooseZoom(TfrmPictaron& window, const QString& text)
 {
     auto* zoom = window.findChild<QComboBox*>(QStringLiteral("cmbZoom"));
-    zoom->setCurrentText(text);
-    emit zoom->activated(zoom->currentIndex());
+    ChooseFromList(zoom, zoom->findText(text));
 }
 
 void ClickAt(QWidget* widget)

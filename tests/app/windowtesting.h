@@ -2,6 +2,7 @@
 // answered as a user would, with their texts kept for the checks.
 #pragma once
 
+#include <QComboBox>
 #include <QImage>
 #include <QMessageBox>
 #include <QString>
@@ -26,7 +27,9 @@ bool RunAndWait(TfrmPictaron& window);
 // into a GIF; false if the run never ends.
 bool OpenAndRunGif(TfrmPictaron& window, const QTemporaryDir& folder, QSize size);
 
-// Chooses a zoom from the list, as a user does.
+// Opens the list with a click and clicks its row, as a user does.
+void ChooseFromList(QComboBox* list, int row);
+// Chooses a zoom from the list so.
 void ChooseZoom(TfrmPictaron& window, const QString& text);
 
 // A click as a person makes it: a press and a release at the widget's centre,
