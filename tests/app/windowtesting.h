@@ -20,7 +20,7 @@ namespace pictaron::testing {
 // pads the file with trailing bytes (ignored by readers) to exactly that size.
 QString WritePicture(const QTemporaryDir& folder, const QString& name, QSize size, qint64 fileSize = 0);
 
-// Starts a run now and waits for its end; false if it never ends.
+// Clicks "Apply Changes" and waits for the run's end; false if it never ends.
 bool RunAndWait(TfrmPictaron& window);
 
 // Opens a colour ramp of the given size ("ramp.png" in folder) and turns it
