@@ -11,8 +11,11 @@
 #include "effects/pixels.h"
 #include "effects/resample.h"
 #include "effects/tone.h"
+#include "formats/avifresult.h"
 #include "formats/gifresult.h"
 #include "formats/jpegresult.h"
+#include "formats/pngresult.h"
+#include "formats/webpresult.h"
 
 namespace pictaron {
 
@@ -93,6 +96,9 @@ QImage ChangeColours(QImage working, const ConversionSettings& s, RunContext& co
     return working;
 }
 
+// The encoder step of the settings' format. alpha is the finished picture's
+// alpha plane for a format that keeps it (KeepsAlpha), else null; the formats
+// that cannot keep it never see it.
 EncodedResult Encode(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
                      RunContext& context, const SourceTags& source)
 {
@@ -101,6 +107,12 @@ EncodedResult Encode(const QImage& working, const QImage& alpha, const Conversio
         return EncodeJpegResult(working, settings, context, source);
     case OutputFormat::Gif:
         break;
+    case OutputFormat::Png:
+        return EncodePngResult(working, alpha, settings, context);
+    case OutputFormat::Webp:
+        return EncodeWebpResult(working, alpha, settings, context);
+    case OutputFormat::Avif:
+        return EncodeAvifResult(working, alpha, settings, context);
     }
     return ConvertForGif(ToWorkingBitmap(working), settings, context);
 }

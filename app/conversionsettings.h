@@ -130,4 +130,10 @@ inline LoadOptions LoadOptionsFor(const ConversionSettings& settings)
 // The slider clamps whatever the quality box holds into 1..100.
 inline int ClampJpegQuality(int quality) { return Clamp(quality, 1, 100); }
 
+// The ranges the WebP and AVIF encoders take their settings in.
+inline int ClampWebpQuality(int quality) { return Clamp(quality, 0, 100); }
+inline int ClampWebpEffort(int effort) { return Clamp(effort, 0, 6); }
+inline int ClampAvifQuality(int quality) { return Clamp(quality, 0, 100); }
+inline int ClampAvifSpeed(int speed) { return Clamp(speed, 0, 10); }
+
 } // namespace pictaron

@@ -20,9 +20,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.orvanti.com/pictaron/")
 # The package's long description; CPack indents it under the summary.
 set(CPACK_PACKAGE_DESCRIPTION "Pictaron opens a picture (GIF, JPEG, TIFF, BMP, PCX, PNG, TGA, PCD ...),
 crops, flips, rotates, resizes, blends, sharpens, blurs, buttonizes or captions
-it, and saves the result as a JPEG or a GIF of 2 to 256 colours, showing
-original and result side by side with their download times. pictaron-cli runs
-the same conversion from the command line.")
+it, and saves the result as a JPEG, a GIF of 2 to 256 colours, a PNG, a WebP or
+an AVIF, showing original and result side by side with their download times.
+pictaron-cli runs the same conversion from the command line.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Debian 12 ships Qt's X11 platform plugin in libqt6gui6, which shlibdeps
 # finds; nothing else is loaded at run time without being linked.

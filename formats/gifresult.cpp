@@ -63,40 +63,43 @@ Palette SnapToPalette(const Palette& optimised, const Palette& chosen, RunProgre
 
 } // namespace
 
+IndexedPicture ReduceToPalette(const QImage& working, const ConversionSettings& settings, RunContext& context)
+{
+    IndexedPicture reduced;
+    ProgressReset reset(context.progress);
+    BusyScope busy;
+    QImage bitmap = working;
+
+    std::optional<Palette> chosen;
+    if (settings.palette != kOptimizedPalette) {
+        chosen = settings.palette == kWebsafePalette ? WebSafePalette() : LoadPaletteFile(settings.palette);
+        ReducePicture(bitmap, *chosen, settings.dither, QStringLiteral("Dithering to palette"),
+                      QStringLiteral("Mapping to palette"), reduced.picture, context);
+        bitmap = ExpandIndexedPicture(reduced.picture);
+    }
+
+    context.progress.SetStatus(QStringLiteral("Quantizing"));
+    reduced.palette = OptimisedPalette(bitmap, std::clamp(settings.maxColours, 1, kMaxPaletteEntries));
+    if (chosen)
+        reduced.palette = SnapToPalette(reduced.palette, *chosen, context.progress);
+
+    ReducePicture(bitmap, reduced.palette, settings.dither, QStringLiteral("Dithering to final palette"),
+                  QStringLiteral("Mapping to final palette"), reduced.picture, context);
+    return reduced;
+}
+
 EncodedResult ConvertForGif(const QImage& working, const ConversionSettings& settings, RunContext& context)
 {
-    QImage indexed;
-    Palette finalPalette;
-    {
-        ProgressReset reset(context.progress);
-        BusyScope busy;
-        QImage bitmap = working;
-
-        std::optional<Palette> chosen;
-        if (settings.palette != kOptimizedPalette) {
-            chosen = settings.palette == kWebsafePalette ? WebSafePalette() : LoadPaletteFile(settings.palette);
-            ReducePicture(bitmap, *chosen, settings.dither, QStringLiteral("Dithering to palette"),
-                          QStringLiteral("Mapping to palette"), indexed, context);
-            bitmap = ExpandIndexedPicture(indexed);
-        }
-
-        context.progress.SetStatus(QStringLiteral("Quantizing"));
-        finalPalette = OptimisedPalette(bitmap, std::clamp(settings.maxColours, 1, kMaxPaletteEntries));
-        if (chosen)
-            finalPalette = SnapToPalette(finalPalette, *chosen, context.progress);
-
-        ReducePicture(bitmap, finalPalette, settings.dither, QStringLiteral("Dithering to final palette"),
-                      QStringLiteral("Mapping to final palette"), indexed, context);
-    }
+    const IndexedPicture reduced = ReduceToPalette(working, settings, context);
 
     // Built after the passes' guarded end: an error here ("Color table
     // overflow") fails the run like any other step.
     EncodedResult result;
-    result.bytes = EncodeGif(indexed, settings.transparentColour);
+    result.bytes = EncodeGif(reduced.picture, settings.transparentColour);
     result.size = result.bytes.size();
-    result.dimensions = indexed.size();
-    result.picture = indexed;
-    result.colours = static_cast<int>(finalPalette.size());
+    result.dimensions = reduced.picture.size();
+    result.picture = reduced.picture;
+    result.colours = static_cast<int>(reduced.palette.size());
     return result;
 }
 

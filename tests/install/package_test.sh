@@ -45,7 +45,8 @@ depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 declared() { echo "$depends" | tr ',' '\n' | awk '{print $1}' | grep -qxF "$1"; }
 for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 \
-               libgraphicsmagick-q16-3 libjpeg62-turbo liblcms2-2 libexif12; do
+               libgraphicsmagick-q16-3 libjpeg62-turbo liblcms2-2 libexif12 \
+               libpng16-16 libwebp7 libavif15; do
   declared "$package" || fail "Depends lacks $package"
 done
 # ... and, found independently, the package holding each library the

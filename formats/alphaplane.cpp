@@ -1,0 +1,90 @@
+#include "formats/alphaplane.h"
+
+#include "components/errors.h"
+#include "effects/pixels.h"
+
+#include <cstdint>
+
+namespace pictaron {
+
+namespace {
+
+std::uint8_t OnWhite(int channel, int alpha)
+{
+    return static_cast<std::uint8_t>((channel * alpha + 255 * (255 - alpha) + 127) / 255);
+}
+
+} // namespace
+
+void CheckAlphaPlane(const QImage& working, const QImage& alpha)
+{
+    if (alpha.isNull())
+        return;
+    if (alpha.format() != QImage::Format_Grayscale8 || alpha.size() != working.size())
+        throw PictaronError(QStringLiteral("The transparency of the picture does not match its colours."));
+}
+
+bool HasTransparency(const QImage& alpha)
+{
+    if (alpha.isNull())
+        return false;
+    for (int y = 0; y < alpha.height(); ++y) {
+        const uchar* row = alpha.constScanLine(y);
+        for (int x = 0; x < alpha.width(); ++x)
+            if (row[x] != 255)
+                return true;
+    }
+    return false;
+}
+
+QImage InterleaveAlpha(const QImage& working, const QImage& alpha)
+{
+    QImage rgba(working.size(), QImage::Format_RGBA8888);
+    if (rgba.isNull() && !working.isNull())
+        ThrowOutOfMemory(working.width(), working.height());
+    for (int y = 0; y < working.height(); ++y) {
+        const RGBTriple* colours = RowPixels(working, y);
+        const uchar* alphas = alpha.constScanLine(y);
+        uchar* out = rgba.scanLine(y);
+        for (int x = 0; x < working.width(); ++x) {
+            out[4 * x] = colours[x].red;
+            out[4 * x + 1] = colours[x].green;
+            out[4 * x + 2] = colours[x].blue;
+            out[4 * x + 3] = alphas[x];
+        }
+    }
+    return rgba;
+}
+
+QImage FlattenOntoWhite(const QImage& working, const QImage& alpha)
+{
+    if (alpha.isNull())
+        return working;
+    QImage flat = NewWorkingBitmap(working.width(), working.height());
+    for (int y = 0; y < working.height(); ++y) {
+        const RGBTriple* colours = RowPixels(working, y);
+        const uchar* alphas = alpha.constScanLine(y);
+        RGBTriple* out = RowPixels(flat, y);
+        for (int x = 0; x < working.width(); ++x) {
+            const int a = alphas[x];
+            out[x] = {OnWhite(colours[x].blue, a), OnWhite(colours[x].green, a), OnWhite(colours[x].red, a)};
+        }
+    }
+    return flat;
+}
+
+QImage FlattenOntoWhite(const QImage& rgba)
+{
+    QImage flat = NewWorkingBitmap(rgba.width(), rgba.height());
+    for (int y = 0; y < rgba.height(); ++y) {
+        const uchar* in = rgba.constScanLine(y);
+        RGBTriple* out = RowPixels(flat, y);
+        for (int x = 0; x < rgba.width(); ++x) {
+            const int a = in[4 * x + 3];
+            out[x] = {OnWhite(in[4 * x + 2], a), OnWhite(in[4 * x + 1], a), OnWhite(in[4 * x], a)};
+        }
+    }
+    return flat;
+}
+
+} // namespace pictaron

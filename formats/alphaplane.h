@@ -1,0 +1,33 @@
+// The transparency a result keeps, beside its working bitmap.
+//
+// For the formats that keep a source's alpha channel (KeepsAlpha), the run
+// hands an encoder the finished picture's straight colours as a working
+// bitmap and its alpha plane: a Format_Grayscale8 picture of the same size,
+// 0 transparent to 255 opaque, or a null QImage for an opaque picture. These
+// are the helpers the PNG, WebP and AVIF steps share.
+#pragma once
+
+#include <QImage>
+
+namespace pictaron {
+
+// PictaronError unless the plane is null or a Format_Grayscale8 picture of
+// the working bitmap's size.
+void CheckAlphaPlane(const QImage& working, const QImage& alpha);
+
+// The plane is given and some pixel is not fully opaque.
+bool HasTransparency(const QImage& alpha);
+
+// The colours and the plane interleaved as Format_RGBA8888 (straight, not
+// premultiplied): red, green, blue, alpha bytes in that order on every
+// machine.
+QImage InterleaveAlpha(const QImage& working, const QImage& alpha);
+
+// What a browser shows of the picture on a white page, as a working bitmap:
+// each channel c of alpha a becomes (c·a + 255·(255 − a) + 127) / 255. The
+// working bitmap itself (shared) when the plane is null.
+QImage FlattenOntoWhite(const QImage& working, const QImage& alpha);
+// The same for an interleaved Format_RGBA8888 picture (a decoded file).
+QImage FlattenOntoWhite(const QImage& rgba);
+
+} // namespace pictaron

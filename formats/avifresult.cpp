@@ -1,0 +1,176 @@
+#include "formats/avifresult.h"
+
+#include "app/report.h"
+#include "components/busy.h"
+#include "components/errors.h"
+#include "effects/pixels.h"
+#include "effects/workerthreads.h"
+#include "formats/alphaplane.h"
+#include "formats/stepprogress.h"
+
+#include <avif/avif.h>
+
+#include <memory>
+
+namespace pictaron {
+
+namespace {
+
+struct ImageFree {
+    void operator()(avifImage* image) const { avifImageDestroy(image); }
+};
+struct EncoderFree {
+    void operator()(avifEncoder* encoder) const { avifEncoderDestroy(encoder); }
+};
+struct DecoderFree {
+    void operator()(avifDecoder* decoder) const { avifDecoderDestroy(decoder); }
+};
+using ImagePtr = std::unique_ptr<avifImage, ImageFree>;
+using EncoderPtr = std::unique_ptr<avifEncoder, EncoderFree>;
+using DecoderPtr = std::unique_ptr<avifDecoder, DecoderFree>;
+
+// The encoded bytes, freed however the step ends.
+struct EncodedBytes {
+    avifRWData data = AVIF_DATA_EMPTY;
+    EncodedBytes() = default;
+    ~EncodedBytes() { avifRWDataFree(&data); }
+    EncodedBytes(const EncodedBytes&) = delete;
+    EncodedBytes& operator=(const EncodedBytes&) = delete;
+};
+
+QString Reason(avifResult result, const avifDiagnostics* diagnostics = nullptr)
+{
+    QString reason = QString::fromUtf8(avifResultToString(result));
+    if (diagnostics && diagnostics->error[0] != '\0')
+        reason += QStringLiteral(" (%1)").arg(QString::fromUtf8(diagnostics->error));
+    return reason;
+}
+
+[[noreturn]] void Fail(const QString& reason)
+{
+    throw PictaronError(QStringLiteral("The AVIF file could not be written: %1.").arg(reason));
+}
+
+[[noreturn]] void FailToRead(const QString& reason)
+{
+    throw PictaronError(QStringLiteral("The AVIF file just written cannot be read: %1.").arg(reason));
+}
+
+// The picture as 8-bit YUV (or, lossless, as RGB itself) with its alpha.
+ImagePtr ToAvifImage(const QImage& bitmap, const QImage& rgba, const ConversionSettings& settings)
+{
+    const bool yuv444 = settings.avifLossless || settings.avifChroma == AvifChroma::Yuv444;
+    ImagePtr image(avifImageCreate(static_cast<uint32_t>(bitmap.width()), static_cast<uint32_t>(bitmap.height()), 8,
+                                   yuv444 ? AVIF_PIXEL_FORMAT_YUV444 : AVIF_PIXEL_FORMAT_YUV420));
+    if (!image)
+        Fail(Reason(AVIF_RESULT_OUT_OF_MEMORY));
+    image->yuvRange = AVIF_RANGE_FULL;
+    image->colorPrimaries = AVIF_COLOR_PRIMARIES_BT709;
+    image->transferCharacteristics = AVIF_TRANSFER_CHARACTERISTICS_SRGB;
+    image->matrixCoefficients =
+        settings.avifLossless ? AVIF_MATRIX_COEFFICIENTS_IDENTITY : AVIF_MATRIX_COEFFICIENTS_BT601;
+
+    avifRGBImage rgb;
+    avifRGBImageSetDefaults(&rgb, image.get());
+    rgb.depth = 8;
+    const QImage& source = rgba.isNull() ? bitmap : rgba;
+    rgb.format = rgba.isNull() ? AVIF_RGB_FORMAT_BGR : AVIF_RGB_FORMAT_RGBA;
+    // Only read.
+    rgb.pixels = const_cast<uint8_t*>(source.constBits());
+    rgb.rowBytes = static_cast<uint32_t>(source.bytesPerLine());
+    const avifResult converted = avifImageRGBToYUV(image.get(), &rgb);
+    if (converted != AVIF_RESULT_OK)
+        Fail(Reason(converted));
+    return image;
+}
+
+QByteArray Encode(const avifImage& image, const ConversionSettings& settings)
+{
+    EncoderPtr encoder(avifEncoderCreate());
+    if (!encoder)
+        Fail(Reason(AVIF_RESULT_OUT_OF_MEMORY));
+    encoder->maxThreads = WorkerThreadCount();
+    encoder->speed = ClampAvifSpeed(settings.avifSpeed);
+    const int quantizer = settings.avifLossless ? AVIF_QUANTIZER_LOSSLESS : AvifQuantizer(settings.avifQuality);
+    encoder->minQuantizer = quantizer;
+    encoder->maxQuantizer = quantizer;
+    encoder->minQuantizerAlpha = quantizer;
+    encoder->maxQuantizerAlpha = quantizer;
+
+    EncodedBytes output;
+    const avifResult written = avifEncoderWrite(encoder.get(), &image, &output.data);
+    if (written != AVIF_RESULT_OK)
+        Fail(Reason(written, &encoder->diag));
+    return QByteArray(reinterpret_cast<const char*>(output.data.data), static_cast<qsizetype>(output.data.size));
+}
+
+// The file as a browser decodes it, on white.
+QImage DecodeAgain(const QByteArray& bytes)
+{
+    DecoderPtr decoder(avifDecoderCreate());
+    ImagePtr image(avifImageCreateEmpty());
+    if (!decoder || !image)
+        FailToRead(Reason(AVIF_RESULT_OUT_OF_MEMORY));
+    decoder->maxThreads = WorkerThreadCount();
+    const avifResult read = avifDecoderReadMemory(decoder.get(), image.get(),
+                                                  reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                                  static_cast<std::size_t>(bytes.size()));
+    if (read != AVIF_RESULT_OK)
+        FailToRead(Reason(read, &decoder->diag));
+
+    const int width = static_cast<int>(image->width);
+    const int height = static_cast<int>(image->height);
+    const bool transparent = image->alphaPlane != nullptr;
+    QImage decoded = transparent ? QImage(width, height, QImage::Format_RGBA8888) : NewWorkingBitmap(width, height);
+    if (decoded.isNull())
+        ThrowOutOfMemory(width, height);
+    avifRGBImage rgb;
+    avifRGBImageSetDefaults(&rgb, image.get());
+    rgb.depth = 8;
+    rgb.format = transparent ? AVIF_RGB_FORMAT_RGBA : AVIF_RGB_FORMAT_BGR;
+    rgb.pixels = decoded.bits();
+    rgb.rowBytes = static_cast<uint32_t>(decoded.bytesPerLine());
+    const avifResult converted = avifImageYUVToRGB(image.get(), &rgb);
+    if (converted != AVIF_RESULT_OK)
+        FailToRead(Reason(converted));
+    return transparent ? FlattenOntoWhite(decoded) : decoded;
+}
+
+} // namespace
+
+int AvifQuantizer(int quality)
+{
+    return ((100 - ClampAvifQuality(quality)) * 63 + 50) / 100;
+}
+
+EncodedResult EncodeAvifResult(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
+                               RunContext& context)
+{
+    const QImage bitmap = ToWorkingBitmap(working);
+    CheckAlphaPlane(bitmap, alpha);
+    const QImage plane = HasTransparency(alpha) ? alpha : QImage();
+
+    EncodedResult result;
+    {
+        BusyScope busy;
+        StepProgressReset reset(context.progress);
+        context.progress.SetStatus(QStringLiteral("Saving"));
+        context.progress.ReportProgress(QString(), 0, 100);
+        context.cancel.ThrowIfCancelled();
+        const ImagePtr image = ToAvifImage(bitmap, plane.isNull() ? QImage() : InterleaveAlpha(bitmap, plane), settings);
+        context.cancel.ThrowIfCancelled();
+        result.bytes = Encode(*image, settings);
+        context.cancel.ThrowIfCancelled();
+        context.progress.ReportProgress(QString(), 100, -1);
+    }
+    result.size = result.bytes.size();
+    result.dimensions = bitmap.size();
+    result.description = DescribePicture(bitmap.size());
+    if (settings.avifLossless)
+        result.picture = FlattenOntoWhite(bitmap, plane);
+    else if (!context.workFile.isEmpty())
+        result.picture = DecodeAgain(result.bytes);
+    return result;
+}
+
+} // namespace pictaron

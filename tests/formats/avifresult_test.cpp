@@ -1,0 +1,213 @@
+// The AVIF step of a run: every file read back by avifdec (to PNG, then
+// Pillow) and compared with the finished picture.
+#include "formats/avifresult.h"
+
+#include "app/conversion.h"
+#include "components/errors.h"
+#include "effects/pixels.h"
+#include "encodercheck.h"
+#include "formats/alphaplane.h"
+#include "testpictures.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+using namespace pictaron;
+using namespace pictaron::encodercheck;
+
+namespace {
+
+class AvifStepTest : public ::testing::Test {
+protected:
+    EncodedResult Avif(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
+                       bool shown = true)
+    {
+        RunProgress progress(&recorder_);
+        RunContext context{progress, cancel_, shown ? folder_.filePath(QStringLiteral("work.jpg")) : QString()};
+        EncodedResult result = EncodeAvifResult(working, alpha, settings, context);
+        barText_ = progress.text();
+        return result;
+    }
+    static ConversionSettings Settings(bool lossless, int quality = 60)
+    {
+        ConversionSettings settings;
+        settings.format = OutputFormat::Avif;
+        settings.avifLossless = lossless;
+        settings.avifQuality = quality;
+        settings.avifSpeed = 8;  // the tests' pictures are small, but keep them quick
+        return settings;
+    }
+    // avifdec's RGBA of the result's file.
+    QByteArray Decode(const EncodedResult& result, const QString& name)
+    {
+        EXPECT_EQ(result.size, result.bytes.size());
+        EXPECT_EQ(result.bytes.mid(4, 8), QByteArray("ftypavif"));
+        const PillowPicture read = DecodeAvif(WriteFile(folder_, name, result.bytes));
+        EXPECT_TRUE(read.problem.isEmpty()) << read.problem.toStdString();
+        EXPECT_EQ(QSize(read.width, read.height), result.dimensions);
+        return read.pixels;
+    }
+    QString Info(const EncodedResult& result, const QString& name)
+    {
+        return AvifInfo(WriteFile(folder_, name, result.bytes));
+    }
+
+    QTemporaryDir folder_;
+    Recorder recorder_;
+    CancelFlag cancel_;
+    QString barText_;
+};
+
+QImage FromRgba(const QByteArray& rgba, int width, int height)
+{
+    QImage picture(width, height, QImage::Format_RGBA8888);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(picture.scanLine(y), rgba.constData() + 4 * width * y, 4 * static_cast<std::size_t>(width));
+    return picture;
+}
+
+} // namespace
+
+TEST(AvifQuantizer, QualityMapsAsAvifencDoes)
+{
+    EXPECT_EQ(AvifQuantizer(100), 0);
+    EXPECT_EQ(AvifQuantizer(0), 63);
+    EXPECT_EQ(AvifQuantizer(60), 25);
+    EXPECT_EQ(AvifQuantizer(80), 13);
+    EXPECT_EQ(AvifQuantizer(50), 32);
+    EXPECT_EQ(AvifQuantizer(99), 1);
+    EXPECT_EQ(AvifQuantizer(-5), 63);
+    EXPECT_EQ(AvifQuantizer(250), 0);
+}
+
+TEST_F(AvifStepTest, LosslessIsTheFinishedPictureExactly)
+{
+    const QImage working = testpictures::PatternPicture(71, 45);
+    const EncodedResult result = Avif(working, QImage(), Settings(true));
+    EXPECT_TRUE(Decode(result, QStringLiteral("lossless.avif")) == RgbaBytes(working));
+    const QString info = Info(result, QStringLiteral("lossless.avif"));
+    EXPECT_TRUE(info.contains(QStringLiteral("YUV444"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QStringLiteral("Matrix Coeffs. : 0"))) << info.toStdString();
+    EXPECT_EQ(result.dimensions, QSize(71, 45));
+    EXPECT_EQ(result.description, QStringLiteral("71 by 45 pixels"));
+    ASSERT_EQ(result.picture.format(), QImage::Format_BGR888);
+    EXPECT_TRUE(RgbBytes(result.picture) == RgbBytes(working));
+    EXPECT_TRUE(barText_.isEmpty());
+    EXPECT_TRUE(recorder_.captions.contains(QStringLiteral("Saving")));
+}
+
+TEST_F(AvifStepTest, LosslessKeepsTransparencyExactly)
+{
+    const AlphaPicture drawn = DrawAlphaPicture(64, 40);
+    const EncodedResult result = Avif(drawn.working, drawn.alpha, Settings(true));
+    EXPECT_TRUE(Decode(result, QStringLiteral("alpha.avif")) == RgbaBytes(drawn.working, drawn.alpha));
+    EXPECT_TRUE(RgbBytes(result.picture) == RgbBytes(FlattenOntoWhite(drawn.working, drawn.alpha)));
+}
+
+TEST_F(AvifStepTest, LossyIsCloseToThePhotographInBothChromas)
+{
+    const QImage photo = SharedWorkingBitmap(QStringLiteral("small-photo.png"));
+    ASSERT_FALSE(photo.isNull());
+    qint64 sizes[2] = {};
+    for (const AvifChroma chroma : {AvifChroma::Yuv420, AvifChroma::Yuv444}) {
+        const bool full = chroma == AvifChroma::Yuv444;
+        SCOPED_TRACE(full ? "4:4:4" : "4:2:0");
+        ConversionSettings settings = Settings(false, 60);
+        settings.avifChroma = chroma;
+        const EncodedResult result = Avif(photo, QImage(), settings);
+        const QString name = full ? QStringLiteral("444.avif") : QStringLiteral("420.avif");
+        const QByteArray rgba = Decode(result, name);
+        const double psnr = Psnr(ColoursOf(rgba), RgbBytes(photo));
+        EXPECT_GT(psnr, 30.0);
+        EXPECT_LT(psnr, 60.0);
+        const QString info = Info(result, name);
+        EXPECT_TRUE(info.contains(full ? QStringLiteral("YUV444") : QStringLiteral("YUV420"))) << info.toStdString();
+        EXPECT_TRUE(info.contains(QStringLiteral("Range          : Full"))) << info.toStdString();
+        // sRGB, BT.601 coefficients.
+        EXPECT_TRUE(info.contains(QStringLiteral("Color Primaries: 1\n"))) << info.toStdString();
+        EXPECT_TRUE(info.contains(QStringLiteral("Transfer Char. : 13\n"))) << info.toStdString();
+        EXPECT_TRUE(info.contains(QStringLiteral("Matrix Coeffs. : 6\n"))) << info.toStdString();
+        sizes[full] = result.size;
+        // The picture shown is the file as avifdec decodes it.
+        ASSERT_EQ(result.picture.format(), QImage::Format_BGR888);
+        EXPECT_TRUE(RgbBytes(result.picture) == ColoursOf(rgba));
+    }
+    EXPECT_LT(sizes[0], 512 * 512 * 3 / 8);
+    EXPECT_NE(sizes[0], sizes[1]);
+}
+
+TEST_F(AvifStepTest, QualityIsTheQuantizerOfAvifenc)
+{
+    const QImage photo = SharedWorkingBitmap(QStringLiteral("small-photo.png"));
+    ASSERT_FALSE(photo.isNull());
+    const EncodedResult low = Avif(photo, QImage(), Settings(false, 20), false);
+    const EncodedResult high = Avif(photo, QImage(), Settings(false, 90), false);
+    EXPECT_LT(low.size, high.size);
+    EXPECT_LT(Psnr(ColoursOf(Decode(low, QStringLiteral("low.avif"))), RgbBytes(photo)),
+              Psnr(ColoursOf(Decode(high, QStringLiteral("high.avif"))), RgbBytes(photo)));
+
+    // avifenc --min Q --max Q of the same pixels decodes to nearly the same
+    // picture.
+    ConversionSettings settings = Settings(false, 60);
+    settings.avifChroma = AvifChroma::Yuv420;
+    const EncodedResult ours = Avif(photo, QImage(), settings, false);
+    const QString png = folder_.filePath(QStringLiteral("photo.png"));
+    ASSERT_TRUE(photo.save(png));
+    const QString theirs = folder_.filePath(QStringLiteral("avifenc.avif"));
+    const QString q = QString::number(AvifQuantizer(60));
+    testpictures::RunTool(QStringLiteral("avifenc"), {QStringLiteral("--min"), q, QStringLiteral("--max"), q,
+                                                      QStringLiteral("-s"), QStringLiteral("8"),
+                                                      QStringLiteral("-y"), QStringLiteral("420"), png, theirs});
+    const PillowPicture fromAvifenc = DecodeAvif(theirs);
+    ASSERT_TRUE(fromAvifenc.problem.isEmpty()) << fromAvifenc.problem.toStdString();
+    EXPECT_GT(Psnr(Decode(ours, QStringLiteral("ours.avif")), fromAvifenc.pixels), 40.0);
+    const qint64 theirSize = QFileInfo(theirs).size();
+    EXPECT_LT(std::abs(ours.size - theirSize), theirSize / 20) << ours.size << " against " << theirSize;
+}
+
+TEST_F(AvifStepTest, LossyKeepsTransparency)
+{
+    const AlphaPicture drawn = DrawAlphaPicture(96, 64);
+    const EncodedResult result = Avif(drawn.working, drawn.alpha, Settings(false, 70));
+    const QByteArray rgba = Decode(result, QStringLiteral("lossy-alpha.avif"));
+    EXPECT_GT(Psnr(AlphaOf(rgba), AlphaOf(RgbaBytes(drawn.working, drawn.alpha))), 30.0);
+    ASSERT_EQ(result.picture.format(), QImage::Format_BGR888);
+    EXPECT_TRUE(RgbBytes(result.picture) == RgbBytes(FlattenOntoWhite(FromRgba(rgba, 96, 64))));
+    // The fully transparent rows are white.
+    const RGBTriple corner = RowPixels(result.picture, 2)[10];
+    EXPECT_GE(std::min({corner.red, corner.green, corner.blue}), 250);
+}
+
+TEST_F(AvifStepTest, WithoutAWorkFileALossyFileIsNotDecodedAgain)
+{
+    const QImage working = testpictures::PatternPicture(40, 30);
+    EXPECT_TRUE(Avif(working, QImage(), Settings(false), false).picture.isNull());
+    EXPECT_FALSE(Avif(working, QImage(), Settings(true), false).picture.isNull());
+}
+
+TEST_F(AvifStepTest, CancelWhileTheEncoderWorksEndsSilently)
+{
+    recorder_.cancel = &cancel_;
+    recorder_.cancelAt = QStringLiteral("Saving");
+    EXPECT_THROW(Avif(testpictures::PatternPicture(64, 64), QImage(), Settings(false)), RunCancelled);
+    EXPECT_EQ(recorder_.captions.back(), QString());
+    EXPECT_TRUE(barText_.isEmpty());
+    // Cancelled before the step: nothing is encoded.
+    recorder_.cancel = nullptr;
+    cancel_.Cancel();
+    EXPECT_THROW(Avif(testpictures::PatternPicture(64, 64), QImage(), Settings(true)), RunCancelled);
+}
+
+TEST_F(AvifStepTest, ARunMakesAnAvifResult)
+{
+    RunProgress progress;
+    RunContext context{progress, cancel_, QString()};
+    const EncodedResult result = RunConversion(testpictures::PatternPicture(48, 32), Settings(true), context);
+    EXPECT_EQ(result.format, OutputFormat::Avif);
+    EXPECT_TRUE(Decode(result, QStringLiteral("run.avif")) == RgbaBytes(testpictures::PatternPicture(48, 32)));
+}

@@ -1,0 +1,183 @@
+// The WebP step of a run: every file read back by dwebp and compared with
+// the finished picture.
+#include "formats/webpresult.h"
+
+#include "app/conversion.h"
+#include "components/errors.h"
+#include "effects/pixels.h"
+#include "encodercheck.h"
+#include "formats/alphaplane.h"
+#include "testpictures.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace pictaron;
+using namespace pictaron::encodercheck;
+
+namespace {
+
+class WebpStepTest : public ::testing::Test {
+protected:
+    EncodedResult Webp(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
+                       bool shown = true)
+    {
+        RunProgress progress(&recorder_);
+        RunContext context{progress, cancel_, shown ? folder_.filePath(QStringLiteral("work.jpg")) : QString()};
+        EncodedResult result = EncodeWebpResult(working, alpha, settings, context);
+        barText_ = progress.text();
+        return result;
+    }
+    static ConversionSettings Settings(bool lossless, int quality = 80)
+    {
+        ConversionSettings settings;
+        settings.format = OutputFormat::Webp;
+        settings.webpLossless = lossless;
+        settings.webpQuality = quality;
+        return settings;
+    }
+    // dwebp's RGBA of the result's file.
+    QByteArray Decode(const EncodedResult& result, const QString& name)
+    {
+        EXPECT_EQ(result.size, result.bytes.size());
+        EXPECT_TRUE(result.bytes.startsWith("RIFF") && result.bytes.mid(8, 4) == "WEBP");
+        int width = 0;
+        int height = 0;
+        const QByteArray rgba = DecodeWebp(WriteFile(folder_, name, result.bytes), width, height);
+        EXPECT_EQ(QSize(width, height), result.dimensions);
+        return rgba;
+    }
+
+    QTemporaryDir folder_;
+    Recorder recorder_;
+    CancelFlag cancel_;
+    QString barText_;
+};
+
+} // namespace
+
+TEST_F(WebpStepTest, LosslessIsTheFinishedPictureExactly)
+{
+    const QImage working = testpictures::PatternPicture(91, 57);
+    const EncodedResult result = Webp(working, QImage(), Settings(true));
+    EXPECT_TRUE(Decode(result, QStringLiteral("lossless.webp")) == RgbaBytes(working));
+    EXPECT_EQ(result.bytes.mid(12, 4), QByteArray("VP8L"));
+    EXPECT_EQ(result.dimensions, QSize(91, 57));
+    EXPECT_EQ(result.description, QStringLiteral("91 by 57 pixels"));
+    ASSERT_EQ(result.picture.format(), QImage::Format_BGR888);
+    EXPECT_TRUE(RgbBytes(result.picture) == RgbBytes(working));
+    EXPECT_TRUE(barText_.isEmpty());
+    EXPECT_TRUE(recorder_.captions.contains(QStringLiteral("Saving")));
+}
+
+TEST_F(WebpStepTest, LosslessKeepsTransparencyAndTheColoursUnderItExactly)
+{
+    const AlphaPicture drawn = DrawAlphaPicture(77, 52);
+    const EncodedResult result = Webp(drawn.working, drawn.alpha, Settings(true));
+    EXPECT_TRUE(Decode(result, QStringLiteral("alpha.webp")) == RgbaBytes(drawn.working, drawn.alpha));
+    EXPECT_TRUE(RgbBytes(result.picture) == RgbBytes(FlattenOntoWhite(drawn.working, drawn.alpha)));
+}
+
+TEST_F(WebpStepTest, LossyAtQuality80IsCloseToThePhotograph)
+{
+    const QImage photo = SharedWorkingBitmap(QStringLiteral("small-photo.png"));
+    ASSERT_FALSE(photo.isNull());
+    const EncodedResult result = Webp(photo, QImage(), Settings(false, 80));
+    const QByteArray rgba = Decode(result, QStringLiteral("lossy.webp"));
+    EXPECT_EQ(result.bytes.mid(12, 4), QByteArray("VP8 "));
+    const double psnr = Psnr(ColoursOf(rgba), RgbBytes(photo));
+    EXPECT_GT(psnr, 30.0);
+    EXPECT_LT(psnr, 60.0);  // lossy after all
+    // Far smaller than the pixels.
+    EXPECT_LT(result.size, 512 * 512 * 3 / 8);
+    // The picture shown is the file as dwebp decodes it.
+    ASSERT_EQ(result.picture.format(), QImage::Format_BGR888);
+    EXPECT_TRUE(RgbBytes(result.picture) == ColoursOf(rgba));
+}
+
+TEST_F(WebpStepTest, QualityAndEffortAreTheEncoders)
+{
+    const QImage photo = SharedWorkingBitmap(QStringLiteral("small-photo.png"));
+    ASSERT_FALSE(photo.isNull());
+    const EncodedResult low = Webp(photo, QImage(), Settings(false, 20), false);
+    const EncodedResult high = Webp(photo, QImage(), Settings(false, 95), false);
+    EXPECT_LT(low.size, high.size);
+    EXPECT_LT(Psnr(ColoursOf(Decode(low, QStringLiteral("low.webp"))), RgbBytes(photo)),
+              Psnr(ColoursOf(Decode(high, QStringLiteral("high.webp"))), RgbBytes(photo)));
+    ConversionSettings fast = Settings(false, 80);
+    fast.webpEffort = 0;
+    ConversionSettings slow = Settings(false, 80);
+    slow.webpEffort = 6;
+    EXPECT_NE(Webp(photo, QImage(), fast, false).bytes, Webp(photo, QImage(), slow, false).bytes);
+    // Out of range settings are held to the encoder's.
+    ConversionSettings wild = Settings(false, 400);
+    wild.webpEffort = 99;
+    ConversionSettings top = Settings(false, 100);
+    top.webpEffort = 6;
+    EXPECT_EQ(Webp(photo, QImage(), wild, false).bytes, Webp(photo, QImage(), top, false).bytes);
+}
+
+TEST_F(WebpStepTest, LossyKeepsTransparency)
+{
+    const AlphaPicture drawn = DrawAlphaPicture(96, 64);
+    const EncodedResult result = Webp(drawn.working, drawn.alpha, Settings(false, 80));
+    const QByteArray rgba = Decode(result, QStringLiteral("lossy-alpha.webp"));
+    // The alpha plane is compressed losslessly.
+    const QByteArray alpha = AlphaOf(rgba);
+    const QByteArray expected = AlphaOf(RgbaBytes(drawn.working, drawn.alpha));
+    EXPECT_GT(Psnr(alpha, expected), 45.0);
+    // Shown on white: the transparent rows white.
+    ASSERT_EQ(result.picture.format(), QImage::Format_BGR888);
+    EXPECT_EQ(RowPixels(result.picture, 2)[10], (RGBTriple{255, 255, 255}));
+    // The picture shown is dwebp's decoding on white.
+    QImage decoded(96, 64, QImage::Format_RGBA8888);
+    for (int y = 0; y < 64; ++y)
+        std::memcpy(decoded.scanLine(y), rgba.constData() + 4 * 96 * y, 4 * 96);
+    EXPECT_TRUE(RgbBytes(result.picture) == RgbBytes(FlattenOntoWhite(decoded)));
+}
+
+TEST_F(WebpStepTest, WithoutAWorkFileALossyFileIsNotDecodedAgain)
+{
+    const QImage working = testpictures::PatternPicture(40, 30);
+    EXPECT_TRUE(Webp(working, QImage(), Settings(false), false).picture.isNull());
+    EXPECT_FALSE(Webp(working, QImage(), Settings(true), false).picture.isNull());
+}
+
+TEST_F(WebpStepTest, CancelDuringTheEncoderEndsSilently)
+{
+    const QImage photo = SharedWorkingBitmap(QStringLiteral("small-photo.png"));
+    ASSERT_FALSE(photo.isNull());
+    recorder_.cancel = &cancel_;
+    recorder_.cancelAt = QStringLiteral("Saving");
+    recorder_.cancelPercent = 1;
+    for (const bool lossless : {false, true}) {
+        SCOPED_TRACE(lossless);
+        cancel_.Reset();
+        recorder_.captions.clear();
+        EXPECT_THROW(Webp(photo, QImage(), Settings(lossless)), RunCancelled);
+        EXPECT_EQ(recorder_.captions.back(), QString());
+        EXPECT_TRUE(barText_.isEmpty());
+    }
+}
+
+TEST_F(WebpStepTest, ASideAbove16383PixelsIsRefused)
+{
+    try {
+        Webp(testpictures::PatternPicture(16384, 2), QImage(), Settings(false));
+        FAIL() << "no error";
+    } catch (const PictaronError& error) {
+        EXPECT_EQ(error.message(),
+                  QStringLiteral("The WebP file could not be written: a WebP picture can be at most 16383 by 16383 "
+                                 "pixels."));
+    }
+}
+
+TEST_F(WebpStepTest, ARunMakesAWebpResult)
+{
+    RunProgress progress;
+    RunContext context{progress, cancel_, QString()};
+    const EncodedResult result = RunConversion(testpictures::PatternPicture(64, 48), Settings(true), context);
+    EXPECT_EQ(result.format, OutputFormat::Webp);
+    EXPECT_TRUE(Decode(result, QStringLiteral("run.webp")) == RgbaBytes(testpictures::PatternPicture(64, 48)));
+}
