@@ -1,6 +1,7 @@
 #include "formats/alphaplane.h"
 
 #include "components/errors.h"
+#include "effects/alpha.h"
 #include "effects/pixels.h"
 
 #include <cstdint>
@@ -9,6 +10,7 @@ namespace pictaron {
 
 namespace {
 
+// As FlattenOntoWhite computes it.
 std::uint8_t OnWhite(int channel, int alpha)
 {
     return static_cast<std::uint8_t>((channel * alpha + 255 * (255 - alpha) + 127) / 255);
@@ -56,24 +58,12 @@ QImage InterleaveAlpha(const QImage& working, const QImage& alpha)
     return rgba;
 }
 
-QImage FlattenOntoWhite(const QImage& working, const QImage& alpha)
+QImage ShownOnWhite(const QImage& working, const QImage& alpha)
 {
-    if (alpha.isNull())
-        return working;
-    QImage flat = NewWorkingBitmap(working.width(), working.height());
-    for (int y = 0; y < working.height(); ++y) {
-        const RGBTriple* colours = RowPixels(working, y);
-        const uchar* alphas = alpha.constScanLine(y);
-        RGBTriple* out = RowPixels(flat, y);
-        for (int x = 0; x < working.width(); ++x) {
-            const int a = alphas[x];
-            out[x] = {OnWhite(colours[x].blue, a), OnWhite(colours[x].green, a), OnWhite(colours[x].red, a)};
-        }
-    }
-    return flat;
+    return alpha.isNull() ? working : FlattenOntoWhite(working, alpha);
 }
 
-QImage FlattenOntoWhite(const QImage& rgba)
+QImage RgbaShownOnWhite(const QImage& rgba)
 {
     QImage flat = NewWorkingBitmap(rgba.width(), rgba.height());
     for (int y = 0; y < rgba.height(); ++y) {

@@ -24,10 +24,10 @@ bool HasTransparency(const QImage& alpha);
 QImage InterleaveAlpha(const QImage& working, const QImage& alpha);
 
 // What a browser shows of the picture on a white page, as a working bitmap:
-// each channel c of alpha a becomes (c·a + 255·(255 − a) + 127) / 255. The
-// working bitmap itself (shared) when the plane is null.
-QImage FlattenOntoWhite(const QImage& working, const QImage& alpha);
+// FlattenOntoWhite of effects/alpha.h, and the working bitmap itself
+// (shared) when the plane is null.
+QImage ShownOnWhite(const QImage& working, const QImage& alpha);
 // The same for an interleaved Format_RGBA8888 picture (a decoded file).
-QImage FlattenOntoWhite(const QImage& rgba);
+QImage RgbaShownOnWhite(const QImage& rgba);
 
 } // namespace pictaron

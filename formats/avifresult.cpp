@@ -133,7 +133,7 @@ QImage DecodeAgain(const QByteArray& bytes)
     const avifResult converted = avifImageYUVToRGB(image.get(), &rgb);
     if (converted != AVIF_RESULT_OK)
         FailToRead(Reason(converted));
-    return transparent ? FlattenOntoWhite(decoded) : decoded;
+    return transparent ? RgbaShownOnWhite(decoded) : decoded;
 }
 
 } // namespace
@@ -167,7 +167,7 @@ EncodedResult EncodeAvifResult(const QImage& working, const QImage& alpha, const
     result.dimensions = bitmap.size();
     result.description = DescribePicture(bitmap.size());
     if (settings.avifLossless)
-        result.picture = FlattenOntoWhite(bitmap, plane);
+        result.picture = ShownOnWhite(bitmap, plane);
     else if (!context.workFile.isEmpty())
         result.picture = DecodeAgain(result.bytes);
     return result;

@@ -262,7 +262,7 @@ EncodedResult EncodePngResult(const QImage& working, const QImage& alpha, const 
         if (HasTransparency(alpha)) {
             rows = InterleaveAlpha(bitmap, alpha);
             layout.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
-            result.picture = FlattenOntoWhite(bitmap, alpha);
+            result.picture = ShownOnWhite(bitmap, alpha);
         } else {
             rows = bitmap;
             layout.bgr = true;

@@ -156,7 +156,7 @@ QImage DecodeAgain(const QByteArray& bytes, bool transparent)
                                       : WebPDecodeBGRInto(data, size, decoded.bits(), bufferSize, stride);
     if (!done)
         throw PictaronError(QStringLiteral("The WebP file just written cannot be read."));
-    return transparent ? FlattenOntoWhite(decoded) : decoded;
+    return transparent ? RgbaShownOnWhite(decoded) : decoded;
 }
 
 } // namespace
@@ -183,7 +183,7 @@ EncodedResult EncodeWebpResult(const QImage& working, const QImage& alpha, const
     result.dimensions = bitmap.size();
     result.description = DescribePicture(bitmap.size());
     if (settings.webpLossless)
-        result.picture = FlattenOntoWhite(bitmap, plane);
+        result.picture = ShownOnWhite(bitmap, plane);
     else if (!context.workFile.isEmpty())
         result.picture = DecodeAgain(result.bytes, !plane.isNull());
     return result;

@@ -4,6 +4,7 @@
 
 #include "app/conversion.h"
 #include "components/errors.h"
+#include "effects/alpha.h"
 #include "effects/pixels.h"
 #include "encodercheck.h"
 #include "formats/alphaplane.h"
@@ -62,14 +63,6 @@ protected:
     CancelFlag cancel_;
     QString barText_;
 };
-
-QImage FromRgba(const QByteArray& rgba, int width, int height)
-{
-    QImage picture(width, height, QImage::Format_RGBA8888);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(picture.scanLine(y), rgba.constData() + 4 * width * y, 4 * static_cast<std::size_t>(width));
-    return picture;
-}
 
 } // namespace
 
@@ -177,7 +170,7 @@ TEST_F(AvifStepTest, LossyKeepsTransparency)
     const QByteArray rgba = Decode(result, QStringLiteral("lossy-alpha.avif"));
     EXPECT_GT(Psnr(AlphaOf(rgba), AlphaOf(RgbaBytes(drawn.working, drawn.alpha))), 30.0);
     ASSERT_EQ(result.picture.format(), QImage::Format_BGR888);
-    EXPECT_TRUE(RgbBytes(result.picture) == RgbBytes(FlattenOntoWhite(FromRgba(rgba, 96, 64))));
+    EXPECT_TRUE(RgbBytes(result.picture) == RgbBytes(RgbaShownOnWhite(RgbaPicture(rgba, 96, 64))));
     // The fully transparent rows are white.
     const RGBTriple corner = RowPixels(result.picture, 2)[10];
     EXPECT_GE(std::min({corner.red, corner.green, corner.blue}), 250);
@@ -210,4 +203,16 @@ TEST_F(AvifStepTest, ARunMakesAnAvifResult)
     const EncodedResult result = RunConversion(testpictures::PatternPicture(48, 32), Settings(true), context);
     EXPECT_EQ(result.format, OutputFormat::Avif);
     EXPECT_TRUE(Decode(result, QStringLiteral("run.avif")) == RgbaBytes(testpictures::PatternPicture(48, 32)));
+}
+
+TEST_F(AvifStepTest, ARunKeepsTheSourcesTransparency)
+{
+    const AlphaPicture drawn = DrawAlphaPicture(72, 40);
+    const QImage flattened = FlattenOntoWhite(drawn.working, drawn.alpha);
+    RunProgress progress;
+    RunContext context{progress, cancel_, QString()};
+    const EncodedResult result = RunConversion(flattened, Settings(true), context, drawn.alpha);
+    const QByteArray rgba = Decode(result, QStringLiteral("run-alpha.avif"));
+    EXPECT_TRUE(AlphaOf(rgba) == AlphaOf(RgbaBytes(drawn.working, drawn.alpha)));
+    EXPECT_LE(LargestDifference(RgbBytes(RgbaShownOnWhite(RgbaPicture(rgba, 72, 40))), RgbBytes(flattened)), 1);
 }

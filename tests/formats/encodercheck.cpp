@@ -14,7 +14,10 @@
 #include <QProcess>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <zlib.h>
 
@@ -241,6 +244,28 @@ QByteArray ColoursOf(const QByteArray& rgba)
     for (qsizetype i = 0; i + 3 < rgba.size(); i += 4)
         rgb.append(rgba.mid(i, 3));
     return rgb;
+}
+
+QImage RgbaPicture(const QByteArray& rgba, int width, int height)
+{
+    QImage picture(width, height, QImage::Format_RGBA8888);
+    if (rgba.size() != 4 * static_cast<qsizetype>(width) * height) {
+        ADD_FAILURE() << "RGBA of " << rgba.size() << " bytes for " << width << "x" << height;
+        return picture;
+    }
+    for (int y = 0; y < height; ++y)
+        std::memcpy(picture.scanLine(y), rgba.constData() + 4 * static_cast<qsizetype>(width) * y,
+                    4 * static_cast<std::size_t>(width));
+    return picture;
+}
+
+int LargestDifference(const QByteArray& a, const QByteArray& b)
+{
+    EXPECT_EQ(a.size(), b.size());
+    int largest = a.size() == b.size() ? 0 : 256;
+    for (qsizetype i = 0; i < std::min(a.size(), b.size()); ++i)
+        largest = std::max(largest, std::abs(static_cast<uchar>(a[i]) - static_cast<uchar>(b[i])));
+    return largest;
 }
 
 double Psnr(const QByteArray& a, const QByteArray& b)

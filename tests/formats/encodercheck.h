@@ -67,6 +67,11 @@ QByteArray AlphaOf(const QByteArray& rgba);
 // Packed RGB of packed RGBA.
 QByteArray ColoursOf(const QByteArray& rgba);
 
+// Packed RGBA as a Format_RGBA8888 picture.
+QImage RgbaPicture(const QByteArray& rgba, int width, int height);
+// The largest difference of two equally long byte strings.
+int LargestDifference(const QByteArray& a, const QByteArray& b);
+
 // Peak signal-to-noise ratio in dB of two equally long byte strings (every
 // byte a sample); infinity when they are equal.
 double Psnr(const QByteArray& a, const QByteArray& b);

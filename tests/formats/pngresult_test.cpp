@@ -5,6 +5,7 @@
 
 #include "app/conversion.h"
 #include "components/errors.h"
+#include "effects/alpha.h"
 #include "effects/pixels.h"
 #include "encodercheck.h"
 #include "formats/alphaplane.h"
@@ -384,4 +385,30 @@ TEST_F(PngStepTest, ALibpngErrorBecomesTheRunsMessage)
                                                   "(Image width exceeds user limit in IHDR)."));
     }
     EXPECT_EQ(recorder_.captions.back(), QString());
+}
+
+// The run hands the step the loader's alpha plane: the file keeps it exactly,
+// and shows on white as the flattened original did.
+TEST_F(PngStepTest, ARunKeepsTheSourcesTransparency)
+{
+    const AlphaPicture drawn = DrawAlphaPicture(72, 40);
+    const QImage flattened = FlattenOntoWhite(drawn.working, drawn.alpha);
+    RunProgress progress;
+    RunContext context{progress, cancel_, QString()};
+    const EncodedResult result = RunConversion(flattened, Settings(), context, drawn.alpha);
+    const QString path = WriteFile(folder_, QStringLiteral("run-alpha.png"), result.bytes);
+    const PillowPicture read = ReadWithPillow(path);
+    ASSERT_TRUE(read.problem.isEmpty()) << read.problem.toStdString();
+    EXPECT_EQ(read.mode, QStringLiteral("RGBA"));
+    EXPECT_TRUE(AlphaOf(read.pixels) == AlphaOf(RgbaBytes(drawn.working, drawn.alpha)));
+    EXPECT_LE(LargestDifference(RgbBytes(RgbaShownOnWhite(RgbaPicture(read.pixels, 72, 40))), RgbBytes(flattened)),
+              1);
+    EXPECT_TRUE(RgbBytes(result.picture) == RgbBytes(RgbaShownOnWhite(RgbaPicture(read.pixels, 72, 40))));
+
+    // An indexed PNG is made from the flattened picture, as the GIF.
+    const EncodedResult indexed = RunConversion(flattened, Settings(true), context, drawn.alpha);
+    ConversionSettings gif = Settings(true);
+    gif.format = OutputFormat::Gif;
+    EXPECT_TRUE(RgbBytes(ToWorkingBitmap(indexed.picture))
+                == RgbBytes(ToWorkingBitmap(RunConversion(flattened, gif, context, drawn.alpha).picture)));
 }

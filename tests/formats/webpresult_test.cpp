@@ -4,6 +4,7 @@
 
 #include "app/conversion.h"
 #include "components/errors.h"
+#include "effects/alpha.h"
 #include "effects/pixels.h"
 #include "encodercheck.h"
 #include "formats/alphaplane.h"
@@ -11,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 
 using namespace pictaron;
 using namespace pictaron::encodercheck;
@@ -131,10 +131,7 @@ TEST_F(WebpStepTest, LossyKeepsTransparency)
     ASSERT_EQ(result.picture.format(), QImage::Format_BGR888);
     EXPECT_EQ(RowPixels(result.picture, 2)[10], (RGBTriple{255, 255, 255}));
     // The picture shown is dwebp's decoding on white.
-    QImage decoded(96, 64, QImage::Format_RGBA8888);
-    for (int y = 0; y < 64; ++y)
-        std::memcpy(decoded.scanLine(y), rgba.constData() + 4 * 96 * y, 4 * 96);
-    EXPECT_TRUE(RgbBytes(result.picture) == RgbBytes(FlattenOntoWhite(decoded)));
+    EXPECT_TRUE(RgbBytes(result.picture) == RgbBytes(RgbaShownOnWhite(RgbaPicture(rgba, 96, 64))));
 }
 
 TEST_F(WebpStepTest, WithoutAWorkFileALossyFileIsNotDecodedAgain)
@@ -180,4 +177,16 @@ TEST_F(WebpStepTest, ARunMakesAWebpResult)
     const EncodedResult result = RunConversion(testpictures::PatternPicture(64, 48), Settings(true), context);
     EXPECT_EQ(result.format, OutputFormat::Webp);
     EXPECT_TRUE(Decode(result, QStringLiteral("run.webp")) == RgbaBytes(testpictures::PatternPicture(64, 48)));
+}
+
+TEST_F(WebpStepTest, ARunKeepsTheSourcesTransparency)
+{
+    const AlphaPicture drawn = DrawAlphaPicture(72, 40);
+    const QImage flattened = FlattenOntoWhite(drawn.working, drawn.alpha);
+    RunProgress progress;
+    RunContext context{progress, cancel_, QString()};
+    const EncodedResult result = RunConversion(flattened, Settings(true), context, drawn.alpha);
+    const QByteArray rgba = Decode(result, QStringLiteral("run-alpha.webp"));
+    EXPECT_TRUE(AlphaOf(rgba) == AlphaOf(RgbaBytes(drawn.working, drawn.alpha)));
+    EXPECT_LE(LargestDifference(RgbBytes(RgbaShownOnWhite(RgbaPicture(rgba, 72, 40))), RgbBytes(flattened)), 1);
 }
