@@ -1,5 +1,6 @@
 #include "cli/cliargs.h"
 
+#include "app/outputformat.h"
 #include "cli/optiongroups.h"
 #include "cli/outputplan.h"
 #include "cli/standardstreams.h"
@@ -8,14 +9,58 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace pictaron {
 
 namespace {
 
-// The option groups, in the order of the usage text.
+// The option groups, in the order of the usage text and of reading.
 QList<OptionGroup> OptionGroups()
 {
-    return {GeometryOptions(), ToneOptions(), DecorationOptions(), JpegOptions(), GifOptions(), SourceOptions()};
+    return {GeometryOptions(), ToneOptions(), DecorationOptions(), QualityOptions(), JpegOptions(),
+            GifOptions(),      PngOptions(),  WebpOptions(),       AvifOptions(),    SourceOptions()};
+}
+
+// "a, b and c", or with "or".
+QString Listed(QStringList words, const QString& last)
+{
+    const QString tail = words.takeLast();
+    return words.isEmpty() ? tail : words.join(QStringLiteral(", ")) + QLatin1Char(' ') + last + QLatin1Char(' ') + tail;
+}
+
+QStringList FormatKeys()
+{
+    QStringList keys;
+    for (const OutputFormatFacts& facts : OutputFormats())
+        keys << facts.key;
+    return keys;
+}
+
+QStringList FormatExtensions()
+{
+    QStringList extensions;
+    for (const OutputFormatFacts& facts : OutputFormats())
+        for (const QString& extension : facts.extensions)
+            extensions << QLatin1Char('.') + extension;
+    return extensions;
+}
+
+// --format, else the extension of a file or pattern; JPEG when neither names one.
+bool ReadFormat(const QCommandLineParser& parser, const CliJob& job, OutputFormat& format, QString& error)
+{
+    if (parser.isSet(QStringLiteral("format"))) {
+        const QString word = parser.value(QStringLiteral("format"));
+        const std::optional<OutputFormat> named = FormatForKey(word);
+        if (!named) {
+            error = QStringLiteral("--format must be %1, not \"%2\".").arg(Listed(FormatKeys(), QStringLiteral("or")), word);
+            return false;
+        }
+        format = *named;
+    } else if (job.outputKind == CliOutputKind::File || job.outputKind == CliOutputKind::Pattern) {
+        format = FormatForFileName(job.output).value_or(OutputFormat::Jpeg);
+    }
+    return true;
 }
 
 bool IsFolderName(const QString& output)
@@ -91,6 +136,25 @@ bool ReadIntOption(const QCommandLineParser& parser, const QString& name, int& v
     return true;
 }
 
+bool CheckFormatOption(const QCommandLineParser& parser, const QString& name, OutputFormat chosen,
+                       std::initializer_list<OutputFormat> formats, QString& error)
+{
+    if (!parser.isSet(name) || std::find(formats.begin(), formats.end(), chosen) != formats.end())
+        return true;
+    QStringList names;
+    for (const OutputFormat format : formats)
+        names << FactsOf(format).name;
+    error = QStringLiteral("--%1 is for %2 results, but this run writes %3; --format or the output's extension "
+                           "chooses the format.")
+                .arg(name, Listed(names, QStringLiteral("and")), FactsOf(chosen).name);
+    return false;
+}
+
+bool AnySet(const QCommandLineParser& parser, const QStringList& names)
+{
+    return std::any_of(names.begin(), names.end(), [&parser](const QString& name) { return parser.isSet(name); });
+}
+
 bool ReadColourOption(const QCommandLineParser& parser, const QString& name, TColor& value, QString& error)
 {
     if (!parser.isSet(name))
@@ -136,11 +200,14 @@ QString CliUsage()
         "Output:\n"
         "  -o, --output PATH       the result file; a folder (a name ending in /, or one\n"
         "                          that exists) for several inputs, each written as\n"
-        "                          FOLDER/<input name>.<jpg|gif>; a name pattern (see\n"
-        "                          Output names); or - for standard output\n"
-        "  --format jpeg|gif       output format (default: from OUTPUT's extension, .gif\n"
-        "                          giving a GIF; JPEG for a folder, for a pattern ending\n"
-        "                          in {ext} and for -)\n"
+        "                          FOLDER/<input name>.<extension of the format>; a name\n"
+        "                          pattern (see Output names); or - for standard output\n"
+        "  --format F              %1 (or an extension of one);\n"
+        "                          by default the format OUTPUT's extension names,\n"
+        "                          %2,\n"
+        "                          and JPEG for any other, for a folder, for a pattern\n"
+        "                          ending in {ext} and for -. An option of a format\n"
+        "                          other than the chosen one is bad usage\n"
         "  --overwrite             replace outputs that exist already (the default)\n"
         "  --no-clobber            keep outputs that exist already: each such input is\n"
         "                          skipped with a message on standard error, and a run\n"
@@ -152,9 +219,10 @@ QString CliUsage()
         "Output names:\n"
         "  An OUTPUT holding {name}, {dir} or {ext} is a pattern that takes any number\n"
         "  of inputs: {name} is the input's file name without its extension, {dir} the\n"
-        "  name of the folder it is in, {ext} jpg or gif as the format is. Folders in\n"
-        "  the pattern are made as needed. -o 'web/{dir}-{name}.{ext}' writes x/a.png\n"
-        "  as web/x-a.jpg and y/a.png as web/y-a.jpg.\n"
+        "  name of the folder it is in, {ext} the format's extension (jpg, gif, png,\n"
+        "  webp or avif). Folders in the pattern are made as needed.\n"
+        "  -o 'web/{dir}-{name}.{ext}' writes x/a.png as web/x-a.jpg and y/a.png as\n"
+        "  web/y-a.jpg.\n"
         "  Every output name is planned before anything is written. An output that\n"
         "  would replace one of the inputs (under any spelling of its path or through a\n"
         "  symbolic link), or that two inputs would both write, stops the run with exit\n"
@@ -163,7 +231,8 @@ QString CliUsage()
         "\n"
         "Input:\n"
         "  INPUT of - reads the picture from standard input (the only input then, with\n"
-        "  OUTPUT a file or -); TGA and PCD, which have no signature, need a file name.\n");
+        "  OUTPUT a file or -); TGA and PCD, which have no signature, need a file name.\n")
+                        .arg(Listed(FormatKeys(), QStringLiteral("or")), Listed(FormatExtensions(), QStringLiteral("or")));
     for (const OptionGroup& group : OptionGroups())
         usage += QLatin1Char('\n') + group.usage();
     usage += QStringLiteral(
@@ -242,21 +311,8 @@ CliParse ParseCliArguments(const QStringList& arguments)
                                                         : CliOutputMode::Text;
 
     ConversionSettings& s = job.settings;
-    if (parser.isSet(QStringLiteral("format"))) {
-        const QString format = parser.value(QStringLiteral("format")).toLower();
-        if (format == QLatin1String("jpeg") || format == QLatin1String("jpg"))
-            s.format = OutputFormat::Jpeg;
-        else if (format == QLatin1String("gif"))
-            s.format = OutputFormat::Gif;
-        else {
-            parse.error = QStringLiteral("--format must be jpeg or gif, not \"%1\".").arg(format);
-            return parse;
-        }
-    } else if ((job.outputKind == CliOutputKind::File || job.outputKind == CliOutputKind::Pattern)
-               && job.output.endsWith(QLatin1String(".gif"), Qt::CaseInsensitive)) {
-        s.format = OutputFormat::Gif;
-    }
-
+    if (!ReadFormat(parser, job, s.format, parse.error))
+        return parse;
     for (const OptionGroup& group : groups) {
         if (!group.read(parser, s, parse.error))
             return parse;

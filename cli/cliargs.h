@@ -22,7 +22,7 @@ enum class CliOutputMode { Text, Report, Json };
 // What -o names. A folder and a pattern take several inputs.
 enum class CliOutputKind {
     File,            // one result, this file
-    Folder,          // FOLDER/<input name>.<jpg|gif>
+    Folder,          // FOLDER/<input name>.<the format's extension>
     Pattern,         // a name with {name}, {dir} or {ext} (see cli/outputplan.h)
     StandardOutput,  // "-"
 };

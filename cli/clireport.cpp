@@ -60,7 +60,7 @@ QByteArray JsonLine(const CliPictureReport& report)
         object.insert(QStringLiteral("orientation"), report.source.orientation);
     if (!report.source.profileName.isEmpty())
         object.insert(QStringLiteral("profile"), report.source.profileName);
-    if (report.format == QLatin1String("gif"))
+    if (report.indexed)
         object.insert(QStringLiteral("colours"), report.colours);
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }

@@ -13,12 +13,13 @@ namespace pictaron {
 struct CliPictureReport {
     QString input;
     QString output;
-    QString format;      // "jpeg" or "gif"
+    QString format;      // the format's key: "jpeg", "gif", "png", "webp", "avif"
     qint64 originalSize = 0;   // bytes
     QSize originalDimensions;  // pixels
     qint64 resultSize = 0;     // bytes of the written file
     QSize resultDimensions;    // pixels
-    int colours = 0;           // GIF palette entries
+    bool indexed = false;      // a GIF or an indexed PNG
+    int colours = 0;           // its palette entries
     QStringList warnings;      // one line each, naming the file (a picture read only in part)
     SourceTags source;         // what the loader did with the source's orientation and profile
 };

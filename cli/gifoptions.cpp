@@ -1,4 +1,5 @@
-// --colours, --palette, --dither, --transparent.
+// --colours, --palette, --dither, --transparent: the palette of a GIF, and of
+// a PNG, which any of them makes indexed.
 #include "cli/optiongroups.h"
 
 #include <QDir>
@@ -33,7 +34,7 @@ bool IsPaletteFile(const QString& path, QString& error)
 QString Usage()
 {
     return QStringLiteral(
-        "GIF:\n"
+        "GIF and indexed PNG (any of these makes a PNG indexed, with the GIF's pixels):\n"
         "  --colours N             2..256 colours (default 256; 0 gives 1, above 256 gives 256)\n"
         "  --palette P             optimized (default), websafe, or a .pal, .act or .gif file\n"
         "                          whose colours the picture is first reduced to\n"
@@ -53,6 +54,14 @@ QList<QCommandLineOption> Options()
 
 bool Read(const QCommandLineParser& parser, ConversionSettings& s, QString& error)
 {
+    const QStringList names{QStringLiteral("colours"), QStringLiteral("palette"), QStringLiteral("dither"),
+                            QStringLiteral("transparent")};
+    for (const QString& name : names) {
+        if (!CheckFormatOption(parser, name, s.format, {OutputFormat::Gif, OutputFormat::Png}, error))
+            return false;
+    }
+    if (s.format == OutputFormat::Png && AnySet(parser, names))
+        s.pngIndexed = true;
     if (!ReadIntOption(parser, QStringLiteral("colours"), s.maxColours, error))
         return false;
     if (parser.isSet(QStringLiteral("palette"))) {

@@ -1,15 +1,17 @@
-// --quality, --progressive, --greyscale.
+// --progressive, --greyscale.
 #include "cli/optiongroups.h"
 
 namespace pictaron {
 
 namespace {
 
+const QString kProgressive = QStringLiteral("progressive");
+const QString kGreyscale = QStringLiteral("greyscale");
+
 QString Usage()
 {
     return QStringLiteral(
         "JPEG:\n"
-        "  --quality N             1..100 (default 80; values outside are clamped)\n"
         "  --progressive           progressive encoding\n"
         "  --greyscale             greyscale picture\n");
 }
@@ -17,19 +19,19 @@ QString Usage()
 QList<QCommandLineOption> Options()
 {
     return {
-        {QStringLiteral("quality"), QString(), QStringLiteral("n")},
-        {QStringLiteral("progressive"), QString()},
-        {QStringLiteral("greyscale"), QString()},
+        {kProgressive, QString()},
+        {kGreyscale, QString()},
     };
 }
 
 bool Read(const QCommandLineParser& parser, ConversionSettings& s, QString& error)
 {
-    if (!ReadIntOption(parser, QStringLiteral("quality"), s.jpegQuality, error))
-        return false;
-    s.jpegQuality = ClampJpegQuality(s.jpegQuality);
-    s.progressive = parser.isSet(QStringLiteral("progressive"));
-    s.greyscale = parser.isSet(QStringLiteral("greyscale"));
+    for (const QString& name : {kProgressive, kGreyscale}) {
+        if (!CheckFormatOption(parser, name, s.format, {OutputFormat::Jpeg}, error))
+            return false;
+    }
+    s.progressive = parser.isSet(kProgressive);
+    s.greyscale = parser.isSet(kGreyscale);
     return true;
 }
 

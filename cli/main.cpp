@@ -1,5 +1,6 @@
 // pictaron-cli: one or many pictures through the conversion pipeline.
 #include "app/conversion.h"
+#include "app/outputformat.h"
 #include "components/atomicfile.h"
 #include "cli/cliargs.h"
 #include "cli/clireport.h"
@@ -133,7 +134,9 @@ void ConvertOne(const CliJob& job, const PlannedOutput& planned, const PictureLo
     CliPictureReport report;
     report.input = input;
     report.output = planned.output;
-    report.format = job.settings.format == OutputFormat::Gif ? QStringLiteral("gif") : QStringLiteral("jpeg");
+    report.format = FactsOf(job.settings.format).key;
+    report.indexed = job.settings.format == OutputFormat::Gif
+        || (job.settings.format == OutputFormat::Png && job.settings.pngIndexed);
 
     // Converted once and dropped: a PPM can stay in its file.
     QImage original;

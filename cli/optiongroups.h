@@ -1,6 +1,8 @@
 // The command line's options, in groups that each own the options of one part
 // of a run. A group declares its options and reads them into the settings;
-// cliargs.cpp lists the groups once, in kOptionGroups.
+// cliargs.cpp lists the groups once, in OptionGroups(). The format is chosen
+// before any group reads, so an option of one format can refuse a run that
+// writes another.
 #pragma once
 
 #include "app/conversionsettings.h"
@@ -10,6 +12,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <initializer_list>
 
 namespace pictaron {
 
@@ -33,11 +37,22 @@ bool ReadColourOption(const QCommandLineParser& parser, const QString& name, TCo
 bool ReadChoiceOption(const QCommandLineParser& parser, const QString& name, const QStringList& choices, int& value,
                       QString& error);
 
+// An option that only some formats have: false with error set when it is
+// given and the run writes none of them.
+bool CheckFormatOption(const QCommandLineParser& parser, const QString& name, OutputFormat chosen,
+                       std::initializer_list<OutputFormat> formats, QString& error);
+// Whether any of the options is given.
+bool AnySet(const QCommandLineParser& parser, const QStringList& names);
+
 OptionGroup GeometryOptions();
 OptionGroup ToneOptions();
 OptionGroup DecorationOptions();
+OptionGroup QualityOptions();
 OptionGroup JpegOptions();
 OptionGroup GifOptions();
+OptionGroup PngOptions();
+OptionGroup WebpOptions();
+OptionGroup AvifOptions();
 OptionGroup SourceOptions();
 
 } // namespace pictaron

@@ -1,5 +1,6 @@
 #include "cli/outputplan.h"
 
+#include "app/outputformat.h"
 #include "cli/standardstreams.h"
 #include "components/pathutils.h"
 
@@ -30,7 +31,7 @@ bool IsPlaceholder(const QString& word)
 
 QString Extension(const CliJob& job)
 {
-    return job.settings.format == OutputFormat::Gif ? QStringLiteral("gif") : QStringLiteral("jpg");
+    return FactsOf(job.settings.format).extension;
 }
 
 QString FillPattern(const QString& pattern, const QString& input, const QString& extension)

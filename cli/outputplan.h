@@ -1,7 +1,7 @@
 // Where each input's result goes, worked out for the whole run before any
 // file is written.
 //
-// A folder run names each result FOLDER/<input name>.<jpg|gif>; a pattern
+// A folder run names each result FOLDER/<input name>.<extension>; a pattern
 // such as 'web/{dir}-{name}.{ext}' puts in the input's name without its
 // extension, the name of its folder and the extension of the format. The plan
 // then checks every name at once, so that a run that would lose something the
@@ -28,7 +28,7 @@ bool IsOutputPattern(const QString& output);
 // The first "{word}" of a pattern that is no placeholder, or an empty text.
 QString UnknownPlaceholder(const QString& pattern);
 
-// The output of one input: the named file, FOLDER/<input name>.<jpg|gif>,
+// The output of one input: the named file, FOLDER/<input name>.<extension>,
 // the pattern filled in, or "-" for standard output.
 QString OutputPathFor(const CliJob& job, const QString& input);
 

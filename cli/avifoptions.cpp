@@ -1,0 +1,56 @@
+// --speed, --chroma.
+#include "cli/optiongroups.h"
+
+namespace pictaron {
+
+namespace {
+
+const QString kSpeed = QStringLiteral("speed");
+const QString kChroma = QStringLiteral("chroma");
+
+QString Usage()
+{
+    return QStringLiteral(
+        "AVIF (8 bits a sample, keeps the source's transparency):\n"
+        "  --speed N               0..10 (default 6): higher is faster and gives larger\n"
+        "                          files\n"
+        "  --chroma 420|444        colour at half the resolution both ways (420, the\n"
+        "                          default) or at full resolution (444)\n");
+}
+
+QList<QCommandLineOption> Options()
+{
+    return {
+        {kSpeed, QString(), QStringLiteral("n")},
+        {kChroma, QString(), QStringLiteral("420|444")},
+    };
+}
+
+bool Read(const QCommandLineParser& parser, ConversionSettings& s, QString& error)
+{
+    for (const QString& name : {kSpeed, kChroma}) {
+        if (!CheckFormatOption(parser, name, s.format, {OutputFormat::Avif}, error))
+            return false;
+    }
+    if (!ReadIntOption(parser, kSpeed, s.avifSpeed, error, 0, 10))
+        return false;
+    int chroma = static_cast<int>(s.avifChroma);
+    if (!ReadChoiceOption(parser, kChroma, {QStringLiteral("420"), QStringLiteral("444")}, chroma, error))
+        return false;
+    s.avifChroma = static_cast<AvifChroma>(chroma);
+    // --lossless was read before (QualityOptions comes first).
+    if (s.avifLossless && parser.isSet(kChroma) && s.avifChroma == AvifChroma::Yuv420) {
+        error = QStringLiteral("--chroma 420 halves the colour, which --lossless keeps whole; leave out one of them.");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+OptionGroup AvifOptions()
+{
+    return {Usage, Options, Read};
+}
+
+} // namespace pictaron
