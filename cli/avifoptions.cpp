@@ -11,7 +11,8 @@ const QString kChroma = QStringLiteral("chroma");
 QString Usage()
 {
     return QStringLiteral(
-        "AVIF (8 bits a sample, keeps the source's transparency):\n"
+        "AVIF:\n"
+        "  8 bits a sample, keeping the source's transparency.\n"
         "  --speed N               0..10 (default 6): higher is faster and gives larger\n"
         "                          files\n"
         "  --chroma 420|444        colour at half the resolution both ways (420, the\n"

@@ -34,7 +34,8 @@ bool IsPaletteFile(const QString& path, QString& error)
 QString Usage()
 {
     return QStringLiteral(
-        "GIF and indexed PNG (any of these makes a PNG indexed, with the GIF's pixels):\n"
+        "GIF and indexed PNG:\n"
+        "  Any of these makes a PNG indexed, with the pixels the GIF would have.\n"
         "  --colours N             2..256 colours (default 256; 0 gives 1, above 256 gives 256)\n"
         "  --palette P             optimized (default), websafe, or a .pal, .act or .gif file\n"
         "                          whose colours the picture is first reduced to\n"

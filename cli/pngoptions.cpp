@@ -11,7 +11,8 @@ const QString kPngColours = QStringLiteral("png-colours");
 QString Usage()
 {
     return QStringLiteral(
-        "PNG (truecolour, keeping the source's transparency, unless indexed):\n"
+        "PNG:\n"
+        "  Truecolour, keeping the source's transparency, unless indexed.\n"
         "  --interlace             Adam7 interlacing: a browser shows the whole picture\n"
         "                          coarse first\n"
         "  --png-colours N         indexed PNG of 2..256 colours, as --colours N gives\n");

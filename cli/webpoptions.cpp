@@ -10,7 +10,8 @@ const QString kEffort = QStringLiteral("effort");
 QString Usage()
 {
     return QStringLiteral(
-        "WebP (keeps the source's transparency):\n"
+        "WebP:\n"
+        "  Keeps the source's transparency.\n"
         "  --effort N              0..6 (default 4): the encoder's method; higher is\n"
         "                          slower and gives smaller files\n");
 }
