@@ -5,8 +5,10 @@ pixels as Pictaron; each is asked for the same job with its own best-suited
 command line. A tool missing from a case has no fair way to do that job.
 
 To add a case, append a Case to CASES. Its commands() returns argv lists per
-tool with "{in}" and "{out}" standing for the input PPM and the result file;
-the picture's size is there for jobs that need pixel sizes.
+tool with "{in}" and "{out}" standing for the input PPM and the result file
+("{in.png}" for the same pixels as a PNG stored without compression, for a
+tool that reads no PPM); the picture's size is there for jobs that need pixel
+sizes.
 """
 
 import math
@@ -19,12 +21,15 @@ PILLOW = ["/usr/bin/python3", str(BENCH_DIR / "pillow_job.py")]
 
 # Every tool, in the order of the table's columns. The two Pictaron columns
 # run the same program: once held to one thread, once with its default.
-TOOLS = ["pictaron-1t", "pictaron", "cjpeg", "gm", "convert", "vips", "pillow"]
+TOOLS = ["pictaron-1t", "pictaron", "cjpeg", "cwebp", "avifenc", "optipng", "gm", "convert", "vips", "pillow"]
 PICTARON_TOOLS = ["pictaron-1t", "pictaron"]
 TOOL_TITLES = {
     "pictaron-1t": "Pictaron 1 thread",
     "pictaron": "Pictaron",
     "cjpeg": "cjpeg",
+    "cwebp": "cwebp",
+    "avifenc": "avifenc",
+    "optipng": "optipng",
     "gm": "gm",
     "convert": "convert",
     "vips": "vips",
@@ -51,6 +56,11 @@ class Picture:
     width: int
     height: int
 
+    @property
+    def png_path(self) -> Path:
+        """The same pixels as a PNG stored without compression, made by run.sh."""
+        return self.path.with_suffix(".png")
+
     def bitmap_bytes(self, width: Optional[int] = None, height: Optional[int] = None) -> int:
         """Bytes of a working bitmap (BGR rows padded to four bytes)."""
         w = self.width if width is None else width
@@ -61,11 +71,16 @@ class Picture:
 @dataclass
 class Target:
     """Pictaron single-threaded ÷ reference must be at most `ratio` (strictly
-    below it when `strict`). The reference is one peer, or the fastest peer."""
+    below it when `strict`; no verdict, only the ratio, when None). The
+    measure is the time or the result's bytes; the reference is one peer, the
+    best peer, or Pictaron's single-threaded result of another case (`case`)
+    on the same picture."""
     text: str
-    ratio: float
-    peer: Optional[str] = None  # None: the fastest peer of the case
+    ratio: Optional[float]
+    peer: Optional[str] = None  # None: the fastest (smallest) peer of the case
     strict: bool = False
+    measure: str = "time"       # or "bytes"
+    case: Optional[str] = None
 
 
 @dataclass
@@ -74,7 +89,7 @@ class Case:
     title: str
     extension: str
     commands: Callable[[Picture], Dict[str, List[str]]]
-    target: Optional[Target] = None
+    targets: List[Target] = field(default_factory=list)
     # The largest working bitmap of the job, for the memory target.
     largest_bitmap: Callable[[Picture], int] = field(default=lambda p: p.bitmap_bytes())
 
@@ -140,6 +155,53 @@ def gif_dithered(p: Picture) -> Dict[str, List[str]]:
         "vips": ["vips", "gifsave", "{in}", "{out}", "--dither", "1"],
         "pillow": PILLOW + ["gif", "{in}", "{out}", "--colours", "256", "--dither"],
     }
+
+
+# --- PNG, WebP and AVIF -------------------------------------------------------
+# cwebp and avifenc use the libraries Pictaron encodes with, so their times are
+# the encoders' own: Pictaron should add little to them. avifenc reads no PPM,
+# so it gets the same pixels as a PNG stored without compression, whose
+# decoding is a copy; it is told everything Pictaron sets: the aom encoder, one
+# quantizer for the whole picture, 4:2:0, the speed and the thread count.
+
+AVIF_QUALITY = 60
+AVIF_SPEED = 6
+
+
+def avif_quantizer(quality: int) -> int:
+    """The AV1 quantizer (0 best .. 63) of a Pictaron quality (0 .. 100)."""
+    return ((100 - quality) * 63 + 50) // 100
+
+
+def webp_q80(p: Picture) -> Dict[str, List[str]]:
+    return {
+        "pictaron": pictaron("--quality", "80"),
+        "cwebp": ["cwebp", "-quiet", "-q", "80", "-m", "4", "{in}", "-o", "{out}"],
+        "vips": ["vips", "copy", "{in}", "{out}[Q=80]"],
+        "pillow": PILLOW + ["webp", "{in}", "{out}"],
+    }
+
+
+def avif_q60(p: Picture) -> Dict[str, List[str]]:
+    q = str(avif_quantizer(AVIF_QUALITY))
+    return {
+        "pictaron": pictaron("--quality", str(AVIF_QUALITY), "--speed", str(AVIF_SPEED)),
+        "avifenc": ["avifenc", "-j", "1", "-c", "aom", "-s", str(AVIF_SPEED), "--min", q, "--max", q,
+                    "-y", "420", "{in.png}", "{out}"],
+    }
+
+
+def png_lossless(p: Picture) -> Dict[str, List[str]]:
+    return {
+        "pictaron": pictaron(),
+        "optipng": ["optipng", "-quiet", "-o2", "{in}", "-out", "{out}"],
+        "pillow": PILLOW + ["png", "{in}", "{out}"],
+    }
+
+
+def png_indexed(p: Picture) -> Dict[str, List[str]]:
+    """The pixels of gif-flat, in a PNG."""
+    return {"pictaron": pictaron("--png-colours", "256")}
 
 
 # --- Resize and sharpen (JPEG quality 80 out) ---------------------------------
@@ -217,22 +279,33 @@ def full_run_largest(p: Picture) -> int:
 
 CASES: List[Case] = [
     Case("jpeg-q80", "JPEG q80 baseline", "jpg", jpeg_baseline,
-         Target("≤ 1.2× cjpeg", 1.2, "cjpeg")),
+         [Target("≤ 1.2× cjpeg", 1.2, "cjpeg")]),
     Case("jpeg-progressive", "JPEG q80 progressive", "jpg", jpeg_progressive,
-         Target("≤ 1.2× cjpeg", 1.2, "cjpeg")),
+         [Target("≤ 1.2× cjpeg", 1.2, "cjpeg")]),
     Case("jpeg-greyscale", "JPEG q80 greyscale", "jpg", jpeg_greyscale,
-         Target("≤ 1.2× cjpeg", 1.2, "cjpeg")),
+         [Target("≤ 1.2× cjpeg", 1.2, "cjpeg")]),
     Case("gif-flat", "GIF 256 flat", "gif", gif_flat,
-         Target("< fastest peer", 1.0, None, strict=True)),
+         [Target("< fastest peer", 1.0, None, strict=True)]),
     Case("gif-dither", "GIF 256 Floyd–Steinberg", "gif", gif_dithered,
-         Target("< fastest peer", 1.0, None, strict=True)),
+         [Target("< fastest peer", 1.0, None, strict=True)]),
     Case("resize-50", "Lanczos3 50 % → JPEG", "jpg", resize(0.5),
-         Target("< vips", 1.0, "vips", strict=True)),
+         [Target("< vips", 1.0, "vips", strict=True)]),
     Case("resize-200", "Lanczos3 200 % → JPEG", "jpg", resize(2.0),
-         Target("< Pillow", 1.0, "pillow", strict=True),
+         [Target("< Pillow", 1.0, "pillow", strict=True)],
          largest_bitmap=lambda p: p.bitmap_bytes(*scaled(p, 2.0))),
     Case("sharpen", "3×3 sharpen → JPEG", "jpg", sharpen,
-         Target("< vips", 1.0, "vips", strict=True)),
+         [Target("< vips", 1.0, "vips", strict=True)]),
     Case("full-run", "crop, rotate 7°, resize 50 %, contrast, sharpen, GIF 64 dithered", "gif", full_run,
-         None, largest_bitmap=full_run_largest),
+         largest_bitmap=full_run_largest),
+    Case("webp-q80", "WebP q80", "webp", webp_q80,
+         [Target("≤ 1.1× cwebp", 1.1, "cwebp")]),
+    Case("avif-q60", f"AVIF q{AVIF_QUALITY} speed {AVIF_SPEED}", "avif", avif_q60,
+         [Target("≤ 1.1× avifenc", 1.1, "avifenc")]),
+    Case("png-lossless", "PNG truecolour", "png", png_lossless,
+         [Target("time ÷ optipng -o2", None, "optipng"), Target("time ÷ Pillow optimize", None, "pillow"),
+          Target("bytes ÷ optipng -o2", None, "optipng", measure="bytes"),
+          Target("bytes ÷ Pillow optimize", None, "pillow", measure="bytes")]),
+    # Judged against gif-flat's result, which a run must include (--cases 'gif-flat|png').
+    Case("png-indexed", "PNG 256 colours flat", "png", png_indexed,
+         [Target("bytes ≤ GIF 256 flat", 1.0, measure="bytes", case="gif-flat")]),
 ]

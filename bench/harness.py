@@ -46,6 +46,9 @@ PEERS = [t for t in TOOLS if t not in PICTARON_TOOLS]
 # Peers are called by their Debian path, never through a wrapper on PATH.
 PEER_PROGRAMS = {
     "cjpeg": "/usr/bin/cjpeg",
+    "cwebp": "/usr/bin/cwebp",
+    "avifenc": "/usr/bin/avifenc",
+    "optipng": "/usr/bin/optipng",
     "gm": "/usr/bin/gm",
     "convert": "/usr/bin/convert",
     "vips": "/usr/bin/vips",
@@ -189,8 +192,8 @@ def jobs_for(case: Case, picture: Picture, cli: Path, out_dir: Path, tools: List
         if key not in commands:
             continue
         output = out_dir / f"{case.name}-{picture.name}-{tool}.{case.extension}"
-        argv = [a.replace("{pictaron}", str(cli)).replace("{in}", str(picture.path))
-                 .replace("{out}", str(output)) for a in commands[key]]
+        argv = [a.replace("{pictaron}", str(cli)).replace("{in.png}", str(picture.png_path))
+                 .replace("{in}", str(picture.path)).replace("{out}", str(output)) for a in commands[key]]
         if tool in PEER_PROGRAMS and argv[0] == tool:
             argv[0] = PEER_PROGRAMS[tool]
         jobs.append(Job(tool, argv, output, tool_environment(tool), None if tool == "pictaron" else one_cpu))
@@ -260,23 +263,45 @@ def fastest_peer(results: Dict[str, Result]):
     return min(timed) if timed else (None, None)
 
 
-def target_verdict(case: Case, results: Dict[str, Result]):
-    """(ratio of Pictaron single-threaded to the target's reference, verdict)."""
-    if case.target is None:
-        return None, ""
-    mine = results.get("pictaron-1t")
-    if mine is None or mine.median is None:
-        return None, "n/a"
-    if case.target.peer is None:
-        reference, _ = fastest_peer(results)
-    else:
-        peer = results.get(case.target.peer)
-        reference = peer.median if peer else None
-    if reference is None:
-        return None, "no reference"
-    ratio = mine.median / reference
-    met = ratio < case.target.ratio if case.target.strict else ratio <= case.target.ratio
-    return ratio, "met" if met else "missed"
+def measured(result: Optional[Result], measure: str) -> Optional[float]:
+    if result is None or result.status != "ok":
+        return None
+    return result.median if measure == "time" else result.output_bytes
+
+
+def target_verdicts(case: Case, picture: Picture, results: Dict[str, Result], everything):
+    """(target, ratio of Pictaron single-threaded to its reference, verdict)
+    for each target of the case; everything maps (case name, picture name)
+    to the results of every case run, for targets that refer to another."""
+    verdicts = []
+    for target in case.targets:
+        mine = measured(results.get("pictaron-1t"), target.measure)
+        if target.case is not None:
+            other = everything.get((target.case, picture.name), {})
+            reference = measured(other.get("pictaron-1t"), target.measure)
+        elif target.peer is not None:
+            reference = measured(results.get(target.peer), target.measure)
+        else:
+            values = [measured(r, target.measure) for tool, r in results.items() if tool in PEERS]
+            reference = min((v for v in values if v is not None), default=None)
+        if mine is None:
+            verdicts.append((target, None, "n/a"))
+        elif not reference:
+            verdicts.append((target, None, "no reference"))
+        elif target.ratio is None:
+            verdicts.append((target, mine / reference, "—"))
+        else:
+            ratio = mine / reference
+            met = ratio < target.ratio if target.strict else ratio <= target.ratio
+            verdicts.append((target, ratio, "met" if met else "missed"))
+    return verdicts
+
+
+def target_cells(case: Case, picture: Picture, results: Dict[str, Result], everything) -> List[str]:
+    """The target, ratio and verdict columns: one entry per target, joined."""
+    verdicts = target_verdicts(case, picture, results, everything)
+    return ["; ".join(t.text for t, _, _ in verdicts), "; ".join(ratio_text(r) for _, r, _ in verdicts),
+            "; ".join(v for _, _, v in verdicts)]
 
 
 def ratio_text(value: Optional[float]) -> str:
@@ -287,21 +312,25 @@ def memory_limit_mib(case: Case, picture: Picture) -> float:
     return 3 * case.largest_bitmap(picture) / MIB + 64
 
 
+def everything_of(rows):
+    return {(case.name, picture.name): results for case, picture, results in rows}
+
+
 def summary_table(rows, runs: int) -> List[str]:
-    """The short form for the README: Pictaron, its fastest peer, the target."""
+    """The short form for the README: Pictaron, its fastest peer, the targets."""
     head = ["case", "picture", "Pictaron 1 thread", "Pictaron", "fastest peer", "1 thread ÷ fastest",
             "target", "ratio", "verdict", "peak MiB (limit)"]
     lines = ["| " + " | ".join(head) + " |", "|" + "---|" * len(head)]
+    everything = everything_of(rows)
     for case, picture, results in rows:
         best, best_tool = fastest_peer(results)
         one = results.get("pictaron-1t")
         r1 = one.median / best if best and one and one.median else None
-        ratio, verdict = target_verdict(case, results)
         peaks = [results[t].peak_kib for t in PICTARON_TOOLS if t in results and results[t].peak_kib]
         peak = f"{max(peaks) / 1024:.0f} ({memory_limit_mib(case, picture):.0f})" if peaks else "—"
         cells = [case.title, picture.name, cell(one, runs), cell(results.get("pictaron"), runs),
                  f"{TOOL_TITLES[best_tool]} {seconds(best)}" if best_tool else "—", ratio_text(r1),
-                 case.target.text if case.target else "", ratio_text(ratio), verdict, peak]
+                 *target_cells(case, picture, results, everything), peak]
         lines.append("| " + " | ".join(cells) + " |")
     return lines
 
@@ -310,16 +339,16 @@ def time_table(rows, runs: int) -> List[str]:
     head = (["case", "picture"] + [TOOL_TITLES[t] for t in TOOLS]
             + ["fastest peer", "1 thread ÷ fastest", "default ÷ fastest", "target", "1 thread ÷ target's ref.", "verdict"])
     lines = ["| " + " | ".join(head) + " |", "|" + "---|" * len(head)]
+    everything = everything_of(rows)
     for case, picture, results in rows:
         best, best_tool = fastest_peer(results)
         one = results.get("pictaron-1t")
         default = results.get("pictaron")
         r1 = one.median / best if best and one and one.median else None
         rd = default.median / best if best and default and default.median else None
-        ratio, verdict = target_verdict(case, results)
         cells = ([case.title, picture.name] + [cell(results.get(t), runs) for t in TOOLS]
                  + [TOOL_TITLES[best_tool] if best_tool else "—", ratio_text(r1), ratio_text(rd),
-                    case.target.text if case.target else "", ratio_text(ratio), verdict])
+                    *target_cells(case, picture, results, everything)])
         lines.append("| " + " | ".join(cells) + " |")
     return lines
 
@@ -339,6 +368,19 @@ def cpu_table(rows) -> List[str]:
                 cells.append(seconds(statistics.median(r.cpu)))
             else:
                 cells.append("—" if r.status == "ok" else r.status)
+        lines.append("| " + " | ".join(cells) + " |")
+    return lines
+
+
+def bytes_table(rows) -> List[str]:
+    """The size of each tool's result: what a format's encoder gives for its time."""
+    head = ["case", "picture"] + [TOOL_TITLES[t] for t in TOOLS]
+    lines = ["| " + " | ".join(head) + " |", "|" + "---|" * len(head)]
+    for case, picture, results in rows:
+        cells = [case.title, picture.name]
+        for tool in TOOLS:
+            r = results.get(tool)
+            cells.append("" if r is None else str(r.output_bytes) if r.output_bytes is not None else r.status)
         lines.append("| " + " | ".join(cells) + " |")
     return lines
 
@@ -527,6 +569,8 @@ def main():
     lines += time_table(rows, args.runs)
     lines += ["", "CPU time (s, user + system, medians of the same runs).", ""]
     lines += cpu_table(rows)
+    lines += ["", "Result bytes (the warm-up run's file).", ""]
+    lines += bytes_table(rows)
     lines += ["", "Peak memory (MiB, maximum resident set size). Pictaron's limit: three working bitmaps "
               "of the largest picture of the job plus 64 MiB.", ""]
     lines += memory_table(rows)

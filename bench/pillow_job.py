@@ -2,6 +2,8 @@
 
     pillow_job.py jpeg IN OUT [--progressive] [--grey]
     pillow_job.py gif IN OUT --colours N [--dither]
+    pillow_job.py png IN OUT
+    pillow_job.py webp IN OUT
     pillow_job.py resize IN OUT WIDTH HEIGHT
     pillow_job.py sharpen IN OUT
     pillow_job.py full IN OUT LEFT TOP RIGHT BOTTOM DEGREES WIDTH HEIGHT CONTRAST COLOURS
@@ -9,7 +11,9 @@
 JPEG results are quality 80. Colours are reduced with Pillow's fastest
 quantizer, the fast octree: its default, median cut, takes about eight times
 as long on a photograph. quantize() maps without dithering; a dithered GIF
-takes the palette from that and maps again with Floyd–Steinberg.
+takes the palette from that and maps again with Floyd–Steinberg. A PNG is
+saved with optimize=True (zlib's level 9 and its best filter choice), a WebP
+at quality 80 with libwebp's method 4, as cwebp -q 80 does.
 """
 
 import sys
@@ -37,6 +41,10 @@ def main(argv):
     elif job == "gif":
         colours = int(rest[rest.index("--colours") + 1])
         quantize(image, colours, "--dither" in rest).save(target, "GIF")
+    elif job == "png":
+        image.save(target, "PNG", optimize=True)
+    elif job == "webp":
+        image.save(target, "WEBP", quality=80, method=4)
     elif job == "resize":
         width, height = int(rest[0]), int(rest[1])
         image.resize((width, height), Image.Resampling.LANCZOS).save(target, "JPEG", quality=80)

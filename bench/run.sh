@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
-# Times Pictaron against ImageMagick, GraphicsMagick, libvips, Pillow and cjpeg,
-# side by side in one run, and prints the medians, the ratios and peak memory.
+# Times Pictaron against ImageMagick, GraphicsMagick, libvips, Pillow, cjpeg,
+# cwebp, avifenc and optipng, side by side in one run, and prints the medians,
+# the ratios, the result sizes and peak memory.
 #
 # Usage: bench/run.sh [OPTIONS]
 #   --quick             the medium photo only, one timed round (while developing)
 #   --runs N            timed rounds per case after the warm-up (default 5)
 #   --budget SECONDS    timed seconds per tool and case; slower tools run fewer times (default 60)
 #   --timeout SECONDS   a run taking longer is stopped and the tool left out of the case (default 120)
-#   --cases REGEX       only the cases whose name matches (jpeg-q80, gif-flat, resize-50, ...)
+#   --cases REGEX       only the cases whose name matches (jpeg-q80, gif-flat, resize-50,
+#                       webp-q80, avif-q60, png-lossless, png-indexed, ...); png-indexed is
+#                       judged against gif-flat, so select both: --cases 'webp|avif|png|gif-flat'
 #   --pictures NAMES    comma-separated: large-photo,medium-photo (default both)
-#   --tools NAMES       comma-separated subset of pictaron-1t,pictaron,cjpeg,gm,convert,vips,pillow
+#   --tools NAMES       comma-separated subset of pictaron-1t,pictaron,cjpeg,cwebp,avifenc,optipng,
+#                       gm,convert,vips,pillow
 #   --check             run Pictaron once per case and compare its results with the
 #                       checksums of the last full run; exit status 1 when any differ
 #   --hyperfine         time each case with hyperfine instead (one tool after another)
@@ -19,7 +23,8 @@
 #
 # It installs the packages of bench/packages.txt when missing, builds Pictaron in
 # Release in build-bench/ (PICTARON_BENCH_BUILD overrides), prepares the test
-# pictures as PPM once in build-bench/bench-run/pictures/, and writes the results
+# pictures as PPM once in build-bench/bench-run/pictures/ (and as PNG stored
+# without compression, for avifenc, which reads no PPM), and writes the results
 # to build-bench/bench-run/ (results.md, results-<time>.json, checksums.txt).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -85,6 +90,12 @@ for name in large-photo medium-photo; do
   if [ ! -s "$ppm" ] || [ "$photo" -nt "$ppm" ]; then
     djpeg -ppm -outfile "$ppm.part" "$photo"
     mv "$ppm.part" "$ppm"
+  fi
+  png=$pictures/$name.png
+  if [ ! -s "$png" ] || [ "$ppm" -nt "$png" ]; then
+    /usr/bin/python3 -c 'import sys; from PIL import Image; Image.open(sys.argv[1]).save(sys.argv[2], "PNG", compress_level=0)' \
+      "$ppm" "$png.part"
+    mv "$png.part" "$png"
   fi
 done
 
