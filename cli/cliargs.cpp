@@ -26,7 +26,8 @@ QList<OptionGroup> OptionGroups()
 QString Listed(QStringList words, const QString& last)
 {
     const QString tail = words.takeLast();
-    return words.isEmpty() ? tail : words.join(QStringLiteral(", ")) + QLatin1Char(' ') + last + QLatin1Char(' ') + tail;
+    return words.isEmpty() ? tail
+                           : words.join(QStringLiteral(", ")) + QLatin1Char(' ') + last + QLatin1Char(' ') + tail;
 }
 
 QStringList FormatKeys()
@@ -37,6 +38,16 @@ QStringList FormatKeys()
     return keys;
 }
 
+// What each format's results are named with.
+QStringList ResultExtensions()
+{
+    QStringList extensions;
+    for (const OutputFormatFacts& facts : OutputFormats())
+        extensions << facts.extension;
+    return extensions;
+}
+
+// Every extension that names a format, as --format and OUTPUT take them.
 QStringList FormatExtensions()
 {
     QStringList extensions;
@@ -53,7 +64,8 @@ bool ReadFormat(const QCommandLineParser& parser, const CliJob& job, OutputForma
         const QString word = parser.value(QStringLiteral("format"));
         const std::optional<OutputFormat> named = FormatForKey(word);
         if (!named) {
-            error = QStringLiteral("--format must be %1, not \"%2\".").arg(Listed(FormatKeys(), QStringLiteral("or")), word);
+            error = QStringLiteral("--format must be %1, not \"%2\".")
+                        .arg(Listed(FormatKeys(), QStringLiteral("or")), word);
             return false;
         }
         format = *named;
@@ -219,8 +231,8 @@ QString CliUsage()
         "Output names:\n"
         "  An OUTPUT holding {name}, {dir} or {ext} is a pattern that takes any number\n"
         "  of inputs: {name} is the input's file name without its extension, {dir} the\n"
-        "  name of the folder it is in, {ext} the format's extension (jpg, gif, png,\n"
-        "  webp or avif). Folders in the pattern are made as needed.\n"
+        "  name of the folder it is in, {ext} the format's extension\n"
+        "  (%3). Folders in the pattern are made as needed.\n"
         "  -o 'web/{dir}-{name}.{ext}' writes x/a.png as web/x-a.jpg and y/a.png as\n"
         "  web/y-a.jpg.\n"
         "  Every output name is planned before anything is written. An output that\n"
@@ -232,7 +244,8 @@ QString CliUsage()
         "Input:\n"
         "  INPUT of - reads the picture from standard input (the only input then, with\n"
         "  OUTPUT a file or -); TGA and PCD, which have no signature, need a file name.\n")
-                        .arg(Listed(FormatKeys(), QStringLiteral("or")), Listed(FormatExtensions(), QStringLiteral("or")));
+                        .arg(Listed(FormatKeys(), QStringLiteral("or")), Listed(FormatExtensions(), QStringLiteral("or")),
+                             Listed(ResultExtensions(), QStringLiteral("or")));
     for (const OptionGroup& group : OptionGroups())
         usage += QLatin1Char('\n') + group.usage();
     usage += QStringLiteral(
