@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -52,7 +53,8 @@ QJsonObject PillowFacts(const QString& path)
         "im = Image.open(sys.argv[1])\n"
         "print(json.dumps({'format': im.format, 'mode': im.mode, 'width': im.width, 'height': im.height,\n"
         "                  'interlace': im.info.get('interlace', 0),\n"
-        "                  'rgb': im.convert('RGB').tobytes().hex()}))\n");
+        "                  'rgb': im.convert('RGB').tobytes().hex(),\n"
+        "                  'rgba': im.convert('RGBA').tobytes().hex()}))\n");
     const Outcome run = RunProgram(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, path});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     return QJsonDocument::fromJson(run.out).object();
@@ -300,6 +302,49 @@ TEST_F(CliFormatsTest, AvifChromaLosslessQualityAndSpeedReachTheFile)
     Run({input, QStringLiteral("-o"), fastest, QStringLiteral("--speed"), QStringLiteral("10")});
     EXPECT_NE(Read(fastest), Read(standard));
     EXPECT_TRUE(AvifInfo(fastest).contains(QStringLiteral("Format : YUV420")));
+}
+
+TEST_F(CliFormatsTest, TransparencyReachesPngWebpAndAvif)
+{
+    // Alpha from 0 to 255 across, over colours that differ everywhere.
+    QImage picture(40, 24, QImage::Format_RGBA8888);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixelColor(x, y, QColor(x * 6, y * 10, 200 - x * 3, x == 0 ? 0 : std::min(255, x * 7)));
+    const QString input = Path(QStringLiteral("in.png"));
+    ASSERT_TRUE(picture.save(input));
+    const QByteArray rgba = QByteArray(reinterpret_cast<const char*>(picture.constBits()), picture.sizeInBytes());
+
+    // Lossless results keep the alpha of every pixel, and the colour of every opaque one.
+    const auto expectSameAlpha = [&rgba](const QByteArray& decoded) {
+        ASSERT_EQ(decoded.size(), rgba.size());
+        for (qsizetype i = 0; i < rgba.size(); i += 4) {
+            ASSERT_EQ(decoded[i + 3], rgba[i + 3]) << i / 4;
+            if (static_cast<unsigned char>(rgba[i + 3]) == 255) {
+                ASSERT_EQ(decoded.mid(i, 3), rgba.mid(i, 3)) << i / 4;
+            }
+        }
+    };
+    const QString png = Path(QStringLiteral("out.png"));
+    const QString webp = Path(QStringLiteral("out.webp"));
+    Run({input, QStringLiteral("-o"), png});
+    Run({input, QStringLiteral("-o"), webp, QStringLiteral("--lossless")});
+    EXPECT_EQ(PngChunks(Read(png), "IHDR").value(0).mid(9, 1), QByteArray(1, 6));  // truecolour with alpha
+    for (const QString& path : {png, webp}) {
+        SCOPED_TRACE(path.toStdString());
+        const QJsonObject facts = PillowFacts(path);
+        EXPECT_EQ(facts[QStringLiteral("mode")].toString(), QStringLiteral("RGBA"));
+        expectSameAlpha(QByteArray::fromHex(facts[QStringLiteral("rgba")].toString().toLatin1()));
+    }
+    const QString avif = Path(QStringLiteral("out.avif"));
+    Run({input, QStringLiteral("-o"), avif});
+    EXPECT_TRUE(AvifInfo(avif).contains(QStringLiteral("Alpha : Present"))) << AvifInfo(avif).toStdString();
+
+    // A JPEG has no alpha, nor an indexed PNG but for its transparent colour.
+    const QString indexed = Path(QStringLiteral("indexed.png"));
+    Run({input, QStringLiteral("-o"), indexed, QStringLiteral("--png-colours"), QStringLiteral("64")});
+    EXPECT_EQ(PngChunks(Read(indexed), "IHDR").value(0).mid(9, 1), QByteArray(1, 3));
+    EXPECT_TRUE(PngChunks(Read(indexed), "tRNS").isEmpty());
 }
 
 TEST_F(CliFormatsTest, AnOptionOfAnotherFormatOrOutOfRangeIsBadUsageAndWritesNothing)
