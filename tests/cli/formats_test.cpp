@@ -208,10 +208,17 @@ TEST_F(CliFormatsTest, IndexedPngHasTheGifsPixelsAndAtMostItsColours)
     EXPECT_EQ(report[QStringLiteral("colours")].toInt(), palette[0].size() / 3);
     EXPECT_EQ(report[QStringLiteral("bytes")].toInteger(), png.size());
 
-    // A transparent colour of the palette is the one entry tRNS makes clear.
+    // With a transparent colour that some pixels have (the top row is
+    // white), the PNG makes those pixels clear as the GIF does, and no others.
+    QByteArray whiteTop = Ppm(52, 40);
+    whiteTop.replace(whiteTop.size() - 52 * 40 * 3, 52 * 3, QByteArray(52 * 3, '\xFF'));
+    const QString whiteInput = Write(QStringLiteral("white.ppm"), whiteTop);
+    const QStringList clearOptions{QStringLiteral("--colours"), QStringLiteral("64"), QStringLiteral("--palette"),
+                                   QStringLiteral("websafe"), QStringLiteral("--transparent"), QStringLiteral("FFFFFF")};
     const QString clear = Path(QStringLiteral("clear.png"));
-    Run({input, QStringLiteral("-o"), clear, QStringLiteral("--palette"), QStringLiteral("websafe"),
-         QStringLiteral("--transparent"), QStringLiteral("FFFFFF")});
+    const QString clearGif = Path(QStringLiteral("clear.gif"));
+    Run(QStringList{whiteInput, QStringLiteral("-o"), clear} + clearOptions);
+    Run(QStringList{whiteInput, QStringLiteral("-o"), clearGif} + clearOptions);
     const QByteArray clearPng = Read(clear);
     const QList<QByteArray> clearPalette = PngChunks(clearPng, "PLTE");
     const QList<QByteArray> alpha = PngChunks(clearPng, "tRNS");
@@ -223,6 +230,11 @@ TEST_F(CliFormatsTest, IndexedPngHasTheGifsPixelsAndAtMostItsColours)
     ASSERT_LT(white, alpha[0].size());
     for (qsizetype i = 0; i < alpha[0].size(); ++i)
         EXPECT_EQ(static_cast<unsigned char>(alpha[0][i]), i == white ? 0 : 255) << i;
+    const QByteArray clearRgba =
+        QByteArray::fromHex(PillowFacts(clear)[QStringLiteral("rgba")].toString().toLatin1());
+    EXPECT_EQ(clearRgba, QByteArray::fromHex(PillowFacts(clearGif)[QStringLiteral("rgba")].toString().toLatin1()));
+    EXPECT_EQ(clearRgba.left(4), QByteArray("\xFF\xFF\xFF\x00", 4));
+    EXPECT_EQ(clearRgba.mid(52 * 4 + 3, 1), QByteArray("\xFF"));
 }
 
 TEST_F(CliFormatsTest, LosslessWebpDecodesToTheInputAndQualityAndEffortReachTheFile)
@@ -282,6 +294,7 @@ TEST_F(CliFormatsTest, AvifChromaLosslessQualityAndSpeedReachTheFile)
     EXPECT_TRUE(AvifInfo(standard).contains(QStringLiteral("Format : YUV420"))) << AvifInfo(standard).toStdString();
     EXPECT_TRUE(AvifInfo(full).contains(QStringLiteral("Format : YUV444"))) << AvifInfo(full).toStdString();
     EXPECT_TRUE(AvifInfo(full).contains(QStringLiteral("Resolution : 48x34")));
+    EXPECT_TRUE(AvifInfo(full).contains(QStringLiteral("Alpha : Absent")));
     EXPECT_EQ(Read(half), Read(standard));
 
     const QString lossless = Path(QStringLiteral("lossless.avif"));
@@ -338,7 +351,9 @@ TEST_F(CliFormatsTest, TransparencyReachesPngWebpAndAvif)
     }
     const QString avif = Path(QStringLiteral("out.avif"));
     Run({input, QStringLiteral("-o"), avif});
-    EXPECT_TRUE(AvifInfo(avif).contains(QStringLiteral("Alpha : Present"))) << AvifInfo(avif).toStdString();
+    EXPECT_FALSE(AvifInfo(avif).contains(QStringLiteral("Alpha : Absent"))) << AvifInfo(avif).toStdString();
+    ASSERT_EQ(RunProgram(QStringLiteral("avifdec"), {avif, avif + QStringLiteral(".png")}).status, 0);
+    EXPECT_EQ(PillowFacts(avif + QStringLiteral(".png"))[QStringLiteral("mode")].toString(), QStringLiteral("RGBA"));
 
     // A JPEG has no alpha, nor an indexed PNG but for its transparent colour.
     const QString indexed = Path(QStringLiteral("indexed.png"));
