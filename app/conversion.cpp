@@ -29,15 +29,10 @@ namespace {
 // needs it, and one that no step changes comes back as it is. Resize and the
 // 3×3 filters read RGB rows themselves, which spares a converted copy.
 //
-// First the steps that move pixels. A picture's transparency goes through
-// them too, as a second bitmap (see effects/alpha.h); that pass is quiet, so
-// the bar runs once and a warning is given once.
-QImage MovePixels(QImage working, const ConversionSettings& s, RGBTriple cornerColour, RunContext& context,
-                  QStringList& warnings, bool quiet)
+// First the steps that move pixels.
+QImage MovePixels(QImage working, const ConversionSettings& s, RGBTriple cornerColour, RunContext& context)
 {
     const auto bitmap = [&working]() -> const QImage& { return working = ToWorkingBitmap(working); };
-    RunProgress& progress = context.progress;
-    const CancelFlag& cancel = context.cancel;
     if (s.crop)
         working = CropToSelection(bitmap(), s.cropTopLeft, s.cropBottomRight);
     if (s.flip)
@@ -46,23 +41,48 @@ QImage MovePixels(QImage working, const ConversionSettings& s, RGBTriple cornerC
         working = MirrorBitmap(bitmap());
     if (s.rotate)
         working = RotateBitmap(bitmap(), s.rotateAngle, cornerColour, s.rotateRight);
-    cancel.ThrowIfCancelled();
-    if (s.resize) {
-        if (!quiet)
-            progress.SetStatus(QStringLiteral("Resizing"));
-        const auto& table = ResampleFilterTable();
-        const int method = Clamp(static_cast<int>(s.resizeMethod), 0, static_cast<int>(table.size()) - 1);
-        const auto report = [&](const QString& text, int done, int total) {
-            if (!quiet)
-                progress.ReportProgress(text, done, total);
-            cancel.ThrowIfCancelled();
-        };
-        QStringList stepWarnings;
-        working = ResizeStep(working, s.resizeWidth, s.resizeHeight, table[method], report, stepWarnings);
-        if (!quiet)
-            warnings << stepWarnings;
-    }
+    context.cancel.ThrowIfCancelled();
     return working;
+}
+
+const ResampleFilter& ResizeMethod(const ConversionSettings& s)
+{
+    const auto& table = ResampleFilterTable();
+    return table[static_cast<size_t>(Clamp(static_cast<int>(s.resizeMethod), 0, static_cast<int>(table.size()) - 1))];
+}
+
+// The resize's progress, through which a cancel ends it.
+ResampleProgress ResizeProgress(RunContext& context)
+{
+    context.progress.SetStatus(QStringLiteral("Resizing"));
+    return [&context](const QString& text, int done, int total) {
+        context.progress.ReportProgress(text, done, total);
+        context.cancel.ThrowIfCancelled();
+    };
+}
+
+// A picture's transparency goes through the same steps (see effects/alpha.h):
+// its colours premultiplied and its alpha as a grey bitmap, rotated corners
+// transparent whatever colour they were given, and resized with the alpha as
+// the colours' weight.
+QImage MovePixelsWithAlpha(const QImage& working, QImage& alpha, const ConversionSettings& s, RunContext& context,
+                           QStringList& warnings)
+{
+    PremultipliedPicture moved{MovePixels(PremultipliedOverBlack(working, alpha), s, RGBTriple{}, context),
+                               MovePixels(AlphaAsBitmap(alpha), s, RGBTriple{}, context)};
+    if (s.resize) {
+        CheckResizeSize(s.resizeWidth, s.resizeHeight);
+        try {
+            moved = ResamplePremultiplied(moved, QSize(s.resizeWidth, s.resizeHeight), ResizeMethod(s),
+                                          ResizeProgress(context));
+        } catch (const RunCancelled&) {
+            throw;
+        } catch (const std::exception&) {
+            warnings.append(kResizeFailedMessage);
+        }
+    }
+    alpha = AlphaPlaneOf(moved.alpha);
+    return StraightColours(moved.colours, moved.alpha);
 }
 
 // Then the steps that change colours only.
@@ -133,16 +153,12 @@ EncodedResult RunConversion(QImage original, const ConversionSettings& settings,
     QStringList warnings;
     if (alpha.isNull() || alpha.size() != working.size() || !KeepsAlpha(settings)) {
         alpha = QImage();
-        working = MovePixels(std::move(working), settings, ColorToTriple(settings.cornerColour), context, warnings,
-                             false);
+        working = MovePixels(std::move(working), settings, ColorToTriple(settings.cornerColour), context);
+        if (settings.resize)
+            working = ResizeStep(working, settings.resizeWidth, settings.resizeHeight, ResizeMethod(settings),
+                                 ResizeProgress(context), warnings);
     } else {
-        // Rotated corners are transparent, whatever colour they were given.
-        QImage premultiplied = PremultipliedOverBlack(working, alpha);
-        working = QImage();
-        premultiplied = MovePixels(std::move(premultiplied), settings, RGBTriple{}, context, warnings, false);
-        const QImage coverage = MovePixels(AlphaAsBitmap(alpha), settings, RGBTriple{}, context, warnings, true);
-        working = StraightColours(premultiplied, coverage);
-        alpha = AlphaPlaneOf(coverage);
+        working = MovePixelsWithAlpha(working, alpha, settings, context, warnings);
     }
     working = ChangeColours(std::move(working), settings, context);
     EncodedResult result = Encode(working, alpha, settings, context, source);

@@ -354,13 +354,97 @@ QImage ResampleBitmap(const QImage& picture, QSize target, FilterFunction filter
     return destination;
 }
 
-QImage ResizeStep(const QImage& working, int width, int height, const ResampleFilter& method,
-                  const ResampleProgress& progress, QStringList& warnings)
+namespace {
+
+// Four channels a pixel, blue, green, red premultiplied and alpha, in float.
+using Samples = std::vector<float>;
+
+// One pass of the normalised resample over lines of `count` pixels: line l of
+// `in` holds its pixels `stride` samples apart, and so will `out`.
+void NormalisedPass(const Samples& in, Samples& out, int lines, qsizetype inLine, qsizetype outLine, qsizetype pixel,
+                    const Contributions& lists, int destinationSize, const ResampleProgress& report)
+{
+    for (int line = 0; line < lines; ++line) {
+        if (line % 16 == 0)
+            report(QString(), line, -1);
+        for (int i = 0; i < destinationSize; ++i) {
+            float sums[4] = {0, 0, 0, 0};
+            double total = 0;
+            for (int t = lists.first[static_cast<size_t>(i)]; t < lists.first[static_cast<size_t>(i) + 1]; ++t) {
+                const double w = lists.weight[static_cast<size_t>(t)];
+                const float* source = &in[static_cast<size_t>(line * inLine + lists.index[static_cast<size_t>(t)] * pixel)];
+                for (int c = 0; c < 4; ++c)
+                    sums[c] = static_cast<float>(sums[c] + source[c] * w);
+                total += w;
+            }
+            float* target = &out[static_cast<size_t>(line * outLine + i * pixel)];
+            for (int c = 0; c < 4; ++c)
+                target[c] = total > 0 ? static_cast<float>(sums[c] / total) : 0.0f;
+        }
+    }
+}
+
+} // namespace
+
+PremultipliedPicture ResamplePremultiplied(const PremultipliedPicture& picture, QSize target,
+                                           const ResampleFilter& method, const ResampleProgress& progress)
+{
+    const QImage colours = ToWorkingBitmap(picture.colours);
+    const QImage alpha = ToWorkingBitmap(picture.alpha);
+    const int sourceWidth = colours.width(), sourceHeight = colours.height();
+    const int width = target.width(), height = target.height();
+    if (sourceWidth < 1 || sourceHeight < 1)
+        throw PictaronError(QStringLiteral("Source bitmap too small"));
+    if (width < 1 || height < 1)
+        throw PictaronError(QStringLiteral("Target bitmap too small"));
+    PremultipliedPicture out{NewBitmapWithin(width, height), NewBitmapWithin(width, height)};
+    const ResampleProgress report = progress ? progress : [](const QString&, int, int) {};
+
+    Samples source(4 * static_cast<size_t>(sourceWidth) * sourceHeight);
+    for (int y = 0; y < sourceHeight; ++y)
+        for (int x = 0; x < sourceWidth; ++x) {
+            float* p = &source[4 * (static_cast<size_t>(y) * sourceWidth + x)];
+            for (int c = 0; c < 3; ++c)
+                p[c] = colours.constScanLine(y)[3 * x + c];
+            p[3] = alpha.constScanLine(y)[3 * x];
+        }
+    // Across every row, then down every column of the result of that.
+    Samples across(4 * static_cast<size_t>(width) * sourceHeight);
+    report(QStringLiteral("Horizontal Resize"), 0, sourceHeight - 1);
+    NormalisedPass(source, across, sourceHeight, 4 * qsizetype(sourceWidth), 4 * qsizetype(width), 4,
+                   BuildContributions(width, sourceWidth, Scale(width, sourceWidth), method.filter, method.support),
+                   width, report);
+    source = Samples();
+    Samples down(4 * static_cast<size_t>(width) * height);
+    report(QStringLiteral("Vertical Resize"), 0, width - 1);
+    NormalisedPass(across, down, width, 4, 4, 4 * qsizetype(width),
+                   BuildContributions(height, sourceHeight, Scale(height, sourceHeight), method.filter, method.support),
+                   height, report);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const float* p = &down[4 * (static_cast<size_t>(y) * width + x)];
+            const float a = std::clamp(p[3], 0.0f, 255.0f);
+            for (int c = 0; c < 3; ++c)
+                out.colours.scanLine(y)[3 * x + c] = static_cast<uchar>(std::lround(std::clamp(p[c], 0.0f, a)));
+            const auto level = static_cast<uchar>(std::lround(a));
+            uchar* grey = out.alpha.scanLine(y) + 3 * x;
+            grey[0] = grey[1] = grey[2] = level;
+        }
+    return out;
+}
+
+void CheckResizeSize(int width, int height)
 {
     if (width <= 0)
         throw PictaronError(QStringLiteral("Resize width must be above zero."));
     if (height <= 0)
         throw PictaronError(QStringLiteral("Resize height must be above zero."));
+}
+
+QImage ResizeStep(const QImage& working, int width, int height, const ResampleFilter& method,
+                  const ResampleProgress& progress, QStringList& warnings)
+{
+    CheckResizeSize(width, height);
     try {
         return ResampleBitmap(working, QSize(width, height), method.filter, method.support, progress);
     } catch (const RunCancelled&) {

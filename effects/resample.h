@@ -67,8 +67,27 @@ using ResampleProgress = std::function<void(const QString& text, int position, i
 QImage ResampleBitmap(const QImage& source, QSize target, FilterFunction filter, float support,
                       const ResampleProgress& progress);
 
+// The resize of a picture that keeps its transparency: its colours
+// premultiplied by their alpha (a working bitmap) and the alpha as a grey
+// working bitmap, both resampled with the filter, scale and edge mirroring of
+// ResampleBitmap, but each sum divided by the sum of its weights and kept in
+// floating point from one pass to the next. So a transparent pixel lends
+// nothing to its neighbours, and a region of one colour and alpha keeps both,
+// where the unnormalised weights of the opaque resize would let them drift
+// and clamp. Sums are clamped once at the end, the colours to their alpha.
+struct PremultipliedPicture {
+    QImage colours;
+    QImage alpha;
+};
+PremultipliedPicture ResamplePremultiplied(const PremultipliedPicture& picture, QSize target,
+                                           const ResampleFilter& method, const ResampleProgress& progress);
+
 inline const QString kResizeFailedMessage = QStringLiteral(
     "An error occurred while resizing this image.  Please select a different size for the image and try again.");
+
+// Throws PictaronError for a width or height of 0 or less, with the message a
+// run gives for it.
+void CheckResizeSize(int width, int height);
 
 // The resize step of a run. Throws PictaronError for a width or height of 0.
 // When resampling fails, kResizeFailedMessage is appended to warnings and the
