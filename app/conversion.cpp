@@ -1,7 +1,8 @@
 #include "app/conversion.h"
 
-#include "components/errors.h"
+#include "app/encodestep.h"
 #include "app/outputformat.h"
+#include "components/errors.h"
 #include "effects/alpha.h"
 #include "effects/blend.h"
 #include "effects/buttonize.h"
@@ -11,11 +12,6 @@
 #include "effects/pixels.h"
 #include "effects/resample.h"
 #include "effects/tone.h"
-#include "formats/avifresult.h"
-#include "formats/gifresult.h"
-#include "formats/jpegresult.h"
-#include "formats/pngresult.h"
-#include "formats/webpresult.h"
 
 namespace pictaron {
 
@@ -116,27 +112,6 @@ QImage ChangeColours(QImage working, const ConversionSettings& s, RunContext& co
     return working;
 }
 
-// The encoder step of the settings' format. alpha is the finished picture's
-// alpha plane for a format that keeps it (KeepsAlpha), else null; the formats
-// that cannot keep it never see it.
-EncodedResult Encode(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
-                     RunContext& context, const SourceTags& source)
-{
-    switch (settings.format) {
-    case OutputFormat::Jpeg:
-        return EncodeJpegResult(working, settings, context, source);
-    case OutputFormat::Gif:
-        break;
-    case OutputFormat::Png:
-        return EncodePngResult(working, alpha, settings, context);
-    case OutputFormat::Webp:
-        return EncodeWebpResult(working, alpha, settings, context);
-    case OutputFormat::Avif:
-        return EncodeAvifResult(working, alpha, settings, context);
-    }
-    return ConvertForGif(ToWorkingBitmap(working), settings, context);
-}
-
 } // namespace
 
 EncodedResult RunConversion(QImage original, const ConversionSettings& settings, RunContext& context, QImage alpha)
@@ -161,7 +136,7 @@ EncodedResult RunConversion(QImage original, const ConversionSettings& settings,
         working = MovePixelsWithAlpha(working, alpha, settings, context, warnings);
     }
     working = ChangeColours(std::move(working), settings, context);
-    EncodedResult result = Encode(working, alpha, settings, context, source);
+    EncodedResult result = EncodeStep(working, alpha, settings, context, source);
     result.format = settings.format;
     result.warnings = warnings;
     return result;

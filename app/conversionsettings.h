@@ -114,6 +114,14 @@ struct ConversionSettings {
     // upright, keepProfile leaves its colours unconverted and writes its
     // profile into a JPEG result. keepMetadata says what of its EXIF and XMP a
     // JPEG result carries; by default none. A GIF carries neither.
+    // Targets for the encoder, each 0 when not set: the highest quality (JPEG,
+    // WebP, AVIF) or most colours (GIF, indexed PNG) whose file takes at most
+    // maxBytes, or the lowest whose similarity score reaches minSimilarity
+    // (within the budget, when both are set). A format without such a
+    // setting (truecolour PNG, lossless) is encoded once and must fit.
+    qint64 maxBytes = 0;
+    double minSimilarity = 0;
+
     bool keepOrientation = false;
     bool keepProfile = false;
     KeepMetadata keepMetadata = KeepMetadata::None;

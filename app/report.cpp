@@ -121,18 +121,23 @@ QString FormatSeconds(float seconds)
     return FormatFixed(seconds, seconds < 10.0f ? 1 : 0);
 }
 
-QStringList DownloadTimeItems(qint64 originalSize, qint64 resultSize, bool showNew)
+QStringList DownloadTimeItems(qint64 originalSize, qint64 resultSize, bool showNew, bool todaysLines)
 {
     const bool withNew = showNew && resultSize >= 0;
     QStringList items;
     items << (withNew ? QStringLiteral("Speed|Current|New") : QStringLiteral("Speed|Current"));
-    for (const LineSpeed& speed : kLineSpeeds) {
+    const auto addRow = [&](const LineSpeed& speed) {
         QString row = QString::fromLatin1(speed.label) + QStringLiteral("|(")
             + FormatSeconds(DownloadSeconds(originalSize, speed)) + QStringLiteral(" sec)");
         if (withNew)
             row += QLatin1Char('|') + FormatSeconds(DownloadSeconds(resultSize, speed)) + QStringLiteral(" sec");
         items << row;
-    }
+    };
+    for (const LineSpeed& speed : kLineSpeeds)
+        addRow(speed);
+    if (todaysLines)
+        for (const LineSpeed& speed : kTodaysLineSpeeds)
+            addRow(speed);
     return items;
 }
 

@@ -59,6 +59,13 @@ inline constexpr std::array<LineSpeed, 7> kLineSpeeds{{
     {"112k", 14000},
     {"T1", 193000},
 }};
+// Today's lines, which the list can show after the seven above: mobile 3G
+// (1.6 Mbit/s), 4G (9 Mbit/s) and broadband (50 Mbit/s), as bytes a second.
+inline constexpr std::array<LineSpeed, 3> kTodaysLineSpeeds{{
+    {"3G", 200'000},
+    {"4G", 1'125'000},
+    {"Broadband", 6'250'000},
+}};
 // The row the open command shows in the closed list: "28.8k".
 inline constexpr int kDefaultSpeedRow = 3;
 
@@ -69,7 +76,8 @@ QString FormatSeconds(float seconds);
 
 // The items of the download-time list: the header "Speed|Current[|New]" and one
 // row per line speed, fields separated by "|". The "New" column appears when
-// showNew is set and a result exists (resultSize >= 0).
-QStringList DownloadTimeItems(qint64 originalSize, qint64 resultSize, bool showNew);
+// showNew is set and a result exists (resultSize >= 0). With todaysLines the
+// rows of kTodaysLineSpeeds follow the seven.
+QStringList DownloadTimeItems(qint64 originalSize, qint64 resultSize, bool showNew, bool todaysLines = false);
 
 } // namespace pictaron

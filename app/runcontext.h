@@ -14,12 +14,20 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace pictaron {
 
 struct RunContext {
     RunProgress& progress;
     const CancelFlag& cancel;
     QString workFile;  // the JPEG work file (see WorkFilePath()), or empty
+    // The command line wants the result's similarity score (its JSON report,
+    // a quality floor): the result is then decoded again, as the window's is.
+    bool score = false;
+
+    // The result is decoded again, as a browser shows it, and scored.
+    bool ShowsResult() const { return !workFile.isEmpty() || score; }
 };
 
 // What an encoder step hands back to the window: the format encoded, the
@@ -39,6 +47,14 @@ struct EncodedResult {
     QString description;
     int colours = 0;
     QStringList warnings;
+    // The structural similarity of the picture shown to the finished picture
+    // before encoding (effects/similarity.h), both over white; empty when the
+    // result is not shown or is smaller than the score's window.
+    std::optional<double> similarity;
+    // With a byte budget or a quality floor: the quality or colour count the
+    // search chose and how many encodes it took; 0 otherwise.
+    int chosenSetting = 0;
+    int trials = 0;
 };
 
 } // namespace pictaron

@@ -168,7 +168,7 @@ EncodedResult EncodeAvifResult(const QImage& working, const QImage& alpha, const
     result.description = DescribePicture(bitmap.size());
     if (settings.avifLossless)
         result.picture = ShownOnWhite(bitmap, plane);
-    else if (!context.workFile.isEmpty())
+    else if (context.ShowsResult())
         result.picture = DecodeAgain(result.bytes);
     return result;
 }

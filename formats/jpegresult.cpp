@@ -81,6 +81,11 @@ EncodedResult EncodeJpegResult(const QImage& working, const ConversionSettings& 
     result.size = result.bytes.size();
     if (context.workFile.isEmpty()) {
         context.progress.SetStatus(QString());
+        if (context.ShowsResult()) {
+            TJPEGImage shown;
+            shown.LoadFromBytes(result.bytes);
+            result.picture = shown.Decode();
+        }
         return result;
     }
 

@@ -10,7 +10,8 @@ namespace pictaron {
 // progressive settings, writes it to the work file, measures that file on disk
 // and decodes it again as the picture to show. The work file is replaced only
 // by a complete new one, so a failed run leaves the last result intact.
-// Without a work file in the context, only encodes. The source's tags give
+// Without a work file in the context, only encodes, and decodes the bytes
+// again when the context scores its result. The source's tags give
 // what the settings keep of its metadata and profile; a picture without tags
 // gives the same bytes as ever.
 EncodedResult EncodeJpegResult(const QImage& working, const ConversionSettings& settings, RunContext& context,

@@ -184,7 +184,7 @@ EncodedResult EncodeWebpResult(const QImage& working, const QImage& alpha, const
     result.description = DescribePicture(bitmap.size());
     if (settings.webpLossless)
         result.picture = ShownOnWhite(bitmap, plane);
-    else if (!context.workFile.isEmpty())
+    else if (context.ShowsResult())
         result.picture = DecodeAgain(result.bytes, !plane.isNull());
     return result;
 }

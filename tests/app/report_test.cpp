@@ -75,6 +75,14 @@ TEST(Report, DownloadTimeRows)
     EXPECT_EQ(DownloadTimeItems(35000, 7000, false)[0], QStringLiteral("Speed|Current"));
     // A pasted original downloads in no time.
     EXPECT_EQ(DownloadTimeItems(0, -1, false)[1], QStringLiteral("9600|(0.0 sec)"));
+
+    // Today's lines follow the seven: 400 000 bytes over 1.6, 9 and 50 Mbit/s.
+    const QStringList today = DownloadTimeItems(400000, 100000, true, true);
+    ASSERT_EQ(today.size(), 11);
+    EXPECT_EQ(today.mid(0, 8), DownloadTimeItems(400000, 100000, true));
+    EXPECT_EQ(today[8], QStringLiteral("3G|(2.0 sec)|0.5 sec"));
+    EXPECT_EQ(today[9], QStringLiteral("4G|(0.4 sec)|0.1 sec"));
+    EXPECT_EQ(today[10], QStringLiteral("Broadband|(0.1 sec)|0.0 sec"));
 }
 
 TEST(Report, SecondsSwitchFormatAtTen)
