@@ -89,7 +89,9 @@ QByteArray Encode(const avifImage& image, const ConversionSettings& settings)
     EncoderPtr encoder(avifEncoderCreate());
     if (!encoder)
         Fail(Reason(AVIF_RESULT_OUT_OF_MEMORY));
-    encoder->maxThreads = WorkerThreadCount();
+    // One thread: the AV1 encoder's tiles and rows split over more threads
+    // give other bytes, and a result must not depend on the machine.
+    encoder->maxThreads = 1;
     encoder->speed = ClampAvifSpeed(settings.avifSpeed);
     const int quantizer = settings.avifLossless ? AVIF_QUANTIZER_LOSSLESS : AvifQuantizer(settings.avifQuality);
     encoder->minQuantizer = quantizer;
