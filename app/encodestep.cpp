@@ -28,13 +28,13 @@ EncodedResult EncodeOnce(const QImage& working, const QImage& alpha, const Conve
         result = ConvertForGif(ToWorkingBitmap(working), settings, context);
         break;
     case OutputFormat::Png:
-        result = EncodePngResult(working, alpha, settings, context);
+        result = EncodePngResult(working, alpha, settings, context, source);
         break;
     case OutputFormat::Webp:
-        result = EncodeWebpResult(working, alpha, settings, context);
+        result = EncodeWebpResult(working, alpha, settings, context, source);
         break;
     case OutputFormat::Avif:
-        result = EncodeAvifResult(working, alpha, settings, context);
+        result = EncodeAvifResult(working, alpha, settings, context, source);
         break;
     }
     // Both sides as a page shows them: over white.

@@ -6,6 +6,7 @@
 #include "effects/pixels.h"
 #include "effects/workerthreads.h"
 #include "formats/alphaplane.h"
+#include "formats/metadatawrite.h"
 #include "formats/stepprogress.h"
 
 #include <avif/avif.h>
@@ -146,7 +147,7 @@ int AvifQuantizer(int quality)
 }
 
 EncodedResult EncodeAvifResult(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
-                               RunContext& context)
+                               RunContext& context, const SourceTags& source)
 {
     const QImage bitmap = ToWorkingBitmap(working);
     CheckAlphaPlane(bitmap, alpha);
@@ -160,6 +161,10 @@ EncodedResult EncodeAvifResult(const QImage& working, const QImage& alpha, const
         context.progress.ReportProgress(QString(), 0, 100);
         context.cancel.ThrowIfCancelled();
         const ImagePtr image = ToAvifImage(bitmap, plane.isNull() ? QImage() : InterleaveAlpha(bitmap, plane), settings);
+        const QByteArray icc = ProfileToEmbed(settings, source, false);
+        if (!icc.isEmpty())
+            avifImageSetProfileICC(image.get(), reinterpret_cast<const uint8_t*>(icc.constData()),
+                                   static_cast<size_t>(icc.size()));
         context.cancel.ThrowIfCancelled();
         result.bytes = Encode(*image, settings);
         context.cancel.ThrowIfCancelled();

@@ -14,6 +14,7 @@
 
 #include "app/conversionsettings.h"
 #include "app/runcontext.h"
+#include "formats/sourcetags.h"
 
 #include <QImage>
 
@@ -32,6 +33,6 @@ int AvifQuantizer(int quality);
 // PictaronError with libavif's reason when it fails, RunCancelled when
 // cancelled.
 EncodedResult EncodeAvifResult(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
-                               RunContext& context);
+                               RunContext& context, const SourceTags& source = {});
 
 } // namespace pictaron

@@ -29,20 +29,6 @@ private:
     RunProgress& progress_;
 };
 
-// The source's profile goes into the result only when its colours were kept
-// and it fits the result: an RGB profile into a colour JPEG, a grey one
-// into a greyscale JPEG.
-QByteArray ProfileToEmbed(const ConversionSettings& settings, const SourceTags& source)
-{
-    if (!settings.keepProfile || source.icc.isEmpty() || source.profileConverted)
-        return QByteArray();
-    const ProfileFacts facts = InspectProfile(source.icc);
-    if (!facts.readable)
-        return QByteArray();
-    const bool fits = settings.greyscale ? facts.space == ProfileSpace::Grey : facts.space == ProfileSpace::Rgb;
-    return fits ? source.icc : QByteArray();
-}
-
 } // namespace
 
 EncodedResult EncodeJpegResult(const QImage& working, const ConversionSettings& settings, RunContext& context,
@@ -71,7 +57,7 @@ EncodedResult EncodeJpegResult(const QImage& working, const ConversionSettings& 
     if (!xmp.isEmpty())
         markers.emplace_back(JPEG_APP0 + 1, xmp);
     jpeg.SetMarkers(std::move(markers));
-    jpeg.SetIccProfile(ProfileToEmbed(settings, source));
+    jpeg.SetIccProfile(ProfileToEmbed(settings, source, settings.greyscale));
     jpeg.Compress();
 
     EncodedResult result;

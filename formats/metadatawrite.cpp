@@ -1,5 +1,7 @@
 #include "formats/metadatawrite.h"
 
+#include "formats/colourprofile.h"
+
 #include <libexif/exif-data.h>
 
 #include <QRegularExpression>
@@ -133,6 +135,17 @@ QByteArray XmpSegment(const QByteArray& xmp, KeepMetadata keep, QStringList& war
         return QByteArray();
     }
     return segment;
+}
+
+QByteArray ProfileToEmbed(const ConversionSettings& settings, const SourceTags& source, bool greyResult)
+{
+    if (!settings.keepProfile || source.icc.isEmpty() || source.profileConverted)
+        return QByteArray();
+    const ProfileFacts facts = InspectProfile(source.icc);
+    if (!facts.readable)
+        return QByteArray();
+    const bool fits = greyResult ? facts.space == ProfileSpace::Grey : facts.space == ProfileSpace::Rgb;
+    return fits ? source.icc : QByteArray();
 }
 
 } // namespace pictaron

@@ -1,5 +1,6 @@
-// The metadata a JPEG result carries over from its source, when asked to:
-// the EXIF block and XMP packet, rewritten for the picture they now describe.
+// What a result carries over from its source, when asked to: the colour
+// profile (every format but GIF), and for a JPEG the EXIF block and XMP
+// packet, rewritten for the picture they now describe.
 #pragma once
 
 #include "app/conversionsettings.h"
@@ -23,6 +24,12 @@ QByteArray ExifSegment(const QByteArray& exif, KeepMetadata keep, QSize resultSi
 // An APP1 segment's payload (the XMP namespace, a NUL, the packet) for
 // KeepMetadata::All, with any tiff:Orientation set to 1; empty otherwise.
 QByteArray XmpSegment(const QByteArray& xmp, KeepMetadata keep, QStringList& warnings);
+
+// The source's profile, for a result whose colours were kept as the source's
+// (keepProfile) and which it fits: an RGB profile for a colour result, a grey
+// one for a grey result. Empty otherwise, and for a profile that cannot be
+// read.
+QByteArray ProfileToEmbed(const ConversionSettings& settings, const SourceTags& source, bool greyResult);
 
 // The most a JPEG marker segment holds after its length field.
 inline constexpr qsizetype kMaxSegmentBytes = 65533;

@@ -6,6 +6,7 @@
 #include "effects/pixels.h"
 #include "formats/alphaplane.h"
 #include "formats/gifresult.h"
+#include "formats/metadatawrite.h"
 #include "formats/stepprogress.h"
 
 #include <png.h>
@@ -29,6 +30,7 @@ struct PngLayout {
     bool interlace = false;
     std::vector<png_color> palette;
     std::vector<png_byte> transparency;
+    QByteArray icc;  // the colour profile to embed, or empty
 };
 
 // Where libpng's output and its last error go. Nothing here throws across
@@ -111,6 +113,10 @@ PngOutcome WritePng(const PngLayout& layout, PngSink& sink, RunContext& context,
         png_set_PLTE(png, info, layout.palette.data(), static_cast<int>(layout.palette.size()));
     if (!layout.transparency.empty())
         png_set_tRNS(png, info, layout.transparency.data(), static_cast<int>(layout.transparency.size()), nullptr);
+    if (!layout.icc.isEmpty())
+        png_set_iCCP(png, info, "ICC profile", PNG_COMPRESSION_TYPE_BASE,
+                     reinterpret_cast<png_const_bytep>(layout.icc.constData()),
+                     static_cast<png_uint_32>(layout.icc.size()));
     png_write_info(png, info);
     if (layout.bitDepth < 8)
         png_set_packing(png);
@@ -242,7 +248,7 @@ QByteArray Write(const PngLayout& layout, RunContext& context, const QString& st
 } // namespace
 
 EncodedResult EncodePngResult(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
-                              RunContext& context)
+                              RunContext& context, const SourceTags& source)
 {
     const QImage bitmap = ToWorkingBitmap(working);
     EncodedResult result;
@@ -273,6 +279,7 @@ EncodedResult EncodePngResult(const QImage& working, const QImage& alpha, const 
         }
     }
     layout.rows = &rows;
+    layout.icc = ProfileToEmbed(settings, source, false);
 
     {
         BusyScope busy;

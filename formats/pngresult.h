@@ -21,6 +21,7 @@
 
 #include "app/conversionsettings.h"
 #include "app/runcontext.h"
+#include "formats/sourcetags.h"
 
 #include <QImage>
 
@@ -32,6 +33,6 @@ namespace pictaron {
 // or libpng fails, RunCancelled when cancelled during the palette passes or
 // between rows.
 EncodedResult EncodePngResult(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
-                              RunContext& context);
+                              RunContext& context, const SourceTags& source = {});
 
 } // namespace pictaron

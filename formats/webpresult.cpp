@@ -6,10 +6,14 @@
 #include "effects/pixels.h"
 #include "effects/workerthreads.h"
 #include "formats/alphaplane.h"
+#include "formats/metadatawrite.h"
 #include "formats/stepprogress.h"
 
 #include <webp/decode.h>
 #include <webp/encode.h>
+#include <webp/mux.h>
+
+#include <memory>
 
 #include <thread>
 
@@ -138,6 +142,27 @@ QByteArray Encode(const QImage& bitmap, const QImage& rgba, const ConversionSett
     return QByteArray(reinterpret_cast<const char*>(memory.writer.mem), static_cast<qsizetype>(memory.writer.size));
 }
 
+// The file with the colour profile in its ICCP chunk (which makes it the
+// extended kind of WebP, as the muxer writes it).
+QByteArray WithProfile(const QByteArray& bytes, const QByteArray& icc)
+{
+    const std::unique_ptr<WebPMux, decltype(&WebPMuxDelete)> mux(WebPMuxNew(), WebPMuxDelete);
+    if (!mux)
+        throw PictaronError(QStringLiteral("There is not enough memory to write the WebP file."));
+    const WebPData image{reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())};
+    const WebPData profile{reinterpret_cast<const uint8_t*>(icc.constData()), static_cast<size_t>(icc.size())};
+    WebPData assembled;
+    WebPDataInit(&assembled);
+    if (WebPMuxSetImage(mux.get(), &image, 0) != WEBP_MUX_OK || WebPMuxSetChunk(mux.get(), "ICCP", &profile, 0) != WEBP_MUX_OK
+        || WebPMuxAssemble(mux.get(), &assembled) != WEBP_MUX_OK) {
+        WebPDataClear(&assembled);
+        throw PictaronError(QStringLiteral("The colour profile could not be put into the WebP file."));
+    }
+    QByteArray out(reinterpret_cast<const char*>(assembled.bytes), static_cast<qsizetype>(assembled.size));
+    WebPDataClear(&assembled);
+    return out;
+}
+
 // The file as a browser decodes it, on white.
 QImage DecodeAgain(const QByteArray& bytes, bool transparent)
 {
@@ -162,7 +187,7 @@ QImage DecodeAgain(const QByteArray& bytes, bool transparent)
 } // namespace
 
 EncodedResult EncodeWebpResult(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
-                               RunContext& context)
+                               RunContext& context, const SourceTags& source)
 {
     const QImage bitmap = ToWorkingBitmap(working);
     CheckAlphaPlane(bitmap, alpha);
@@ -178,6 +203,9 @@ EncodedResult EncodeWebpResult(const QImage& working, const QImage& alpha, const
         context.cancel.ThrowIfCancelled();
         result.bytes = Encode(bitmap, plane.isNull() ? QImage() : InterleaveAlpha(bitmap, plane), settings,
                               context, saving);
+        const QByteArray icc = ProfileToEmbed(settings, source, false);
+        if (!icc.isEmpty())
+            result.bytes = WithProfile(result.bytes, icc);
     }
     result.size = result.bytes.size();
     result.dimensions = bitmap.size();

@@ -10,6 +10,7 @@
 
 #include "app/conversionsettings.h"
 #include "app/runcontext.h"
+#include "formats/sourcetags.h"
 
 #include <QImage>
 
@@ -24,6 +25,6 @@ namespace pictaron {
 // when it fails (a side above 16383 pixels, say), RunCancelled when
 // cancelled.
 EncodedResult EncodeWebpResult(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
-                               RunContext& context);
+                               RunContext& context, const SourceTags& source = {});
 
 } // namespace pictaron

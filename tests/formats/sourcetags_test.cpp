@@ -438,6 +438,33 @@ TEST_F(CliTagsTest, KeepProfileEmbedsTheSourceProfileAndItsColours)
     EXPECT_EQ(LargestDifference(QImage(out), QImage(unconverted)), 0);
 }
 
+TEST_F(CliTagsTest, EveryFormatButGifCarriesAKeptProfile)
+{
+    // PNG (truecolour and indexed), WebP and AVIF embed the source's profile
+    // when its colours are kept, and carry none when they are converted.
+    const QStringList kinds[] = {{QStringLiteral("kept.png")},
+                                 {QStringLiteral("indexed.png"), QStringLiteral("--png-colours"), QStringLiteral("64")},
+                                 {QStringLiteral("kept.webp")},
+                                 {QStringLiteral("kept.avif"), QStringLiteral("--speed"), QStringLiteral("10")}};
+    for (const QStringList& kind : kinds) {
+        SCOPED_TRACE(kind.join(' ').toStdString());
+        const QString out = Path(kind.first());
+        for (const bool keep : {true, false}) {
+            QStringList arguments{Path(QStringLiteral("p3.png")), QStringLiteral("-o"), out, QStringLiteral("--overwrite")};
+            arguments << kind.mid(1);
+            if (keep)
+                arguments << QStringLiteral("--keep-profile");
+            Cli(arguments);
+            const QByteArray profile =
+                RunTool(QStringLiteral("exiftool"), {QStringLiteral("-b"), QStringLiteral("-ICC_Profile"), out});
+            if (keep)
+                EXPECT_EQ(profile, Contents(Path(QStringLiteral("p3.icc"))));
+            else
+                EXPECT_TRUE(profile.isEmpty());
+        }
+    }
+}
+
 // Without tags, the result is what it has always been: the encoder's bytes
 // for the decoded pixels, as cjpeg makes them.
 TEST_F(CliTagsTest, PicturesWithoutTagsGiveTheSameBytesAsEver)
