@@ -11,8 +11,11 @@ copied into the source tree: OUT is a build folder.
 import io
 import os
 import random
+import shutil
 import struct
+import subprocess
 import sys
+import tempfile
 
 from PIL import Image
 
@@ -55,6 +58,17 @@ def main():
         image.save(buffer, fmt, **options)
         return buffer.getvalue()
 
+    # AVIF by its own encoder, where it is installed.
+    avifenc = shutil.which("avifenc")
+
+    def avif(image):
+        with tempfile.TemporaryDirectory() as folder:
+            source, target = os.path.join(folder, "in.png"), os.path.join(folder, "out.avif")
+            image.save(source)
+            subprocess.run([avifenc, "-s", "10", source, target], check=True, capture_output=True)
+            with open(target, "rb") as file:
+                return file.read()
+
     gifs = []
     for base, image in sources:
         for size in ((16, 12), (37, 5)):
@@ -80,8 +94,12 @@ def main():
             picture(f"{tag}-rle.tga", encoded(small, "TGA", compression="tga_rle"), selector=1)
             try:
                 picture(f"{tag}.webp", encoded(small, "WEBP", quality=50))
+                picture(f"{tag}-alpha.webp", encoded(small.convert("RGBA"), "WEBP", lossless=True))
             except (KeyError, OSError):
                 pass  # Pillow without WebP
+            if avifenc:
+                picture(f"{tag}.avif", avif(small))
+                picture(f"{tag}-alpha.avif", avif(small.convert("RGBA")))
         # Cut short: headers that promise more than follows.
         small = image.resize((24, 24))
         for fmt, ext in (("PPM", "ppm"), ("JPEG", "jpg"), ("PNG", "png"), ("BMP", "bmp")):
