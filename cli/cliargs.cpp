@@ -19,7 +19,8 @@ namespace {
 QList<OptionGroup> OptionGroups()
 {
     return {GeometryOptions(), ToneOptions(), DecorationOptions(), QualityOptions(), JpegOptions(),
-            GifOptions(),      PngOptions(),  WebpOptions(),       AvifOptions(),    SourceOptions()};
+            GifOptions(),      PngOptions(),  WebpOptions(),       AvifOptions(),    TargetOptions(),
+            SourceOptions()};
 }
 
 // "a, b and c", or with "or".

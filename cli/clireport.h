@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace pictaron {
 
 struct CliPictureReport {
@@ -22,6 +24,16 @@ struct CliPictureReport {
     int colours = 0;           // its palette entries
     QStringList warnings;      // one line each, naming the file (a picture read only in part)
     SourceTags source;         // what the loader did with the source's orientation and profile
+    std::optional<double> similarity;  // the result's SSIM, when the run scored it
+    // When a target chose the quality (or colour count): the choice, the
+    // encodes it took and the targets, each 0 when not set.
+    struct Search {
+        int setting = 0;
+        int trials = 0;
+        qint64 maxBytes = 0;
+        double minSimilarity = 0;
+    };
+    std::optional<Search> search;
 };
 
 // The window's texts: source info, result info and the download-time list.

@@ -1,5 +1,6 @@
 // pictaron-cli: one or many pictures through the conversion pipeline.
 #include "app/conversion.h"
+#include "app/encodestep.h"
 #include "app/outputformat.h"
 #include "components/atomicfile.h"
 #include "cli/cliargs.h"
@@ -157,7 +158,9 @@ void ConvertOne(const CliJob& job, const PlannedOutput& planned, const PictureLo
 
     // No work file: the result is encoded in memory and written straight out.
     RunProgress progress;
-    RunContext context{progress, InterruptFlag(), QString()};
+    // A report says how close the result is to the finished picture.
+    RunContext context{progress, InterruptFlag(), QString(),
+                       job.mode != CliOutputMode::Text || job.settings.minSimilarity > 0};
     EncodedResult result;
     try {
         result = RunConversion(std::move(original), job.settings, context, std::move(alpha));
@@ -178,6 +181,10 @@ void ConvertOne(const CliJob& job, const PlannedOutput& planned, const PictureLo
     report.resultDimensions = result.dimensions;
     report.resultSize = result.bytes.size();
     report.colours = result.colours;
+    report.similarity = result.similarity;
+    const ConversionSettings& s = job.settings;
+    if ((s.maxBytes > 0 || s.minSimilarity > 0) && HasSearchableSetting(s))
+        report.search = CliPictureReport::Search{result.chosenSetting, result.trials, s.maxBytes, s.minSimilarity};
 
     switch (job.mode) {
     case CliOutputMode::Text:

@@ -53,6 +53,7 @@ OptionGroup GifOptions();
 OptionGroup PngOptions();
 OptionGroup WebpOptions();
 OptionGroup AvifOptions();
+OptionGroup TargetOptions();
 OptionGroup SourceOptions();
 
 } // namespace pictaron

@@ -36,15 +36,16 @@ TEST_F(CliTest, ReportShowsWhatTheWindowShows)
     const Outcome run = RunCli({input, QStringLiteral("-o"), output, QStringLiteral("--report")});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     const QStringList lines = QString::fromUtf8(run.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 12);
+    ASSERT_EQ(lines.size(), 13);
     EXPECT_EQ(lines[0], QLatin1Char(' ') + input);
     EXPECT_EQ(lines[1], QStringLiteral(" 40 by 30 pixels, 3.5 K"));  // 3613 bytes
     EXPECT_EQ(lines[2], QLatin1Char(' ') + output);
     EXPECT_TRUE(lines[3].startsWith(QStringLiteral(" 40 by 30 pixels, "))) << lines[3].toStdString();
     EXPECT_TRUE(lines[3].endsWith(QStringLiteral("% of original size")));
-    EXPECT_EQ(lines[4].simplified(), QStringLiteral("Speed Current New"));
-    EXPECT_TRUE(lines[5].simplified().startsWith(QStringLiteral("9600 (3.0 sec) ")));
-    EXPECT_TRUE(lines[11].simplified().startsWith(QStringLiteral("T1 (0.0 sec) ")));
+    EXPECT_TRUE(lines[4].startsWith(QStringLiteral(" SSIM 0."))) << lines[4].toStdString();
+    EXPECT_EQ(lines[5].simplified(), QStringLiteral("Speed Current New"));
+    EXPECT_TRUE(lines[6].simplified().startsWith(QStringLiteral("9600 (3.0 sec) ")));
+    EXPECT_TRUE(lines[12].simplified().startsWith(QStringLiteral("T1 (0.0 sec) ")));
 }
 
 TEST_F(CliTest, JsonDescribesEachResult)

@@ -438,7 +438,8 @@ TEST_F(CliFormatsTest, JsonAndReportDescribeEveryFormatAlike)
     const QString input = Write(QStringLiteral("in.ppm"), Ppm(30, 20));
     const QStringList keys{QStringLiteral("input"),  QStringLiteral("output"),         QStringLiteral("format"),
                            QStringLiteral("width"),  QStringLiteral("height"),         QStringLiteral("bytes"),
-                           QStringLiteral("original_bytes"), QStringLiteral("download_seconds"), QStringLiteral("warnings")};
+                           QStringLiteral("original_bytes"), QStringLiteral("download_seconds"), QStringLiteral("download_times"),
+                           QStringLiteral("warnings")};
     for (const Kind& kind : kKinds) {
         for (const bool indexed : {false, true}) {
             if (indexed && QByteArray(kind.key) != "png")
