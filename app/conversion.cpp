@@ -114,7 +114,7 @@ QImage ChangeColours(QImage working, const ConversionSettings& s, RunContext& co
 
 } // namespace
 
-EncodedResult RunConversion(QImage original, const ConversionSettings& settings, RunContext& context, QImage alpha)
+ChangedPicture ApplyChanges(QImage original, const ConversionSettings& settings, RunContext& context, QImage alpha)
 {
     if (original.isNull())
         throw PictaronError(QStringLiteral("There is no picture to convert."));
@@ -122,24 +122,43 @@ EncodedResult RunConversion(QImage original, const ConversionSettings& settings,
     // Shared, not copied: a step that writes into the working bitmap detaches it
     // from the caller's picture first, so the original survives untouched.
     // The source's profile and metadata, for an encoder that keeps them.
-    const SourceTags source = SourceTagsOf(original);
+    ChangedPicture changed;
+    changed.source = SourceTagsOf(original);
     QImage working = std::move(original);
 
-    QStringList warnings;
     if (alpha.isNull() || alpha.size() != working.size() || !KeepsAlpha(settings)) {
         alpha = QImage();
         working = MovePixels(std::move(working), settings, ColorToTriple(settings.cornerColour), context);
         if (settings.resize)
             working = ResizeStep(working, settings.resizeWidth, settings.resizeHeight, ResizeMethod(settings),
-                                 ResizeProgress(context), warnings);
+                                 ResizeProgress(context), changed.warnings);
     } else {
-        working = MovePixelsWithAlpha(working, alpha, settings, context, warnings);
+        working = MovePixelsWithAlpha(working, alpha, settings, context, changed.warnings);
     }
-    working = ChangeColours(std::move(working), settings, context);
-    EncodedResult result = EncodeStep(working, alpha, settings, context, source);
+    changed.picture = ChangeColours(std::move(working), settings, context);
+    changed.alpha = std::move(alpha);
+    return changed;
+}
+
+EncodedResult EncodeChanged(const ChangedPicture& changed, const ConversionSettings& settings, RunContext& context)
+{
+    EncodedResult result = EncodeStep(changed.picture, changed.alpha, settings, context, changed.source);
     result.format = settings.format;
-    result.warnings = warnings;
+    result.warnings = changed.warnings;
     return result;
+}
+
+EncodedResult RunConversion(QImage original, const ConversionSettings& settings, RunContext& context, QImage alpha)
+{
+    return EncodeChanged(ApplyChanges(std::move(original), settings, context, std::move(alpha)), settings, context);
+}
+
+QSize SizeBeforeResize(const QImage& original, const ConversionSettings& settings, RunContext& context)
+{
+    // Flipping and mirroring keep the size.
+    if (!settings.crop && !settings.rotate)
+        return original.size();
+    return MovePixels(original, settings, ColorToTriple(settings.cornerColour), context).size();
 }
 
 } // namespace pictaron

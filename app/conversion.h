@@ -28,4 +28,22 @@ namespace pictaron {
 EncodedResult RunConversion(QImage original, const ConversionSettings& settings, RunContext& context,
                             QImage alpha = QImage());
 
+// The two halves of a run, for a caller that encodes one changed picture in
+// several formats (the command line's variants): every change, then the
+// encoder. A changed picture serves every format whose KeepsAlpha is that of
+// the settings it was made with.
+struct ChangedPicture {
+    QImage picture;
+    QImage alpha;  // null unless the format keeps transparency and there is some
+    SourceTags source;
+    QStringList warnings;  // steps that failed without ending the run
+};
+ChangedPicture ApplyChanges(QImage original, const ConversionSettings& settings, RunContext& context,
+                            QImage alpha = QImage());
+EncodedResult EncodeChanged(const ChangedPicture& changed, const ConversionSettings& settings, RunContext& context);
+
+// The size of the picture the resize step gets: the original's, or what the
+// crop and the rotation leave of it.
+QSize SizeBeforeResize(const QImage& original, const ConversionSettings& settings, RunContext& context);
+
 } // namespace pictaron

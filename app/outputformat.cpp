@@ -12,16 +12,16 @@ const std::array<OutputFormatFacts, 5>& Table()
 {
     static const std::array<OutputFormatFacts, 5> table{{
         {OutputFormat::Gif, QStringLiteral("GIF"), QStringLiteral("gif"), QStringLiteral("gif"),
-         {QStringLiteral("gif")}, QStringLiteral("*.gif|*.gif"), false},
+         {QStringLiteral("gif")}, QStringLiteral("*.gif|*.gif"), QStringLiteral("image/gif"), false},
         {OutputFormat::Jpeg, QStringLiteral("JPEG"), QStringLiteral("jpeg"), QStringLiteral("jpg"),
          {QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("jpe")},
-         QStringLiteral("*.jpg|*.jpg"), false},
+         QStringLiteral("*.jpg|*.jpg"), QStringLiteral("image/jpeg"), false},
         {OutputFormat::Png, QStringLiteral("PNG"), QStringLiteral("png"), QStringLiteral("png"),
-         {QStringLiteral("png")}, QStringLiteral("*.png|*.png"), true},
+         {QStringLiteral("png")}, QStringLiteral("*.png|*.png"), QStringLiteral("image/png"), true},
         {OutputFormat::Webp, QStringLiteral("WebP"), QStringLiteral("webp"), QStringLiteral("webp"),
-         {QStringLiteral("webp")}, QStringLiteral("*.webp|*.webp"), true},
+         {QStringLiteral("webp")}, QStringLiteral("*.webp|*.webp"), QStringLiteral("image/webp"), true},
         {OutputFormat::Avif, QStringLiteral("AVIF"), QStringLiteral("avif"), QStringLiteral("avif"),
-         {QStringLiteral("avif")}, QStringLiteral("*.avif|*.avif"), true},
+         {QStringLiteral("avif")}, QStringLiteral("*.avif|*.avif"), QStringLiteral("image/avif"), true},
     }};
     return table;
 }

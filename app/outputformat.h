@@ -21,6 +21,7 @@ struct OutputFormatFacts {
     QString extension;       // "jpg": the extension a result file gets
     QStringList extensions;  // every extension naming the format, the usual one first
     QString filter;          // the Save dialog's filter, "*.jpg|*.jpg" (label|patterns)
+    QString mimeType;        // "image/jpeg", as web pages declare it
     // The result can keep a source's transparency (its alpha channel).
     bool keepsAlpha;
 };

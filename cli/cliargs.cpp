@@ -23,6 +23,10 @@ QList<OptionGroup> OptionGroups()
             SourceOptions()};
 }
 
+// The formats of the command line being read: its one format, or each of
+// --formats. An option of any of them is taken (CheckFormatOption).
+QList<OutputFormat> gWrittenFormats;
+
 // "a, b and c", or with "or".
 QString Listed(QStringList words, const QString& last)
 {
@@ -152,14 +156,20 @@ bool ReadIntOption(const QCommandLineParser& parser, const QString& name, int& v
 bool CheckFormatOption(const QCommandLineParser& parser, const QString& name, OutputFormat chosen,
                        std::initializer_list<OutputFormat> formats, QString& error)
 {
-    if (!parser.isSet(name) || std::find(formats.begin(), formats.end(), chosen) != formats.end())
+    const auto takes = [formats](OutputFormat format) {
+        return std::find(formats.begin(), formats.end(), format) != formats.end();
+    };
+    if (!parser.isSet(name) || takes(chosen) || std::any_of(gWrittenFormats.begin(), gWrittenFormats.end(), takes))
         return true;
     QStringList names;
     for (const OutputFormat format : formats)
         names << FactsOf(format).name;
-    error = QStringLiteral("--%1 is for %2 results, but this run writes %3; --format or the output's extension "
-                           "chooses the format.")
-                .arg(name, Listed(names, QStringLiteral("and")), FactsOf(chosen).name);
+    QStringList written;
+    for (const OutputFormat format : gWrittenFormats)
+        written << FactsOf(format).name;
+    error = QStringLiteral("--%1 is for %2 results, but this run writes %3; --format, --formats or the output's "
+                           "extension chooses the format.")
+                .arg(name, Listed(names, QStringLiteral("and")), Listed(written, QStringLiteral("and")));
     return false;
 }
 
@@ -247,6 +257,7 @@ QString CliUsage()
         "  OUTPUT a file or -); TGA and PCD, which have no signature, need a file name.\n")
                         .arg(Listed(FormatKeys(), QStringLiteral("or")), Listed(FormatExtensions(), QStringLiteral("or")),
                              Listed(ResultExtensions(), QStringLiteral("or")));
+    usage += QLatin1Char('\n') + VariantUsage();
     for (const OptionGroup& group : OptionGroups())
         usage += QLatin1Char('\n') + group.usage();
     usage += QStringLiteral(
@@ -279,6 +290,7 @@ CliParse ParseCliArguments(const QStringList& arguments)
         {QStringLiteral("version"), QString()},
     });
     const QList<OptionGroup> groups = OptionGroups();
+    parser.addOptions(VariantOptions());
     for (const OptionGroup& group : groups)
         parser.addOptions(group.options());
     parser.addPositionalArgument(QStringLiteral("input"), QString());
@@ -324,12 +336,21 @@ CliParse ParseCliArguments(const QStringList& arguments)
         : parser.isSet(QStringLiteral("report"))        ? CliOutputMode::Report
                                                         : CliOutputMode::Text;
 
+    if (!ReadVariantOptions(parser, job, parse.error))
+        return parse;
+
     ConversionSettings& s = job.settings;
     if (!ReadFormat(parser, job, s.format, parse.error))
         return parse;
-    for (const OptionGroup& group : groups) {
-        if (!group.read(parser, s, parse.error))
-            return parse;
+    // Each format of the run reads the options: --quality then sets the
+    // quality of every one of them.
+    gWrittenFormats = WrittenFormats(job);
+    for (const OutputFormat format : gWrittenFormats) {
+        s.format = format;
+        for (const OptionGroup& group : groups) {
+            if (!group.read(parser, s, parse.error))
+                return parse;
+        }
     }
     // No desktop stands behind the command line: a system colour (an untouched
     // corner colour is button face) takes its classic value on every machine.

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "app/conversionsettings.h"
+#include "cli/variants.h"
 
 #include <QString>
 #include <QStringList>
@@ -38,6 +39,7 @@ struct CliJob {
     CliExisting existing = CliExisting::Replace;
     CliOutputMode mode = CliOutputMode::Text;
     ConversionSettings settings;
+    VariantRequest variants;  // none: one result per input
 };
 
 struct CliParse {

@@ -8,6 +8,8 @@
 #include "cli/interrupts.h"
 #include "cli/outputplan.h"
 #include "cli/standardstreams.h"
+#include "cli/variantreport.h"
+#include "cli/variantrun.h"
 #include "components/errors.h"
 #include "formats/pictureloader.h"
 
@@ -15,6 +17,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -127,21 +130,12 @@ QString KeptMessage(const PlannedOutput& planned)
         .arg(QDir::toNativeSeparators(planned.output), ShownInput(planned.input));
 }
 
-// Converts one input and writes its output; throws on failure. A run that
-// cannot give what was asked writes nothing.
-void ConvertOne(const CliJob& job, const PlannedOutput& planned, const PictureLoader& loader, int reportStream)
+// The picture of one input, converted once and dropped (a PPM can stay in
+// its file), with what the report says of the source.
+QImage LoadInput(const QString& input, const PictureLoader& loader, CliPictureReport& report, QImage& alpha)
 {
-    const QString& input = planned.input;
-    CliPictureReport report;
     report.input = input;
-    report.output = planned.output;
-    report.format = FactsOf(job.settings.format).key;
-    report.indexed = job.settings.format == OutputFormat::Gif
-        || (job.settings.format == OutputFormat::Png && job.settings.pngIndexed);
-
-    // Converted once and dropped: a PPM can stay in its file.
     QImage original;
-    QImage alpha;
     if (IsStandardStream(input)) {
         const QByteArray bytes = ReadInput();
         original = loader.LoadFromMemory(bytes, ShownInput(input), &report.warnings, &alpha);
@@ -155,6 +149,21 @@ void ConvertOne(const CliJob& job, const PlannedOutput& planned, const PictureLo
     // A picture read only in part is still converted; the user hears of it.
     for (const QString& warning : report.warnings)
         PrintError(warning);
+    return original;
+}
+
+// Converts one input and writes its output; throws on failure. A run that
+// cannot give what was asked writes nothing.
+void ConvertOne(const CliJob& job, const PlannedOutput& planned, const PictureLoader& loader, int reportStream)
+{
+    const QString& input = planned.input;
+    CliPictureReport report;
+    report.output = planned.output;
+    report.format = FactsOf(job.settings.format).key;
+    report.indexed = job.settings.format == OutputFormat::Gif
+        || (job.settings.format == OutputFormat::Png && job.settings.pngIndexed);
+    QImage alpha;
+    QImage original = LoadInput(input, loader, report, alpha);
 
     // No work file: the result is encoded in memory and written straight out.
     RunProgress progress;
@@ -198,6 +207,33 @@ void ConvertOne(const CliJob& job, const PlannedOutput& planned, const PictureLo
     }
 }
 
+// Makes the variants of one input (its planned outputs) from one decoding of
+// it and prints what --html or --json asks; throws as ConvertOne.
+void ConvertVariants(const CliJob& job, const QList<PlannedOutput>& outputs, const PictureLoader& loader,
+                     int reportStream)
+{
+    CliPictureReport report;
+    QImage alpha;
+    const QImage original = LoadInput(outputs.front().input, loader, report, alpha);
+    RunProgress progress;
+    RunContext context{progress, InterruptFlag(), QString()};
+    const auto publish = [&job](const PlannedOutput& planned, const QByteArray& bytes) {
+        ThrowIfInterrupted();
+        const bool written = Publish(job, planned, bytes);
+        if (!written)
+            PrintError(KeptMessage(planned));
+        return written;
+    };
+    QStringList notes;
+    const QList<MadeVariant> made = MakeVariants(job, outputs, original, alpha, context, publish, notes);
+    for (const QString& note : notes)
+        PrintError(note);
+    if (job.variants.html)
+        WriteToStream(reportStream, PictureElement(made, job.variants.sizes));
+    else if (job.mode == CliOutputMode::Json)
+        WriteToStream(reportStream, VariantJsonLine(report.input, report.originalSize, made, report.warnings + notes));
+}
+
 // Help and version text; a stream that cannot take it is an error too.
 int PrintText(FILE* stream, const QByteArray& text)
 {
@@ -226,24 +262,36 @@ int RunPlan(const CliJob& job, const OutputPlan& plan)
         return kError;
     }
 
-    const PictureLoader loader(LoadOptionsFor(job.settings));
+    const bool variants = !job.variants.IsEmpty();
+    const PictureLoader loader(variants ? VariantLoadOptions(job) : LoadOptionsFor(job.settings));
     int status = kDone;
-    for (const PlannedOutput& planned : plan.outputs) {
+    for (qsizetype at = 0; at < plan.outputs.size();) {
+        // One output, or every variant of one input.
+        qsizetype end = at + 1;
+        while (variants && end < plan.outputs.size() && plan.outputs[end].input == plan.outputs[at].input)
+            ++end;
+        const QList<PlannedOutput> outputs = plan.outputs.mid(at, end - at);
+        at = end;
+        const PlannedOutput& planned = outputs.front();
         if (InterruptFlag().IsCancelled()) {
             PrintError(QStringLiteral("Interrupted; %1 and the outputs after it were not written.")
                            .arg(ShownOutput(planned.output)));
             return status == kDone ? kCancelled : status;
         }
-        if (planned.keepExisting) {
-            PrintError(KeptMessage(planned));
+        for (const PlannedOutput& kept : outputs)
+            if (kept.keepExisting)
+                PrintError(KeptMessage(kept));
+        if (std::all_of(outputs.begin(), outputs.end(), [](const PlannedOutput& o) { return o.keepExisting; }))
             continue;
-        }
         const QByteArray shortened = (QStringLiteral("pictaron-cli: ") + planned.input
                                       + QStringLiteral(" changed while it was being read.\n"))
                                          .toLocal8Bit();
         gReadingMessage = shortened.constData();
         try {
-            ConvertOne(job, planned, loader, reportStream);
+            if (variants)
+                ConvertVariants(job, outputs, loader, reportStream);
+            else
+                ConvertOne(job, planned, loader, reportStream);
         } catch (const RunDeclined& declined) {
             PrintError(QStringLiteral("%1: %2; nothing written.").arg(ShownInput(planned.input), declined.reason()));
             if (status == kDone)

@@ -2,6 +2,7 @@
 
 #include "app/outputformat.h"
 #include "cli/standardstreams.h"
+#include "cli/variants.h"
 #include "components/pathutils.h"
 
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QRegularExpression>
 
 #include <optional>
+#include <utility>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,10 +31,6 @@ bool IsPlaceholder(const QString& word)
     return word == QLatin1String("name") || word == QLatin1String("dir") || word == QLatin1String("ext");
 }
 
-QString Extension(const CliJob& job)
-{
-    return FactsOf(job.settings.format).extension;
-}
 
 QString FillPattern(const QString& pattern, const QString& input, const QString& extension)
 {
@@ -89,6 +87,36 @@ QString ShownInput(const QString& input)
     return IsStandardStream(input) ? QStringLiteral("standard input") : QDir::toNativeSeparators(input);
 }
 
+QString OutputPathFor(const CliJob& job, const QString& input, OutputFormat format)
+{
+    const QString extension = FactsOf(format).extension;
+    switch (job.outputKind) {
+    case CliOutputKind::File:
+    case CliOutputKind::StandardOutput:
+        return job.output;
+    case CliOutputKind::Folder:
+        return QDir(job.output).filePath(QFileInfo(input).completeBaseName() + QLatin1Char('.') + extension);
+    case CliOutputKind::Pattern:
+        break;
+    }
+    return FillPattern(job.output, input, extension);
+}
+
+// What one input writes: its output, or each of its variants.
+QList<PlannedOutput> OutputsOf(const CliJob& job, const QString& input)
+{
+    if (job.variants.IsEmpty())
+        return {PlannedOutput{input, OutputPathFor(job, input, job.settings.format), false, job.settings.format}};
+    const QList<int> widths = job.variants.widths.isEmpty() ? QList<int>{0} : job.variants.widths;
+    QList<PlannedOutput> outputs;
+    for (const OutputFormat format : WrittenFormats(job)) {
+        const QString single = OutputPathFor(job, input, format);
+        for (const int width : widths)
+            outputs.append({input, VariantPath(single, width, format), false, format, width});
+    }
+    return outputs;
+}
+
 } // namespace
 
 bool IsOutputPattern(const QString& output)
@@ -113,16 +141,7 @@ QString UnknownPlaceholder(const QString& pattern)
 
 QString OutputPathFor(const CliJob& job, const QString& input)
 {
-    switch (job.outputKind) {
-    case CliOutputKind::File:
-    case CliOutputKind::StandardOutput:
-        return job.output;
-    case CliOutputKind::Folder:
-        return QDir(job.output).filePath(QFileInfo(input).completeBaseName() + QLatin1Char('.') + Extension(job));
-    case CliOutputKind::Pattern:
-        break;
-    }
-    return FillPattern(job.output, input, Extension(job));
+    return OutputPathFor(job, input, job.settings.format);
 }
 
 OutputPlan PlanOutputs(const CliJob& job)
@@ -137,8 +156,11 @@ OutputPlan PlanOutputs(const CliJob& job)
         inputs.append({input, IsStandardStream(input) ? IdentityOfStream(STDIN_FILENO) : IdentityOfPath(input)});
 
     QList<QString> comparable;  // of each planned output, for outputs written twice
-    for (qsizetype i = 0; i < inputs.size(); ++i) {
-        PlannedOutput planned{inputs[i].name, OutputPathFor(job, inputs[i].name)};
+    QList<std::pair<const Input*, PlannedOutput>> wanted;
+    for (const Input& input : inputs)
+        for (const PlannedOutput& planned : OutputsOf(job, input.name))
+            wanted.append({&input, planned});
+    for (auto& [input, planned] : wanted) {
         const bool toStream = IsStandardStream(planned.output);
         const std::optional<FileIdentity> target =
             toStream ? IdentityOfStream(STDOUT_FILENO) : IdentityOfPath(planned.output);
@@ -146,7 +168,7 @@ OutputPlan PlanOutputs(const CliJob& job)
         for (const Input& other : inputs) {
             if (!target || other.identity != target)
                 continue;
-            plan.clashes << (other.identity == inputs[i].identity
+            plan.clashes << (other.identity == input->identity
                                  ? QStringLiteral("%1 would overwrite its own input %2; nothing written. Name an "
                                                   "output of its own.")
                                        .arg(Shown(planned.output), ShownInput(planned.input))
@@ -162,7 +184,7 @@ OutputPlan PlanOutputs(const CliJob& job)
             if (earlier >= 0)
                 plan.clashes << QStringLiteral("%1 and %2 would both be written to %3; nothing written. A name "
                                                "pattern such as -o 'FOLDER/{dir}-{name}.{ext}' keeps them apart.")
-                                    .arg(ShownInput(inputs[earlier].name), ShownInput(planned.input),
+                                    .arg(ShownInput(plan.outputs[earlier].input), ShownInput(planned.input),
                                          Shown(planned.output));
             comparable.append(path);
             const QFileInfo existing(planned.output);

@@ -13,6 +13,8 @@
 //   files will have (the existing part of the path with its links resolved);
 // - an output that is a folder.
 // With --no-clobber an existing output is kept and its input skipped.
+// A variant run (cli/variants.h) plans each variant of each input as an
+// output of its own, every variant of an input one after the other.
 #pragma once
 
 #include "cli/cliargs.h"
@@ -36,10 +38,12 @@ struct PlannedOutput {
     QString input;
     QString output;             // "-" for standard output
     bool keepExisting = false;  // --no-clobber and the output exists: skipped
+    OutputFormat format = OutputFormat::Jpeg;
+    int width = 0;              // of a variant; 0: as the settings say
 };
 
 struct OutputPlan {
-    QList<PlannedOutput> outputs;  // in the order of the inputs
+    QList<PlannedOutput> outputs;  // in the order of the inputs, each input's variants together
     QStringList clashes;           // one message each; when any, nothing may be written
 };
 

@@ -95,6 +95,23 @@ void ReadTags(j_decompress_ptr cinfo, RawTags& tags)
     std::free(icc);
 }
 
+// Sets the smallest DCT scale whose upright width is at least minimumWidth;
+// the full size when none is.
+void ChooseScale(j_decompress_ptr cinfo, const JpegShrink& shrink, int orientation)
+{
+    const bool turned = shrink.upright && orientation >= 5;  // width and height change places
+    for (unsigned eighths = 1; eighths < 8; ++eighths) {
+        cinfo->scale_num = eighths;
+        cinfo->scale_denom = 8;
+        jpeg_calc_output_dimensions(cinfo);
+        const JDIMENSION width = turned ? cinfo->output_height : cinfo->output_width;
+        if (width >= static_cast<JDIMENSION>(shrink.minimumWidth))
+            return;
+    }
+    cinfo->scale_num = 1;
+    cinfo->scale_denom = 1;
+}
+
 } // namespace
 
 std::optional<PpmPixels> FindPpmPixels(const QByteArray& bytes, const DecodeGuard& guard)
@@ -124,7 +141,8 @@ std::optional<QImage> DecodePpm(const QByteArray& bytes, const DecodeGuard& guar
     return ToWorkingBitmap(rgb);
 }
 
-std::optional<QImage> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& guard, RawTags* tags)
+std::optional<QImage> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& guard, RawTags* tags,
+                                 JpegShrink shrink)
 {
     if (bytes.size() < 3 || static_cast<std::uint8_t>(bytes[0]) != 0xFF
         || static_cast<std::uint8_t>(bytes[1]) != 0xD8 || static_cast<std::uint8_t>(bytes[2]) != 0xFF)
@@ -160,9 +178,12 @@ std::optional<QImage> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& gua
     // May throw to refuse the size; the library holds no resources we would
     // lose except the decompressor, released first.
     const QSize size(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height));
+    if (shrink.minimumWidth > 0)
+        ChooseScale(&cinfo, shrink, tags ? ExifOrientation(tags->exif) : 1);
+    jpeg_calc_output_dimensions(&cinfo);
     try {
         guard.CheckSize(size);
-        picture = NewWorkingBitmap(size.width(), size.height());
+        picture = NewWorkingBitmap(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
     } catch (...) {
         jpeg_destroy_decompress(&cinfo);
         throw;

@@ -42,12 +42,23 @@ std::optional<PpmPixels> FindPpmPixels(const QByteArray& bytes, const DecodeGuar
 // An 8-bit binary PPM as a working bitmap; empty as FindPpmPixels.
 std::optional<QImage> DecodePpm(const QByteArray& bytes, const DecodeGuard& guard);
 
+// A JPEG decoded smaller by libjpeg-turbo's own DCT scaling (by 1/8 .. 8/8),
+// for a picture that is to be made smaller anyway: at the smallest scale at
+// which it is still at least minimumWidth wide, upright as its EXIF
+// Orientation says when upright is set. A minimumWidth of 0 decodes the
+// picture at its full size, exactly as without this.
+struct JpegShrink {
+    int minimumWidth = 0;
+    bool upright = true;
+};
+
 // A JPEG in colour or greyscale. Empty when the bytes are not a JPEG, or are
 // one in CMYK, which the general library converts. A stream that ends early
 // or is damaged still gives its picture, the missing part grey, and a warning
 // through the guard. When tags is given it receives the ICC profile (APP2,
 // over as many markers as it takes), the EXIF block and the XMP packet
-// (APP1).
-std::optional<QImage> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& guard, RawTags* tags = nullptr);
+// (APP1). The size limit of the guard applies to the full size.
+std::optional<QImage> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& guard, RawTags* tags = nullptr,
+                                 JpegShrink shrink = {});
 
 } // namespace pictaron

@@ -57,7 +57,7 @@ private:
 };
 
 QImage DecodePixels(const QByteArray& bytes, const QString& name, const LoadError& error, bool convertCmyk,
-                    RawTags& raw)
+                    const JpegShrink& shrink, RawTags& raw)
 {
     const FormatVerdict verdict = DetectPictureFormat(bytes, name);
     if (!verdict.known)
@@ -68,7 +68,7 @@ QImage DecodePixels(const QByteArray& bytes, const QString& name, const LoadErro
         if (std::optional<QImage> picture = DecodePpm(bytes, error))
             return *picture;
     if (verdict.format == PictureFormat::Jpeg)
-        if (std::optional<QImage> picture = DecodeJpeg(bytes, error, &raw))
+        if (std::optional<QImage> picture = DecodeJpeg(bytes, error, &raw, shrink))
             return *picture;
     raw = RawTags{};
     // The picture library does not read a PNG's eXIf chunk.
@@ -111,7 +111,8 @@ QImage PictureLoader::Decode(const QByteArray& bytes, const QString& name, const
     RawTags raw;
     // CMYK pixels go through their profile whatever the options: a JPEG or GIF
     // result holds RGB, which a CMYK profile cannot describe.
-    QImage picture = DecodePixels(bytes, name, error, true, raw);
+    const JpegShrink shrink{options_.jpegMinimumWidth, options_.applyOrientation};
+    QImage picture = DecodePixels(bytes, name, error, true, shrink, raw);
     if (!raw.icc.isEmpty() || !raw.exif.isEmpty() || !raw.xmp.isEmpty() || raw.containerOrientation > 1
         || raw.iccDamaged) {
         QStringList ignored;

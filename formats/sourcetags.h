@@ -22,6 +22,9 @@ struct LoadOptions {
     bool applyOrientation = true;
     // Convert a picture with an embedded profile into sRGB.
     bool convertToSrgb = true;
+    // A JPEG may be decoded shrunk by its DCT scaling while it stays at least
+    // this wide (formats/directdecode.h); 0 decodes every picture whole.
+    int jpegMinimumWidth = 0;
 };
 
 // The tags as found in the file, before anything is done with them.

@@ -372,7 +372,7 @@ TEST_F(CliFormatsTest, AnOptionOfAnotherFormatOrOutOfRangeIsBadUsageAndWritesNot
     };
     const QList<Misuse> misuses{
         {QStringLiteral("x.jpg"), {QStringLiteral("--lossless")},
-         QStringLiteral("--lossless is for WebP and AVIF results, but this run writes JPEG; --format or the output's "
+         QStringLiteral("--lossless is for WebP and AVIF results, but this run writes JPEG; --format, --formats or the output's "
                         "extension chooses the format.")},
         {QStringLiteral("x.png"), {QStringLiteral("--quality"), QStringLiteral("50")},
          QStringLiteral("--quality is for JPEG, WebP and AVIF results, but this run writes PNG;")},

@@ -1,0 +1,58 @@
+// Responsive variants: one picture made at several widths and in several
+// formats, for the srcset of a <picture> element.
+//
+//   --widths 480,960,1920 --formats avif,webp,jpeg -o web/
+//
+// writes web/photo-480.avif ... web/photo-1920.jpg. Each variant is named
+// after the output a single run would write, its extension replaced by
+// "-<width>.<extension of its format>" ("-<width>" left out without
+// --widths), so folders, patterns and every check of the output plan apply
+// to each variant. The height keeps the aspect ratio; a width above the
+// picture's is left out, with one line on standard error, since a browser
+// would take such a file for sharper than it is.
+#pragma once
+
+#include "app/conversionsettings.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QList>
+#include <QSize>
+#include <QString>
+
+namespace pictaron {
+
+struct CliJob;
+
+struct VariantRequest {
+    QList<int> widths;            // ascending; empty: the picture's own width
+    QList<OutputFormat> formats;  // as given; empty: the run's one format
+    bool html = false;            // print a <picture> element
+    QString sizes = QStringLiteral("100vw");
+
+    bool IsEmpty() const { return widths.isEmpty() && formats.isEmpty(); }
+};
+
+QString VariantUsage();
+QList<QCommandLineOption> VariantOptions();
+// Reads --widths, --formats, --html and --sizes into job.variants and checks
+// them against the rest of the job; false with error set on bad usage.
+bool ReadVariantOptions(const QCommandLineParser& parser, CliJob& job, QString& error);
+
+// Every format the job writes, the fallback of the <img> (the last) at the end.
+QList<OutputFormat> WrittenFormats(const CliJob& job);
+
+// The name of one variant, from the output a single run would write.
+QString VariantPath(const QString& single, int width, OutputFormat format);
+
+// The size of a picture of size source made width wide, keeping its aspect
+// ratio (the height rounded, at least 1).
+QSize VariantSize(QSize source, int width);
+
+// The loader's options for a variant run: as the settings say, and a JPEG
+// decoded shrunk to no less than twice the largest width, which the resize
+// filter then brings down with every detail the variants can show. Not when
+// a crop names pixels of the whole picture, nor before a rotation.
+LoadOptions VariantLoadOptions(const CliJob& job);
+
+} // namespace pictaron
