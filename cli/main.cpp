@@ -152,6 +152,14 @@ QImage LoadInput(const QString& input, const PictureLoader& loader, CliPictureRe
     return original;
 }
 
+// No work file: results are encoded in memory and written straight out. A
+// report says how close a result is to the finished picture.
+RunContext ContextFor(const CliJob& job, RunProgress& progress)
+{
+    return RunContext{progress, InterruptFlag(), QString(),
+                      job.mode != CliOutputMode::Text || job.settings.minSimilarity > 0};
+}
+
 // Converts one input and writes its output; throws on failure. A run that
 // cannot give what was asked writes nothing.
 void ConvertOne(const CliJob& job, const PlannedOutput& planned, const PictureLoader& loader, int reportStream)
@@ -165,11 +173,8 @@ void ConvertOne(const CliJob& job, const PlannedOutput& planned, const PictureLo
     QImage alpha;
     QImage original = LoadInput(input, loader, report, alpha);
 
-    // No work file: the result is encoded in memory and written straight out.
     RunProgress progress;
-    // A report says how close the result is to the finished picture.
-    RunContext context{progress, InterruptFlag(), QString(),
-                       job.mode != CliOutputMode::Text || job.settings.minSimilarity > 0};
+    RunContext context = ContextFor(job, progress);
     EncodedResult result;
     try {
         result = RunConversion(std::move(original), job.settings, context, std::move(alpha));
@@ -216,7 +221,7 @@ void ConvertVariants(const CliJob& job, const QList<PlannedOutput>& outputs, con
     QImage alpha;
     const QImage original = LoadInput(outputs.front().input, loader, report, alpha);
     RunProgress progress;
-    RunContext context{progress, InterruptFlag(), QString()};
+    RunContext context = ContextFor(job, progress);
     const auto publish = [&job](const PlannedOutput& planned, const QByteArray& bytes) {
         ThrowIfInterrupted();
         const bool written = Publish(job, planned, bytes);
