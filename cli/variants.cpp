@@ -100,10 +100,10 @@ QString VariantUsage()
         "                          avif,webp,jpeg); without --widths at the picture's\n"
         "                          own width, named after OUTPUT with the format's\n"
         "                          extension. An option of any of them is taken\n"
-        "  --html                  print a <picture> element on standard output: one\n"
-        "                          <source> per format with every width in its srcset,\n"
-        "                          and an <img> of the last format (the run's format\n"
-        "                          without --formats) at its largest width\n"
+        "  --html                  print a <picture> element on standard output: a\n"
+        "                          <source> for each format but the last, with every\n"
+        "                          width in its srcset, and an <img> of the last (the\n"
+        "                          run's format without --formats) at its largest width\n"
         "  --sizes TEXT            the sizes attribute of --html (default 100vw)\n");
 }
 
