@@ -7,8 +7,10 @@ command line. A tool missing from a case has no fair way to do that job.
 To add a case, append a Case to CASES. Its commands() returns argv lists per
 tool with "{in}" and "{out}" standing for the input PPM and the result file
 ("{in.png}" for the same pixels as a PNG stored without compression, for a
-tool that reads no PPM); the picture's size is there for jobs that need pixel
-sizes.
+tool that reads no PPM; "{in.jpg}" for the camera's JPEG they were decoded
+from); the picture's size is there for jobs that need pixel sizes. A case
+with folder set writes several files: "{out}" is then a folder, made empty
+before each run.
 """
 
 import math
@@ -21,7 +23,8 @@ PILLOW = ["/usr/bin/python3", str(BENCH_DIR / "pillow_job.py")]
 
 # Every tool, in the order of the table's columns. The two Pictaron columns
 # run the same program: once held to one thread, once with its default.
-TOOLS = ["pictaron-1t", "pictaron", "cjpeg", "cwebp", "avifenc", "optipng", "gm", "convert", "vips", "pillow"]
+TOOLS = ["pictaron-1t", "pictaron", "cjpeg", "cwebp", "avifenc", "optipng", "gm", "convert", "vips",
+         "vipsthumbnail", "pillow"]
 PICTARON_TOOLS = ["pictaron-1t", "pictaron"]
 TOOL_TITLES = {
     "pictaron-1t": "Pictaron 1 thread",
@@ -33,6 +36,7 @@ TOOL_TITLES = {
     "gm": "gm",
     "convert": "convert",
     "vips": "vips",
+    "vipsthumbnail": "vipsthumbnail",
     "pillow": "Pillow",
 }
 
@@ -55,6 +59,11 @@ class Picture:
     path: Path
     width: int
     height: int
+
+    @property
+    def jpeg_path(self) -> Path:
+        """The camera's JPEG the PPM was decoded from, copied by run.sh."""
+        return self.path.with_suffix(".jpg")
 
     @property
     def png_path(self) -> Path:
@@ -92,6 +101,8 @@ class Case:
     targets: List[Target] = field(default_factory=list)
     # The largest working bitmap of the job, for the memory target.
     largest_bitmap: Callable[[Picture], int] = field(default=lambda p: p.bitmap_bytes())
+    # The job writes several files into the folder "{out}".
+    folder: bool = False
 
 
 def pictaron(*options: str) -> List[str]:
@@ -234,6 +245,49 @@ def sharpen(p: Picture) -> Dict[str, List[str]]:
     }
 
 
+# --- Responsive variants, from the camera's JPEG ------------------------------
+# A variant run may decode a JPEG shrunk by its DCT scaling to twice the
+# largest width; vips thumbnail (and vipsthumbnail) shrink on load too, vips
+# resize does not. The peers' widths are bounded by an unreachable height.
+
+THUMB_WIDTH = 1200
+THUMB_QUALITY = "75"
+VARIANT_WIDTHS = [480, 960, 1440]
+# Pictaron's default quality of each format, and libvips' options for the same.
+VARIANT_FORMATS = {"avif": "Q=60,effort=3", "webp": "Q=80", "jpg": "Q=80"}
+
+
+def thumbnail_peers(p: Picture) -> Dict[str, List[str]]:
+    return {
+        "vipsthumbnail": ["vipsthumbnail", "{in.jpg}", "--size", f"{THUMB_WIDTH}x", "-o",
+                          f"{{out}}/x.jpg[Q={THUMB_QUALITY}]"],
+        "vips": ["vips", "resize", "{in.jpg}", f"{{out}}/x.jpg[Q={THUMB_QUALITY}]", str(THUMB_WIDTH / p.width),
+                 "--kernel", "lanczos3"],
+    }
+
+
+def thumbnail_variant(p: Picture) -> Dict[str, List[str]]:
+    return {"pictaron": ["{pictaron}", "{in.jpg}", "-o", "{out}/", "--widths", str(THUMB_WIDTH),
+                         "--quality", THUMB_QUALITY], **thumbnail_peers(p)}
+
+
+def thumbnail_resize(p: Picture) -> Dict[str, List[str]]:
+    """The same job as an ordinary run, which decodes the whole picture."""
+    height = round(p.height * THUMB_WIDTH / p.width)
+    return {"pictaron": ["{pictaron}", "{in.jpg}", "-o", "{out}/x.jpg", "--resize", f"{THUMB_WIDTH}x{height}",
+                         "--quality", THUMB_QUALITY], **thumbnail_peers(p)}
+
+
+def variants(p: Picture) -> Dict[str, List[str]]:
+    calls = [f"/usr/bin/vips thumbnail '{{in.jpg}}' '{{out}}/x-{w}.{ext}[{options}]' {w} --height 100000"
+             for ext, options in VARIANT_FORMATS.items() for w in VARIANT_WIDTHS]
+    return {
+        "pictaron": ["{pictaron}", "{in.jpg}", "-o", "{out}/", "--widths", ",".join(map(str, VARIANT_WIDTHS)),
+                     "--formats", "avif,webp,jpeg", "--speed", "6"],
+        "vips": ["/bin/sh", "-c", " && ".join(calls)],
+    }
+
+
 # --- A full run: crop, rotate 7°, resize 50 %, contrast, sharpen, GIF 64 dithered
 
 def full_run_geometry(p: Picture):
@@ -301,6 +355,14 @@ CASES: List[Case] = [
          [Target("≤ 1.1× cwebp", 1.1, "cwebp")]),
     Case("avif-q60", f"AVIF q{AVIF_QUALITY} speed {AVIF_SPEED}", "avif", avif_q60,
          [Target("≤ 1.1× avifenc", 1.1, "avifenc")]),
+    Case("thumb-variant", f"JPEG → {THUMB_WIDTH} px JPEG q{THUMB_QUALITY}, --widths", "jpg", thumbnail_variant,
+         [Target("≤ 1.0× vipsthumbnail", 1.0, "vipsthumbnail"), Target("time ÷ vips resize", None, "vips")],
+         folder=True),
+    Case("thumb-resize", f"JPEG → {THUMB_WIDTH} px JPEG q{THUMB_QUALITY}, --resize", "jpg", thumbnail_resize,
+         [Target("time ÷ vipsthumbnail", None, "vipsthumbnail"), Target("time ÷ vips resize", None, "vips")],
+         folder=True),
+    Case("variants", "JPEG → 3 widths × AVIF, WebP, JPEG", "jpg", variants,
+         [Target("< separate vips calls", 1.0, "vips", strict=True)], folder=True),
     Case("png-lossless", "PNG truecolour", "png", png_lossless,
          [Target("time ÷ optipng -o2", None, "optipng"), Target("time ÷ Pillow optimize", None, "pillow"),
           Target("bytes ÷ optipng -o2", None, "optipng", measure="bytes"),

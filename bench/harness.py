@@ -52,6 +52,7 @@ PEER_PROGRAMS = {
     "gm": "/usr/bin/gm",
     "convert": "/usr/bin/convert",
     "vips": "/usr/bin/vips",
+    "vipsthumbnail": "/usr/bin/vipsthumbnail",
 }
 
 
@@ -78,6 +79,9 @@ class Job:
     env: Dict[str, str]
     # The one CPU a single-threaded run is held to, None for Pictaron's default.
     cpu: Optional[int] = None
+    # The output is a folder of files (the variants of one picture), made empty
+    # before each run.
+    folder: bool = False
 
     def start(self, argv: List[str], **kwargs) -> subprocess.Popen:
         cpus = None if self.cpu is None else {self.cpu}
@@ -108,23 +112,49 @@ class Result:
 
 
 def remove(path: Path):
+    if path.is_dir():
+        shutil.rmtree(path)
+        return
     try:
         path.unlink()
     except FileNotFoundError:
         pass
 
 
+def prepare_output(job: Job):
+    remove(job.output)
+    if job.folder:
+        job.output.mkdir(parents=True)
+
+
+def files_of(path: Path) -> List[Path]:
+    """The result's files: the one file, or every file of a result folder by name."""
+    return sorted(f for f in path.iterdir() if f.is_file()) if path.is_dir() else [path]
+
+
+def written(job: Job) -> bool:
+    return job.output.exists() and (not job.folder or bool(files_of(job.output)))
+
+
+def output_bytes(path: Path) -> int:
+    return sum(f.stat().st_size for f in files_of(path))
+
+
 def sha256(path: Path) -> str:
+    """Of a file's bytes; of a folder, of each file's name and bytes in turn."""
     digest = hashlib.sha256()
-    with open(path, "rb") as f:
-        for block in iter(lambda: f.read(1 << 20), b""):
-            digest.update(block)
+    for file in files_of(path):
+        if path.is_dir():
+            digest.update(file.name.encode() + b"\0")
+        with open(file, "rb") as f:
+            for block in iter(lambda: f.read(1 << 20), b""):
+                digest.update(block)
     return digest.hexdigest()
 
 
 def timed_run(job: Job):
     """Wall time and CPU time of one whole process; None when it failed."""
-    remove(job.output)
+    prepare_output(job)
     start = time.perf_counter()
     process = job.start(job.argv, stderr=subprocess.DEVNULL)
     _, status, usage = os.wait4(process.pid, 0)
@@ -139,7 +169,7 @@ def measured_run(job: Job, scratch: Path, result: Result, timeout: float):
     """The warm-up: one run under /usr/bin/time -v for the peak memory, the
     result's size and checksum, and whether the tool can do the job at all.
     A run longer than timeout is stopped and the tool left out of the case."""
-    remove(job.output)
+    prepare_output(job)
     report = scratch / f"{job.tool}.time"
     errors = scratch / f"{job.tool}.stderr"
     with open(errors, "wb") as err:
@@ -156,7 +186,7 @@ def measured_run(job: Job, scratch: Path, result: Result, timeout: float):
         result.warmup = time.perf_counter() - start
     message = errors.read_text(errors="replace").strip()
     first_line = message.splitlines()[0] if message else f"exit status {code}"
-    if code != 0 or not job.output.exists():
+    if code != 0 or not written(job):
         unavailable = code == 2 or "not available" in message
         if job.tool in PICTARON_TOOLS and unavailable:
             result.status, result.reason = "n/a", first_line
@@ -165,7 +195,7 @@ def measured_run(job: Job, scratch: Path, result: Result, timeout: float):
         return
     match = re.search(r"Maximum resident set size \(kbytes\): (\d+)", report.read_text())
     result.peak_kib = int(match.group(1)) if match else None
-    result.output_bytes = job.output.stat().st_size
+    result.output_bytes = output_bytes(job.output)
     result.sha256 = sha256(job.output)
 
 
@@ -191,12 +221,14 @@ def jobs_for(case: Case, picture: Picture, cli: Path, out_dir: Path, tools: List
         key = "pictaron" if tool in PICTARON_TOOLS else tool
         if key not in commands:
             continue
-        output = out_dir / f"{case.name}-{picture.name}-{tool}.{case.extension}"
+        output = out_dir / f"{case.name}-{picture.name}-{tool}{'' if case.folder else '.' + case.extension}"
         argv = [a.replace("{pictaron}", str(cli)).replace("{in.png}", str(picture.png_path))
+                 .replace("{in.jpg}", str(picture.jpeg_path))
                  .replace("{in}", str(picture.path)).replace("{out}", str(output)) for a in commands[key]]
         if tool in PEER_PROGRAMS and argv[0] == tool:
             argv[0] = PEER_PROGRAMS[tool]
-        jobs.append(Job(tool, argv, output, tool_environment(tool), None if tool == "pictaron" else one_cpu))
+        jobs.append(Job(tool, argv, output, tool_environment(tool), None if tool == "pictaron" else one_cpu,
+                        case.folder))
     return jobs
 
 

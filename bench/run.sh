@@ -9,11 +9,12 @@
 #   --budget SECONDS    timed seconds per tool and case; slower tools run fewer times (default 60)
 #   --timeout SECONDS   a run taking longer is stopped and the tool left out of the case (default 120)
 #   --cases REGEX       only the cases whose name matches (jpeg-q80, gif-flat, resize-50,
-#                       webp-q80, avif-q60, png-lossless, png-indexed, ...); png-indexed is
+#                       webp-q80, avif-q60, png-lossless, png-indexed, thumb-variant,
+#                       thumb-resize, variants, ...); png-indexed is
 #                       judged against gif-flat, so select both: --cases 'webp|avif|png|gif-flat'
 #   --pictures NAMES    comma-separated: large-photo,medium-photo (default both)
 #   --tools NAMES       comma-separated subset of pictaron-1t,pictaron,cjpeg,cwebp,avifenc,optipng,
-#                       gm,convert,vips,pillow
+#                       gm,convert,vips,vipsthumbnail,pillow
 #   --check             run Pictaron once per case and compare its results with the
 #                       checksums of the last full run; exit status 1 when any differ
 #   --hyperfine         time each case with hyperfine instead (one tool after another)
@@ -87,6 +88,8 @@ for name in large-photo medium-photo; do
   photo=$testdata/$name.jpg
   ppm=$pictures/$name.ppm
   [ -f "$photo" ] || { echo "bench/run.sh: $photo is missing" >&2; exit 1; }
+  # The JPEG itself, for the cases that start from the camera's file.
+  [ "$pictures/$name.jpg" -nt "$photo" ] || cp "$photo" "$pictures/$name.jpg"
   if [ ! -s "$ppm" ] || [ "$photo" -nt "$ppm" ]; then
     djpeg -ppm -outfile "$ppm.part" "$photo"
     mv "$ppm.part" "$ppm"
