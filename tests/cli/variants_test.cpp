@@ -3,6 +3,7 @@
 // with Python's html.parser, the shrunk JPEG decoding measured against a
 // full-size one.
 #include "tests/cli/clitesting.h"
+#include "tests/formats/testprofiles.h"
 
 #include <gtest/gtest.h>
 
@@ -76,14 +77,16 @@ QJsonArray ParsedHtml(const QByteArray& html)
 }
 
 // A smooth photograph-like JPEG of our own (gradients, soft waves, one hard
-// edge), at quality 92; with orientation, stored turned so that the EXIF
-// Orientation 6 shows it as the upright one.
-void WriteJpeg(const QString& path, int width, int height, bool turned = false)
+// edge), at quality 92; when turned, stored turned so that the EXIF
+// Orientation 6 shows it as the upright one; with the ICC profile in the
+// file named profile when there is one.
+void WriteJpeg(const QString& path, int width, int height, bool turned = false, const QString& profile = {})
 {
     static const QString script = QStringLiteral(
         "import sys, numpy\n"
         "from PIL import Image\n"
         "path, w, h, turned = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4] == '1'\n"
+        "extra = {'icc_profile': open(sys.argv[5], 'rb').read()} if sys.argv[5] else {}\n"
         "y, x = numpy.mgrid[0:h, 0:w].astype(numpy.float64)\n"
         "r = 128 + 90 * numpy.sin(x / 41.0) * numpy.cos(y / 29.0)\n"
         "g = 40 + 170 * x / w\n"
@@ -93,13 +96,13 @@ void WriteJpeg(const QString& path, int width, int height, bool turned = false)
         "im = Image.fromarray(rgb, 'RGB')\n"
         "if turned:\n"
         "    exif = Image.Exif(); exif[0x0112] = 6\n"
-        "    im.transpose(Image.Transpose.ROTATE_90).save(path, quality=92, exif=exif.tobytes())\n"
+        "    im.transpose(Image.Transpose.ROTATE_90).save(path, quality=92, exif=exif.tobytes(), **extra)\n"
         "else:\n"
-        "    im.save(path, quality=92)\n");
+        "    im.save(path, quality=92, **extra)\n");
     const Outcome run = RunProgram(
         QStringLiteral("/usr/bin/python3"),
         {QStringLiteral("-c"), script, path, QString::number(width), QString::number(height),
-         turned ? QStringLiteral("1") : QStringLiteral("0")});
+         turned ? QStringLiteral("1") : QStringLiteral("0"), profile});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
 }
 
@@ -363,6 +366,25 @@ TEST_F(CliVariantsTest, AShrunkJpegIsStillTurnedUpright)
     EXPECT_EQ(facts[b].toObject()[QStringLiteral("height")].toInt(), HeightFor(600, 1000, 200));
     // Two encodings of one picture, one of them turned back.
     EXPECT_GT(Psnr(a, b), 35.0);
+}
+
+TEST_F(CliVariantsTest, AShrunkJpegStillHasItsColoursConverted)
+{
+    const QString profile = Write(QStringLiteral("p3.icc"), pictaron::testpictures::DisplayP3Profile());
+    const QString jpeg = Path(QStringLiteral("p3.jpg"));
+    WriteJpeg(jpeg, 1000, 600, false, profile);
+    const QStringList variant{QStringLiteral("--widths"), QStringLiteral("300"), QStringLiteral("--formats"),
+                              QStringLiteral("png")};
+    Run(QStringList{jpeg, QStringLiteral("-o"), Path(QStringLiteral("converted/"))} + variant);
+    Run(QStringList{jpeg, QStringLiteral("-o"), Path(QStringLiteral("kept/")), QStringLiteral("--keep-profile")} + variant);
+    // The ordinary run: the whole picture, converted to sRGB, then resized.
+    const QString whole = Write(QStringLiteral("whole.png"), Converted(jpeg, {QStringLiteral("--format"), QStringLiteral("png"),
+                                                                              QStringLiteral("--resize"), QStringLiteral("300x180")}));
+    const double converted = Psnr(Path(QStringLiteral("converted/p3-300.png")), whole);
+    const double unconverted = Psnr(Path(QStringLiteral("kept/p3-300.png")), whole);
+    EXPECT_GT(converted, 35.0);
+    // The conversion moves colours further than the shrunk decoding does.
+    EXPECT_LT(unconverted, converted - 6.0) << unconverted << " against " << converted;
 }
 
 TEST_F(CliVariantsTest, MisuseIsBadUsageAndWritesNothing)
