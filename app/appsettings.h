@@ -27,6 +27,8 @@ inline const QString kBlendFolderSetting = QStringLiteral("Blend Image Dir");
 inline const QString kConfirmDiscardSetting = QStringLiteral("Confirm Discard");
 // Pictures open as stored rather than turned upright by their EXIF Orientation.
 inline const QString kKeepOrientationSetting = QStringLiteral("Keep Orientation");
+// The download-time list shows today's lines after the seven ("0", the default).
+inline const QString kTodaysLinesSetting = QStringLiteral("Todays Line Speeds");
 
 inline std::unique_ptr<QSettings> OpenProgramSettings()
 {

@@ -18,7 +18,7 @@ namespace {
 
 class ItemDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit ItemDelegate(DownloadTimeList* list) : QStyledItemDelegate(list), list_(list) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
@@ -26,13 +26,17 @@ public:
         const bool selected = option.state & QStyle::State_Selected;
         painter->fillRect(option.rect, selected ? option.palette.highlight() : option.palette.base());
         painter->setPen(selected ? option.palette.highlightedText().color() : option.palette.text().color());
-        DownloadTimeList::cmbDownloadTimeDrawItem(*painter, option.rect, index.data().toString(), option.font);
+        DownloadTimeList::cmbDownloadTimeDrawItem(*painter, option.rect, index.data().toString(), option.font,
+                                                  list_->TodaysLines());
     }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override
     {
         return QSize(option.rect.width(), DownloadTimeList::kItemHeight);
     }
+
+private:
+    const DownloadTimeList* list_;
 };
 
 } // namespace
@@ -47,7 +51,7 @@ DownloadTimeList::DownloadTimeList(QWidget* parent) : QComboBox(parent)
     FitWidth();
 }
 
-DownloadTimeList::Columns DownloadTimeList::ColumnsFor(const QFont& font)
+DownloadTimeList::Columns DownloadTimeList::ColumnsFor(const QFont& font, bool todaysLines)
 {
     QFont bold = font;
     bold.setBold(true);
@@ -56,6 +60,9 @@ DownloadTimeList::Columns DownloadTimeList::ColumnsFor(const QFont& font)
     int widestName = names.horizontalAdvance(QStringLiteral("Speed"));
     for (const LineSpeed& speed : kLineSpeeds)
         widestName = std::max(widestName, names.horizontalAdvance(QString::fromLatin1(speed.label)));
+    if (todaysLines)
+        for (const LineSpeed& speed : kTodaysLineSpeeds)
+            widestName = std::max(widestName, names.horizontalAdvance(QString::fromLatin1(speed.label)));
     // The widest times: five digits cover an original of a day at the slowest
     // line; a new picture for the web takes four at most.
     const int widestCurrent = std::max(times.horizontalAdvance(QStringLiteral("(88888 sec)")),
@@ -75,7 +82,7 @@ void DownloadTimeList::FitWidth()
     QStyleOptionComboBox option;
     initStyleOption(&option);
     const int arrow = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, this).width();
-    const Columns columns = ColumnsFor(font());
+    const Columns columns = ColumnsFor(font(), todaysLines_);
     setFixedWidth(std::max(int(kWidth), columns.width + arrow));
     view()->setMinimumWidth(width());
 }
@@ -87,8 +94,15 @@ void DownloadTimeList::changeEvent(QEvent* event)
         FitWidth();
 }
 
+void DownloadTimeList::SetTodaysLines(bool shown)
+{
+    todaysLines_ = shown;
+    FitWidth();
+    update();
+}
+
 void DownloadTimeList::cmbDownloadTimeDrawItem(QPainter& painter, const QRect& rect, const QString& item,
-                                               const QFont& font)
+                                               const QFont& font, bool todaysLines)
 {
     const QStringList fields = SplitText(item, QStringLiteral("|"));
     QFont bold = font;
@@ -102,7 +116,7 @@ void DownloadTimeList::cmbDownloadTimeDrawItem(QPainter& painter, const QRect& r
         draw(2, QStringLiteral("Download Time"));
         return;
     }
-    const Columns columns = ColumnsFor(font);
+    const Columns columns = ColumnsFor(font, todaysLines);
     draw(2, fields[0]);
     painter.setFont(font);
     draw(columns.current, fields[1]);
@@ -122,7 +136,7 @@ void DownloadTimeList::paintEvent(QPaintEvent*)
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     // With nothing selected the closed list draws like its design-time item.
     const QString item = currentIndex() >= 0 ? currentText() : QString();
-    cmbDownloadTimeDrawItem(painter, field.adjusted(-2, 0, 0, 0), item, font());
+    cmbDownloadTimeDrawItem(painter, field.adjusted(-2, 0, 0, 0), item, font(), todaysLines_);
 }
 
 } // namespace pictaron

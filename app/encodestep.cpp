@@ -149,6 +149,7 @@ EncodedResult EncodeStep(const QImage& working, const QImage& alpha, const Conve
     // work file, each lossy result decoded again and scored.
     if (!context.workFile.isEmpty() || (context.ShowsResult() && !floor))
         result = EncodeOnce(working, alpha, WithSetting(settings, outcome.setting), context, source);
+    result.settingChosen = true;
     result.chosenSetting = outcome.setting;
     result.trials = outcome.trials;
     return result;

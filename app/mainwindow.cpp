@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 
 #include "app/appsettings.h"
+#include "app/downloadtimelist.h"
 #include "app/glyphs.h"
 #include "app/help.h"
 #include "app/infolabel.h"
@@ -64,6 +65,9 @@ TfrmPictaron::TfrmPictaron(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
     addToolBar(Qt::TopToolBarArea, CreateToolBar());
+    mnuOptionsTodaysLines->setChecked(ReadBoolSetting(*settingsKey, kTodaysLinesSetting, false));
+    cmbDownloadTime->SetTodaysLines(mnuOptionsTodaysLines->isChecked());
+    FitDownloadArea();
     opt = BuildOptionPages(central);
     opt.PageControl1->setFixedHeight(opt.PageControl1->sizeHint().height());
     layout->addWidget(opt.PageControl1);
@@ -222,6 +226,17 @@ void TfrmPictaron::mnuOptionsKeepOrientationClick()
     ilPreview.SetOptions(LoadOptions{!mnuOptionsKeepOrientation->isChecked(), true});
     WriteBoolSetting(*settingsKey, kKeepOrientationSetting, mnuOptionsKeepOrientation->isChecked());
     settingsKey->sync();
+}
+
+void TfrmPictaron::mnuOptionsTodaysLinesClick()
+{
+    WriteBoolSetting(*settingsKey, kTodaysLinesSetting, mnuOptionsTodaysLines->isChecked());
+    settingsKey->sync();
+    cmbDownloadTime->SetTodaysLines(mnuOptionsTodaysLines->isChecked());
+    FitDownloadArea();
+    // Before any picture the list keeps its single item.
+    if (!lblSourceInfo->Hint().isEmpty())
+        RefreshDownloadTimes(resultSize >= 0);
 }
 
 void TfrmPictaron::mnuHelpContentsClick()

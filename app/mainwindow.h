@@ -12,6 +12,7 @@
 
 #include "app/conversionsettings.h"
 #include "app/optionpages.h"
+#include "app/report.h"
 #include "app/runcontroller.h"
 #include "formats/pictureloader.h"
 
@@ -106,12 +107,14 @@ private:
     QWidget* CreateWorkArea();
     void CreateMenus();
     void PlaceZoomList();
+    void FitDownloadArea();
 
     // mainwindow.cpp
     void FormKeyDown(QKeyEvent* event, bool* handled);
     void mnuOptionsShowSplashClick();
     void mnuOptionsConfirmDiscardClick();
     void mnuOptionsKeepOrientationClick();
+    void mnuOptionsTodaysLinesClick();
     void mnuHelpContentsClick();
     void mnuHelpAboutClick();
     void ShowPageHelp();
@@ -202,6 +205,9 @@ private:
     int resultOfPicture = -1;
     OutputFormat resultFormat = OutputFormat::Jpeg;
     QByteArray resultBytes;
+    // What the run of the result shown found besides its size, which its
+    // report keeps saying after a save.
+    ResultNotes resultNotes;
     float zoomScale = 1.0f;
     QPoint cropTopLeft{-1, -1};
     QPoint cropBottomRight{-1, -1};
@@ -261,6 +267,7 @@ private:
     QAction* mnuOptionsShowSplash = nullptr;
     QAction* mnuOptionsConfirmDiscard = nullptr;
     QAction* mnuOptionsKeepOrientation = nullptr;
+    QAction* mnuOptionsTodaysLines = nullptr;
     QAction* mnuOptionsFile = nullptr;
     QAction* mnuHelpContents = nullptr;
     QAction* mnuHelpAbout = nullptr;

@@ -289,6 +289,8 @@ void TfrmPictaron::mnuPasteDestClick()
     }
     imgDest->SetPicture(pasted);
     imgDest->show();
+    // The pasted picture is no run's: nothing is known of it but its size.
+    resultNotes = {};
     // A GIF is saved from the picture shown, so the pasted one is what Save
     // writes; a JPEG result is its encoded bytes, which no longer match it.
     if (resultFormat == OutputFormat::Jpeg)

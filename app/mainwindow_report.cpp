@@ -24,7 +24,8 @@ void TfrmPictaron::ShowResultReport(qint64 size, const QString& description)
     const ResultInfo info = BuildResultInfo(
         size, description.isEmpty() ? DescribePicture(imgDest->Picture()) : description, originalSize,
         resultFileName, changed,
-        [this, &metrics](const QString& line) { return FitTextToWidth(line, lblDestInfo->width() - 2, metrics); });
+        [this, &metrics](const QString& line) { return FitTextToWidth(line, lblDestInfo->width() - 2, metrics); },
+        resultNotes);
     // The long text only when it fits the label on one line.
     QString oneLine = info.longText;
     oneLine.remove(kLineBreak);
@@ -50,7 +51,7 @@ void TfrmPictaron::RefreshDownloadTimes(bool showNew)
 {
     const int selected = cmbDownloadTime->currentIndex();
     cmbDownloadTime->clear();
-    cmbDownloadTime->addItems(DownloadTimeItems(originalSize, resultSize, showNew));
+    cmbDownloadTime->addItems(DownloadTimeItems(originalSize, resultSize, showNew, mnuOptionsTodaysLines->isChecked()));
     cmbDownloadTime->setCurrentIndex(selected);
 }
 

@@ -100,6 +100,7 @@ void TfrmPictaron::RunSucceeded(const EncodedResult& result)
     resultOfPicture = runPicture;
     resultFormat = result.format;
     resultBytes = result.format == OutputFormat::Jpeg ? result.bytes : QByteArray();
+    resultNotes = NotesOf(result);
     changed = true;
     scrDest->horizontalScrollBar()->setValue(0);
     scrDest->verticalScrollBar()->setValue(0);

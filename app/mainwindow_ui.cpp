@@ -111,9 +111,8 @@ QToolBar* TfrmPictaron::CreateToolBar()
     progressBar->setTextVisible(true);
     progressBar->setFormat(QString());
     progressBar->setAlignment(Qt::AlignCenter);
-    progressBar->setGeometry(cmbDownloadTime->x(), cmbDownloadTime->y(), cmbDownloadTime->width(),
-                             cmbDownloadTime->sizeHint().height());
     progressBar->hide();
+    FitDownloadArea();
     bar->addWidget(right);
 
     connect(btnOpen, &QToolButton::clicked, this, &TfrmPictaron::mnuFileOpenClick);
@@ -165,6 +164,15 @@ QWidget* TfrmPictaron::CreateWorkArea()
     pnlDest->installEventFilter(this);
     connect(Splitter1, &QSplitter::splitterMoved, this, [this] { PlaceZoomList(); });
     return Splitter1;
+}
+
+void TfrmPictaron::FitDownloadArea()
+{
+    // 160 wide, or as wide as the list's columns need.
+    QWidget* right = cmbDownloadTime->parentWidget();
+    right->setFixedWidth(std::max(kDownloadAreaWidth, cmbDownloadTime->width()));
+    progressBar->setGeometry(cmbDownloadTime->x(), cmbDownloadTime->y(), cmbDownloadTime->width(),
+                             cmbDownloadTime->sizeHint().height());
 }
 
 void TfrmPictaron::PlaceZoomList()
@@ -224,6 +232,9 @@ void TfrmPictaron::CreateMenus()
     mnuOptionsKeepOrientation = options->addAction(QStringLiteral("Keep Orientation As Stored"), this,
                                                    &TfrmPictaron::mnuOptionsKeepOrientationClick);
     mnuOptionsKeepOrientation->setCheckable(true);
+    mnuOptionsTodaysLines = options->addAction(QStringLiteral("Show Today's Line Speeds"), this,
+                                               &TfrmPictaron::mnuOptionsTodaysLinesClick);
+    mnuOptionsTodaysLines->setCheckable(true);
     mnuOptionsFile = options->addAction(QStringLiteral("File Associations"), this, &TfrmPictaron::mnuOptionsFileClick);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -239,6 +250,7 @@ void TfrmPictaron::CreateMenus()
         {mnuOptionsShowSplash, "mnuOptionsShowSplash"}, {mnuOptionsFile, "mnuOptionsFile"},
         {mnuOptionsConfirmDiscard, "mnuOptionsConfirmDiscard"},
         {mnuOptionsKeepOrientation, "mnuOptionsKeepOrientation"},
+        {mnuOptionsTodaysLines, "mnuOptionsTodaysLines"},
         {mnuHelpContents, "mnuHelpContents"}, {mnuHelpAbout, "mnuHelpAbout"},
     };
     for (const auto& [action, name] : names)

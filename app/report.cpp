@@ -87,9 +87,26 @@ QString PastedSourceInfo(const QImage& picture)
     return QStringLiteral(" Clipboard\r\n ") + DescribePicture(picture);
 }
 
+QString DescribeChosenSetting(bool colours, int setting, int trials)
+{
+    return (colours ? QStringLiteral("%1 colours chosen in %2 trials") : QStringLiteral("quality %1 chosen in %2 trials"))
+        .arg(setting)
+        .arg(trials);
+}
+
+ResultNotes NotesOf(const EncodedResult& result)
+{
+    ResultNotes notes;
+    // Only palette results count their colours, and their setting is the count.
+    if (result.settingChosen)
+        notes.chosenSetting = DescribeChosenSetting(result.colours > 0, result.chosenSetting, result.trials);
+    notes.similarity = result.similarity;
+    return notes;
+}
+
 ResultInfo BuildResultInfo(qint64 size, const QString& description, qint64 originalSize,
                            const QString& resultFileName, bool changed,
-                           const std::function<QString(const QString&)>& fitFileName)
+                           const std::function<QString(const QString&)>& fitFileName, const ResultNotes& notes)
 {
     QString firstLine;
     if (!resultFileName.isEmpty()) {
@@ -108,6 +125,13 @@ ResultInfo BuildResultInfo(qint64 size, const QString& description, qint64 origi
         info.shortText += QStringLiteral(", ") + FormatFixed(share, 2) + QLatin1Char('%');
         info.longText = info.shortText + QStringLiteral(" of original size");
     }
+    QString ending;
+    if (!notes.chosenSetting.isEmpty())
+        ending += QStringLiteral(", ") + notes.chosenSetting;
+    if (notes.similarity)
+        ending += QStringLiteral(", SSIM ") + FormatFixed(*notes.similarity, 3);
+    info.shortText += ending;
+    info.longText += ending;
     return info;
 }
 

@@ -52,7 +52,10 @@ struct EncodedResult {
     // result is not shown or is smaller than the score's window.
     std::optional<double> similarity;
     // With a byte budget or a quality floor: the quality or colour count the
-    // search chose and how many encodes it took; 0 otherwise.
+    // search chose (settingChosen) and how many encodes it took; 0 otherwise.
+    // A format with no setting to search is encoded once: one trial, nothing
+    // chosen.
+    bool settingChosen = false;
     int chosenSetting = 0;
     int trials = 0;
 };

@@ -15,8 +15,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QMenu>
-#include <QMenuBar>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -37,9 +35,6 @@ private:
     // A 60 × 40 JPEG stored lying on its side (EXIF Orientation 6), with a
     // copyright, an artist and a GPS position.
     QString WritePhoneJpeg(const QString& name) const;
-    // Clicks the Options menu open and then its item, each a press and a
-    // release at its place.
-    void ChooseOptionsItem(const char* actionName);
     bool Apply()
     {
         QSignalSpy finished(&window_->Runs(), &RunController::Finished);
@@ -110,22 +105,6 @@ QString CameraTagsTest::WritePhoneJpeg(const QString& name) const
     return path;
 }
 
-void CameraTagsTest::ChooseOptionsItem(const char* actionName)
-{
-    QMenuBar* bar = window_->menuBar();
-    QMenu* options = nullptr;
-    for (QAction* menu : bar->actions())
-        if (menu->text() == QStringLiteral("&Options"))
-            options = menu->menu();
-    QVERIFY(options);
-    ClickAt(bar, bar->actionGeometry(options->menuAction()).center());
-    QVERIFY(QTest::qWaitFor([&] { return options->isVisible(); }));
-    QAction* item = window_->findChild<QAction*>(QLatin1String(actionName));
-    QVERIFY(item);
-    ClickAt(options, options->actionGeometry(item).center());
-    QVERIFY(QTest::qWaitFor([&] { return !options->isVisible(); }));
-}
-
 void CameraTagsTest::theKeepOrientationItemOpensPicturesAsStored()
 {
     const QString path = WritePhoneJpeg(QStringLiteral("phone.jpg"));
@@ -134,7 +113,7 @@ void CameraTagsTest::theKeepOrientationItemOpensPicturesAsStored()
     QVERIFY2(SourceInfo().contains(QStringLiteral("40 by 60 pixels")) && SourceInfo().contains(QStringLiteral("rotated 90°")),
              qPrintable(SourceInfo()));
 
-    ChooseOptionsItem("mnuOptionsKeepOrientation");
+    QVERIFY(ChooseMenuItem(*window_, QStringLiteral("&Options"), "mnuOptionsKeepOrientation"));
     QVERIFY(window_->findChild<QAction*>(QStringLiteral("mnuOptionsKeepOrientation"))->isChecked());
     window_->OpenPicture(path);
     QCOMPARE(window_->Original().size(), QSize(60, 40));
@@ -146,7 +125,7 @@ void CameraTagsTest::theKeepOrientationItemOpensPicturesAsStored()
     QVERIFY(window_->findChild<QAction*>(QStringLiteral("mnuOptionsKeepOrientation"))->isChecked());
     window_->OpenPicture(path);
     QCOMPARE(window_->Original().size(), QSize(60, 40));
-    ChooseOptionsItem("mnuOptionsKeepOrientation");
+    QVERIFY(ChooseMenuItem(*window_, QStringLiteral("&Options"), "mnuOptionsKeepOrientation"));
     window_->OpenPicture(path);
     QCOMPARE(window_->Original().size(), QSize(40, 60));
 }

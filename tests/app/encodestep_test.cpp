@@ -75,6 +75,7 @@ TEST_F(EncodeStepTest, ABudgetGetsTheHighestQualityThatFits)
             const EncodedResult result = Run(s);
             EXPECT_LE(result.size, s.maxBytes);
             EXPECT_LE(result.trials, 7);
+            EXPECT_TRUE(result.settingChosen);
             const int chosen = result.chosenSetting;
             EXPECT_EQ(result.size, sizes[static_cast<size_t>(chosen - low)]);
             // The next quality up does not fit (the search ended on it), or
@@ -136,6 +137,7 @@ TEST_F(EncodeStepTest, AFormatWithoutASettingIsEncodedOnceAndMustFit)
     const qint64 size = Run(s).size;
     s.maxBytes = size;
     EXPECT_EQ(Run(s).trials, 1);
+    EXPECT_FALSE(Run(s).settingChosen);
     s.maxBytes = size - 1;
     EXPECT_TRUE(Failure(s).contains(QStringLiteral("this format has no setting to lower"))) << Failure(s).toStdString();
 }

@@ -58,6 +58,45 @@ TEST(Report, ResultInfoOfASavedResultMarksChanges)
                     .longText.startsWith(QStringLiteral(" /out/x.\r\n d, 1.00 K")));
 }
 
+TEST(Report, ResultInfoEndsWithTheChosenSettingAndTheScore)
+{
+    const ResultNotes notes{DescribeChosenSetting(false, 63, 6), 0.98749};
+    const ResultInfo info = BuildResultInfo(5120, QStringLiteral("200 by 100 pixels"), 20480, QString(), true, {}, notes);
+    EXPECT_EQ(info.longText, QStringLiteral(" New image unsaved\r\n 200 by 100 pixels, 5.00 K, 25.00% of original size, "
+                                            "quality 63 chosen in 6 trials, SSIM 0.987"));
+    EXPECT_EQ(info.shortText, QStringLiteral(" New image unsaved\r\n 200 by 100 pixels, 5.00 K, 25.00%, "
+                                             "quality 63 chosen in 6 trials, SSIM 0.987"));
+    // The score rounds on its decimal digits, as every number of the report.
+    EXPECT_TRUE(BuildResultInfo(128, QStringLiteral("d"), 0, QString(), true, {}, {QString(), 0.9995})
+                    .longText.endsWith(QStringLiteral("0.13 K, SSIM 1.000")));
+}
+
+TEST(Report, NotesOfAResultSayWhatTheSearchChose)
+{
+    EncodedResult gif;
+    gif.format = OutputFormat::Gif;
+    gif.colours = 142;
+    gif.settingChosen = true;
+    gif.chosenSetting = 142;
+    gif.trials = 8;
+    gif.similarity = 0.5;
+    EXPECT_EQ(NotesOf(gif).chosenSetting, QStringLiteral("142 colours chosen in 8 trials"));
+    EXPECT_EQ(NotesOf(gif).similarity, 0.5);
+
+    // Encoded once to meet a budget: nothing was chosen, so nothing is said.
+    EncodedResult png;
+    png.format = OutputFormat::Png;
+    png.trials = 1;
+    EXPECT_TRUE(NotesOf(png).chosenSetting.isEmpty());
+    EXPECT_FALSE(NotesOf(png).similarity);
+
+    EncodedResult webp;
+    webp.format = OutputFormat::Webp;
+    webp.settingChosen = true;
+    webp.trials = 7;  // quality 0 is a setting too
+    EXPECT_EQ(NotesOf(webp).chosenSetting, QStringLiteral("quality 0 chosen in 7 trials"));
+}
+
 TEST(Report, DownloadTimeRows)
 {
     const QStringList current = DownloadTimeItems(35000, -1, true);

@@ -11,6 +11,8 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QStyleHints>
@@ -144,6 +146,23 @@ void TypeKeys(const QString& text)
 void PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers)
 {
     QTest::keyClick(FrontWindow(), key, modifiers);
+}
+
+bool ChooseMenuItem(TfrmPictaron& window, const QString& menuText, const char* actionName)
+{
+    QMenuBar* bar = window.menuBar();
+    QMenu* menu = nullptr;
+    for (QAction* entry : bar->actions())
+        if (entry->text() == menuText)
+            menu = entry->menu();
+    auto* item = window.findChild<QAction*>(QLatin1String(actionName));
+    if (!menu || !item)
+        return false;
+    ClickAt(bar, bar->actionGeometry(menu->menuAction()).center());
+    if (!QTest::qWaitFor([&] { return menu->isVisible(); }))
+        return false;
+    ClickAt(menu, menu->actionGeometry(item).center());
+    return QTest::qWaitFor([&] { return !menu->isVisible(); });
 }
 
 void ShowPageOf(QWidget* widget)

@@ -47,6 +47,11 @@ void PressAt(QWidget* widget, QPoint point, Qt::MouseButton button = Qt::LeftBut
 void MoveTo(QWidget* widget, QPoint point);
 void ReleaseAt(QWidget* widget, QPoint point, Qt::MouseButton button = Qt::LeftButton);
 
+// Clicks the menu of the window's menu bar whose text is menuText open, and
+// then its item of the given object name, each a press and a release at its
+// place; false when either is not there to click.
+bool ChooseMenuItem(TfrmPictaron& window, const QString& menuText, const char* actionName);
+
 // Brings the option page holding the widget to the front with a click on its
 // tab, as a person would before using it.
 void ShowPageOf(QWidget* widget);
