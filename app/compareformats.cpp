@@ -13,6 +13,9 @@ std::vector<FormatComparison> CompareFormats(const QImage& original, const QImag
     // saves the one chosen.
     RunContext scored{context.progress, context.cancel, QString(), true};
     const auto formats = OutputFormats();
+    // The changes are made once for the formats without transparency and once
+    // for those that keep it.
+    std::optional<ChangedPicture> changed[2];
     std::vector<FormatComparison> entries;
     for (const OutputFormatFacts& facts : formats) {
         const int done = static_cast<int>(entries.size());
@@ -22,7 +25,10 @@ std::vector<FormatComparison> CompareFormats(const QImage& original, const QImag
         ConversionSettings s = settings;
         s.format = facts.format;
         try {
-            entry.result = RunConversion(original, s, scored, alpha);
+            std::optional<ChangedPicture>& picture = changed[KeepsAlpha(s) ? 1 : 0];
+            if (!picture)
+                picture = ApplyChanges(original, s, scored, alpha);
+            entry.result = EncodeChanged(*picture, s, scored);
         } catch (const RunCancelled&) {
             throw;
         } catch (const PictaronError& error) {

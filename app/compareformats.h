@@ -1,9 +1,9 @@
 // Comparing formats: the current picture made with the current options in each
 // of the five formats, so the user can see which one serves a page best.
 //
-// Each format is a whole run (RunConversion) of its own, as the command line
-// makes it, so its bytes are those pictaron-cli writes with the same options;
-// a byte budget in the settings applies to each. The results are decoded
+// Each format is encoded from the changed picture as a run of it alone would
+// be (ApplyChanges, EncodeChanged), so its bytes are those pictaron-cli writes
+// with the same options; a byte budget in the settings applies to each. The results are decoded
 // again and scored, as the window shows them.
 //
 // Threading: CompareFormats runs on a worker thread; the rest anywhere.
