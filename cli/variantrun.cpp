@@ -35,10 +35,15 @@ QList<MadeVariant> MakeVariants(const CliJob& job, const QList<PlannedOutput>& o
 {
     const QString input = Shown(outputs.front().input);
     const QSize source = SizeBeforeResize(original, job.settings, context);
+    // A JPEG decoded shrunk has the proportions of its whole size, which the
+    // shrunk one only rounds, so each variant's height is what a whole
+    // decoding would give.
+    const QSize whole = SourceTagsOf(original).wholeSize;
+    const QSize proportions = whole.isEmpty() ? source : whole;
     QList<int> widths;
     QList<int> dropped;
     for (const PlannedOutput& planned : outputs) {
-        QList<int>& list = planned.width > source.width() ? dropped : widths;
+        QList<int>& list = planned.width > proportions.width() ? dropped : widths;
         if (!list.contains(planned.width))
             list << planned.width;
     }
@@ -46,18 +51,18 @@ QList<MadeVariant> MakeVariants(const CliJob& job, const QList<PlannedOutput>& o
         throw PictaronError(QStringLiteral("%1 is %2 pixels wide, narrower than every width of --widths; nothing "
                                            "written for it.")
                                 .arg(input)
-                                .arg(source.width()));
+                                .arg(proportions.width()));
     if (!dropped.isEmpty())
         notes << QStringLiteral("%1 is %2 pixels wide; the wider variants (%3) are left out.")
                      .arg(input)
-                     .arg(source.width())
+                     .arg(proportions.width())
                      .arg(WidthList(dropped));
 
     QList<std::optional<MadeVariant>> made(outputs.size());
     for (const int width : widths) {
         ConversionSettings sized = job.settings;
         if (width > 0 && width != source.width()) {
-            const QSize size = VariantSize(source, width);
+            const QSize size = VariantSize(proportions, width);
             sized.resize = true;
             sized.resizeWidth = size.width();
             sized.resizeHeight = size.height();

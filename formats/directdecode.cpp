@@ -184,6 +184,8 @@ std::optional<QImage> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& gua
     try {
         guard.CheckSize(size);
         picture = NewWorkingBitmap(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
+        if (tags && picture.size() != size)
+            tags->storedSize = size;
     } catch (...) {
         jpeg_destroy_decompress(&cinfo);
         throw;

@@ -57,7 +57,8 @@ struct JpegShrink {
 // or is damaged still gives its picture, the missing part grey, and a warning
 // through the guard. When tags is given it receives the ICC profile (APP2,
 // over as many markers as it takes), the EXIF block and the XMP packet
-// (APP1). The size limit of the guard applies to the full size.
+// (APP1), and a shrunk picture's stored size. The size limit of the guard
+// applies to the full size.
 std::optional<QImage> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& guard, RawTags* tags = nullptr,
                                  JpegShrink shrink = {});
 

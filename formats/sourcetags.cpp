@@ -22,6 +22,7 @@ const QString kConvertedKey = QStringLiteral("pictaron.profile-converted");
 const QString kIccKey = QStringLiteral("pictaron.icc");
 const QString kExifKey = QStringLiteral("pictaron.exif");
 const QString kXmpKey = QStringLiteral("pictaron.xmp");
+const QString kWholeSizeKey = QStringLiteral("pictaron.whole-size");
 
 struct ExifDataDeleter {
     void operator()(ExifData* data) const { exif_data_unref(data); }
@@ -142,6 +143,8 @@ QImage FinishPicture(QImage picture, RawTags& raw, const LoadOptions& options, Q
             raw.alpha = ApplyOrientation(raw.alpha, tags.orientation);
         tags.orientationApplied = true;
     }
+    const bool turned = tags.orientationApplied && tags.orientation >= 5;
+    tags.wholeSize = turned ? raw.storedSize.transposed() : raw.storedSize;
     if (!tags.IsEmpty())
         AttachSourceTags(picture, tags);
     return picture;
@@ -156,6 +159,8 @@ void AttachSourceTags(QImage& picture, const SourceTags& tags)
     picture.setText(kIccKey, QString::fromLatin1(tags.icc));
     picture.setText(kExifKey, QString::fromLatin1(tags.exif));
     picture.setText(kXmpKey, QString::fromLatin1(tags.xmp));
+    if (!tags.wholeSize.isEmpty())
+        picture.setText(kWholeSizeKey, QStringLiteral("%1x%2").arg(tags.wholeSize.width()).arg(tags.wholeSize.height()));
 }
 
 SourceTags SourceTagsOf(const QImage& picture)
@@ -171,6 +176,9 @@ SourceTags SourceTagsOf(const QImage& picture)
     tags.icc = picture.text(kIccKey).toLatin1();
     tags.exif = picture.text(kExifKey).toLatin1();
     tags.xmp = picture.text(kXmpKey).toLatin1();
+    const QStringList whole = picture.text(kWholeSizeKey).split(QLatin1Char('x'));
+    if (whole.size() == 2)
+        tags.wholeSize = QSize(whole[0].toInt(), whole[1].toInt());
     return tags;
 }
 

@@ -12,6 +12,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -40,6 +41,8 @@ struct RawTags {
     bool iccDamaged = false;
     // The decoder has already converted CMYK pixels from the profile to sRGB.
     bool cmykConverted = false;
+    // A JPEG decoded shrunk by its DCT scaling: its size as stored; empty otherwise.
+    QSize storedSize;
     // The picture's transparency, when some pixel is not fully opaque: a
     // Format_Grayscale8 plane of its size, 0 transparent .. 255 opaque. The
     // pixels themselves are flattened onto white all the same; null for an
@@ -56,8 +59,14 @@ struct SourceTags {
     QByteArray icc;                // the embedded profile as stored
     QByteArray exif;               // as RawTags
     QByteArray xmp;
+    // A picture decoded shrunk: its whole size, turned as the picture is, whose
+    // proportions the shrunk size only rounds; empty for a picture decoded whole.
+    QSize wholeSize;
 
-    bool IsEmpty() const { return orientation == 1 && icc.isEmpty() && exif.isEmpty() && xmp.isEmpty(); }
+    bool IsEmpty() const
+    {
+        return orientation == 1 && icc.isEmpty() && exif.isEmpty() && xmp.isEmpty() && wholeSize.isEmpty();
+    }
 };
 
 // The largest profile the loader reads; anything larger is ignored with a
