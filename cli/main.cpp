@@ -303,7 +303,10 @@ int RunPlan(const CliJob& job, const OutputPlan& plan)
                 status = kCancelled;
         } catch (const RunCancelled&) {
             if (InterruptFlag().IsCancelled()) {
-                PrintError(QStringLiteral("Interrupted; %1 was not written.").arg(ShownOutput(planned.output)));
+                // Variants written before the signal are whole and stay.
+                PrintError(variants ? QStringLiteral("Interrupted; the variants of %1 not yet written were not written.")
+                                          .arg(ShownInput(planned.input))
+                                    : QStringLiteral("Interrupted; %1 was not written.").arg(ShownOutput(planned.output)));
                 gReadingMessage = nullptr;
                 return status == kDone ? kCancelled : status;
             }

@@ -391,6 +391,42 @@ TEST_F(CliVariantsTest, AShrunkJpegStillHasItsColoursConverted)
     EXPECT_LT(unconverted, converted - 6.0) << unconverted << " against " << converted;
 }
 
+TEST_F(CliVariantsTest, AnInterruptedRunLeavesTheVariantsItWroteWholeAndNoOthers)
+{
+    const QString input = Write(QStringLiteral("big.ppm"), Ppm(1600, 1200));
+    const QString out = Path(QStringLiteral("out"));
+    QDir().mkdir(out);
+    FolderWatch watch(out);
+    QProcess process;
+    process.start(QStringLiteral(PICTARON_CLI),
+                  {input, QStringLiteral("-o"), out + QLatin1Char('/'), QStringLiteral("--widths"),
+                   QStringLiteral("100,300,500,700,900,1100,1300,1500"), QStringLiteral("--formats"),
+                   QStringLiteral("jpeg,avif"), QStringLiteral("--speed"), QStringLiteral("2")});
+    ASSERT_TRUE(process.waitForStarted());
+    // The narrowest variants come first; the widest AVIF takes seconds.
+    ASSERT_TRUE(watch.WaitFor("big-100.jpg", false, process)) << process.readAllStandardError().toStdString();
+    ASSERT_EQ(process.state(), QProcess::Running);
+    kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(120000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 3);
+    EXPECT_EQ(process.readAllStandardError(),
+              ("pictaron-cli: Interrupted; the variants of " + input + " not yet written were not written.\n").toUtf8());
+    // No temporary left; what is there decodes whole at its width.
+    const QStringList names = QDir(out).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    EXPECT_GE(names.size(), 1);
+    EXPECT_LT(names.size(), 16);
+    QStringList paths;
+    for (const QString& name : names)
+        paths << out + QLatin1Char('/') + name;
+    const QJsonObject facts = DecodedFacts(paths);
+    for (const QString& path : paths) {
+        const int width = QFileInfo(path).completeBaseName().section(QLatin1Char('-'), 1).toInt();
+        EXPECT_EQ(facts[path].toObject()[QStringLiteral("width")].toInt(), width) << path.toStdString();
+        EXPECT_EQ(facts[path].toObject()[QStringLiteral("height")].toInt(), width * 3 / 4) << path.toStdString();
+    }
+}
+
 TEST_F(CliVariantsTest, MisuseIsBadUsageAndWritesNothing)
 {
     const QString input = Write(QStringLiteral("in.ppm"), Ppm(20, 10));
