@@ -238,6 +238,10 @@ QString CliUsage()
         "  --report                print the picture report and download times\n"
         "  --json                  print one JSON object per input; with -o - the report\n"
         "                          and the JSON go to standard error\n"
+        "  --jobs N                convert N inputs at once, 1..64 (default: one per\n"
+        "                          processor thread, as PICTARON_THREADS); outputs,\n"
+        "                          reports and messages are those of --jobs 1, in\n"
+        "                          the inputs' order\n"
         "\n"
         "Output names:\n"
         "  An OUTPUT holding {name}, {dir} or {ext} is a pattern that takes any number\n"
@@ -270,7 +274,8 @@ QString CliUsage()
         "file), 2 bad usage, 3 cancelled: interrupted by SIGINT or SIGTERM (an output\n"
         "is then either whole or not there) or a step that cannot be done at this size.\n"
         "Environment: PICTARON_THREADS=N runs per-row work on N threads (default: one per\n"
-        "processor thread, at most 8; 1 runs everything on one thread).\n");
+        "processor thread, at most 8; 1 runs everything on one thread), and is the\n"
+        "default of --jobs; pictures converted side by side each use one thread.\n");
     return usage;
 }
 
@@ -286,6 +291,7 @@ CliParse ParseCliArguments(const QStringList& arguments)
         {QStringLiteral("no-clobber"), QString()},
         {QStringLiteral("report"), QString()},
         {QStringLiteral("json"), QString()},
+        {QStringLiteral("jobs"), QString(), QStringLiteral("n")},
         {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
         {QStringLiteral("version"), QString()},
     });
@@ -335,6 +341,8 @@ CliParse ParseCliArguments(const QStringList& arguments)
     job.mode = parser.isSet(QStringLiteral("json"))     ? CliOutputMode::Json
         : parser.isSet(QStringLiteral("report"))        ? CliOutputMode::Report
                                                         : CliOutputMode::Text;
+    if (parser.isSet(QStringLiteral("jobs")) && !ReadIntOption(parser, QStringLiteral("jobs"), job.jobs, parse.error, 1, 64))
+        return parse;
 
     if (!ReadVariantOptions(parser, job, parse.error))
         return parse;

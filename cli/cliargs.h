@@ -38,6 +38,7 @@ struct CliJob {
     CliOutputKind outputKind = CliOutputKind::File;
     CliExisting existing = CliExisting::Replace;
     CliOutputMode mode = CliOutputMode::Text;
+    int jobs = 0;  // inputs converted at once; 0: one per processor (WorkerThreadCount())
     ConversionSettings settings;
     VariantRequest variants;  // none: one result per input
 };

@@ -6,11 +6,13 @@
 #include "cli/cliargs.h"
 #include "cli/clireport.h"
 #include "cli/interrupts.h"
+#include "cli/orderedruns.h"
 #include "cli/outputplan.h"
 #include "cli/standardstreams.h"
 #include "cli/variantreport.h"
 #include "cli/variantrun.h"
 #include "components/errors.h"
+#include "effects/workerthreads.h"
 #include "formats/pictureloader.h"
 
 #include <QDir>
@@ -23,9 +25,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <string_view>
 
 #include <unistd.h>
@@ -40,11 +44,14 @@ enum ExitStatus { kDone = 0, kError = 1, kBadUsage = 2, kCancelled = 3 };
 // during the run, reading the lost part raises SIGBUS: the run then ends with
 // a message naming the file instead of a crash. Nothing is half-written, since
 // the output is only opened once the result is complete.
+// Each thread that converts names its own input; the helper threads of a
+// conversion that runs alone find it in gReadingMessage.
+thread_local const char* tReadingMessage = nullptr;
 std::atomic<const char*> gReadingMessage{nullptr};
 
 extern "C" void OnFileShortened(int)
 {
-    const char* message = gReadingMessage.load();
+    const char* message = tReadingMessage ? tReadingMessage : gReadingMessage.load();
     if (!message)
         message = "pictaron-cli: a file changed while it was being read.\n";
     [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, message, std::strlen(message));
@@ -131,7 +138,8 @@ QString KeptMessage(const PlannedOutput& planned)
 }
 
 // The picture of one input, converted once and dropped (a PPM can stay in
-// its file), with what the report says of the source.
+// its file), with what the report says of the source. A picture read only in
+// part is still converted; its warnings are for the caller to print.
 QImage LoadInput(const QString& input, const PictureLoader& loader, CliPictureReport& report, QImage& alpha)
 {
     report.input = input;
@@ -146,9 +154,6 @@ QImage LoadInput(const QString& input, const PictureLoader& loader, CliPictureRe
     }
     report.originalDimensions = original.size();
     report.source = SourceTagsOf(original);
-    // A picture read only in part is still converted; the user hears of it.
-    for (const QString& warning : report.warnings)
-        PrintError(warning);
     return original;
 }
 
@@ -160,12 +165,47 @@ RunContext ContextFor(const CliJob& job, RunProgress& progress)
                       job.mode != CliOutputMode::Text || job.settings.minSimilarity > 0};
 }
 
-// Converts one input and writes its output; throws on failure. A run that
-// cannot give what was asked writes nothing.
-void ConvertOne(const CliJob& job, const PlannedOutput& planned, const PictureLoader& loader, int reportStream)
+// One input converted and not yet written: what the report says of it and
+// the bytes, or why there are none.
+struct Converted {
+    CliPictureReport report;
+    QByteArray bytes;
+    std::exception_ptr failure;
+};
+
+// Names the input this thread reads for the message of OnFileShortened, and
+// for the helper threads of its kernels too when it is the only conversion.
+class ReadingFile {
+public:
+    ReadingFile(const QString& input, bool only)
+        : message_((QStringLiteral("pictaron-cli: ") + input + QStringLiteral(" changed while it was being read.\n"))
+                       .toLocal8Bit()),
+          only_(only)
+    {
+        tReadingMessage = message_.constData();
+        if (only_)
+            gReadingMessage = message_.constData();
+    }
+    ~ReadingFile()
+    {
+        tReadingMessage = nullptr;
+        if (only_)
+            gReadingMessage = nullptr;
+    }
+    ReadingFile(const ReadingFile&) = delete;
+    ReadingFile& operator=(const ReadingFile&) = delete;
+
+private:
+    QByteArray message_;
+    bool only_;
+};
+
+// Converts one input in memory; throws on failure. A run that cannot give
+// what was asked for gives no bytes.
+QByteArray ConvertPicture(const CliJob& job, const PlannedOutput& planned, const PictureLoader& loader,
+                          CliPictureReport& report)
 {
     const QString& input = planned.input;
-    CliPictureReport report;
     report.output = planned.output;
     report.format = FactsOf(job.settings.format).key;
     report.indexed = job.settings.format == OutputFormat::Gif
@@ -188,10 +228,6 @@ void ConvertOne(const CliJob& job, const PlannedOutput& planned, const PictureLo
         throw PictaronError(QStringLiteral("%1: %2  %3 was not written.")
                                 .arg(ShownInput(input), result.warnings.join(QLatin1Char(' ')),
                                      ShownOutput(planned.output)));
-    if (!Publish(job, planned, result.bytes)) {
-        PrintError(KeptMessage(planned));
-        return;
-    }
     report.resultDimensions = result.dimensions;
     report.resultSize = result.bytes.size();
     report.colours = result.colours;
@@ -199,27 +235,57 @@ void ConvertOne(const CliJob& job, const PlannedOutput& planned, const PictureLo
     const ConversionSettings& s = job.settings;
     if ((s.maxBytes > 0 || s.minSimilarity > 0) && HasSearchableSetting(s))
         report.search = CliPictureReport::Search{result.chosenSetting, result.trials, s.maxBytes, s.minSimilarity};
+    return result.bytes;
+}
 
+// On any thread: a failure is kept for Settle to report in input order.
+Converted ConvertInput(const CliJob& job, const PlannedOutput& planned, const PictureLoader& loader, bool only)
+{
+    Converted converted;
+    const ReadingFile reading(planned.input, only);
+    try {
+        converted.bytes = ConvertPicture(job, planned, loader, converted.report);
+    } catch (...) {
+        converted.failure = std::current_exception();
+    }
+    return converted;
+}
+
+// On the main thread, in input order: what the conversion said, then the
+// output and its report; throws what the conversion threw.
+void Settle(const CliJob& job, const PlannedOutput& planned, const Converted& converted, int reportStream)
+{
+    for (const QString& warning : converted.report.warnings)
+        PrintError(warning);
+    if (converted.failure)
+        std::rethrow_exception(converted.failure);
+    if (!Publish(job, planned, converted.bytes)) {
+        PrintError(KeptMessage(planned));
+        return;
+    }
     switch (job.mode) {
     case CliOutputMode::Text:
         break;
     case CliOutputMode::Report:
-        WriteToStream(reportStream, ReportText(report).toLocal8Bit());
+        WriteToStream(reportStream, ReportText(converted.report).toLocal8Bit());
         break;
     case CliOutputMode::Json:
-        WriteToStream(reportStream, JsonLine(report));
+        WriteToStream(reportStream, JsonLine(converted.report));
         break;
     }
 }
 
 // Makes the variants of one input (its planned outputs) from one decoding of
-// it and prints what --html or --json asks; throws as ConvertOne.
+// it and prints what --html or --json asks; throws on failure.
 void ConvertVariants(const CliJob& job, const QList<PlannedOutput>& outputs, const PictureLoader& loader,
                      int reportStream)
 {
     CliPictureReport report;
     QImage alpha;
+    const ReadingFile reading(outputs.front().input, true);
     const QImage original = LoadInput(outputs.front().input, loader, report, alpha);
+    for (const QString& warning : report.warnings)
+        PrintError(warning);
     RunProgress progress;
     RunContext context = ContextFor(job, progress);
     const auto publish = [&job](const PlannedOutput& planned, const QByteArray& bytes) {
@@ -269,34 +335,53 @@ int RunPlan(const CliJob& job, const OutputPlan& plan)
 
     const bool variants = !job.variants.IsEmpty();
     const PictureLoader loader(variants ? VariantLoadOptions(job) : LoadOptionsFor(job.settings));
+    // One output, or every variant of one input.
+    QList<QList<PlannedOutput>> groups;
+    for (const PlannedOutput& planned : plan.outputs) {
+        if (variants && !groups.isEmpty() && groups.back().front().input == planned.input)
+            groups.back() << planned;
+        else
+            groups.append({planned});
+    }
+    const auto allKept = [](const QList<PlannedOutput>& outputs) {
+        return std::all_of(outputs.begin(), outputs.end(), [](const PlannedOutput& o) { return o.keepExisting; });
+    };
+    // The variants of one input are written as they are made, so such runs
+    // convert one input at a time.
+    const int count = static_cast<int>(groups.size());
+    const int jobs = variants ? 1 : std::min(job.jobs > 0 ? job.jobs : WorkerThreadCount(), count);
+    // Pictures side by side take the processors their kernels would have.
+    if (jobs > 1)
+        LimitWorkerThreads(1);
+    const auto convert = [&](int i) {
+        const QList<PlannedOutput>& outputs = groups[i];
+        return variants || allKept(outputs) ? Converted{} : ConvertInput(job, outputs.front(), loader, jobs == 1);
+    };
+
     int status = kDone;
-    for (qsizetype at = 0; at < plan.outputs.size();) {
-        // One output, or every variant of one input.
-        qsizetype end = at + 1;
-        while (variants && end < plan.outputs.size() && plan.outputs[end].input == plan.outputs[at].input)
-            ++end;
-        const QList<PlannedOutput> outputs = plan.outputs.mid(at, end - at);
-        at = end;
+    std::optional<int> ended;  // the status of a run that stops early
+    const auto stop = [&](int last) {
+        ended = status == kDone ? last : status;
+        return false;
+    };
+    const auto finish = [&](int i, std::optional<Converted> converted) {
+        const QList<PlannedOutput>& outputs = groups[i];
         const PlannedOutput& planned = outputs.front();
-        if (InterruptFlag().IsCancelled()) {
+        if (!converted) {
             PrintError(QStringLiteral("Interrupted; %1 and the outputs after it were not written.")
                            .arg(ShownOutput(planned.output)));
-            return status == kDone ? kCancelled : status;
+            return stop(kCancelled);
         }
         for (const PlannedOutput& kept : outputs)
             if (kept.keepExisting)
                 PrintError(KeptMessage(kept));
-        if (std::all_of(outputs.begin(), outputs.end(), [](const PlannedOutput& o) { return o.keepExisting; }))
-            continue;
-        const QByteArray shortened = (QStringLiteral("pictaron-cli: ") + planned.input
-                                      + QStringLiteral(" changed while it was being read.\n"))
-                                         .toLocal8Bit();
-        gReadingMessage = shortened.constData();
+        if (allKept(outputs))
+            return true;
         try {
             if (variants)
                 ConvertVariants(job, outputs, loader, reportStream);
             else
-                ConvertOne(job, planned, loader, reportStream);
+                Settle(job, planned, *converted, reportStream);
         } catch (const RunDeclined& declined) {
             PrintError(QStringLiteral("%1: %2; nothing written.").arg(ShownInput(planned.input), declined.reason()));
             if (status == kDone)
@@ -307,8 +392,7 @@ int RunPlan(const CliJob& job, const OutputPlan& plan)
                 PrintError(variants ? QStringLiteral("Interrupted; the variants of %1 not yet written were not written.")
                                           .arg(ShownInput(planned.input))
                                     : QStringLiteral("Interrupted; %1 was not written.").arg(ShownOutput(planned.output)));
-                gReadingMessage = nullptr;
-                return status == kDone ? kCancelled : status;
+                return stop(kCancelled);
             }
             PrintError(QStringLiteral("%1: the run was cancelled; nothing written.").arg(ShownInput(planned.input)));
             if (status == kDone)
@@ -316,8 +400,8 @@ int RunPlan(const CliJob& job, const OutputPlan& plan)
         } catch (const StreamWriteError& error) {
             // Nothing more printed would arrive.
             PrintError(error.message());
-            gReadingMessage = nullptr;
-            return kError;
+            ended = kError;
+            return false;
         } catch (const PictaronError& error) {
             PrintError(error.message());
             status = kError;
@@ -326,9 +410,10 @@ int RunPlan(const CliJob& job, const OutputPlan& plan)
                            .arg(ShownInput(planned.input)));
             status = kError;
         }
-        gReadingMessage = nullptr;
-    }
-    return status;
+        return true;
+    };
+    RunInOrder<Converted>(count, jobs, convert, finish, [] { return !InterruptFlag().IsCancelled(); });
+    return ended.value_or(status);
 }
 
 } // namespace

@@ -9,13 +9,23 @@
 
 namespace pictaron {
 
+namespace {
+
+std::atomic<int> gLimit = 64;
+
+} // namespace
+
 int WorkerThreadCount()
 {
     bool ok = false;
     const int asked = qEnvironmentVariableIntValue("PICTARON_THREADS", &ok);
-    if (ok && asked > 0)
-        return std::min(asked, 64);
-    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    const int count = ok && asked > 0 ? asked : static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    return std::min(count, gLimit.load());
+}
+
+void LimitWorkerThreads(int count)
+{
+    gLimit = std::clamp(count, 1, 64);
 }
 
 void ForEachPart(int parts, int threads, const std::function<void(int part, int worker)>& work)

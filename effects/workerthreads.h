@@ -2,7 +2,10 @@
 //
 // Every threaded step asks here, so PICTARON_THREADS holds the whole engine to
 // one count: a positive number is taken as given, anything else means the
-// hardware threads, at most eight. One means no worker threads at all.
+// hardware threads, at most eight. One means no worker threads at all. The
+// same count is how many pictures pictaron-cli converts at once unless --jobs
+// says; with several at once, each converts on its own thread alone
+// (LimitWorkerThreads(1)), so the threads in use stay that count.
 #pragma once
 
 #include <functional>
@@ -10,6 +13,9 @@
 namespace pictaron {
 
 int WorkerThreadCount();
+
+// From now on WorkerThreadCount() gives at most count (at least 1).
+void LimitWorkerThreads(int count);
 
 // Calls work(part, worker) once for every part in 0..parts - 1 on up to
 // `threads` threads, the caller's among them, and returns when all are done;
