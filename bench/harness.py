@@ -556,7 +556,7 @@ def main():
         f"Date: {started:%Y-%m-%d %H:%M} UTC",
         f"Machine: {cpu_model()}, {os.cpu_count()} logical CPUs (nproc {len(os.sched_getaffinity(0))})",
         "Checking Pictaron's results against the stored checksums" if args.check else
-        f"Timed rounds: {args.runs} after one warm-up; medians in seconds, whole processes, PPM in → result out",
+        f"Timed rounds: {args.runs} after one warm-up; medians in seconds, whole processes, PPM (or JPEG) in → result out",
     ]
     print("\n".join(header), flush=True)
 
