@@ -8,9 +8,11 @@ To add a case, append a Case to CASES. Its commands() returns argv lists per
 tool with "{in}" and "{out}" standing for the input PPM and the result file
 ("{in.png}" for the same pixels as a PNG stored without compression, for a
 tool that reads no PPM; "{in.jpg}" for the camera's JPEG they were decoded
-from); the picture's size is there for jobs that need pixel sizes. A case
-with folder set writes several files: "{out}" is then a folder, made empty
-before each run.
+from; "{parts}" for the picture cut into four quarters, several arguments);
+the picture's size is there for jobs that need pixel sizes. A case with folder
+set writes several files: "{out}" is then a folder, made empty before each
+run. A case with report_keys runs Pictaron once more with --json, untimed, and
+shows those keys of its report (the trials a byte budget took).
 """
 
 import math
@@ -70,6 +72,11 @@ class Picture:
         """The same pixels as a PNG stored without compression, made by run.sh."""
         return self.path.with_suffix(".png")
 
+    @property
+    def parts(self) -> List[Path]:
+        """The picture's four quarters as PPMs, made by run.sh: a folder of pictures."""
+        return sorted(self.path.parent.glob(f"{self.name}-parts/*.ppm"))
+
     def bitmap_bytes(self, width: Optional[int] = None, height: Optional[int] = None) -> int:
         """Bytes of a working bitmap (BGR rows padded to four bytes)."""
         w = self.width if width is None else width
@@ -103,6 +110,8 @@ class Case:
     largest_bitmap: Callable[[Picture], int] = field(default=lambda p: p.bitmap_bytes())
     # The job writes several files into the folder "{out}".
     folder: bool = False
+    # Keys of Pictaron's --json report to show, from one more untimed run.
+    report_keys: List[str] = field(default_factory=list)
 
 
 def pictaron(*options: str) -> List[str]:
@@ -245,6 +254,25 @@ def sharpen(p: Picture) -> Dict[str, List[str]]:
     }
 
 
+# --- Targets and folder runs ----------------------------------------------------
+# ImageMagick's jpeg:extent searches the quality for a size as --max-bytes does.
+
+def jpeg_budget(p: Picture) -> Dict[str, List[str]]:
+    """100 KB for the medium photo's 1680×1050 pixels, as much a pixel for others."""
+    kilobytes = round(100 * p.width * p.height / (1680 * 1050))
+    return {
+        "pictaron": pictaron("--max-bytes", f"{kilobytes}k"),
+        "convert": ["convert", "{in}", "-define", f"jpeg:extent={kilobytes}kb", "{out}"],
+    }
+
+
+def folder_run(jobs: int):
+    """The four quarters of the picture into one folder, `jobs` at a time."""
+    def commands(p: Picture) -> Dict[str, List[str]]:
+        return {"pictaron": ["{pictaron}", "{parts}", "-o", "{out}/", "--quality", "80", "--jobs", str(jobs)]}
+    return commands
+
+
 # --- Responsive variants, from the camera's JPEG ------------------------------
 # A variant run may decode a JPEG shrunk by its DCT scaling to twice the
 # largest width; vips thumbnail (and vipsthumbnail) shrink on load too, vips
@@ -370,4 +398,11 @@ CASES: List[Case] = [
     # Judged against gif-flat's result, which a run must include (--cases 'gif-flat|png').
     Case("png-indexed", "PNG 256 colours flat", "png", png_indexed,
          [Target("bytes ≤ GIF 256 flat", 1.0, measure="bytes", case="gif-flat")]),
+    # Judged against jpeg-q80's time, which a run must include (--cases 'jpeg-q80|jpeg-100k').
+    Case("jpeg-100k", "JPEG --max-bytes 100k (medium; as much a pixel)", "jpg", jpeg_budget,
+         [Target("time ÷ convert jpeg:extent", None, "convert"), Target("time ÷ JPEG q80", None, case="jpeg-q80")],
+         report_keys=["chosen", "trials", "bytes"]),
+    # Judged on the default threads' column: one pinned CPU cannot run two at once.
+    Case("folder-jobs1", "4 quarters → JPEG q80, --jobs 1", "jpg", folder_run(1), folder=True),
+    Case("folder-jobs2", "4 quarters → JPEG q80, --jobs 2", "jpg", folder_run(2), folder=True),
 ]

@@ -222,14 +222,44 @@ def jobs_for(case: Case, picture: Picture, cli: Path, out_dir: Path, tools: List
         if key not in commands:
             continue
         output = out_dir / f"{case.name}-{picture.name}-{tool}{'' if case.folder else '.' + case.extension}"
-        argv = [a.replace("{pictaron}", str(cli)).replace("{in.png}", str(picture.png_path))
-                 .replace("{in.jpg}", str(picture.jpeg_path))
-                 .replace("{in}", str(picture.path)).replace("{out}", str(output)) for a in commands[key]]
+        argv = []
+        for a in commands[key]:
+            if a == "{parts}":
+                argv += [str(part) for part in picture.parts]
+                continue
+            argv.append(a.replace("{pictaron}", str(cli)).replace("{in.png}", str(picture.png_path))
+                        .replace("{in.jpg}", str(picture.jpeg_path))
+                        .replace("{in}", str(picture.path)).replace("{out}", str(output)))
         if tool in PEER_PROGRAMS and argv[0] == tool:
             argv[0] = PEER_PROGRAMS[tool]
         jobs.append(Job(tool, argv, output, tool_environment(tool), None if tool == "pictaron" else one_cpu,
                         case.folder))
     return jobs
+
+
+def pictaron_report(jobs: List[Job], keys: List[str]) -> Optional[Dict]:
+    """The chosen keys of Pictaron's --json report, from one more untimed run
+    with its default threads; None when it has none."""
+    job = next((j for j in jobs if j.tool == "pictaron"), None)
+    if job is None or not keys:
+        return None
+    prepare_output(job)
+    run = subprocess.run(job.argv + ["--json"], env=job.env, stdin=subprocess.DEVNULL, capture_output=True, text=True)
+    remove(job.output)
+    if run.returncode != 0 or not run.stdout.strip():
+        return None
+    report = json.loads(run.stdout.splitlines()[0])
+    return {key: report.get(key) for key in keys}
+
+
+def report_table(reports) -> List[str]:
+    """What Pictaron says of its own runs: the choice of a byte budget and its trials."""
+    keys = sorted({key for _, _, report in reports for key in report})
+    lines = ["| " + " | ".join(["case", "picture"] + keys) + " |", "|" + "---|" * (len(keys) + 2)]
+    for case, picture, report in reports:
+        cells = [case.title, picture.name] + [json.dumps(report.get(key)) for key in keys]
+        lines.append("| " + " | ".join(cells) + " |")
+    return lines
 
 
 def load_average() -> float:
@@ -560,7 +590,7 @@ def main():
     ]
     print("\n".join(header), flush=True)
 
-    rows, loads = [], [load_average()]
+    rows, loads, reports = [], [load_average()], []
     for case in cases:
         for picture in pictures:
             jobs = jobs_for(case, picture, args.cli.resolve(), out_dir, tools)
@@ -570,6 +600,9 @@ def main():
             results = run_case(jobs, args.runs, args.budget, args.timeout, scratch)
             loads.append(load_average())
             rows.append((case, picture, results))
+            report = pictaron_report(jobs, case.report_keys)
+            if report is not None:
+                reports.append((case, picture, report))
             summary = ", ".join(f"{TOOL_TITLES[t]} {cell(r, args.runs)}" for t, r in results.items())
             print(f"  {case.name} {picture.name}: {summary}  (load {loads[-1]:.2f})", flush=True)
     if args.hyperfine:
@@ -606,6 +639,9 @@ def main():
     lines += ["", "Peak memory (MiB, maximum resident set size). Pictaron's limit: three working bitmaps "
               "of the largest picture of the job plus 64 MiB.", ""]
     lines += memory_table(rows)
+    if reports:
+        lines += ["", "Pictaron's own report of the cases that ask for it (--json).", ""]
+        lines += report_table(reports)
     not_run = failures(rows)
     if not_run:
         lines += ["", "Not timed:"] + not_run

@@ -10,7 +10,7 @@
 #   --timeout SECONDS   a run taking longer is stopped and the tool left out of the case (default 120)
 #   --cases REGEX       only the cases whose name matches (jpeg-q80, gif-flat, resize-50,
 #                       webp-q80, avif-q60, png-lossless, png-indexed, thumb-variant,
-#                       thumb-resize, variants, ...); png-indexed is
+#                       thumb-resize, variants, jpeg-100k, folder-jobs1, ...); png-indexed is
 #                       judged against gif-flat, so select both: --cases 'webp|avif|png|gif-flat'
 #   --pictures NAMES    comma-separated: large-photo,medium-photo (default both)
 #   --tools NAMES       comma-separated subset of pictaron-1t,pictaron,cjpeg,cwebp,avifenc,optipng,
@@ -99,6 +99,19 @@ for name in large-photo medium-photo; do
     /usr/bin/python3 -c 'import sys; from PIL import Image; Image.open(sys.argv[1]).save(sys.argv[2], "PNG", compress_level=0)' \
       "$ppm" "$png.part"
     mv "$png.part" "$png"
+  fi
+  # Its four quarters, a folder of pictures for the folder runs.
+  parts=$pictures/$name-parts
+  if [ ! -s "$parts/4.ppm" ] || [ "$ppm" -nt "$parts/4.ppm" ]; then
+    mkdir -p "$parts"
+    /usr/bin/python3 -c '
+import sys
+from PIL import Image
+im = Image.open(sys.argv[1])
+w, h = im.width // 2, im.height // 2
+for i, (x, y) in enumerate([(0, 0), (w, 0), (0, h), (w, h)], 1):
+    im.crop((x, y, x + w, y + h)).save(f"{sys.argv[2]}/{i}.ppm")
+' "$ppm" "$parts"
   fi
 done
 
