@@ -12,6 +12,7 @@
 
 #include "app/conversionsettings.h"
 #include "app/optionpages.h"
+#include "app/outputformat.h"
 #include "app/report.h"
 #include "app/runcontroller.h"
 #include "formats/pictureloader.h"
@@ -124,8 +125,13 @@ private:
     void FillFixedLists();
     // The result's name follows the format; a name made so is not the user's.
     void ChangeResultExtension(const QString& extension);
-    void rbJPEGClick();
-    void rbGIFClick();
+    // The format whose radio button is checked.
+    OutputFormat ChosenFormat() const;
+    // A format chosen: the Save filter, the result's extension and its options.
+    void FormatChosen();
+    // Shows the chosen format's panels, enables the palette for the formats
+    // that use it and sets the auto-apply interval.
+    void ShowFormatOptions();
     void cmbPaletteClick();
     void btnOpenPaletteClick();
     void btnCaptionFontClick();
@@ -201,7 +207,7 @@ private:
     bool changed = false;
     // What the picture shown is the result of: the original's serial (-1: no
     // result of any original, as after Paste into dest. of a JPEG) and the
-    // format; for JPEG, the encoded bytes that Save writes.
+    // format; for every format but GIF, the encoded bytes that Save writes.
     int resultOfPicture = -1;
     OutputFormat resultFormat = OutputFormat::Jpeg;
     QByteArray resultBytes;
@@ -219,8 +225,9 @@ private:
     bool keepRatioBusy = false;
     CaptionFont captionFont;
     QString paletteSelection = kOptimizedPalette;
-    QString saveFilter = QStringLiteral("*.jpg|*.jpg");
-    QString saveDefaultExt = QStringLiteral("jpg");
+    // The chosen format's, as app/outputformat.h gives them.
+    QString saveFilter = FactsOf(OutputFormat::Jpeg).filter;
+    QString saveDefaultExt = FactsOf(OutputFormat::Jpeg).extension;
     // Each new original gets a serial; a run remembers the one it started
     // from, so a result that arrives after another picture was opened is
     // dropped.

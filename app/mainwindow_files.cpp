@@ -292,8 +292,9 @@ void TfrmPictaron::mnuPasteDestClick()
     // The pasted picture is no run's: nothing is known of it but its size.
     resultNotes = {};
     // A GIF is saved from the picture shown, so the pasted one is what Save
-    // writes; a JPEG result is its encoded bytes, which no longer match it.
-    if (resultFormat == OutputFormat::Jpeg)
+    // writes; a result of any other format is its encoded bytes, which no
+    // longer match it.
+    if (resultFormat != OutputFormat::Gif)
         resultOfPicture = -1;
     else
         changed = true;

@@ -4,6 +4,7 @@
 #include "app/mainwindow.h"
 
 #include "app/appsettings.h"
+#include "app/outputformat.h"
 #include "app/pictureview.h"
 #include "colour/orvacolourpicker.h"
 #include "components/controlhelpers.h"
@@ -127,19 +128,40 @@ void TfrmPictaron::ConnectOptionHandlers()
     });
     onToggle(opt.chkCrop, [this](bool checked) { chkCropClick(checked); });
     for (QCheckBox* box : {opt.chkFlip, opt.chkMirror, opt.chkFade, opt.chkInvert, opt.chkProgressive,
-                           opt.chkGreyscale})
+                           opt.chkGreyscale, opt.chkInterlaced})
         connect(box, &QCheckBox::toggled, this, restart);
+    // Lossless has no quality, and an AVIF keeps its colours whole.
+    onToggle(opt.chkWebPLossless, [this](bool checked) {
+        EnableChildren(opt.fraWebPQuality, !checked);
+        RestartAutoApply();
+    });
+    onToggle(opt.chkAVIFLossless, [this](bool checked) {
+        EnableChildren(opt.fraAVIFQuality, !checked);
+        EnableChildren(opt.fraAVIFChroma, !checked);
+        RestartAutoApply();
+    });
 
     for (QRadioButton* radio : {opt.rbRotateRight, opt.rbRotateLeft, opt.rbFlat, opt.rbDither, opt.rbBlendStretch,
-                                opt.rbBlendTile})
+                                opt.rbBlendTile, opt.rbPNGTruecolour, opt.rbPNGIndexed, opt.rbAVIF420,
+                                opt.rbAVIF444})
         connect(radio, &QRadioButton::clicked, this, restart);
-    connect(opt.rbJPEG, &QRadioButton::clicked, this, &TfrmPictaron::rbJPEGClick);
-    connect(opt.rbGIF, &QRadioButton::clicked, this, &TfrmPictaron::rbGIFClick);
-    // However the format changes (a click, the arrow keys), a result of the
-    // other format is no longer the one to save.
-    connect(opt.rbGIF, &QRadioButton::toggled, this, &TfrmPictaron::UpdateSaveCommands);
+    // However the format changes (a click, the arrow keys, an accelerator),
+    // its options show, and a result of another format is no longer the one
+    // to save. A click on the format already chosen renames the result again.
+    for (const auto& [format, radio] : FormatButtons(opt)) {
+        connect(radio, &QRadioButton::toggled, this, [this](bool checked) {
+            if (checked)
+                FormatChosen();
+            UpdateSaveCommands();
+        });
+        connect(radio, &QRadioButton::clicked, this, &TfrmPictaron::FormatChosen);
+    }
+    // The kind of PNG decides whether the palette applies, and the interval.
+    connect(opt.rbPNGIndexed, &QRadioButton::toggled, this, &TfrmPictaron::ShowFormatOptions);
 
     PairTrackBar(opt.tbCompression, opt.txtCompression, this, restart);
+    PairTrackBar(opt.tbWebPQuality, opt.txtWebPQuality, this, restart);
+    PairTrackBar(opt.tbAVIFQuality, opt.txtAVIFQuality, this, restart);
     PairTrackBar(opt.tbSharpen, opt.txtSharpen, this, restart);
     PairTrackBar(opt.tbSmoothing, opt.txtSmoothing, this, restart);
     PairTrackBar(opt.tbBrightness, opt.txtBrightness, this, restart);
@@ -149,7 +171,8 @@ void TfrmPictaron::ConnectOptionHandlers()
     for (QLineEdit* edit : {static_cast<QLineEdit*>(opt.txtRotateAngle), static_cast<QLineEdit*>(opt.txtMaxColours),
                             opt.txtCaption})
         connect(edit, &QLineEdit::textChanged, this, restart);
-    connect(opt.txtButtonWidth, &QSpinBox::valueChanged, this, restart);
+    for (QSpinBox* box : {opt.txtButtonWidth, opt.txtWebPEffort, opt.txtAVIFSpeed})
+        connect(box, &QSpinBox::valueChanged, this, restart);
     connect(opt.txtBlendFile, &QLineEdit::textChanged, this, [this](const QString& file) {
         if (QFileInfo(file).isFile())
             RestartAutoApply();
@@ -178,24 +201,57 @@ void TfrmPictaron::ChangeResultExtension(const QString& extension)
     resultFileName = renamed;
 }
 
-void TfrmPictaron::rbJPEGClick()
+OutputFormat TfrmPictaron::ChosenFormat() const
 {
-    saveFilter = QStringLiteral("*.jpg|*.jpg");
-    saveDefaultExt = QStringLiteral("jpg");
-    ChangeResultExtension(QStringLiteral(".jpg"));
-    opt.pnlJPEGOptions->show();
-    opt.pnlGIFOptions->hide();
-    tmrAutoSave->setInterval(500);
+    for (const auto& [format, radio] : FormatButtons(opt)) {
+        if (radio->isChecked())
+            return format;
+    }
+    return OutputFormat::Jpeg;
 }
 
-void TfrmPictaron::rbGIFClick()
+void TfrmPictaron::FormatChosen()
 {
-    saveFilter = QStringLiteral("*.gif|*.gif");
-    saveDefaultExt = QStringLiteral("gif");
-    ChangeResultExtension(QStringLiteral(".gif"));
-    opt.pnlGIFOptions->show();
-    opt.pnlJPEGOptions->hide();
-    tmrAutoSave->setInterval(2000);
+    const OutputFormatFacts& facts = FactsOf(ChosenFormat());
+    saveFilter = facts.filter;
+    saveDefaultExt = facts.extension;
+    ChangeResultExtension(QLatin1Char('.') + facts.extension);
+    ShowFormatOptions();
+}
+
+void TfrmPictaron::ShowFormatOptions()
+{
+    const OutputFormat format = ChosenFormat();
+    const bool png = format == OutputFormat::Png;
+    const bool indexed = format == OutputFormat::Gif || (png && opt.rbPNGIndexed->isChecked());
+    const std::pair<QWidget*, bool> panels[] = {
+        {opt.pnlJPEGOptions, format == OutputFormat::Jpeg},
+        {opt.pnlPNGOptions, png},
+        {opt.pnlGIFOptions, format == OutputFormat::Gif || png},
+        {opt.pnlWebPOptions, format == OutputFormat::Webp},
+        {opt.pnlAVIFOptions, format == OutputFormat::Avif},
+    };
+    // The panels that go first, so the page never holds two at once.
+    for (const auto& [panel, shown] : panels) {
+        if (!shown)
+            panel->hide();
+    }
+    for (const auto& [panel, shown] : panels) {
+        if (shown)
+            panel->show();
+    }
+    // The palette serves a GIF and an indexed PNG; a truecolour PNG shows it
+    // unused. The transparent colour keeps following its check box.
+    if (opt.cmbPalette->isEnabled() != indexed) {
+        EnableChildren(opt.pnlGIFOptions, indexed);
+        const bool transparent = indexed && opt.chkTransparent->isChecked();
+        opt.ocpTransparentColour->setEnabled(transparent);
+        opt.btnTransparentColourPicker->setEnabled(transparent);
+        if (!indexed)
+            opt.btnTransparentColourPicker->setChecked(false);  // no picking for an unused colour
+    }
+    // A result that needs the palette's passes waits longer for the next change.
+    tmrAutoSave->setInterval(indexed ? 2000 : 500);
 }
 
 void TfrmPictaron::cmbPaletteClick()
@@ -288,7 +344,7 @@ ConversionSettings TfrmPictaron::GatherSettings() const
         s.captionFont.colour = opt.ocpCaptionColour->Color();
     s.captionLocation = static_cast<CaptionLocation>(opt.cmbCaptionLocation->currentIndex());
 
-    s.format = opt.rbGIF->isChecked() ? OutputFormat::Gif : OutputFormat::Jpeg;
+    s.format = ChosenFormat();
     s.jpegQuality = opt.tbCompression->value();
     s.progressive = opt.chkProgressive->isChecked();
     s.greyscale = opt.chkGreyscale->isChecked();
@@ -299,6 +355,16 @@ ConversionSettings TfrmPictaron::GatherSettings() const
     s.dither = opt.rbDither->isChecked();
     if (opt.chkTransparent->isChecked() && opt.ocpTransparentColour->IsValid())
         s.transparentColour = opt.ocpTransparentColour->Color();
+
+    s.pngIndexed = opt.rbPNGIndexed->isChecked();
+    s.interlace = opt.chkInterlaced->isChecked();
+    s.webpQuality = opt.tbWebPQuality->value();
+    s.webpLossless = opt.chkWebPLossless->isChecked();
+    s.webpEffort = opt.txtWebPEffort->value();
+    s.avifQuality = opt.tbAVIFQuality->value();
+    s.avifLossless = opt.chkAVIFLossless->isChecked();
+    s.avifSpeed = opt.txtAVIFSpeed->value();
+    s.avifChroma = opt.rbAVIF444->isChecked() ? AvifChroma::Yuv444 : AvifChroma::Yuv420;
     return s;
 }
 

@@ -58,7 +58,7 @@ void TfrmPictaron::tmrAutoSaveTimer()
 
 bool TfrmPictaron::CanSave() const
 {
-    return resultOfPicture == pictureSerial && resultFormat == GatherSettings().format && !runs.IsRunning();
+    return resultOfPicture == pictureSerial && resultFormat == ChosenFormat() && !runs.IsRunning();
 }
 
 void TfrmPictaron::UpdateSaveCommands()
@@ -99,7 +99,9 @@ void TfrmPictaron::RunSucceeded(const EncodedResult& result)
     resultPicture = result.picture;
     resultOfPicture = runPicture;
     resultFormat = result.format;
-    resultBytes = result.format == OutputFormat::Jpeg ? result.bytes : QByteArray();
+    // A GIF is built again from the picture shown; every other format is
+    // saved as the bytes the run encoded.
+    resultBytes = result.format == OutputFormat::Gif ? QByteArray() : result.bytes;
     resultNotes = NotesOf(result);
     changed = true;
     scrDest->horizontalScrollBar()->setValue(0);

@@ -2,6 +2,7 @@
 
 #include "app/glyphs.h"
 #include "app/appsettings.h"
+#include "app/outputformat.h"
 #include "colour/orvacolourpicker.h"
 #include "components/controlhelpers.h"
 #include "components/clampingspinbox.h"
@@ -22,6 +23,9 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <initializer_list>
 
 namespace pictaron {
 
@@ -129,21 +133,70 @@ QVBoxLayout* Column(QWidget* owner = nullptr)
     return column;
 }
 
-void BuildFormatPage(OptionPages& o, QWidget* page)
+// A format's radio button caption: its name from the table, with the
+// accelerator on the given letter. G, J, N, W and V are no other key of the
+// page, the tool bar or the menu bar.
+QString FormatCaption(OutputFormat format, QChar key)
 {
-    QHBoxLayout* row = PageRow(page);
-    o.rbGIF = Radio(page, "rbGIF", QStringLiteral("&GIF"));
-    o.rbJPEG = Radio(page, "rbJPEG", QStringLiteral("&JPEG"), true);
-    QVBoxLayout* formats = Column();
-    formats->addWidget(o.rbGIF);
-    formats->addWidget(o.rbJPEG);
-    formats->addStretch();
-    row->addLayout(formats);
+    QString name = FactsOf(format).name;
+    name.insert(std::max<qsizetype>(0, name.indexOf(key)), QLatin1Char('&'));
+    return name;
+}
 
-    // JPEG panel
-    o.pnlJPEGOptions = Named(new QWidget(page), "pnlJPEGOptions");
-    QHBoxLayout* jpeg = new QHBoxLayout(o.pnlJPEGOptions);
-    jpeg->setContentsMargins(0, 0, 0, 0);
+// A quality track bar and its edit box, 0..100, in a frame as the JPEG's
+// compression pair stands.
+QGroupBox* QualityPair(QWidget* panel, const char* frameName, const char* barName, const char* editName,
+                       int position, QSlider** bar, TOrvaEdit** edit)
+{
+    QGroupBox* frame = Frame(panel, frameName, QStringLiteral("Quality"));
+    QHBoxLayout* layout = Row(frame);
+    *bar = TrackBar(frame, barName, 0, 100, 5, 10, position);
+    *edit = Edit(frame, editName, 40, QString::number(position));
+    (*edit)->NumericOnly = true;
+    (*edit)->Max = 100;
+    layout->addWidget(*bar, 1);
+    layout->addWidget(*edit);
+    frame->setMaximumWidth(360);
+    return frame;
+}
+
+// A check box standing alone between frames, centred on their height.
+QVBoxLayout* CentredChecks(std::initializer_list<QCheckBox*> boxes)
+{
+    QVBoxLayout* column = Column();
+    column->addStretch();
+    for (QCheckBox* box : boxes)
+        column->addWidget(box);
+    column->addStretch();
+    return column;
+}
+
+// A small number in a titled frame: the WebP effort, the AVIF speed.
+QGroupBox* NumberFrame(QWidget* panel, const QString& title, QSpinBox* box, int low, int high, int value,
+                       const QString& tip)
+{
+    auto* frame = new QGroupBox(title, panel);
+    QHBoxLayout* layout = Row(frame);
+    box->setParent(frame);
+    box->setRange(low, high);
+    box->setValue(value);
+    box->setToolTip(tip);
+    layout->addWidget(box);
+    return frame;
+}
+
+QWidget* OptionsPanel(QWidget* parent, const char* name)
+{
+    auto* panel = Named(new QWidget(parent), name);
+    auto* layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    return panel;
+}
+
+void BuildJpegPanel(OptionPages& o, QWidget* panels)
+{
+    o.pnlJPEGOptions = OptionsPanel(panels, "pnlJPEGOptions");
+    auto* jpeg = static_cast<QHBoxLayout*>(o.pnlJPEGOptions->layout());
     auto* compression = new QGroupBox(QStringLiteral("Compression"), o.pnlJPEGOptions);
     QHBoxLayout* compressionRow = Row(compression);
     o.tbCompression = TrackBar(compression, "tbCompression", 1, 100, 5, 10, 80);
@@ -154,14 +207,9 @@ void BuildFormatPage(OptionPages& o, QWidget* page)
     compressionRow->addWidget(o.txtCompression);
     compression->setMaximumWidth(360);
     jpeg->addWidget(compression, 1);
-    QVBoxLayout* jpegChecks = Column();
     o.chkProgressive = Check(o.pnlJPEGOptions, "chkProgressive", QStringLiteral("&Progressive Encoding"));
     o.chkGreyscale = Check(o.pnlJPEGOptions, "chkGreyscale", QStringLiteral("&Grayscale"));
-    jpegChecks->addStretch();
-    jpegChecks->addWidget(o.chkProgressive);
-    jpegChecks->addWidget(o.chkGreyscale);
-    jpegChecks->addStretch();
-    jpeg->addLayout(jpegChecks);
+    jpeg->addLayout(CentredChecks({o.chkProgressive, o.chkGreyscale}));
     auto* metadata = new QGroupBox(QStringLiteral("Metadata"), o.pnlJPEGOptions);
     QHBoxLayout* metadataRow = Row(metadata);
     o.cmbMetadata = Named(new QComboBox(metadata), "cmbMetadata");
@@ -172,12 +220,12 @@ void BuildFormatPage(OptionPages& o, QWidget* page)
     metadataRow->addWidget(o.cmbMetadata);
     jpeg->addWidget(metadata);
     jpeg->addStretch();
-    row->addWidget(o.pnlJPEGOptions, 1);
+}
 
-    // GIF panel
-    o.pnlGIFOptions = Named(new QWidget(page), "pnlGIFOptions");
-    QHBoxLayout* gif = new QHBoxLayout(o.pnlGIFOptions);
-    gif->setContentsMargins(0, 0, 0, 0);
+void BuildGifPanel(OptionPages& o, QWidget* panels)
+{
+    o.pnlGIFOptions = OptionsPanel(panels, "pnlGIFOptions");
+    auto* gif = static_cast<QHBoxLayout*>(o.pnlGIFOptions->layout());
     auto* optimisation = new QGroupBox(QStringLiteral("Palette Optimization"), o.pnlGIFOptions);
     QHBoxLayout* optimisationRow = Row(optimisation);
     o.cmbPalette = Named(new QComboBox(optimisation), "cmbPalette");
@@ -225,12 +273,104 @@ void BuildFormatPage(OptionPages& o, QWidget* page)
     transparentLayout->addWidget(o.chkTransparent);
     transparentLayout->addWidget(transparency, 1);
     gif->addWidget(transparentColumn);
-    row->addWidget(o.pnlGIFOptions, 1);
-    o.pnlGIFOptions->hide();
+}
 
+// A row above the GIF panel: which kind of PNG, and whether it is interlaced.
+void BuildPngPanel(OptionPages& o, QWidget* panels)
+{
+    o.pnlPNGOptions = OptionsPanel(panels, "pnlPNGOptions");
+    auto* png = static_cast<QHBoxLayout*>(o.pnlPNGOptions->layout());
+    o.rbPNGTruecolour = Radio(o.pnlPNGOptions, "rbPNGTruecolour", QStringLiteral("Truecolor"), true);
+    o.rbPNGTruecolour->setToolTip(QStringLiteral("Every color of the picture, and its transparency"));
+    o.rbPNGIndexed = Radio(o.pnlPNGOptions, "rbPNGIndexed", QStringLiteral("Indexed"));
+    o.rbPNGIndexed->setToolTip(QStringLiteral("The palette below, as a GIF has it"));
+    o.chkInterlaced = Check(o.pnlPNGOptions, "chkInterlaced", QStringLiteral("&Interlaced"));
+    o.chkInterlaced->setToolTip(QStringLiteral("Lets browsers show a rough picture early"));
+    png->addWidget(o.rbPNGTruecolour);
+    png->addWidget(o.rbPNGIndexed);
+    png->addSpacing(16);
+    png->addWidget(o.chkInterlaced);
+    png->addStretch();
+}
+
+void BuildWebpPanel(OptionPages& o, QWidget* panels)
+{
+    o.pnlWebPOptions = OptionsPanel(panels, "pnlWebPOptions");
+    auto* webp = static_cast<QHBoxLayout*>(o.pnlWebPOptions->layout());
+    o.fraWebPQuality = QualityPair(o.pnlWebPOptions, "fraWebPQuality", "tbWebPQuality", "txtWebPQuality", 80,
+                                   &o.tbWebPQuality, &o.txtWebPQuality);
+    webp->addWidget(o.fraWebPQuality, 1);
+    o.chkWebPLossless = Check(o.pnlWebPOptions, "chkWebPLossless", QStringLiteral("&Lossless"));
+    webp->addLayout(CentredChecks({o.chkWebPLossless}));
+    o.txtWebPEffort = Named(new ClampingSpinBox(o.pnlWebPOptions), "txtWebPEffort");
+    webp->addWidget(NumberFrame(o.pnlWebPOptions, QStringLiteral("Effort"), o.txtWebPEffort, 0, 6, 4,
+                                QStringLiteral("0 is fastest, 6 gives the smallest file")));
+    webp->addStretch();
+}
+
+void BuildAvifPanel(OptionPages& o, QWidget* panels)
+{
+    o.pnlAVIFOptions = OptionsPanel(panels, "pnlAVIFOptions");
+    auto* avif = static_cast<QHBoxLayout*>(o.pnlAVIFOptions->layout());
+    o.fraAVIFQuality = QualityPair(o.pnlAVIFOptions, "fraAVIFQuality", "tbAVIFQuality", "txtAVIFQuality", 60,
+                                   &o.tbAVIFQuality, &o.txtAVIFQuality);
+    avif->addWidget(o.fraAVIFQuality, 1);
+    o.chkAVIFLossless = Check(o.pnlAVIFOptions, "chkAVIFLossless", QStringLiteral("&Lossless"));
+    avif->addLayout(CentredChecks({o.chkAVIFLossless}));
+    o.txtAVIFSpeed = Named(new ClampingSpinBox(o.pnlAVIFOptions), "txtAVIFSpeed");
+    avif->addWidget(NumberFrame(o.pnlAVIFOptions, QStringLiteral("Speed"), o.txtAVIFSpeed, 0, 10, 6,
+                                QStringLiteral("0 gives the smallest file, 10 is fastest")));
+    o.fraAVIFChroma = Frame(o.pnlAVIFOptions, "fraAVIFChroma", QStringLiteral("Chroma"));
+    QHBoxLayout* chroma = Row(o.fraAVIFChroma);
+    o.rbAVIF420 = Radio(o.fraAVIFChroma, "rbAVIF420", QStringLiteral("4:2:0"), true);
+    o.rbAVIF420->setToolTip(QStringLiteral("Colors at half the resolution both ways: smaller"));
+    o.rbAVIF444 = Radio(o.fraAVIFChroma, "rbAVIF444", QStringLiteral("4:4:4"));
+    o.rbAVIF444->setToolTip(QStringLiteral("Colors at full resolution: sharper colored edges"));
+    QVBoxLayout* subsampling = Column();
+    subsampling->addWidget(o.rbAVIF420);
+    subsampling->addWidget(o.rbAVIF444);
+    chroma->addLayout(subsampling);
+    avif->addWidget(o.fraAVIFChroma);
+    avif->addStretch();
+}
+
+void BuildFormatPage(OptionPages& o, QWidget* page)
+{
+    QHBoxLayout* row = PageRow(page);
+    o.rbGIF = Radio(page, "rbGIF", FormatCaption(OutputFormat::Gif, QLatin1Char('G')));
+    o.rbJPEG = Radio(page, "rbJPEG", FormatCaption(OutputFormat::Jpeg, QLatin1Char('J')), true);
+    o.rbPNG = Radio(page, "rbPNG", FormatCaption(OutputFormat::Png, QLatin1Char('N')));
+    o.rbWebP = Radio(page, "rbWebP", FormatCaption(OutputFormat::Webp, QLatin1Char('W')));
+    o.rbAVIF = Radio(page, "rbAVIF", FormatCaption(OutputFormat::Avif, QLatin1Char('V')));
+    QVBoxLayout* formats = Column();
     auto* formatGroup = new QButtonGroup(page);
-    formatGroup->addButton(o.rbGIF);
-    formatGroup->addButton(o.rbJPEG);
+    for (const auto& [format, radio] : FormatButtons(o)) {
+        formats->addWidget(radio);
+        formatGroup->addButton(radio);
+    }
+    formats->addStretch();
+    row->addLayout(formats);
+
+    // One column of panels, of which the chosen format's show: PNG's above
+    // the GIF's.
+    auto* panels = Named(new QWidget(page), "pnlFormatOptions");
+    QVBoxLayout* column = Column(panels);
+    BuildJpegPanel(o, panels);
+    BuildPngPanel(o, panels);
+    BuildGifPanel(o, panels);
+    BuildWebpPanel(o, panels);
+    BuildAvifPanel(o, panels);
+    for (QWidget* panel : {o.pnlJPEGOptions, o.pnlPNGOptions, o.pnlGIFOptions, o.pnlWebPOptions, o.pnlAVIFOptions})
+        column->addWidget(panel, panel == o.pnlPNGOptions ? 0 : 1);
+    // The page is as high as its tallest choice, whichever shows at start.
+    int tallest = o.pnlPNGOptions->sizeHint().height() + column->spacing();
+    tallest += o.pnlGIFOptions->sizeHint().height();
+    for (QWidget* panel : {o.pnlJPEGOptions, o.pnlWebPOptions, o.pnlAVIFOptions})
+        tallest = std::max(tallest, panel->sizeHint().height());
+    panels->setMinimumHeight(tallest);
+    row->addWidget(panels, 1);
+    for (QWidget* panel : {o.pnlPNGOptions, o.pnlGIFOptions, o.pnlWebPOptions, o.pnlAVIFOptions})
+        panel->hide();
 }
 
 void BuildRotatePage(OptionPages& o, QWidget* page)
@@ -441,6 +581,15 @@ void BuildCaptionPage(OptionPages& o, QWidget* page)
 }
 
 } // namespace
+
+std::array<std::pair<OutputFormat, QRadioButton*>, 5> FormatButtons(const OptionPages& pages)
+{
+    return {{{OutputFormat::Gif, pages.rbGIF},
+             {OutputFormat::Jpeg, pages.rbJPEG},
+             {OutputFormat::Png, pages.rbPNG},
+             {OutputFormat::Webp, pages.rbWebP},
+             {OutputFormat::Avif, pages.rbAVIF}}};
+}
 
 OptionPages BuildOptionPages(QWidget* parent)
 {

@@ -6,7 +6,12 @@
 // object name, so tests and help find it as the user knows it.
 #pragma once
 
+#include "app/conversionsettings.h"
+
 #include <QString>
+
+#include <array>
+#include <utility>
 
 class QCheckBox;
 class QComboBox;
@@ -32,9 +37,14 @@ inline constexpr char kHelpContextProperty[] = "helpContext";
 struct OptionPages {
     QTabWidget* PageControl1 = nullptr;
 
-    // "Graphic Format" (4)
+    // "Graphic Format" (4): one radio button for each format, in the order
+    // of OutputFormats(), and one panel of options for each. PNG shows its
+    // own panel above the GIF's, whose palette controls an indexed PNG shares.
     QRadioButton* rbGIF = nullptr;
     QRadioButton* rbJPEG = nullptr;
+    QRadioButton* rbPNG = nullptr;
+    QRadioButton* rbWebP = nullptr;
+    QRadioButton* rbAVIF = nullptr;
     QWidget* pnlJPEGOptions = nullptr;
     QSlider* tbCompression = nullptr;
     TOrvaEdit* txtCompression = nullptr;
@@ -50,6 +60,25 @@ struct OptionPages {
     QCheckBox* chkTransparent = nullptr;
     TOrvaColourPicker* ocpTransparentColour = nullptr;
     QToolButton* btnTransparentColourPicker = nullptr;
+    QWidget* pnlPNGOptions = nullptr;
+    QRadioButton* rbPNGTruecolour = nullptr;
+    QRadioButton* rbPNGIndexed = nullptr;
+    QCheckBox* chkInterlaced = nullptr;
+    QWidget* pnlWebPOptions = nullptr;
+    QGroupBox* fraWebPQuality = nullptr;
+    QSlider* tbWebPQuality = nullptr;
+    TOrvaEdit* txtWebPQuality = nullptr;
+    QCheckBox* chkWebPLossless = nullptr;
+    QSpinBox* txtWebPEffort = nullptr;  // 0..6
+    QWidget* pnlAVIFOptions = nullptr;
+    QGroupBox* fraAVIFQuality = nullptr;
+    QSlider* tbAVIFQuality = nullptr;
+    TOrvaEdit* txtAVIFQuality = nullptr;
+    QCheckBox* chkAVIFLossless = nullptr;
+    QSpinBox* txtAVIFSpeed = nullptr;  // 0..10
+    QGroupBox* fraAVIFChroma = nullptr;
+    QRadioButton* rbAVIF420 = nullptr;
+    QRadioButton* rbAVIF444 = nullptr;
 
     // "Rotate" (5)
     QCheckBox* chkRotate = nullptr;
@@ -120,5 +149,8 @@ struct OptionPages {
 
 // Builds the pages with their start-up values and enabled states.
 OptionPages BuildOptionPages(QWidget* parent);
+
+// Each format's radio button, in the order of OutputFormats().
+std::array<std::pair<OutputFormat, QRadioButton*>, 5> FormatButtons(const OptionPages& pages);
 
 } // namespace pictaron

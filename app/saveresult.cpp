@@ -6,16 +6,24 @@
 
 namespace pictaron {
 
-qint64 SaveResult(const QString& path, const QImage& shownPicture, const QByteArray& jpegBytes,
+qint64 SaveResult(const QString& path, const QImage& shownPicture, const QByteArray& encodedBytes,
                   const ConversionSettings& settings)
 {
-    if (settings.format == OutputFormat::Jpeg) {
+    switch (settings.format) {
+    case OutputFormat::Gif:
+        break;
+    case OutputFormat::Jpeg:
         try {
-            WriteFileAtomically(path, jpegBytes);
+            WriteFileAtomically(path, encodedBytes);
         } catch (const PictaronError& error) {
             throw PictaronError(QStringLiteral("Copy of file failed\n\n") + error.message());
         }
-        return jpegBytes.size();
+        return encodedBytes.size();
+    case OutputFormat::Png:
+    case OutputFormat::Webp:
+    case OutputFormat::Avif:
+        WriteFileAtomically(path, encodedBytes);
+        return encodedBytes.size();
     }
     const QByteArray gif = EncodeGif(shownPicture, settings.transparentColour);
     WriteFileAtomically(path, gif);

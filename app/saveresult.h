@@ -9,13 +9,14 @@
 
 namespace pictaron {
 
-// A JPEG result is written as the bytes the run encoded — the bytes of the
-// work file, kept with the result so that a work file written since (by a
-// later run that failed, say) is never saved under this result's name;
-// "Copy of file failed" and the reason when that fails. A GIF result is built
-// again from the picture shown. The file is written atomically (see
-// WriteFileAtomically). Returns the size of the written file.
-qint64 SaveResult(const QString& path, const QImage& shownPicture, const QByteArray& jpegBytes,
+// A result of every format but GIF is written as the bytes the run encoded —
+// for a JPEG the bytes of the work file — kept with the result, so that
+// whatever was encoded since (by a later run that failed, say) is never saved
+// under this result's name; for a JPEG "Copy of file failed" and the reason
+// when that fails. A GIF result is built again from the picture shown. The
+// file is written atomically (see WriteFileAtomically). Returns the size of
+// the written file.
+qint64 SaveResult(const QString& path, const QImage& shownPicture, const QByteArray& encodedBytes,
                   const ConversionSettings& settings);
 
 } // namespace pictaron
