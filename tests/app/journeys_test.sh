@@ -2,8 +2,9 @@
 # The real program on a virtual X display, driven by keys and clicks from
 # outside as a person drives it: open a picture through the Open dialog,
 # apply, save as JPEG through Save As, switch to GIF, apply and save again,
-# then reach the email dialog from the About box. Every file written is read
-# back by an independent decoder (Pillow).
+# switch to WebP with its key, apply and save again, then reach the email
+# dialog from the About box. Every file written is read back by an
+# independent decoder (Pillow).
 # Usage: journeys_test.sh PROGRAM OUTPUT_FOLDER
 set -euo pipefail
 program=$1 out=$2
@@ -88,6 +89,11 @@ key space
 key alt+a
 key_until_file ctrl+s "$out/result.gif"
 
+step "switch to WebP with its key, apply, and save under the name that follows the format"
+key alt+w
+key alt+a
+key_until_file ctrl+s "$out/result.webp"
+
 step "the About box leads to the email dialog"
 key alt+h
 key a
@@ -110,9 +116,11 @@ jpeg = Image.open(out + "/result.jpg")
 gif = Image.open(out + "/result.gif")
 assert jpeg.format == "JPEG" and jpeg.size == original.size, (jpeg.format, jpeg.size)
 assert gif.format == "GIF" and gif.size == original.size, (gif.format, gif.size)
-# Both are the picture: on average each channel near the original's (the
-# JPEG loses a little).
-for name, picture in (("JPEG", jpeg), ("GIF", gif)):
+webp = Image.open(out + "/result.webp")
+assert webp.format == "WEBP" and webp.size == original.size, (webp.format, webp.size)
+# Each is the picture: on average each channel near the original's (the
+# JPEG and the WebP lose a little).
+for name, picture in (("JPEG", jpeg), ("GIF", gif), ("WebP", webp)):
     rgb = picture.convert("RGB")
     total = sum(abs(a - b) for p, q in zip(rgb.getdata(), original.getdata()) for a, b in zip(p, q))
     mean = total / (3 * original.size[0] * original.size[1])
