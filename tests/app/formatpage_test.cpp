@@ -2,8 +2,8 @@
 // buttons and options chosen with clicks and keys, what each choice does to
 // the result's name, the Save dialog, the palette controls and the auto-apply
 // timer, how the page fits a small and a wide window, and a run in each
-// format saved and read back by decoders of their own (Pillow, and the AVIF
-// boxes themselves).
+// format saved and read back by decoders of their own (Pillow; avifdec for
+// AVIF).
 #include "app/appsettings.h"
 #include "app/downloadtimelist.h"
 #include "app/infolabel.h"
@@ -98,8 +98,9 @@ private:
 
 namespace {
 
-// What Pillow makes of a file: "FORMAT WIDTHxHEIGHT MODE INTERLACE", or the
-// reason it could not read it.
+// What Pillow makes of a file: "FORMAT WIDTHxHEIGHT MODE INTERLACE" and, on
+// a line of its own, its RGB pixels in hexadecimal; or the reason it could
+// not read it.
 QString PillowReads(const QString& path)
 {
     QProcess python;
@@ -109,7 +110,8 @@ QString PillowReads(const QString& path)
                                                        "p = Image.open(sys.argv[1])\n"
                                                        "p.load()\n"
                                                        "print(p.format, '%dx%d' % p.size, p.mode,"
-                                                       " p.info.get('interlace', 0))\n"),
+                                                       " p.info.get('interlace', 0))\n"
+                                                       "print(p.convert('RGB').tobytes().hex())\n"),
                   path});
     python.waitForFinished(30000);
     return QString::fromUtf8(python.readAllStandardOutput() + python.readAllStandardError()).trimmed();
@@ -539,13 +541,13 @@ void FormatPageTest::eachNewFormatSavesTheBytesItEncoded_data()
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("extension");
-    QTest::addColumn<QString>("pillow");  // what Pillow reads; empty: not its format
+    QTest::addColumn<QString>("pillow");  // what Pillow reads (of an AVIF, avifdec's PNG of it)
     QTest::newRow("truecolour PNG") << "rbPNG" << "" << "png" << "PNG 96x64 RGB 0";
     QTest::newRow("interlaced indexed PNG") << "rbPNG" << "chkInterlaced rbPNGIndexed" << "png" << "PNG 96x64 P 1";
     QTest::newRow("lossy WebP") << "rbWebP" << "" << "webp" << "WEBP 96x64 RGB 0";
     QTest::newRow("lossless WebP") << "rbWebP" << "chkWebPLossless" << "webp" << "WEBP 96x64 RGB 0";
-    QTest::newRow("AVIF") << "rbAVIF" << "" << "avif" << "";
-    QTest::newRow("lossless AVIF") << "rbAVIF" << "chkAVIFLossless" << "avif" << "";
+    QTest::newRow("AVIF") << "rbAVIF" << "" << "avif" << "PNG 96x64 RGB 0";
+    QTest::newRow("lossless 4:4:4 AVIF") << "rbAVIF" << "rbAVIF444 chkAVIFLossless" << "avif" << "PNG 96x64 RGB 0";
 }
 
 void FormatPageTest::eachNewFormatSavesTheBytesItEncoded()
@@ -590,10 +592,19 @@ void FormatPageTest::eachNewFormatSavesTheBytesItEncoded()
         QVERIFY(bytes.startsWith("RIFF") && bytes.mid(8, 4) == "WEBP");
     else
         QVERIFY(bytes.mid(4, 8) == "ftypavif");
-    if (!pillow.isEmpty())
-        QCOMPARE(PillowReads(saved), pillow);
-    else
+    QString decoded = saved;
+    if (extension == QLatin1String("avif")) {
         QCOMPARE(AvifExtents(bytes), QSize(96, 64));
+        decoded = Path(QStringLiteral("avifdec.png"));
+        QCOMPARE(QProcess::execute(QStringLiteral("avifdec"), {QStringLiteral("-d"), QStringLiteral("8"), saved, decoded}),
+                 0);
+    }
+    // The file's pixels are those the result view shows.
+    const QImage shown = window_->ResultPicture().convertToFormat(QImage::Format_RGB888);
+    QByteArray pixels;
+    for (int y = 0; y < shown.height(); ++y)
+        pixels += QByteArray(reinterpret_cast<const char*>(shown.constScanLine(y)), shown.width() * 3);
+    QCOMPARE(PillowReads(decoded), pillow + QLatin1Char('\n') + QString::fromLatin1(pixels.toHex()));
 }
 
 void FormatPageTest::aPicturePastedIntoTheResultIsNotSavedAsTheEncodedOne()
