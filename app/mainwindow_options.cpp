@@ -231,7 +231,7 @@ void TfrmPictaron::ShowFormatOptions()
         {opt.pnlWebPOptions, format == OutputFormat::Webp},
         {opt.pnlAVIFOptions, format == OutputFormat::Avif},
     };
-    // The panels that go first, so the page never holds two at once.
+    // Hidden first, then shown, so the page never holds two formats' panels at once.
     for (const auto& [panel, shown] : panels) {
         if (!shown)
             panel->hide();
@@ -241,14 +241,15 @@ void TfrmPictaron::ShowFormatOptions()
             panel->show();
     }
     // The palette serves a GIF and an indexed PNG; a truecolour PNG shows it
-    // unused. The transparent colour keeps following its check box.
+    // unused, and the other formats hide it. The transparent colour keeps
+    // following its check box, and a pick under way ends with the palette.
     if (opt.cmbPalette->isEnabled() != indexed) {
         EnableChildren(opt.pnlGIFOptions, indexed);
         const bool transparent = indexed && opt.chkTransparent->isChecked();
         opt.ocpTransparentColour->setEnabled(transparent);
         opt.btnTransparentColourPicker->setEnabled(transparent);
         if (!indexed)
-            opt.btnTransparentColourPicker->setChecked(false);  // no picking for an unused colour
+            opt.btnTransparentColourPicker->setChecked(false);
     }
     // A result that needs the palette's passes waits longer for the next change.
     tmrAutoSave->setInterval(indexed ? 2000 : 500);

@@ -134,8 +134,9 @@ QVBoxLayout* Column(QWidget* owner = nullptr)
 }
 
 // A format's radio button caption: its name from the table, with the
-// accelerator on the given letter. G, J, N, W and V are no other key of the
-// page, the tool bar or the menu bar.
+// accelerator on the given letter. N, W and V are no other key of the page,
+// the tool bar or the menu bar; G and J are GIF's and JPEG's as ever (G is
+// also Grayscale's).
 QString FormatCaption(OutputFormat format, QChar key)
 {
     QString name = FactsOf(format).name;
@@ -160,7 +161,7 @@ QGroupBox* QualityPair(QWidget* panel, const char* frameName, const char* barNam
     return frame;
 }
 
-// A check box standing alone between frames, centred on their height.
+// Check boxes between frames, centred on their height.
 QVBoxLayout* CentredChecks(std::initializer_list<QCheckBox*> boxes)
 {
     QVBoxLayout* column = Column();
