@@ -18,21 +18,29 @@ QImage SameSize(const QImage& picture, bool plane)
     return made;
 }
 
-} // namespace
-
-QImage PremultipliedOverBlack(const QImage& flattened, const QImage& alphaPlane)
+// Each channel of a working bitmap through sample(value, alpha), the alpha
+// taken from a plane (one byte a pixel) or a grey bitmap (three).
+template <typename Sample>
+QImage EachChannel(const QImage& colours, const QImage& alpha, int alphaStep, Sample sample)
 {
-    const QImage source = ToWorkingBitmap(flattened);
+    const QImage source = ToWorkingBitmap(colours);
     QImage out = SameSize(source, false);
     const int width = source.width();
     for (int y = 0; y < source.height(); ++y) {
         const uchar* in = source.constScanLine(y);
-        const uchar* alpha = alphaPlane.constScanLine(y);
+        const uchar* coverage = alpha.constScanLine(y);
         uchar* row = out.scanLine(y);
         for (int x = 0; x < 3 * width; ++x)
-            row[x] = static_cast<uchar>(std::max(0, in[x] - (255 - alpha[x / 3])));
+            row[x] = static_cast<uchar>(sample(in[x], coverage[x / 3 * alphaStep]));
     }
     return out;
+}
+
+} // namespace
+
+QImage PremultipliedOverBlack(const QImage& flattened, const QImage& alphaPlane)
+{
+    return EachChannel(flattened, alphaPlane, 1, [](int flat, int a) { return std::max(0, flat - (255 - a)); });
 }
 
 QImage AlphaAsBitmap(const QImage& alphaPlane)
@@ -62,37 +70,15 @@ QImage AlphaPlaneOf(const QImage& greyBitmap)
 
 QImage StraightColours(const QImage& premultiplied, const QImage& alphaBitmap)
 {
-    const QImage source = ToWorkingBitmap(premultiplied);
-    const QImage coverage = ToWorkingBitmap(alphaBitmap);
-    QImage out = SameSize(source, false);
-    const int width = source.width();
-    for (int y = 0; y < source.height(); ++y) {
-        const uchar* in = source.constScanLine(y);
-        const uchar* alpha = coverage.constScanLine(y);
-        uchar* row = out.scanLine(y);
-        for (int x = 0; x < 3 * width; ++x) {
-            const int a = alpha[x - x % 3];
-            row[x] = a == 0 ? 0 : static_cast<uchar>(std::min(255, (in[x] * 255 + a / 2) / a));
-        }
-    }
-    return out;
+    return EachChannel(premultiplied, ToWorkingBitmap(alphaBitmap), 3, [](int colour, int a) {
+        return a == 0 ? 0 : std::min(255, (colour * 255 + a / 2) / a);
+    });
 }
 
 QImage FlattenOntoWhite(const QImage& straight, const QImage& alphaPlane)
 {
-    const QImage source = ToWorkingBitmap(straight);
-    QImage out = SameSize(source, false);
-    const int width = source.width();
-    for (int y = 0; y < source.height(); ++y) {
-        const uchar* in = source.constScanLine(y);
-        const uchar* alpha = alphaPlane.constScanLine(y);
-        uchar* row = out.scanLine(y);
-        for (int x = 0; x < 3 * width; ++x) {
-            const int a = alpha[x / 3];
-            row[x] = static_cast<uchar>((in[x] * a + 255 * (255 - a) + 127) / 255);
-        }
-    }
-    return out;
+    return EachChannel(straight, alphaPlane, 1,
+                       [](int colour, int a) { return (colour * a + 255 * (255 - a) + 127) / 255; });
 }
 
 } // namespace pictaron
