@@ -86,7 +86,7 @@ struct AlphaPicture {
 AlphaPicture DrawAlphaPicture(int width, int height);
 
 // A picture of the shared test pictures (../shared/testdata) as a working
-// bitmap; fails the test when it is missing.
+// bitmap; null when it is missing, and the test then skips.
 QImage SharedWorkingBitmap(const QString& name);
 
 // Remembers every caption the bar shows, and can cancel once the bar shows
