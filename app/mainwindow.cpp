@@ -204,6 +204,7 @@ void TfrmPictaron::LayoutAfterLoad()
     imgDest->Clear();
     ResetZoom();
     btnGo->setEnabled(true);
+    mnuOptionsCompareFormats->setEnabled(true);
     mnuOptionsViewTiled->setEnabled(false);
     UpdateSaveCommands();
 }

@@ -5,8 +5,8 @@
 // keys), mainwindow_ui.cpp (tool bar, work area, menus), mainwindow_options.cpp
 // (option handlers, enabling rules, gathering the settings),
 // mainwindow_run.cpp (the auto-apply timer and the run), mainwindow_report.cpp
-// (info labels and download times) and mainwindow_files.cpp (opening and
-// saving), mainwindow_views.cpp (crop frame, zoom, picking the transparent
+// (info labels and download times), mainwindow_compare.cpp (comparing
+// formats) and mainwindow_files.cpp (opening and saving), mainwindow_views.cpp (crop frame, zoom, picking the transparent
 // colour, keep ratio). The option pages themselves are optionpages.cpp.
 #pragma once
 
@@ -141,8 +141,14 @@ private:
     void RunStarted();
     void RunProgressChanged(const QString& text, int percent);
     void RunSucceeded(const EncodedResult& result);
+    // Shows a result of the current original with its report, ready to save.
+    void ShowResult(const EncodedResult& result);
     void RunFailed(const QString& message);
     void RunFinished();
+
+    // mainwindow_compare.cpp
+    void mnuOptionsCompareFormatsClick();
+    void ShowComparedResult(const EncodedResult& result);
 
     // mainwindow_views.cpp
     void ConnectViewHandlers();
@@ -275,6 +281,7 @@ private:
     QAction* mnuOptionsConfirmDiscard = nullptr;
     QAction* mnuOptionsKeepOrientation = nullptr;
     QAction* mnuOptionsTodaysLines = nullptr;
+    QAction* mnuOptionsCompareFormats = nullptr;
     QAction* mnuOptionsFile = nullptr;
     QAction* mnuHelpContents = nullptr;
     QAction* mnuHelpAbout = nullptr;

@@ -127,6 +127,10 @@ void TfrmPictaron::ConnectOptionHandlers()
         opt.ocpTransparentColour->setEnabled(checked);
     });
     onToggle(opt.chkCrop, [this](bool checked) { chkCropClick(checked); });
+    onToggle(opt.chkFitUnder, [this](bool checked) {
+        EnableChildren(opt.fraFitUnder, checked);
+        RestartAutoApply();
+    });
     for (QCheckBox* box : {opt.chkFlip, opt.chkMirror, opt.chkFade, opt.chkInvert, opt.chkProgressive,
                            opt.chkGreyscale, opt.chkInterlaced})
         connect(box, &QCheckBox::toggled, this, restart);
@@ -171,7 +175,7 @@ void TfrmPictaron::ConnectOptionHandlers()
     for (QLineEdit* edit : {static_cast<QLineEdit*>(opt.txtRotateAngle), static_cast<QLineEdit*>(opt.txtMaxColours),
                             opt.txtCaption})
         connect(edit, &QLineEdit::textChanged, this, restart);
-    for (QSpinBox* box : {opt.txtButtonWidth, opt.txtWebPEffort, opt.txtAVIFSpeed})
+    for (QSpinBox* box : {opt.txtButtonWidth, opt.txtWebPEffort, opt.txtAVIFSpeed, opt.txtFitUnder})
         connect(box, &QSpinBox::valueChanged, this, restart);
     connect(opt.txtBlendFile, &QLineEdit::textChanged, this, [this](const QString& file) {
         if (QFileInfo(file).isFile())
@@ -366,6 +370,8 @@ ConversionSettings TfrmPictaron::GatherSettings() const
     s.avifLossless = opt.chkAVIFLossless->isChecked();
     s.avifSpeed = opt.txtAVIFSpeed->value();
     s.avifChroma = opt.rbAVIF444->isChecked() ? AvifChroma::Yuv444 : AvifChroma::Yuv420;
+    // Kilobytes of 1024 bytes, as the report counts them.
+    s.maxBytes = opt.chkFitUnder->isChecked() ? qint64(opt.txtFitUnder->value()) * 1024 : 0;
     return s;
 }
 

@@ -95,9 +95,16 @@ void TfrmPictaron::RunSucceeded(const EncodedResult& result)
     if (runPicture != pictureSerial)
         return;
     runMessages << result.warnings;
+    ShowResult(result);
+}
+
+void TfrmPictaron::ShowResult(const EncodedResult& result)
+{
     imgDest->SetPicture(result.picture);
+    imgDest->show();
+    cmbZoom->show();
     resultPicture = result.picture;
-    resultOfPicture = runPicture;
+    resultOfPicture = pictureSerial;
     resultFormat = result.format;
     // A GIF is built again from the picture shown; every other format is
     // saved as the bytes the run encoded.

@@ -223,6 +223,10 @@ void TfrmPictaron::CreateMenus()
     });
     mnuOptionsViewTiled->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     mnuOptionsViewTiled->setEnabled(false);
+    mnuOptionsCompareFormats = options->addAction(QStringLiteral("Compare Formats…"), this,
+                                                  &TfrmPictaron::mnuOptionsCompareFormatsClick);
+    mnuOptionsCompareFormats->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    mnuOptionsCompareFormats->setEnabled(false);
     mnuOptionsShowSplash = options->addAction(QStringLiteral("Show Splash Screen"), this,
                                               &TfrmPictaron::mnuOptionsShowSplashClick);
     mnuOptionsShowSplash->setCheckable(true);
@@ -251,6 +255,7 @@ void TfrmPictaron::CreateMenus()
         {mnuOptionsConfirmDiscard, "mnuOptionsConfirmDiscard"},
         {mnuOptionsKeepOrientation, "mnuOptionsKeepOrientation"},
         {mnuOptionsTodaysLines, "mnuOptionsTodaysLines"},
+        {mnuOptionsCompareFormats, "mnuOptionsCompareFormats"},
         {mnuHelpContents, "mnuHelpContents"}, {mnuHelpAbout, "mnuHelpAbout"},
     };
     for (const auto& [action, name] : names)

@@ -335,6 +335,32 @@ void BuildAvifPanel(OptionPages& o, QWidget* panels)
     avif->addStretch();
 }
 
+// Fit under a byte budget, "Max. [150] KB" as "Max. Colors" reads, under the formats since it serves every one: the run
+// then searches the quality or colour count, and the controls of the panels
+// keep the user's own. No wider than a format's name, so the page is no wider
+// than its panels.
+void BuildBudget(OptionPages& o, QWidget* page, QVBoxLayout* column)
+{
+    o.chkFitUnder = Check(page, "chkFitUnder", QStringLiteral("Ma&x."));
+    o.chkFitUnder->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    o.chkFitUnder->setToolTip(QStringLiteral("Fit under: the best quality, or the most colors, whose file is no larger"));
+    o.fraFitUnder = Frame(page, "fraFitUnder");
+    o.fraFitUnder->setFlat(true);
+    auto* size = new QHBoxLayout(o.fraFitUnder);
+    size->setContentsMargins(0, 0, 0, 0);
+    size->setSpacing(2);
+    o.txtFitUnder = Named(new ClampingSpinBox(o.fraFitUnder), "txtFitUnder");
+    o.txtFitUnder->setRange(1, 9999);
+    o.txtFitUnder->setValue(150);
+    o.txtFitUnder->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    o.txtFitUnder->setFixedWidth(32);
+    size->addWidget(o.txtFitUnder);
+    size->addWidget(new QLabel(QStringLiteral("KB"), o.fraFitUnder));
+    EnableChildren(o.fraFitUnder, false);
+    column->addWidget(o.chkFitUnder);
+    column->addWidget(o.fraFitUnder);
+}
+
 void BuildFormatPage(OptionPages& o, QWidget* page)
 {
     QHBoxLayout* row = PageRow(page);
@@ -350,6 +376,7 @@ void BuildFormatPage(OptionPages& o, QWidget* page)
         formatGroup->addButton(radio);
     }
     formats->addStretch();
+    BuildBudget(o, page, formats);
     row->addLayout(formats);
 
     // One column of panels, of which the chosen format's show: PNG's above

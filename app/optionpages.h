@@ -79,6 +79,10 @@ struct OptionPages {
     QGroupBox* fraAVIFChroma = nullptr;
     QRadioButton* rbAVIF420 = nullptr;
     QRadioButton* rbAVIF444 = nullptr;
+    // A byte budget for every format: "Fit under [150] KB".
+    QCheckBox* chkFitUnder = nullptr;
+    QGroupBox* fraFitUnder = nullptr;
+    QSpinBox* txtFitUnder = nullptr;  // kilobytes
 
     // "Rotate" (5)
     QCheckBox* chkRotate = nullptr;

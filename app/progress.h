@@ -12,10 +12,12 @@
 // must forward to the GUI thread itself (queued signals).
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 namespace pictaron {
 
@@ -24,6 +26,25 @@ public:
     virtual ~ProgressView() = default;
     // The caption text or the percentage shown has changed.
     virtual void ProgressChanged(const QString& text, int percent) = 0;
+};
+
+// Hands the changes of a run on a worker thread to a receiver on the GUI
+// thread: show is called there, queued, while the receiver lives.
+class QueuedProgressView : public ProgressView {
+public:
+    QueuedProgressView(QObject* receiver, std::function<void(const QString&, int)> show)
+        : receiver_(receiver), show_(std::move(show))
+    {
+    }
+    void ProgressChanged(const QString& text, int percent) override
+    {
+        QMetaObject::invokeMethod(
+            receiver_, [show = show_, text, percent] { show(text, percent); }, Qt::QueuedConnection);
+    }
+
+private:
+    QObject* receiver_;
+    std::function<void(const QString&, int)> show_;
 };
 
 class RunProgress {

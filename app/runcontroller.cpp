@@ -7,23 +7,11 @@
 
 namespace pictaron {
 
-// Hands progress from the worker thread to the GUI thread.
-class RunController::ProgressBridge : public ProgressView {
-public:
-    explicit ProgressBridge(RunController* owner) : owner_(owner) {}
-    void ProgressChanged(const QString& text, int percent) override
-    {
-        QMetaObject::invokeMethod(
-            owner_, [owner = owner_, text, percent] { emit owner->ProgressChanged(text, percent); },
-            Qt::QueuedConnection);
-    }
-
-private:
-    RunController* owner_;
-};
-
 RunController::RunController(QString workFile, QObject* parent)
-    : QObject(parent), workFile_(std::move(workFile)), bridge_(std::make_unique<ProgressBridge>(this))
+    : QObject(parent), workFile_(std::move(workFile)), bridge_(std::make_unique<QueuedProgressView>(
+                                                           this, [this](const QString& text, int percent) {
+                                                               emit ProgressChanged(text, percent);
+                                                           }))
 {
     connect(&watcher_, &QFutureWatcher<Outcome>::finished, this, &RunController::OnRunEnded);
 }

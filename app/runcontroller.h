@@ -55,14 +55,13 @@ private:
         QString error;
         bool cancelled = false;
     };
-    class ProgressBridge;
 
     void Launch(Request request);
     void OnRunEnded();
 
     QString workFile_;
     CancelFlag cancel_;
-    std::unique_ptr<ProgressBridge> bridge_;
+    std::unique_ptr<QueuedProgressView> bridge_;
     QFutureWatcher<Outcome> watcher_;
     std::optional<Request> waiting_;
 };

@@ -1,7 +1,8 @@
 // What the window tells about a result, as a person reads it: the similarity
-// score on the result line, checked against scikit-image on the saved file,
-// and the download-time list with today's lines, a choice that outlives the
-// window.
+// score on the result line, checked against scikit-image on the saved file;
+// the "Fit under" budget, with the setting it chose checked against
+// pictaron-cli; and the download-time list with today's lines, a choice that
+// outlives the window.
 #include "app/appsettings.h"
 #include "app/downloadtimelist.h"
 #include "app/infolabel.h"
@@ -9,7 +10,11 @@
 #include "windowtesting.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QToolButton>
@@ -27,9 +32,13 @@ private slots:
     void cleanup();
     void theResultLineEndsWithTheScoreOfWhatIsSaved();
     void todaysLinesFollowTheSevenAndOutliveTheWindow();
+    void fitUnderGivesAFileWithinTheBudgetAndNamesTheChoice();
+    void aBudgetThatCannotBeMetSaysSo();
 
 private:
     void NewWindow();
+    // Ticks "Fit under" and types the kilobytes into its box.
+    void FitUnder(int kilobytes);
     QString ResultInfo() const { return window_->findChild<InfoLabel*>(QStringLiteral("lblDestInfo"))->Hint(); }
     QStringList DownloadRows() const
     {
@@ -193,6 +202,69 @@ void ResultReportTest::todaysLinesFollowTheSevenAndOutliveTheWindow()
     QCOMPARE(DownloadRows().size(), 8);
     NewWindow();
     QVERIFY(!window_->findChild<QAction*>(QStringLiteral("mnuOptionsTodaysLines"))->isChecked());
+}
+
+void ResultReportTest::FitUnder(int kilobytes)
+{
+    const OptionPages& o = window_->Options();
+    ShowPageOf(o.chkFitUnder);
+    QVERIFY(!o.txtFitUnder->isEnabled());
+    ClickAt(o.chkFitUnder);
+    QVERIFY(o.chkFitUnder->isChecked() && o.txtFitUnder->isEnabled());
+    ClickAt(o.txtFitUnder);
+    PressKey(Qt::Key_End);
+    for (int i = 0; i < 8; ++i)
+        PressKey(Qt::Key_Backspace);
+    TypeKeys(QString::number(kilobytes));
+    QCOMPARE(o.txtFitUnder->value(), kilobytes);
+}
+
+void ResultReportTest::fitUnderGivesAFileWithinTheBudgetAndNamesTheChoice()
+{
+    const QString original = WriteTexturedPicture(*folder_, QStringLiteral("texture.png"));
+    window_->OpenPicture(original);
+    QVERIFY(RunAndWait(*window_));
+    const qint64 free = window_->ResultSize();
+    const int budget = int(free / 1024) - 1;  // under what quality 80 takes
+    QVERIFY(budget >= 1);
+    FitUnder(budget);
+    QVERIFY(RunAndWait(*window_));
+    QVERIFY2(window_->ResultSize() <= budget * 1024, qPrintable(QString::number(window_->ResultSize())));
+
+    const QRegularExpressionMatch chosen =
+        QRegularExpression(QStringLiteral(", quality (\\d+) chosen in (\\d) trials, SSIM ")).match(ResultInfo());
+    QVERIFY2(chosen.hasMatch(), qPrintable(ResultInfo()));
+    const int quality = chosen.captured(1).toInt();
+    QVERIFY(quality >= 1 && quality < 80);
+    // The user's own quality stays on the page.
+    QCOMPARE(window_->Options().tbCompression->value(), 80);
+
+    // What Save writes is within the budget, and is the JPEG the command line
+    // makes at the chosen quality.
+    const QString saved = QDir(folder_->path()).filePath(QStringLiteral("fits.jpg"));
+    TypeIntoNextFileDialog(saved);
+    ClickAt(window_->findChild<QToolButton*>(QStringLiteral("btnSaveAs")));
+    QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(saved); }, 10000));
+    QVERIFY(QFileInfo(saved).size() <= budget * 1024);
+    const QString cli = QDir(folder_->path()).filePath(QStringLiteral("cli.jpg"));
+    QProcess::execute(QStringLiteral(PICTARON_CLI),
+                      {original, QStringLiteral("-o"), cli, QStringLiteral("--quality"), QString::number(quality)});
+    QCOMPARE(QFileInfo(cli).size(), QFileInfo(saved).size());
+}
+
+void ResultReportTest::aBudgetThatCannotBeMetSaysSo()
+{
+    window_->OpenPicture(WriteTexturedPicture(*folder_, QStringLiteral("texture.png")));
+    // A truecolour PNG has no setting to lower.
+    ShowPageOf(window_->Options().rbPNG);
+    ClickAt(window_->Options().rbPNG);
+    FitUnder(1);
+    MessageBoxCatcher boxes;
+    QVERIFY(RunAndWait(*window_));
+    QVERIFY(QTest::qWaitFor([&] { return !boxes.texts.isEmpty(); }));
+    QVERIFY2(boxes.texts.first().startsWith(QStringLiteral("The picture does not fit in 1.0 KB")),
+             qPrintable(boxes.texts.first()));
+    QVERIFY(!window_->CanSave());
 }
 
 QTEST_MAIN(ResultReportTest)
