@@ -18,25 +18,19 @@ std::uint8_t OnWhite(int channel, int alpha)
 
 } // namespace
 
-void CheckAlphaPlane(const QImage& working, const QImage& alpha)
+QImage TransparencyToWrite(const QImage& working, const QImage& alpha)
 {
     if (alpha.isNull())
-        return;
+        return QImage();
     if (alpha.format() != QImage::Format_Grayscale8 || alpha.size() != working.size())
         throw PictaronError(QStringLiteral("The transparency of the picture does not match its colours."));
-}
-
-bool HasTransparency(const QImage& alpha)
-{
-    if (alpha.isNull())
-        return false;
     for (int y = 0; y < alpha.height(); ++y) {
         const uchar* row = alpha.constScanLine(y);
         for (int x = 0; x < alpha.width(); ++x)
             if (row[x] != 255)
-                return true;
+                return alpha;
     }
-    return false;
+    return QImage();
 }
 
 QImage InterleaveAlpha(const QImage& working, const QImage& alpha)

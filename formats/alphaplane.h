@@ -11,12 +11,11 @@
 
 namespace pictaron {
 
+// The plane an encoder writes: the one given when some pixel of it is not
+// fully opaque, else null (an opaque picture is written without alpha).
 // PictaronError unless the plane is null or a Format_Grayscale8 picture of
 // the working bitmap's size.
-void CheckAlphaPlane(const QImage& working, const QImage& alpha);
-
-// The plane is given and some pixel is not fully opaque.
-bool HasTransparency(const QImage& alpha);
+QImage TransparencyToWrite(const QImage& working, const QImage& alpha);
 
 // The colours and the plane interleaved as Format_RGBA8888 (straight, not
 // premultiplied): red, green, blue, alpha bytes in that order on every

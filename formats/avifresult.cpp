@@ -150,8 +150,7 @@ EncodedResult EncodeAvifResult(const QImage& working, const QImage& alpha, const
                                RunContext& context, const SourceTags& source)
 {
     const QImage bitmap = ToWorkingBitmap(working);
-    CheckAlphaPlane(bitmap, alpha);
-    const QImage plane = HasTransparency(alpha) ? alpha : QImage();
+    const QImage plane = TransparencyToWrite(bitmap, alpha);
 
     EncodedResult result;
     {

@@ -267,11 +267,11 @@ EncodedResult EncodePngResult(const QImage& working, const QImage& alpha, const 
         result.picture = compact.picture;
         result.colours = static_cast<int>(compact.palette.size());
     } else {
-        CheckAlphaPlane(bitmap, alpha);
-        if (HasTransparency(alpha)) {
-            rows = InterleaveAlpha(bitmap, alpha);
+        const QImage plane = TransparencyToWrite(bitmap, alpha);
+        if (!plane.isNull()) {
+            rows = InterleaveAlpha(bitmap, plane);
             layout.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
-            result.picture = ShownOnWhite(bitmap, alpha);
+            result.picture = ShownOnWhite(bitmap, plane);
         } else {
             rows = bitmap;
             layout.bgr = true;

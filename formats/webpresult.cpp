@@ -190,8 +190,7 @@ EncodedResult EncodeWebpResult(const QImage& working, const QImage& alpha, const
                                RunContext& context, const SourceTags& source)
 {
     const QImage bitmap = ToWorkingBitmap(working);
-    CheckAlphaPlane(bitmap, alpha);
-    const QImage plane = HasTransparency(alpha) ? alpha : QImage();
+    const QImage plane = TransparencyToWrite(bitmap, alpha);
 
     EncodedResult result;
     {
