@@ -73,6 +73,8 @@ QImage MovePixelsWithAlpha(const QImage& working, QImage& alpha, const Conversio
                                           ResizeProgress(context));
         } catch (const RunCancelled&) {
             throw;
+        } catch (const NotEnoughMemory&) {
+            throw;
         } catch (const std::exception&) {
             warnings.append(kResizeFailedMessage);
         }

@@ -1,5 +1,6 @@
 #include "app/zoom.h"
 
+#include "effects/bitmapmemory.h"
 #include "effects/pixels.h"
 
 #include <algorithm>
@@ -47,7 +48,7 @@ QImage ZoomPicture(const QImage& shown, float scale)
     const int bytesPerPixel = picture.depth() / 8;
     // Beyond this the view would take gigabytes, which the system may promise
     // and then not keep: refused before anything is allocated.
-    if (static_cast<qint64>(width) * height * bytesPerPixel > kMaxZoomedBytes)
+    if (!FitsBitmapMemory(width, height, bytesPerPixel))
         ThrowOutOfMemory(width, height);
     QImage zoomed(width, height, picture.format());
     if (zoomed.isNull())

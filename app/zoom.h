@@ -19,9 +19,8 @@ float ZoomScaleFromText(const QString& text);
 
 // The picture at Round(width × scale) by Round(height × scale), halves to even.
 // A PictaronError saying there is not enough memory when that needs more than
-// kMaxZoomedBytes or cannot be allocated.
+// kMaxBitmapBytes (effects/bitmapmemory.h) or cannot be allocated.
 QImage ZoomPicture(const QImage& picture, float scale);
-inline constexpr qint64 kMaxZoomedBytes = qint64(1) << 30;
 
 // "250%" for 2.5: the zoom list's text of a scale.
 QString ZoomText(float scale);

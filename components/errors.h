@@ -29,6 +29,13 @@ private:
     std::string utf8_;
 };
 
+// The error of a picture too large for memory: it ends a run even where a
+// step would otherwise carry on without its change (a failed resize).
+class NotEnoughMemory : public PictaronError {
+public:
+    using PictaronError::PictaronError;
+};
+
 class RunCancelled : public std::exception {
 public:
     const char* what() const noexcept override { return "cancelled"; }

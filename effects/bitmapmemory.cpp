@@ -41,9 +41,16 @@ void* MapAligned(std::size_t length)
 
 } // namespace
 
+bool FitsBitmapMemory(int width, int height, int bytesPerPixel)
+{
+    if (width <= 0 || height <= 0 || bytesPerPixel <= 0)
+        return false;
+    return static_cast<qint64>(width) * height <= kMaxBitmapBytes / bytesPerPixel;
+}
+
 QImage AllocateBitmap(int width, int height, QImage::Format format)
 {
-    if (width <= 0 || height <= 0)
+    if (!FitsBitmapMemory(width, height, 3))
         return {};
     const qsizetype stride = (3 * static_cast<qsizetype>(width) + 3) & ~qsizetype(3);
     if (stride > std::numeric_limits<qsizetype>::max() / height)

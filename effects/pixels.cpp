@@ -111,7 +111,7 @@ RGBTriple MixColours(RGBTriple base, RGBTriple other, float factor)
 
 [[noreturn]] void ThrowOutOfMemory(int width, int height)
 {
-    throw PictaronError(QStringLiteral("There is not enough memory for a picture of %1 by %2 pixels.")
+    throw NotEnoughMemory(QStringLiteral("There is not enough memory for a picture of %1 by %2 pixels.")
                             .arg(width).arg(height));
 }
 

@@ -67,12 +67,15 @@ int Clamp(int value, int low, int high);
 int MixChannel(int base, int other, float factor);
 RGBTriple MixColours(RGBTriple base, RGBTriple other, float factor);
 
-// Raises the error for a picture that does not fit in memory.
+// Raises the error for a picture that does not fit in memory: a
+// NotEnoughMemory (components/errors.h).
 [[noreturn]] void ThrowOutOfMemory(int width, int height);
 
-// A fresh working bitmap of the given size (contents undefined). With
-// Format_RGB888, the same rows in RGB order: for the steps that keep a picture
-// read in place in its file's order.
+// A fresh working bitmap of the given size (contents undefined); throws
+// NotEnoughMemory, before anything is allocated, for one beyond
+// kMaxBitmapBytes (effects/bitmapmemory.h), and when the memory cannot be had.
+// With Format_RGB888, the same rows in RGB order: for the steps that keep a
+// picture read in place in its file's order.
 QImage NewWorkingBitmap(int width, int height, QImage::Format format = QImage::Format_BGR888);
 // Any picture as a working bitmap; one that already is one is shared, not copied.
 QImage ToWorkingBitmap(const QImage& picture);

@@ -3,7 +3,6 @@
 #include "components/errors.h"
 #include "effects/pixels.h"
 #include "effects/workerthreads.h"
-#include "formats/pictureloader.h"
 #include "effects/vectorclones.h"
 
 #include <algorithm>
@@ -98,13 +97,6 @@ float Scale(int destinationSize, int sourceSize)
     if (sourceSize != 1 && destinationSize != 1)
         return static_cast<float>(static_cast<long double>(destinationSize - 1) / (sourceSize - 1));
     return static_cast<float>(static_cast<long double>(destinationSize) / sourceSize);
-}
-
-QImage NewBitmapWithin(int width, int height)
-{
-    if (static_cast<qint64>(width) * height > PictureLoader::kMaxPixels)
-        throw PictaronError(QStringLiteral("A picture of %1 by %2 pixels is too large.").arg(width).arg(height));
-    return NewWorkingBitmap(width, height);
 }
 
 // The bytes of count sums: sum b adds in[index[t] · step + b] · weight[t] over
@@ -333,8 +325,9 @@ QImage ResampleBitmap(const QImage& picture, QSize target, FilterFunction filter
         throw PictaronError(QStringLiteral("Target bitmap too small"));
     const ResampleProgress report = progress ? progress : [](const QString&, int, int) {};
 
-    QImage intermediate = NewBitmapWithin(width, sourceHeight);
-    QImage destination = NewBitmapWithin(width, height);
+    // The result first: a size beyond memory is refused under its own name.
+    QImage destination = NewWorkingBitmap(width, height);
+    QImage intermediate = NewWorkingBitmap(width, sourceHeight);
     const float xscale = Scale(width, sourceWidth);
     const float yscale = Scale(height, sourceHeight);
 
@@ -397,7 +390,7 @@ PremultipliedPicture ResamplePremultiplied(const PremultipliedPicture& picture, 
         throw PictaronError(QStringLiteral("Source bitmap too small"));
     if (width < 1 || height < 1)
         throw PictaronError(QStringLiteral("Target bitmap too small"));
-    PremultipliedPicture out{NewBitmapWithin(width, height), NewBitmapWithin(width, height)};
+    PremultipliedPicture out{NewWorkingBitmap(width, height), NewWorkingBitmap(width, height)};
     const ResampleProgress report = progress ? progress : [](const QString&, int, int) {};
 
     Samples source(4 * static_cast<size_t>(sourceWidth) * sourceHeight);
@@ -448,6 +441,8 @@ QImage ResizeStep(const QImage& working, int width, int height, const ResampleFi
     try {
         return ResampleBitmap(working, QSize(width, height), method.filter, method.support, progress);
     } catch (const RunCancelled&) {
+        throw;
+    } catch (const NotEnoughMemory&) {
         throw;
     } catch (const std::exception&) {
         // Nothing half-resized escapes: the picture stays as it was.

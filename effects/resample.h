@@ -63,7 +63,8 @@ using ResampleProgress = std::function<void(const QString& text, int position, i
 
 // The source resampled to target, as a working bitmap; an RGB888 source (a
 // PPM read in place) is read as it is. Throws PictaronError "Source bitmap too
-// small" for an empty source, and when the result would not fit in memory.
+// small" for an empty source, and NotEnoughMemory when the result or the
+// intermediate (the new width by the old height) would not fit in memory.
 QImage ResampleBitmap(const QImage& source, QSize target, FilterFunction filter, float support,
                       const ResampleProgress& progress);
 
@@ -92,7 +93,9 @@ void CheckResizeSize(int width, int height);
 // The resize step of a run. Throws PictaronError for a width or height of 0.
 // When resampling fails, kResizeFailedMessage is appended to warnings and the
 // working bitmap comes back unchanged, so the run can go on. A cancellation
-// raised by the progress callback passes through.
+// raised by the progress callback passes through, and so does the
+// NotEnoughMemory of a result or intermediate beyond kMaxBitmapBytes, which
+// ends the run with its message before anything of that size is allocated.
 QImage ResizeStep(const QImage& working, int width, int height, const ResampleFilter& method,
                   const ResampleProgress& progress, QStringList& warnings);
 

@@ -167,20 +167,34 @@ TEST_F(ConversionStepsTest, BlendAndCaptionComeLast)
     EXPECT_EQ(result.bytes, Encoded(expected, s));
 }
 
-TEST_F(ConversionStepsTest, FailedResizeWarnsAndTheRunGoesOn)
+TEST_F(ConversionStepsTest, AResizeBeyondMemoryEndsTheRunWithItsMessage)
 {
+    // 2.7 GB: refused before it is allocated, and the run ends there rather
+    // than going on with the picture unresized.
     ConversionSettings s;
     s.resize = true;
     s.resizeWidth = 30000;
     s.resizeHeight = 30000;
     s.brightness = true;
     s.brightnessAmount = 10;
-    const QImage original = Pattern(50, 30);
-    const EncodedResult result = Run(original, s);
-    EXPECT_EQ(result.warnings, QStringList{kResizeFailedMessage});
-    // The picture went on unresized to the next step and the encoder.
-    EXPECT_EQ(result.dimensions, QSize(50, 30));
-    EXPECT_EQ(result.bytes, Encoded(AdjustBrightness(original, 10), s));
+    const QString message = QStringLiteral("There is not enough memory for a picture of 30000 by 30000 pixels.");
+    try {
+        Run(Pattern(50, 30), s);
+        ADD_FAILURE() << "no error";
+    } catch (const PictaronError& error) {
+        EXPECT_EQ(error.message(), message);
+    }
+    // So does the resize of a picture that keeps its transparency.
+    s.format = OutputFormat::Png;
+    QImage alpha(50, 30, QImage::Format_Grayscale8);
+    alpha.fill(128);
+    RunContext context{progress_, cancel_, QString()};
+    try {
+        RunConversion(Pattern(50, 30), s, context, alpha);
+        ADD_FAILURE() << "no error with alpha";
+    } catch (const PictaronError& error) {
+        EXPECT_EQ(error.message(), message);
+    }
 }
 
 TEST_F(ConversionStepsTest, FailingStepsEndTheRunWithTheirMessage)

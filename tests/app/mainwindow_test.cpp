@@ -32,7 +32,12 @@
 #include <QtTest>
 
 using namespace pictaron;
+using pictaron::testing::ClickAt;
 using pictaron::testing::MessageBoxCatcher;
+using pictaron::testing::PressKey;
+using pictaron::testing::RunAndWait;
+using pictaron::testing::ShowPageOf;
+using pictaron::testing::TypeKeys;
 using pictaron::testing::WritePicture;
 
 class MainWindowTest : public QObject {
@@ -56,6 +61,7 @@ private slots:
     void escapeCancelsSilently();
     void successfulRunEnablesSavingAndShowsTheReport();
     void failedRunKeepsResultReportAndSaveState();
+    void aResizeBeyondMemorySaysSoAndKeepsEverything();
     void openReportsSourceAndSelects28k();
     void openFailureKeepsThePicture();
     void resultReportTexts();
@@ -457,6 +463,61 @@ void MainWindowTest::failedRunKeepsResultReportAndSaveState()
     QVERIFY(window_->Changed());
     QVERIFY(!window_->findChild<QProgressBar*>(QStringLiteral("progressBar"))->isVisible());
     QVERIFY(window_->findChild<DownloadTimeList*>(QStringLiteral("cmbDownloadTime"))->isVisible());
+}
+
+void MainWindowTest::aResizeBeyondMemorySaysSoAndKeepsEverything()
+{
+    OpenAndRun();
+    auto* dest = window_->findChild<InfoLabel*>(QStringLiteral("lblDestInfo"));
+    const QString hintBefore = dest->Hint();
+    const qint64 sizeBefore = window_->ResultSize();
+    const QImage pictureBefore = window_->ResultPicture();
+    const QImage originalBefore = window_->Original();
+
+    // Resize to 60000 by 60000, typed as a person types it: 10.8 GB, which the
+    // system might promise and then not keep.
+    ShowPageOf(O().chkResize);
+    ClickAt(O().chkResize);
+    QVERIFY(O().chkResize->isChecked());
+    for (TOrvaEdit* edit : {O().txtResizeWidth, O().txtResizeHeight}) {
+        ClickAt(edit);
+        QVERIFY(edit->hasFocus());
+        PressKey(Qt::Key_End);
+        for (qsizetype i = edit->text().size(); i > 0; --i)
+            PressKey(Qt::Key_Backspace);
+        TypeKeys(QStringLiteral("60000"));
+        QCOMPARE(edit->text(), QStringLiteral("60000"));
+    }
+    MessageBoxCatcher boxes;
+    QVERIFY(RunAndWait(*window_));
+    QTRY_COMPARE(boxes.texts,
+                 QStringList{QStringLiteral("There is not enough memory for a picture of 60000 by 60000 pixels.")});
+
+    // The program goes on with the original, the last result and the settings.
+    QCOMPARE(window_->Original(), originalBefore);
+    QCOMPARE(window_->ResultPicture(), pictureBefore);
+    QCOMPARE(window_->ResultSize(), sizeBefore);
+    QCOMPARE(dest->Hint(), hintBefore);
+    QVERIFY(Action("mnuFileSave")->isEnabled());
+    QVERIFY(O().chkResize->isChecked());
+    QCOMPARE(O().txtResizeWidth->text(), QStringLiteral("60000"));
+    QCOMPARE(O().txtResizeHeight->text(), QStringLiteral("60000"));
+    QVERIFY(!window_->findChild<QProgressBar*>(QStringLiteral("progressBar"))->isVisible());
+
+    // And a size that fits makes its result as ever.
+    ClickAt(O().txtResizeWidth);
+    PressKey(Qt::Key_End);
+    for (int i = 0; i < 5; ++i)
+        PressKey(Qt::Key_Backspace);
+    TypeKeys(QStringLiteral("32"));
+    ClickAt(O().txtResizeHeight);
+    PressKey(Qt::Key_End);
+    for (int i = 0; i < 5; ++i)
+        PressKey(Qt::Key_Backspace);
+    TypeKeys(QStringLiteral("24"));
+    QVERIFY(RunAndWait(*window_));
+    QCOMPARE(window_->ResultPicture().size(), QSize(32, 24));
+    QCOMPARE(boxes.texts.size(), 1);
 }
 
 void MainWindowTest::openReportsSourceAndSelects28k()

@@ -1,5 +1,6 @@
 #include "effects/bitmapmemory.h"
 
+#include "components/errors.h"
 #include "effectpictures.h"
 
 #include <QFile>
@@ -79,4 +80,50 @@ TEST(BitmapMemory, SmallAndEmptyBitmaps)
     EXPECT_EQ(small.bytesPerLine(), 16);
     EXPECT_TRUE(AllocateBitmap(0, 10, QImage::Format_BGR888).isNull());
     EXPECT_TRUE(AllocateBitmap(10, -1, QImage::Format_BGR888).isNull());
+}
+
+namespace {
+
+// The most address space this process has ever had, in KiB.
+qint64 PeakAddressSpace()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmPeak:"))
+            return line.mid(7).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+} // namespace
+
+TEST(BitmapMemory, TheLimitIsAGibibyteOfPixels)
+{
+    EXPECT_EQ(kMaxBitmapBytes, qint64(1) << 30);
+    // 3 bytes a pixel: 357913941 pixels fit, one more does not.
+    EXPECT_TRUE(FitsBitmapMemory(357913941, 1, 3));
+    EXPECT_FALSE(FitsBitmapMemory(357913942, 1, 3));
+    EXPECT_TRUE(FitsBitmapMemory(16384, 21845, 3));
+    EXPECT_FALSE(FitsBitmapMemory(20000, 18000, 3));
+    EXPECT_TRUE(FitsBitmapMemory(32768, 32768, 1));
+    EXPECT_FALSE(FitsBitmapMemory(32768, 32769, 1));
+    EXPECT_FALSE(FitsBitmapMemory(60000, 60000, 4));
+    EXPECT_FALSE(FitsBitmapMemory(0, 10, 3));
+    EXPECT_FALSE(FitsBitmapMemory(10, -1, 3));
+}
+
+TEST(BitmapMemory, ABitmapBeyondTheLimitIsRefusedBeforeItIsMapped)
+{
+    const qint64 before = PeakAddressSpace();
+    ASSERT_GT(before, 0);
+    // 10.8 GB, which the system might promise and then not keep.
+    EXPECT_TRUE(AllocateBitmap(60000, 60000, QImage::Format_BGR888).isNull());
+    try {
+        NewWorkingBitmap(60000, 60000);
+        ADD_FAILURE() << "no error";
+    } catch (const NotEnoughMemory& error) {
+        EXPECT_EQ(error.message(), QStringLiteral("There is not enough memory for a picture of 60000 by 60000 pixels."));
+    }
+    EXPECT_LT(PeakAddressSpace() - before, qint64(1) << 20);  // not even a gibibyte was asked for
 }

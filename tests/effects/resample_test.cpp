@@ -277,12 +277,33 @@ TEST(ResizeStep, ZeroSizesStopTheRun)
 
 TEST(ResizeStep, FailedResampleWarnsAndKeepsThePicture)
 {
+    // The resampler refuses an empty source ("Source bitmap too small").
     QStringList warnings;
-    const QImage picture = Noise(8, 8);
-    const QImage result = ResizeStep(picture, 20000, 20000, Method("Lanczos3"), nullptr, warnings);
-    EXPECT_EQ(result, picture);
+    const QImage picture;
+    const QImage result = ResizeStep(picture, 20, 20, Method("Lanczos3"), nullptr, warnings);
+    EXPECT_TRUE(result.isNull());
     EXPECT_EQ(warnings, QStringList{QStringLiteral("An error occurred while resizing this image.  "
                                                    "Please select a different size for the image and try again.")});
+}
+
+TEST(ResizeStep, AResultBeyondMemoryEndsTheRunWithItsSize)
+{
+    // 1.2 GB and 10.8 GB: refused before they are allocated, with the message
+    // of every picture too large for memory, not as a failed resize.
+    for (const QSize size : {QSize(20000, 20000), QSize(60000, 60000)}) {
+        QStringList warnings;
+        try {
+            ResizeStep(Noise(8, 8), size.width(), size.height(), Method("Lanczos3"), nullptr, warnings);
+            ADD_FAILURE() << "no error for " << size.width();
+        } catch (const NotEnoughMemory& error) {
+            EXPECT_EQ(error.message(), QStringLiteral("There is not enough memory for a picture of %1 by %2 pixels.")
+                                           .arg(size.width()).arg(size.height()));
+        }
+        EXPECT_TRUE(warnings.isEmpty());
+    }
+    // The same through the resize that keeps transparency.
+    const PremultipliedPicture picture{Noise(8, 8), Noise(8, 8)};
+    EXPECT_THROW(ResamplePremultiplied(picture, QSize(60000, 60000), Method("Box"), nullptr), NotEnoughMemory);
 }
 
 TEST(ResizeStep, CancellationPassesThrough)
