@@ -19,7 +19,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <cstdio>
 #include <cstdlib>
+#include <vector>
+
+#include <jpeglib.h>
 
 using namespace pictaron;
 using namespace pictaron::testpictures;
@@ -200,6 +204,133 @@ TEST_F(SourceTagsTest, WideGamutPicturesAreConvertedToSrgbAsImageCmsConverts)
             const QImage kept = PictureLoader(LoadOptions{true, false}).Load(Path(name));
             EXPECT_LE(LargestDifference(kept, plain), ext == QLatin1String("jpg") ? 2 : 0) << name.toStdString();
         }
+}
+
+// CMYK pictures with the CMYK profile ghostscript ships (libgs-common, the
+// only free one in Debian): a ramp of colours converted into the profile by
+// ImageCms, written by Pillow as a JPEG (inverted samples under an Adobe
+// APP14 marker, as Photoshop writes them) and as a TIFF, and by libjpeg here
+// as a YCCK JPEG (Adobe transform 2, Photoshop's usual form). Pillow decodes
+// each and ImageCms converts it to sRGB with the perceptual intent and
+// black-point compensation: want-<name>.ppm; plain-<name>.ppm is Pillow's
+// conversion that ignores the profile.
+const QString kCmykProfile = QStringLiteral("/usr/share/color/icc/ghostscript/default_cmyk.icc");
+
+const char* kMakeCmykScript = R"(
+import sys, io
+from PIL import Image, ImageCms
+folder, path = sys.argv[1], sys.argv[2]
+icc = open(path, 'rb').read()
+cmyk = ImageCms.ImageCmsProfile(io.BytesIO(icc))
+srgb = ImageCms.createProfile('sRGB')
+flags = ImageCms.FLAGS['BLACKPOINTCOMPENSATION']
+im = Image.new('RGB', (96, 64))
+im.putdata([(x * 255 // 95, y * 255 // 63, (x * 7 + y * 11) % 256) for y in range(64) for x in range(96)])
+ink = ImageCms.profileToProfile(im, srgb, cmyk, renderingIntent=0, outputMode='CMYK', flags=flags)
+open(folder + '/ink.raw', 'wb').write(ink.tobytes())
+ink.save(folder + '/cmyk.jpg', quality=95, icc_profile=icc)
+ink.save(folder + '/cmyk.tif', icc_profile=icc)
+)";
+
+const char* kWantCmykScript = R"(
+import sys, io
+from PIL import Image, ImageCms
+folder, path, names = sys.argv[1], sys.argv[2], sys.argv[3:]
+icc = open(path, 'rb').read()
+cmyk = ImageCms.ImageCmsProfile(io.BytesIO(icc))
+srgb = ImageCms.createProfile('sRGB')
+flags = ImageCms.FLAGS['BLACKPOINTCOMPENSATION']
+for name in names:
+    decoded = Image.open(folder + '/' + name)
+    assert decoded.mode == 'CMYK', name
+    converted = ImageCms.profileToProfile(decoded, cmyk, srgb, renderingIntent=0, outputMode='RGB', flags=flags)
+    converted.save(folder + '/want-' + name + '.ppm')
+    decoded.convert('RGB').save(folder + '/plain-' + name + '.ppm')
+)";
+
+// The ink (CMYK samples, 0 = none) as Photoshop stores it in a JPEG: each
+// sample inverted, transformed to YCCK, with an Adobe marker and the profile.
+QByteArray YcckJpeg(const QByteArray& ink, int width, int height, const QByteArray& icc)
+{
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr errors{};
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_colorspace(&cinfo, JCS_YCCK);
+    jpeg_set_quality(&cinfo, 95, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    jpeg_write_icc_profile(&cinfo, reinterpret_cast<const JOCTET*>(icc.constData()),
+                           static_cast<unsigned int>(icc.size()));
+    std::vector<JSAMPLE> row(4 * static_cast<std::size_t>(width));
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const auto* in = reinterpret_cast<const unsigned char*>(ink.constData()) + row.size() * cinfo.next_scanline;
+        for (std::size_t i = 0; i < row.size(); ++i)
+            row[i] = static_cast<JSAMPLE>(255 - in[i]);
+        JSAMPROW rows[] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    const QByteArray jpeg(reinterpret_cast<const char*>(buffer), static_cast<qsizetype>(size));
+    std::free(buffer);
+    return jpeg;
+}
+
+TEST(CmykPictures, AreConvertedThroughTheirProfileAsImageCmsConverts)
+{
+    if (!QFile::exists(kCmykProfile))
+        GTEST_SKIP() << "no CMYK profile: " << kCmykProfile.toStdString() << " comes with the package libgs-common";
+    QTemporaryDir folder;
+    const auto path = [&folder](const QString& name) { return folder.filePath(name); };
+    RunTool(kPython, {QStringLiteral("-c"), QString::fromLatin1(kMakeCmykScript), folder.path(), kCmykProfile});
+    const QByteArray icc = Contents(kCmykProfile);
+    const QByteArray ink = Contents(path(QStringLiteral("ink.raw")));
+    ASSERT_EQ(ink.size(), 4 * 96 * 64);
+    Store(path(QStringLiteral("ycck.jpg")), YcckJpeg(ink, 96, 64, icc));
+    const QStringList names{QStringLiteral("cmyk.jpg"), QStringLiteral("cmyk.tif"), QStringLiteral("ycck.jpg")};
+    RunTool(kPython, QStringList{QStringLiteral("-c"), QString::fromLatin1(kWantCmykScript), folder.path(), kCmykProfile}
+                         + names);
+
+    // What the files hold: an Adobe marker over inverted samples in Pillow's
+    // JPEG (transform 0: no colour transform) and in the YCCK one (2).
+    const QByteArray jpeg = Contents(path(QStringLiteral("cmyk.jpg")));
+    ASSERT_TRUE(jpeg.contains(QByteArray("\xFF\xEE\x00\x0E" "Adobe", 9)));
+    EXPECT_EQ(jpeg.at(jpeg.indexOf("Adobe") + 11), '\0');
+    const QByteArray ycck = Contents(path(QStringLiteral("ycck.jpg")));
+    ASSERT_TRUE(ycck.contains("Adobe"));
+    EXPECT_EQ(ycck.at(ycck.indexOf("Adobe") + 11), '\x02');
+
+    const PictureLoader loader;
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        QStringList warnings;
+        const QImage picture = loader.Load(path(name), &warnings);
+        EXPECT_TRUE(warnings.isEmpty()) << warnings.join(QLatin1Char('|')).toStdString();
+        const QImage want(path(QStringLiteral("want-") + name + QStringLiteral(".ppm")));
+        ASSERT_FALSE(want.isNull());
+        const int difference = LargestDifference(picture, want);
+        EXPECT_GE(difference, 0);
+        EXPECT_LE(difference, 1);
+        // The profile did something: its colours are not the plain formula's.
+        const QImage plain(path(QStringLiteral("plain-") + name + QStringLiteral(".ppm")));
+        EXPECT_GT(LargestDifference(picture, plain), 10);
+        const SourceTags tags = SourceTagsOf(picture);
+        EXPECT_TRUE(tags.profileConverted);
+        EXPECT_EQ(tags.profileName, QStringLiteral("Artifex CMYK SWOP Profile"));
+        EXPECT_EQ(tags.icc, icc);
+        // A CMYK profile describes no RGB result: converted whatever the
+        // options say, and never embedded.
+        const QImage kept = PictureLoader(LoadOptions{true, false}).Load(path(name));
+        EXPECT_LE(LargestDifference(kept, want), 1);
+    }
 }
 
 // A JPEG with the picture's pixels and extra segments right after SOI.
