@@ -166,7 +166,16 @@ QByteArray Profile(const Image* image, std::initializer_list<const char*> names)
     return QByteArray();
 }
 
-void ReadTags(const Image* image, RawTags& tags)
+// The value of a text attribute the coder set; empty when it set none.
+QByteArray Attribute(const Image* image, const char* key)
+{
+    const ImageAttribute* attribute = GetImageAttribute(image, key);
+    if (!attribute || !attribute->value)
+        return QByteArray();
+    return QByteArray(attribute->value, static_cast<qsizetype>(strnlen(attribute->value, 1 << 16)));
+}
+
+void ReadTags(const Image* image, bool tiff, RawTags& tags)
 {
     tags.icc = Profile(image, {"ICM", "ICC"});
     tags.exif = Profile(image, {"EXIF"});
@@ -175,6 +184,12 @@ void ReadTags(const Image* image, RawTags& tags)
     tags.xmp = Profile(image, {"XMP"});
     const int orientation = static_cast<int>(image->orientation);
     tags.containerOrientation = orientation >= 1 && orientation <= 8 ? orientation : 0;
+    // The TIFF coder keeps its baseline Artist and Copyright tags as text
+    // attributes (other coders' like-named texts are not such tags).
+    if (tiff) {
+        tags.containerArtist = Attribute(image, "artist");
+        tags.containerCopyright = Attribute(image, "copyright");
+    }
 }
 
 // CMYK pixels through their own profile into sRGB.
@@ -224,7 +239,7 @@ extern "C" Q_DECL_EXPORT void PictaronDecodeWithMagick(const QByteArray* bytes, 
     if (exception.severity() == CorruptImageWarning)
         guard.WarnPartlyRead();
 
-    ReadTags(image.get(), *tags);
+    ReadTags(image.get(), std::strcmp(request->coder, "TIFF") == 0, *tags);
     if (image->colorspace == CMYKColorspace && request->convertCmyk && !tags->icc.isEmpty()
         && tags->icc.size() <= kMaxProfileBytes) {
         const CmykConverter converter(tags->icc);

@@ -114,7 +114,8 @@ QImage PictureLoader::Decode(const QByteArray& bytes, const QString& name, const
     const JpegShrink shrink{options_.jpegMinimumWidth, options_.applyOrientation};
     QImage picture = DecodePixels(bytes, name, error, true, shrink, raw);
     if (!raw.icc.isEmpty() || !raw.exif.isEmpty() || !raw.xmp.isEmpty() || raw.containerOrientation > 1
-        || raw.iccDamaged || raw.storedSize.isValid()) {
+        || !raw.containerArtist.isEmpty() || !raw.containerCopyright.isEmpty() || raw.iccDamaged
+        || raw.storedSize.isValid()) {
         QStringList ignored;
         picture = FinishPicture(std::move(picture), raw, options_, ignored);
         for (const QString& reason : ignored)

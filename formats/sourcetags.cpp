@@ -6,6 +6,7 @@
 #include <libexif/exif-data.h>
 #include <libexif/exif-loader.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -27,6 +28,55 @@ const QString kWholeSizeKey = QStringLiteral("pictaron.whole-size");
 struct ExifDataDeleter {
     void operator()(ExifData* data) const { exif_data_unref(data); }
 };
+
+// An ASCII entry of IFD0 holding text and its NUL; nothing for empty text.
+void AddText(ExifData* data, ExifTag tag, const QByteArray& text)
+{
+    if (text.isEmpty())
+        return;
+    ExifEntry* entry = exif_entry_new();
+    if (!entry)
+        return;
+    const std::size_t size = static_cast<std::size_t>(text.size()) + 1;
+    entry->data = static_cast<unsigned char*>(std::malloc(size));
+    if (entry->data) {
+        std::memcpy(entry->data, text.constData(), size);
+        entry->size = static_cast<unsigned int>(size);
+        entry->tag = tag;
+        entry->format = EXIF_FORMAT_ASCII;
+        entry->components = size;
+        exif_content_add_entry(data->ifd[EXIF_IFD_0], entry);
+    }
+    exif_entry_unref(entry);
+}
+
+// An EXIF block (the TIFF structure, as RawTags holds it) with the Artist and
+// Copyright a container declared outside one; empty when it declared neither.
+QByteArray ExifOfFields(const QByteArray& artist, const QByteArray& copyright)
+{
+    // A field is text of a sensible length, up to its first NUL.
+    const auto field = [](const QByteArray& text) {
+        const qsizetype nul = text.indexOf('\0');
+        return (nul < 0 ? text : text.left(nul)).left(4096);
+    };
+    if (field(artist).isEmpty() && field(copyright).isEmpty())
+        return QByteArray();
+    std::unique_ptr<ExifData, ExifDataDeleter> data(exif_data_new());
+    if (!data)
+        return QByteArray();
+    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    exif_data_set_byte_order(data.get(), EXIF_BYTE_ORDER_INTEL);
+    AddText(data.get(), EXIF_TAG_ARTIST, field(artist));
+    AddText(data.get(), EXIF_TAG_COPYRIGHT, field(copyright));
+    unsigned char* saved = nullptr;
+    unsigned int size = 0;
+    exif_data_save_data(data.get(), &saved, &size);
+    QByteArray block(reinterpret_cast<const char*>(saved), static_cast<qsizetype>(saved ? size : 0));
+    std::free(saved);
+    if (block.size() <= 6 || !block.startsWith(QByteArray("Exif\0\0", 6)))
+        return QByteArray();
+    return block.mid(6);
+}
 
 } // namespace
 
@@ -109,7 +159,7 @@ QImage ApplyOrientation(const QImage& source, int orientation)
 QImage FinishPicture(QImage picture, RawTags& raw, const LoadOptions& options, QStringList& warnings)
 {
     SourceTags tags;
-    tags.exif = raw.exif;
+    tags.exif = raw.exif.isEmpty() ? ExifOfFields(raw.containerArtist, raw.containerCopyright) : raw.exif;
     tags.xmp = raw.xmp;
     tags.orientation = raw.exif.isEmpty() ? raw.containerOrientation : ExifOrientation(raw.exif);
     if (tags.orientation < 1 || tags.orientation > 8)

@@ -36,6 +36,11 @@ struct RawTags {
     // The orientation a container declares outside an EXIF block (a TIFF's own
     // tag, as the picture library reads it); 0 when it declares none.
     int containerOrientation = 0;
+    // A TIFF's own Artist (315) and Copyright (33432) tags of its first
+    // directory, outside any EXIF block, as stored; empty when absent. With no
+    // EXIF block they become the source's EXIF (see FinishPicture).
+    QByteArray containerArtist;
+    QByteArray containerCopyright;
     // Set when the ICC profile had to be given up while it was read (its
     // chunks were out of order or missing); one warning names it.
     bool iccDamaged = false;
@@ -90,7 +95,9 @@ QImage ApplyOrientation(const QImage& picture, int orientation);
 // Orients and converts the decoded picture as options ask and attaches what
 // it did (SourceTagsOf reads it back); the alpha plane is oriented with it. A
 // profile that cannot be used adds one line to warnings and is ignored; the
-// picture is then taken as sRGB.
+// picture is then taken as sRGB. A container's own Artist and Copyright,
+// without an EXIF block, are attached as one that holds them, so that a
+// result keeps them as it keeps a camera's.
 QImage FinishPicture(QImage picture, RawTags& raw, const LoadOptions& options, QStringList& warnings);
 
 // The tags attached by FinishPicture; empty for any other picture.

@@ -30,6 +30,7 @@ private slots:
     void cleanup();
     void theKeepOrientationItemOpensPicturesAsStored();
     void theMetadataListDecidesWhatTheSavedJpegCarries();
+    void aTiffsOwnArtistAndCopyrightAreKeptAsACameras();
 
 private:
     // A 60 × 40 JPEG stored lying on its side (EXIF Orientation 6), with a
@@ -162,6 +163,43 @@ void CameraTagsTest::theMetadataListDecidesWhatTheSavedJpegCarries()
         // Turned upright on opening, so no orientation is left to apply.
         QVERIFY(tags.value(QStringLiteral("Orientation")).toInt(1) == 1);
         QCOMPARE(tags.value(QStringLiteral("ImageWidth")).toInt(), 40);
+    }
+}
+
+void CameraTagsTest::aTiffsOwnArtistAndCopyrightAreKeptAsACameras()
+{
+    // A scan's TIFF: Artist and Copyright in its own first directory, no EXIF.
+    const QString path = QDir(folder_->path()).filePath(QStringLiteral("scan.tif"));
+    Run(QStringLiteral("/usr/bin/python3"),
+        {QStringLiteral("-c"),
+         QStringLiteral("import sys\n"
+                        "from PIL import Image\n"
+                        "from PIL.TiffImagePlugin import ImageFileDirectory_v2\n"
+                        "tags = ImageFileDirectory_v2()\n"
+                        "tags[315] = 'Ada'\n"
+                        "tags[33432] = 'Ada Example'\n"
+                        "Image.new('RGB', (60, 40), (200, 120, 40)).save(sys.argv[1], tiffinfo=tags)\n"),
+         path});
+    QVERIFY(QFileInfo::exists(path));
+    QComboBox* metadata = window_->Options().cmbMetadata;
+    window_->OpenPicture(path);
+    int saved = 0;
+    for (const int choice : {1, 0}) {  // "Keep copyright", "Strip metadata"
+        ShowPageOf(metadata);
+        ChooseFromList(metadata, choice);
+        QVERIFY(Apply());
+        const QString out = QDir(folder_->path()).filePath(QStringLiteral("scan%1.jpg").arg(++saved));
+        TypeIntoNextFileDialog(out);
+        ClickAt(window_->findChild<QToolButton*>(QStringLiteral("btnSaveAs")));
+        QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(out); }, 10000));
+        const QJsonObject tags = QJsonDocument::fromJson(Run(QStringLiteral("exiftool"),
+                                                             {QStringLiteral("-j"), QStringLiteral("-G1"), out}))
+                                     .array()
+                                     .at(0)
+                                     .toObject();
+        QCOMPARE(tags.value(QStringLiteral("IFD0:Artist")).toString(), choice == 1 ? QStringLiteral("Ada") : QString());
+        QCOMPARE(tags.value(QStringLiteral("IFD0:Copyright")).toString(),
+                 choice == 1 ? QStringLiteral("Ada Example") : QString());
     }
 }
 

@@ -500,6 +500,74 @@ TEST_F(CliTagsTest, KeepCopyrightKeepsArtistAndCopyrightAlone)
     EXPECT_FALSE(tags.contains(QStringLiteral("XMP-dc:Rights")));
 }
 
+// A TIFF's Artist and Copyright are tags of its own first directory, not of
+// an EXIF block: one TIFF tagged so by exiftool (o6.tif, turned by its own
+// Orientation tag), one by Pillow (its tiffinfo).
+const char* kTiffTagsScript = R"(
+import sys
+from PIL import Image
+from PIL.TiffImagePlugin import ImageFileDirectory_v2
+source, target = sys.argv[1], sys.argv[2]
+tags = ImageFileDirectory_v2()
+tags[315] = 'Pillow Artist'
+tags[33432] = '(c) Pillow'
+tags[271] = 'Scanner Maker'
+Image.open(source).save(target, tiffinfo=tags)
+)";
+
+const char* kReadExifScript = R"(
+import sys
+from PIL import Image
+exif = Image.open(sys.argv[1]).getexif()
+print(repr(exif.get(315)), repr(exif.get(33432)), repr(exif.get(271)), len(exif))
+)";
+
+TEST_F(CliTagsTest, ATiffsOwnArtistAndCopyrightAreKeptWithCopyright)
+{
+    const QString byExiftool = Path(QStringLiteral("artist.tif"));
+    QFile::copy(Path(QStringLiteral("o6.tif")), byExiftool);
+    RunTool(QStringLiteral("exiftool"),
+            {QStringLiteral("-q"), QStringLiteral("-overwrite_original"), QStringLiteral("-IFD0:Artist=Ann Artist"),
+             QStringLiteral("-IFD0:Copyright=(c) Ann"), QStringLiteral("-IFD0:Make=Phone Maker"), byExiftool});
+    const QJsonObject source = ExifTool(byExiftool);
+    ASSERT_EQ(source.value(QStringLiteral("IFD0:Artist")).toString(), QStringLiteral("Ann Artist"));
+    ASSERT_FALSE(source.contains(QStringLiteral("ExifIFD:ExifVersion")));
+
+    const QString out = Path(QStringLiteral("tiff-copyright.jpg"));
+    const QJsonObject report = QJsonDocument::fromJson(Cli({byExiftool, QStringLiteral("-o"), out, QStringLiteral("--json"),
+                                                            QStringLiteral("--keep-metadata"), QStringLiteral("copyright")}))
+                                   .object();
+    const QJsonObject tags = ExifTool(out);
+    EXPECT_EQ(tags.value(QStringLiteral("IFD0:Artist")).toString(), QStringLiteral("Ann Artist"));
+    EXPECT_EQ(tags.value(QStringLiteral("IFD0:Copyright")).toString(), QStringLiteral("(c) Ann"));
+    EXPECT_FALSE(tags.contains(QStringLiteral("IFD0:Make")));
+    EXPECT_FALSE(tags.contains(QStringLiteral("IFD0:Orientation")));
+    // Still turned upright by the TIFF's own Orientation.
+    EXPECT_EQ(report.value(QStringLiteral("applied")).toString(), QString::fromUtf8("rotated 90°"));
+    EXPECT_EQ(tags.value(QStringLiteral("File:ImageWidth")).toInt(), 200);
+
+    // Keep all keeps them too; the default strip keeps nothing.
+    const QString all = Path(QStringLiteral("tiff-all.jpg"));
+    Cli({byExiftool, QStringLiteral("-o"), all, QStringLiteral("--keep-metadata"), QStringLiteral("all")});
+    EXPECT_EQ(ExifTool(all).value(QStringLiteral("IFD0:Copyright")).toString(), QStringLiteral("(c) Ann"));
+    const QString stripped = Path(QStringLiteral("tiff-default.jpg"));
+    Cli({byExiftool, QStringLiteral("-o"), stripped});
+    EXPECT_FALSE(Contents(stripped).contains(QByteArray("Exif\0\0", 6)));
+    EXPECT_FALSE(ExifTool(stripped).contains(QStringLiteral("IFD0:Artist")));
+
+    // Pillow's TIFF, and its own reading of the result.
+    const QString byPillow = Path(QStringLiteral("pillow-artist.tif"));
+    RunTool(kPython, {QStringLiteral("-c"), QString::fromLatin1(kTiffTagsScript), Path(QStringLiteral("o1.png")), byPillow});
+    const QString fromPillow = Path(QStringLiteral("pillow-copyright.jpg"));
+    Cli({byPillow, QStringLiteral("-o"), fromPillow, QStringLiteral("--keep-metadata"), QStringLiteral("copyright")});
+    EXPECT_EQ(RunTool(kPython, {QStringLiteral("-c"), QString::fromLatin1(kReadExifScript), fromPillow}).trimmed(),
+              QByteArray("'Pillow Artist' '(c) Pillow' None 2"));
+    const QString pillowStripped = Path(QStringLiteral("pillow-default.jpg"));
+    Cli({byPillow, QStringLiteral("-o"), pillowStripped});
+    EXPECT_EQ(RunTool(kPython, {QStringLiteral("-c"), QString::fromLatin1(kReadExifScript), pillowStripped}).trimmed(),
+              QByteArray("None None None 0"));
+}
+
 TEST_F(CliTagsTest, KeepAllDropsTheThumbnailAndStandsThePictureUpright)
 {
     const QString out = Path(QStringLiteral("all.jpg"));
