@@ -6,7 +6,7 @@
 
 namespace pictaron {
 
-std::vector<FormatComparison> CompareFormats(const QImage& original, const QImage& alpha,
+std::vector<FormatComparison> CompareFormats(const Bitmap& original, const Bitmap& alpha,
                                              const ConversionSettings& settings, RunContext& context)
 {
     // In memory, decoded again and scored: nothing is written until the user

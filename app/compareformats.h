@@ -13,7 +13,7 @@
 #include "app/report.h"
 #include "app/runcontext.h"
 
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QStringList>
 
 #include <optional>
@@ -29,7 +29,7 @@ struct FormatComparison {
 
 // One entry per format, in the order of OutputFormats(). A format whose run
 // fails keeps its message; cancelling ends the whole comparison (RunCancelled).
-std::vector<FormatComparison> CompareFormats(const QImage& original, const QImage& alpha,
+std::vector<FormatComparison> CompareFormats(const Bitmap& original, const Bitmap& alpha,
                                              const ConversionSettings& settings, RunContext& context);
 
 // The columns of a comparison's table, and one row's texts: the format's name,

@@ -14,7 +14,7 @@
 
 namespace pictaron {
 
-CompareFormatsDialog::CompareFormatsDialog(const QImage& original, const QImage& alpha,
+CompareFormatsDialog::CompareFormatsDialog(const Bitmap& original, const Bitmap& alpha,
                                            const ConversionSettings& settings, qint64 originalSize,
                                            const LineSpeed& speed, QWidget* parent)
     : QDialog(parent),

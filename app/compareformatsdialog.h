@@ -28,7 +28,7 @@ class CompareFormatsDialog : public QDialog {
 public:
     // Starts comparing at once. originalSize is the original's file size (0
     // for a pasted picture).
-    CompareFormatsDialog(const QImage& original, const QImage& alpha, const ConversionSettings& settings,
+    CompareFormatsDialog(const Bitmap& original, const Bitmap& alpha, const ConversionSettings& settings,
                          qint64 originalSize, const LineSpeed& speed, QWidget* parent = nullptr);
     ~CompareFormatsDialog() override;
 

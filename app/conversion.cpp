@@ -26,9 +26,9 @@ namespace {
 // 3×3 filters read RGB rows themselves, which spares a converted copy.
 //
 // First the steps that move pixels.
-QImage MovePixels(QImage working, const ConversionSettings& s, RGBTriple cornerColour, RunContext& context)
+Bitmap MovePixels(Bitmap working, const ConversionSettings& s, RGBTriple cornerColour, RunContext& context)
 {
-    const auto bitmap = [&working]() -> const QImage& { return working = ToWorkingBitmap(working); };
+    const auto bitmap = [&working]() -> const Bitmap& { return working = ToWorkingBitmap(working); };
     if (s.crop)
         working = CropToSelection(bitmap(), s.cropTopLeft, s.cropBottomRight);
     if (s.flip)
@@ -61,7 +61,7 @@ ResampleProgress ResizeProgress(RunContext& context)
 // its colours premultiplied and its alpha as a grey bitmap, rotated corners
 // transparent whatever colour they were given, and resized with the alpha as
 // the colours' weight.
-QImage MovePixelsWithAlpha(const QImage& working, QImage& alpha, const ConversionSettings& s, RunContext& context,
+Bitmap MovePixelsWithAlpha(const Bitmap& working, Bitmap& alpha, const ConversionSettings& s, RunContext& context,
                            QStringList& warnings)
 {
     PremultipliedPicture moved{MovePixels(PremultipliedOverBlack(working, alpha), s, RGBTriple{}, context),
@@ -84,9 +84,9 @@ QImage MovePixelsWithAlpha(const QImage& working, QImage& alpha, const Conversio
 }
 
 // Then the steps that change colours only.
-QImage ChangeColours(QImage working, const ConversionSettings& s, RunContext& context)
+Bitmap ChangeColours(Bitmap working, const ConversionSettings& s, RunContext& context)
 {
-    const auto bitmap = [&working]() -> const QImage& { return working = ToWorkingBitmap(working); };
+    const auto bitmap = [&working]() -> const Bitmap& { return working = ToWorkingBitmap(working); };
     RunProgress& progress = context.progress;
     const CancelFlag& cancel = context.cancel;
     if (s.blend)
@@ -116,7 +116,7 @@ QImage ChangeColours(QImage working, const ConversionSettings& s, RunContext& co
 
 } // namespace
 
-ChangedPicture ApplyChanges(QImage original, const ConversionSettings& settings, RunContext& context, QImage alpha)
+ChangedPicture ApplyChanges(Bitmap original, const ConversionSettings& settings, RunContext& context, Bitmap alpha)
 {
     if (original.isNull())
         throw PictaronError(QStringLiteral("There is no picture to convert."));
@@ -126,10 +126,10 @@ ChangedPicture ApplyChanges(QImage original, const ConversionSettings& settings,
     // The source's profile and metadata, for an encoder that keeps them.
     ChangedPicture changed;
     changed.source = SourceTagsOf(original);
-    QImage working = std::move(original);
+    Bitmap working = std::move(original);
 
     if (alpha.isNull() || alpha.size() != working.size() || !KeepsAlpha(settings)) {
-        alpha = QImage();
+        alpha = Bitmap();
         working = MovePixels(std::move(working), settings, ColorToTriple(settings.cornerColour), context);
         if (settings.resize)
             working = ResizeStep(working, settings.resizeWidth, settings.resizeHeight, ResizeMethod(settings),
@@ -150,12 +150,12 @@ EncodedResult EncodeChanged(const ChangedPicture& changed, const ConversionSetti
     return result;
 }
 
-EncodedResult RunConversion(QImage original, const ConversionSettings& settings, RunContext& context, QImage alpha)
+EncodedResult RunConversion(Bitmap original, const ConversionSettings& settings, RunContext& context, Bitmap alpha)
 {
     return EncodeChanged(ApplyChanges(std::move(original), settings, context, std::move(alpha)), settings, context);
 }
 
-QSize SizeBeforeResize(const QImage& original, const ConversionSettings& settings, RunContext& context)
+QSize SizeBeforeResize(const Bitmap& original, const ConversionSettings& settings, RunContext& context)
 {
     // Flipping and mirroring keep the size.
     if (!settings.crop && !settings.rotate)

@@ -13,7 +13,7 @@
 #include "app/conversionsettings.h"
 #include "app/runcontext.h"
 
-#include <QImage>
+#include "effects/bitmap.h"
 
 namespace pictaron {
 
@@ -25,25 +25,25 @@ namespace pictaron {
 // others are made from the flattened picture alone. Throws PictaronError with
 // the user's message when a step fails, and RunCancelled when the run ends
 // silently.
-EncodedResult RunConversion(QImage original, const ConversionSettings& settings, RunContext& context,
-                            QImage alpha = QImage());
+EncodedResult RunConversion(Bitmap original, const ConversionSettings& settings, RunContext& context,
+                            Bitmap alpha = Bitmap());
 
 // The two halves of a run, for a caller that encodes one changed picture in
 // several formats (the command line's variants): every change, then the
 // encoder. A changed picture serves every format whose KeepsAlpha is that of
 // the settings it was made with.
 struct ChangedPicture {
-    QImage picture;
-    QImage alpha;  // null unless the format keeps transparency and there is some
+    Bitmap picture;
+    Bitmap alpha;  // null unless the format keeps transparency and there is some
     SourceTags source;
     QStringList warnings;  // steps that failed without ending the run
 };
-ChangedPicture ApplyChanges(QImage original, const ConversionSettings& settings, RunContext& context,
-                            QImage alpha = QImage());
+ChangedPicture ApplyChanges(Bitmap original, const ConversionSettings& settings, RunContext& context,
+                            Bitmap alpha = Bitmap());
 EncodedResult EncodeChanged(const ChangedPicture& changed, const ConversionSettings& settings, RunContext& context);
 
 // The size of the picture the resize step gets: the original's, or what the
 // crop and the rotation leave of it.
-QSize SizeBeforeResize(const QImage& original, const ConversionSettings& settings, RunContext& context);
+QSize SizeBeforeResize(const Bitmap& original, const ConversionSettings& settings, RunContext& context);
 
 } // namespace pictaron

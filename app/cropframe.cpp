@@ -9,7 +9,7 @@ namespace pictaron {
 
 namespace {
 
-void InvertPixel(QImage& picture, int x, int y)
+void InvertPixel(Bitmap& picture, int x, int y)
 {
     if (x < 0 || y < 0 || x >= picture.width() || y >= picture.height())
         return;
@@ -19,7 +19,7 @@ void InvertPixel(QImage& picture, int x, int y)
     pixel[2] = static_cast<uchar>(~pixel[2]);
 }
 
-void InvertFill(QImage& picture, const QRect& square)
+void InvertFill(Bitmap& picture, const QRect& square)
 {
     for (int y = square.top(); y <= square.bottom(); ++y)
         for (int x = square.left(); x <= square.right(); ++x)
@@ -27,7 +27,7 @@ void InvertFill(QImage& picture, const QRect& square)
 }
 
 // Each pixel of the outline once, also where the sides meet or coincide.
-void InvertOutline(QImage& picture, int left, int top, int right, int bottom)
+void InvertOutline(Bitmap& picture, int left, int top, int right, int bottom)
 {
     if (right <= left || bottom <= top)
         return;
@@ -101,7 +101,7 @@ QRect HandleSquare(DragMode handle, QPoint topLeft, QPoint bottomRight)
     return {};
 }
 
-void ToggleCropFrame(QImage& picture, QPoint a, QPoint b)
+void ToggleCropFrame(Bitmap& picture, QPoint a, QPoint b)
 {
     InvertOutline(picture, a.x(), a.y(), b.x(), b.y());
     for (int handle = 1; handle <= 8; ++handle)

@@ -7,7 +7,7 @@
 // (right and bottom exclusive) and eight 6 × 6 handles, each filled inverted.
 #pragma once
 
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -35,7 +35,7 @@ void NormaliseRect(QPoint& a, QPoint& b);
 void ClampCropPoints(QPoint& a, QPoint& b, QSize picture);
 
 // Toggles the frame of the normalised corners a, b in the picture.
-void ToggleCropFrame(QImage& picture, QPoint a, QPoint b);
+void ToggleCropFrame(Bitmap& picture, QPoint a, QPoint b);
 
 // The handle square of a mode 1..8 (right and bottom exclusive).
 QRect HandleSquare(DragMode handle, QPoint topLeft, QPoint bottomRight);

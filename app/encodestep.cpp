@@ -16,7 +16,7 @@ namespace pictaron {
 
 namespace {
 
-EncodedResult EncodeOnce(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
+EncodedResult EncodeOnce(const Bitmap& working, const Bitmap& alpha, const ConversionSettings& settings,
                          RunContext& context, const SourceTags& source)
 {
     EncodedResult result;
@@ -95,7 +95,7 @@ bool HasSearchableSetting(const ConversionSettings& s)
     return false;
 }
 
-EncodedResult EncodeStep(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
+EncodedResult EncodeStep(const Bitmap& working, const Bitmap& alpha, const ConversionSettings& settings,
                          RunContext& context, const SourceTags& source)
 {
     const bool budget = settings.maxBytes > 0, floor = settings.minSimilarity > 0;

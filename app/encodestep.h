@@ -6,7 +6,7 @@
 #include "app/runcontext.h"
 #include "formats/sourcetags.h"
 
-#include <QImage>
+#include "effects/bitmap.h"
 
 namespace pictaron {
 
@@ -16,7 +16,7 @@ namespace pictaron {
 // app/settingsearch.h), and the chosen one is encoded once more into the work
 // file when the context has one. Throws PictaronError when no setting meets
 // the target, naming the closest the search came.
-EncodedResult EncodeStep(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
+EncodedResult EncodeStep(const Bitmap& working, const Bitmap& alpha, const ConversionSettings& settings,
                          RunContext& context, const SourceTags& source);
 
 // Whether the format has a setting a target can search: a quality, or the

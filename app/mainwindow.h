@@ -17,7 +17,7 @@
 #include "app/runcontroller.h"
 #include "formats/pictureloader.h"
 
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QMainWindow>
 
 #include <functional>
@@ -77,8 +77,8 @@ public:
     ConversionSettings GatherSettings() const;
 
     // Window state read by the commands and the tests.
-    const QImage& Original() const { return original; }
-    const QImage& ResultPicture() const { return resultPicture; }
+    const Bitmap& Original() const { return original; }
+    const Bitmap& ResultPicture() const { return resultPicture; }
     qint64 OriginalSize() const { return originalSize; }
     qint64 ResultSize() const { return resultSize; }
     const QString& ResultFileName() const { return resultFileName; }
@@ -170,7 +170,7 @@ private:
     // enough, says so and returns false, and the window keeps what it had.
     bool WithMemory(const std::function<void()>& command);
     void txtResizeHeightChange(bool fromHeight);
-    void CopyPictureToSource(const QImage& picture);
+    void CopyPictureToSource(const Bitmap& picture);
 
     // mainwindow_files.cpp
     void mnuFileOpenClick();
@@ -196,11 +196,11 @@ private:
     QTimer* tmrAutoSave = nullptr;
 
     // Window state.
-    QImage original;
+    Bitmap original;
     // Its transparency, as the loader gave it; null for an opaque picture
     // and for every picture that did not come from a file.
-    QImage originalAlpha;
-    QImage resultPicture;
+    Bitmap originalAlpha;
+    Bitmap resultPicture;
     qint64 originalSize = 0;
     qint64 resultSize = -1;
     QString resultFileName;

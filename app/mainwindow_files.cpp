@@ -18,6 +18,7 @@
 #include "app/workfile.h"
 #include "components/busy.h"
 #include "components/errors.h"
+#include "components/qimagebridge.h"
 #include "components/pathutils.h"
 #include "components/recentfilesmenu.h"
 #include "components/settingstext.h"
@@ -62,8 +63,8 @@ void TfrmPictaron::OpenPicture(const QString& path)
     if (!ConfirmDiscard())
         return;
     const QString fullPath = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    QImage picture;
-    QImage alpha;
+    Bitmap picture;
+    Bitmap alpha;
     QStringList warnings;
     {
         const BusyScope busy;
@@ -243,13 +244,13 @@ void TfrmPictaron::mnuEditSourceClick()
 {
     // The picture as shown, with the crop frame while Crop is checked.
     if (!imgSource->Picture().isNull())
-        QGuiApplication::clipboard()->setImage(imgSource->Picture());
+        QGuiApplication::clipboard()->setImage(ImageView(imgSource->Picture()));
 }
 
 void TfrmPictaron::mnuEditCopyDestClick()
 {
     if (!imgDest->Picture().isNull())
-        QGuiApplication::clipboard()->setImage(imgDest->Picture());
+        QGuiApplication::clipboard()->setImage(ImageView(imgDest->Picture()));
 }
 
 void TfrmPictaron::mnuEditPasteClick()
@@ -259,8 +260,8 @@ void TfrmPictaron::mnuEditPasteClick()
         ShowMessage(this, kNotABitmap);
         return;
     }
-    QImage converted;
-    if (!WithMemory([&] { converted = ToWorkingBitmap(pasted).copy(); }) || !ConfirmDiscard())
+    Bitmap converted;
+    if (!WithMemory([&] { converted = ToWorkingBitmap(ToBitmap(pasted)).copy(); }) || !ConfirmDiscard())
         return;
     runs.Cancel();
     ++pictureSerial;
@@ -271,7 +272,7 @@ void TfrmPictaron::mnuEditPasteClick()
     resultSize = -1;
     RefreshDownloadTimes(false);
     original = std::move(converted);
-    originalAlpha = QImage();
+    originalAlpha = Bitmap();
     imgSource->SetPicture(original);
     // Crop stays checked: the new picture shows its frame as the old one did.
     if (opt.chkCrop->isChecked())
@@ -287,7 +288,10 @@ void TfrmPictaron::mnuPasteDestClick()
         ShowMessage(this, kNotABitmap);
         return;
     }
-    imgDest->SetPicture(pasted);
+    Bitmap shown;
+    if (!WithMemory([&] { shown = ToBitmap(pasted); }))
+        return;
+    imgDest->SetPicture(shown);
     imgDest->show();
     // The pasted picture is no run's: nothing is known of it but its size.
     resultNotes = {};

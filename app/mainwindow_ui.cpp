@@ -5,6 +5,7 @@
 #include "app/glyphs.h"
 #include "app/infolabel.h"
 #include "app/pictureview.h"
+#include "components/qimagebridge.h"
 #include "components/recentfilesmenu.h"
 #include "preview/tiledview.h"
 
@@ -219,7 +220,7 @@ void TfrmPictaron::CreateMenus()
     mnuOptionsAutoApply->setCheckable(true);
     // The result as the view shows it, at the zoom shown.
     mnuOptionsViewTiled = options->addAction(QStringLiteral("View &Tiled"), this, [this] {
-        WithMemory([this] { TfrmTileBitmap::ShowTiled(this, imgDest->Picture()); });
+        WithMemory([this] { TfrmTileBitmap::ShowTiled(this, ImageView(imgDest->Picture())); });
     });
     mnuOptionsViewTiled->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     mnuOptionsViewTiled->setEnabled(false);

@@ -12,6 +12,7 @@
 #include "colour/orvacolourpicker.h"
 #include "components/busy.h"
 #include "components/errors.h"
+#include "components/qimagebridge.h"
 #include "components/orvaedit.h"
 #include "effects/pixels.h"
 
@@ -168,7 +169,7 @@ namespace {
 // The colour of the shown pixel under the pointer, or empty off the picture.
 std::optional<TColor> ShownColour(const PictureView* view, QPoint at)
 {
-    const QImage& picture = view->Picture();
+    const QImage picture = ImageView(view->Picture());
     if (!picture.valid(at))
         return std::nullopt;
     const QRgb rgb = picture.pixel(at);
@@ -203,18 +204,18 @@ void TfrmPictaron::imgDestMouseUp(QMouseEvent* event)
     opt.btnTransparentColourPicker->setChecked(false);  // one click picks one colour
 }
 
-void TfrmPictaron::CopyPictureToSource(const QImage& picture)
+void TfrmPictaron::CopyPictureToSource(const Bitmap& picture)
 {
     // The copy becomes the original of the next run; its report stays.
     if (picture.isNull())
         return;
-    QImage copy;
+    Bitmap copy;
     if (!WithMemory([&] { copy = ToWorkingBitmap(picture).copy(); }))
         return;
     if (opt.chkCrop->isChecked())
         opt.chkCrop->setChecked(false);
     original = std::move(copy);
-    originalAlpha = QImage();
+    originalAlpha = Bitmap();
     imgSource->SetPicture(original);
     imgSource->show();
 }
@@ -234,7 +235,7 @@ bool TfrmPictaron::ShowZoomed(int x, int y, bool setScroll)
 {
     if (resultPicture.isNull())
         return true;
-    QImage zoomed;
+    Bitmap zoomed;
     {
         const BusyScope busy;
         if (!WithMemory([&] { zoomed = ZoomPicture(resultPicture, zoomScale); }))

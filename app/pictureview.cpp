@@ -1,5 +1,7 @@
 #include "app/pictureview.h"
 
+#include "components/qimagebridge.h"
+
 #include <QPainter>
 #include <QPaintEvent>
 
@@ -12,7 +14,7 @@ PictureView::PictureView(QWidget* parent) : QWidget(parent)
     resize(0, 0);
 }
 
-void PictureView::SetPicture(const QImage& picture)
+void PictureView::SetPicture(const Bitmap& picture)
 {
     picture_ = picture;
     resize(picture_.size());
@@ -21,14 +23,14 @@ void PictureView::SetPicture(const QImage& picture)
 
 void PictureView::Clear()
 {
-    picture_ = QImage();
+    picture_ = Bitmap();
     resize(0, 0);
 }
 
 void PictureView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    painter.drawImage(event->rect(), picture_, event->rect());
+    painter.drawImage(event->rect(), ImageView(picture_), event->rect());
 }
 
 } // namespace pictaron

@@ -2,7 +2,7 @@
 // the picture, so its scroll box scrolls over it.
 #pragma once
 
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QMouseEvent>
 #include <QWidget>
 
@@ -13,11 +13,11 @@ class PictureView : public QWidget {
 public:
     explicit PictureView(QWidget* parent = nullptr);
 
-    const QImage& Picture() const { return picture_; }
+    const Bitmap& Picture() const { return picture_; }
     // The shown picture for changes in place (the crop frame); call update().
-    QImage& MutablePicture() { return picture_; }
+    Bitmap& MutablePicture() { return picture_; }
     // Shows the picture and takes its size.
-    void SetPicture(const QImage& picture);
+    void SetPicture(const Bitmap& picture);
     // No picture, size 0 by 0.
     void Clear();
 
@@ -36,7 +36,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override { emit MouseReleased(event); }
 
 private:
-    QImage picture_;
+    Bitmap picture_;
 };
 
 } // namespace pictaron

@@ -59,7 +59,7 @@ QString DescribePicture(QSize size)
     return DescribePicture(size.width(), size.height());
 }
 
-QString DescribePicture(const QImage& picture)
+QString DescribePicture(const Bitmap& picture)
 {
     return DescribePicture(picture.size());
 }
@@ -77,12 +77,12 @@ QString OpenedSourceInfo(const QString& path, qint64 fileSize, QSize pictureSize
     return info;
 }
 
-QString OpenedSourceInfo(const QString& path, qint64 fileSize, const QImage& picture)
+QString OpenedSourceInfo(const QString& path, qint64 fileSize, const Bitmap& picture)
 {
     return OpenedSourceInfo(path, fileSize, picture.size(), DescribeAppliedTags(SourceTagsOf(picture)));
 }
 
-QString PastedSourceInfo(const QImage& picture)
+QString PastedSourceInfo(const Bitmap& picture)
 {
     return QStringLiteral(" Clipboard\r\n ") + DescribePicture(picture);
 }

@@ -4,7 +4,7 @@
 
 #include "app/runcontext.h"
 
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QString>
 #include <QStringList>
 
@@ -24,7 +24,7 @@ QString FormatFixed(long double value, int decimals);
 // "640 by 480 pixels".
 QString DescribePicture(int width, int height);
 QString DescribePicture(QSize size);
-QString DescribePicture(const QImage& picture);
+QString DescribePicture(const Bitmap& picture);
 
 // Kilobytes as the report shows them: bytes × (1/1024) with the given decimals.
 QString FormatKilobytes(qint64 bytes, int decimals);
@@ -32,10 +32,10 @@ QString FormatKilobytes(qint64 bytes, int decimals);
 // The hint of the source info label: two lines joined by "\r\n".
 // For a picture whose tags were applied, applied says what was done
 // ("rotated 90°, converted from Display P3", see DescribeAppliedTags); it ends
-// the second line. The QImage form reads it from the picture.
+// the second line. The Bitmap form reads it from the picture.
 QString OpenedSourceInfo(const QString& path, qint64 fileSize, QSize pictureSize, const QString& applied = {});
-QString OpenedSourceInfo(const QString& path, qint64 fileSize, const QImage& picture);
-QString PastedSourceInfo(const QImage& picture);
+QString OpenedSourceInfo(const QString& path, qint64 fileSize, const Bitmap& picture);
+QString PastedSourceInfo(const Bitmap& picture);
 
 // The result info label offers a long text ("… of original size") and a short
 // one; the window uses the long one when it fits on one line.

@@ -10,7 +10,7 @@
 #include "app/conversionsettings.h"
 #include "app/progress.h"
 
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QString>
 #include <QStringList>
 
@@ -40,7 +40,7 @@ struct RunContext {
 // not be done); the window shows each, the command line prints them.
 struct EncodedResult {
     OutputFormat format = OutputFormat::Jpeg;
-    QImage picture;
+    Bitmap picture;
     QSize dimensions;
     QByteArray bytes;
     qint64 size = 0;

@@ -22,7 +22,7 @@ RunController::~RunController()
     WaitForFinished();
 }
 
-void RunController::Start(const QImage& original, const QImage& alpha, const ConversionSettings& settings)
+void RunController::Start(const Bitmap& original, const Bitmap& alpha, const ConversionSettings& settings)
 {
     Request request{original, alpha, settings};
     if (IsRunning()) {

@@ -14,7 +14,7 @@
 #include "app/runcontext.h"
 
 #include <QFutureWatcher>
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QObject>
 
 #include <memory>
@@ -29,7 +29,7 @@ public:
     ~RunController() override;
 
     // alpha: the original's transparency, null when it has none.
-    void Start(const QImage& original, const QImage& alpha, const ConversionSettings& settings);
+    void Start(const Bitmap& original, const Bitmap& alpha, const ConversionSettings& settings);
     // Ends the current run silently and drops a waiting request.
     void Cancel();
     bool IsRunning() const { return watcher_.isRunning(); }
@@ -46,8 +46,8 @@ signals:
 
 private:
     struct Request {
-        QImage original;
-        QImage alpha;
+        Bitmap original;
+        Bitmap alpha;
         ConversionSettings settings;
     };
     struct Outcome {

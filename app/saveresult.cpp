@@ -6,7 +6,7 @@
 
 namespace pictaron {
 
-qint64 SaveResult(const QString& path, const QImage& shownPicture, const QByteArray& encodedBytes,
+qint64 SaveResult(const QString& path, const Bitmap& shownPicture, const QByteArray& encodedBytes,
                   const ConversionSettings& settings)
 {
     switch (settings.format) {

@@ -4,7 +4,7 @@
 #include "app/conversionsettings.h"
 
 #include <QByteArray>
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QString>
 
 namespace pictaron {
@@ -16,7 +16,7 @@ namespace pictaron {
 // when that fails. A GIF result is built again from the picture shown. The
 // file is written atomically (see WriteFileAtomically). Returns the size of
 // the written file.
-qint64 SaveResult(const QString& path, const QImage& shownPicture, const QByteArray& encodedBytes,
+qint64 SaveResult(const QString& path, const Bitmap& shownPicture, const QByteArray& encodedBytes,
                   const ConversionSettings& settings);
 
 } // namespace pictaron

@@ -35,10 +35,10 @@ QString ZoomText(float scale)
     return QStringLiteral("%1%").arg(qRound(scale * 100.0f));
 }
 
-QImage ZoomPicture(const QImage& shown, float scale)
+Bitmap ZoomPicture(const Bitmap& shown, float scale)
 {
     // Whole bytes per pixel from here on; results are 8, 24 or 32 bits deep.
-    const QImage picture = shown.depth() < 8 ? ToWorkingBitmap(shown) : shown;
+    const Bitmap picture = shown.depth() < 8 ? ToWorkingBitmap(shown) : shown;
     const int width = std::max(1, static_cast<int>(Round(static_cast<double>(picture.width()) * scale)));
     const int height = std::max(1, static_cast<int>(Round(static_cast<double>(picture.height()) * scale)));
     if (width == picture.width() && height == picture.height())
@@ -50,7 +50,7 @@ QImage ZoomPicture(const QImage& shown, float scale)
     // and then not keep: refused before anything is allocated.
     if (!FitsBitmapMemory(width, height, bytesPerPixel))
         ThrowOutOfMemory(width, height);
-    QImage zoomed(width, height, picture.format());
+    Bitmap zoomed(width, height, picture.format());
     if (zoomed.isNull())
         ThrowOutOfMemory(width, height);
     zoomed.setColorTable(picture.colorTable());

@@ -3,7 +3,7 @@
 // so a zoomed pixel keeps the colour of the result's pixel exactly.
 #pragma once
 
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QString>
 #include <QStringList>
 
@@ -20,7 +20,7 @@ float ZoomScaleFromText(const QString& text);
 // The picture at Round(width × scale) by Round(height × scale), halves to even.
 // A PictaronError saying there is not enough memory when that needs more than
 // kMaxBitmapBytes (effects/bitmapmemory.h) or cannot be allocated.
-QImage ZoomPicture(const QImage& picture, float scale);
+Bitmap ZoomPicture(const Bitmap& picture, float scale);
 
 // "250%" for 2.5: the zoom list's text of a scale.
 QString ZoomText(float scale);

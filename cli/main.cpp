@@ -12,12 +12,12 @@
 #include "cli/variantreport.h"
 #include "cli/variantrun.h"
 #include "components/errors.h"
+#include "effects/caption.h"
 #include "effects/workerthreads.h"
 #include "formats/pictureloader.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 
 #include <algorithm>
 #include <atomic>
@@ -140,10 +140,10 @@ QString KeptMessage(const PlannedOutput& planned)
 // The picture of one input, converted once and dropped (a PPM can stay in
 // its file), with what the report says of the source. A picture read only in
 // part is still converted; its warnings are for the caller to print.
-QImage LoadInput(const QString& input, const PictureLoader& loader, CliPictureReport& report, QImage& alpha)
+Bitmap LoadInput(const QString& input, const PictureLoader& loader, CliPictureReport& report, Bitmap& alpha)
 {
     report.input = input;
-    QImage original;
+    Bitmap original;
     if (IsStandardStream(input)) {
         const QByteArray bytes = ReadInput();
         original = loader.LoadFromMemory(bytes, ShownInput(input), &report.warnings, &alpha);
@@ -210,8 +210,8 @@ QByteArray ConvertPicture(const CliJob& job, const PlannedOutput& planned, const
     report.format = FactsOf(job.settings.format).key;
     report.indexed = job.settings.format == OutputFormat::Gif
         || (job.settings.format == OutputFormat::Png && job.settings.pngIndexed);
-    QImage alpha;
-    QImage original = LoadInput(input, loader, report, alpha);
+    Bitmap alpha;
+    Bitmap original = LoadInput(input, loader, report, alpha);
 
     RunProgress progress;
     RunContext context = ContextFor(job, progress);
@@ -281,9 +281,9 @@ void ConvertVariants(const CliJob& job, const QList<PlannedOutput>& outputs, con
                      int reportStream)
 {
     CliPictureReport report;
-    QImage alpha;
+    Bitmap alpha;
     const ReadingFile reading(outputs.front().input, true);
-    const QImage original = LoadInput(outputs.front().input, loader, report, alpha);
+    const Bitmap original = LoadInput(outputs.front().input, loader, report, alpha);
     for (const QString& warning : report.warnings)
         PrintError(warning);
     RunProgress progress;
@@ -426,15 +426,18 @@ int main(int argc, char* argv[])
     std::signal(SIGBUS, OnFileShortened);
     // A reader that went away is a write error with a message, not a silent end.
     std::signal(SIGPIPE, SIG_IGN);
-    // Captions are drawn with QPainter, which needs a GUI application; the
-    // offscreen platform gives it one without any display. Only runs that
-    // draw a caption pay for its fonts and platform plugin.
+    // Captions are drawn by the graphics toolkit, which needs a graphics
+    // application; the caption module makes one on the offscreen platform,
+    // without any display. Only runs that draw a caption load the toolkit.
     qInstallMessageHandler(QtMessage);
     std::unique_ptr<QCoreApplication> app;
     if (DrawsCaption(argc, argv)) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QGuiApplication>(argc, argv);
+        try {
+            app = MakeCaptionApplication(argc, argv);
+        } catch (const PictaronError& error) {
+            PrintError(error.message());
+            return kError;
+        }
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }

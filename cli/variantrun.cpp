@@ -29,8 +29,8 @@ QString WidthList(const QList<int>& widths)
 
 } // namespace
 
-QList<MadeVariant> MakeVariants(const CliJob& job, const QList<PlannedOutput>& outputs, const QImage& original,
-                                const QImage& alpha, RunContext& context, const PublishVariant& publish,
+QList<MadeVariant> MakeVariants(const CliJob& job, const QList<PlannedOutput>& outputs, const Bitmap& original,
+                                const Bitmap& alpha, RunContext& context, const PublishVariant& publish,
                                 QStringList& notes)
 {
     const QString input = Shown(outputs.front().input);

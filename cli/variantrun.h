@@ -8,7 +8,7 @@
 #include "cli/outputplan.h"
 
 #include <QByteArray>
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QList>
 #include <QSize>
 #include <QString>
@@ -36,8 +36,8 @@ using PublishVariant = std::function<bool(const PlannedOutput& planned, const QB
 // notes; every width above it is an error, as is a step that fails. Throws
 // PictaronError naming the input, RunCancelled when the context's flag ends
 // the run; what is published by then is whole.
-QList<MadeVariant> MakeVariants(const CliJob& job, const QList<PlannedOutput>& outputs, const QImage& original,
-                                const QImage& alpha, RunContext& context, const PublishVariant& publish,
+QList<MadeVariant> MakeVariants(const CliJob& job, const QList<PlannedOutput>& outputs, const Bitmap& original,
+                                const Bitmap& alpha, RunContext& context, const PublishVariant& publish,
                                 QStringList& notes);
 
 } // namespace pictaron

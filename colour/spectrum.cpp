@@ -17,6 +17,26 @@ RGBTriple Rgb(int red, int green, int blue)
     return RGBTriple{std::uint8_t(blue), std::uint8_t(green), std::uint8_t(red)};
 }
 
+// The spectrum's pictures belong to the window: QImage rows in the layout of a
+// working bitmap.
+QImage NewPicture(int width, int height)
+{
+    QImage picture(width, height, QImage::Format_BGR888);
+    if (picture.isNull())
+        ThrowOutOfMemory(width, height);
+    return picture;
+}
+
+RGBTriple* Row(QImage& picture, int y)
+{
+    return reinterpret_cast<RGBTriple*>(picture.scanLine(y));
+}
+
+const RGBTriple* Row(const QImage& picture, int y)
+{
+    return reinterpret_cast<const RGBTriple*>(picture.constScanLine(y));
+}
+
 int Step(int start, int end, int i, int n)
 {
     return start - ((start - end) * i) / n; // C++ division truncates toward zero, as div does
@@ -40,7 +60,7 @@ RGBTriple PixelAt(const QImage& bitmap, int x, int y)
     y = std::max(y, 0);
     if (x >= bitmap.width() || y >= bitmap.height())
         return kBlack;
-    return RowPixels(bitmap, y)[x];
+    return Row(bitmap, y)[x];
 }
 
 QImage DrawSpectrum()
@@ -49,7 +69,7 @@ QImage DrawSpectrum()
     constexpr int H = kSpectrumBandHeight;
     const std::array<RGBTriple, 6> anchors = {Rgb(255, 0, 0), Rgb(255, 255, 0), Rgb(0, 255, 0),
                                               Rgb(0, 255, 255), Rgb(0, 0, 255), Rgb(128, 0, 128)};
-    QImage spectrum = NewWorkingBitmap(W, kSpectrumDrawnHeight);
+    QImage spectrum = NewPicture(W, kSpectrumDrawnHeight);
     for (int k = 0; k < 6; ++k) {
         std::array<RGBTriple, H + 1> column;
         GradientFill(column.data(), 0, H, anchors[k], anchors[(k + 1) % 6]);
@@ -63,7 +83,7 @@ QImage DrawSpectrum()
             GradientFill(row.data(), 249, 255, hue, kWhite);
             GradientFill(row.data(), (W - 1) / 2, W - 2, hue, row[254]);
             row[W - 1] = kWhite;
-            std::copy_n(row.begin(), W, RowPixels(spectrum, H * k + j));
+            std::copy_n(row.begin(), W, Row(spectrum, H * k + j));
         }
     }
     return spectrum;
@@ -78,9 +98,9 @@ QImage GreyStrip()
 {
     std::array<RGBTriple, kSpectrumWidth> ramp;
     GradientFill(ramp.data(), 0, kSpectrumWidth - 1, kBlack, kWhite);
-    QImage strip = NewWorkingBitmap(kSpectrumWidth, kGreyStripHeight);
+    QImage strip = NewPicture(kSpectrumWidth, kGreyStripHeight);
     for (int y = 0; y < kGreyStripHeight; ++y)
-        std::copy(ramp.begin(), ramp.end(), RowPixels(strip, y));
+        std::copy(ramp.begin(), ramp.end(), Row(strip, y));
     return strip;
 }
 

@@ -24,9 +24,9 @@ QString FromProgram(const QString& relative)
 
 } // namespace
 
-QString InstalledModulePath()
+QString InstalledModulePath(const QString& fileName)
 {
-    return FromProgram(QStringLiteral(PICTARON_MODULE_DIR_FROM_BIN "/" PICTARON_MAGICK_MODULE_NAME));
+    return FromProgram(QStringLiteral(PICTARON_MODULE_DIR_FROM_BIN "/") + fileName);
 }
 
 QString InstalledDataPath(const QString& name)
@@ -39,7 +39,7 @@ bool RunsInstalled()
     const QString program = ProgramFolder();
     if (program.isEmpty())
         return false;
-    return QFileInfo::exists(InstalledModulePath()) || QDir(program) == QDir(QStringLiteral(PICTARON_INSTALL_BINDIR));
+    return QFileInfo::exists(InstalledModulePath(QStringLiteral(PICTARON_MAGICK_MODULE_NAME))) || QDir(program) == QDir(QStringLiteral(PICTARON_INSTALL_BINDIR));
 }
 
 } // namespace pictaron

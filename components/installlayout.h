@@ -1,6 +1,6 @@
 // Where the program finds what is installed beside it.
 //
-// An installed Pictaron keeps its picture module under lib/pictaron and its
+// An installed Pictaron keeps its modules under lib/pictaron and its
 // manual under share/pictaron, each at a fixed place relative to the bin
 // folder. The paths are worked out from the running program rather than from
 // the prefix it was configured with, so a package (built for /usr) and a copy
@@ -11,14 +11,14 @@
 
 namespace pictaron {
 
-// The general picture decoder where an installed program keeps it.
-QString InstalledModulePath();
+// A module (by its file name) where an installed program keeps it.
+QString InstalledModulePath(const QString& fileName);
 
 // A file or folder of the installed data folder (share/pictaron/<name>).
 QString InstalledDataPath(const QString& name);
 
-// True when the program runs from an installed layout: its module stands at
-// InstalledModulePath(), or its folder is the configured bin folder. A build
+// True when the program runs from an installed layout: its picture module
+// stands where InstalledModulePath() puts it, or its folder is the configured bin folder. A build
 // tree keeps the module beside the program instead.
 bool RunsInstalled();
 

@@ -9,9 +9,9 @@ namespace pictaron {
 namespace {
 
 // A fresh picture of the same size in the given layout, or the error.
-QImage SameSize(const QImage& picture, bool plane)
+Bitmap SameSize(const Bitmap& picture, bool plane)
 {
-    QImage made = plane ? QImage(picture.size(), QImage::Format_Grayscale8)
+    Bitmap made = plane ? Bitmap(picture.size(), Bitmap::Format_Grayscale8)
                         : NewWorkingBitmap(picture.width(), picture.height());
     if (made.isNull())
         ThrowOutOfMemory(picture.width(), picture.height());
@@ -21,10 +21,10 @@ QImage SameSize(const QImage& picture, bool plane)
 // Each channel of a working bitmap through sample(value, alpha), the alpha
 // taken from a plane (one byte a pixel) or a grey bitmap (three).
 template <typename Sample>
-QImage EachChannel(const QImage& colours, const QImage& alpha, int alphaStep, Sample sample)
+Bitmap EachChannel(const Bitmap& colours, const Bitmap& alpha, int alphaStep, Sample sample)
 {
-    const QImage source = ToWorkingBitmap(colours);
-    QImage out = SameSize(source, false);
+    const Bitmap source = ToWorkingBitmap(colours);
+    Bitmap out = SameSize(source, false);
     const int width = source.width();
     for (int y = 0; y < source.height(); ++y) {
         const uchar* in = source.constScanLine(y);
@@ -38,14 +38,14 @@ QImage EachChannel(const QImage& colours, const QImage& alpha, int alphaStep, Sa
 
 } // namespace
 
-QImage PremultipliedOverBlack(const QImage& flattened, const QImage& alphaPlane)
+Bitmap PremultipliedOverBlack(const Bitmap& flattened, const Bitmap& alphaPlane)
 {
     return EachChannel(flattened, alphaPlane, 1, [](int flat, int a) { return std::max(0, flat - (255 - a)); });
 }
 
-QImage AlphaAsBitmap(const QImage& alphaPlane)
+Bitmap AlphaAsBitmap(const Bitmap& alphaPlane)
 {
-    QImage out = SameSize(alphaPlane, false);
+    Bitmap out = SameSize(alphaPlane, false);
     for (int y = 0; y < alphaPlane.height(); ++y) {
         const uchar* alpha = alphaPlane.constScanLine(y);
         uchar* row = out.scanLine(y);
@@ -55,10 +55,10 @@ QImage AlphaAsBitmap(const QImage& alphaPlane)
     return out;
 }
 
-QImage AlphaPlaneOf(const QImage& greyBitmap)
+Bitmap AlphaPlaneOf(const Bitmap& greyBitmap)
 {
-    const QImage source = ToWorkingBitmap(greyBitmap);
-    QImage out = SameSize(source, true);
+    const Bitmap source = ToWorkingBitmap(greyBitmap);
+    Bitmap out = SameSize(source, true);
     for (int y = 0; y < source.height(); ++y) {
         const uchar* in = source.constScanLine(y);
         uchar* alpha = out.scanLine(y);
@@ -68,14 +68,14 @@ QImage AlphaPlaneOf(const QImage& greyBitmap)
     return out;
 }
 
-QImage StraightColours(const QImage& premultiplied, const QImage& alphaBitmap)
+Bitmap StraightColours(const Bitmap& premultiplied, const Bitmap& alphaBitmap)
 {
     return EachChannel(premultiplied, ToWorkingBitmap(alphaBitmap), 3, [](int colour, int a) {
         return a == 0 ? 0 : std::min(255, (colour * 255 + a / 2) / a);
     });
 }
 
-QImage FlattenOntoWhite(const QImage& straight, const QImage& alphaPlane)
+Bitmap FlattenOntoWhite(const Bitmap& straight, const Bitmap& alphaPlane)
 {
     return EachChannel(straight, alphaPlane, 1,
                        [](int colour, int a) { return (colour * a + 255 * (255 - a) + 127) / 255; });

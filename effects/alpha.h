@@ -15,25 +15,25 @@
 // premultiplied = flat − (255 − alpha).
 #pragma once
 
-#include <QImage>
+#include "effects/bitmap.h"
 
 namespace pictaron {
 
 // Working bitmap in, working bitmap out; the plane is Format_Grayscale8 of the
 // same size.
-QImage PremultipliedOverBlack(const QImage& flattened, const QImage& alphaPlane);
+Bitmap PremultipliedOverBlack(const Bitmap& flattened, const Bitmap& alphaPlane);
 
 // The plane as a grey working bitmap (each pixel its alpha three times), and
 // back (the first channel of each pixel).
-QImage AlphaAsBitmap(const QImage& alphaPlane);
-QImage AlphaPlaneOf(const QImage& greyBitmap);
+Bitmap AlphaAsBitmap(const Bitmap& alphaPlane);
+Bitmap AlphaPlaneOf(const Bitmap& greyBitmap);
 
 // The straight colours: each channel divided by the pixel's alpha, rounded,
 // at most 255; a fully transparent pixel is black.
-QImage StraightColours(const QImage& premultiplied, const QImage& alphaBitmap);
+Bitmap StraightColours(const Bitmap& premultiplied, const Bitmap& alphaBitmap);
 
 // The straight colours shown over white, as a page without a background
 // shows the picture.
-QImage FlattenOntoWhite(const QImage& straight, const QImage& alphaPlane);
+Bitmap FlattenOntoWhite(const Bitmap& straight, const Bitmap& alphaPlane);
 
 } // namespace pictaron

@@ -3,25 +3,13 @@
 #include <sys/mman.h>
 
 #include <cstdint>
-#include <limits>
+#include <new>
 
 namespace pictaron {
 
 namespace {
 
 constexpr std::size_t kHugePage = std::size_t(2) << 20;
-
-struct Mapping {
-    void* base;
-    std::size_t length;
-};
-
-void Unmap(void* info)
-{
-    const auto* mapping = static_cast<Mapping*>(info);
-    munmap(mapping->base, mapping->length);
-    delete mapping;
-}
 
 // length bytes at a 2 MiB boundary: a mapping one huge page longer, trimmed.
 void* MapAligned(std::size_t length)
@@ -45,29 +33,22 @@ bool FitsBitmapMemory(int width, int height, int bytesPerPixel)
 {
     if (width <= 0 || height <= 0 || bytesPerPixel <= 0)
         return false;
-    return static_cast<qint64>(width) * height <= kMaxBitmapBytes / bytesPerPixel;
+    return static_cast<std::int64_t>(width) * height <= kMaxBitmapBytes / bytesPerPixel;
 }
 
-QImage AllocateBitmap(int width, int height, QImage::Format format)
+BitmapMemory AllocateBitmapMemory(std::size_t bytes)
 {
-    if (!FitsBitmapMemory(width, height, 3))
-        return {};
-    const qsizetype stride = (3 * static_cast<qsizetype>(width) + 3) & ~qsizetype(3);
-    if (stride > std::numeric_limits<qsizetype>::max() / height)
-        return {};
-    const qsizetype bytes = stride * height;
-    if (bytes < kLargeBitmapBytes)
-        return QImage(width, height, format);
-
-    const std::size_t length = (static_cast<std::size_t>(bytes) + kHugePage - 1) & ~(kHugePage - 1);
+    if (bytes < kLargeBitmapBytes) {
+        auto* data = new (std::nothrow) std::uint8_t[bytes];
+        if (!data)
+            return {};
+        return {data, [data] { delete[] data; }};
+    }
+    const std::size_t length = (bytes + kHugePage - 1) & ~(kHugePage - 1);
     void* memory = MapAligned(length);
     if (!memory)
         return {};
-    auto* mapping = new Mapping{memory, length};
-    QImage bitmap(static_cast<uchar*>(memory), width, height, stride, format, Unmap, mapping);
-    if (bitmap.isNull())
-        Unmap(mapping);
-    return bitmap;
+    return {static_cast<std::uint8_t*>(memory), [memory, length] { munmap(memory, length); }};
 }
 
 } // namespace pictaron

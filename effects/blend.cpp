@@ -16,7 +16,7 @@ float BlendFactor(int bias)
     return static_cast<float>((Clamp(bias, -100, 100) + 100) * 0.005L);
 }
 
-QImage BlendBitmaps(const QImage& first, const QImage& second, float factor)
+Bitmap BlendBitmaps(const Bitmap& first, const Bitmap& second, float factor)
 {
     // MixChannel depends only on the difference of the two values: one table
     // for all 511 differences.
@@ -26,7 +26,7 @@ QImage BlendBitmaps(const QImage& first, const QImage& second, float factor)
 
     const int width = first.width();
     const int height = first.height();
-    QImage blended = NewWorkingBitmap(width, height);
+    Bitmap blended = NewWorkingBitmap(width, height);
     const int rowBytes = 3 * width;
     for (int y = 0; y < height; ++y) {
         const uchar* a = first.constScanLine(y);
@@ -38,7 +38,7 @@ QImage BlendBitmaps(const QImage& first, const QImage& second, float factor)
     return blended;
 }
 
-QImage StretchBitmap(const QImage& picture, QSize size)
+Bitmap StretchBitmap(const Bitmap& picture, QSize size)
 {
     const int width = size.width();
     const int height = size.height();
@@ -48,7 +48,7 @@ QImage StretchBitmap(const QImage& picture, QSize size)
     for (int x = 0; x < width; ++x)
         columns[x] = static_cast<int>((2 * x + 1) * pictureWidth / (2 * qint64(width)));
 
-    QImage stretched = NewWorkingBitmap(width, height);
+    Bitmap stretched = NewWorkingBitmap(width, height);
     for (int y = 0; y < height; ++y) {
         const RGBTriple* in = RowPixels(picture, static_cast<int>((2 * y + 1) * pictureHeight / (2 * qint64(height))));
         RGBTriple* out = RowPixels(stretched, y);
@@ -58,12 +58,12 @@ QImage StretchBitmap(const QImage& picture, QSize size)
     return stretched;
 }
 
-QImage BlendStep(const QImage& working, const QString& file, int bias, bool stretch)
+Bitmap BlendStep(const Bitmap& working, const QString& file, int bias, bool stretch)
 {
     if (file.isEmpty() || !QFileInfo::exists(file))
         return working;
-    const QImage second = PictureLoader().Load(file);
-    const QImage fitted = stretch ? StretchBitmap(second, working.size()) : TileBitmap(working.size(), second);
+    const Bitmap second = PictureLoader().Load(file);
+    const Bitmap fitted = stretch ? StretchBitmap(second, working.size()) : TileBitmap(working.size(), second);
     return BlendBitmaps(working, fitted, BlendFactor(bias));
 }
 

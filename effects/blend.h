@@ -6,7 +6,7 @@
 // halves to even, the factor being the weight of the second picture.
 #pragma once
 
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QSize>
 #include <QString>
 
@@ -19,15 +19,15 @@ float BlendFactor(int bias);
 
 // Each pixel MixColours(first, second, factor). The second bitmap must be at
 // least as large as the first; only its top-left part is read.
-QImage BlendBitmaps(const QImage& first, const QImage& second, float factor);
+Bitmap BlendBitmaps(const Bitmap& first, const Bitmap& second, float factor);
 
 // The picture drawn into a bitmap of the given size, each target pixel taking
 // the source pixel under its centre.
-QImage StretchBitmap(const QImage& picture, QSize size);
+Bitmap StretchBitmap(const Bitmap& picture, QSize size);
 
 // The blend step of a run: when no file of that name exists, the working
 // bitmap comes back as it is and the run goes on silently. A file that exists
 // but cannot be read throws the loader's PictaronError.
-QImage BlendStep(const QImage& working, const QString& file, int bias, bool stretch);
+Bitmap BlendStep(const Bitmap& working, const QString& file, int bias, bool stretch);
 
 } // namespace pictaron

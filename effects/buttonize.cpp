@@ -54,7 +54,7 @@ BevelSize ButtonBevel(int width, int height, int widthPercent)
     return {static_cast<int>(Round(width * share) / 2), static_cast<int>(Round(height * share) / 2)};
 }
 
-QImage ButtonizeBitmap(const QImage& source, const ButtonizeOptions& options)
+Bitmap ButtonizeBitmap(const Bitmap& source, const ButtonizeOptions& options)
 {
     const int width = source.width();
     const int height = source.height();
@@ -71,7 +71,7 @@ QImage ButtonizeBitmap(const QImage& source, const ButtonizeOptions& options)
     // Round(n · slope): where a mitre crosses a row n rows from the edge.
     const auto mitre = [slope](int n) { return static_cast<int>(Round(static_cast<long double>(n) * slope)); };
 
-    QImage button = NewWorkingBitmap(width, height);
+    Bitmap button = NewWorkingBitmap(width, height);
     for (int y = 0; y < height; ++y)
         std::memcpy(RowPixels(button, y), RowPixels(source, y), sizeof(RGBTriple) * width);
 

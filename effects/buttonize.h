@@ -16,7 +16,7 @@
 
 #include "effects/pixels.h"
 
-#include <QImage>
+#include "effects/bitmap.h"
 
 namespace pictaron {
 
@@ -42,6 +42,6 @@ BevelSize ButtonBevel(int width, int height, int widthPercent);
 
 // Throws RunDeclined (a RunCancelled) when a band would be thinner than one
 // pixel.
-QImage ButtonizeBitmap(const QImage& source, const ButtonizeOptions& options);
+Bitmap ButtonizeBitmap(const Bitmap& source, const ButtonizeOptions& options);
 
 } // namespace pictaron

@@ -1,74 +1,52 @@
 #include "effects/caption.h"
 
 #include "components/errors.h"
+#include "components/moduleloader.h"
+#include "effects/captiondrawing.h"
 
-#include <QFontMetrics>
-#include <QGuiApplication>
-#include <QPainter>
-
-#include <algorithm>
-#include <cstring>
+#include <mutex>
 
 namespace pictaron {
 
-QFont CaptionQFont(const CaptionFont& font)
+namespace {
+
+struct Module {
+    PictaronDrawCaptionFn draw = nullptr;
+    PictaronMakeCaptionApplicationFn makeApplication = nullptr;
+    QString problem;
+};
+
+const Module& LoadModule()
 {
-    QFont qfont(font.family);
-    qfont.setPixelSize(std::max(1, font.pixelHeight));
-    qfont.setBold(font.bold);
-    qfont.setItalic(font.italic);
-    qfont.setUnderline(font.underline);
-    qfont.setStrikeOut(font.strikeOut);
-    qfont.setStyleStrategy(QFont::NoAntialias);
-    return qfont;
+    static Module module;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const ModuleFile file{PICTARON_CAPTION_MODULE_NAME, PICTARON_CAPTION_MODULE_INSTALLED,
+                              PICTARON_CAPTION_MODULE_BUILT};
+        module.draw = reinterpret_cast<PictaronDrawCaptionFn>(
+            ResolveModuleEntry(file, "PictaronDrawCaption", &module.problem));
+        if (module.draw)
+            module.makeApplication = reinterpret_cast<PictaronMakeCaptionApplicationFn>(
+                ResolveModuleEntry(file, "PictaronMakeCaptionApplication", &module.problem));
+    });
+    if (!module.draw || !module.makeApplication)
+        throw PictaronError(QStringLiteral("The caption's text drawing could not be loaded: %1").arg(module.problem));
+    return module;
 }
 
-QImage AddCaption(const QImage& source, const QString& text, const CaptionFont& font, CaptionLocation location)
+} // namespace
+
+Bitmap AddCaption(const Bitmap& source, const QString& text, const CaptionFont& font, CaptionLocation location)
 {
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        throw PictaronError(QStringLiteral("Captions cannot be drawn without the program's graphics support."));
-
-    const int width = source.width();
-    const int height = source.height();
-    const QFont qfont = CaptionQFont(font);
-    const QFontMetrics metrics(qfont);
-    const int th = metrics.height();
-    const int tw = metrics.horizontalAdvance(text);
-
-    // Negative when the text is wider than the picture: it is cut at both sides.
-    const int x = width / 2 - tw / 2;
-    int y = 2;
-    int strip = 0;
-    switch (location) {
-    case CaptionLocation::Center:
-        y = height / 2 - th / 2;
-        break;
-    case CaptionLocation::Bottom:
-        y = height - th - 4;
-        break;
-    case CaptionLocation::Caption:
-        // A white strip below the picture; the text's opaque white background
-        // would fall inside it, so the text needs no background of its own.
-        y = height + 2;
-        strip = th + 4;
-        break;
-    case CaptionLocation::Top:
-    case CaptionLocation::NotSelected:
-        break;
-    }
-
-    QImage captioned = NewWorkingBitmap(width, height + strip);
-    for (int row = 0; row < height; ++row)
-        std::memcpy(RowPixels(captioned, row), RowPixels(source, row), sizeof(RGBTriple) * width);
-    for (int row = height; row < height + strip; ++row)
-        std::fill_n(RowPixels(captioned, row), width, RGBTriple{255, 255, 255});
-
-    QPainter painter(&captioned);
-    painter.setFont(qfont);
-    const RGBTriple colour = ColorToTriple(font.colour);
-    painter.setPen(QColor(colour.red, colour.green, colour.blue));
-    painter.drawText(x, y + metrics.ascent(), text);
+    const Module& module = LoadModule();
+    Bitmap captioned;
+    module.draw(&source, &text, &font, ColorToTriple(font.colour), static_cast<int>(location), &captioned);
     return captioned;
+}
+
+std::unique_ptr<QCoreApplication> MakeCaptionApplication(int& argc, char** argv)
+{
+    return std::unique_ptr<QCoreApplication>(LoadModule().makeApplication(&argc, argv));
 }
 
 } // namespace pictaron

@@ -1,9 +1,11 @@
 // Caption: one line of text written onto the picture.
 //
 // The text is centred across the picture at the top, centre or bottom, or in
-// a white strip added below it. It is drawn with QPainter, so a run that adds
-// a caption needs a QGuiApplication (the command line makes one on the
-// offscreen platform). A family that is not installed is replaced by the
+// a white strip added below it. It is drawn with the graphics toolkit, which
+// lives in a module of its own (captiondrawing.*), loaded by the first caption:
+// a run without one never loads the toolkit. Drawing needs a graphics
+// application object; the command line makes one through the module on the
+// offscreen platform. A family that is not installed is replaced by the
 // platform's substitute, as font matching does everywhere else.
 //
 // Choices that matter:
@@ -15,9 +17,10 @@
 
 #include "effects/pixels.h"
 
-#include <QFont>
-#include <QImage>
+#include <QCoreApplication>
 #include <QString>
+
+#include <memory>
 
 namespace pictaron {
 
@@ -38,10 +41,13 @@ struct CaptionFont {
     TColor colour = clWindowText;
 };
 
-// The QFont the caption is drawn with.
-QFont CaptionQFont(const CaptionFont& font);
+// Throws PictaronError when the module cannot be loaded or no graphics
+// application exists.
+Bitmap AddCaption(const Bitmap& source, const QString& text, const CaptionFont& font, CaptionLocation location);
 
-// Throws PictaronError when no QGuiApplication exists.
-QImage AddCaption(const QImage& source, const QString& text, const CaptionFont& font, CaptionLocation location);
+// The application object of a program without windows that draws captions:
+// a graphics application on the offscreen platform (unless QT_QPA_PLATFORM
+// names another). Throws PictaronError when the module cannot be loaded.
+std::unique_ptr<QCoreApplication> MakeCaptionApplication(int& argc, char** argv);
 
 } // namespace pictaron

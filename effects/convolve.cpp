@@ -76,7 +76,7 @@ int KernelSum(const Kernel3x3& kernel)
     return sum;
 }
 
-QImage ConvolveBitmap(const QImage& picture, const Kernel3x3& k)
+Bitmap ConvolveBitmap(const Bitmap& picture, const Kernel3x3& k)
 {
     const int divisor = KernelSum(k);
     if (divisor == 0)
@@ -88,10 +88,10 @@ QImage ConvolveBitmap(const QImage& picture, const Kernel3x3& k)
         throw PictaronError(QStringLiteral("The filter's weights are too large."));
 
     // Every byte is filtered alike, so RGB rows stay RGB.
-    const QImage source = picture.format() == QImage::Format_RGB888 ? picture : ToWorkingBitmap(picture);
+    const Bitmap source = picture.format() == Bitmap::Format_RGB888 ? picture : ToWorkingBitmap(picture);
     const int width = source.width();
     const int height = source.height();
-    QImage filtered = NewWorkingBitmap(width, height, source.format());
+    Bitmap filtered = NewWorkingBitmap(width, height, source.format());
     const uchar* in = source.constBits();
     const qsizetype inStride = source.bytesPerLine();
     uchar* out = filtered.bits();
@@ -106,7 +106,7 @@ QImage ConvolveBitmap(const QImage& picture, const Kernel3x3& k)
     return filtered;
 }
 
-QImage Convolve3x3(const QImage& source, ConvolveKind kind, int amount)
+Bitmap Convolve3x3(const Bitmap& source, ConvolveKind kind, int amount)
 {
     const BusyScope busy;
     return ConvolveBitmap(source, BuildKernel(kind, amount));

@@ -13,7 +13,7 @@
 //   the two right corners 0 and the four direct neighbours +1.
 #pragma once
 
-#include <QImage>
+#include "effects/bitmap.h"
 
 #include <array>
 
@@ -38,9 +38,9 @@ int KernelSum(const Kernel3x3& kernel);
 // working bitmap.
 // Throws PictaronError for a kernel whose weights add up to 0, or whose sums
 // could reach 2^24 in size (255 times the sum of the weights' sizes).
-QImage ConvolveBitmap(const QImage& source, const Kernel3x3& kernel);
+Bitmap ConvolveBitmap(const Bitmap& source, const Kernel3x3& kernel);
 
 // The pipeline's entry: builds the kernel and filters, busy meanwhile.
-QImage Convolve3x3(const QImage& source, ConvolveKind kind, int amount);
+Bitmap Convolve3x3(const Bitmap& source, ConvolveKind kind, int amount);
 
 } // namespace pictaron

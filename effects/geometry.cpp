@@ -10,7 +10,7 @@
 
 namespace pictaron {
 
-QImage CropToSelection(const QImage& source, QPoint topLeft, QPoint bottomRight)
+Bitmap CropToSelection(const Bitmap& source, QPoint topLeft, QPoint bottomRight)
 {
     const int width = source.width();
     const int height = source.height();
@@ -29,25 +29,25 @@ QImage CropToSelection(const QImage& source, QPoint topLeft, QPoint bottomRight)
         throw PictaronError(QStringLiteral(
             "The crop rectangle is empty.  Draw a frame around the part of the picture to keep."));
 
-    QImage cropped = NewWorkingBitmap(right - left, bottom - top);
+    Bitmap cropped = NewWorkingBitmap(right - left, bottom - top);
     for (int y = top; y < bottom; ++y)
         std::memcpy(RowPixels(cropped, y - top), RowPixels(source, y) + left, sizeof(RGBTriple) * (right - left));
     return cropped;
 }
 
-QImage FlipBitmap(const QImage& source)
+Bitmap FlipBitmap(const Bitmap& source)
 {
     const int height = source.height();
-    QImage flipped = NewWorkingBitmap(source.width(), height);
+    Bitmap flipped = NewWorkingBitmap(source.width(), height);
     for (int y = 0; y < height; ++y)
         std::memcpy(RowPixels(flipped, y), RowPixels(source, height - 1 - y), sizeof(RGBTriple) * source.width());
     return flipped;
 }
 
-QImage MirrorBitmap(const QImage& source)
+Bitmap MirrorBitmap(const Bitmap& source)
 {
     const int width = source.width();
-    QImage mirrored = NewWorkingBitmap(width, source.height());
+    Bitmap mirrored = NewWorkingBitmap(width, source.height());
     for (int y = 0; y < source.height(); ++y) {
         const RGBTriple* in = RowPixels(source, y);
         std::reverse_copy(in, in + width, RowPixels(mirrored, y));
@@ -55,7 +55,7 @@ QImage MirrorBitmap(const QImage& source)
     return mirrored;
 }
 
-QImage RotateBitmap(const QImage& source, int angle, RGBTriple cornerColour, bool rotateRight)
+Bitmap RotateBitmap(const Bitmap& source, int angle, RGBTriple cornerColour, bool rotateRight)
 {
     if (rotateRight)
         angle = -angle;
@@ -71,7 +71,7 @@ QImage RotateBitmap(const QImage& source, int angle, RGBTriple cornerColour, boo
     const int halfHeight = height / 2;
     const uchar* sourceBits = source.constBits();
     const qsizetype sourceStride = source.bytesPerLine();
-    QImage rotated = NewWorkingBitmap(width, height);
+    Bitmap rotated = NewWorkingBitmap(width, height);
     for (int y = 0; y < height; ++y) {
         // Offsets from the centre are doubled and taken to the pixel's middle,
         // so they are odd integers and need no fractions.
@@ -93,13 +93,13 @@ QImage RotateBitmap(const QImage& source, int angle, RGBTriple cornerColour, boo
     return rotated;
 }
 
-QImage TileBitmap(QSize size, const QImage& tile)
+Bitmap TileBitmap(QSize size, const Bitmap& tile)
 {
     const int tileWidth = tile.width();
     const int tileHeight = tile.height();
     if (tileWidth < 1 || tileHeight < 1)
         throw std::invalid_argument("TileBitmap needs a tile of at least one pixel");
-    QImage tiled = NewWorkingBitmap(size.width(), size.height());
+    Bitmap tiled = NewWorkingBitmap(size.width(), size.height());
     for (int y = 0; y < size.height(); ++y) {
         const RGBTriple* in = RowPixels(tile, y % tileHeight);
         RGBTriple* out = RowPixels(tiled, y);

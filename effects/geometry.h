@@ -15,7 +15,7 @@
 
 #include "effects/pixels.h"
 
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QPoint>
 #include <QSize>
 
@@ -26,20 +26,20 @@ namespace pictaron {
 // frame clamps them (the first not left of or above the picture, the second
 // not past its last column and row), so a frame over the whole picture drops
 // the last column and row. Throws PictaronError when nothing is left.
-QImage CropToSelection(const QImage& source, QPoint topLeft, QPoint bottomRight);
+Bitmap CropToSelection(const Bitmap& source, QPoint topLeft, QPoint bottomRight);
 
 // Top to bottom.
-QImage FlipBitmap(const QImage& source);
+Bitmap FlipBitmap(const Bitmap& source);
 // Left to right.
-QImage MirrorBitmap(const QImage& source);
+Bitmap MirrorBitmap(const Bitmap& source);
 
 // Turns the picture by whole degrees, clockwise when rotateRight is set and
 // counter-clockwise otherwise; same size as the source.
-QImage RotateBitmap(const QImage& source, int angle, RGBTriple cornerColour, bool rotateRight);
+Bitmap RotateBitmap(const Bitmap& source, int angle, RGBTriple cornerColour, bool rotateRight);
 
 // A bitmap of the given size covered with copies of tile, the first at the
 // top-left corner: result(x, y) = tile(x mod tile width, y mod tile height).
 // The tile must hold at least one pixel.
-QImage TileBitmap(QSize size, const QImage& tile);
+Bitmap TileBitmap(QSize size, const Bitmap& tile);
 
 } // namespace pictaron

@@ -1,77 +1,56 @@
 #include "effects/pixels.h"
 
-#include "components/errors.h"
-#include "effects/bitmapmemory.h"
 #include "effects/vectorclones.h"
 
-#include <QGuiApplication>
-#include <QPalette>
+#include <atomic>
 
 namespace pictaron {
 
 namespace {
 
-// The classic desktop colours: for when no application palette exists, and
-// for the command line, whose results must not depend on a desktop theme.
-QColor FallbackSystemColour(int index)
+// The classic desktop colours: for when no window gives its palette, and for
+// the command line, whose results must not depend on a desktop theme.
+TColor FallbackSystemColour(int index)
 {
     switch (index) {
-    case 5: return QColor(255, 255, 255);   // window
-    case 8: return QColor(0, 0, 0);         // window text
-    case 13: return QColor(0, 0, 128);      // highlight
-    case 14: return QColor(255, 255, 255);  // highlight text
-    case 15: return QColor(192, 192, 192);  // button face
-    case 16: return QColor(128, 128, 128);  // button shadow
-    case 18: return QColor(0, 0, 0);        // button text
-    case 20: return QColor(255, 255, 255);  // button highlight
-    default: return QColor(192, 192, 192);
+    case 5: return 0xFFFFFF;   // window
+    case 8: return 0x000000;   // window text
+    case 13: return 0x800000;  // highlight (navy)
+    case 14: return 0xFFFFFF;  // highlight text
+    case 15: return 0xC0C0C0;  // button face
+    case 16: return 0x808080;  // button shadow
+    case 18: return 0x000000;  // button text
+    case 20: return 0xFFFFFF;  // button highlight
+    default: return 0xC0C0C0;
     }
 }
 
-TColor ToColourValue(const QColor& c)
-{
-    return static_cast<TColor>(c.red()) | static_cast<TColor>(c.green()) << 8 | static_cast<TColor>(c.blue()) << 16;
-}
-
-QColor PaletteSystemColour(const QPalette& palette, int index)
-{
-    switch (index) {
-    case 0: case 1: case 12: return palette.color(QPalette::Window);          // scroll bar, desktop, workspace
-    case 2: case 13: return palette.color(QPalette::Highlight);             // active caption, highlight
-    case 3: case 11: case 4: return palette.color(QPalette::Button);         // inactive caption, borders, menu
-    case 5: return palette.color(QPalette::Base);                          // window
-    case 6: case 21: return palette.color(QPalette::Shadow);               // frame, 3D dark shadow
-    case 7: case 8: return palette.color(QPalette::Text);                   // menu text, window text
-    case 9: case 14: return palette.color(QPalette::HighlightedText);       // caption text, highlight text
-    case 10: case 15: return palette.color(QPalette::Button);               // active border, button face
-    case 16: return palette.color(QPalette::Dark);                          // button shadow
-    case 17: return palette.color(QPalette::Disabled, QPalette::Text);      // grey text
-    case 18: return palette.color(QPalette::ButtonText);
-    case 19: return palette.color(QPalette::Inactive, QPalette::WindowText); // inactive caption text
-    case 20: return palette.color(QPalette::Light);                         // button highlight
-    case 22: return palette.color(QPalette::Midlight);                      // 3D light
-    case 23: return palette.color(QPalette::ToolTipText);
-    case 24: return palette.color(QPalette::ToolTipBase);
-    default: return palette.color(QPalette::Window);
-    }
-}
+std::atomic<SystemColourSource> systemColourSource{nullptr};
 
 } // namespace
+
+void SetSystemColourSource(SystemColourSource source)
+{
+    systemColourSource.store(source);
+}
 
 TColor ResolveSystemColour(TColor colour)
 {
     if ((colour & kSystemColourFlag) == 0)
         return colour;
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        return ClassicSystemColour(colour);
-    return ToColourValue(PaletteSystemColour(QGuiApplication::palette(), static_cast<int>(colour & 0xFF)));
+    if (const SystemColourSource source = systemColourSource.load()) {
+        const TColor resolved = source(static_cast<int>(colour & 0xFF));
+        if ((resolved & kSystemColourFlag) == 0)
+            return resolved;
+    }
+    return ClassicSystemColour(colour);
 }
 
 TColor ClassicSystemColour(TColor colour)
 {
     if ((colour & kSystemColourFlag) == 0)
         return colour;
-    return ToColourValue(FallbackSystemColour(static_cast<int>(colour & 0xFF)));
+    return FallbackSystemColour(static_cast<int>(colour & 0xFF));
 }
 
 RGBTriple ColorToTriple(TColor colour)
@@ -109,15 +88,9 @@ RGBTriple MixColours(RGBTriple base, RGBTriple other, float factor)
     return mixed;
 }
 
-[[noreturn]] void ThrowOutOfMemory(int width, int height)
+Bitmap NewWorkingBitmap(int width, int height, Bitmap::Format format)
 {
-    throw NotEnoughMemory(QStringLiteral("There is not enough memory for a picture of %1 by %2 pixels.")
-                            .arg(width).arg(height));
-}
-
-QImage NewWorkingBitmap(int width, int height, QImage::Format format)
-{
-    QImage bitmap = AllocateBitmap(width, height, format);
+    Bitmap bitmap(width, height, format);
     if (bitmap.isNull() && width > 0 && height > 0)
         ThrowOutOfMemory(width, height);
     return bitmap;
@@ -138,21 +111,46 @@ void RgbToBgr(const uchar* __restrict in, uchar* __restrict out, int width)
 
 } // namespace
 
-QImage ToWorkingBitmap(const QImage& picture)
+Bitmap ToWorkingBitmap(const Bitmap& picture)
 {
-    if (picture.format() == QImage::Format_BGR888)
+    if (picture.isNull() || picture.format() == Bitmap::Format_BGR888)
         return picture;
-    // RGB, as PPM files hold it, is the common case: swapped straight into
-    // memory from NewWorkingBitmap.
-    if (picture.format() == QImage::Format_RGB888) {
-        QImage bitmap = NewWorkingBitmap(picture.width(), picture.height());
-        for (int y = 0; y < picture.height(); ++y)
-            RgbToBgr(picture.constScanLine(y), bitmap.scanLine(y), picture.width());
-        return bitmap;
+    Bitmap bitmap = NewWorkingBitmap(picture.width(), picture.height());
+    const int width = picture.width();
+    for (int y = 0; y < picture.height(); ++y) {
+        const uchar* in = picture.constScanLine(y);
+        uchar* out = bitmap.scanLine(y);
+        switch (picture.format()) {
+        case Bitmap::Format_RGB888:
+            // As PPM files hold it: the common case.
+            RgbToBgr(in, out, width);
+            break;
+        case Bitmap::Format_RGBA8888:
+            for (int x = 0; x < width; ++x) {
+                out[3 * x] = in[4 * x + 2];
+                out[3 * x + 1] = in[4 * x + 1];
+                out[3 * x + 2] = in[4 * x];
+            }
+            break;
+        case Bitmap::Format_Grayscale8:
+            for (int x = 0; x < width; ++x)
+                out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[x];
+            break;
+        case Bitmap::Format_Indexed8: {
+            const std::vector<Argb>& table = picture.colorTable();
+            for (int x = 0; x < width; ++x) {
+                const Argb colour = in[x] < table.size() ? table[in[x]] : 0xFF000000u;
+                out[3 * x] = static_cast<uchar>(BlueOf(colour));
+                out[3 * x + 1] = static_cast<uchar>(GreenOf(colour));
+                out[3 * x + 2] = static_cast<uchar>(RedOf(colour));
+            }
+            break;
+        }
+        case Bitmap::Format_BGR888:
+        case Bitmap::Format_Invalid:
+            break;
+        }
     }
-    QImage bitmap = picture.convertToFormat(QImage::Format_BGR888);
-    if (bitmap.isNull() && !picture.isNull())
-        ThrowOutOfMemory(picture.width(), picture.height());
     return bitmap;
 }
 

@@ -1,12 +1,12 @@
 // The working bitmap and the colour primitives every effect shares.
 //
-// A working bitmap is a QImage in Format_BGR888: pixel x of row y is the three
+// A working bitmap is a Bitmap in Format_BGR888: pixel x of row y is the three
 // bytes at scanLine(y) + 3·x in the order blue, green, red, which is exactly the
 // layout of an RGBTriple. Rows are padded to four bytes, so always step from row
 // to row with scanLine() or bytesPerLine(), never with 3·width.
 #pragma once
 
-#include <QImage>
+#include "effects/bitmap.h"
 
 #include <cmath>
 #include <cstdint>
@@ -41,8 +41,14 @@ inline constexpr TColor clWhite = 0xFFFFFF;
 inline constexpr TColor clSilver = 0xC0C0C0;
 
 // A system colour becomes the RGB value the platform currently shows for it
-// (the application palette when one exists); other values pass unchanged.
+// (through the source the window installs, else the classic colours); other
+// values pass unchanged.
 TColor ResolveSystemColour(TColor colour);
+// Where system colours come from: the window's palette gives the colours of
+// the desktop theme. Given the low byte of a system colour, it returns the RGB
+// value, or the system colour itself when it has none to give.
+using SystemColourSource = TColor (*)(int index);
+void SetSystemColourSource(SystemColourSource source);
 // A system colour as the classic desktop showed it (button face C0C0C0 …),
 // the same on every machine; other values pass unchanged.
 TColor ClassicSystemColour(TColor colour);
@@ -67,24 +73,21 @@ int Clamp(int value, int low, int high);
 int MixChannel(int base, int other, float factor);
 RGBTriple MixColours(RGBTriple base, RGBTriple other, float factor);
 
-// Raises the error for a picture that does not fit in memory: a
-// NotEnoughMemory (components/errors.h).
-[[noreturn]] void ThrowOutOfMemory(int width, int height);
-
 // A fresh working bitmap of the given size (contents undefined); throws
 // NotEnoughMemory, before anything is allocated, for one beyond
 // kMaxBitmapBytes (effects/bitmapmemory.h), and when the memory cannot be had.
 // With Format_RGB888, the same rows in RGB order: for the steps that keep a
 // picture read in place in its file's order.
-QImage NewWorkingBitmap(int width, int height, QImage::Format format = QImage::Format_BGR888);
+Bitmap NewWorkingBitmap(int width, int height, Bitmap::Format format = Bitmap::Format_BGR888);
 // Any picture as a working bitmap; one that already is one is shared, not copied.
-QImage ToWorkingBitmap(const QImage& picture);
+// Alpha is dropped, palette indices and grey levels become their colours.
+Bitmap ToWorkingBitmap(const Bitmap& picture);
 
-inline RGBTriple* RowPixels(QImage& bitmap, int y)
+inline RGBTriple* RowPixels(Bitmap& bitmap, int y)
 {
     return reinterpret_cast<RGBTriple*>(bitmap.scanLine(y));
 }
-inline const RGBTriple* RowPixels(const QImage& bitmap, int y)
+inline const RGBTriple* RowPixels(const Bitmap& bitmap, int y)
 {
     return reinterpret_cast<const RGBTriple*>(bitmap.constScanLine(y));
 }

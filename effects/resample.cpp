@@ -189,7 +189,7 @@ void ResampleStripAcross(const uchar* in, qsizetype inStride, int inWidth, int b
 
 // Every row of in (a working bitmap or RGB888) resampled across into the same
 // row of out, a strip of rows at a time.
-void ResampleAcross(const QImage& in, QImage& out, const Contributions& lists, const ResampleProgress& progress)
+void ResampleAcross(const Bitmap& in, Bitmap& out, const Contributions& lists, const ResampleProgress& progress)
 {
     constexpr int kStripRows = 32;
     const int threads = WorkerThreadCount();
@@ -201,7 +201,7 @@ void ResampleAcross(const QImage& in, QImage& out, const Contributions& lists, c
     std::vector<Scratch> scratch(threads);
     for (Scratch& own : scratch)
         own.turned.resize(static_cast<std::size_t>(in.width()) * 3 * kStripRows);
-    const int blue = in.format() == QImage::Format_RGB888 ? 2 : 0;
+    const int blue = in.format() == Bitmap::Format_RGB888 ? 2 : 0;
     const uchar* inBits = in.constBits();
     const qsizetype inStride = in.bytesPerLine();
     uchar* outBits = out.bits();
@@ -216,7 +216,7 @@ void ResampleAcross(const QImage& in, QImage& out, const Contributions& lists, c
 
 // Every row of out as the weighted sum of rows of in, a strip of columns at a
 // time so that the sums stay in cache.
-void ResampleDown(const QImage& in, QImage& out, const Contributions& lists, const ResampleProgress& progress)
+void ResampleDown(const Bitmap& in, Bitmap& out, const Contributions& lists, const ResampleProgress& progress)
 {
     constexpr int kStripColumns = 512;
     const int threads = WorkerThreadCount();
@@ -310,11 +310,11 @@ const std::array<ResampleFilter, 7>& ResampleFilterTable()
     return table;
 }
 
-QImage ResampleBitmap(const QImage& picture, QSize target, FilterFunction filter, float support,
+Bitmap ResampleBitmap(const Bitmap& picture, QSize target, FilterFunction filter, float support,
                       const ResampleProgress& progress)
 {
     // RGB rows are put in order as their strips are turned.
-    const QImage source = picture.format() == QImage::Format_RGB888 ? picture : ToWorkingBitmap(picture);
+    const Bitmap source = picture.format() == Bitmap::Format_RGB888 ? picture : ToWorkingBitmap(picture);
     const int sourceWidth = source.width();
     const int sourceHeight = source.height();
     if (sourceWidth < 1 || sourceHeight < 1)
@@ -326,8 +326,8 @@ QImage ResampleBitmap(const QImage& picture, QSize target, FilterFunction filter
     const ResampleProgress report = progress ? progress : [](const QString&, int, int) {};
 
     // The result first: a size beyond memory is refused under its own name.
-    QImage destination = NewWorkingBitmap(width, height);
-    QImage intermediate = NewWorkingBitmap(width, sourceHeight);
+    Bitmap destination = NewWorkingBitmap(width, height);
+    Bitmap intermediate = NewWorkingBitmap(width, sourceHeight);
     const float xscale = Scale(width, sourceWidth);
     const float yscale = Scale(height, sourceHeight);
 
@@ -382,8 +382,8 @@ void NormalisedPass(const Samples& in, Samples& out, int lines, qsizetype inLine
 PremultipliedPicture ResamplePremultiplied(const PremultipliedPicture& picture, QSize target,
                                            const ResampleFilter& method, const ResampleProgress& progress)
 {
-    const QImage colours = ToWorkingBitmap(picture.colours);
-    const QImage alpha = ToWorkingBitmap(picture.alpha);
+    const Bitmap colours = ToWorkingBitmap(picture.colours);
+    const Bitmap alpha = ToWorkingBitmap(picture.alpha);
     const int sourceWidth = colours.width(), sourceHeight = colours.height();
     const int width = target.width(), height = target.height();
     if (sourceWidth < 1 || sourceHeight < 1)
@@ -434,7 +434,7 @@ void CheckResizeSize(int width, int height)
         throw PictaronError(QStringLiteral("Resize height must be above zero."));
 }
 
-QImage ResizeStep(const QImage& working, int width, int height, const ResampleFilter& method,
+Bitmap ResizeStep(const Bitmap& working, int width, int height, const ResampleFilter& method,
                   const ResampleProgress& progress, QStringList& warnings)
 {
     CheckResizeSize(width, height);

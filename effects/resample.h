@@ -27,7 +27,7 @@
 //   calling thread.
 #pragma once
 
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -65,7 +65,7 @@ using ResampleProgress = std::function<void(const QString& text, int position, i
 // PPM read in place) is read as it is. Throws PictaronError "Source bitmap too
 // small" for an empty source, and NotEnoughMemory when the result or the
 // intermediate (the new width by the old height) would not fit in memory.
-QImage ResampleBitmap(const QImage& source, QSize target, FilterFunction filter, float support,
+Bitmap ResampleBitmap(const Bitmap& source, QSize target, FilterFunction filter, float support,
                       const ResampleProgress& progress);
 
 // The resize of a picture that keeps its transparency: its colours
@@ -77,8 +77,8 @@ QImage ResampleBitmap(const QImage& source, QSize target, FilterFunction filter,
 // where the unnormalised weights of the opaque resize would let them drift
 // and clamp. Sums are clamped once at the end, the colours to their alpha.
 struct PremultipliedPicture {
-    QImage colours;
-    QImage alpha;
+    Bitmap colours;
+    Bitmap alpha;
 };
 PremultipliedPicture ResamplePremultiplied(const PremultipliedPicture& picture, QSize target,
                                            const ResampleFilter& method, const ResampleProgress& progress);
@@ -96,7 +96,7 @@ void CheckResizeSize(int width, int height);
 // raised by the progress callback passes through, and so does the
 // NotEnoughMemory of a result or intermediate beyond kMaxBitmapBytes, which
 // ends the run with its message before anything of that size is allocated.
-QImage ResizeStep(const QImage& working, int width, int height, const ResampleFilter& method,
+Bitmap ResizeStep(const Bitmap& working, int width, int height, const ResampleFilter& method,
                   const ResampleProgress& progress, QStringList& warnings);
 
 } // namespace pictaron

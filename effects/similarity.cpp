@@ -32,7 +32,7 @@ std::array<float, kSimilarityWindow> GaussianWeights()
     return normalised;
 }
 
-void LumaRow(const QImage& picture, int y, float* out)
+void LumaRow(const Bitmap& picture, int y, float* out)
 {
     const RGBTriple* row = RowPixels(picture, y);
     for (int x = 0; x < picture.width(); ++x)
@@ -52,7 +52,7 @@ struct Scratch {
 
 // The sum of the index over the output rows first..last - 1 (picture rows,
 // each at least kRadius from either edge).
-double SumOfRows(const QImage& a, const QImage& b, int first, int last, const std::array<float, kSimilarityWindow>& g,
+double SumOfRows(const Bitmap& a, const Bitmap& b, int first, int last, const std::array<float, kSimilarityWindow>& g,
                  Scratch& scratch)
 {
     const int width = a.width();
@@ -105,13 +105,13 @@ double SumOfRows(const QImage& a, const QImage& b, int first, int last, const st
 
 } // namespace
 
-std::optional<double> StructuralSimilarity(const QImage& reference, const QImage& distorted)
+std::optional<double> StructuralSimilarity(const Bitmap& reference, const Bitmap& distorted)
 {
     if (reference.size() != distorted.size() || reference.width() < kSimilarityWindow
         || reference.height() < kSimilarityWindow)
         return std::nullopt;
-    const QImage a = ToWorkingBitmap(reference);
-    const QImage b = ToWorkingBitmap(distorted);
+    const Bitmap a = ToWorkingBitmap(reference);
+    const Bitmap b = ToWorkingBitmap(distorted);
     const std::array<float, kSimilarityWindow> g = GaussianWeights();
     const int first = kRadius, last = a.height() - kRadius;
     const int parts = (last - first + kRowsPerPart - 1) / kRowsPerPart;

@@ -11,7 +11,7 @@
 // the result's local structure, contrast and brightness differ.
 #pragma once
 
-#include <QImage>
+#include "effects/bitmap.h"
 
 #include <optional>
 
@@ -23,6 +23,6 @@ inline constexpr int kSimilarityWindow = 11;
 // The mean index of two pictures of the same size, in any layout a working
 // bitmap can be made from (an indexed result, say); empty when they differ in
 // size or either side is shorter than the window.
-std::optional<double> StructuralSimilarity(const QImage& reference, const QImage& distorted);
+std::optional<double> StructuralSimilarity(const Bitmap& reference, const Bitmap& distorted);
 
 } // namespace pictaron

@@ -26,7 +26,7 @@ int ContrastChannel(int v, float k)
                    : v + static_cast<int>(Round((v - 127) * factor));
 }
 
-QImage AdjustTone(const QImage& source, int brightness, int contrast)
+Bitmap AdjustTone(const Bitmap& source, int brightness, int contrast)
 {
     brightness = Clamp(brightness, -kToneLimit, kToneLimit);
     contrast = Clamp(contrast, -kToneLimit, kToneLimit);
@@ -40,7 +40,7 @@ QImage AdjustTone(const QImage& source, int brightness, int contrast)
         table[v] = static_cast<std::uint8_t>(value);
     }
 
-    QImage adjusted = NewWorkingBitmap(source.width(), source.height());
+    Bitmap adjusted = NewWorkingBitmap(source.width(), source.height());
     const qsizetype rowBytes = qsizetype(3) * source.width();
     for (int y = 0; y < source.height(); ++y) {
         const uchar* in = source.constScanLine(y);
@@ -51,12 +51,12 @@ QImage AdjustTone(const QImage& source, int brightness, int contrast)
     return adjusted;
 }
 
-QImage AdjustContrast(const QImage& source, int contrast)
+Bitmap AdjustContrast(const Bitmap& source, int contrast)
 {
     return AdjustTone(source, 0, contrast);
 }
 
-QImage AdjustBrightness(const QImage& source, int brightness)
+Bitmap AdjustBrightness(const Bitmap& source, int brightness)
 {
     return AdjustTone(source, brightness, 0);
 }

@@ -11,7 +11,7 @@
 //   256-entry table once and then only looks values up.
 #pragma once
 
-#include <QImage>
+#include "effects/bitmap.h"
 
 namespace pictaron {
 
@@ -19,8 +19,8 @@ namespace pictaron {
 int ContrastChannel(int v, float k);
 
 // Per pixel: contrast first (when not 0), then brightness (when not 0).
-QImage AdjustTone(const QImage& source, int brightness, int contrast);
-QImage AdjustContrast(const QImage& source, int contrast);
-QImage AdjustBrightness(const QImage& source, int brightness);
+Bitmap AdjustTone(const Bitmap& source, int brightness, int contrast);
+Bitmap AdjustContrast(const Bitmap& source, int contrast);
+Bitmap AdjustBrightness(const Bitmap& source, int brightness);
 
 } // namespace pictaron

@@ -18,11 +18,11 @@ std::uint8_t OnWhite(int channel, int alpha)
 
 } // namespace
 
-QImage TransparencyToWrite(const QImage& working, const QImage& alpha)
+Bitmap TransparencyToWrite(const Bitmap& working, const Bitmap& alpha)
 {
     if (alpha.isNull())
-        return QImage();
-    if (alpha.format() != QImage::Format_Grayscale8 || alpha.size() != working.size())
+        return Bitmap();
+    if (alpha.format() != Bitmap::Format_Grayscale8 || alpha.size() != working.size())
         throw PictaronError(QStringLiteral("The transparency of the picture does not match its colours."));
     for (int y = 0; y < alpha.height(); ++y) {
         const uchar* row = alpha.constScanLine(y);
@@ -30,12 +30,12 @@ QImage TransparencyToWrite(const QImage& working, const QImage& alpha)
             if (row[x] != 255)
                 return alpha;
     }
-    return QImage();
+    return Bitmap();
 }
 
-QImage InterleaveAlpha(const QImage& working, const QImage& alpha)
+Bitmap InterleaveAlpha(const Bitmap& working, const Bitmap& alpha)
 {
-    QImage rgba(working.size(), QImage::Format_RGBA8888);
+    Bitmap rgba(working.size(), Bitmap::Format_RGBA8888);
     if (rgba.isNull() && !working.isNull())
         ThrowOutOfMemory(working.width(), working.height());
     for (int y = 0; y < working.height(); ++y) {
@@ -52,14 +52,14 @@ QImage InterleaveAlpha(const QImage& working, const QImage& alpha)
     return rgba;
 }
 
-QImage ShownOnWhite(const QImage& working, const QImage& alpha)
+Bitmap ShownOnWhite(const Bitmap& working, const Bitmap& alpha)
 {
     return alpha.isNull() ? working : FlattenOntoWhite(working, alpha);
 }
 
-QImage RgbaShownOnWhite(const QImage& rgba)
+Bitmap RgbaShownOnWhite(const Bitmap& rgba)
 {
-    QImage flat = NewWorkingBitmap(rgba.width(), rgba.height());
+    Bitmap flat = NewWorkingBitmap(rgba.width(), rgba.height());
     for (int y = 0; y < rgba.height(); ++y) {
         const uchar* in = rgba.constScanLine(y);
         RGBTriple* out = RowPixels(flat, y);

@@ -3,11 +3,11 @@
 // For the formats that keep a source's alpha channel (KeepsAlpha), the run
 // hands an encoder the finished picture's straight colours as a working
 // bitmap and its alpha plane: a Format_Grayscale8 picture of the same size,
-// 0 transparent to 255 opaque, or a null QImage for an opaque picture. These
+// 0 transparent to 255 opaque, or a null Bitmap for an opaque picture. These
 // are the helpers the PNG, WebP and AVIF steps share.
 #pragma once
 
-#include <QImage>
+#include "effects/bitmap.h"
 
 namespace pictaron {
 
@@ -15,18 +15,18 @@ namespace pictaron {
 // fully opaque, else null (an opaque picture is written without alpha).
 // PictaronError unless the plane is null or a Format_Grayscale8 picture of
 // the working bitmap's size.
-QImage TransparencyToWrite(const QImage& working, const QImage& alpha);
+Bitmap TransparencyToWrite(const Bitmap& working, const Bitmap& alpha);
 
 // The colours and the plane interleaved as Format_RGBA8888 (straight, not
 // premultiplied): red, green, blue, alpha bytes in that order on every
 // machine.
-QImage InterleaveAlpha(const QImage& working, const QImage& alpha);
+Bitmap InterleaveAlpha(const Bitmap& working, const Bitmap& alpha);
 
 // What a browser shows of the picture on a white page, as a working bitmap:
 // FlattenOntoWhite of effects/alpha.h, and the working bitmap itself
 // (shared) when the plane is null.
-QImage ShownOnWhite(const QImage& working, const QImage& alpha);
+Bitmap ShownOnWhite(const Bitmap& working, const Bitmap& alpha);
 // The same for an interleaved Format_RGBA8888 picture (a decoded file).
-QImage RgbaShownOnWhite(const QImage& rgba);
+Bitmap RgbaShownOnWhite(const Bitmap& rgba);
 
 } // namespace pictaron

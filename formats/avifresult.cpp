@@ -58,7 +58,7 @@ QString Reason(avifResult result, const avifDiagnostics* diagnostics = nullptr)
 }
 
 // The picture as 8-bit YUV (or, lossless, as RGB itself) with its alpha.
-ImagePtr ToAvifImage(const QImage& bitmap, const QImage& rgba, const ConversionSettings& settings)
+ImagePtr ToAvifImage(const Bitmap& bitmap, const Bitmap& rgba, const ConversionSettings& settings)
 {
     const bool yuv444 = settings.avifLossless || settings.avifChroma == AvifChroma::Yuv444;
     ImagePtr image(avifImageCreate(static_cast<uint32_t>(bitmap.width()), static_cast<uint32_t>(bitmap.height()), 8,
@@ -74,7 +74,7 @@ ImagePtr ToAvifImage(const QImage& bitmap, const QImage& rgba, const ConversionS
     avifRGBImage rgb;
     avifRGBImageSetDefaults(&rgb, image.get());
     rgb.depth = 8;
-    const QImage& source = rgba.isNull() ? bitmap : rgba;
+    const Bitmap& source = rgba.isNull() ? bitmap : rgba;
     rgb.format = rgba.isNull() ? AVIF_RGB_FORMAT_BGR : AVIF_RGB_FORMAT_RGBA;
     // Only read.
     rgb.pixels = const_cast<uint8_t*>(source.constBits());
@@ -108,7 +108,7 @@ QByteArray Encode(const avifImage& image, const ConversionSettings& settings)
 }
 
 // The file as a browser decodes it, on white.
-QImage DecodeAgain(const QByteArray& bytes)
+Bitmap DecodeAgain(const QByteArray& bytes)
 {
     DecoderPtr decoder(avifDecoderCreate());
     ImagePtr image(avifImageCreateEmpty());
@@ -124,7 +124,7 @@ QImage DecodeAgain(const QByteArray& bytes)
     const int width = static_cast<int>(image->width);
     const int height = static_cast<int>(image->height);
     const bool transparent = image->alphaPlane != nullptr;
-    QImage decoded = transparent ? QImage(width, height, QImage::Format_RGBA8888) : NewWorkingBitmap(width, height);
+    Bitmap decoded = transparent ? Bitmap(width, height, Bitmap::Format_RGBA8888) : NewWorkingBitmap(width, height);
     if (decoded.isNull())
         ThrowOutOfMemory(width, height);
     avifRGBImage rgb;
@@ -146,11 +146,11 @@ int AvifQuantizer(int quality)
     return ((100 - ClampAvifQuality(quality)) * 63 + 50) / 100;
 }
 
-EncodedResult EncodeAvifResult(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
+EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const ConversionSettings& settings,
                                RunContext& context, const SourceTags& source)
 {
-    const QImage bitmap = ToWorkingBitmap(working);
-    const QImage plane = TransparencyToWrite(bitmap, alpha);
+    const Bitmap bitmap = ToWorkingBitmap(working);
+    const Bitmap plane = TransparencyToWrite(bitmap, alpha);
 
     EncodedResult result;
     {
@@ -159,7 +159,7 @@ EncodedResult EncodeAvifResult(const QImage& working, const QImage& alpha, const
         context.progress.SetStatus(QStringLiteral("Saving"));
         context.progress.ReportProgress(QString(), 0, 100);
         context.cancel.ThrowIfCancelled();
-        const ImagePtr image = ToAvifImage(bitmap, plane.isNull() ? QImage() : InterleaveAlpha(bitmap, plane), settings);
+        const ImagePtr image = ToAvifImage(bitmap, plane.isNull() ? Bitmap() : InterleaveAlpha(bitmap, plane), settings);
         const QByteArray icc = ProfileToEmbed(settings, source, false);
         if (!icc.isEmpty())
             avifImageSetProfileICC(image.get(), reinterpret_cast<const uint8_t*>(icc.constData()),

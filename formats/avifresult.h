@@ -16,7 +16,7 @@
 #include "app/runcontext.h"
 #include "formats/sourcetags.h"
 
-#include <QImage>
+#include "effects/bitmap.h"
 
 namespace pictaron {
 
@@ -32,7 +32,7 @@ int AvifQuantizer(int quality);
 // it works, and the cancel flag is tested before and after. Throws
 // PictaronError with libavif's reason when it fails, RunCancelled when
 // cancelled.
-EncodedResult EncodeAvifResult(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
+EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const ConversionSettings& settings,
                                RunContext& context, const SourceTags& source = {});
 
 } // namespace pictaron

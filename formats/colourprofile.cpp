@@ -127,7 +127,7 @@ ProfileFacts InspectProfile(const QByteArray& icc)
     return facts;
 }
 
-bool ConvertToSrgb(QImage& picture, const QByteArray& icc, QString& problem)
+bool ConvertToSrgb(Bitmap& picture, const QByteArray& icc, QString& problem)
 {
     const Profile profile = OpenProfile(icc);
     if (!profile) {

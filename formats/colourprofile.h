@@ -7,7 +7,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QString>
 
 #include <memory>
@@ -31,7 +31,7 @@ ProfileFacts InspectProfile(const QByteArray& icc);
 // Converts a working bitmap (BGR) in place from the RGB or grey profile to
 // sRGB; a grey profile reads the first channel of each pixel. False with
 // problem set when the profile cannot be used; the picture is then untouched.
-bool ConvertToSrgb(QImage& picture, const QByteArray& icc, QString& problem);
+bool ConvertToSrgb(Bitmap& picture, const QByteArray& icc, QString& problem);
 
 // Rows of CMYK samples (0 = no ink) to BGR rows in sRGB.
 class CmykConverter {

@@ -131,17 +131,18 @@ std::optional<PpmPixels> FindPpmPixels(const QByteArray& bytes, const DecodeGuar
     return PpmPixels{QSize(width, height), at};
 }
 
-std::optional<QImage> DecodePpm(const QByteArray& bytes, const DecodeGuard& guard)
+std::optional<Bitmap> DecodePpm(const QByteArray& bytes, const DecodeGuard& guard)
 {
     const std::optional<PpmPixels> pixels = FindPpmPixels(bytes, guard);
     if (!pixels)
         return std::nullopt;
-    const QImage rgb(reinterpret_cast<const uchar*>(bytes.constData() + pixels->offset), pixels->size.width(),
-                     pixels->size.height(), 3 * pixels->size.width(), QImage::Format_RGB888);
+    const Bitmap rgb = Bitmap::WrapReadOnly(reinterpret_cast<const uchar*>(bytes.constData() + pixels->offset),
+                                            pixels->size.width(), pixels->size.height(), 3 * pixels->size.width(),
+                                            Bitmap::Format_RGB888, {});
     return ToWorkingBitmap(rgb);
 }
 
-std::optional<QImage> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& guard, RawTags* tags,
+std::optional<Bitmap> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& guard, RawTags* tags,
                                  JpegShrink shrink)
 {
     if (bytes.size() < 3 || static_cast<std::uint8_t>(bytes[0]) != 0xFF
@@ -150,7 +151,7 @@ std::optional<QImage> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& gua
 
     // Declared before the jump target: nothing with a destructor may be
     // created between setjmp and the library calls that can jump back.
-    QImage picture;
+    Bitmap picture;
     jpeg_decompress_struct cinfo{};
     JpegErrors errors;
     cinfo.err = jpeg_std_error(&errors.pub);

@@ -5,7 +5,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QSize>
 
 #include <QString>
@@ -40,7 +40,7 @@ struct PpmPixels {
 std::optional<PpmPixels> FindPpmPixels(const QByteArray& bytes, const DecodeGuard& guard);
 
 // An 8-bit binary PPM as a working bitmap; empty as FindPpmPixels.
-std::optional<QImage> DecodePpm(const QByteArray& bytes, const DecodeGuard& guard);
+std::optional<Bitmap> DecodePpm(const QByteArray& bytes, const DecodeGuard& guard);
 
 // A JPEG decoded smaller by libjpeg-turbo's own DCT scaling (by 1/8 .. 8/8),
 // for a picture that is to be made smaller anyway: at the smallest scale at
@@ -59,7 +59,7 @@ struct JpegShrink {
 // over as many markers as it takes), the EXIF block and the XMP packet
 // (APP1), and a shrunk picture's stored size. The size limit of the guard
 // applies to the full size.
-std::optional<QImage> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& guard, RawTags* tags = nullptr,
+std::optional<Bitmap> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& guard, RawTags* tags = nullptr,
                                  JpegShrink shrink = {});
 
 } // namespace pictaron

@@ -127,9 +127,9 @@ void TGIFSubImage::Write(QByteArray& out) const
     encoder.Encode(pixels.data(), pixels.size(), ActiveColorMap().BitsPerPixel(), out);
 }
 
-void TGIFImage::Assign(const QImage& picture)
+void TGIFImage::Assign(const Bitmap& picture)
 {
-    if (picture.format() != QImage::Format_Indexed8 || picture.colorCount() == 0)
+    if (picture.format() != Bitmap::Format_Indexed8 || picture.colorCount() == 0)
         throw PictaronError(QStringLiteral("Only a picture of at most 256 colours can be written as a GIF."));
     if (picture.width() > kMaxSide || picture.height() > kMaxSide)
         throw PictaronError(QStringLiteral("A GIF picture can be at most %1 by %1 pixels.").arg(kMaxSide));
@@ -139,8 +139,8 @@ void TGIFImage::Assign(const QImage& picture)
     auto frame = std::make_unique<TGIFSubImage>(*this);
     frame->width = picture.width();
     frame->height = picture.height();
-    for (const QRgb colour : picture.colorTable())
-        frame->colorMap.Add(RGBTriple{std::uint8_t(qBlue(colour)), std::uint8_t(qGreen(colour)), std::uint8_t(qRed(colour))});
+    for (const Argb colour : picture.colorTable())
+        frame->colorMap.Add(RGBTriple{std::uint8_t(BlueOf(colour)), std::uint8_t(GreenOf(colour)), std::uint8_t(RedOf(colour))});
     frame->pixels.resize(static_cast<std::size_t>(frame->width) * static_cast<std::size_t>(frame->height));
     for (int y = 0; y < frame->height; ++y)
         std::copy_n(picture.constScanLine(y), frame->width,

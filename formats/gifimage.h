@@ -14,7 +14,7 @@
 #include "effects/pixels.h"
 
 #include <QByteArray>
-#include <QImage>
+#include "effects/bitmap.h"
 
 #include <cstdint>
 #include <memory>
@@ -110,7 +110,7 @@ public:
     // One frame from an 8-bit picture: its colour table in order and its
     // indices. PictaronError for other pictures and for sizes a GIF cannot
     // hold.
-    void Assign(const QImage& picture);
+    void Assign(const Bitmap& picture);
     // A single frame's table becomes the global table, when that is empty.
     void Pack();
     QByteArray SaveToBytes() const;

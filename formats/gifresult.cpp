@@ -27,8 +27,8 @@ private:
 };
 
 // One mapping or dithering pass over the whole picture into indexed.
-void ReducePicture(const QImage& bitmap, const Palette& palette, bool dither, const QString& ditherStatus,
-                   const QString& mapStatus, QImage& indexed, RunContext& context)
+void ReducePicture(const Bitmap& bitmap, const Palette& palette, bool dither, const QString& ditherStatus,
+                   const QString& mapStatus, Bitmap& indexed, RunContext& context)
 {
     context.progress.ReportProgress(QString(), 0, bitmap.height());
     if (dither) {
@@ -63,12 +63,12 @@ Palette SnapToPalette(const Palette& optimised, const Palette& chosen, RunProgre
 
 } // namespace
 
-IndexedPicture ReduceToPalette(const QImage& working, const ConversionSettings& settings, RunContext& context)
+IndexedPicture ReduceToPalette(const Bitmap& working, const ConversionSettings& settings, RunContext& context)
 {
     IndexedPicture reduced;
     ProgressReset reset(context.progress);
     BusyScope busy;
-    QImage bitmap = working;
+    Bitmap bitmap = working;
 
     std::optional<Palette> chosen;
     if (settings.palette != kOptimizedPalette) {
@@ -88,7 +88,7 @@ IndexedPicture ReduceToPalette(const QImage& working, const ConversionSettings& 
     return reduced;
 }
 
-EncodedResult ConvertForGif(const QImage& working, const ConversionSettings& settings, RunContext& context)
+EncodedResult ConvertForGif(const Bitmap& working, const ConversionSettings& settings, RunContext& context)
 {
     const IndexedPicture reduced = ReduceToPalette(working, settings, context);
 
@@ -103,7 +103,7 @@ EncodedResult ConvertForGif(const QImage& working, const ConversionSettings& set
     return result;
 }
 
-std::unique_ptr<TGIFImage> BuildGifImage(const QImage& picture, std::optional<TColor> transparentColour)
+std::unique_ptr<TGIFImage> BuildGifImage(const Bitmap& picture, std::optional<TColor> transparentColour)
 {
     auto image = std::make_unique<TGIFImage>();
     image->Assign(picture);
@@ -116,7 +116,7 @@ std::unique_ptr<TGIFImage> BuildGifImage(const QImage& picture, std::optional<TC
     return image;
 }
 
-QByteArray EncodeGif(const QImage& picture, std::optional<TColor> transparentColour)
+QByteArray EncodeGif(const Bitmap& picture, std::optional<TColor> transparentColour)
 {
     return BuildGifImage(picture, transparentColour)->SaveToBytes();
 }

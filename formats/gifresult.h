@@ -22,7 +22,7 @@
 #include "palette/palette.h"
 
 #include <QByteArray>
-#include <QImage>
+#include "effects/bitmap.h"
 
 #include <memory>
 #include <optional>
@@ -33,7 +33,7 @@ namespace pictaron {
 // its colour table: exactly max(1, min(maxColours, 256)) entries, some
 // perhaps unused or repeated.
 struct IndexedPicture {
-    QImage picture;  // Format_Indexed8
+    Bitmap picture;  // Format_Indexed8
     Palette palette;
 };
 
@@ -41,22 +41,22 @@ struct IndexedPicture {
 // bar is left empty and captionless however they end. Throws PictaronError
 // when a palette file cannot be used, RunCancelled when cancelled during a
 // pass.
-IndexedPicture ReduceToPalette(const QImage& working, const ConversionSettings& settings, RunContext& context);
+IndexedPicture ReduceToPalette(const Bitmap& working, const ConversionSettings& settings, RunContext& context);
 
 // The run's GIF step: the picture is the indexed result, colours its palette
 // entries, bytes its GIF file. The colour count is taken as 1..256 (an
 // empty colour box gives one colour). Throws PictaronError when a palette
 // file cannot be used or the GIF cannot be built (for example "Color table
 // overflow"), RunCancelled when cancelled during a pass.
-EncodedResult ConvertForGif(const QImage& working, const ConversionSettings& settings, RunContext& context);
+EncodedResult ConvertForGif(const Bitmap& working, const ConversionSettings& settings, RunContext& context);
 
 // The GIF of an 8-bit picture: one frame, its palette as the global colour
 // table, and, with a transparent colour, a graphic control extension marking
 // it (the colour is appended to the table when the palette lacks it).
-std::unique_ptr<TGIFImage> BuildGifImage(const QImage& picture, std::optional<TColor> transparentColour);
+std::unique_ptr<TGIFImage> BuildGifImage(const Bitmap& picture, std::optional<TColor> transparentColour);
 
 // The file's bytes as BuildGifImage makes them: what the run measures and
 // Save writes.
-QByteArray EncodeGif(const QImage& picture, std::optional<TColor> transparentColour);
+QByteArray EncodeGif(const Bitmap& picture, std::optional<TColor> transparentColour);
 
 } // namespace pictaron

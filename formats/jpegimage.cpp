@@ -89,10 +89,10 @@ void OnLibraryProgress(j_common_ptr cinfo)
 
 } // namespace
 
-void TJPEGImage::Assign(const QImage& bitmap)
+void TJPEGImage::Assign(const Bitmap& bitmap)
 {
     // RGB rows, a PPM read in place, go to the library as they are.
-    bitmap_ = bitmap.format() == QImage::Format_RGB888 ? bitmap : ToWorkingBitmap(bitmap);
+    bitmap_ = bitmap.format() == Bitmap::Format_RGB888 ? bitmap : ToWorkingBitmap(bitmap);
     data_ = TJPEGData{};
     progressiveFile_ = false;
 }
@@ -136,7 +136,7 @@ void TJPEGImage::Compress()
     cinfo.image_width = static_cast<JDIMENSION>(bitmap_.width());
     cinfo.image_height = static_cast<JDIMENSION>(height);
     cinfo.input_components = 3;
-    cinfo.in_color_space = bitmap_.format() == QImage::Format_RGB888 ? JCS_EXT_RGB : JCS_EXT_BGR;
+    cinfo.in_color_space = bitmap_.format() == Bitmap::Format_RGB888 ? JCS_EXT_RGB : JCS_EXT_BGR;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality_, TRUE);
     if (grayscale_)
@@ -201,11 +201,11 @@ void TJPEGImage::ReadHeader()
     jpeg_destroy_decompress(&cinfo);
 }
 
-QImage TJPEGImage::Decode() const
+Bitmap TJPEGImage::Decode() const
 {
     if (data_.bytes.isEmpty())
         return {};
-    QImage picture = NewWorkingBitmap(data_.width, data_.height);
+    Bitmap picture = NewWorkingBitmap(data_.width, data_.height);
 
     jpeg_decompress_struct cinfo{};
     ErrorManager errors;

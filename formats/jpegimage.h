@@ -10,7 +10,7 @@
 #include "app/progress.h"
 
 #include <QByteArray>
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QString>
 
 #include <functional>
@@ -48,7 +48,7 @@ public:
 
     // Takes the picture to encode, a working bitmap or RGB888 (any other
     // format becomes a working bitmap); drops any encoded bytes held so far.
-    void Assign(const QImage& bitmap);
+    void Assign(const Bitmap& bitmap);
     // Encodes the assigned bitmap into Data(). Throws PictaronError
     // ("JPEG error #N") on a library failure, RunCancelled when cancelled.
     void Compress();
@@ -60,7 +60,7 @@ public:
     // Decodes for display: full size, block smoothing, accurate integer IDCT.
     // Greyscale pictures come out of the library quantised to 236 levels, as
     // the display has always shown them, then drawn onto a 24-bit bitmap.
-    QImage Decode() const;
+    Bitmap Decode() const;
 
     const TJPEGData& Data() const { return data_; }
     int Width() const { return data_.width; }
@@ -71,7 +71,7 @@ public:
 private:
     void ReadHeader();
 
-    QImage bitmap_;
+    Bitmap bitmap_;
     TJPEGData data_;
     int quality_ = 90;
     bool grayscale_ = false;

@@ -31,7 +31,7 @@ private:
 
 } // namespace
 
-EncodedResult EncodeJpegResult(const QImage& working, const ConversionSettings& settings, RunContext& context,
+EncodedResult EncodeJpegResult(const Bitmap& working, const ConversionSettings& settings, RunContext& context,
                                const SourceTags& source)
 {
     BusyScope busy;

@@ -14,7 +14,7 @@ namespace pictaron {
 // again when the context scores its result. The source's tags give
 // what the settings keep of its metadata and profile; a picture without tags
 // gives the same bytes as ever.
-EncodedResult EncodeJpegResult(const QImage& working, const ConversionSettings& settings, RunContext& context,
+EncodedResult EncodeJpegResult(const Bitmap& working, const ConversionSettings& settings, RunContext& context,
                                const SourceTags& source = {});
 
 } // namespace pictaron

@@ -15,7 +15,7 @@
 #include "formats/colourprofile.h"
 #include "formats/pictureloader.h"
 
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QSize>
 #include <QString>
 
@@ -119,13 +119,13 @@ std::uint8_t OverWhite(unsigned sample, unsigned alpha)
 
 // The pixels, flattened onto white when they carry alpha; the alpha itself
 // then goes into its plane, which stays null when every pixel is opaque.
-void CopyPixels(Image* image, bool flatten, QImage& bitmap, QImage& alpha, const DecodeGuard& guard)
+void CopyPixels(Image* image, bool flatten, Bitmap& bitmap, Bitmap& alpha, const DecodeGuard& guard)
 {
     const int width = bitmap.width();
     std::vector<std::uint16_t> row(flatten ? 4 * static_cast<std::size_t>(width) : 0);
-    QImage plane;
+    Bitmap plane;
     if (flatten) {
-        plane = QImage(width, bitmap.height(), QImage::Format_Grayscale8);
+        plane = Bitmap(width, bitmap.height(), Bitmap::Format_Grayscale8);
         if (plane.isNull())
             guard.Fail(QStringLiteral("There is not enough memory for this picture."));
     }
@@ -193,7 +193,7 @@ void ReadTags(const Image* image, bool tiff, RawTags& tags)
 }
 
 // CMYK pixels through their own profile into sRGB.
-void CopyCmykPixels(Image* image, const CmykConverter& converter, QImage& bitmap, const DecodeGuard& guard)
+void CopyCmykPixels(Image* image, const CmykConverter& converter, Bitmap& bitmap, const DecodeGuard& guard)
 {
     const int width = bitmap.width();
     std::vector<unsigned char> row(4 * static_cast<std::size_t>(width));
@@ -210,7 +210,7 @@ void CopyCmykPixels(Image* image, const CmykConverter& converter, QImage& bitmap
 } // namespace pictaron
 
 extern "C" Q_DECL_EXPORT void PictaronDecodeWithMagick(const QByteArray* bytes, const pictaron::MagickRequest* request,
-                                                       const pictaron::DecodeGuard* decodeGuard, QImage* picture,
+                                                       const pictaron::DecodeGuard* decodeGuard, pictaron::Bitmap* picture,
                                                        pictaron::RawTags* tags)
 {
     using namespace pictaron;
@@ -244,7 +244,7 @@ extern "C" Q_DECL_EXPORT void PictaronDecodeWithMagick(const QByteArray* bytes, 
         && tags->icc.size() <= kMaxProfileBytes) {
         const CmykConverter converter(tags->icc);
         if (converter.IsReady()) {
-            QImage bitmap(static_cast<int>(image->columns), static_cast<int>(image->rows), QImage::Format_BGR888);
+            Bitmap bitmap(static_cast<int>(image->columns), static_cast<int>(image->rows), Bitmap::Format_BGR888);
             if (bitmap.isNull())
                 guard.Fail(QStringLiteral("There is not enough memory for this picture."));
             CopyCmykPixels(image.get(), converter, bitmap, guard);
@@ -255,7 +255,7 @@ extern "C" Q_DECL_EXPORT void PictaronDecodeWithMagick(const QByteArray* bytes, 
     }
     if (image->colorspace != RGBColorspace && TransformColorspace(image.get(), RGBColorspace) != MagickPass)
         guard.Fail(QStringLiteral("The picture's colours could not be turned into RGB."));
-    QImage bitmap(static_cast<int>(image->columns), static_cast<int>(image->rows), QImage::Format_BGR888);
+    Bitmap bitmap(static_cast<int>(image->columns), static_cast<int>(image->rows), Bitmap::Format_BGR888);
     if (bitmap.isNull())
         guard.Fail(QStringLiteral("There is not enough memory for this picture."));
     CopyPixels(image.get(), image->matte && request->pixelsCanHoldAlpha, bitmap, tags->alpha, guard);

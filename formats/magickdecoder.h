@@ -6,7 +6,7 @@
 #include "formats/directdecode.h"
 
 #include <QByteArray>
-#include <QImage>
+#include "effects/bitmap.h"
 
 namespace pictaron {
 
@@ -31,7 +31,7 @@ struct MagickRequest {
 // no header can make it take more. When tags is given it receives the
 // picture's ICC profile, EXIF block, XMP packet and the orientation of a
 // TIFF's own tag, as the coder read them.
-QImage DecodeWithMagick(const QByteArray& bytes, const MagickRequest& request, const DecodeGuard& guard,
+Bitmap DecodeWithMagick(const QByteArray& bytes, const MagickRequest& request, const DecodeGuard& guard,
                         RawTags* tags = nullptr);
 
 } // namespace pictaron
@@ -39,6 +39,6 @@ QImage DecodeWithMagick(const QByteArray& bytes, const MagickRequest& request, c
 // The module's one entry point.
 extern "C" {
 using PictaronDecodeWithMagickFn = void (*)(const QByteArray* bytes, const pictaron::MagickRequest* request,
-                                            const pictaron::DecodeGuard* guard, QImage* picture,
+                                            const pictaron::DecodeGuard* guard, pictaron::Bitmap* picture,
                                             pictaron::RawTags* tags);
 }

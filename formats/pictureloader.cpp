@@ -56,7 +56,7 @@ private:
     mutable QStringList ignoredTags_;
 };
 
-QImage DecodePixels(const QByteArray& bytes, const QString& name, const LoadError& error, bool convertCmyk,
+Bitmap DecodePixels(const QByteArray& bytes, const QString& name, const LoadError& error, bool convertCmyk,
                     const JpegShrink& shrink, RawTags& raw)
 {
     const FormatVerdict verdict = DetectPictureFormat(bytes, name);
@@ -65,10 +65,10 @@ QImage DecodePixels(const QByteArray& bytes, const QString& name, const LoadErro
     if (const auto size = DeclaredSize(verdict.format, bytes))
         error.CheckSize(size->first, size->second);
     if (verdict.format == PictureFormat::Pnm)
-        if (std::optional<QImage> picture = DecodePpm(bytes, error))
+        if (std::optional<Bitmap> picture = DecodePpm(bytes, error))
             return *picture;
     if (verdict.format == PictureFormat::Jpeg)
-        if (std::optional<QImage> picture = DecodeJpeg(bytes, error, &raw, shrink))
+        if (std::optional<Bitmap> picture = DecodeJpeg(bytes, error, &raw, shrink))
             return *picture;
     raw = RawTags{};
     // The picture library does not read a PNG's eXIf chunk.
@@ -76,7 +76,7 @@ QImage DecodePixels(const QByteArray& bytes, const QString& name, const LoadErro
         raw.exif = PngExifChunk(bytes);
     const MagickRequest request{LibraryCoder(verdict.format), PixelsCanHoldAlpha(verdict.format, bytes), convertCmyk};
     QByteArray pngExif = raw.exif;
-    QImage picture;
+    Bitmap picture;
     try {
         picture = DecodeWithMagick(bytes, request, error, &raw);
     } catch (const PictaronError&) {
@@ -104,15 +104,15 @@ QString TooLarge(qint64 bytes)
 
 } // namespace
 
-QImage PictureLoader::Decode(const QByteArray& bytes, const QString& name, const DecodeGuard& guard,
-                             QImage* alpha) const
+Bitmap PictureLoader::Decode(const QByteArray& bytes, const QString& name, const DecodeGuard& guard,
+                             Bitmap* alpha) const
 {
     const auto& error = static_cast<const LoadError&>(guard);
     RawTags raw;
     // CMYK pixels go through their profile whatever the options: a JPEG or GIF
     // result holds RGB, which a CMYK profile cannot describe.
     const JpegShrink shrink{options_.jpegMinimumWidth, options_.applyOrientation};
-    QImage picture = DecodePixels(bytes, name, error, true, shrink, raw);
+    Bitmap picture = DecodePixels(bytes, name, error, true, shrink, raw);
     if (!raw.icc.isEmpty() || !raw.exif.isEmpty() || !raw.xmp.isEmpty() || raw.containerOrientation > 1
         || !raw.containerArtist.isEmpty() || !raw.containerCopyright.isEmpty() || raw.iccDamaged
         || raw.storedSize.isValid()) {
@@ -126,20 +126,20 @@ QImage PictureLoader::Decode(const QByteArray& bytes, const QString& name, const
     return picture;
 }
 
-QImage PictureLoader::Load(const QString& path, QStringList* warnings, QImage* alpha) const
+Bitmap PictureLoader::Load(const QString& path, QStringList* warnings, Bitmap* alpha) const
 {
     return Read(path, false, warnings, alpha);
 }
 
-QImage PictureLoader::LoadForRun(const QString& path, QStringList* warnings, QImage* alpha) const
+Bitmap PictureLoader::LoadForRun(const QString& path, QStringList* warnings, Bitmap* alpha) const
 {
     return Read(path, true, warnings, alpha);
 }
 
-QImage PictureLoader::Read(const QString& path, bool forRun, QStringList* warnings, QImage* alpha) const
+Bitmap PictureLoader::Read(const QString& path, bool forRun, QStringList* warnings, Bitmap* alpha) const
 {
     if (alpha)
-        *alpha = QImage();
+        *alpha = Bitmap();
     const LoadError error(path);
     // Neither a pipe nor a device is opened, nor a file larger than a picture.
     auto file = std::make_unique<RegularFile>(path);
@@ -168,33 +168,29 @@ QImage PictureLoader::Read(const QString& path, bool forRun, QStringList* warnin
     if (mapped) {
         if (const std::optional<PpmPixels> ppm = FindPpmPixels(bytes, error)) {
             // The picture owns the file, which unmaps it when it closes.
-            const auto closeFile = [](void* owner) { delete static_cast<RegularFile*>(owner); };
             const QSize size = ppm->size;
-            QImage picture(mapped + ppm->offset, size.width(), size.height(), 3 * size.width(),
-                           QImage::Format_RGB888, closeFile, file.get());
-            if (picture.isNull())
-                ThrowOutOfMemory(size.width(), size.height());
-            file.release();
-            return picture;
+            std::shared_ptr<RegularFile> owner(std::move(file));
+            return Bitmap::WrapReadOnly(mapped + ppm->offset, size.width(), size.height(), 3 * size.width(),
+                                        Bitmap::Format_RGB888, [owner] {});
         }
     }
-    QImage picture = Decode(bytes, path, error, alpha);
+    Bitmap picture = Decode(bytes, path, error, alpha);
     error.Report(warnings);
     return picture;
 }
 
-QImage PictureLoader::LoadFromMemory(const QByteArray& bytes, const QString& name, QStringList* warnings,
-                                     QImage* alpha) const
+Bitmap PictureLoader::LoadFromMemory(const QByteArray& bytes, const QString& name, QStringList* warnings,
+                                     Bitmap* alpha) const
 {
     if (alpha)
-        *alpha = QImage();
+        *alpha = Bitmap();
     const LoadError error(name);
     if (bytes.isEmpty())
         error.Throw(QStringLiteral("There is no picture in it."));
     if (bytes.size() > kMaxBytes)
         error.Throw(QStringLiteral("It holds more than %1 MB, more than any picture Pictaron opens.")
                         .arg(kMaxBytes / 1'000'000));
-    QImage picture = Decode(bytes, name, error, alpha);
+    Bitmap picture = Decode(bytes, name, error, alpha);
     error.Report(warnings);
     return picture;
 }

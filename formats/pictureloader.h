@@ -18,7 +18,7 @@
 
 #include "formats/sourcetags.h"
 
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QString>
 #include <QStringList>
 
@@ -50,7 +50,7 @@ public:
     // colour profile). When alpha is given it receives the picture's
     // transparency as a Format_Grayscale8 plane of the picture's size (0
     // transparent .. 255 opaque), or a null picture when every pixel is opaque.
-    QImage Load(const QString& path, QStringList* warnings = nullptr, QImage* alpha = nullptr) const;
+    Bitmap Load(const QString& path, QStringList* warnings = nullptr, Bitmap* alpha = nullptr) const;
 
     // For a picture that one run converts and then drops, as the command line
     // does: a binary PPM is used in place, not decoded, as a Format_RGB888
@@ -59,19 +59,19 @@ public:
     // changes it. Every format is decoded from the mapped file. Shortening the
     // file meanwhile raises SIGBUS, so the caller handles that signal.
     // Anything else comes as from Load.
-    QImage LoadForRun(const QString& path, QStringList* warnings = nullptr, QImage* alpha = nullptr) const;
+    Bitmap LoadForRun(const QString& path, QStringList* warnings = nullptr, Bitmap* alpha = nullptr) const;
 
     // A picture held in memory, decoded as Load decodes a file's bytes; name
     // stands for the file in messages, and its extension tells the formats
     // without a signature (TGA, PCD) as a file name would.
-    QImage LoadFromMemory(const QByteArray& bytes, const QString& name, QStringList* warnings = nullptr,
-                          QImage* alpha = nullptr) const;
+    Bitmap LoadFromMemory(const QByteArray& bytes, const QString& name, QStringList* warnings = nullptr,
+                          Bitmap* alpha = nullptr) const;
 
 private:
-    QImage Read(const QString& path, bool forRun, QStringList* warnings, QImage* alpha) const;
+    Bitmap Read(const QString& path, bool forRun, QStringList* warnings, Bitmap* alpha) const;
     // The decoder of the format the bytes' signature names, and no other;
     // then the picture's tags as the options say.
-    QImage Decode(const QByteArray& bytes, const QString& name, const DecodeGuard& error, QImage* alpha) const;
+    Bitmap Decode(const QByteArray& bytes, const QString& name, const DecodeGuard& error, Bitmap* alpha) const;
 
     LoadOptions options_;
 };

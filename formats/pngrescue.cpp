@@ -89,7 +89,7 @@ std::optional<RescuedPng> RescueCutPng(const QByteArray& bytes)
 
     const int width = static_cast<int>(png_get_image_width(png, info));
     const int height = static_cast<int>(png_get_image_height(png, info));
-    QImage rgba(width, height, QImage::Format_RGBA8888);
+    Bitmap rgba(width, height, Bitmap::Format_RGBA8888);
     if (rgba.isNull())
         ThrowOutOfMemory(width, height);
     std::vector<png_bytep> rows(static_cast<size_t>(height));
@@ -101,8 +101,8 @@ std::optional<RescuedPng> RescueCutPng(const QByteArray& bytes)
 
     // What was read, as straight colours and alpha; the rows missing grey
     // and opaque.
-    QImage straight = NewWorkingBitmap(width, height);
-    QImage alpha(width, height, QImage::Format_Grayscale8);
+    Bitmap straight = NewWorkingBitmap(width, height);
+    Bitmap alpha(width, height, Bitmap::Format_Grayscale8);
     if (alpha.isNull())
         ThrowOutOfMemory(width, height);
     bool opaque = true;
@@ -123,8 +123,8 @@ std::optional<RescuedPng> RescueCutPng(const QByteArray& bytes)
     }
     const bool whole = read == height;
     if (opaque)
-        return RescuedPng{std::move(straight), QImage(), whole};
-    QImage flattened = FlattenOntoWhite(straight, alpha);
+        return RescuedPng{std::move(straight), Bitmap(), whole};
+    Bitmap flattened = FlattenOntoWhite(straight, alpha);
     return RescuedPng{std::move(flattened), std::move(alpha), whole};
 }
 

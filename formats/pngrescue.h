@@ -8,15 +8,15 @@
 #pragma once
 
 #include <QByteArray>
-#include <QImage>
+#include "effects/bitmap.h"
 
 #include <optional>
 
 namespace pictaron {
 
 struct RescuedPng {
-    QImage picture;  // a working bitmap, flattened onto white
-    QImage alpha;    // Format_Grayscale8, null when every pixel read is opaque
+    Bitmap picture;  // a working bitmap, flattened onto white
+    Bitmap alpha;    // Format_Grayscale8, null when every pixel read is opaque
     bool whole;      // every row could be read after all
 };
 

@@ -23,7 +23,7 @@ namespace {
 // of `rows` each (BGR with bgr set, else in the file's own order, one byte a
 // pixel for a palette).
 struct PngLayout {
-    const QImage* rows = nullptr;
+    const Bitmap* rows = nullptr;
     int colourType = PNG_COLOR_TYPE_RGB;
     int bitDepth = 8;
     bool bgr = false;
@@ -98,7 +98,7 @@ PngOutcome WritePng(const PngLayout& layout, PngSink& sink, RunContext& context,
         return PngOutcome::Failed;
     }
 
-    const QImage& rows = *layout.rows;
+    const Bitmap& rows = *layout.rows;
     png_set_write_fn(png, &sink, WriteData, FlushData);
     png_set_compression_level(png, 9);
     png_set_compression_mem_level(png, 9);
@@ -166,14 +166,14 @@ int PaletteBitDepth(int count)
 // The GIF's indexed picture with only the palette entries its pixels use,
 // the transparent one first.
 struct CompactPicture {
-    QImage picture;
+    Bitmap picture;
     std::vector<png_color> palette;
     bool transparentFirst = false;
 };
 
 CompactPicture Compact(const IndexedPicture& reduced, const std::optional<TColor>& transparentColour)
 {
-    const QImage& source = reduced.picture;
+    const Bitmap& source = reduced.picture;
     const int entries = static_cast<int>(reduced.palette.size());
     std::array<bool, 256> used{};
     for (int y = 0; y < source.height(); ++y) {
@@ -211,12 +211,12 @@ CompactPicture Compact(const IndexedPicture& reduced, const std::optional<TColor
         if (used[static_cast<std::size_t>(i)] && i != transparent)
             keep(i);
 
-    compact.picture = QImage(source.size(), QImage::Format_Indexed8);
+    compact.picture = Bitmap(source.size(), Bitmap::Format_Indexed8);
     if (compact.picture.isNull())
         ThrowOutOfMemory(source.width(), source.height());
-    QList<QRgb> table;
+    std::vector<Argb> table;
     for (const png_color& colour : compact.palette)
-        table.append(qRgb(colour.red, colour.green, colour.blue));
+        table.push_back(PackRgb(colour.red, colour.green, colour.blue));
     compact.picture.setColorTable(table);
     for (int y = 0; y < source.height(); ++y) {
         const uchar* in = source.constScanLine(y);
@@ -247,14 +247,14 @@ QByteArray Write(const PngLayout& layout, RunContext& context, const QString& st
 
 } // namespace
 
-EncodedResult EncodePngResult(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
+EncodedResult EncodePngResult(const Bitmap& working, const Bitmap& alpha, const ConversionSettings& settings,
                               RunContext& context, const SourceTags& source)
 {
-    const QImage bitmap = ToWorkingBitmap(working);
+    const Bitmap bitmap = ToWorkingBitmap(working);
     EncodedResult result;
     PngLayout layout;
     layout.interlace = settings.interlace;
-    QImage rows;
+    Bitmap rows;
     if (settings.pngIndexed) {
         const IndexedPicture reduced = ReduceToPalette(bitmap, settings, context);
         CompactPicture compact = Compact(reduced, settings.transparentColour);
@@ -267,7 +267,7 @@ EncodedResult EncodePngResult(const QImage& working, const QImage& alpha, const 
         result.picture = compact.picture;
         result.colours = static_cast<int>(compact.palette.size());
     } else {
-        const QImage plane = TransparencyToWrite(bitmap, alpha);
+        const Bitmap plane = TransparencyToWrite(bitmap, alpha);
         if (!plane.isNull()) {
             rows = InterleaveAlpha(bitmap, plane);
             layout.colourType = PNG_COLOR_TYPE_RGB_ALPHA;

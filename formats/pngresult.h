@@ -23,7 +23,7 @@
 #include "app/runcontext.h"
 #include "formats/sourcetags.h"
 
-#include <QImage>
+#include "effects/bitmap.h"
 
 namespace pictaron {
 
@@ -32,7 +32,7 @@ namespace pictaron {
 // its entry count). Throws PictaronError when a palette file cannot be used
 // or libpng fails, RunCancelled when cancelled during the palette passes or
 // between rows.
-EncodedResult EncodePngResult(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
+EncodedResult EncodePngResult(const Bitmap& working, const Bitmap& alpha, const ConversionSettings& settings,
                               RunContext& context, const SourceTags& source = {});
 
 } // namespace pictaron

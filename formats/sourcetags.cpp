@@ -14,7 +14,7 @@ namespace pictaron {
 
 namespace {
 
-// The keys under which the tags ride on the picture (QImage text, which every
+// The keys under which the tags ride on the picture (Bitmap text, which every
 // copy of the picture keeps and nothing writes out).
 const QString kOrientationKey = QStringLiteral("pictaron.orientation");
 const QString kAppliedKey = QStringLiteral("pictaron.orientation-applied");
@@ -122,16 +122,16 @@ QByteArray PngExifChunk(const QByteArray& png)
     return QByteArray();
 }
 
-QImage ApplyOrientation(const QImage& source, int orientation)
+Bitmap ApplyOrientation(const Bitmap& source, int orientation)
 {
     if (orientation < 2 || orientation > 8)
         return source;
-    const bool plane = source.format() == QImage::Format_Grayscale8;
-    const QImage picture = plane ? source : ToWorkingBitmap(source);
+    const bool plane = source.format() == Bitmap::Format_Grayscale8;
+    const Bitmap picture = plane ? source : ToWorkingBitmap(source);
     const int w = picture.width();
     const int h = picture.height();
     const bool across = orientation >= 5;  // width and height change places
-    QImage turned = plane ? QImage(across ? h : w, across ? w : h, QImage::Format_Grayscale8)
+    Bitmap turned = plane ? Bitmap(across ? h : w, across ? w : h, Bitmap::Format_Grayscale8)
                           : NewWorkingBitmap(across ? h : w, across ? w : h);
     if (turned.isNull())
         ThrowOutOfMemory(turned.width(), turned.height());
@@ -156,7 +156,7 @@ QImage ApplyOrientation(const QImage& source, int orientation)
     return turned;
 }
 
-QImage FinishPicture(QImage picture, RawTags& raw, const LoadOptions& options, QStringList& warnings)
+Bitmap FinishPicture(Bitmap picture, RawTags& raw, const LoadOptions& options, QStringList& warnings)
 {
     SourceTags tags;
     tags.exif = raw.exif.isEmpty() ? ExifOfFields(raw.containerArtist, raw.containerCopyright) : raw.exif;
@@ -200,7 +200,7 @@ QImage FinishPicture(QImage picture, RawTags& raw, const LoadOptions& options, Q
     return picture;
 }
 
-void AttachSourceTags(QImage& picture, const SourceTags& tags)
+void AttachSourceTags(Bitmap& picture, const SourceTags& tags)
 {
     picture.setText(kOrientationKey, QString::number(tags.orientation));
     picture.setText(kAppliedKey, tags.orientationApplied ? QStringLiteral("1") : QStringLiteral("0"));
@@ -213,7 +213,7 @@ void AttachSourceTags(QImage& picture, const SourceTags& tags)
         picture.setText(kWholeSizeKey, QStringLiteral("%1x%2").arg(tags.wholeSize.width()).arg(tags.wholeSize.height()));
 }
 
-SourceTags SourceTagsOf(const QImage& picture)
+SourceTags SourceTagsOf(const Bitmap& picture)
 {
     SourceTags tags;
     const QString orientation = picture.text(kOrientationKey);

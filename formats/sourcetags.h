@@ -11,7 +11,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -52,7 +52,7 @@ struct RawTags {
     // Format_Grayscale8 plane of its size, 0 transparent .. 255 opaque. The
     // pixels themselves are flattened onto white all the same; null for an
     // opaque picture.
-    QImage alpha;
+    Bitmap alpha;
 };
 
 // What the loader did and kept; attached to the loaded picture.
@@ -90,7 +90,7 @@ QByteArray PngExifChunk(const QByteArray& png);
 // way, 4 flipped, 5 transposed, 6 turned a quarter clockwise, 7 transversed, 8
 // turned a quarter anticlockwise. A working bitmap in, a working bitmap out;
 // an alpha plane (Format_Grayscale8) in, an alpha plane out.
-QImage ApplyOrientation(const QImage& picture, int orientation);
+Bitmap ApplyOrientation(const Bitmap& picture, int orientation);
 
 // Orients and converts the decoded picture as options ask and attaches what
 // it did (SourceTagsOf reads it back); the alpha plane is oriented with it. A
@@ -98,11 +98,11 @@ QImage ApplyOrientation(const QImage& picture, int orientation);
 // picture is then taken as sRGB. A container's own Artist and Copyright,
 // without an EXIF block, are attached as one that holds them, so that a
 // result keeps them as it keeps a camera's.
-QImage FinishPicture(QImage picture, RawTags& raw, const LoadOptions& options, QStringList& warnings);
+Bitmap FinishPicture(Bitmap picture, RawTags& raw, const LoadOptions& options, QStringList& warnings);
 
 // The tags attached by FinishPicture; empty for any other picture.
-SourceTags SourceTagsOf(const QImage& picture);
-void AttachSourceTags(QImage& picture, const SourceTags& tags);
+SourceTags SourceTagsOf(const Bitmap& picture);
+void AttachSourceTags(Bitmap& picture, const SourceTags& tags);
 
 // What was done, for the report: "rotated 90°", "mirrored",
 // "converted from Display P3" — joined by ", "; empty when nothing was.

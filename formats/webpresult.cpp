@@ -103,7 +103,7 @@ struct EncoderMemory {
     EncoderMemory& operator=(const EncoderMemory&) = delete;
 };
 
-QByteArray Encode(const QImage& bitmap, const QImage& rgba, const ConversionSettings& settings, RunContext& context,
+QByteArray Encode(const Bitmap& bitmap, const Bitmap& rgba, const ConversionSettings& settings, RunContext& context,
                   const QString& status)
 {
     if (bitmap.width() > WEBP_MAX_DIMENSION || bitmap.height() > WEBP_MAX_DIMENSION)
@@ -164,7 +164,7 @@ QByteArray WithProfile(const QByteArray& bytes, const QByteArray& icc)
 }
 
 // The file as a browser decodes it, on white.
-QImage DecodeAgain(const QByteArray& bytes, bool transparent)
+Bitmap DecodeAgain(const QByteArray& bytes, bool transparent)
 {
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.constData());
     const auto size = static_cast<std::size_t>(bytes.size());
@@ -172,7 +172,7 @@ QImage DecodeAgain(const QByteArray& bytes, bool transparent)
     int height = 0;
     if (!WebPGetInfo(data, size, &width, &height))
         throw PictaronError(QStringLiteral("The WebP file just written cannot be read."));
-    QImage decoded = transparent ? QImage(width, height, QImage::Format_RGBA8888) : NewWorkingBitmap(width, height);
+    Bitmap decoded = transparent ? Bitmap(width, height, Bitmap::Format_RGBA8888) : NewWorkingBitmap(width, height);
     if (decoded.isNull())
         ThrowOutOfMemory(width, height);
     const auto bufferSize = static_cast<std::size_t>(decoded.sizeInBytes());
@@ -186,11 +186,11 @@ QImage DecodeAgain(const QByteArray& bytes, bool transparent)
 
 } // namespace
 
-EncodedResult EncodeWebpResult(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
+EncodedResult EncodeWebpResult(const Bitmap& working, const Bitmap& alpha, const ConversionSettings& settings,
                                RunContext& context, const SourceTags& source)
 {
-    const QImage bitmap = ToWorkingBitmap(working);
-    const QImage plane = TransparencyToWrite(bitmap, alpha);
+    const Bitmap bitmap = ToWorkingBitmap(working);
+    const Bitmap plane = TransparencyToWrite(bitmap, alpha);
 
     EncodedResult result;
     {
@@ -200,7 +200,7 @@ EncodedResult EncodeWebpResult(const QImage& working, const QImage& alpha, const
         context.progress.SetStatus(saving);
         context.progress.ReportProgress(QString(), 0, 100);
         context.cancel.ThrowIfCancelled();
-        result.bytes = Encode(bitmap, plane.isNull() ? QImage() : InterleaveAlpha(bitmap, plane), settings,
+        result.bytes = Encode(bitmap, plane.isNull() ? Bitmap() : InterleaveAlpha(bitmap, plane), settings,
                               context, saving);
         const QByteArray icc = ProfileToEmbed(settings, source, false);
         if (!icc.isEmpty())

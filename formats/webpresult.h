@@ -12,7 +12,7 @@
 #include "app/runcontext.h"
 #include "formats/sourcetags.h"
 
-#include <QImage>
+#include "effects/bitmap.h"
 
 namespace pictaron {
 
@@ -24,7 +24,7 @@ namespace pictaron {
 // stops it at its next report. Throws PictaronError with the encoder's reason
 // when it fails (a side above 16383 pixels, say), RunCancelled when
 // cancelled.
-EncodedResult EncodeWebpResult(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
+EncodedResult EncodeWebpResult(const Bitmap& working, const Bitmap& alpha, const ConversionSettings& settings,
                                RunContext& context, const SourceTags& source = {});
 
 } // namespace pictaron

@@ -78,13 +78,13 @@ inline int Corrected(int channel, int error)
 
 } // namespace
 
-void MapToPalette(const QImage& source, const Palette& palette, QImage& target, RunProgress& progress,
+void MapToPalette(const Bitmap& source, const Palette& palette, Bitmap& target, RunProgress& progress,
                   const CancelFlag& cancel)
 {
     MapToPalette(source, palette, target, progress, cancel, WorkerThreadCount());
 }
 
-void MapToPalette(const QImage& source, const Palette& palette, QImage& target, RunProgress& progress,
+void MapToPalette(const Bitmap& source, const Palette& palette, Bitmap& target, RunProgress& progress,
                   const CancelFlag& cancel, int threads)
 {
     // A pixel's index depends on its colour alone, so strips of rows map on
@@ -126,7 +126,7 @@ void MapToPalette(const QImage& source, const Palette& palette, QImage& target, 
     }
 }
 
-void DitherToPalette(const QImage& source, const Palette& palette, QImage& target, RunProgress& progress,
+void DitherToPalette(const Bitmap& source, const Palette& palette, Bitmap& target, RunProgress& progress,
                      const CancelFlag& cancel)
 {
     ClusterMemo cluster(palette);
@@ -173,14 +173,14 @@ void DitherToPalette(const QImage& source, const Palette& palette, QImage& targe
     }
 }
 
-QImage ExpandIndexedPicture(const QImage& indexed)
+Bitmap ExpandIndexedPicture(const Bitmap& indexed)
 {
     // Indices beyond the table give black.
     RGBTriple colours[256] = {};
-    const QList<QRgb> table = indexed.colorTable();
+    const std::vector<Argb> table = indexed.colorTable();
     for (int i = 0; i < std::min<int>(256, static_cast<int>(table.size())); ++i)
-        colours[i] = RGBTriple{std::uint8_t(qBlue(table[i])), std::uint8_t(qGreen(table[i])), std::uint8_t(qRed(table[i]))};
-    QImage bitmap = NewWorkingBitmap(indexed.width(), indexed.height());
+        colours[i] = RGBTriple{std::uint8_t(BlueOf(table[i])), std::uint8_t(GreenOf(table[i])), std::uint8_t(RedOf(table[i]))};
+    Bitmap bitmap = NewWorkingBitmap(indexed.width(), indexed.height());
     for (int y = 0; y < indexed.height(); ++y) {
         const uchar* in = indexed.constScanLine(y);
         RGBTriple* out = RowPixels(bitmap, y);

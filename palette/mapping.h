@@ -19,22 +19,22 @@
 #include "app/progress.h"
 #include "palette/palette.h"
 
-#include <QImage>
+#include "effects/bitmap.h"
 
 namespace pictaron {
 
 // target becomes an 8-bit picture of the source's size with the palette as its
 // colour table. The palette must have at least one entry.
-void MapToPalette(const QImage& source, const Palette& palette, QImage& target, RunProgress& progress,
+void MapToPalette(const Bitmap& source, const Palette& palette, Bitmap& target, RunProgress& progress,
                   const CancelFlag& cancel);
 // The same on the given number of threads.
-void MapToPalette(const QImage& source, const Palette& palette, QImage& target, RunProgress& progress,
+void MapToPalette(const Bitmap& source, const Palette& palette, Bitmap& target, RunProgress& progress,
                   const CancelFlag& cancel, int threads);
-void DitherToPalette(const QImage& source, const Palette& palette, QImage& target, RunProgress& progress,
+void DitherToPalette(const Bitmap& source, const Palette& palette, Bitmap& target, RunProgress& progress,
                      const CancelFlag& cancel);
 
 // The working bitmap of an indexed picture: every pixel the exact colour of its
 // palette entry.
-QImage ExpandIndexedPicture(const QImage& indexed);
+Bitmap ExpandIndexedPicture(const Bitmap& indexed);
 
 } // namespace pictaron

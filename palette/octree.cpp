@@ -20,7 +20,7 @@ TColorQuantizer::TColorQuantizer(int maxColours, int leafLevel)
     leafOf_.resize(std::size_t{1} << (3 * leafLevel_));
 }
 
-void TColorQuantizer::FeedPixels(const QImage& bitmap)
+void TColorQuantizer::FeedPixels(const Bitmap& bitmap)
 {
     // A pixel whose key already leads to a leaf only adds to it: the descent
     // would end there without changing the tree.
@@ -135,7 +135,7 @@ void TColorQuantizer::CollectFrom(NodeRef ref, std::vector<PaletteEntry>& colour
             CollectFrom(child, colours);
 }
 
-Palette OptimisedPalette(const QImage& bitmap, int colours)
+Palette OptimisedPalette(const Bitmap& bitmap, int colours)
 {
     TColorQuantizer quantizer(colours, 6);
     quantizer.FeedPixels(bitmap);

@@ -20,7 +20,7 @@
 
 #include "palette/palette.h"
 
-#include <QImage>
+#include "effects/bitmap.h"
 
 #include <array>
 #include <cstdint>
@@ -34,7 +34,7 @@ public:
     TColorQuantizer(int maxColours, int leafLevel);
 
     // Inserts every pixel of a working bitmap in the quantiser's order.
-    void FeedPixels(const QImage& bitmap);
+    void FeedPixels(const Bitmap& bitmap);
     // The leaves' average colours, depth first with children in index order.
     std::vector<PaletteEntry> CollectLeafColours() const;
     int LeafCount() const { return leafCount_; }
@@ -83,6 +83,6 @@ private:
 // A palette of exactly max(1, min(colours, 256)) entries for a working bitmap:
 // the octree's leaf colours (channel sums divided by the pixel count,
 // truncated), then black for the entries the tree did not fill.
-Palette OptimisedPalette(const QImage& bitmap, int colours);
+Palette OptimisedPalette(const Bitmap& bitmap, int colours);
 
 } // namespace pictaron

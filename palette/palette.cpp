@@ -15,18 +15,18 @@ Palette WebSafePalette()
     return palette;
 }
 
-QList<QRgb> ToColorTable(const Palette& palette)
+std::vector<Argb> ToColorTable(const Palette& palette)
 {
-    QList<QRgb> table;
+    std::vector<Argb> table;
     table.reserve(static_cast<qsizetype>(palette.size()));
     for (const PaletteEntry& entry : palette)
-        table.append(qRgb(entry.red, entry.green, entry.blue));
+        table.push_back(PackRgb(entry.red, entry.green, entry.blue));
     return table;
 }
 
-QImage NewIndexedPicture(int width, int height, const Palette& palette)
+Bitmap NewIndexedPicture(int width, int height, const Palette& palette)
 {
-    QImage picture(width, height, QImage::Format_Indexed8);
+    Bitmap picture(width, height, Bitmap::Format_Indexed8);
     if (picture.isNull() && width > 0 && height > 0)
         throw PictaronError(QStringLiteral("There is not enough memory for a picture of %1 by %2 pixels.")
                                 .arg(width).arg(height));

@@ -6,9 +6,8 @@
 // building a new list.
 #pragma once
 
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QList>
-#include <QRgb>
 
 #include <cstdint>
 #include <vector>
@@ -35,10 +34,10 @@ inline constexpr int kMaxPaletteEntries = 256;
 Palette WebSafePalette();
 
 // The colour table of an indexed picture.
-QList<QRgb> ToColorTable(const Palette& palette);
+std::vector<Argb> ToColorTable(const Palette& palette);
 
 // A fresh 8-bit picture of the given size with the palette as its colour
 // table (pixels undefined).
-QImage NewIndexedPicture(int width, int height, const Palette& palette);
+Bitmap NewIndexedPicture(int width, int height, const Palette& palette);
 
 } // namespace pictaron

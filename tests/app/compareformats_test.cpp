@@ -7,8 +7,9 @@
 #include "components/errors.h"
 #include "effects/pixels.h"
 
-#include <QImage>
+#include "effects/bitmap.h"
 
+#include "../bitmapimage.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,10 +19,10 @@ using namespace pictaron;
 
 namespace {
 
-QImage Photo(int width, int height)
+Bitmap Photo(int width, int height)
 {
     std::mt19937 random(11);
-    QImage picture = NewWorkingBitmap(width, height);
+    Bitmap picture = NewWorkingBitmap(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             RowPixels(picture, y)[x] = RGBTriple{std::uint8_t(x * 2 + random() % 24), std::uint8_t(y * 3 + random() % 8),
@@ -29,12 +30,12 @@ QImage Photo(int width, int height)
     return picture;
 }
 
-std::vector<FormatComparison> Compare(const QImage& picture, const ConversionSettings& settings,
+std::vector<FormatComparison> Compare(const Bitmap& picture, const ConversionSettings& settings,
                                       const CancelFlag& cancel = CancelFlag())
 {
     RunProgress progress;
     RunContext context{progress, cancel, QString()};
-    return CompareFormats(picture, QImage(), settings, context);
+    return CompareFormats(picture, Bitmap(), settings, context);
 }
 
 // What the first bytes of each kind of file are.
@@ -59,7 +60,7 @@ bool HasSignature(OutputFormat format, const QByteArray& bytes)
 
 TEST(CompareFormats, OneResultPerFormatEachOfItsKind)
 {
-    const QImage picture = Photo(80, 60);
+    const Bitmap picture = Photo(80, 60);
     const std::vector<FormatComparison> entries = Compare(picture, ConversionSettings());
     ASSERT_EQ(entries.size(), OutputFormats().size());
     for (size_t i = 0; i < entries.size(); ++i) {
@@ -83,10 +84,10 @@ TEST(CompareFormats, OneResultPerFormatEachOfItsKind)
                                         [format](const FormatComparison& e) { return e.format == format; });
         ASSERT_NE(entry, entries.end());
         const EncodedResult& r = *entry->result;
-        const QImage decoded = QImage::fromData(r.bytes).convertToFormat(QImage::Format_RGB888);
+        const Bitmap decoded = ToBitmap(QImage::fromData(r.bytes).convertToFormat(QImage::Format_RGB888));
         EXPECT_EQ(decoded.size(), picture.size());
         if (format == OutputFormat::Png) {
-            EXPECT_EQ(decoded, picture.convertToFormat(QImage::Format_RGB888));
+            EXPECT_EQ(decoded, ImageView(picture).convertToFormat(QImage::Format_RGB888));
             EXPECT_DOUBLE_EQ(*r.similarity, 1.0);
         }
     }
@@ -94,7 +95,7 @@ TEST(CompareFormats, OneResultPerFormatEachOfItsKind)
 
 TEST(CompareFormats, ABudgetHoldsForEveryFormatThatCanMeetIt)
 {
-    const QImage picture = Photo(120, 90);
+    const Bitmap picture = Photo(120, 90);
     ConversionSettings s;
     const std::vector<FormatComparison> free = Compare(picture, s);
     const qint64 png = free[static_cast<size_t>(&FactsOf(OutputFormat::Png) - OutputFormats().data())].result->size;

@@ -7,6 +7,7 @@
 #include "effects/pixels.h"
 #include "formats/pictureloader.h"
 
+#include "../bitmapimage.h"
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -35,8 +36,8 @@ QImage SourceRgba()
 }
 
 struct Loaded {
-    QImage picture;
-    QImage alpha;
+    Bitmap picture;
+    Bitmap alpha;
 };
 
 class ConversionAlphaTest : public ::testing::Test {
@@ -53,13 +54,13 @@ protected:
         RunProgress progress;
         CancelFlag cancel;
         RunContext context{progress, cancel, QString()};
-        return RunConversion(source_.picture, settings, context, withAlpha ? source_.alpha : QImage());
+        return RunConversion(source_.picture, settings, context, withAlpha ? source_.alpha : Bitmap());
     }
     // The PNG result's pixels as straight RGBA.
-    QImage PngPixels(const ConversionSettings& settings)
+    Bitmap PngPixels(const ConversionSettings& settings)
     {
         const EncodedResult result = Run(settings);
-        return QImage::fromData(result.bytes, "PNG").convertToFormat(QImage::Format_RGBA8888);
+        return ToBitmap(QImage::fromData(result.bytes, "PNG").convertToFormat(QImage::Format_RGBA8888));
     }
 
     QTemporaryDir folder_;
@@ -78,13 +79,13 @@ ConversionSettings Png()
 // to source pixels: alpha exactly, colours exactly where opaque and within the
 // rounding of the flattened source where partly transparent.
 template <typename Map>
-void ExpectMovedPixels(const QImage& result, const QImage& source, Map sourceOf)
+void ExpectMovedPixels(const Bitmap& result, const Bitmap& source, Map sourceOf)
 {
     for (int y = 0; y < result.height(); ++y)
         for (int x = 0; x < result.width(); ++x) {
             const QPoint from = sourceOf(x, y);
-            const QColor got = result.pixelColor(x, y);
-            const QColor want = source.pixelColor(from);
+            const QColor got = ImageView(result).pixelColor(x, y);
+            const QColor want = ImageView(source).pixelColor(from);
             ASSERT_EQ(got.alpha(), want.alpha()) << x << "," << y;
             if (want.alpha() == 0)
                 continue;
@@ -99,7 +100,7 @@ void ExpectMovedPixels(const QImage& result, const QImage& source, Map sourceOf)
 
 TEST_F(ConversionAlphaTest, AlphaFollowsEveryStepThatMovesPixels)
 {
-    const QImage source = SourceRgba();
+    const Bitmap source = ToBitmap(SourceRgba());
     {
         SCOPED_TRACE("as it is");
         ExpectMovedPixels(PngPixels(Png()), source, [](int x, int y) { return QPoint(x, y); });
@@ -111,7 +112,7 @@ TEST_F(ConversionAlphaTest, AlphaFollowsEveryStepThatMovesPixels)
         s.cropTopLeft = QPoint(10, 4);
         s.cropBottomRight = QPoint(46, 30);
         s.flip = s.mirror = true;
-        const QImage result = PngPixels(s);
+        const Bitmap result = PngPixels(s);
         ASSERT_EQ(result.size(), QSize(36, 26));
         ExpectMovedPixels(result, source, [](int x, int y) { return QPoint(45 - x, 29 - y); });
     }
@@ -137,13 +138,13 @@ TEST_F(ConversionAlphaTest, ShownOverWhiteTheResultIsTheFlattenedPicturesResult)
     }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const QImage kept = PngPixels(c.settings);
-        const QImage flat = QImage::fromData(Run(c.settings, false).bytes, "PNG").convertToFormat(QImage::Format_RGB888);
+        const Bitmap kept = PngPixels(c.settings);
+        const Bitmap flat = ToBitmap(QImage::fromData(Run(c.settings, false).bytes, "PNG").convertToFormat(QImage::Format_RGB888));
         ASSERT_EQ(kept.size(), flat.size());
         for (int y = 0; y < kept.height(); ++y)
             for (int x = 0; x < kept.width(); ++x) {
-                const QColor k = kept.pixelColor(x, y);
-                const QColor f = flat.pixelColor(x, y);
+                const QColor k = ImageView(kept).pixelColor(x, y);
+                const QColor f = ImageView(flat).pixelColor(x, y);
                 const auto over = [&](int c) { return (c * k.alpha() + 255 * (255 - k.alpha()) + 127) / 255; };
                 ASSERT_LE(std::abs(over(k.red()) - f.red()), 2) << x << "," << y;
                 ASSERT_LE(std::abs(over(k.green()) - f.green()), 2) << x << "," << y;
@@ -158,17 +159,17 @@ TEST_F(ConversionAlphaTest, RotatedCornersAreTransparentWhateverTheCornerColour)
     s.rotate = true;
     s.rotateAngle = 30;
     s.cornerColour = 0x00FF00;
-    const QImage result = PngPixels(s);
+    const Bitmap result = PngPixels(s);
     for (const QPoint corner : {QPoint(0, 0), QPoint(result.width() - 1, 0), QPoint(0, result.height() - 1),
                                 QPoint(result.width() - 1, result.height() - 1)})
-        EXPECT_EQ(result.pixelColor(corner).alpha(), 0);
+        EXPECT_EQ(ImageView(result).pixelColor(corner).alpha(), 0);
     // The same picture without its alpha keeps the corner colour, as a JPEG would.
     RunProgress progress;
     CancelFlag cancel;
     RunContext context{progress, cancel, QString()};
-    const QImage opaque =
-        QImage::fromData(RunConversion(source_.picture, s, context).bytes, "PNG").convertToFormat(QImage::Format_RGBA8888);
-    EXPECT_EQ(opaque.pixelColor(0, 0), QColor(0, 255, 0));
+    const Bitmap opaque =
+        ToBitmap(QImage::fromData(RunConversion(source_.picture, s, context).bytes, "PNG").convertToFormat(QImage::Format_RGBA8888));
+    EXPECT_EQ(ImageView(opaque).pixelColor(0, 0), QColor(0, 255, 0));
 }
 
 TEST_F(ConversionAlphaTest, ResizingNeverBleedsHiddenColoursIntoTheirNeighbours)
@@ -182,11 +183,11 @@ TEST_F(ConversionAlphaTest, ResizingNeverBleedsHiddenColoursIntoTheirNeighbours)
         s.resizeWidth = 17;
         s.resizeHeight = 11;
         s.resizeMethod = filter;
-        const QImage result = PngPixels(s);
+        const Bitmap result = PngPixels(s);
         ASSERT_EQ(result.size(), QSize(17, 11));
         for (int y = 0; y < 11; ++y)
             for (int x = 0; x < 17; ++x) {
-                const QColor pixel = result.pixelColor(x, y);
+                const QColor pixel = ImageView(result).pixelColor(x, y);
                 if (pixel.alpha() > 8)
                     ASSERT_LE(pixel.red(), 240) << "filter " << static_cast<int>(filter) << " at " << x << "," << y;
             }
@@ -195,10 +196,10 @@ TEST_F(ConversionAlphaTest, ResizingNeverBleedsHiddenColoursIntoTheirNeighbours)
         // opaque picture's border, but must not make it transparent), and
         // the band's side goes transparent.
         for (const QPoint at : {QPoint(0, 0), QPoint(0, 10), QPoint(3, 5), QPoint(5, 0)}) {
-            EXPECT_EQ(result.pixelColor(at).alpha(), 255) << at.x() << "," << at.y();
-            EXPECT_NEAR(result.pixelColor(at).blue(), 200, 3) << at.x() << "," << at.y() << " filter " << static_cast<int>(filter);
+            EXPECT_EQ(ImageView(result).pixelColor(at).alpha(), 255) << at.x() << "," << at.y();
+            EXPECT_NEAR(ImageView(result).pixelColor(at).blue(), 200, 3) << at.x() << "," << at.y() << " filter " << static_cast<int>(filter);
         }
-        EXPECT_LT(result.pixelColor(16, 5).alpha(), 40);
+        EXPECT_LT(ImageView(result).pixelColor(16, 5).alpha(), 40);
     }
 }
 
@@ -223,8 +224,8 @@ TEST_F(ConversionAlphaTest, ResultsWithoutAlphaAreMadeFromTheFlattenedPictureAlo
     const EncodedResult flat = Run(Png(), false);
     EXPECT_TRUE(QImage::fromData(kept.bytes, "PNG").hasAlphaChannel());
     EXPECT_FALSE(QImage::fromData(flat.bytes, "PNG").hasAlphaChannel());
-    const QImage shown = ToWorkingBitmap(kept.picture);
-    const QImage flattened = ToWorkingBitmap(flat.picture);
+    const Bitmap shown = ToWorkingBitmap(kept.picture);
+    const Bitmap flattened = ToWorkingBitmap(flat.picture);
     ASSERT_EQ(shown.size(), flattened.size());
     for (int y = 0; y < shown.height(); ++y)
         for (int x = 0; x < shown.width(); ++x) {

@@ -12,7 +12,10 @@
 #include "effects/tone.h"
 #include "formats/jpegresult.h"
 
+#include "../bitmapimage.h"
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 #include <QFile>
 #include <QGuiApplication>
@@ -24,10 +27,10 @@ using namespace pictaron;
 
 namespace {
 
-QImage Pattern(int width, int height)
+Bitmap Pattern(int width, int height)
 {
     std::mt19937 random(5);
-    QImage picture = NewWorkingBitmap(width, height);
+    Bitmap picture = NewWorkingBitmap(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             RowPixels(picture, y)[x] = RGBTriple{std::uint8_t(x * 4 + random() % 32), std::uint8_t(y * 3),
@@ -49,12 +52,12 @@ public:
 class ConversionStepsTest : public ::testing::Test {
 protected:
     // Runs without a work file: the result carries the encoded bytes.
-    EncodedResult Run(const QImage& original, const ConversionSettings& settings)
+    EncodedResult Run(const Bitmap& original, const ConversionSettings& settings)
     {
         RunContext context{progress_, cancel_, QString()};
         return RunConversion(original, settings, context);
     }
-    QByteArray Encoded(const QImage& working, const ConversionSettings& settings)
+    QByteArray Encoded(const Bitmap& working, const ConversionSettings& settings)
     {
         RunProgress progress;
         RunContext context{progress, cancel_, QString()};
@@ -71,7 +74,7 @@ protected:
 
 TEST_F(ConversionStepsTest, EveryChangeInItsOrderWithItsArguments)
 {
-    const QImage original = Pattern(90, 70);
+    const Bitmap original = Pattern(90, 70);
     ConversionSettings s;
     s.crop = true;
     s.cropTopLeft = QPoint(60, 50);  // given the wrong way round
@@ -102,7 +105,7 @@ TEST_F(ConversionStepsTest, EveryChangeInItsOrderWithItsArguments)
 
     // The same changes by hand, in the documented order and with the
     // documented arguments: sharpen by position + 5, blur by 20 - position.
-    QImage expected = CropToSelection(original, QPoint(4, 6), QPoint(60, 50));
+    Bitmap expected = CropToSelection(original, QPoint(4, 6), QPoint(60, 50));
     expected = MirrorBitmap(FlipBitmap(expected));
     expected = RotateBitmap(expected, 25, RGBTriple{0x33, 0x66, 0x99}, false);
     const ResampleFilter& mitchell = ResampleFilterTable()[6];
@@ -122,7 +125,7 @@ TEST_F(ConversionStepsTest, EveryChangeInItsOrderWithItsArguments)
                                        "Saving"}));
 
     // A different order would show: the mirror after the rotation, say.
-    QImage swapped = CropToSelection(original, QPoint(4, 6), QPoint(60, 50));
+    Bitmap swapped = CropToSelection(original, QPoint(4, 6), QPoint(60, 50));
     swapped = MirrorBitmap(RotateBitmap(FlipBitmap(swapped), 25, RGBTriple{0x33, 0x66, 0x99}, false));
     swapped = ResampleBitmap(swapped, QSize(41, 37), mitchell.filter, mitchell.support, nullptr);
     swapped = AdjustBrightness(AdjustContrast(swapped, 60), -20);
@@ -141,9 +144,9 @@ TEST_F(ConversionStepsTest, BlendAndCaptionComeLast)
         app = std::make_unique<QGuiApplication>(argc, argv);
     }
     const QString blendFile = folder_.filePath(QStringLiteral("overlay.png"));
-    ASSERT_TRUE(Pattern(13, 9).mirrored(true, false).save(blendFile));
+    ASSERT_TRUE(ImageView(Pattern(13, 9)).mirrored(true, false).save(blendFile));
 
-    const QImage original = Pattern(60, 40);
+    const Bitmap original = Pattern(60, 40);
     ConversionSettings s;
     s.blend = true;
     s.blendFile = blendFile;
@@ -158,7 +161,7 @@ TEST_F(ConversionStepsTest, BlendAndCaptionComeLast)
     s.captionFont.colour = clBlack;
     s.captionLocation = CaptionLocation::Caption;
 
-    QImage expected = BlendStep(original, blendFile, 40, false);
+    Bitmap expected = BlendStep(original, blendFile, 40, false);
     expected = AdjustContrast(expected, -30);
     expected = AddCaption(expected, QStringLiteral("Hi"), s.captionFont, CaptionLocation::Caption);
     const EncodedResult result = Run(original, s);
@@ -186,8 +189,8 @@ TEST_F(ConversionStepsTest, AResizeBeyondMemoryEndsTheRunWithItsMessage)
     }
     // So does the resize of a picture that keeps its transparency.
     s.format = OutputFormat::Png;
-    QImage alpha(50, 30, QImage::Format_Grayscale8);
-    alpha.fill(128);
+    Bitmap alpha(50, 30, Bitmap::Format_Grayscale8);
+    std::memset(alpha.bits(), 128, static_cast<std::size_t>(alpha.sizeInBytes()));
     RunContext context{progress_, cancel_, QString()};
     try {
         RunConversion(Pattern(50, 30), s, context, alpha);
@@ -199,7 +202,7 @@ TEST_F(ConversionStepsTest, AResizeBeyondMemoryEndsTheRunWithItsMessage)
 
 TEST_F(ConversionStepsTest, FailingStepsEndTheRunWithTheirMessage)
 {
-    const QImage original = Pattern(50, 30);
+    const Bitmap original = Pattern(50, 30);
     const auto message = [&](const ConversionSettings& s) {
         try {
             Run(original, s);
@@ -232,7 +235,7 @@ TEST_F(ConversionStepsTest, FailingStepsEndTheRunWithTheirMessage)
 
 TEST_F(ConversionStepsTest, MissingBlendFileIsSkipped)
 {
-    const QImage original = Pattern(40, 30);
+    const Bitmap original = Pattern(40, 30);
     ConversionSettings s;
     s.blend = true;
     s.blendFile = folder_.filePath(QStringLiteral("gone.png"));

@@ -15,9 +15,9 @@ using namespace pictaron;
 
 namespace {
 
-QImage Gradient(int width, int height)
+Bitmap Gradient(int width, int height)
 {
-    QImage picture = NewWorkingBitmap(width, height);
+    Bitmap picture = NewWorkingBitmap(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             RowPixels(picture, y)[x] = RGBTriple{std::uint8_t(x * 3), std::uint8_t(y * 5), std::uint8_t(x ^ y)};
@@ -26,7 +26,7 @@ QImage Gradient(int width, int height)
 
 class ConversionTest : public ::testing::Test {
 protected:
-    EncodedResult Run(const QImage& original, const ConversionSettings& settings)
+    EncodedResult Run(const Bitmap& original, const ConversionSettings& settings)
     {
         RunContext context{progress_, cancel_, WorkFile()};
         return RunConversion(original, settings, context);
@@ -42,7 +42,7 @@ protected:
 
 TEST_F(ConversionTest, JpegRunWritesTheWorkFileAndShowsItDecoded)
 {
-    const QImage original = Gradient(70, 40);
+    const Bitmap original = Gradient(70, 40);
     ConversionSettings settings;
     settings.jpegQuality = 55;
     settings.greyscale = true;
@@ -54,7 +54,7 @@ TEST_F(ConversionTest, JpegRunWritesTheWorkFileAndShowsItDecoded)
     written.LoadFromFile(WorkFile());
     EXPECT_TRUE(written.Data().grayscale);
     EXPECT_EQ(result.picture.size(), QSize(70, 40));
-    EXPECT_EQ(result.picture.format(), QImage::Format_BGR888);
+    EXPECT_EQ(result.picture.format(), Bitmap::Format_BGR888);
     EXPECT_EQ(result.picture, written.Decode());
     // The run worked on its own copy.
     EXPECT_EQ(original, Gradient(70, 40));

@@ -8,16 +8,16 @@ using namespace pictaron;
 
 namespace {
 
-QImage Pattern(int width, int height)
+Bitmap Pattern(int width, int height)
 {
-    QImage picture = NewWorkingBitmap(width, height);
+    Bitmap picture = NewWorkingBitmap(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             RowPixels(picture, y)[x] = RGBTriple{std::uint8_t(x * 5), std::uint8_t(y * 3), std::uint8_t(x + y)};
     return picture;
 }
 
-bool Inverted(const QImage& drawn, const QImage& before, int x, int y)
+bool Inverted(const Bitmap& drawn, const Bitmap& before, int x, int y)
 {
     const RGBTriple a = RowPixels(drawn, y)[x], b = RowPixels(before, y)[x];
     return a.red == 255 - b.red && a.green == 255 - b.green && a.blue == 255 - b.blue;
@@ -27,8 +27,8 @@ bool Inverted(const QImage& drawn, const QImage& before, int x, int y)
 
 TEST(CropFrame, DrawingTwiceRestoresEveryPixel)
 {
-    const QImage before = Pattern(80, 60);
-    QImage picture = before;
+    const Bitmap before = Pattern(80, 60);
+    Bitmap picture = before;
     // Also frames so small that handles overlap each other and the outline.
     for (const auto& [a, b] : {std::pair{QPoint(5, 5), QPoint(50, 50)}, std::pair{QPoint(0, 0), QPoint(79, 59)},
                                std::pair{QPoint(10, 10), QPoint(13, 12)}, std::pair{QPoint(3, 3), QPoint(3, 9)}}) {
@@ -40,8 +40,8 @@ TEST(CropFrame, DrawingTwiceRestoresEveryPixel)
 
 TEST(CropFrame, OutlineExcludesRightAndBottomAndHandlesAreFilled)
 {
-    const QImage before = Pattern(100, 100);
-    QImage picture = before;
+    const Bitmap before = Pattern(100, 100);
+    Bitmap picture = before;
     ToggleCropFrame(picture, QPoint(10, 20), QPoint(60, 80));
     // The outline runs along x 10..59 and y 20..79.
     EXPECT_TRUE(Inverted(picture, before, 30, 20));   // top edge

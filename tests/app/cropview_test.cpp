@@ -1,5 +1,6 @@
 // The crop frame on the source view, driven with the mouse.
 #include "app/mainwindow.h"
+#include "components/qimagebridge.h"
 #include "app/pictureview.h"
 #include "windowtesting.h"
 
@@ -45,7 +46,7 @@ void CropViewTest::frameToggleLeavesThePictureAsItWas()
     auto* view = window.findChild<PictureView*>(QStringLiteral("imgSource"));
     auto* crop = window.findChild<QCheckBox*>(QStringLiteral("chkCrop"));
     QVERIFY(view && crop);
-    const QImage before = view->Picture().copy();
+    const Bitmap before = view->Picture().copy();
 
     ShowPageOf(crop);
     ClickAt(crop);
@@ -69,7 +70,7 @@ void CropViewTest::draggingANewRectangleSetsTheCrop()
     auto* crop = window.findChild<QCheckBox*>(QStringLiteral("chkCrop"));
     ShowPageOf(crop);
     ClickAt(crop);
-    const QImage clean = window.Original();
+    const Bitmap clean = window.Original();
 
     // Outside the first frame: a new rectangle, dragged up and left of its
     // start, then on from the normalised corner (90,70) it became.
@@ -102,7 +103,7 @@ void CropViewTest::theFrameOnPicturesSmallerThanItLeavesNothingBehind()
     ShowPageOf(crop);
     for (const QSize size : {QSize(30, 200), QSize(200, 20), QSize(3, 2), QSize(1, 1), QSize(7, 60)}) {
         window.OpenPicture(WritePicture(folder_, QStringLiteral("small.png"), size));
-        const QImage before = view->Picture().copy();
+        const Bitmap before = view->Picture().copy();
         for (int toggle = 0; toggle < 3; ++toggle) {
             ClickAt(crop);
             QVERIFY(crop->isChecked());
@@ -130,7 +131,7 @@ void CropViewTest::aPastedPictureShowsTheFrameWhileCropIsChecked()
     pasted.fill(Qt::darkGreen);
     QGuiApplication::clipboard()->setImage(pasted);
     PressKey(Qt::Key_V, Qt::ControlModifier);
-    const QImage clean = window.Original();
+    const Bitmap clean = window.Original();
     QCOMPARE(clean.size(), QSize(100, 80));
     QVERIFY(view->Picture() != clean);  // the frame, as Crop is checked
     ClickAt(crop);

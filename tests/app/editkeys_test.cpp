@@ -5,6 +5,7 @@
 #include "app/optionpages.h"
 #include "windowtesting.h"
 
+#include "../bitmapimage.h"
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
@@ -66,14 +67,14 @@ void EditKeysTest::ctrlVPastesAPictureIntoTheSource()
     QGuiApplication::clipboard()->setImage(Filled(QSize(30, 20), Qt::darkBlue));
     PressKey(Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(window_->Original().size(), QSize(30, 20));
-    QCOMPARE(window_->Original().pixelColor(3, 3), QColor(Qt::darkBlue));
+    QCOMPARE(ImageView(window_->Original()).pixelColor(3, 3), QColor(Qt::darkBlue));
     QVERIFY(!EditMenuShown(*window_));
 }
 
 void EditKeysTest::aFocusedTextFieldKeepsItsOwnPaste()
 {
     window_->OpenPicture(WritePicture(folder_, QStringLiteral("b.png"), QSize(64, 48)));
-    const QImage before = window_->Original();
+    const QImage before = ImageView(window_->Original());
     QLineEdit* caption = window_->Options().txtCaption;
     ShowPageOf(caption);
     ClickAt(window_->Options().chkAddCaption);
@@ -94,7 +95,7 @@ void EditKeysTest::ctrlCCopiesTheResult()
     const QImage copied = QGuiApplication::clipboard()->image();
     QCOMPARE(copied.size(), window_->ResultPicture().size());
     QCOMPARE(copied.convertToFormat(QImage::Format_RGB32),
-             window_->ResultPicture().convertToFormat(QImage::Format_RGB32));
+             ImageView(window_->ResultPicture()).convertToFormat(QImage::Format_RGB32));
 }
 
 QTEST_MAIN(EditKeysTest)

@@ -15,10 +15,10 @@ using namespace pictaron;
 namespace {
 
 // Gradients with noise: a picture whose file grows with the quality.
-QImage Photo(int width, int height)
+Bitmap Photo(int width, int height)
 {
     std::mt19937 random(3);
-    QImage picture = NewWorkingBitmap(width, height);
+    Bitmap picture = NewWorkingBitmap(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             RowPixels(picture, y)[x] = RGBTriple{std::uint8_t(x * 2 + random() % 24), std::uint8_t(y * 3 + random() % 8),
@@ -44,7 +44,7 @@ protected:
         }
         return {};
     }
-    QImage picture_ = Photo(96, 64);
+    Bitmap picture_ = Photo(96, 64);
 };
 
 ConversionSettings Format(OutputFormat format)

@@ -5,6 +5,7 @@
 #include "tests/filetesting.h"
 #include "windowtesting.h"
 
+#include "../bitmapimage.h"
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -91,7 +92,7 @@ void FileCommandsTest::savingAtAZoomWritesTheFullSizeResult()
     const QImage saved(target);
     QCOMPARE(saved.size(), QSize(101, 77));
     QCOMPARE(saved.convertToFormat(QImage::Format_RGB32),
-             window_->ResultPicture().convertToFormat(QImage::Format_RGB32));
+             ImageView(window_->ResultPicture()).convertToFormat(QImage::Format_RGB32));
     QCOMPARE(window_->findChild<QComboBox*>(QStringLiteral("cmbZoom"))->currentText(), QStringLiteral("100%"));
     QCOMPARE(window_->findChild<PictureView*>(QStringLiteral("imgDest"))->Picture().size(), QSize(101, 77));
     QVERIFY(!window_->Changed());

@@ -15,6 +15,7 @@
 #include "tests/filetesting.h"
 #include "windowtesting.h"
 
+#include "../bitmapimage.h"
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -600,7 +601,7 @@ void FormatPageTest::eachNewFormatSavesTheBytesItEncoded()
                  0);
     }
     // The file's pixels are those the result view shows.
-    const QImage shown = window_->ResultPicture().convertToFormat(QImage::Format_RGB888);
+    const QImage shown = ImageView(window_->ResultPicture()).convertToFormat(QImage::Format_RGB888);
     QByteArray pixels;
     for (int y = 0; y < shown.height(); ++y)
         pixels += QByteArray(reinterpret_cast<const char*>(shown.constScanLine(y)), shown.width() * 3);

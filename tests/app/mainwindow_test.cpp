@@ -442,7 +442,7 @@ void MainWindowTest::failedRunKeepsResultReportAndSaveState()
     auto* dest = window_->findChild<InfoLabel*>(QStringLiteral("lblDestInfo"));
     const QString hintBefore = dest->Hint();
     const qint64 sizeBefore = window_->ResultSize();
-    const QImage pictureBefore = window_->ResultPicture();
+    const Bitmap pictureBefore = window_->ResultPicture();
 
     // The work file cannot be written while a folder stands in its place.
     QFile::remove(WorkFilePath());
@@ -471,8 +471,8 @@ void MainWindowTest::aResizeBeyondMemorySaysSoAndKeepsEverything()
     auto* dest = window_->findChild<InfoLabel*>(QStringLiteral("lblDestInfo"));
     const QString hintBefore = dest->Hint();
     const qint64 sizeBefore = window_->ResultSize();
-    const QImage pictureBefore = window_->ResultPicture();
-    const QImage originalBefore = window_->Original();
+    const Bitmap pictureBefore = window_->ResultPicture();
+    const Bitmap originalBefore = window_->Original();
 
     // Resize to 60000 by 60000, typed as a person types it: 10.8 GB, which the
     // system might promise and then not keep.

@@ -26,7 +26,7 @@ TEST(FormatFixed, RoundsHalvesAwayFromZeroOnDecimalDigits)
 TEST(Report, DescribesPicturesAndSources)
 {
     EXPECT_EQ(DescribePicture(640, 480), QStringLiteral("640 by 480 pixels"));
-    const QImage picture(120, 60, QImage::Format_BGR888);
+    const Bitmap picture(120, 60, Bitmap::Format_BGR888);
     EXPECT_EQ(OpenedSourceInfo(QStringLiteral("/pics/a.gif"), 3500, picture),
               QStringLiteral(" /pics/a.gif\r\n 120 by 60 pixels, 3.4 K"));
     EXPECT_EQ(PastedSourceInfo(picture), QStringLiteral(" Clipboard\r\n 120 by 60 pixels"));

@@ -5,6 +5,7 @@
 #include "colour/orvacolourpicker.h"
 #include "windowtesting.h"
 
+#include "../bitmapimage.h"
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -49,7 +50,7 @@ void ResultViewTest::init()
 void ResultViewTest::zoomIsDrawnFromTheUnscaledResult()
 {
     RunGif(QSize(101, 101));
-    const QImage result = window_->ResultPicture().convertToFormat(QImage::Format_RGB32);
+    const QImage result = ImageView(window_->ResultPicture()).convertToFormat(QImage::Format_RGB32);
 
     Zoom(QStringLiteral("50%"));  // 50.5 rounds to even
     QCOMPARE(Dest()->Picture().size(), QSize(50, 50));
@@ -57,7 +58,7 @@ void ResultViewTest::zoomIsDrawnFromTheUnscaledResult()
     // From 50% on to 1000%: every shown pixel repeats a pixel of the result,
     // not of the smaller picture shown before.
     Zoom(QStringLiteral("1000%"));
-    const QImage shown = Dest()->Picture().convertToFormat(QImage::Format_RGB32);
+    const QImage shown = ImageView(Dest()->Picture()).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(shown.size(), QSize(1010, 1010));
     for (const QPoint at : {QPoint(0, 0), QPoint(9, 9), QPoint(10, 0), QPoint(555, 37), QPoint(1009, 1009)})
         QCOMPARE(shown.pixel(at), result.pixel(at.x() / 10, at.y() / 10));
@@ -68,7 +69,7 @@ void ResultViewTest::oneClickPicksTheShownColourAndEndsPicking()
 {
     RunGif(QSize(120, 90));
     const OptionPages& opt = window_->Options();
-    const QImage result = window_->ResultPicture();
+    const QImage result = ImageView(window_->ResultPicture());
     auto* timer = window_->findChild<QTimer*>(QStringLiteral("tmrAutoSave"));
     auto* autoApply = window_->findChild<QAction*>(QStringLiteral("mnuOptionsAutoApply"));
     if (!autoApply->isChecked())

@@ -10,6 +10,7 @@
 
 #include "components/orvaedit.h"
 
+#include "../bitmapimage.h"
 #include <QAction>
 #include <QCheckBox>
 #include <QApplication>
@@ -131,7 +132,7 @@ void SaveSafetyTest::aFormatSwitchWithholdsSaveUntilARunOfThatFormat()
     const QString saved = Path(QStringLiteral("ramp-result.gif"));
     QTRY_VERIFY(QFileInfo::exists(saved));
     QCOMPARE(QImage(saved).convertToFormat(QImage::Format_RGB32),
-             window_->ResultPicture().convertToFormat(QImage::Format_RGB32));
+             ImageView(window_->ResultPicture()).convertToFormat(QImage::Format_RGB32));
 }
 
 void SaveSafetyTest::saveIsWithheldWhileARunWorks()

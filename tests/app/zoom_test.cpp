@@ -2,7 +2,10 @@
 
 #include "effects/pixels.h"
 
+#include "../bitmapimage.h"
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace pictaron;
 
@@ -28,11 +31,11 @@ TEST(Zoom, SizesRoundHalvesToEven)
 
 TEST(Zoom, NearestNeighbourKeepsEveryColourExactly)
 {
-    QImage picture = NewWorkingBitmap(4, 3);
+    Bitmap picture = NewWorkingBitmap(4, 3);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x)
             RowPixels(picture, y)[x] = RGBTriple{std::uint8_t(10 * x), std::uint8_t(50 * y), 7};
-    const QImage twice = ZoomPicture(picture, 2.0f);
+    const Bitmap twice = ZoomPicture(picture, 2.0f);
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 8; ++x)
             EXPECT_EQ(RowPixels(twice, y)[x], RowPixels(picture, y / 2)[x / 2]);
@@ -40,10 +43,11 @@ TEST(Zoom, NearestNeighbourKeepsEveryColourExactly)
     EXPECT_EQ(ZoomPicture(twice, 0.5f), picture);
 
     // An indexed result stays indexed with its colour table.
-    QImage indexed(5, 5, QImage::Format_Indexed8);
-    indexed.setColorTable({qRgb(255, 0, 0), qRgb(0, 0, 255)});
-    indexed.fill(1);
-    const QImage zoomed = ZoomPicture(indexed, 3.0f);
-    EXPECT_EQ(zoomed.format(), QImage::Format_Indexed8);
-    EXPECT_EQ(zoomed.pixel(14, 14), qRgb(0, 0, 255));
+    Bitmap indexed(5, 5, Bitmap::Format_Indexed8);
+    indexed.setColorTable({PackRgb(255, 0, 0), PackRgb(0, 0, 255)});
+    for (int y = 0; y < 5; ++y)
+        std::fill_n(indexed.scanLine(y), 5, 1);
+    const Bitmap zoomed = ZoomPicture(indexed, 3.0f);
+    EXPECT_EQ(zoomed.format(), Bitmap::Format_Indexed8);
+    EXPECT_EQ(ImageView(zoomed).pixel(14, 14), PackRgb(0, 0, 255));
 }

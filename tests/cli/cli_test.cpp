@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QImage>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>

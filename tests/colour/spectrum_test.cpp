@@ -2,6 +2,7 @@
 // values and a brute-force search of our own.
 #include "colour/pickerpalette.h"
 #include "colour/spectrum.h"
+#include "components/qimagebridge.h"
 
 #include <gtest/gtest.h>
 
@@ -40,11 +41,12 @@ TEST(GradientFill, SingleEntryGetsStartAndReversedRangeDoesNothing)
 
 TEST(PixelAt, NegativeCountsAsZeroAndBeyondIsBlack)
 {
-    QImage image = NewWorkingBitmap(2, 2);
-    RowPixels(image, 0)[0] = Rgb(10, 20, 30);
-    RowPixels(image, 0)[1] = Rgb(40, 50, 60);
-    RowPixels(image, 1)[0] = Rgb(70, 80, 90);
-    RowPixels(image, 1)[1] = Rgb(1, 2, 3);
+    Bitmap bitmap = NewWorkingBitmap(2, 2);
+    RowPixels(bitmap, 0)[0] = Rgb(10, 20, 30);
+    RowPixels(bitmap, 0)[1] = Rgb(40, 50, 60);
+    RowPixels(bitmap, 1)[0] = Rgb(70, 80, 90);
+    RowPixels(bitmap, 1)[1] = Rgb(1, 2, 3);
+    const QImage image = ImageView(bitmap);
     EXPECT_EQ(PixelAt(image, -5, -1), Rgb(10, 20, 30));
     EXPECT_EQ(PixelAt(image, 1, -3), Rgb(40, 50, 60));
     EXPECT_EQ(PixelAt(image, 1, 1), Rgb(1, 2, 3));

@@ -16,14 +16,14 @@ namespace {
 // pixel per level (0..255), the same level in all three channels but blue
 // and red swapped end for end, so the channels are told apart.
 struct Sweep {
-    QImage flattened;
-    QImage plane;
+    Bitmap flattened;
+    Bitmap plane;
     static int Level(int x, int channel) { return channel == 0 ? 255 - x : x; }
 };
 
 Sweep MakeSweep()
 {
-    Sweep sweep{NewWorkingBitmap(256, 256), QImage(256, 256, QImage::Format_Grayscale8)};
+    Sweep sweep{NewWorkingBitmap(256, 256), Bitmap(256, 256, Bitmap::Format_Grayscale8)};
     for (int a = 0; a < 256; ++a) {
         uchar* row = sweep.flattened.scanLine(a);
         for (int x = 0; x < 256; ++x) {
@@ -45,9 +45,9 @@ TEST(AlphaTest, StraightColoursFlattenBackToThePixelsTheyCameFrom)
     // they must be the pixels the loader gave, within one level, and the
     // recovered colour itself within the rounding the flattening allowed.
     const Sweep sweep = MakeSweep();
-    const QImage straight =
+    const Bitmap straight =
         StraightColours(PremultipliedOverBlack(sweep.flattened, sweep.plane), AlphaAsBitmap(sweep.plane));
-    const QImage shown = FlattenOntoWhite(straight, sweep.plane);
+    const Bitmap shown = FlattenOntoWhite(straight, sweep.plane);
     for (int a = 0; a < 256; ++a) {
         const uchar* colour = straight.constScanLine(a);
         const uchar* again = shown.constScanLine(a);
@@ -68,12 +68,12 @@ TEST(AlphaTest, StraightColoursFlattenBackToThePixelsTheyCameFrom)
 TEST(AlphaTest, OpaquePixelsPassUnchangedAndThePlaneSurvivesItsBitmap)
 {
     const Sweep sweep = MakeSweep();
-    const QImage coverage = AlphaAsBitmap(sweep.plane);
+    const Bitmap coverage = AlphaAsBitmap(sweep.plane);
     EXPECT_EQ(AlphaPlaneOf(coverage), sweep.plane);
-    const QImage premultiplied = PremultipliedOverBlack(sweep.flattened, sweep.plane);
+    const Bitmap premultiplied = PremultipliedOverBlack(sweep.flattened, sweep.plane);
     // Row 255 is opaque: every step leaves it as it was.
-    const QImage straight = StraightColours(premultiplied, coverage);
-    for (const QImage* picture : {&premultiplied, &straight})
+    const Bitmap straight = StraightColours(premultiplied, coverage);
+    for (const Bitmap* picture : {&premultiplied, &straight})
         EXPECT_EQ(std::memcmp(picture->constScanLine(255), sweep.flattened.constScanLine(255), 3 * 256), 0);
     // Row 0 is transparent: premultiplied black whatever the flattened pixel.
     for (int x = 0; x < 3 * 256; ++x)

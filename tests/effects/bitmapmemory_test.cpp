@@ -5,9 +5,11 @@
 
 #include <QFile>
 
+#include "../bitmapimage.h"
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 
 using namespace pictaron;
 using namespace pictaron::effecttests;
@@ -34,21 +36,21 @@ bool IsMapped(const void* address)
 TEST(BitmapMemory, LargeBitmapIsAlignedAndBehavesAsAnyOther)
 {
     // 3 · 1001 bytes pad to 3004; over 2 MiB in all.
-    QImage bitmap = AllocateBitmap(1001, 900, QImage::Format_BGR888);
+    Bitmap bitmap = Bitmap(1001, 900, Bitmap::Format_BGR888);
     ASSERT_FALSE(bitmap.isNull());
-    EXPECT_EQ(bitmap.format(), QImage::Format_BGR888);
+    EXPECT_EQ(bitmap.format(), Bitmap::Format_BGR888);
     EXPECT_EQ(bitmap.size(), QSize(1001, 900));
     EXPECT_EQ(bitmap.bytesPerLine(), 3004);
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(bitmap.constBits()) % (2u << 20), 0u);
 
-    const QImage noise = Noise(1001, 900, 7);
+    const Bitmap noise = Noise(1001, 900, 7);
     for (int y = 0; y < 900; ++y)
         std::copy_n(noise.constScanLine(y), 3 * 1001, bitmap.scanLine(y));
     EXPECT_EQ(bitmap, noise);
-    EXPECT_EQ(bitmap.copy(10, 20, 30, 40), noise.copy(10, 20, 30, 40));
+    EXPECT_EQ(ImageView(bitmap).copy(10, 20, 30, 40), ImageView(noise).copy(10, 20, 30, 40));
 
     // A shared copy detaches on writing; the mapped bitmap keeps its pixels.
-    QImage shared = bitmap;
+    Bitmap shared = bitmap;
     shared.scanLine(5)[0] ^= 0xFF;
     EXPECT_NE(shared.constBits(), bitmap.constBits());
     EXPECT_EQ(bitmap, noise);
@@ -59,27 +61,27 @@ TEST(BitmapMemory, LastCopyGoingUnmapsTheMemory)
 {
     const uchar* bits = nullptr;
     {
-        QImage bitmap = AllocateBitmap(2000, 1000, QImage::Format_RGB888);
+        Bitmap bitmap = Bitmap(2000, 1000, Bitmap::Format_RGB888);
         ASSERT_FALSE(bitmap.isNull());
-        bitmap.fill(Qt::white);
-        EXPECT_EQ(bitmap.format(), QImage::Format_RGB888);
+        std::memset(bitmap.bits(), 0xFF, static_cast<std::size_t>(bitmap.sizeInBytes()));
+        EXPECT_EQ(bitmap.format(), Bitmap::Format_RGB888);
         bits = bitmap.constBits();
-        const QImage copy = bitmap;
-        bitmap = QImage();
+        const Bitmap copy = bitmap;
+        bitmap = Bitmap();
         EXPECT_TRUE(IsMapped(bits));
-        EXPECT_EQ(copy.pixelColor(1999, 999), QColor(Qt::white));
+        EXPECT_EQ(ImageView(copy).pixelColor(1999, 999), QColor(Qt::white));
     }
     EXPECT_FALSE(IsMapped(bits));
 }
 
 TEST(BitmapMemory, SmallAndEmptyBitmaps)
 {
-    const QImage small = AllocateBitmap(5, 3, QImage::Format_BGR888);
-    EXPECT_EQ(small.format(), QImage::Format_BGR888);
+    const Bitmap small = Bitmap(5, 3, Bitmap::Format_BGR888);
+    EXPECT_EQ(small.format(), Bitmap::Format_BGR888);
     EXPECT_EQ(small.size(), QSize(5, 3));
     EXPECT_EQ(small.bytesPerLine(), 16);
-    EXPECT_TRUE(AllocateBitmap(0, 10, QImage::Format_BGR888).isNull());
-    EXPECT_TRUE(AllocateBitmap(10, -1, QImage::Format_BGR888).isNull());
+    EXPECT_TRUE(Bitmap(0, 10, Bitmap::Format_BGR888).isNull());
+    EXPECT_TRUE(Bitmap(10, -1, Bitmap::Format_BGR888).isNull());
 }
 
 namespace {
@@ -118,7 +120,7 @@ TEST(BitmapMemory, ABitmapBeyondTheLimitIsRefusedBeforeItIsMapped)
     const qint64 before = PeakAddressSpace();
     ASSERT_GT(before, 0);
     // 10.8 GB, which the system might promise and then not keep.
-    EXPECT_TRUE(AllocateBitmap(60000, 60000, QImage::Format_BGR888).isNull());
+    EXPECT_TRUE(Bitmap(60000, 60000, Bitmap::Format_BGR888).isNull());
     try {
         NewWorkingBitmap(60000, 60000);
         ADD_FAILURE() << "no error";

@@ -4,6 +4,7 @@
 #include "effects/geometry.h"
 #include "effectpictures.h"
 
+#include "../bitmapimage.h"
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -25,27 +26,27 @@ TEST(Blend, BiasGivesTheWeightOfTheSecondPicture)
 
 TEST(Blend, MixesEachChannelWithHalvesToEven)
 {
-    const QImage black = Filled(3, 2, Grey(0));
-    const QImage white = Filled(3, 2, Grey(255));
+    const Bitmap black = Filled(3, 2, Grey(0));
+    const Bitmap white = Filled(3, 2, Grey(255));
     EXPECT_EQ(BlendBitmaps(black, white, 0.5f), Filled(3, 2, Grey(128)));  // 127.5 → 128
     EXPECT_EQ(BlendBitmaps(Filled(1, 1, Grey(1)), Filled(1, 1, Grey(0)), 0.5f), Filled(1, 1, Grey(1)));  // 1 + Round(-0.5)
-    const QImage first = Noise(7, 5, 1);
-    const QImage second = Noise(9, 6, 2);
+    const Bitmap first = Noise(7, 5, 1);
+    const Bitmap second = Noise(9, 6, 2);
     EXPECT_EQ(BlendBitmaps(first, second, 0.0f), first);
-    EXPECT_EQ(BlendBitmaps(first, second, 1.0f), second.copy(0, 0, 7, 5));
+    EXPECT_EQ(BlendBitmaps(first, second, 1.0f), ImageView(second).copy(0, 0, 7, 5));
 }
 
 TEST(Blend, StretchTakesThePixelUnderEachCentre)
 {
-    const QImage small = Noise(2, 2);
-    const QImage large = StretchBitmap(small, QSize(4, 6));
+    const Bitmap small = Noise(2, 2);
+    const Bitmap large = StretchBitmap(small, QSize(4, 6));
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 4; ++x)
             EXPECT_EQ(Pixel(large, x, y), Pixel(small, x / 2, y / 3)) << x << "," << y;
     // Shrinking three columns to two takes the outer ones; a different aspect
     // ratio is distorted to the exact size.
-    const QImage wide = Noise(3, 1);
-    const QImage narrow = StretchBitmap(wide, QSize(2, 5));
+    const Bitmap wide = Noise(3, 1);
+    const Bitmap narrow = StretchBitmap(wide, QSize(2, 5));
     ASSERT_EQ(narrow.size(), QSize(2, 5));
     EXPECT_EQ(Pixel(narrow, 0, 4), Pixel(wide, 0, 0));
     EXPECT_EQ(Pixel(narrow, 1, 4), Pixel(wide, 2, 0));
@@ -53,10 +54,10 @@ TEST(Blend, StretchTakesThePixelUnderEachCentre)
 
 class BlendStepTest : public ::testing::Test {
 protected:
-    QString Save(const QImage& picture, const QString& name)
+    QString Save(const Bitmap& picture, const QString& name)
     {
         const QString path = folder_.filePath(name);
-        EXPECT_TRUE(picture.save(path));
+        EXPECT_TRUE(ImageView(picture).save(path));
         return path;
     }
     QTemporaryDir folder_;
@@ -64,7 +65,7 @@ protected:
 
 TEST_F(BlendStepTest, MissingFileIsSkippedSilently)
 {
-    const QImage working = Noise(10, 10);
+    const Bitmap working = Noise(10, 10);
     EXPECT_EQ(BlendStep(working, folder_.filePath(QStringLiteral("nothing.png")), 0, true), working);
     EXPECT_EQ(BlendStep(working, QString(), 0, true), working);
 }
@@ -86,8 +87,8 @@ TEST_F(BlendStepTest, UnreadableFileStopsWithTheLoadersMessage)
 
 TEST_F(BlendStepTest, StretchOrTileThenMix)
 {
-    const QImage working = Filled(8, 6, Grey(0));
-    QImage second = Filled(2, 2, Grey(255));
+    const Bitmap working = Filled(8, 6, Grey(0));
+    Bitmap second = Filled(2, 2, Grey(255));
     RowPixels(second, 0)[0] = Grey(0);
     const QString path = Save(second, QStringLiteral("second.png"));
 
@@ -95,7 +96,7 @@ TEST_F(BlendStepTest, StretchOrTileThenMix)
     EXPECT_EQ(BlendStep(working, path, 100, true), StretchBitmap(second, QSize(8, 6)));
     EXPECT_EQ(BlendStep(working, path, 100, false), TileBitmap(QSize(8, 6), second));
     // Bias 0 mixes half and half; bias -100 leaves the working bitmap.
-    const QImage half = BlendStep(working, path, 0, false);
+    const Bitmap half = BlendStep(working, path, 0, false);
     EXPECT_EQ(Pixel(half, 0, 0), Grey(0));
     EXPECT_EQ(Pixel(half, 1, 0), Grey(128));
     EXPECT_EQ(Pixel(half, 2, 0), Grey(0));

@@ -3,6 +3,8 @@
 #include "components/errors.h"
 #include "effectpictures.h"
 
+#include <QPoint>
+
 #include <gtest/gtest.h>
 
 using namespace pictaron;
@@ -42,7 +44,7 @@ TEST(Buttonize, BevelThickness)
 
 TEST(Buttonize, BandsThinnerThanAPixelCancelSilently)
 {
-    const QImage picture = Noise(100, 40);
+    const Bitmap picture = Noise(100, 40);
     EXPECT_THROW(ButtonizeBitmap(picture, Options(0, kBlack, Lighting::TopLeft)), RunCancelled);
     // Round(0.8) div 2 = 0 rows at the top and bottom.
     EXPECT_THROW(ButtonizeBitmap(picture, Options(2, kBlack, Lighting::TopLeft)), RunCancelled);
@@ -50,8 +52,8 @@ TEST(Buttonize, BandsThinnerThanAPixelCancelSilently)
 
 TEST(Buttonize, BlackLineLitFromTopLeft)
 {
-    const QImage picture = Filled(50, 50, Grey(100));
-    const QImage button = ButtonizeBitmap(picture, Options(20, kBlack, Lighting::TopLeft));
+    const Bitmap picture = Filled(50, 50, Grey(100));
+    const Bitmap button = ButtonizeBitmap(picture, Options(20, kBlack, Lighting::TopLeft));
     const RGBTriple highlight = Grey(178);  // black mixed 0.7 toward white
     EXPECT_EQ(Pixel(button, 25, 2), highlight);  // top
     EXPECT_EQ(Pixel(button, 2, 25), highlight);  // left
@@ -70,7 +72,7 @@ TEST(Buttonize, BlackLineLitFromTopLeft)
 
 TEST(Buttonize, WhiteLineWithoutLightingKeepsABlackFrame)
 {
-    const QImage button = ButtonizeBitmap(Filled(50, 50, Grey(100)), Options(20, kWhite, Lighting::None));
+    const Bitmap button = ButtonizeBitmap(Filled(50, 50, Grey(100)), Options(20, kWhite, Lighting::None));
     for (const QPoint p : {QPoint(25, 2), QPoint(2, 25), QPoint(47, 25), QPoint(25, 47), QPoint(1, 1)})
         EXPECT_EQ(Pixel(button, p.x(), p.y()), kWhite) << p.x() << "," << p.y();
     EXPECT_EQ(Pixel(button, 0, 0), kBlack);
@@ -81,7 +83,7 @@ TEST(Buttonize, LaterBandsWinAtTheMitres)
 {
     // Lit from top right the top band is highlight and the left band shadow;
     // the mitre runs along the diagonal, the left band painted over the top.
-    const QImage button = ButtonizeBitmap(Filled(50, 50, Grey(100)), Options(20, kBlack, Lighting::TopRight));
+    const Bitmap button = ButtonizeBitmap(Filled(50, 50, Grey(100)), Options(20, kBlack, Lighting::TopRight));
     EXPECT_EQ(Pixel(button, 3, 2), Grey(178));
     EXPECT_EQ(Pixel(button, 2, 2), kBlack);
     EXPECT_EQ(Pixel(button, 2, 3), kBlack);
@@ -92,7 +94,7 @@ TEST(Buttonize, LaterBandsWinAtTheMitres)
 
 TEST(Buttonize, InvertSwapsTheColoursAndDarkensTheInside)
 {
-    const QImage button = ButtonizeBitmap(Filled(50, 50, Grey(100)), Options(20, kBlack, Lighting::TopLeft, false, true));
+    const Bitmap button = ButtonizeBitmap(Filled(50, 50, Grey(100)), Options(20, kBlack, Lighting::TopLeft, false, true));
     EXPECT_EQ(Pixel(button, 25, 2), kBlack);       // top now shadow
     EXPECT_EQ(Pixel(button, 47, 25), Grey(178));   // right now highlight
     EXPECT_EQ(Pixel(button, 25, 25), Grey(80));    // 100 + Round(-20)
@@ -104,8 +106,8 @@ TEST(Buttonize, InvertSwapsTheColoursAndDarkensTheInside)
 
 TEST(Buttonize, FadeRunsFromTheEdgeIntoThePicture)
 {
-    const QImage picture = Filled(100, 100, Grey(100));
-    const QImage button = ButtonizeBitmap(picture, Options(20, kWhite, Lighting::None, true));
+    const Bitmap picture = Filled(100, 100, Grey(100));
+    const Bitmap button = ButtonizeBitmap(picture, Options(20, kWhite, Lighting::None, true));
     // bx = by = 10. Row 1 of the top band: factor 1 - 1/10 held as a float
     // (0.8999999762), so 155 · f = 139.4999963 rounds down: 239, not 240.
     EXPECT_EQ(Pixel(button, 50, 1), Grey(239));

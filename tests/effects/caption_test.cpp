@@ -1,10 +1,13 @@
 #include "effects/caption.h"
+#include "effects/captiondrawing.h"
 
 #include "components/errors.h"
 #include "effectpictures.h"
 
+#include "../bitmapimage.h"
 #include <gtest/gtest.h>
 
+#include <QFont>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -23,7 +26,7 @@ struct Changes {
     bool any() const { return top >= 0; }
 };
 
-Changes Compare(const QImage& before, const QImage& after)
+Changes Compare(const Bitmap& before, const Bitmap& after)
 {
     Changes changes;
     for (int y = 0; y < std::min(before.height(), after.height()); ++y)
@@ -55,20 +58,20 @@ protected:
     std::unique_ptr<QGuiApplication> app_;
     CaptionFont font_;
     int th_ = 0;
-    const QImage white_ = Filled(100, 50, Grey(255));
+    const Bitmap white_ = Filled(100, 50, Grey(255));
 };
 
 } // namespace
 
 TEST_F(CaptionTest, CaptionStripGrowsThePictureByTextHeightPlusFour)
 {
-    const QImage picture = Noise(100, 50);
-    const QImage captioned = AddCaption(picture, QStringLiteral("Hello"), font_, CaptionLocation::Caption);
+    const Bitmap picture = Noise(100, 50);
+    const Bitmap captioned = AddCaption(picture, QStringLiteral("Hello"), font_, CaptionLocation::Caption);
     ASSERT_EQ(captioned.size(), QSize(100, 50 + th_ + 4));
-    EXPECT_EQ(captioned.copy(0, 0, 100, 50), picture);
+    EXPECT_EQ(ImageView(captioned).copy(0, 0, 100, 50), picture);
 
     // The strip is white but for the text, which starts at row 52.
-    const QImage strip = captioned.copy(0, 50, 100, th_ + 4);
+    const Bitmap strip = ToBitmap(ImageView(captioned).copy(0, 50, 100, th_ + 4));
     const Changes text = Compare(Filled(100, th_ + 4, Grey(255)), strip);
     ASSERT_TRUE(text.any());
     EXPECT_GE(text.top, 2);
@@ -102,7 +105,7 @@ TEST_F(CaptionTest, LocationsOnThePicture)
 TEST_F(CaptionTest, TextInTheFontsColour)
 {
     font_.colour = 0x0000FF;  // red
-    const QImage captioned = AddCaption(white_, QStringLiteral("Hello"), font_, CaptionLocation::Top);
+    const Bitmap captioned = AddCaption(white_, QStringLiteral("Hello"), font_, CaptionLocation::Top);
     bool red = false;
     for (int y = 0; y < 50; ++y)
         for (int x = 0; x < 100; ++x)
@@ -114,20 +117,20 @@ TEST_F(CaptionTest, BoldAndItalicAreTheFacesOfTheFamily)
 {
     // The same text in each style, against Qt's own drawing of that face.
     const QString text = QStringLiteral("Hello");
-    const auto ink = [](const QImage& picture) {
+    const auto ink = [](const Bitmap& picture) {
         int dark = 0;
         for (int y = 0; y < picture.height(); ++y)
             for (int x = 0; x < picture.width(); ++x)
                 dark += Pixel(picture, x, y).green < 128;
         return dark;
     };
-    const QImage regular = AddCaption(white_, text, font_, CaptionLocation::Top);
+    const Bitmap regular = AddCaption(white_, text, font_, CaptionLocation::Top);
     CaptionFont bold = font_;
     bold.bold = true;
     CaptionFont italic = font_;
     italic.italic = true;
-    const QImage boldPicture = AddCaption(white_, text, bold, CaptionLocation::Top);
-    const QImage italicPicture = AddCaption(white_, text, italic, CaptionLocation::Top);
+    const Bitmap boldPicture = AddCaption(white_, text, bold, CaptionLocation::Top);
+    const Bitmap italicPicture = AddCaption(white_, text, italic, CaptionLocation::Top);
     EXPECT_GT(ink(boldPicture), ink(regular) * 11 / 10);  // bold strokes are wider
     EXPECT_NE(italicPicture, regular);
     EXPECT_NE(italicPicture, boldPicture);
@@ -139,16 +142,16 @@ TEST_F(CaptionTest, BoldAndItalicAreTheFacesOfTheFamily)
 TEST_F(CaptionTest, EmptyTextDrawsNothingButTheStripStillGrows)
 {
     EXPECT_EQ(AddCaption(white_, QString(), font_, CaptionLocation::Top), white_);
-    const QImage picture = Noise(100, 50);
-    const QImage captioned = AddCaption(picture, QString(), font_, CaptionLocation::Caption);
+    const Bitmap picture = Noise(100, 50);
+    const Bitmap captioned = AddCaption(picture, QString(), font_, CaptionLocation::Caption);
     ASSERT_EQ(captioned.size(), QSize(100, 50 + th_ + 4));
-    EXPECT_EQ(captioned.copy(0, 50, 100, th_ + 4), Filled(100, th_ + 4, Grey(255)));
+    EXPECT_EQ(ImageView(captioned).copy(0, 50, 100, th_ + 4), Filled(100, th_ + 4, Grey(255)));
 }
 
 TEST_F(CaptionTest, TextWiderThanThePictureIsCutAtBothSides)
 {
-    const QImage narrow = Filled(20, 30, Grey(255));
-    const QImage captioned = AddCaption(narrow, QStringLiteral("HHHHHHHHHHHHHHHHHHHH"), font_,
+    const Bitmap narrow = Filled(20, 30, Grey(255));
+    const Bitmap captioned = AddCaption(narrow, QStringLiteral("HHHHHHHHHHHHHHHHHHHH"), font_,
                                         CaptionLocation::Top);
     ASSERT_EQ(captioned.size(), narrow.size());
     const Changes text = Compare(narrow, captioned);

@@ -3,6 +3,7 @@
 #include "components/errors.h"
 #include "effectpictures.h"
 
+#include "../bitmapimage.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,7 +21,7 @@ const RGBTriple kWhite = Grey(255);
 
 TEST(Convolve, OneColourIsUnchangedByEveryAmount)
 {
-    const QImage plain = Filled(9, 6, RGBTriple{10, 130, 250});
+    const Bitmap plain = Filled(9, 6, RGBTriple{10, 130, 250});
     for (int amount = 5; amount <= 25; amount += 5)
         EXPECT_EQ(Convolve3x3(plain, ConvolveKind::Sharpen, amount), plain) << amount;
     for (int amount = 0; amount <= 20; amount += 5)
@@ -29,7 +30,7 @@ TEST(Convolve, OneColourIsUnchangedByEveryAmount)
 
 TEST(Convolve, OnePixelIsItsOwnNeighbourhood)
 {
-    const QImage dot = Filled(1, 1, RGBTriple{1, 77, 254});
+    const Bitmap dot = Filled(1, 1, RGBTriple{1, 77, 254});
     EXPECT_EQ(Convolve3x3(dot, ConvolveKind::Sharpen, 5), dot);
     EXPECT_EQ(Convolve3x3(dot, ConvolveKind::Blur, 0), dot);
 }
@@ -37,7 +38,7 @@ TEST(Convolve, OnePixelIsItsOwnNeighbourhood)
 TEST(Convolve, SharpenAcrossAVerticalEdge)
 {
     // Black then white: 255/7 and 2040/7 (clamped).
-    QImage sharpened = Convolve3x3(VerticalEdge(8, 5, 4, kBlack, kWhite), ConvolveKind::Sharpen, 5);
+    Bitmap sharpened = Convolve3x3(VerticalEdge(8, 5, 4, kBlack, kWhite), ConvolveKind::Sharpen, 5);
     for (int y = 0; y < 5; ++y) {
         EXPECT_EQ(Pixel(sharpened, 2, y), kBlack);
         EXPECT_EQ(Pixel(sharpened, 3, y), Grey(36));
@@ -55,7 +56,7 @@ TEST(Convolve, SharpenAcrossAVerticalEdge)
 TEST(Convolve, BlurAcrossAVerticalEdge)
 {
     // Amount 20, divisor 36: 1530/36 = 42.5 and 7650/36 = 212.5, both truncated.
-    const QImage blurred = Convolve3x3(VerticalEdge(8, 5, 4, kBlack, kWhite), ConvolveKind::Blur, 20);
+    const Bitmap blurred = Convolve3x3(VerticalEdge(8, 5, 4, kBlack, kWhite), ConvolveKind::Blur, 20);
     for (int y = 0; y < 5; ++y) {
         EXPECT_EQ(Pixel(blurred, 3, y), Grey(42));
         EXPECT_EQ(Pixel(blurred, 4, y), Grey(212));
@@ -66,9 +67,9 @@ TEST(Convolve, BlurAmountZeroIgnoresThePixelItself)
 {
     // One white dot on black: each neighbour gets 2·255/16 = 31.875 → 31, the
     // dot itself the mean of eight black neighbours.
-    QImage picture = Filled(5, 5, kBlack);
+    Bitmap picture = Filled(5, 5, kBlack);
     RowPixels(picture, 2)[2] = kWhite;
-    const QImage blurred = Convolve3x3(picture, ConvolveKind::Blur, 0);
+    const Bitmap blurred = Convolve3x3(picture, ConvolveKind::Blur, 0);
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 5; ++x) {
             const bool neighbour = std::abs(x - 2) <= 1 && std::abs(y - 2) <= 1 && !(x == 2 && y == 2);
@@ -81,9 +82,9 @@ TEST(Convolve, EdgesRepeatTheirPixels)
     // A white top row under blur amount 0 (divisor 16): the row above the top
     // row is the top row again, so it keeps (6·255 + 4·255)/16 = 159; treated
     // as black it would fall to 63. The row below takes 6·255/16 = 95.
-    QImage picture = Filled(6, 4, kBlack);
+    Bitmap picture = Filled(6, 4, kBlack);
     std::fill_n(RowPixels(picture, 0), 6, kWhite);
-    const QImage blurred = Convolve3x3(picture, ConvolveKind::Blur, 0);
+    const Bitmap blurred = Convolve3x3(picture, ConvolveKind::Blur, 0);
     for (int x = 0; x < 6; ++x) {
         EXPECT_EQ(Pixel(blurred, x, 0), Grey(159)) << x;
         EXPECT_EQ(Pixel(blurred, x, 1), Grey(95)) << x;
@@ -103,10 +104,10 @@ TEST(Convolve, KernelsAndTheirSums)
 namespace {
 
 // The filter's rule written out plainly: integer sums, integer division.
-QImage ReferenceConvolve(const QImage& source, const Kernel3x3& k)
+Bitmap ReferenceConvolve(const Bitmap& source, const Kernel3x3& k)
 {
     const int w = source.width(), h = source.height();
-    QImage result = NewWorkingBitmap(w, h);
+    Bitmap result = NewWorkingBitmap(w, h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             for (int c = 0; c < 3; ++c) {
@@ -124,7 +125,7 @@ QImage ReferenceConvolve(const QImage& source, const Kernel3x3& k)
 
 TEST(Convolve, MatchesIntegerDivisionForEveryKernelOfTheRun)
 {
-    const QImage source = Noise(37, 11, 9);
+    const Bitmap source = Noise(37, 11, 9);
     for (int amount = 0; amount <= 25; ++amount) {
         const Kernel3x3 sharpen = BuildKernel(ConvolveKind::Sharpen, amount);
         const Kernel3x3 blur = BuildKernel(ConvolveKind::Blur, amount);
@@ -146,9 +147,9 @@ TEST(Convolve, WeightsTooLargeForExactSumsAreRefused)
 TEST(Convolve, AnyThreadCountGivesTheBytesOfOne)
 {
     // Several 64-row parts, the last cut short.
-    const QImage source = Noise(90, 150, 4);
+    const Bitmap source = Noise(90, 150, 4);
     const Kernel3x3 kernel = BuildKernel(ConvolveKind::Sharpen, 9);
-    std::vector<QImage> results;
+    std::vector<Bitmap> results;
     for (const char* threads : {"1", "2", "3"}) {
         const ThreadsVariable variable(threads);
         results.push_back(ConvolveBitmap(source, kernel));
@@ -160,9 +161,9 @@ TEST(Convolve, AnyThreadCountGivesTheBytesOfOne)
 
 TEST(Convolve, RgbPictureStaysRgb)
 {
-    const QImage source = Noise(40, 30, 6);
+    const Bitmap source = Noise(40, 30, 6);
     const Kernel3x3 kernel = BuildKernel(ConvolveKind::Blur, 3);
-    const QImage filtered = ConvolveBitmap(source.convertToFormat(QImage::Format_RGB888), kernel);
-    EXPECT_EQ(filtered.format(), QImage::Format_RGB888);
-    EXPECT_EQ(filtered, ConvolveBitmap(source, kernel).convertToFormat(QImage::Format_RGB888));
+    const Bitmap filtered = ConvolveBitmap(ToBitmap(ImageView(source).convertToFormat(QImage::Format_RGB888)), kernel);
+    EXPECT_EQ(filtered.format(), Bitmap::Format_RGB888);
+    EXPECT_EQ(filtered, ImageView(ConvolveBitmap(source, kernel)).convertToFormat(QImage::Format_RGB888));
 }

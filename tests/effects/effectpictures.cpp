@@ -7,34 +7,34 @@
 
 namespace pictaron::effecttests {
 
-QImage Filled(int width, int height, RGBTriple colour)
+Bitmap Filled(int width, int height, RGBTriple colour)
 {
-    QImage picture = NewWorkingBitmap(width, height);
+    Bitmap picture = NewWorkingBitmap(width, height);
     for (int y = 0; y < height; ++y)
         std::fill_n(RowPixels(picture, y), width, colour);
     return picture;
 }
 
-QImage Noise(int width, int height, unsigned seed)
+Bitmap Noise(int width, int height, unsigned seed)
 {
     std::mt19937 random(seed);
-    QImage picture = NewWorkingBitmap(width, height);
+    Bitmap picture = NewWorkingBitmap(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             RowPixels(picture, y)[x] = RGBTriple{std::uint8_t(random()), std::uint8_t(random()), std::uint8_t(random())};
     return picture;
 }
 
-QImage VerticalEdge(int width, int height, int firstRightColumn, RGBTriple left, RGBTriple right)
+Bitmap VerticalEdge(int width, int height, int firstRightColumn, RGBTriple left, RGBTriple right)
 {
-    QImage picture = NewWorkingBitmap(width, height);
+    Bitmap picture = NewWorkingBitmap(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             RowPixels(picture, y)[x] = x < firstRightColumn ? left : right;
     return picture;
 }
 
-RGBTriple Pixel(const QImage& picture, int x, int y)
+RGBTriple Pixel(const Bitmap& picture, int x, int y)
 {
     return RowPixels(picture, y)[x];
 }

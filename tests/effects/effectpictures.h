@@ -3,7 +3,7 @@
 
 #include "effects/pixels.h"
 
-#include <QImage>
+#include "effects/bitmap.h"
 
 #include <memory>
 #include <ostream>
@@ -21,13 +21,13 @@ inline void PrintTo(const RGBTriple& p, std::ostream* os)
 namespace pictaron::effecttests {
 
 // A working bitmap of one colour.
-QImage Filled(int width, int height, RGBTriple colour);
+Bitmap Filled(int width, int height, RGBTriple colour);
 // A working bitmap of pseudo-random pixels, the same for the same seed.
-QImage Noise(int width, int height, unsigned seed = 1);
+Bitmap Noise(int width, int height, unsigned seed = 1);
 // Left columns one colour, the rest another: a vertical edge.
-QImage VerticalEdge(int width, int height, int firstRightColumn, RGBTriple left, RGBTriple right);
+Bitmap VerticalEdge(int width, int height, int firstRightColumn, RGBTriple left, RGBTriple right);
 
-RGBTriple Pixel(const QImage& picture, int x, int y);
+RGBTriple Pixel(const Bitmap& picture, int x, int y);
 inline RGBTriple Grey(int v) { return RGBTriple{std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)}; }
 
 // A QGuiApplication for tests that draw text, or null when one already exists.

@@ -3,6 +3,7 @@
 #include "components/errors.h"
 #include "effectpictures.h"
 
+#include "../bitmapimage.h"
 #include <gtest/gtest.h>
 
 #include <QTransform>
@@ -19,7 +20,7 @@ const RGBTriple kCorner{1, 2, 3};
 TEST(Rotate, ZeroDegreesIsTheIdentityBothWays)
 {
     for (const QSize size : {QSize(7, 5), QSize(8, 6), QSize(1, 1), QSize(1, 9)}) {
-        const QImage picture = Noise(size.width(), size.height());
+        const Bitmap picture = Noise(size.width(), size.height());
         EXPECT_EQ(RotateBitmap(picture, 0, kCorner, true), picture);
         EXPECT_EQ(RotateBitmap(picture, 0, kCorner, false), picture);
     }
@@ -27,10 +28,10 @@ TEST(Rotate, ZeroDegreesIsTheIdentityBothWays)
 
 TEST(Rotate, HalfTurnOfEvenSizesReversesExactly)
 {
-    const QImage picture = Noise(10, 6);
-    const QImage turned = RotateBitmap(picture, 180, kCorner, true);
+    const Bitmap picture = Noise(10, 6);
+    const Bitmap turned = RotateBitmap(picture, 180, kCorner, true);
     // An independent reversal: Qt's own half turn.
-    EXPECT_EQ(turned, picture.transformed(QTransform().rotate(180)));
+    EXPECT_EQ(turned, ImageView(picture).transformed(QTransform().rotate(180)));
     EXPECT_EQ(RotateBitmap(picture, 180, kCorner, false), turned);
     // Flip then mirror is the same half turn on even sizes.
     EXPECT_EQ(MirrorBitmap(FlipBitmap(picture)), turned);
@@ -38,8 +39,8 @@ TEST(Rotate, HalfTurnOfEvenSizesReversesExactly)
 
 TEST(Rotate, HalfTurnOfOddWidthShiftsByOneAndFillsTheLastColumn)
 {
-    const QImage picture = Noise(7, 4);
-    const QImage turned = RotateBitmap(picture, 180, kCorner, true);
+    const Bitmap picture = Noise(7, 4);
+    const Bitmap turned = RotateBitmap(picture, 180, kCorner, true);
     for (int y = 0; y < 4; ++y) {
         for (int x = 0; x < 6; ++x)
             EXPECT_EQ(Pixel(turned, x, y), Pixel(picture, 7 - 2 - x, 4 - 1 - y)) << x << "," << y;
@@ -49,14 +50,14 @@ TEST(Rotate, HalfTurnOfOddWidthShiftsByOneAndFillsTheLastColumn)
 
 TEST(Rotate, QuarterTurnsOfASquare)
 {
-    const QImage square = Noise(12, 12, 7);
+    const Bitmap square = Noise(12, 12, 7);
     // Right is clockwise on the screen, as Qt's positive angles with rows counted down.
-    const QImage right = RotateBitmap(square, 90, kCorner, true);
-    EXPECT_EQ(right, square.transformed(QTransform().rotate(90)));
-    EXPECT_EQ(RotateBitmap(square, 90, kCorner, false), square.transformed(QTransform().rotate(-90)));
+    const Bitmap right = RotateBitmap(square, 90, kCorner, true);
+    EXPECT_EQ(right, ImageView(square).transformed(QTransform().rotate(90)));
+    EXPECT_EQ(RotateBitmap(square, 90, kCorner, false), ImageView(square).transformed(QTransform().rotate(-90)));
     EXPECT_EQ(RotateBitmap(square, 270, kCorner, true), RotateBitmap(square, 90, kCorner, false));
 
-    QImage turned = square;
+    Bitmap turned = square;
     for (int i = 0; i < 4; ++i)
         turned = RotateBitmap(turned, 90, kCorner, i % 2 == 0);  // right, left, right, left
     EXPECT_EQ(turned, square);
@@ -67,8 +68,8 @@ TEST(Rotate, QuarterTurnsOfASquare)
 
 TEST(Rotate, NonSquareQuarterTurnKeepsItsSizeAndFillsTheBands)
 {
-    const QImage picture = Filled(20, 10, Grey(200));
-    const QImage turned = RotateBitmap(picture, 90, kCorner, true);
+    const Bitmap picture = Filled(20, 10, Grey(200));
+    const Bitmap turned = RotateBitmap(picture, 90, kCorner, true);
     ASSERT_EQ(turned.size(), QSize(20, 10));
     // The turned picture is 10 wide and centred: columns 5..14 covered, the
     // bands at both sides in the corner colour.
@@ -82,8 +83,8 @@ TEST(Rotate, NonSquareQuarterTurnKeepsItsSizeAndFillsTheBands)
 
 TEST(Rotate, SmallAngleKeepsTheCentreAndFillsTheCorners)
 {
-    const QImage picture = Noise(40, 30);
-    const QImage turned = RotateBitmap(picture, 30, kCorner, true);
+    const Bitmap picture = Noise(40, 30);
+    const Bitmap turned = RotateBitmap(picture, 30, kCorner, true);
     EXPECT_EQ(Pixel(turned, 0, 0), kCorner);
     EXPECT_EQ(Pixel(turned, 39, 29), kCorner);
     // The pixel at the centre stays put.
@@ -92,18 +93,18 @@ TEST(Rotate, SmallAngleKeepsTheCentreAndFillsTheCorners)
 
 TEST(FlipMirror, TwiceIsTheIdentity)
 {
-    const QImage picture = Noise(9, 5);
+    const Bitmap picture = Noise(9, 5);
     EXPECT_EQ(FlipBitmap(FlipBitmap(picture)), picture);
     EXPECT_EQ(MirrorBitmap(MirrorBitmap(picture)), picture);
-    EXPECT_EQ(FlipBitmap(picture), picture.mirrored(false, true));
-    EXPECT_EQ(MirrorBitmap(picture), picture.mirrored(true, false));
+    EXPECT_EQ(FlipBitmap(picture), ImageView(picture).mirrored(false, true));
+    EXPECT_EQ(MirrorBitmap(picture), ImageView(picture).mirrored(true, false));
 }
 
 TEST(Crop, CopiesTheRectangleWithRightAndBottomExcluded)
 {
-    const QImage picture = Noise(30, 20);
-    const QImage cropped = CropToSelection(picture, QPoint(3, 4), QPoint(13, 9));
-    EXPECT_EQ(cropped, picture.copy(3, 4, 10, 5));
+    const Bitmap picture = Noise(30, 20);
+    const Bitmap cropped = CropToSelection(picture, QPoint(3, 4), QPoint(13, 9));
+    EXPECT_EQ(cropped, ImageView(picture).copy(3, 4, 10, 5));
     // Corners in any order.
     EXPECT_EQ(CropToSelection(picture, QPoint(13, 4), QPoint(3, 9)), cropped);
     EXPECT_EQ(CropToSelection(picture, QPoint(13, 9), QPoint(3, 4)), cropped);
@@ -111,18 +112,18 @@ TEST(Crop, CopiesTheRectangleWithRightAndBottomExcluded)
 
 TEST(Crop, ClampsAsTheCropFrameDoes)
 {
-    const QImage picture = Noise(30, 20);
+    const Bitmap picture = Noise(30, 20);
     // The frame keeps its second corner on the last pixel, so the whole
     // picture loses its last column and row.
-    EXPECT_EQ(CropToSelection(picture, QPoint(0, 0), QPoint(30, 20)), picture.copy(0, 0, 29, 19));
-    EXPECT_EQ(CropToSelection(picture, QPoint(-5, -5), QPoint(500, 500)), picture.copy(0, 0, 29, 19));
+    EXPECT_EQ(CropToSelection(picture, QPoint(0, 0), QPoint(30, 20)), ImageView(picture).copy(0, 0, 29, 19));
+    EXPECT_EQ(CropToSelection(picture, QPoint(-5, -5), QPoint(500, 500)), ImageView(picture).copy(0, 0, 29, 19));
     // Corners entirely outside are cut to the picture rather than read past it.
-    EXPECT_EQ(CropToSelection(picture, QPoint(100, 100), QPoint(10, 10)), picture.copy(10, 10, 20, 10));
+    EXPECT_EQ(CropToSelection(picture, QPoint(100, 100), QPoint(10, 10)), ImageView(picture).copy(10, 10, 20, 10));
 }
 
 TEST(Crop, NothingLeftStopsWithAMessage)
 {
-    const QImage picture = Noise(30, 20);
+    const Bitmap picture = Noise(30, 20);
     for (const auto& corners : {std::pair{QPoint(5, 5), QPoint(5, 15)}, std::pair{QPoint(5, 5), QPoint(15, 5)},
                                 std::pair{QPoint(-1, -1), QPoint(-1, -1)}}) {
         try {
@@ -137,13 +138,13 @@ TEST(Crop, NothingLeftStopsWithAMessage)
 
 TEST(Tile, RepeatsTheTileFromTheTopLeft)
 {
-    const QImage tile = Noise(3, 4);
-    const QImage tiled = TileBitmap(QSize(10, 10), tile);
+    const Bitmap tile = Noise(3, 4);
+    const Bitmap tiled = TileBitmap(QSize(10, 10), tile);
     ASSERT_EQ(tiled.size(), QSize(10, 10));
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 10; ++x)
             ASSERT_EQ(Pixel(tiled, x, y), Pixel(tile, x % 3, y % 4)) << x << "," << y;
     // A tile larger than the target shows only its top-left part.
-    const QImage large = Noise(50, 40);
-    EXPECT_EQ(TileBitmap(QSize(10, 10), large), large.copy(0, 0, 10, 10));
+    const Bitmap large = Noise(50, 40);
+    EXPECT_EQ(TileBitmap(QSize(10, 10), large), ImageView(large).copy(0, 0, 10, 10));
 }

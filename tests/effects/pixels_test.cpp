@@ -1,5 +1,7 @@
 #include "effects/pixels.h"
 
+#include "../bitmapimage.h"
+
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -83,8 +85,8 @@ TEST(Pixels, WorkingBitmapRowsArePaddedBgr)
     // Width 3: 9 bytes of pixels, padded to 12.
     QImage rgb(3, 2, QImage::Format_RGB32);
     rgb.fill(QColor(255, 128, 0));
-    const QImage working = ToWorkingBitmap(rgb);
-    ASSERT_EQ(working.format(), QImage::Format_BGR888);
+    const Bitmap working = ToWorkingBitmap(ToBitmap(rgb));
+    ASSERT_EQ(working.format(), Bitmap::Format_BGR888);
     EXPECT_EQ(working.bytesPerLine(), 12);
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x)

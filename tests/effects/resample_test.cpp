@@ -4,6 +4,7 @@
 #include "effectpictures.h"
 #include "formats/pictureloader.h"
 
+#include "../bitmapimage.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,14 +26,14 @@ const ResampleFilter& Method(const char* name)
     throw std::invalid_argument(name);
 }
 
-QImage Resample(const QImage& source, int width, int height, const char* method)
+Bitmap Resample(const Bitmap& source, int width, int height, const char* method)
 {
     const ResampleFilter& filter = Method(method);
     return ResampleBitmap(source, QSize(width, height), filter.filter, filter.support, nullptr);
 }
 
 // The mean of one channel over a picture.
-double Mean(const QImage& picture, int channel)
+double Mean(const Bitmap& picture, int channel)
 {
     double sum = 0;
     for (int y = 0; y < picture.height(); ++y)
@@ -92,7 +93,7 @@ TEST(ResampleFilters, ShiftedCopiesOfTheSplinesAddUpToOne)
 
 TEST(Resample, SameSizeWithInterpolatingFiltersIsTheIdentity)
 {
-    const QImage picture = Noise(17, 11);
+    const Bitmap picture = Noise(17, 11);
     for (const char* name : {"Box", "Triangle", "Hermite", "Lanczos3"})
         EXPECT_EQ(Resample(picture, 17, 11, name), picture) << name;
 }
@@ -100,8 +101,8 @@ TEST(Resample, SameSizeWithInterpolatingFiltersIsTheIdentity)
 TEST(Resample, TriangleEnlargesTwoByTwoToThreeByThree)
 {
     // The middle column takes half of each neighbour: 127.5 rounds to the even 128.
-    const QImage source = VerticalEdge(2, 2, 1, Grey(0), Grey(255));
-    const QImage enlarged = Resample(source, 3, 3, "Triangle");
+    const Bitmap source = VerticalEdge(2, 2, 1, Grey(0), Grey(255));
+    const Bitmap enlarged = Resample(source, 3, 3, "Triangle");
     ASSERT_EQ(enlarged.size(), QSize(3, 3));
     for (int y = 0; y < 3; ++y) {
         EXPECT_EQ(Pixel(enlarged, 0, y), Grey(0));
@@ -114,9 +115,9 @@ TEST(Resample, NegativeLobesAreClampedNotWrapped)
 {
     // Black columns 0..4, white 5..9, doubled: the column centred at 3.5
     // undershoots below 0 and the one at 5.5 overshoots above 255.
-    const QImage source = VerticalEdge(10, 3, 5, Grey(0), Grey(255));
+    const Bitmap source = VerticalEdge(10, 3, 5, Grey(0), Grey(255));
     for (const char* name : {"Lanczos3", "Mitchell"}) {
-        const QImage enlarged = Resample(source, 19, 3, name);
+        const Bitmap enlarged = Resample(source, 19, 3, name);
         for (int y = 0; y < 3; ++y) {
             EXPECT_EQ(Pixel(enlarged, 7, y), Grey(0)) << name;
             EXPECT_EQ(Pixel(enlarged, 11, y), Grey(255)) << name;
@@ -126,10 +127,10 @@ TEST(Resample, NegativeLobesAreClampedNotWrapped)
 
 TEST(Resample, OnePixelWideSourceStretches)
 {
-    QImage column = NewWorkingBitmap(1, 3);
+    Bitmap column = NewWorkingBitmap(1, 3);
     for (int y = 0; y < 3; ++y)
         RowPixels(column, y)[0] = Grey(40 * y + 10);
-    const QImage wide = Resample(column, 5, 3, "Triangle");
+    const Bitmap wide = Resample(column, 5, 3, "Triangle");
     ASSERT_EQ(wide.size(), QSize(5, 3));
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 5; ++x)
@@ -140,8 +141,8 @@ TEST(Resample, WideFilterOnATinySourceStaysInside)
 {
     // Lanczos3 reaches three pixels each way; mirrored once, indices still
     // fall outside a one-pixel source and are clamped to it.
-    const QImage dot = Filled(1, 1, Grey(100));
-    const QImage grown = Resample(dot, 6, 4, "Lanczos3");
+    const Bitmap dot = Filled(1, 1, Grey(100));
+    const Bitmap grown = Resample(dot, 6, 4, "Lanczos3");
     ASSERT_EQ(grown.size(), QSize(6, 4));
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 6; ++x)
@@ -152,18 +153,18 @@ TEST(Resample, WideFilterOnATinySourceStaysInside)
 TEST(Resample, WidthOrHeightOfOneFromALargerSource)
 {
     // (1 - 1)/(10 - 1) would be a scale of 0; the one-pixel scale 1/10 is used.
-    const QImage plain = Filled(10, 8, Grey(100));
+    const Bitmap plain = Filled(10, 8, Grey(100));
     EXPECT_EQ(Resample(plain, 1, 8, "Box"), Filled(1, 8, Grey(100)));
     EXPECT_EQ(Resample(plain, 10, 1, "Box"), Filled(10, 1, Grey(100)));
     EXPECT_EQ(Resample(plain, 1, 1, "Box"), Filled(1, 1, Grey(100)));
-    const QImage dot = Resample(Noise(40, 30), 1, 1, "Lanczos3");
+    const Bitmap dot = Resample(Noise(40, 30), 1, 1, "Lanczos3");
     EXPECT_EQ(dot.size(), QSize(1, 1));
 }
 
 TEST(Resample, EmptySourceIsRefused)
 {
     try {
-        Resample(QImage(), 5, 5, "Box");
+        Resample(Bitmap(), 5, 5, "Box");
         FAIL() << "no error";
     } catch (const PictaronError& error) {
         EXPECT_EQ(error.message(), QStringLiteral("Source bitmap too small"));
@@ -227,16 +228,16 @@ std::uint8_t Sum(const std::vector<Tap>& taps, const std::function<int(int)>& va
     return sum > 255 ? 255 : sum < 0 ? 0 : std::uint8_t(std::nearbyint(sum));
 }
 
-QImage ReferenceResample(const QImage& source, int width, int height, const ResampleFilter& f)
+Bitmap ReferenceResample(const Bitmap& source, int width, int height, const ResampleFilter& f)
 {
     const auto across = Taps(width, source.width(), f);
     const auto down = Taps(height, source.height(), f);
-    QImage intermediate = NewWorkingBitmap(width, source.height());
+    Bitmap intermediate = NewWorkingBitmap(width, source.height());
     for (int y = 0; y < source.height(); ++y)
         for (int x = 0; x < width; ++x)
             for (int c = 0; c < 3; ++c)
                 intermediate.scanLine(y)[3 * x + c] = Sum(across[x], [&](int j) { return source.constScanLine(y)[3 * j + c]; });
-    QImage result = NewWorkingBitmap(width, height);
+    Bitmap result = NewWorkingBitmap(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             for (int c = 0; c < 3; ++c)
@@ -249,7 +250,7 @@ QImage ReferenceResample(const QImage& source, int width, int height, const Resa
 TEST(Resample, MatchesThePixelByPixelRule)
 {
     // Wide and tall enough that both passes cross the engine's column strips.
-    const QImage source = Noise(600, 530, 3);
+    const Bitmap source = Noise(600, 530, 3);
     for (const ResampleFilter& filter : ResampleFilterTable())
         EXPECT_EQ(ResampleBitmap(source, QSize(1100, 270), filter.filter, filter.support, nullptr),
                   ReferenceResample(source, 1100, 270, filter))
@@ -259,7 +260,7 @@ TEST(Resample, MatchesThePixelByPixelRule)
 TEST(ResizeStep, ZeroSizesStopTheRun)
 {
     QStringList warnings;
-    const QImage picture = Noise(8, 8);
+    const Bitmap picture = Noise(8, 8);
     try {
         ResizeStep(picture, 0, 5, Method("Box"), nullptr, warnings);
         FAIL() << "no error";
@@ -279,8 +280,8 @@ TEST(ResizeStep, FailedResampleWarnsAndKeepsThePicture)
 {
     // The resampler refuses an empty source ("Source bitmap too small").
     QStringList warnings;
-    const QImage picture;
-    const QImage result = ResizeStep(picture, 20, 20, Method("Lanczos3"), nullptr, warnings);
+    const Bitmap picture;
+    const Bitmap result = ResizeStep(picture, 20, 20, Method("Lanczos3"), nullptr, warnings);
     EXPECT_TRUE(result.isNull());
     EXPECT_EQ(warnings, QStringList{QStringLiteral("An error occurred while resizing this image.  "
                                                    "Please select a different size for the image and try again.")});
@@ -319,16 +320,16 @@ TEST(ResizeStep, HalvesTheLargePhotoLikeAnotherResampler)
     const QString path = SharedPicture(QStringLiteral("large-photo.jpg"));
     if (path.isEmpty())
         GTEST_SKIP() << "the shared test pictures are not here";
-    const QImage photo = PictureLoader().Load(path);
+    const Bitmap photo = PictureLoader().Load(path);
     QStringList warnings;
-    const QImage half = ResizeStep(photo, photo.width() / 2, (photo.height() + 1) / 2, Method("Lanczos3"),
+    const Bitmap half = ResizeStep(photo, photo.width() / 2, (photo.height() + 1) / 2, Method("Lanczos3"),
                                    nullptr, warnings);
     ASSERT_TRUE(warnings.isEmpty());
     ASSERT_EQ(half.size(), QSize(photo.width() / 2, (photo.height() + 1) / 2));
     // Filters keep the mean colour, and the picture stays where it was: Qt's
     // smooth scaling of the same photo differs only slightly, pixel by pixel.
-    const QImage reference = photo.scaled(half.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                                 .convertToFormat(QImage::Format_BGR888);
+    const Bitmap reference = ToBitmap(ImageView(photo).scaled(half.size(), Qt::IgnoreAspectRatio,
+                                                              Qt::SmoothTransformation));
     double difference = 0;
     for (int channel = 0; channel < 3; ++channel) {
         EXPECT_NEAR(Mean(half, channel), Mean(photo, channel), 1.0) << channel;
@@ -343,9 +344,9 @@ TEST(Resample, AnyThreadCountGivesTheBytesOfOne)
 {
     // Rows across several 32-row strips and columns across several 512-column
     // strips, the last of each cut short.
-    const QImage source = Noise(700, 101, 5);
+    const Bitmap source = Noise(700, 101, 5);
     const ResampleFilter& filter = Method("Lanczos3");
-    std::vector<QImage> results;
+    std::vector<Bitmap> results;
     for (const char* threads : {"1", "2", "3"}) {
         const ThreadsVariable variable(threads);
         results.push_back(ResampleBitmap(source, QSize(1301, 150), filter.filter, filter.support, nullptr));
@@ -357,10 +358,10 @@ TEST(Resample, AnyThreadCountGivesTheBytesOfOne)
 
 TEST(Resample, RgbSourceGivesTheWorkingBitmapsResult)
 {
-    const QImage source = Noise(70, 45, 8);
-    const QImage rgb = source.convertToFormat(QImage::Format_RGB888);
+    const Bitmap source = Noise(70, 45, 8);
+    const Bitmap rgb = ToBitmap(ImageView(source).convertToFormat(QImage::Format_RGB888));
     const ResampleFilter& filter = Method("Mitchell");
-    const QImage result = ResampleBitmap(rgb, QSize(33, 90), filter.filter, filter.support, nullptr);
-    EXPECT_EQ(result.format(), QImage::Format_BGR888);
+    const Bitmap result = ResampleBitmap(rgb, QSize(33, 90), filter.filter, filter.support, nullptr);
+    EXPECT_EQ(result.format(), Bitmap::Format_BGR888);
     EXPECT_EQ(result, ResampleBitmap(source, QSize(33, 90), filter.filter, filter.support, nullptr));
 }

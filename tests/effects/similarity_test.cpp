@@ -6,6 +6,7 @@
 #include "effectpictures.h"
 #include "effects/convolve.h"
 
+#include "../bitmapimage.h"
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -17,7 +18,7 @@ using namespace pictaron::effecttests;
 namespace {
 
 // Binary PPM of a working bitmap.
-QByteArray Ppm(const QImage& picture)
+QByteArray Ppm(const Bitmap& picture)
 {
     QByteArray bytes = QStringLiteral("P6\n%1 %2\n255\n").arg(picture.width()).arg(picture.height()).toLatin1();
     for (int y = 0; y < picture.height(); ++y)
@@ -31,7 +32,7 @@ QByteArray Ppm(const QImage& picture)
 }
 
 // scikit-image's mean SSIM of the two pictures' luma.
-double ScikitSimilarity(const QImage& a, const QImage& b)
+double ScikitSimilarity(const Bitmap& a, const Bitmap& b)
 {
     QTemporaryDir folder;
     const QString pa = folder.filePath(QStringLiteral("a.ppm")), pb = folder.filePath(QStringLiteral("b.ppm"));
@@ -59,10 +60,10 @@ print(repr(structural_similarity(luma(sys.argv[1]), luma(sys.argv[2]), gaussian_
 }
 
 // A picture with gradients, edges and texture.
-QImage Scene(int width, int height)
+Bitmap Scene(int width, int height)
 {
-    QImage picture = NewWorkingBitmap(width, height);
-    const QImage noise = Noise(width, height, 7);
+    Bitmap picture = NewWorkingBitmap(width, height);
+    const Bitmap noise = Noise(width, height, 7);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const RGBTriple n = Pixel(noise, x, y);
@@ -75,10 +76,10 @@ QImage Scene(int width, int height)
 }
 
 // The picture with each channel moved by a pseudo-random amount within ±spread.
-QImage WithNoise(const QImage& picture, int spread, unsigned seed)
+Bitmap WithNoise(const Bitmap& picture, int spread, unsigned seed)
 {
-    QImage out = picture.copy();
-    const QImage noise = Noise(picture.width(), picture.height(), seed);
+    Bitmap out = picture.copy();
+    const Bitmap noise = Noise(picture.width(), picture.height(), seed);
     for (int y = 0; y < out.height(); ++y)
         for (int x = 0; x < out.width(); ++x) {
             RGBTriple& p = RowPixels(out, y)[x];
@@ -94,10 +95,10 @@ QImage WithNoise(const QImage& picture, int spread, unsigned seed)
 
 TEST(SimilarityTest, AgreesWithScikitImage)
 {
-    const QImage scene = Scene(157, 93);
+    const Bitmap scene = Scene(157, 93);
     // Slight and heavy noise, a blur, a flat grey, and a picture just one
     // window high and wide.
-    const std::pair<QImage, QImage> cases[] = {
+    const std::pair<Bitmap, Bitmap> cases[] = {
         {scene, WithNoise(scene, 3, 2)},
         {scene, WithNoise(scene, 60, 3)},
         {scene, Convolve3x3(scene, ConvolveKind::Blur, 1)},
@@ -114,8 +115,8 @@ TEST(SimilarityTest, AgreesWithScikitImage)
 
 TEST(SimilarityTest, IdenticalIsOneSymmetricAndIndependentOfThreads)
 {
-    const QImage scene = Scene(300, 200);
-    const QImage noisy = WithNoise(scene, 25, 9);
+    const Bitmap scene = Scene(300, 200);
+    const Bitmap noisy = WithNoise(scene, 25, 9);
     EXPECT_DOUBLE_EQ(*StructuralSimilarity(scene, scene), 1.0);
     const double forward = *StructuralSimilarity(scene, noisy);
     EXPECT_LT(forward, 0.99);
@@ -125,7 +126,7 @@ TEST(SimilarityTest, IdenticalIsOneSymmetricAndIndependentOfThreads)
         EXPECT_EQ(*StructuralSimilarity(scene, noisy), forward) << threads << " threads";
     }
     // The same pixels in another layout score the same.
-    EXPECT_NEAR(*StructuralSimilarity(scene, noisy.convertToFormat(QImage::Format_RGB32)), forward, 1e-12);
+    EXPECT_NEAR(*StructuralSimilarity(scene, ToBitmap(ImageView(noisy).convertToFormat(QImage::Format_RGB888))), forward, 1e-12);
 }
 
 TEST(SimilarityTest, NoScoreBelowTheWindowOrForDifferentSizes)

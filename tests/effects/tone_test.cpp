@@ -70,13 +70,13 @@ TEST(Tone, ContrastComesBeforeBrightness)
 
 TEST(Tone, ZeroAmountsLeaveThePictureUnchanged)
 {
-    const QImage picture = Noise(13, 7);
+    const Bitmap picture = Noise(13, 7);
     EXPECT_EQ(AdjustTone(picture, 0, 0), picture);
 }
 
 TEST(Tone, AmountsOutsideTheRangeAreClamped)
 {
-    const QImage picture = Noise(16, 16);
+    const Bitmap picture = Noise(16, 16);
     EXPECT_EQ(AdjustContrast(picture, 400), AdjustContrast(picture, 255));
     EXPECT_EQ(AdjustContrast(picture, -9999), AdjustContrast(picture, -255));
     EXPECT_EQ(AdjustBrightness(picture, 300), Filled(16, 16, Grey(255)));

@@ -10,6 +10,7 @@
 #include "formats/alphaplane.h"
 #include "testpictures.h"
 
+#include "../bitmapimage.h"
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
@@ -25,7 +26,7 @@ namespace {
 
 class AvifStepTest : public ::testing::Test {
 protected:
-    EncodedResult Avif(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
+    EncodedResult Avif(const Bitmap& working, const Bitmap& alpha, const ConversionSettings& settings,
                        bool shown = true)
     {
         RunProgress progress(&recorder_);
@@ -80,15 +81,15 @@ TEST(AvifQuantizer, QualityMapsAsAvifencDoes)
 
 TEST_F(AvifStepTest, LosslessIsTheFinishedPictureExactly)
 {
-    const QImage working = testpictures::PatternPicture(71, 45);
-    const EncodedResult result = Avif(working, QImage(), Settings(true));
+    const Bitmap working = testpictures::PatternPicture(71, 45);
+    const EncodedResult result = Avif(working, Bitmap(), Settings(true));
     EXPECT_TRUE(Decode(result, QStringLiteral("lossless.avif")) == RgbaBytes(working));
     const QString info = Info(result, QStringLiteral("lossless.avif"));
     EXPECT_TRUE(info.contains(QStringLiteral("YUV444"))) << info.toStdString();
     EXPECT_TRUE(info.contains(QStringLiteral("Matrix Coeffs. : 0"))) << info.toStdString();
     EXPECT_EQ(result.dimensions, QSize(71, 45));
     EXPECT_EQ(result.description, QStringLiteral("71 by 45 pixels"));
-    ASSERT_EQ(result.picture.format(), QImage::Format_BGR888);
+    ASSERT_EQ(result.picture.format(), Bitmap::Format_BGR888);
     EXPECT_TRUE(RgbBytes(result.picture) == RgbBytes(working));
     EXPECT_TRUE(barText_.isEmpty());
     EXPECT_TRUE(recorder_.captions.contains(QStringLiteral("Saving")));
@@ -104,7 +105,7 @@ TEST_F(AvifStepTest, LosslessKeepsTransparencyExactly)
 
 TEST_F(AvifStepTest, LossyIsCloseToThePhotographInBothChromas)
 {
-    const QImage photo = SharedWorkingBitmap(QStringLiteral("small-photo.png"));
+    const Bitmap photo = SharedWorkingBitmap(QStringLiteral("small-photo.png"));
     if (photo.isNull())
         GTEST_SKIP() << "the shared test pictures are not here";
     qint64 sizes[2] = {};
@@ -113,7 +114,7 @@ TEST_F(AvifStepTest, LossyIsCloseToThePhotographInBothChromas)
         SCOPED_TRACE(full ? "4:4:4" : "4:2:0");
         ConversionSettings settings = Settings(false, 60);
         settings.avifChroma = chroma;
-        const EncodedResult result = Avif(photo, QImage(), settings);
+        const EncodedResult result = Avif(photo, Bitmap(), settings);
         const QString name = full ? QStringLiteral("444.avif") : QStringLiteral("420.avif");
         const QByteArray rgba = Decode(result, name);
         const double psnr = Psnr(ColoursOf(rgba), RgbBytes(photo));
@@ -128,7 +129,7 @@ TEST_F(AvifStepTest, LossyIsCloseToThePhotographInBothChromas)
         EXPECT_TRUE(info.contains(QStringLiteral("Matrix Coeffs. : 6\n"))) << info.toStdString();
         sizes[full] = result.size;
         // The picture shown is the file as avifdec decodes it.
-        ASSERT_EQ(result.picture.format(), QImage::Format_BGR888);
+        ASSERT_EQ(result.picture.format(), Bitmap::Format_BGR888);
         EXPECT_TRUE(RgbBytes(result.picture) == ColoursOf(rgba));
     }
     EXPECT_LT(sizes[0], 512 * 512 * 3 / 8);
@@ -137,11 +138,11 @@ TEST_F(AvifStepTest, LossyIsCloseToThePhotographInBothChromas)
 
 TEST_F(AvifStepTest, QualityIsTheQuantizerOfAvifenc)
 {
-    const QImage photo = SharedWorkingBitmap(QStringLiteral("small-photo.png"));
+    const Bitmap photo = SharedWorkingBitmap(QStringLiteral("small-photo.png"));
     if (photo.isNull())
         GTEST_SKIP() << "the shared test pictures are not here";
-    const EncodedResult low = Avif(photo, QImage(), Settings(false, 20), false);
-    const EncodedResult high = Avif(photo, QImage(), Settings(false, 90), false);
+    const EncodedResult low = Avif(photo, Bitmap(), Settings(false, 20), false);
+    const EncodedResult high = Avif(photo, Bitmap(), Settings(false, 90), false);
     EXPECT_LT(low.size, high.size);
     EXPECT_LT(Psnr(ColoursOf(Decode(low, QStringLiteral("low.avif"))), RgbBytes(photo)),
               Psnr(ColoursOf(Decode(high, QStringLiteral("high.avif"))), RgbBytes(photo)));
@@ -150,9 +151,9 @@ TEST_F(AvifStepTest, QualityIsTheQuantizerOfAvifenc)
     // picture.
     ConversionSettings settings = Settings(false, 60);
     settings.avifChroma = AvifChroma::Yuv420;
-    const EncodedResult ours = Avif(photo, QImage(), settings, false);
+    const EncodedResult ours = Avif(photo, Bitmap(), settings, false);
     const QString png = folder_.filePath(QStringLiteral("photo.png"));
-    ASSERT_TRUE(photo.save(png));
+    ASSERT_TRUE(ImageView(photo).save(png));
     const QString theirs = folder_.filePath(QStringLiteral("avifenc.avif"));
     const QString q = QString::number(AvifQuantizer(60));
     testpictures::RunTool(QStringLiteral("avifenc"), {QStringLiteral("--min"), q, QStringLiteral("--max"), q,
@@ -171,7 +172,7 @@ TEST_F(AvifStepTest, LossyKeepsTransparency)
     const EncodedResult result = Avif(drawn.working, drawn.alpha, Settings(false, 70));
     const QByteArray rgba = Decode(result, QStringLiteral("lossy-alpha.avif"));
     EXPECT_GT(Psnr(AlphaOf(rgba), AlphaOf(RgbaBytes(drawn.working, drawn.alpha))), 30.0);
-    ASSERT_EQ(result.picture.format(), QImage::Format_BGR888);
+    ASSERT_EQ(result.picture.format(), Bitmap::Format_BGR888);
     EXPECT_TRUE(RgbBytes(result.picture) == RgbBytes(RgbaShownOnWhite(RgbaPicture(rgba, 96, 64))));
     // The fully transparent rows are white.
     const RGBTriple corner = RowPixels(result.picture, 2)[10];
@@ -180,22 +181,22 @@ TEST_F(AvifStepTest, LossyKeepsTransparency)
 
 TEST_F(AvifStepTest, WithoutAWorkFileALossyFileIsNotDecodedAgain)
 {
-    const QImage working = testpictures::PatternPicture(40, 30);
-    EXPECT_TRUE(Avif(working, QImage(), Settings(false), false).picture.isNull());
-    EXPECT_FALSE(Avif(working, QImage(), Settings(true), false).picture.isNull());
+    const Bitmap working = testpictures::PatternPicture(40, 30);
+    EXPECT_TRUE(Avif(working, Bitmap(), Settings(false), false).picture.isNull());
+    EXPECT_FALSE(Avif(working, Bitmap(), Settings(true), false).picture.isNull());
 }
 
 TEST_F(AvifStepTest, CancelWhileTheEncoderWorksEndsSilently)
 {
     recorder_.cancel = &cancel_;
     recorder_.cancelAt = QStringLiteral("Saving");
-    EXPECT_THROW(Avif(testpictures::PatternPicture(64, 64), QImage(), Settings(false)), RunCancelled);
+    EXPECT_THROW(Avif(testpictures::PatternPicture(64, 64), Bitmap(), Settings(false)), RunCancelled);
     EXPECT_EQ(recorder_.captions.back(), QString());
     EXPECT_TRUE(barText_.isEmpty());
     // Cancelled before the step: nothing is encoded.
     recorder_.cancel = nullptr;
     cancel_.Cancel();
-    EXPECT_THROW(Avif(testpictures::PatternPicture(64, 64), QImage(), Settings(true)), RunCancelled);
+    EXPECT_THROW(Avif(testpictures::PatternPicture(64, 64), Bitmap(), Settings(true)), RunCancelled);
 }
 
 TEST_F(AvifStepTest, ARunMakesAnAvifResult)
@@ -210,7 +211,7 @@ TEST_F(AvifStepTest, ARunMakesAnAvifResult)
 TEST_F(AvifStepTest, ARunKeepsTheSourcesTransparency)
 {
     const AlphaPicture drawn = DrawAlphaPicture(72, 40);
-    const QImage flattened = FlattenOntoWhite(drawn.working, drawn.alpha);
+    const Bitmap flattened = FlattenOntoWhite(drawn.working, drawn.alpha);
     RunProgress progress;
     RunContext context{progress, cancel_, QString()};
     const EncodedResult result = RunConversion(flattened, Settings(true), context, drawn.alpha);

@@ -199,7 +199,7 @@ QString WriteFile(const QTemporaryDir& folder, const QString& name, const QByteA
     return path;
 }
 
-QByteArray RgbBytes(const QImage& working)
+QByteArray RgbBytes(const Bitmap& working)
 {
     QByteArray bytes;
     bytes.reserve(3 * static_cast<qsizetype>(working.width()) * working.height());
@@ -214,7 +214,7 @@ QByteArray RgbBytes(const QImage& working)
     return bytes;
 }
 
-QByteArray RgbaBytes(const QImage& working, const QImage& alpha)
+QByteArray RgbaBytes(const Bitmap& working, const Bitmap& alpha)
 {
     QByteArray bytes;
     bytes.reserve(4 * static_cast<qsizetype>(working.width()) * working.height());
@@ -246,9 +246,9 @@ QByteArray ColoursOf(const QByteArray& rgba)
     return rgb;
 }
 
-QImage RgbaPicture(const QByteArray& rgba, int width, int height)
+Bitmap RgbaPicture(const QByteArray& rgba, int width, int height)
 {
-    QImage picture(width, height, QImage::Format_RGBA8888);
+    Bitmap picture(width, height, Bitmap::Format_RGBA8888);
     if (rgba.size() != 4 * static_cast<qsizetype>(width) * height) {
         ADD_FAILURE() << "RGBA of " << rgba.size() << " bytes for " << width << "x" << height;
         return picture;
@@ -288,7 +288,7 @@ AlphaPicture DrawAlphaPicture(int width, int height)
 {
     AlphaPicture picture;
     picture.working = testpictures::PatternPicture(width, height, 11);
-    picture.alpha = QImage(width, height, QImage::Format_Grayscale8);
+    picture.alpha = Bitmap(width, height, Bitmap::Format_Grayscale8);
     for (int y = 0; y < height; ++y) {
         uchar* row = picture.alpha.scanLine(y);
         for (int x = 0; x < width; ++x) {
@@ -303,7 +303,7 @@ AlphaPicture DrawAlphaPicture(int width, int height)
     return picture;
 }
 
-QImage SharedWorkingBitmap(const QString& name)
+Bitmap SharedWorkingBitmap(const QString& name)
 {
     const QString path = testpictures::SharedTestPicture(name);
     if (path.isEmpty())

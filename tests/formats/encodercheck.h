@@ -5,7 +5,7 @@
 #include "app/progress.h"
 
 #include <QByteArray>
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QJsonValue>
 #include <QString>
 #include <QStringList>
@@ -60,15 +60,15 @@ QString WriteFile(const QTemporaryDir& folder, const QString& name, const QByteA
 
 // The picture's pixels as packed bytes: R, G, B (a working bitmap) or R, G,
 // B, A (a working bitmap with an alpha plane; all 255 without one).
-QByteArray RgbBytes(const QImage& working);
-QByteArray RgbaBytes(const QImage& working, const QImage& alpha = {});
+QByteArray RgbBytes(const Bitmap& working);
+QByteArray RgbaBytes(const Bitmap& working, const Bitmap& alpha = {});
 // Only the alpha bytes of packed RGBA.
 QByteArray AlphaOf(const QByteArray& rgba);
 // Packed RGB of packed RGBA.
 QByteArray ColoursOf(const QByteArray& rgba);
 
 // Packed RGBA as a Format_RGBA8888 picture.
-QImage RgbaPicture(const QByteArray& rgba, int width, int height);
+Bitmap RgbaPicture(const QByteArray& rgba, int width, int height);
 // The largest difference of two equally long byte strings.
 int LargestDifference(const QByteArray& a, const QByteArray& b);
 
@@ -80,14 +80,14 @@ double Psnr(const QByteArray& a, const QByteArray& b);
 // under fully transparent pixels), and an alpha plane holding a ramp from
 // transparent to opaque, a fully transparent block and an opaque block.
 struct AlphaPicture {
-    QImage working;  // Format_BGR888
-    QImage alpha;    // Format_Grayscale8
+    Bitmap working;  // Format_BGR888
+    Bitmap alpha;    // Format_Grayscale8
 };
 AlphaPicture DrawAlphaPicture(int width, int height);
 
 // A picture of the shared test pictures (../shared/testdata) as a working
 // bitmap; null when it is missing, and the test then skips.
-QImage SharedWorkingBitmap(const QString& name);
+Bitmap SharedWorkingBitmap(const QString& name);
 
 // Remembers every caption the bar shows, and can cancel once the bar shows
 // a caption at some percentage.

@@ -18,25 +18,25 @@ namespace {
 
 // An 8-bit picture with the given palette, filled by fill(x, y).
 template <typename Fill>
-QImage Indexed(int width, int height, const std::vector<QRgb>& palette, Fill fill)
+Bitmap Indexed(int width, int height, const std::vector<Argb>& palette, Fill fill)
 {
-    QImage picture(width, height, QImage::Format_Indexed8);
-    picture.setColorTable(QList<QRgb>(palette.begin(), palette.end()));
+    Bitmap picture(width, height, Bitmap::Format_Indexed8);
+    picture.setColorTable(std::vector<Argb>(palette.begin(), palette.end()));
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             picture.scanLine(y)[x] = static_cast<uchar>(fill(x, y));
     return picture;
 }
 
-std::vector<QRgb> Greys(int count)
+std::vector<Argb> Greys(int count)
 {
-    std::vector<QRgb> palette;
+    std::vector<Argb> palette;
     for (int i = 0; i < count; ++i)
-        palette.push_back(qRgb(i, 255 - i, (i * 7) & 0xFF));
+        palette.push_back(PackRgb(i, 255 - i, (i * 7) & 0xFF));
     return palette;
 }
 
-QByteArray Write(const QImage& picture, std::optional<TColor> transparent = std::nullopt)
+QByteArray Write(const Bitmap& picture, std::optional<TColor> transparent = std::nullopt)
 {
     TGIFImage image;
     image.Assign(picture);
@@ -54,7 +54,7 @@ QByteArray Hex(const char* text)
     return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
 }
 
-std::vector<int> IndicesOf(const QImage& picture)
+std::vector<int> IndicesOf(const Bitmap& picture)
 {
     std::vector<int> indices;
     for (int y = 0; y < picture.height(); ++y)
@@ -65,12 +65,12 @@ std::vector<int> IndicesOf(const QImage& picture)
 
 // The file passes the strict reader and Pillow, and both give back the
 // picture's indices, its palette (padded with black) and the transparency.
-void ExpectReadsBack(const QByteArray& gif, const QImage& picture, const std::vector<QRgb>& palette,
+void ExpectReadsBack(const QByteArray& gif, const Bitmap& picture, const std::vector<Argb>& palette,
                      int transparentIndex = -1)
 {
     std::vector<Colour> table;
-    for (const QRgb colour : palette)
-        table.push_back(Colour{qRed(colour), qGreen(colour), qBlue(colour)});
+    for (const Argb colour : palette)
+        table.push_back(Colour{RedOf(colour), GreenOf(colour), BlueOf(colour)});
 
     const StrictGif strict = ReadStrictGif(gif);
     ASSERT_TRUE(strict.problem.isEmpty()) << strict.problem.toStdString();
@@ -96,9 +96,9 @@ void ExpectReadsBack(const QByteArray& gif, const QImage& picture, const std::ve
     EXPECT_EQ(pillow.transparentIndex, transparentIndex);
 }
 
-const std::vector<QRgb> kBlackWhite = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
+const std::vector<Argb> kBlackWhite = {PackRgb(0, 0, 0), PackRgb(255, 255, 255)};
 
-QImage WorkedExample()
+Bitmap WorkedExample()
 {
     return Indexed(4, 2, kBlackWhite, [](int, int y) { return y; });
 }
@@ -128,8 +128,8 @@ TEST(GifWriter, TableSizeAndCodeSizeFollowTheColourCount)
     };
     for (const Case c : {Case{1, 0x80, 2, 2}, Case{2, 0x80, 2, 2}, Case{3, 0x91, 4, 2}, Case{5, 0xA2, 8, 3},
                          Case{17, 0xC4, 32, 5}, Case{129, 0xF7, 256, 8}, Case{256, 0xF7, 256, 8}}) {
-        const std::vector<QRgb> palette = Greys(c.colours);
-        const QImage picture = Indexed(13, 6, palette, [&](int x, int y) { return (x * 3 + y * 5) % c.colours; });
+        const std::vector<Argb> palette = Greys(c.colours);
+        const Bitmap picture = Indexed(13, 6, palette, [&](int x, int y) { return (x * 3 + y * 5) % c.colours; });
         const QByteArray gif = Write(picture);
         EXPECT_EQ(static_cast<unsigned char>(gif[10]), c.packed) << c.colours;
         EXPECT_EQ(static_cast<unsigned char>(gif[13 + 3 * c.tableEntries + 10]), c.minimumCodeSize) << c.colours;
@@ -139,8 +139,8 @@ TEST(GifWriter, TableSizeAndCodeSizeFollowTheColourCount)
 
 TEST(GifWriter, TransparentColourTakesTheHighestMatchingIndex)
 {
-    const std::vector<QRgb> palette = {qRgb(9, 9, 9), qRgb(1, 2, 3), qRgb(9, 9, 9), qRgb(200, 0, 0)};
-    const QImage picture = Indexed(6, 4, palette, [](int x, int y) { return (x + y) % 4; });
+    const std::vector<Argb> palette = {PackRgb(9, 9, 9), PackRgb(1, 2, 3), PackRgb(9, 9, 9), PackRgb(200, 0, 0)};
+    const Bitmap picture = Indexed(6, 4, palette, [](int x, int y) { return (x + y) % 4; });
     // TColor is 0x00BBGGRR.
     const QByteArray gif = Write(picture, TColor(0x090909));
     ExpectReadsBack(gif, picture, palette, 2);
@@ -148,19 +148,19 @@ TEST(GifWriter, TransparentColourTakesTheHighestMatchingIndex)
 
 TEST(GifWriter, MissingTransparentColourIsAppended)
 {
-    const std::vector<QRgb> palette = Greys(128);
-    const QImage picture = Indexed(20, 20, palette, [](int x, int y) { return (x * y) % 128; });
+    const std::vector<Argb> palette = Greys(128);
+    const Bitmap picture = Indexed(20, 20, palette, [](int x, int y) { return (x * y) % 128; });
     const QByteArray gif = Write(picture, TColor(0x030201));
     // 129 colours need eight bits: the table is padded to 256 entries.
     EXPECT_EQ(static_cast<unsigned char>(gif[10]), 0xF7);
-    std::vector<QRgb> extended = palette;
-    extended.push_back(qRgb(1, 2, 3));
+    std::vector<Argb> extended = palette;
+    extended.push_back(PackRgb(1, 2, 3));
     ExpectReadsBack(gif, picture, extended, 128);
 }
 
 TEST(GifWriter, FullTableCannotTakeAnotherColour)
 {
-    const QImage picture = Indexed(4, 4, Greys(256), [](int x, int y) { return x * 4 + y; });
+    const Bitmap picture = Indexed(4, 4, Greys(256), [](int x, int y) { return x * 4 + y; });
     try {
         Write(picture, TColor(0x123456));
         FAIL() << "no error";
@@ -168,14 +168,14 @@ TEST(GifWriter, FullTableCannotTakeAnotherColour)
         EXPECT_EQ(error.message(), QStringLiteral("Color table overflow"));
     }
     // A colour that is already there is found, not appended.
-    const QRgb present = Greys(256)[77];
-    EXPECT_NO_THROW(Write(picture, TColor(qRed(present) | qGreen(present) << 8 | qBlue(present) << 16)));
+    const Argb present = Greys(256)[77];
+    EXPECT_NO_THROW(Write(picture, TColor(RedOf(present) | GreenOf(present) << 8 | BlueOf(present) << 16)));
 }
 
 TEST(GifWriter, IndexBeyondTheTableIsRefused)
 {
     // Three colours make a table of four: index 3 is still written, index 4 is not.
-    const std::vector<QRgb> palette = Greys(3);
+    const std::vector<Argb> palette = Greys(3);
     ExpectReadsBack(Write(Indexed(3, 1, palette, [](int x, int) { return x + 1; })),
                     Indexed(3, 1, palette, [](int x, int) { return x + 1; }), palette);
     try {
@@ -189,10 +189,10 @@ TEST(GifWriter, IndexBeyondTheTableIsRefused)
 TEST(GifWriter, OnlyIndexedPicturesOfGifSizeAreWritten)
 {
     TGIFImage image;
-    EXPECT_THROW(image.Assign(QImage(4, 4, QImage::Format_RGB32)), PictaronError);
-    EXPECT_THROW(image.Assign(QImage(4, 4, QImage::Format_Indexed8)), PictaronError);  // no colour table
-    QImage wide(70000, 1, QImage::Format_Indexed8);
-    wide.setColorTable({qRgb(0, 0, 0)});
+    EXPECT_THROW(image.Assign(Bitmap(4, 4, Bitmap::Format_BGR888)), PictaronError);
+    EXPECT_THROW(image.Assign(Bitmap(4, 4, Bitmap::Format_Indexed8)), PictaronError);  // no colour table
+    Bitmap wide(70000, 1, Bitmap::Format_Indexed8);
+    wide.setColorTable({PackRgb(0, 0, 0)});
     EXPECT_THROW(image.Assign(wide), PictaronError);
 }
 
@@ -201,8 +201,8 @@ TEST(GifWriter, LongRunsFillTheTableAndClearIt)
     // One colour: each string is one pixel longer than the last, so the
     // table fills after some 7 to 8 million pixels and a clear code follows.
     for (const int colours : {2, 256}) {
-        const std::vector<QRgb> palette = Greys(colours);
-        const QImage picture = Indexed(3000, 3000, palette, [](int, int) { return 1; });
+        const std::vector<Argb> palette = Greys(colours);
+        const Bitmap picture = Indexed(3000, 3000, palette, [](int, int) { return 1; });
         const StrictGif strict = ReadStrictGif(Write(picture));
         ASSERT_TRUE(strict.problem.isEmpty()) << strict.problem.toStdString();
         EXPECT_EQ(strict.clearCodes, 2) << colours;
@@ -211,8 +211,8 @@ TEST(GifWriter, LongRunsFillTheTableAndClearIt)
     }
     // Noise fills the table every few thousand pixels.
     std::mt19937 random(4);
-    const std::vector<QRgb> palette = Greys(256);
-    const QImage noise = Indexed(300, 200, palette, [&](int, int) { return random() % 256; });
+    const std::vector<Argb> palette = Greys(256);
+    const Bitmap noise = Indexed(300, 200, palette, [&](int, int) { return random() % 256; });
     const QByteArray gif = Write(noise);
     const StrictGif strict = ReadStrictGif(gif);
     EXPECT_GT(strict.clearCodes, 10);
@@ -224,11 +224,11 @@ TEST(GifWriter, DataOfWholeSubBlocksEndsWithTheTerminator)
     // Widen noise until the compressed data is a whole number of 255-byte
     // sub-blocks; the strict reader then insists the terminator follows the
     // last full block directly.
-    const std::vector<QRgb> palette = Greys(256);
+    const std::vector<Argb> palette = Greys(256);
     bool found = false;
     for (int width = 1; width < 2000 && !found; ++width) {
         std::mt19937 random(static_cast<unsigned>(width));
-        const QImage picture = Indexed(width, 3, palette, [&](int, int) { return random() % 256; });
+        const Bitmap picture = Indexed(width, 3, palette, [&](int, int) { return random() % 256; });
         QByteArray data;
         TLZWEncoder encoder;
         std::vector<std::uint8_t> pixels = [&] {
@@ -259,20 +259,20 @@ TEST(GifWriter, RandomPicturesReadBack)
         const int colours = 1 + static_cast<int>(random() % 256);
         const int width = 1 + static_cast<int>(random() % 90);
         const int height = 1 + static_cast<int>(random() % 60);
-        std::vector<QRgb> palette;
+        std::vector<Argb> palette;
         for (int i = 0; i < colours; ++i)
             palette.push_back(random() & 0xFFFFFF);
         // Runs and noise mixed, so that strings of every length occur.
         int current = 0;
-        const QImage picture = Indexed(width, height, palette, [&](int, int) {
+        const Bitmap picture = Indexed(width, height, palette, [&](int, int) {
             if (random() % 4 == 0)
                 current = static_cast<int>(random() % static_cast<unsigned>(colours));
             return current;
         });
         const bool transparent = round % 3 == 0;
-        const QRgb colour = palette[random() % palette.size()];
+        const Argb colour = palette[random() % palette.size()];
         const QByteArray gif =
-            transparent ? Write(picture, TColor(qRed(colour) | qGreen(colour) << 8 | qBlue(colour) << 16)) : Write(picture);
+            transparent ? Write(picture, TColor(RedOf(colour) | GreenOf(colour) << 8 | BlueOf(colour) << 16)) : Write(picture);
         int transparentIndex = -1;
         for (int i = colours - 1; transparent && i >= 0; --i)
             if ((palette[static_cast<std::size_t>(i)] & 0xFFFFFF) == (colour & 0xFFFFFF)) {

@@ -10,6 +10,7 @@
 #include "gifchecker.h"
 #include "testpictures.h"
 
+#include "../bitmapimage.h"
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -41,7 +42,7 @@ public:
 
 class GifStepTest : public ::testing::Test {
 protected:
-    EncodedResult Run(const QImage& original, const ConversionSettings& settings)
+    EncodedResult Run(const Bitmap& original, const ConversionSettings& settings)
     {
         RunProgress progress(&recorder_);
         RunContext context{progress, cancel_, folder_.filePath(QStringLiteral("work.jpg"))};
@@ -57,12 +58,12 @@ protected:
         return settings;
     }
     // The colours of the result picture's pixels.
-    static std::set<QRgb> UsedColours(const QImage& indexed)
+    static std::set<Argb> UsedColours(const Bitmap& indexed)
     {
-        std::set<QRgb> colours;
+        std::set<Argb> colours;
         for (int y = 0; y < indexed.height(); ++y)
             for (int x = 0; x < indexed.width(); ++x)
-                colours.insert(indexed.color(indexed.pixelIndex(x, y)) & 0xFFFFFF);
+                colours.insert(indexed.colorTable()[indexed.constScanLine(y)[x]] & 0xFFFFFF);
         return colours;
     }
 
@@ -73,15 +74,15 @@ protected:
     int barDone_ = -1;
 };
 
-bool IsWebSafe(QRgb colour)
+bool IsWebSafe(Argb colour)
 {
-    return qRed(colour) % 51 == 0 && qGreen(colour) % 51 == 0 && qBlue(colour) % 51 == 0;
+    return RedOf(colour) % 51 == 0 && GreenOf(colour) % 51 == 0 && BlueOf(colour) % 51 == 0;
 }
 
 // Four colours away from every cell border, in blocks.
-QImage FourColours()
+Bitmap FourColours()
 {
-    QImage picture = NewWorkingBitmap(40, 30);
+    Bitmap picture = NewWorkingBitmap(40, 30);
     const RGBTriple colours[4] = {{20, 200, 100}, {250, 10, 30}, {90, 90, 90}, {5, 5, 240}};
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 40; ++x)
@@ -93,16 +94,16 @@ QImage FourColours()
 
 TEST_F(GifStepTest, OptimisedPaletteKeepsFewColoursExactly)
 {
-    const QImage original = FourColours();
+    const Bitmap original = FourColours();
     const EncodedResult result = Run(original, Gif());
-    ASSERT_EQ(result.picture.format(), QImage::Format_Indexed8);
+    ASSERT_EQ(result.picture.format(), Bitmap::Format_Indexed8);
     EXPECT_EQ(result.colours, 256);
     EXPECT_EQ(result.picture.colorCount(), 256);
     EXPECT_TRUE(result.description.isEmpty());
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 40; ++x) {
             const RGBTriple p = RowPixels(original, y)[x];
-            ASSERT_EQ(result.picture.pixel(x, y) & 0xFFFFFF, qRgb(p.red, p.green, p.blue) & 0xFFFFFF);
+            ASSERT_EQ(ImageView(result.picture).pixel(x, y) & 0xFFFFFF, PackRgb(p.red, p.green, p.blue) & 0xFFFFFF);
         }
     EXPECT_EQ(recorder_.captions, (QStringList{QStringLiteral("Quantizing"), QStringLiteral("Mapping to final palette"),
                                                QString()}));
@@ -122,7 +123,7 @@ TEST_F(GifStepTest, ChosenPaletteIsAppliedTwice)
                            QString()}));
     // Every entry of the final palette was snapped to a web-safe colour.
     EXPECT_EQ(result.picture.colorCount(), 256);
-    for (const QRgb colour : result.picture.colorTable())
+    for (const Argb colour : result.picture.colorTable())
         ASSERT_TRUE(IsWebSafe(colour)) << std::hex << colour;
 }
 
@@ -133,9 +134,9 @@ TEST_F(GifStepTest, TwoWebSafeColoursOnAPhotograph)
     settings.maxColours = 2;
     const EncodedResult result = Run(testpictures::PatternPicture(120, 80, 3), settings);
     EXPECT_EQ(result.colours, 2);
-    const std::set<QRgb> used = UsedColours(result.picture);
+    const std::set<Argb> used = UsedColours(result.picture);
     EXPECT_LE(used.size(), 2u);
-    for (const QRgb colour : used)
+    for (const Argb colour : used)
         EXPECT_TRUE(IsWebSafe(colour));
 }
 
@@ -221,7 +222,7 @@ TEST_F(GifStepTest, PaletteFileColoursAreTheOnlyColours)
     settings.palette = path;
     settings.maxColours = 16;
     const EncodedResult result = Run(testpictures::PatternPicture(50, 40, 4), settings);
-    for (const QRgb colour : UsedColours(result.picture))
+    for (const Argb colour : UsedColours(result.picture))
         EXPECT_TRUE(colour == 0xFF0000 || colour == 0x0000FF || colour == 0xFAFAFA) << std::hex << colour;
 }
 

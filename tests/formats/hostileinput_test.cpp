@@ -11,6 +11,7 @@
 #include "testpictures.h"
 #include "tests/hostilefiles.h"
 
+#include "../bitmapimage.h"
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -233,7 +234,7 @@ TEST_F(HostileInputTest, NamesThatAreNoRegularFileAreRefusedWithoutWaiting)
         return 0;
     });
     EXPECT_TRUE(forRun.contains(QStringLiteral("named pipe"))) << forRun.toStdString();
-    const QImage working = NewWorkingBitmap(4, 4);
+    const Bitmap working = NewWorkingBitmap(4, 4);
     for (const QString& second : {fifo, zero}) {
         QString blend;
         ReadWithoutBlocking(fifo, [&] {
@@ -370,7 +371,7 @@ TEST_F(HostileInputTest, NewerBmpHeaderKindsWithAnAlphaMaskButNoAlphaAreOpaque)
     PictureLoader loader;
     for (int round = 0; round < 3; ++round) {
         loader.Load(paths[0]);
-        const QImage v5 = loader.Load(paths[4]);
+        const Bitmap v5 = loader.Load(paths[4]);
         ASSERT_EQ(v5.size(), QSize(7, 4));
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 7; ++x)
@@ -392,9 +393,9 @@ TEST_F(HostileInputTest, CutShortJpegGivesOneWarningNamingTheFile)
     const QString whole = Write(QStringLiteral("whole.jpg"), jpeg);
     const QString cut = Write(QStringLiteral("cut.jpg"), jpeg.left(jpeg.size() / 2));
     QStringList warnings;
-    const QImage full = PictureLoader().Load(whole, &warnings);
+    const Bitmap full = PictureLoader().Load(whole, &warnings);
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join('\n').toStdString();
-    const QImage part = PictureLoader().Load(cut, &warnings);
+    const Bitmap part = PictureLoader().Load(cut, &warnings);
     EXPECT_EQ(part.size(), full.size());
     ASSERT_EQ(warnings.size(), 1);
     EXPECT_EQ(warnings[0], cut + QStringLiteral(" is damaged or cut short; the picture holds only what could be read."));
@@ -420,10 +421,10 @@ TEST_F(HostileInputTest, CutShortPngGivesItsWholeRowsAndOneWarning)
     const QString cut = Write(QStringLiteral("cut.png"), png.left(png.size() * 2 / 3));
 
     QStringList warnings;
-    QImage fullAlpha, partAlpha;
-    const QImage full = PictureLoader().Load(whole, &warnings, &fullAlpha);
+    Bitmap fullAlpha, partAlpha;
+    const Bitmap full = PictureLoader().Load(whole, &warnings, &fullAlpha);
     EXPECT_TRUE(warnings.isEmpty());
-    const QImage part = PictureLoader().Load(cut, &warnings, &partAlpha);
+    const Bitmap part = PictureLoader().Load(cut, &warnings, &partAlpha);
     ASSERT_EQ(part.size(), full.size());
     ASSERT_EQ(warnings.size(), 1);
     EXPECT_EQ(warnings[0], cut + QStringLiteral(" is damaged or cut short; the picture holds only what could be read."));

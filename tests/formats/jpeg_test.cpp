@@ -5,6 +5,7 @@
 #include "effects/pixels.h"
 #include "testpictures.h"
 
+#include "../bitmapimage.h"
 #include <gtest/gtest.h>
 
 #include <set>
@@ -15,7 +16,7 @@ using namespace pictaron::testpictures;
 
 namespace {
 
-QByteArray Encode(const QImage& picture, int quality, bool progressive, bool greyscale)
+QByteArray Encode(const Bitmap& picture, int quality, bool progressive, bool greyscale)
 {
     TJPEGImage jpeg;
     jpeg.SetGrayscale(greyscale);
@@ -27,7 +28,7 @@ QByteArray Encode(const QImage& picture, int quality, bool progressive, bool gre
 }
 
 // The same pixels through the library's own command-line encoder.
-QByteArray EncodeWithCjpeg(const QImage& picture, int quality, bool progressive, bool greyscale)
+QByteArray EncodeWithCjpeg(const Bitmap& picture, int quality, bool progressive, bool greyscale)
 {
     QStringList arguments{QStringLiteral("-quality"), QString::number(quality), QStringLiteral("-baseline")};
     if (progressive)
@@ -37,7 +38,7 @@ QByteArray EncodeWithCjpeg(const QImage& picture, int quality, bool progressive,
     return RunTool(QStringLiteral("cjpeg"), arguments, ToPpm(picture));
 }
 
-void ExpectSameBytesAsCjpeg(const QImage& picture)
+void ExpectSameBytesAsCjpeg(const Bitmap& picture)
 {
     for (int quality : {1, 25, 60, 80, 100}) {
         for (bool progressive : {false, true}) {
@@ -71,15 +72,15 @@ TEST(JpegEncoding, BytesEqualTheLibrarysOwnEncoderOnAPhotograph)
 
 TEST(JpegEncoding, RgbRowsGiveTheBytesOfTheWorkingBitmap)
 {
-    const QImage pattern = PatternPicture(173, 61);
-    const QImage rgb = pattern.convertToFormat(QImage::Format_RGB888);
+    const Bitmap pattern = PatternPicture(173, 61);
+    const Bitmap rgb = ToBitmap(ImageView(pattern).convertToFormat(QImage::Format_RGB888));
     for (bool greyscale : {false, true})
         EXPECT_EQ(Encode(rgb, 80, false, greyscale), Encode(pattern, 80, false, greyscale)) << greyscale;
 }
 
 TEST(JpegEncoding, QualityOrdersSizes)
 {
-    const QImage picture = PatternPicture(200, 150);
+    const Bitmap picture = PatternPicture(200, 150);
     EXPECT_LT(Encode(picture, 1, false, false).size(), Encode(picture, 100, false, false).size());
 }
 
@@ -108,7 +109,7 @@ TEST(JpegEncoding, CancellingDiscardsTheBytes)
 
 TEST(JpegDecoding, HeaderTellsSizeGreyscaleAndScans)
 {
-    const QImage picture = PatternPicture(50, 30);
+    const Bitmap picture = PatternPicture(50, 30);
     TJPEGImage baseline;
     baseline.LoadFromBytes(Encode(picture, 80, false, false));
     EXPECT_EQ(baseline.Width(), 50);
@@ -125,19 +126,19 @@ TEST(JpegDecoding, HeaderTellsSizeGreyscaleAndScans)
 // The library's own decoder, with the settings the result view uses: full
 // size, accurate integer IDCT, block smoothing, and for greyscale a map of
 // 236 levels.
-static QImage DecodeWithDjpeg(const QByteArray& jpeg, bool greyscale)
+static Bitmap DecodeWithDjpeg(const QByteArray& jpeg, bool greyscale)
 {
     QStringList arguments{QStringLiteral("-dct"), QStringLiteral("int"), QStringLiteral("-pnm")};
     if (greyscale)
         arguments << QStringLiteral("-grayscale") << QStringLiteral("-colors") << QStringLiteral("236");
     QImage decoded;
     decoded.loadFromData(RunTool(QStringLiteral("djpeg"), arguments, jpeg));
-    return decoded.convertToFormat(QImage::Format_BGR888);
+    return ToBitmap(decoded.convertToFormat(QImage::Format_BGR888));
 }
 
 TEST(JpegDecoding, ShownPictureEqualsTheLibrarysOwnDecoder)
 {
-    const QImage picture = PatternPicture(67, 45);
+    const Bitmap picture = PatternPicture(67, 45);
     for (bool progressive : {false, true}) {
         for (bool greyscale : {false, true}) {
             SCOPED_TRACE(testing::Message() << (progressive ? "progressive" : "baseline")
@@ -145,8 +146,8 @@ TEST(JpegDecoding, ShownPictureEqualsTheLibrarysOwnDecoder)
             const QByteArray bytes = Encode(picture, 75, progressive, greyscale);
             TJPEGImage jpeg;
             jpeg.LoadFromBytes(bytes);
-            const QImage shown = jpeg.Decode();
-            ASSERT_EQ(shown.format(), QImage::Format_BGR888);
+            const Bitmap shown = jpeg.Decode();
+            ASSERT_EQ(shown.format(), Bitmap::Format_BGR888);
             EXPECT_EQ(shown, DecodeWithDjpeg(bytes, greyscale));
         }
     }
@@ -155,13 +156,13 @@ TEST(JpegDecoding, ShownPictureEqualsTheLibrarysOwnDecoder)
 TEST(JpegDecoding, GreyscaleIsShownInAtMost236Levels)
 {
     // A smooth ramp of all 256 levels must come back through the 236-level map.
-    QImage ramp = NewWorkingBitmap(256, 16);
+    Bitmap ramp = NewWorkingBitmap(256, 16);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 256; ++x)
             RowPixels(ramp, y)[x] = RGBTriple{std::uint8_t(x), std::uint8_t(x), std::uint8_t(x)};
     TJPEGImage jpeg;
     jpeg.LoadFromBytes(Encode(ramp, 100, false, true));
-    const QImage shown = jpeg.Decode();
+    const Bitmap shown = jpeg.Decode();
     std::set<int> levels;
     for (int y = 0; y < shown.height(); ++y)
         for (int x = 0; x < shown.width(); ++x) {

@@ -18,7 +18,7 @@ using namespace pictaron;
 
 namespace {
 
-QByteArray Pixels(const QImage& picture)
+QByteArray Pixels(const Bitmap& picture)
 {
     QByteArray bytes;
     for (int y = 0; y < picture.height(); ++y)
@@ -40,7 +40,7 @@ int main(int argc, char* argv[])
     for (const QString& path : app.arguments().mid(1)) {
         QStringList warnings;
         try {
-            const QImage picture = loader.Load(path, &warnings);
+            const Bitmap picture = loader.Load(path, &warnings);
             for (const QString& warning : warnings)
                 std::printf("warning %s\n", qPrintable(warning));
             std::printf("ok %d %d %s\n", picture.width(), picture.height(), Pixels(picture).constData());

@@ -120,7 +120,7 @@ TEST_F(PictureFormatTest, PicturesOfASecondWriterLoadAsThatWriterReadsThem)
     RunTool(QStringLiteral("/usr/bin/python3"), arguments);
     for (const QString& name : names) {
         SCOPED_TRACE(name.toStdString());
-        const QImage loaded = PictureLoader().Load(Path(name));
+        const Bitmap loaded = PictureLoader().Load(Path(name));
         ASSERT_EQ(loaded.size(), QSize(37, 23));
         QByteArray rgb;
         for (int y = 0; y < loaded.height(); ++y)

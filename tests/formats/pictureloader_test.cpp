@@ -4,6 +4,7 @@
 #include "effects/pixels.h"
 #include "testpictures.h"
 
+#include "../bitmapimage.h"
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -30,7 +31,7 @@ protected:
     }
 
     // The pattern saved losslessly by the graphics tools in another format.
-    QString Convert(const QImage& picture, const QString& name, const QStringList& options = {}) const
+    QString Convert(const Bitmap& picture, const QString& name, const QStringList& options = {}) const
     {
         const QString ppm = Write(name + QStringLiteral(".source.ppm"), ToPpm(picture));
         RunTool(QStringLiteral("gm"), QStringList{QStringLiteral("convert"), ppm} + options + QStringList{Path(name)});
@@ -51,7 +52,7 @@ protected:
     PictureLoader loader_;
 };
 
-bool SamePixels(const QImage& a, const QImage& b)
+bool SamePixels(const Bitmap& a, const Bitmap& b)
 {
     if (a.size() != b.size())
         return false;
@@ -79,11 +80,11 @@ QByteArray PngChunk(const char* type, const QByteArray& data)
 
 TEST_F(PictureLoaderTest, LosslessFormatsGiveBackTheExactPixels)
 {
-    const QImage pattern = PatternPicture(37, 23);
+    const Bitmap pattern = PatternPicture(37, 23);
     for (const QString name : {"p.pcx", "p.tga", "p.bmp", "p.png", "p.tif", "p.ppm"}) {
         SCOPED_TRACE(name.toStdString());
-        const QImage loaded = loader_.Load(Convert(pattern, name));
-        EXPECT_EQ(loaded.format(), QImage::Format_BGR888);
+        const Bitmap loaded = loader_.Load(Convert(pattern, name));
+        EXPECT_EQ(loaded.format(), Bitmap::Format_BGR888);
         EXPECT_TRUE(SamePixels(loaded, pattern));
     }
 }
@@ -101,31 +102,31 @@ bool IsMapped(const QString& path)
 
 TEST_F(PictureLoaderTest, RunPictureUsesAPpmInPlaceUntilItGoes)
 {
-    const QImage pattern = PatternPicture(37, 23);
+    const Bitmap pattern = PatternPicture(37, 23);
     const QByteArray ppm = ToPpm(pattern);
     const QString path = Write(QStringLiteral("p.ppm"), ppm);
-    QImage picture = loader_.LoadForRun(path);
-    EXPECT_EQ(picture.format(), QImage::Format_RGB888);
+    Bitmap picture = loader_.LoadForRun(path);
+    EXPECT_EQ(picture.format(), Bitmap::Format_RGB888);
     EXPECT_TRUE(SamePixels(ToWorkingBitmap(picture), pattern));
     EXPECT_TRUE(IsMapped(path));
 
     // Writing gives the picture pixels of its own; the file stays as it was.
-    picture.setPixel(0, 0, qRgb(1, 2, 3));
-    EXPECT_EQ(picture.pixel(0, 0), qRgb(1, 2, 3));
+    picture.scanLine(0)[0] = 1;
+    EXPECT_EQ(picture.constScanLine(0)[0], 1);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), ppm);
     file.close();
 
-    picture = QImage();
+    picture = Bitmap();
     EXPECT_FALSE(IsMapped(path));
 }
 
 TEST_F(PictureLoaderTest, RunPictureOfAnyOtherKindIsAWorkingBitmap)
 {
-    const QImage pattern = PatternPicture(37, 23);
-    const QImage png = loader_.LoadForRun(Convert(pattern, QStringLiteral("p.png")));
-    EXPECT_EQ(png.format(), QImage::Format_BGR888);
+    const Bitmap pattern = PatternPicture(37, 23);
+    const Bitmap png = loader_.LoadForRun(Convert(pattern, QStringLiteral("p.png")));
+    EXPECT_EQ(png.format(), Bitmap::Format_BGR888);
     EXPECT_TRUE(SamePixels(png, pattern));
     const QString cut = Write(QStringLiteral("cut.ppm"), ToPpm(pattern).chopped(3));
     EXPECT_THROW(loader_.LoadForRun(cut), PictaronError);
@@ -135,21 +136,21 @@ TEST_F(PictureLoaderTest, JpegPixelsEqualTheLibrarysOwnDecoder)
 {
     // Colour and greyscale JPEGs, baseline and progressive, decoded with the
     // library's defaults: exactly what its command-line decoder gives.
-    const QImage pattern = PatternPicture(45, 31);
+    const Bitmap pattern = PatternPicture(45, 31);
     for (const QStringList& options : {QStringList{}, QStringList{QStringLiteral("-progressive")},
                                        QStringList{QStringLiteral("-grayscale")}}) {
         SCOPED_TRACE(options.join(' ').toStdString());
         const QByteArray jpeg = RunTool(QStringLiteral("cjpeg"), options, ToPpm(pattern));
         QImage expected;
         expected.loadFromData(RunTool(QStringLiteral("djpeg"), {QStringLiteral("-pnm")}, jpeg));
-        const QImage loaded = loader_.Load(Write(QStringLiteral("p.jpg"), jpeg));
-        EXPECT_TRUE(SamePixels(loaded, expected.convertToFormat(QImage::Format_BGR888)));
+        const Bitmap loaded = loader_.Load(Write(QStringLiteral("p.jpg"), jpeg));
+        EXPECT_TRUE(SamePixels(loaded, ToBitmap(expected.convertToFormat(QImage::Format_BGR888))));
     }
 }
 
 TEST_F(PictureLoaderTest, PhotoCdGivesItsBaseImage)
 {
-    const QImage loaded = loader_.Load(Convert(PatternPicture(300, 200), QStringLiteral("photo.pcd")));
+    const Bitmap loaded = loader_.Load(Convert(PatternPicture(300, 200), QStringLiteral("photo.pcd")));
     EXPECT_EQ(loaded.size(), QSize(768, 512));
 }
 
@@ -158,19 +159,17 @@ TEST_F(PictureLoaderTest, MultiPageTiffGivesTheFirstPage)
     const QString first = Convert(PatternPicture(20, 10, 1), QStringLiteral("first.png"));
     const QString second = Convert(PatternPicture(30, 40, 2), QStringLiteral("second.png"));
     RunTool(QStringLiteral("gm"), {QStringLiteral("convert"), first, second, Path(QStringLiteral("pages.tif"))});
-    const QImage loaded = loader_.Load(Path(QStringLiteral("pages.tif")));
+    const Bitmap loaded = loader_.Load(Path(QStringLiteral("pages.tif")));
     EXPECT_TRUE(SamePixels(loaded, PatternPicture(20, 10, 1)));
 }
 
 TEST_F(PictureLoaderTest, AnimationGivesTheFirstFrame)
 {
-    QImage red = NewWorkingBitmap(8, 8), blue = NewWorkingBitmap(8, 8);
-    red.fill(QColor(255, 0, 0));
-    blue.fill(QColor(0, 0, 255));
+    const Bitmap red = FilledBitmap(8, 8, QColor(255, 0, 0)), blue = FilledBitmap(8, 8, QColor(0, 0, 255));
     const QString a = Convert(red, QStringLiteral("a.gif")), b = Convert(blue, QStringLiteral("b.gif"));
     RunTool(QStringLiteral("gm"), {QStringLiteral("convert"), QStringLiteral("-delay"), QStringLiteral("10"), a, b,
                                    Path(QStringLiteral("anim.gif"))});
-    const QImage loaded = loader_.Load(Path(QStringLiteral("anim.gif")));
+    const Bitmap loaded = loader_.Load(Path(QStringLiteral("anim.gif")));
     EXPECT_TRUE(SamePixels(loaded, red));
 }
 
@@ -180,7 +179,7 @@ TEST_F(PictureLoaderTest, TheSmallestGifLoads)
     const QByteArray gif = QByteArray::fromHex(
         "474946383961010001008000" "00ff0000" "000000" "2c00000000010001000002024401003b");
     ASSERT_EQ(gif.size(), 35);
-    const QImage loaded = loader_.Load(Write(QStringLiteral("tiny.gif"), gif));
+    const Bitmap loaded = loader_.Load(Write(QStringLiteral("tiny.gif"), gif));
     ASSERT_EQ(loaded.size(), QSize(1, 1));
     EXPECT_EQ(RowPixels(loaded, 0)[0], (RGBTriple{0, 0, 255}));
 }
@@ -191,19 +190,18 @@ TEST_F(PictureLoaderTest, TransparencyIsFlattenedOntoWhite)
     picture.setPixel(0, 0, qRgba(255, 0, 0, 0));
     picture.setPixel(1, 0, qRgba(0, 0, 255, 255));
     ASSERT_TRUE(picture.save(Path(QStringLiteral("alpha.png"))));
-    const QImage loaded = loader_.Load(Path(QStringLiteral("alpha.png")));
+    const Bitmap loaded = loader_.Load(Path(QStringLiteral("alpha.png")));
     EXPECT_EQ(RowPixels(loaded, 0)[0], (RGBTriple{255, 255, 255}));
     EXPECT_EQ(RowPixels(loaded, 0)[1], (RGBTriple{255, 0, 0}));
 }
 
 TEST_F(PictureLoaderTest, CmykJpegBecomesRgb)
 {
-    QImage orange = NewWorkingBitmap(16, 16);
-    orange.fill(QColor(255, 128, 0));
+    const Bitmap orange = FilledBitmap(16, 16, QColor(255, 128, 0));
     const QString path = Convert(orange, QStringLiteral("cmyk.jpg"), {QStringLiteral("-colorspace"), QStringLiteral("CMYK")});
     ASSERT_TRUE(RunTool(QStringLiteral("gm"), {QStringLiteral("identify"), QStringLiteral("-verbose"), path})
                     .contains("Colorspace-Name: CMYK"));
-    const QImage loaded = loader_.Load(path);
+    const Bitmap loaded = loader_.Load(path);
     const RGBTriple p = RowPixels(loaded, 8)[8];
     EXPECT_NEAR(p.red, 255, 6);
     EXPECT_NEAR(p.green, 128, 6);
@@ -216,7 +214,7 @@ TEST_F(PictureLoaderTest, TruncatedJpegStillLoads)
     QFile file(whole);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
-    const QImage loaded = loader_.Load(Write(QStringLiteral("cut.jpg"), bytes.left(bytes.size() / 2)));
+    const Bitmap loaded = loader_.Load(Write(QStringLiteral("cut.jpg"), bytes.left(bytes.size() / 2)));
     EXPECT_EQ(loaded.size(), QSize(120, 90));
 }
 

@@ -3,6 +3,8 @@
 // the same settings.
 #include "formats/pngresult.h"
 
+#include "../bitmapimage.h"
+
 #include "app/conversion.h"
 #include "components/errors.h"
 #include "effects/alpha.h"
@@ -25,7 +27,7 @@ namespace {
 
 class PngStepTest : public ::testing::Test {
 protected:
-    EncodedResult Png(const QImage& working, const QImage& alpha, const ConversionSettings& settings)
+    EncodedResult Png(const Bitmap& working, const Bitmap& alpha, const ConversionSettings& settings)
     {
         RunProgress progress(&recorder_);
         RunContext context{progress, cancel_, folder_.filePath(QStringLiteral("work.jpg"))};
@@ -33,7 +35,7 @@ protected:
         barText_ = progress.text();
         return result;
     }
-    EncodedResult Gif(const QImage& working, ConversionSettings settings)
+    EncodedResult Gif(const Bitmap& working, ConversionSettings settings)
     {
         settings.format = OutputFormat::Gif;
         RunProgress progress;
@@ -74,9 +76,9 @@ protected:
 };
 
 // Four colours in blocks.
-QImage FourColours()
+Bitmap FourColours()
 {
-    QImage picture = NewWorkingBitmap(40, 30);
+    Bitmap picture = NewWorkingBitmap(40, 30);
     const RGBTriple colours[4] = {{20, 200, 100}, {250, 10, 30}, {90, 90, 90}, {5, 5, 240}};
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 40; ++x)
@@ -84,7 +86,7 @@ QImage FourColours()
     return picture;
 }
 
-std::set<int> UsedIndices(const QImage& indexed)
+std::set<int> UsedIndices(const Bitmap& indexed)
 {
     std::set<int> used;
     for (int y = 0; y < indexed.height(); ++y)
@@ -97,8 +99,8 @@ std::set<int> UsedIndices(const QImage& indexed)
 
 TEST_F(PngStepTest, TruecolourIsTheFinishedPictureExactly)
 {
-    const QImage working = testpictures::PatternPicture(97, 61);
-    const EncodedResult result = Png(working, QImage(), Settings());
+    const Bitmap working = testpictures::PatternPicture(97, 61);
+    const EncodedResult result = Png(working, Bitmap(), Settings());
     PngChunks chunks;
     const QString path = Check(result, QStringLiteral("rgb.png"), chunks);
     EXPECT_EQ(chunks.colourType, 2);
@@ -117,7 +119,7 @@ TEST_F(PngStepTest, TruecolourIsTheFinishedPictureExactly)
     EXPECT_EQ(result.dimensions, QSize(97, 61));
     EXPECT_EQ(result.description, QStringLiteral("97 by 61 pixels"));
     EXPECT_EQ(result.colours, 0);
-    ASSERT_EQ(result.picture.format(), QImage::Format_BGR888);
+    ASSERT_EQ(result.picture.format(), Bitmap::Format_BGR888);
     EXPECT_TRUE(RgbBytes(result.picture) == RgbBytes(working));
     EXPECT_TRUE(barText_.isEmpty());
     EXPECT_TRUE(recorder_.captions.contains(QStringLiteral("Saving")));
@@ -125,10 +127,10 @@ TEST_F(PngStepTest, TruecolourIsTheFinishedPictureExactly)
 
 TEST_F(PngStepTest, APhotographIsExact)
 {
-    const QImage working = SharedWorkingBitmap(QStringLiteral("small-photo.png"));
+    const Bitmap working = SharedWorkingBitmap(QStringLiteral("small-photo.png"));
     if (working.isNull())
         GTEST_SKIP() << "the shared test pictures are not here";
-    const EncodedResult result = Png(working, QImage(), Settings());
+    const EncodedResult result = Png(working, Bitmap(), Settings());
     PngChunks chunks;
     const QString path = Check(result, QStringLiteral("photo.png"), chunks);
     const PillowPicture read = ReadWithPillow(path, QStringLiteral("RGB"));
@@ -150,7 +152,7 @@ TEST_F(PngStepTest, TransparencyIsKeptAsRgbaExactly)
     EXPECT_TRUE(read.pixels == RgbaBytes(drawn.working, drawn.alpha));
 
     // Shown on white: a transparent pixel white, an opaque one as it is.
-    ASSERT_EQ(result.picture.format(), QImage::Format_BGR888);
+    ASSERT_EQ(result.picture.format(), Bitmap::Format_BGR888);
     EXPECT_TRUE(RgbBytes(result.picture) == RgbBytes(FlattenOntoWhite(drawn.working, drawn.alpha)));
     EXPECT_EQ(RowPixels(result.picture, 0)[5], (RGBTriple{255, 255, 255}));
     EXPECT_EQ(RowPixels(result.picture, 15)[5], RowPixels(drawn.working, 15)[5]);
@@ -158,10 +160,10 @@ TEST_F(PngStepTest, TransparencyIsKeptAsRgbaExactly)
 
 TEST_F(PngStepTest, AnOpaqueAlphaPlaneGivesRgb)
 {
-    const QImage working = testpictures::PatternPicture(30, 20);
+    const Bitmap working = testpictures::PatternPicture(30, 20);
     QImage alpha(30, 20, QImage::Format_Grayscale8);
     alpha.fill(255);
-    const EncodedResult result = Png(working, alpha, Settings());
+    const EncodedResult result = Png(working, ToBitmap(alpha), Settings());
     EXPECT_EQ(ReadPngChunks(result.bytes).colourType, 2);
 }
 
@@ -169,7 +171,7 @@ TEST_F(PngStepTest, AMismatchedAlphaPlaneIsRefused)
 {
     QImage alpha(10, 10, QImage::Format_Grayscale8);
     alpha.fill(0);
-    EXPECT_THROW(Png(testpictures::PatternPicture(30, 20), alpha, Settings()), PictaronError);
+    EXPECT_THROW(Png(testpictures::PatternPicture(30, 20), ToBitmap(alpha), Settings()), PictaronError);
 }
 
 TEST_F(PngStepTest, InterlacedDecodesAsNonInterlaced)
@@ -181,7 +183,7 @@ TEST_F(PngStepTest, InterlacedDecodesAsNonInterlaced)
                 continue;
             ConversionSettings settings = Settings(indexed);
             settings.maxColours = 13;
-            const QImage alpha = transparent ? drawn.alpha : QImage();
+            const Bitmap alpha = transparent ? drawn.alpha : Bitmap();
             const EncodedResult plain = Png(drawn.working, alpha, settings);
             settings.interlace = true;
             const EncodedResult interlaced = Png(drawn.working, alpha, settings);
@@ -229,7 +231,7 @@ TEST_F(PngStepTest, IndexedHoldsTheGifsPixels)
         {"2 web-safe colours", kWebsafePalette, 2, true},
         {"1 colour", kOptimizedPalette, 1, false},
     };
-    const QImage photo = SharedWorkingBitmap(QStringLiteral("small-photo.png"));
+    const Bitmap photo = SharedWorkingBitmap(QStringLiteral("small-photo.png"));
     if (photo.isNull())
         GTEST_SKIP() << "the shared test pictures are not here";
     std::set<int> depths;
@@ -240,7 +242,7 @@ TEST_F(PngStepTest, IndexedHoldsTheGifsPixels)
         settings.maxColours = c.colours;
         settings.dither = c.dither;
         const EncodedResult gif = Gif(photo, settings);
-        const EncodedResult png = Png(photo, QImage(), settings);
+        const EncodedResult png = Png(photo, Bitmap(), settings);
 
         PngChunks chunks;
         const QString pngPath = Check(png, QStringLiteral("indexed.png"), chunks);
@@ -253,7 +255,7 @@ TEST_F(PngStepTest, IndexedHoldsTheGifsPixels)
         EXPECT_EQ(png.colours, used);
         EXPECT_EQ(chunks.paletteEntries, used);
         EXPECT_EQ(static_cast<int>(UsedIndices(png.picture).size()), used);
-        ASSERT_EQ(png.picture.format(), QImage::Format_Indexed8);
+        ASSERT_EQ(png.picture.format(), Bitmap::Format_Indexed8);
         EXPECT_EQ(png.picture.colorCount(), used);
 
         const QString gifPath = WriteFile(folder_, QStringLiteral("indexed.gif"), gif.bytes);
@@ -277,8 +279,8 @@ TEST_F(PngStepTest, TheTransparentColourIsTheOneTransparencyEntry)
     ConversionSettings settings = Settings(true);
     // The third colour of the picture, 0x00BBGGRR.
     settings.transparentColour = TColor(0x5A5A5A);
-    const QImage working = FourColours();
-    const EncodedResult png = Png(working, QImage(), settings);
+    const Bitmap working = FourColours();
+    const EncodedResult png = Png(working, Bitmap(), settings);
     PngChunks chunks;
     const QString pngPath = Check(png, QStringLiteral("transparent.png"), chunks);
     EXPECT_EQ(png.colours, 4);
@@ -311,8 +313,8 @@ TEST_F(PngStepTest, OnAChosenPaletteTheTransparentEntryIsTheGifs)
     settings.maxColours = 24;
     settings.dither = true;
     settings.transparentColour = TColor(0x0033FF);  // red 255, green 51, blue 0: web-safe
-    const QImage working = testpictures::PatternPicture(90, 70, 4);
-    const EncodedResult png = Png(working, QImage(), settings);
+    const Bitmap working = testpictures::PatternPicture(90, 70, 4);
+    const EncodedResult png = Png(working, Bitmap(), settings);
     const EncodedResult gif = Gif(working, settings);
     const PillowPicture fromPng =
         ReadWithPillow(WriteFile(folder_, QStringLiteral("ws.png"), png.bytes), QStringLiteral("RGBA"));
@@ -326,7 +328,7 @@ TEST_F(PngStepTest, AnUnusedTransparentColourMarksNothing)
 {
     ConversionSettings settings = Settings(true);
     settings.transparentColour = TColor(0x010203);
-    const EncodedResult png = Png(FourColours(), QImage(), settings);
+    const EncodedResult png = Png(FourColours(), Bitmap(), settings);
     PngChunks chunks;
     Check(png, QStringLiteral("unused.png"), chunks);
     EXPECT_FALSE(chunks.names.contains(QStringLiteral("tRNS")));
@@ -339,7 +341,7 @@ TEST_F(PngStepTest, IndexedIgnoresTheAlphaPlane)
     ConversionSettings settings = Settings(true);
     settings.maxColours = 50;
     const EncodedResult withPlane = Png(drawn.working, drawn.alpha, settings);
-    const EncodedResult without = Png(drawn.working, QImage(), settings);
+    const EncodedResult without = Png(drawn.working, Bitmap(), settings);
     EXPECT_EQ(withPlane.bytes, without.bytes);
 }
 
@@ -352,7 +354,7 @@ TEST_F(PngStepTest, CancelBetweenRowsEndsSilently)
         cancel_.Reset();
         recorder_.captions.clear();
         SCOPED_TRACE(indexed);
-        EXPECT_THROW(Png(testpictures::PatternPicture(64, 400, 5), QImage(), Settings(indexed)), RunCancelled);
+        EXPECT_THROW(Png(testpictures::PatternPicture(64, 400, 5), Bitmap(), Settings(indexed)), RunCancelled);
         EXPECT_EQ(recorder_.captions.back(), QString());
         EXPECT_TRUE(barText_.isEmpty());
     }
@@ -378,9 +380,9 @@ TEST_F(PngStepTest, ALibpngErrorBecomesTheRunsMessage)
 {
     // libpng writes no row wider than a million pixels: its error leaves
     // libpng by its own jump and the run ends with its words.
-    const QImage wide = testpictures::PatternPicture(1'000'001, 1);
+    const Bitmap wide = testpictures::PatternPicture(1'000'001, 1);
     try {
-        Png(wide, QImage(), Settings());
+        Png(wide, Bitmap(), Settings());
         FAIL() << "no error";
     } catch (const PictaronError& error) {
         EXPECT_EQ(error.message(), QStringLiteral("The PNG file could not be written: Invalid IHDR data "
@@ -394,7 +396,7 @@ TEST_F(PngStepTest, ALibpngErrorBecomesTheRunsMessage)
 TEST_F(PngStepTest, ARunKeepsTheSourcesTransparency)
 {
     const AlphaPicture drawn = DrawAlphaPicture(72, 40);
-    const QImage flattened = FlattenOntoWhite(drawn.working, drawn.alpha);
+    const Bitmap flattened = FlattenOntoWhite(drawn.working, drawn.alpha);
     RunProgress progress;
     RunContext context{progress, cancel_, QString()};
     const EncodedResult result = RunConversion(flattened, Settings(), context, drawn.alpha);

@@ -10,6 +10,7 @@
 #include "testpictures.h"
 #include "testprofiles.h"
 
+#include "../bitmapimage.h"
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -47,12 +48,12 @@ void Store(const QString& path, const QByteArray& bytes)
 }
 
 // The largest difference of any channel; -1 when the sizes differ.
-int LargestDifference(const QImage& a, const QImage& b)
+int LargestDifference(const Bitmap& a, const Bitmap& b)
 {
     if (a.size() != b.size())
         return -1;
-    const QImage x = a.convertToFormat(QImage::Format_RGB888);
-    const QImage y = b.convertToFormat(QImage::Format_RGB888);
+    const Bitmap x = ToBitmap(ImageView(a).convertToFormat(QImage::Format_RGB888));
+    const Bitmap y = ToBitmap(ImageView(b).convertToFormat(QImage::Format_RGB888));
     int largest = 0;
     for (int row = 0; row < x.height(); ++row)
         for (int i = 0; i < 3 * x.width(); ++i)
@@ -122,9 +123,9 @@ protected:
     }
 
     static QString Path(const QString& name) { return folder_->filePath(name); }
-    static QImage Want(const QString& name)
+    static Bitmap Want(const QString& name)
     {
-        return QImage(Path(QStringLiteral("want-") + name + QStringLiteral(".ppm")));
+        return ToBitmap(QImage(Path(QStringLiteral("want-") + name + QStringLiteral(".ppm"))));
     }
 
     static inline QTemporaryDir* folder_ = nullptr;
@@ -138,9 +139,9 @@ TEST_F(SourceTagsTest, EveryOrientationIsTurnedUprightAsPillowTurnsIt)
         for (const QString& ext : kExtensions) {
             const QString name = QStringLiteral("o%1.%2").arg(n).arg(ext);
             QStringList warnings;
-            const QImage picture = loader.Load(Path(name), &warnings);
+            const Bitmap picture = loader.Load(Path(name), &warnings);
             // Pillow leaves a TIFF as stored; its pixels are the PNG's.
-            const QImage want = ext == QLatin1String("tif") ? Want(QStringLiteral("o%1.png").arg(n)) : Want(name);
+            const Bitmap want = ext == QLatin1String("tif") ? Want(QStringLiteral("o%1.png").arg(n)) : Want(name);
             ASSERT_FALSE(want.isNull()) << name.toStdString();
             EXPECT_EQ(picture.size(), n >= 5 ? QSize(200, 320) : QSize(320, 200)) << name.toStdString();
             // Lossless formats to the bit; a JPEG as two decoders read it.
@@ -158,7 +159,7 @@ TEST_F(SourceTagsTest, KeptOrientationLeavesThePictureAsStored)
     const PictureLoader upright;
     const PictureLoader asStored(LoadOptions{false, true});
     for (const QString& ext : kExtensions) {
-        const QImage stored = asStored.Load(Path(QStringLiteral("o6.") + ext));
+        const Bitmap stored = asStored.Load(Path(QStringLiteral("o6.") + ext));
         EXPECT_EQ(stored.size(), QSize(320, 200));
         EXPECT_EQ(LargestDifference(stored, upright.Load(Path(QStringLiteral("o1.") + ext))), 0);
         EXPECT_FALSE(SourceTagsOf(stored).orientationApplied);
@@ -169,7 +170,7 @@ TEST_F(SourceTagsTest, KeptOrientationLeavesThePictureAsStored)
 TEST_F(SourceTagsTest, TheSourceInfoSaysWhatWasApplied)
 {
     const PictureLoader loader;
-    const QImage turned = loader.Load(Path(QStringLiteral("o6.png")));
+    const Bitmap turned = loader.Load(Path(QStringLiteral("o6.png")));
     EXPECT_EQ(OpenedSourceInfo(QStringLiteral("a.png"), 2048, turned),
               QString::fromUtf8(" a.png\r\n 200 by 320 pixels, 2.0 K, rotated 90°"));
     EXPECT_EQ(DescribeAppliedTags(SourceTagsOf(loader.Load(Path(QStringLiteral("o8.png"))))),
@@ -177,7 +178,7 @@ TEST_F(SourceTagsTest, TheSourceInfoSaysWhatWasApplied)
     EXPECT_EQ(DescribeAppliedTags(SourceTagsOf(loader.Load(Path(QStringLiteral("p3.png"))))),
               QStringLiteral("converted from Display P3"));
     // Untagged: the text as ever.
-    const QImage plain = loader.Load(Path(QStringLiteral("o1.png")));
+    const Bitmap plain = loader.Load(Path(QStringLiteral("o1.png")));
     EXPECT_EQ(OpenedSourceInfo(QStringLiteral("a.png"), 2048, plain), QStringLiteral(" a.png\r\n 320 by 200 pixels, 2.0 K"));
 }
 
@@ -191,17 +192,17 @@ TEST_F(SourceTagsTest, WideGamutPicturesAreConvertedToSrgbAsImageCmsConverts)
         for (const QString& ext : kExtensions) {
             const QString name = profile + QLatin1Char('.') + ext;
             QStringList warnings;
-            const QImage picture = loader.Load(Path(name), &warnings);
+            const Bitmap picture = loader.Load(Path(name), &warnings);
             EXPECT_TRUE(warnings.isEmpty()) << name.toStdString();
             const int difference = LargestDifference(picture, Want(name));
             EXPECT_GE(difference, 0) << name.toStdString();
             EXPECT_LE(difference, 1) << name.toStdString();
             // And the conversion did something: saturated colours move.
-            const QImage plain(Path(QStringLiteral("plain-") + name + QStringLiteral(".ppm")));
+            const Bitmap plain = ToBitmap(QImage(Path(QStringLiteral("plain-") + name + QStringLiteral(".ppm"))));
             EXPECT_GT(LargestDifference(picture, plain), 10) << name.toStdString();
             EXPECT_TRUE(SourceTagsOf(picture).profileConverted) << name.toStdString();
             // Kept: the colours as stored.
-            const QImage kept = PictureLoader(LoadOptions{true, false}).Load(Path(name));
+            const Bitmap kept = PictureLoader(LoadOptions{true, false}).Load(Path(name));
             EXPECT_LE(LargestDifference(kept, plain), ext == QLatin1String("jpg") ? 2 : 0) << name.toStdString();
         }
 }
@@ -312,15 +313,15 @@ TEST(CmykPictures, AreConvertedThroughTheirProfileAsImageCmsConverts)
     for (const QString& name : names) {
         SCOPED_TRACE(name.toStdString());
         QStringList warnings;
-        const QImage picture = loader.Load(path(name), &warnings);
+        const Bitmap picture = loader.Load(path(name), &warnings);
         EXPECT_TRUE(warnings.isEmpty()) << warnings.join(QLatin1Char('|')).toStdString();
-        const QImage want(path(QStringLiteral("want-") + name + QStringLiteral(".ppm")));
+        const Bitmap want = ToBitmap(QImage(path(QStringLiteral("want-") + name + QStringLiteral(".ppm"))));
         ASSERT_FALSE(want.isNull());
         const int difference = LargestDifference(picture, want);
         EXPECT_GE(difference, 0);
         EXPECT_LE(difference, 1);
         // The profile did something: its colours are not the plain formula's.
-        const QImage plain(path(QStringLiteral("plain-") + name + QStringLiteral(".ppm")));
+        const Bitmap plain = ToBitmap(QImage(path(QStringLiteral("plain-") + name + QStringLiteral(".ppm"))));
         EXPECT_GT(LargestDifference(picture, plain), 10);
         const SourceTags tags = SourceTagsOf(picture);
         EXPECT_TRUE(tags.profileConverted);
@@ -328,7 +329,7 @@ TEST(CmykPictures, AreConvertedThroughTheirProfileAsImageCmsConverts)
         EXPECT_EQ(tags.icc, icc);
         // A CMYK profile describes no RGB result: converted whatever the
         // options say, and never embedded.
-        const QImage kept = PictureLoader(LoadOptions{true, false}).Load(path(name));
+        const Bitmap kept = PictureLoader(LoadOptions{true, false}).Load(path(name));
         EXPECT_LE(LargestDifference(kept, want), 1);
     }
 }
@@ -365,7 +366,7 @@ TEST_F(SourceTagsTest, AProfileOverSeveralSegmentsIsJoinedAndUsed)
     const QString path = Path(QStringLiteral("split.jpg"));
     Store(path, JpegWithSegments(segments));
     QStringList warnings;
-    const QImage picture = PictureLoader().Load(path, &warnings);
+    const Bitmap picture = PictureLoader().Load(path, &warnings);
     EXPECT_TRUE(warnings.isEmpty());
     const SourceTags tags = SourceTagsOf(picture);
     EXPECT_EQ(tags.icc, icc);
@@ -403,7 +404,7 @@ TEST_F(SourceTagsTest, HostileTagsAreIgnoredWithOneWarningAtMost)
         const QString path = Path(QString::fromLatin1(c.name) + QStringLiteral(".jpg"));
         Store(path, JpegWithSegments(c.segments));
         QStringList warnings;
-        QImage picture;
+        Bitmap picture;
         EXPECT_NO_THROW(picture = PictureLoader().Load(path, &warnings)) << c.name;
         // The loop case's orientation entry itself is sound and may be used.
         EXPECT_TRUE(picture.size() == QSize(64, 48) || picture.size() == QSize(48, 64)) << c.name;
@@ -421,7 +422,7 @@ TEST_F(SourceTagsTest, HostileTagsAreIgnoredWithOneWarningAtMost)
     const QString path = Path(QStringLiteral("big.jpg"));
     Store(path, JpegWithSegments(segments));
     QStringList warnings;
-    const QImage picture = PictureLoader().Load(path, &warnings);
+    const Bitmap picture = PictureLoader().Load(path, &warnings);
     EXPECT_EQ(picture.size(), QSize(64, 48));
     ASSERT_EQ(warnings.size(), 1);
     EXPECT_TRUE(warnings[0].contains(QStringLiteral("larger than 4 MB"))) << warnings[0].toStdString();
@@ -584,7 +585,7 @@ TEST_F(CliTagsTest, KeepAllDropsTheThumbnailAndStandsThePictureUpright)
     // The picture is the upright one, as without the option.
     const QString plain = Path(QStringLiteral("plain.jpg"));
     Cli({TaggedJpeg(), QStringLiteral("-o"), plain});
-    EXPECT_EQ(LargestDifference(QImage(out), QImage(plain)), 0);
+    EXPECT_EQ(LargestDifference(ToBitmap(QImage(out)), ToBitmap(QImage(plain))), 0);
 }
 
 TEST_F(CliTagsTest, KeepProfileEmbedsTheSourceProfileAndItsColours)
@@ -603,7 +604,7 @@ TEST_F(CliTagsTest, KeepProfileEmbedsTheSourceProfileAndItsColours)
     Store(unconverted, RunTool(QStringLiteral("cjpeg"), {QStringLiteral("-quality"), QStringLiteral("100"),
                                                          QStringLiteral("-baseline")},
                                Contents(Path(QStringLiteral("plain-p3.png.ppm")))));
-    EXPECT_EQ(LargestDifference(QImage(out), QImage(unconverted)), 0);
+    EXPECT_EQ(LargestDifference(ToBitmap(QImage(out)), ToBitmap(QImage(unconverted))), 0);
 }
 
 TEST_F(CliTagsTest, EveryFormatButGifCarriesAKeptProfile)

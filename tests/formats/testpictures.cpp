@@ -12,9 +12,9 @@
 
 namespace pictaron::testpictures {
 
-QImage PatternPicture(int width, int height, unsigned seed)
+Bitmap PatternPicture(int width, int height, unsigned seed)
 {
-    QImage picture = NewWorkingBitmap(width, height);
+    Bitmap picture = NewWorkingBitmap(width, height);
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> noise(-12, 12);
     for (int y = 0; y < height; ++y) {
@@ -32,9 +32,9 @@ QImage PatternPicture(int width, int height, unsigned seed)
     return picture;
 }
 
-QByteArray ToPpm(const QImage& picture)
+QByteArray ToPpm(const Bitmap& picture)
 {
-    const QImage working = ToWorkingBitmap(picture);
+    const Bitmap working = ToWorkingBitmap(picture);
     QByteArray ppm = QStringLiteral("P6\n%1 %2\n255\n").arg(working.width()).arg(working.height()).toLatin1();
     for (int y = 0; y < working.height(); ++y) {
         const RGBTriple* row = RowPixels(working, y);

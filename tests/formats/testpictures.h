@@ -2,7 +2,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QString>
 #include <QStringList>
 
@@ -10,10 +10,10 @@ namespace pictaron::testpictures {
 
 // A working bitmap with smooth gradients, sharp edges and noise, so that an
 // encoder meets every kind of block. Deterministic for a given seed.
-QImage PatternPicture(int width, int height, unsigned seed = 1);
+Bitmap PatternPicture(int width, int height, unsigned seed = 1);
 
 // Binary PPM (P6) of a working bitmap.
-QByteArray ToPpm(const QImage& picture);
+QByteArray ToPpm(const Bitmap& picture);
 
 // Runs a program, feeding stdinBytes; returns its stdout. Fails the test (and
 // returns empty) when it cannot start or exits non-zero.

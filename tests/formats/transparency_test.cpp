@@ -6,6 +6,7 @@
 #include "formats/pictureloader.h"
 #include "testpictures.h"
 
+#include "../bitmapimage.h"
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -57,16 +58,16 @@ QByteArray ReadAll(const QString& path)
 }
 
 // The alpha channel of raw RGBA rows as a plane.
-QImage AlphaOfRgba(const QByteArray& rgba, int width, int height)
+Bitmap AlphaOfRgba(const QByteArray& rgba, int width, int height)
 {
-    QImage plane(width, height, QImage::Format_Grayscale8);
+    Bitmap plane(width, height, Bitmap::Format_Grayscale8);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             plane.scanLine(y)[x] = static_cast<uchar>(rgba[4 * (y * width + x) + 3]);
     return plane;
 }
 
-bool SamePlane(const QImage& a, const QImage& b)
+bool SamePlane(const Bitmap& a, const Bitmap& b)
 {
     if (a.size() != b.size() || a.format() != b.format())
         return false;
@@ -78,7 +79,7 @@ bool SamePlane(const QImage& a, const QImage& b)
 
 // The largest difference between the loaded (flattened) colours and the
 // RGBA source flattened onto white.
-int LargestFlatteningError(const QImage& loaded, const QByteArray& rgba)
+int LargestFlatteningError(const Bitmap& loaded, const QByteArray& rgba)
 {
     int largest = 0;
     for (int y = 0; y < loaded.height(); ++y) {
@@ -109,8 +110,8 @@ TEST_F(TransparencyTest, AlphaPlaneIsTheFilesAlphaAndThePixelsAreFlattenedOntoWh
         const QString path = Path(name);
         WriteRgba(path);
         const QByteArray rgba = ReadAll(path + QStringLiteral(".rgba"));
-        QImage alpha;
-        const QImage picture = loader_.Load(path, nullptr, &alpha);
+        Bitmap alpha;
+        const Bitmap picture = loader_.Load(path, nullptr, &alpha);
         ASSERT_EQ(picture.size(), QSize(40, 24));
         EXPECT_TRUE(SamePlane(alpha, AlphaOfRgba(rgba, 40, 24)));
         EXPECT_LE(LargestFlatteningError(picture, rgba), 1);
@@ -125,8 +126,8 @@ TEST_F(TransparencyTest, AvifWithAlphaOpensWithItsPlane)
     WriteRgba(png);
     const QString avif = Path(QStringLiteral("a.avif"));
     RunTool(QStringLiteral("avifenc"), {QStringLiteral("-l"), QStringLiteral("-s"), QStringLiteral("10"), png, avif});
-    QImage alpha;
-    const QImage picture = loader_.Load(avif, nullptr, &alpha);
+    Bitmap alpha;
+    const Bitmap picture = loader_.Load(avif, nullptr, &alpha);
     ASSERT_EQ(picture.size(), QSize(40, 24));
     // Lossless: the alpha exactly, the colours within rounding of the
     // colour conversion.
@@ -145,9 +146,9 @@ TEST_F(TransparencyTest, OpaquePicturesHaveNoPlane)
                                      "Image.new('RGB', (9, 7), (10, 20, 30)).save(sys.argv[2])"),
                       rgba, Path(QStringLiteral("rgb.png"))});
     for (const QString& path : {rgba, Path(QStringLiteral("rgb.png"))}) {
-        QImage alpha(3, 3, QImage::Format_Grayscale8);
-        const QImage picture = loader_.Load(path, nullptr, &alpha);
-        EXPECT_EQ(picture.pixel(4, 3), qRgb(10, 20, 30));
+        Bitmap alpha(3, 3, Bitmap::Format_Grayscale8);
+        const Bitmap picture = loader_.Load(path, nullptr, &alpha);
+        EXPECT_EQ(ImageView(picture).pixel(4, 3), qRgb(10, 20, 30));
         EXPECT_TRUE(alpha.isNull()) << path.toStdString();
     }
 }
@@ -158,16 +159,16 @@ TEST_F(TransparencyTest, PlaneIsTurnedUprightWithThePicture)
     // upright picture's top row is the stored left column read bottom up.
     const QString path = Path(QStringLiteral("turned.png"));
     WriteRgba(path, 6);
-    const QImage stored = AlphaOfRgba(ReadAll(path + QStringLiteral(".rgba")), 40, 24);
-    QImage alpha;
-    const QImage picture = loader_.Load(path, nullptr, &alpha);
+    const Bitmap stored = AlphaOfRgba(ReadAll(path + QStringLiteral(".rgba")), 40, 24);
+    Bitmap alpha;
+    const Bitmap picture = loader_.Load(path, nullptr, &alpha);
     ASSERT_EQ(picture.size(), QSize(24, 40));
     ASSERT_EQ(alpha.size(), QSize(24, 40));
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 24; ++x)
             ASSERT_EQ(alpha.constScanLine(y)[x], stored.constScanLine(23 - x)[y]) << x << "," << y;
 
-    QImage kept;
+    Bitmap kept;
     PictureLoader(LoadOptions{false, true}).Load(path, nullptr, &kept);
     EXPECT_TRUE(SamePlane(kept, stored));
 }

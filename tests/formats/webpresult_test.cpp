@@ -20,7 +20,7 @@ namespace {
 
 class WebpStepTest : public ::testing::Test {
 protected:
-    EncodedResult Webp(const QImage& working, const QImage& alpha, const ConversionSettings& settings,
+    EncodedResult Webp(const Bitmap& working, const Bitmap& alpha, const ConversionSettings& settings,
                        bool shown = true)
     {
         RunProgress progress(&recorder_);
@@ -59,13 +59,13 @@ protected:
 
 TEST_F(WebpStepTest, LosslessIsTheFinishedPictureExactly)
 {
-    const QImage working = testpictures::PatternPicture(91, 57);
-    const EncodedResult result = Webp(working, QImage(), Settings(true));
+    const Bitmap working = testpictures::PatternPicture(91, 57);
+    const EncodedResult result = Webp(working, Bitmap(), Settings(true));
     EXPECT_TRUE(Decode(result, QStringLiteral("lossless.webp")) == RgbaBytes(working));
     EXPECT_EQ(result.bytes.mid(12, 4), QByteArray("VP8L"));
     EXPECT_EQ(result.dimensions, QSize(91, 57));
     EXPECT_EQ(result.description, QStringLiteral("91 by 57 pixels"));
-    ASSERT_EQ(result.picture.format(), QImage::Format_BGR888);
+    ASSERT_EQ(result.picture.format(), Bitmap::Format_BGR888);
     EXPECT_TRUE(RgbBytes(result.picture) == RgbBytes(working));
     EXPECT_TRUE(barText_.isEmpty());
     EXPECT_TRUE(recorder_.captions.contains(QStringLiteral("Saving")));
@@ -81,10 +81,10 @@ TEST_F(WebpStepTest, LosslessKeepsTransparencyAndTheColoursUnderItExactly)
 
 TEST_F(WebpStepTest, LossyAtQuality80IsCloseToThePhotograph)
 {
-    const QImage photo = SharedWorkingBitmap(QStringLiteral("small-photo.png"));
+    const Bitmap photo = SharedWorkingBitmap(QStringLiteral("small-photo.png"));
     if (photo.isNull())
         GTEST_SKIP() << "the shared test pictures are not here";
-    const EncodedResult result = Webp(photo, QImage(), Settings(false, 80));
+    const EncodedResult result = Webp(photo, Bitmap(), Settings(false, 80));
     const QByteArray rgba = Decode(result, QStringLiteral("lossy.webp"));
     EXPECT_EQ(result.bytes.mid(12, 4), QByteArray("VP8 "));
     const double psnr = Psnr(ColoursOf(rgba), RgbBytes(photo));
@@ -93,17 +93,17 @@ TEST_F(WebpStepTest, LossyAtQuality80IsCloseToThePhotograph)
     // Far smaller than the pixels.
     EXPECT_LT(result.size, 512 * 512 * 3 / 8);
     // The picture shown is the file as dwebp decodes it.
-    ASSERT_EQ(result.picture.format(), QImage::Format_BGR888);
+    ASSERT_EQ(result.picture.format(), Bitmap::Format_BGR888);
     EXPECT_TRUE(RgbBytes(result.picture) == ColoursOf(rgba));
 }
 
 TEST_F(WebpStepTest, QualityAndEffortAreTheEncoders)
 {
-    const QImage photo = SharedWorkingBitmap(QStringLiteral("small-photo.png"));
+    const Bitmap photo = SharedWorkingBitmap(QStringLiteral("small-photo.png"));
     if (photo.isNull())
         GTEST_SKIP() << "the shared test pictures are not here";
-    const EncodedResult low = Webp(photo, QImage(), Settings(false, 20), false);
-    const EncodedResult high = Webp(photo, QImage(), Settings(false, 95), false);
+    const EncodedResult low = Webp(photo, Bitmap(), Settings(false, 20), false);
+    const EncodedResult high = Webp(photo, Bitmap(), Settings(false, 95), false);
     EXPECT_LT(low.size, high.size);
     EXPECT_LT(Psnr(ColoursOf(Decode(low, QStringLiteral("low.webp"))), RgbBytes(photo)),
               Psnr(ColoursOf(Decode(high, QStringLiteral("high.webp"))), RgbBytes(photo)));
@@ -111,13 +111,13 @@ TEST_F(WebpStepTest, QualityAndEffortAreTheEncoders)
     fast.webpEffort = 0;
     ConversionSettings slow = Settings(false, 80);
     slow.webpEffort = 6;
-    EXPECT_NE(Webp(photo, QImage(), fast, false).bytes, Webp(photo, QImage(), slow, false).bytes);
+    EXPECT_NE(Webp(photo, Bitmap(), fast, false).bytes, Webp(photo, Bitmap(), slow, false).bytes);
     // Out of range settings are held to the encoder's.
     ConversionSettings wild = Settings(false, 400);
     wild.webpEffort = 99;
     ConversionSettings top = Settings(false, 100);
     top.webpEffort = 6;
-    EXPECT_EQ(Webp(photo, QImage(), wild, false).bytes, Webp(photo, QImage(), top, false).bytes);
+    EXPECT_EQ(Webp(photo, Bitmap(), wild, false).bytes, Webp(photo, Bitmap(), top, false).bytes);
 }
 
 TEST_F(WebpStepTest, LossyKeepsTransparency)
@@ -130,7 +130,7 @@ TEST_F(WebpStepTest, LossyKeepsTransparency)
     const QByteArray expected = AlphaOf(RgbaBytes(drawn.working, drawn.alpha));
     EXPECT_GT(Psnr(alpha, expected), 45.0);
     // Shown on white: the transparent rows white.
-    ASSERT_EQ(result.picture.format(), QImage::Format_BGR888);
+    ASSERT_EQ(result.picture.format(), Bitmap::Format_BGR888);
     EXPECT_EQ(RowPixels(result.picture, 2)[10], (RGBTriple{255, 255, 255}));
     // The picture shown is dwebp's decoding on white.
     EXPECT_TRUE(RgbBytes(result.picture) == RgbBytes(RgbaShownOnWhite(RgbaPicture(rgba, 96, 64))));
@@ -138,14 +138,14 @@ TEST_F(WebpStepTest, LossyKeepsTransparency)
 
 TEST_F(WebpStepTest, WithoutAWorkFileALossyFileIsNotDecodedAgain)
 {
-    const QImage working = testpictures::PatternPicture(40, 30);
-    EXPECT_TRUE(Webp(working, QImage(), Settings(false), false).picture.isNull());
-    EXPECT_FALSE(Webp(working, QImage(), Settings(true), false).picture.isNull());
+    const Bitmap working = testpictures::PatternPicture(40, 30);
+    EXPECT_TRUE(Webp(working, Bitmap(), Settings(false), false).picture.isNull());
+    EXPECT_FALSE(Webp(working, Bitmap(), Settings(true), false).picture.isNull());
 }
 
 TEST_F(WebpStepTest, CancelDuringTheEncoderEndsSilently)
 {
-    const QImage photo = SharedWorkingBitmap(QStringLiteral("small-photo.png"));
+    const Bitmap photo = SharedWorkingBitmap(QStringLiteral("small-photo.png"));
     if (photo.isNull())
         GTEST_SKIP() << "the shared test pictures are not here";
     recorder_.cancel = &cancel_;
@@ -155,7 +155,7 @@ TEST_F(WebpStepTest, CancelDuringTheEncoderEndsSilently)
         SCOPED_TRACE(lossless);
         cancel_.Reset();
         recorder_.captions.clear();
-        EXPECT_THROW(Webp(photo, QImage(), Settings(lossless)), RunCancelled);
+        EXPECT_THROW(Webp(photo, Bitmap(), Settings(lossless)), RunCancelled);
         EXPECT_EQ(recorder_.captions.back(), QString());
         EXPECT_TRUE(barText_.isEmpty());
     }
@@ -164,7 +164,7 @@ TEST_F(WebpStepTest, CancelDuringTheEncoderEndsSilently)
 TEST_F(WebpStepTest, ASideAbove16383PixelsIsRefused)
 {
     try {
-        Webp(testpictures::PatternPicture(16384, 2), QImage(), Settings(false));
+        Webp(testpictures::PatternPicture(16384, 2), Bitmap(), Settings(false));
         FAIL() << "no error";
     } catch (const PictaronError& error) {
         EXPECT_EQ(error.message(),
@@ -185,7 +185,7 @@ TEST_F(WebpStepTest, ARunMakesAWebpResult)
 TEST_F(WebpStepTest, ARunKeepsTheSourcesTransparency)
 {
     const AlphaPicture drawn = DrawAlphaPicture(72, 40);
-    const QImage flattened = FlattenOntoWhite(drawn.working, drawn.alpha);
+    const Bitmap flattened = FlattenOntoWhite(drawn.working, drawn.alpha);
     RunProgress progress;
     RunContext context{progress, cancel_, QString()};
     const EncodedResult result = RunConversion(flattened, Settings(true), context, drawn.alpha);

@@ -6,6 +6,7 @@
 #include "palette/nearestcolour.h"
 #include "testbitmaps.h"
 
+#include "../bitmapimage.h"
 #include <gtest/gtest.h>
 
 using namespace pictaron;
@@ -31,7 +32,7 @@ private:
 // Dithering written out plainly: the same fixed-point rules, but over a full
 // grid of errors with every pixel's error in its own cell instead of two
 // rolling rows per channel.
-std::vector<int> ReferenceDither(const QImage& source, const Palette& palette)
+std::vector<int> ReferenceDither(const Bitmap& source, const Palette& palette)
 {
     TPaletteCluster cluster;
     cluster.Build(palette);
@@ -67,15 +68,15 @@ std::vector<int> ReferenceDither(const QImage& source, const Palette& palette)
 
 class MappingTest : public ::testing::Test {
 protected:
-    QImage Map(const QImage& source, const Palette& palette)
+    Bitmap Map(const Bitmap& source, const Palette& palette)
     {
-        QImage target;
+        Bitmap target;
         MapToPalette(source, palette, target, progress_, cancel_);
         return target;
     }
-    QImage Dither(const QImage& source, const Palette& palette)
+    Bitmap Dither(const Bitmap& source, const Palette& palette)
     {
-        QImage target;
+        Bitmap target;
         DitherToPalette(source, palette, target, progress_, cancel_);
         return target;
     }
@@ -90,10 +91,10 @@ const Palette kBlackWhite = MakePalette({{0, 0, 0}, {255, 255, 255}});
 
 TEST_F(MappingTest, FlatMappingGivesEachPixelItsCellColour)
 {
-    const QImage source = Noise(37, 23, 5);
+    const Bitmap source = Noise(37, 23, 5);
     const Palette palette = WebSafePalette();
-    const QImage target = Map(source, palette);
-    ASSERT_EQ(target.format(), QImage::Format_Indexed8);
+    const Bitmap target = Map(source, palette);
+    ASSERT_EQ(target.format(), Bitmap::Format_Indexed8);
     ASSERT_EQ(target.size(), source.size());
     EXPECT_EQ(target.colorTable(), ToColorTable(palette));
     TPaletteCluster cluster;
@@ -101,7 +102,7 @@ TEST_F(MappingTest, FlatMappingGivesEachPixelItsCellColour)
     for (int y = 0; y < source.height(); ++y)
         for (int x = 0; x < source.width(); ++x) {
             const RGBTriple p = RowPixels(source, y)[x];
-            ASSERT_EQ(target.pixelIndex(x, y), cluster.Lookup(p.red, p.green, p.blue)) << x << "," << y;
+            ASSERT_EQ(ImageView(target).pixelIndex(x, y), cluster.Lookup(p.red, p.green, p.blue)) << x << "," << y;
         }
 }
 
@@ -109,18 +110,18 @@ TEST_F(MappingTest, ThreadedFlatMappingGivesEveryRowItsCellColours)
 {
     // Tall enough for several strips and batches on each thread count, with
     // a last strip that is cut short.
-    const QImage source = Noise(23, 403, 8);
+    const Bitmap source = Noise(23, 403, 8);
     const Palette palette = WebSafePalette();
     TPaletteCluster cluster;
     cluster.Build(palette);
     for (const int threads : {1, 2, 3}) {
-        QImage target;
+        Bitmap target;
         MapToPalette(source, palette, target, progress_, cancel_, threads);
         ASSERT_EQ(target.size(), source.size());
         for (int y = 0; y < source.height(); ++y)
             for (int x = 0; x < source.width(); ++x) {
                 const RGBTriple p = RowPixels(source, y)[x];
-                ASSERT_EQ(target.pixelIndex(x, y), cluster.Lookup(p.red, p.green, p.blue))
+                ASSERT_EQ(ImageView(target).pixelIndex(x, y), cluster.Lookup(p.red, p.green, p.blue))
                     << threads << " threads, " << x << "," << y;
             }
     }
@@ -128,12 +129,12 @@ TEST_F(MappingTest, ThreadedFlatMappingGivesEveryRowItsCellColours)
 
 TEST_F(MappingTest, ThreadedFlatMappingStopsAtTheRowWhereItWasCancelled)
 {
-    const QImage source = Noise(23, 403, 8);
-    const QImage full = Map(source, WebSafePalette());
+    const Bitmap source = Noise(23, 403, 8);
+    const Bitmap full = Map(source, WebSafePalette());
     CancelFlag cancel;
     CancelAt view(cancel, 40);
     RunProgress progress(&view);
-    QImage target;
+    Bitmap target;
     EXPECT_THROW(MapToPalette(source, WebSafePalette(), target, progress, cancel, 3), RunCancelled);
     // The bar shows 40% (rounded) from row 160 of 0..402, inside the first
     // batch of three threads; that row is finished, the next is not reported.
@@ -145,7 +146,7 @@ TEST_F(MappingTest, ThreadedFlatMappingStopsAtTheRowWhereItWasCancelled)
 TEST_F(MappingTest, OneEntryPaletteGivesIndexZeroEverywhere)
 {
     const Palette one = MakePalette({{90, 10, 200}});
-    for (const QImage& target : {Map(Noise(9, 7, 1), one), Dither(Noise(9, 7, 1), one)})
+    for (const Bitmap& target : {Map(Noise(9, 7, 1), one), Dither(Noise(9, 7, 1), one)})
         for (const int index : Indices(target))
             ASSERT_EQ(index, 0);
 }
@@ -154,7 +155,7 @@ TEST_F(MappingTest, FirstRowRunsLeftToRight)
 {
     // Grey 100 becomes black; its error, 7/16 of 100, lifts the next pixel to
     // 143, which becomes white.
-    EXPECT_EQ(Indices(Dither(Bitmap({{{100, 100, 100}, {100, 100, 100}}}), kBlackWhite)), (std::vector<int>{0, 1}));
+    EXPECT_EQ(Indices(Dither(PictureOf({{{100, 100, 100}, {100, 100, 100}}}), kBlackWhite)), (std::vector<int>{0, 1}));
 }
 
 TEST_F(MappingTest, SecondRowRunsRightToLeft)
@@ -162,7 +163,7 @@ TEST_F(MappingTest, SecondRowRunsRightToLeft)
     // The black first row is exact and passes no error down, so the second
     // row starts from its right end: the right pixel becomes black and pushes
     // the left one to white.
-    const QImage source = Bitmap({{{0, 0, 0}, {0, 0, 0}}, {{100, 100, 100}, {100, 100, 100}}});
+    const Bitmap source = PictureOf({{{0, 0, 0}, {0, 0, 0}}, {{100, 100, 100}, {100, 100, 100}}});
     EXPECT_EQ(Indices(Dither(source, kBlackWhite)), (std::vector<int>{0, 0, 1, 0}));
 }
 
@@ -171,8 +172,8 @@ TEST_F(MappingTest, DitheringMatchesTheRulesOnAFullErrorGrid)
     const Palette palettes[] = {kBlackWhite, WebSafePalette(),
                                 MakePalette({{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {250, 250, 10}, {40, 40, 40}})};
     for (const Palette& palette : palettes) {
-        for (const QImage& source : {Noise(31, 17, 2), Uniform(16, 9, {130, 77, 200})}) {
-            const QImage target = Dither(source, palette);
+        for (const Bitmap& source : {Noise(31, 17, 2), Uniform(16, 9, {130, 77, 200})}) {
+            const Bitmap target = Dither(source, palette);
             EXPECT_EQ(Indices(target), ReferenceDither(source, palette));
             EXPECT_EQ(target.colorTable(), ToColorTable(palette));
         }
@@ -190,13 +191,13 @@ TEST_F(MappingTest, DitheringAUniformGreyMixesBlackAndWhite)
 
 TEST_F(MappingTest, CancellingStopsAtTheNextRowAndKeepsTheRowsDone)
 {
-    const QImage source = Noise(50, 100, 9);
-    const QImage full = Map(source, WebSafePalette());
+    const Bitmap source = Noise(50, 100, 9);
+    const Bitmap full = Map(source, WebSafePalette());
     for (const bool dither : {false, true}) {
         CancelFlag cancel;
         CancelAt view(cancel, 40);
         RunProgress progress(&view);
-        QImage target;
+        Bitmap target;
         if (dither)
             EXPECT_THROW(DitherToPalette(source, WebSafePalette(), target, progress, cancel), RunCancelled);
         else
@@ -205,7 +206,7 @@ TEST_F(MappingTest, CancellingStopsAtTheNextRowAndKeepsTheRowsDone)
         // is still finished, the next one is not begun.
         EXPECT_EQ(progress.done(), 40);
         ASSERT_EQ(target.size(), source.size());
-        const QImage reference = dither ? Dither(source, WebSafePalette()) : full;
+        const Bitmap reference = dither ? Dither(source, WebSafePalette()) : full;
         for (int y = 0; y <= 40; ++y)
             ASSERT_EQ(0, memcmp(target.constScanLine(y), reference.constScanLine(y), 50)) << "row " << y;
     }
@@ -214,9 +215,9 @@ TEST_F(MappingTest, CancellingStopsAtTheNextRowAndKeepsTheRowsDone)
 TEST_F(MappingTest, ExpandingGivesThePaletteColours)
 {
     const Palette palette = MakePalette({{1, 2, 3}, {250, 128, 7}});
-    const QImage indexed = Map(Bitmap({{{0, 0, 0}, {255, 128, 0}}, {{250, 128, 7}, {2, 2, 2}}}), palette);
-    const QImage expanded = ExpandIndexedPicture(indexed);
-    ASSERT_EQ(expanded.format(), QImage::Format_BGR888);
+    const Bitmap indexed = Map(PictureOf({{{0, 0, 0}, {255, 128, 0}}, {{250, 128, 7}, {2, 2, 2}}}), palette);
+    const Bitmap expanded = ExpandIndexedPicture(indexed);
+    ASSERT_EQ(expanded.format(), Bitmap::Format_BGR888);
     EXPECT_EQ(RowPixels(expanded, 0)[0], (RGBTriple{3, 2, 1}));
     EXPECT_EQ(RowPixels(expanded, 0)[1], (RGBTriple{7, 128, 250}));
     EXPECT_EQ(RowPixels(expanded, 1)[0], (RGBTriple{7, 128, 250}));

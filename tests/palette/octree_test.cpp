@@ -5,6 +5,7 @@
 #include "effects/pixels.h"
 #include "testbitmaps.h"
 
+#include "../bitmapimage.h"
 #include <gtest/gtest.h>
 
 #include <array>
@@ -24,7 +25,7 @@ PaletteEntry Entry(int red, int green, int blue)
 // The quantiser as its header tells it, without a node pool or remembered
 // leaves: every pixel descends from the root, folds take the newest node of
 // the deepest level that has one.
-Palette ReferencePalette(const QImage& bitmap, int colours, int leafLevel)
+Palette ReferencePalette(const Bitmap& bitmap, int colours, int leafLevel)
 {
     struct Node {
         bool leaf = false;
@@ -98,7 +99,7 @@ TEST(OptimisedPalette, LowestTwoBitsNeverSplitAColour)
 {
     // All six colours share the top six bits of every channel: one leaf, whose
     // colour is the truncated average (612/6, 609/6, 609/6) = (102, 101, 101).
-    const QImage bitmap = Bitmap({{{100, 100, 100}, {101, 102, 103}, {103, 103, 100}},
+    const Bitmap bitmap = PictureOf({{{100, 100, 100}, {101, 102, 103}, {103, 103, 100}},
                                   {{102, 101, 102}, {103, 100, 101}, {103, 103, 103}}});
     const Palette palette = OptimisedPalette(bitmap, 4);
     ASSERT_EQ(palette.size(), 4u);
@@ -112,7 +113,7 @@ TEST(OptimisedPalette, TwoColoursCanCollapseToTheRoot)
     // every single-child chain folds without freeing a leaf until the root
     // itself folds, leaving the average of all pixels: (255+0+0+255)/4 = 127,
     // (0+255+0+255)/4 = 127, (0+0+255+255)/4 = 127.
-    const QImage bitmap = Bitmap({{{255, 0, 0}, {0, 255, 0}}, {{0, 0, 255}, {255, 255, 255}}});
+    const Bitmap bitmap = PictureOf({{{255, 0, 0}, {0, 255, 0}}, {{0, 0, 255}, {255, 255, 255}}});
     const Palette palette = OptimisedPalette(bitmap, 2);
     ASSERT_EQ(palette.size(), 2u);
     EXPECT_EQ(palette[0], Entry(127, 127, 127));
@@ -126,17 +127,17 @@ TEST(OptimisedPalette, BottomRowIsVisitedFirst)
     // (0,255,4), (0,0,0), (0,255,0), (0,0,4): the fourth leaf triggers a fold
     // of the level-5 node made last, the one of (0,0,0), so the blacks merge
     // into (0,0,2). In the reverse order the greens merge instead.
-    const QImage bitmap = Bitmap({{{0, 255, 0}, {0, 0, 4}}, {{0, 255, 4}, {0, 0, 0}}});
+    const Bitmap bitmap = PictureOf({{{0, 255, 0}, {0, 0, 4}}, {{0, 255, 4}, {0, 0, 0}}});
     const Palette palette = OptimisedPalette(bitmap, 3);
     EXPECT_EQ(palette, (Palette{Entry(0, 0, 2), Entry(0, 255, 0), Entry(0, 255, 4)}));
 
-    const QImage reversed = bitmap.mirrored(true, true);
+    const Bitmap reversed = ToBitmap(ImageView(bitmap).mirrored(true, true));
     EXPECT_EQ(OptimisedPalette(reversed, 3), (Palette{Entry(0, 0, 0), Entry(0, 0, 4), Entry(0, 255, 2)}));
 }
 
 TEST(OptimisedPalette, CountsOutsideOneTo256AreClamped)
 {
-    const QImage bitmap = Noise(40, 40, 3);
+    const Bitmap bitmap = Noise(40, 40, 3);
     EXPECT_EQ(OptimisedPalette(bitmap, 0).size(), 1u);
     EXPECT_EQ(OptimisedPalette(bitmap, 1000).size(), 256u);
     // One colour: everything folds into the root, the average of all pixels.
@@ -155,7 +156,7 @@ TEST(OptimisedPalette, LeavesNeverExceedTheCountAndKeepDistinctCells)
     // On noise over the whole cube: at most N leaves, counted as collected,
     // and since leaves are disjoint boxes of colour holding their own average,
     // no two leaf colours are equal.
-    const QImage bitmap = Noise(64, 48, 11);
+    const Bitmap bitmap = Noise(64, 48, 11);
     for (const int colours : {2, 3, 8, 17, 64, 255, 256}) {
         TColorQuantizer quantizer(colours, 6);
         quantizer.FeedPixels(bitmap);
@@ -176,7 +177,7 @@ TEST(OptimisedPalette, LeavesNeverExceedTheCountAndKeepDistinctCells)
 TEST(OptimisedPalette, SumsOfAHugeLeafDoNotWrap)
 {
     // 8.5 million white pixels sum to more than 2^31 per channel.
-    const QImage bitmap = Uniform(4250, 2000, {255, 254, 253});
+    const Bitmap bitmap = Uniform(4250, 2000, {255, 254, 253});
     EXPECT_EQ(OptimisedPalette(bitmap, 2)[0], Entry(255, 254, 253));
 }
 
@@ -186,18 +187,18 @@ TEST(OptimisedPalette, APixelAfterAFoldReachesTheFoldedLeaf)
     // fold makes their level-5 parent the leaf. (0,0,7) shares its six top
     // bits with (0,0,4) but must now land in that parent: the average of all
     // three is (0, 0, 11/3) = (0, 0, 3).
-    EXPECT_EQ(OptimisedPalette(Bitmap({{{0, 0, 0}, {0, 0, 4}, {0, 0, 7}}}), 1), (Palette{Entry(0, 0, 3)}));
+    EXPECT_EQ(OptimisedPalette(PictureOf({{{0, 0, 0}, {0, 0, 4}, {0, 0, 7}}}), 1), (Palette{Entry(0, 0, 3)}));
 }
 
 TEST(OptimisedPalette, EqualsThePlainTreeOnNoiseAndOnAPhotograph)
 {
     // Few colours fold high up the tree, so that later pixels of colours never
     // seen before land in the folded leaves.
-    std::vector<QImage> pictures = {Noise(120, 90, 5), Noise(30, 20, 6)};
+    std::vector<Bitmap> pictures = {Noise(120, 90, 5), Noise(30, 20, 6)};
     const QString photo = SharedTestPicture(QStringLiteral("small-photo.png"));
     if (!photo.isEmpty())
-        pictures.push_back(QImage(photo).convertToFormat(QImage::Format_BGR888));
-    for (const QImage& bitmap : pictures)
+        pictures.push_back(ToBitmap(QImage(photo).convertToFormat(QImage::Format_BGR888)));
+    for (const Bitmap& bitmap : pictures)
         for (const int leafLevel : {3, 6})
             for (const int colours : {1, 2, 5, 64, 256}) {
                 TColorQuantizer quantizer(colours, leafLevel);

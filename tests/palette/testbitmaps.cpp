@@ -18,9 +18,9 @@ RGBTriple Triple(Rgb colour)
 
 } // namespace
 
-QImage Bitmap(std::initializer_list<std::initializer_list<Rgb>> rows)
+Bitmap PictureOf(std::initializer_list<std::initializer_list<Rgb>> rows)
 {
-    QImage bitmap = NewWorkingBitmap(static_cast<int>(rows.begin()->size()), static_cast<int>(rows.size()));
+    Bitmap bitmap = NewWorkingBitmap(static_cast<int>(rows.begin()->size()), static_cast<int>(rows.size()));
     int y = 0;
     for (const auto& row : rows) {
         int x = 0;
@@ -31,19 +31,19 @@ QImage Bitmap(std::initializer_list<std::initializer_list<Rgb>> rows)
     return bitmap;
 }
 
-QImage Uniform(int width, int height, Rgb colour)
+Bitmap Uniform(int width, int height, Rgb colour)
 {
-    QImage bitmap = NewWorkingBitmap(width, height);
+    Bitmap bitmap = NewWorkingBitmap(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             RowPixels(bitmap, y)[x] = Triple(colour);
     return bitmap;
 }
 
-QImage Noise(int width, int height, unsigned seed)
+Bitmap Noise(int width, int height, unsigned seed)
 {
     std::mt19937 random(seed);
-    QImage bitmap = NewWorkingBitmap(width, height);
+    Bitmap bitmap = NewWorkingBitmap(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const auto value = random();
@@ -60,7 +60,7 @@ Palette MakePalette(std::initializer_list<Rgb> colours)
     return palette;
 }
 
-std::vector<int> Indices(const QImage& indexed)
+std::vector<int> Indices(const Bitmap& indexed)
 {
     std::vector<int> indices;
     for (int y = 0; y < indexed.height(); ++y)

@@ -3,7 +3,7 @@
 
 #include "palette/palette.h"
 
-#include <QImage>
+#include "effects/bitmap.h"
 #include <QString>
 
 #include <initializer_list>
@@ -16,16 +16,16 @@ struct Rgb {
 };
 
 // A working bitmap from rows of colours, top row first.
-QImage Bitmap(std::initializer_list<std::initializer_list<Rgb>> rows);
+Bitmap PictureOf(std::initializer_list<std::initializer_list<Rgb>> rows);
 // A working bitmap of one colour.
-QImage Uniform(int width, int height, Rgb colour);
+Bitmap Uniform(int width, int height, Rgb colour);
 // Deterministic noise over the whole colour cube.
-QImage Noise(int width, int height, unsigned seed);
+Bitmap Noise(int width, int height, unsigned seed);
 
 Palette MakePalette(std::initializer_list<Rgb> colours);
 
 // The indices of an 8-bit picture, row by row.
-std::vector<int> Indices(const QImage& indexed);
+std::vector<int> Indices(const Bitmap& indexed);
 
 // The path of a picture in the shared test pictures, or empty when absent.
 QString SharedTestPicture(const QString& name);

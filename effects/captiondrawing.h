@@ -1,0 +1,28 @@
+// The caption's text drawing, in the module of its own that is the only part
+// of a run to need the graphics toolkit (see caption.h).
+#pragma once
+
+#include "effects/caption.h"
+
+#include <QCoreApplication>
+class QFont;
+
+namespace pictaron {
+
+// The QFont the caption is drawn with.
+QFont CaptionQFont(const CaptionFont& font);
+
+// The caption drawn in the given colour (system colours already resolved).
+// Throws PictaronError when no graphics application exists.
+Bitmap DrawCaption(const Bitmap& source, const QString& text, const CaptionFont& font, RGBTriple colour,
+                   CaptionLocation location);
+
+} // namespace pictaron
+
+// The module's entry points.
+extern "C" {
+using PictaronDrawCaptionFn = void (*)(const pictaron::Bitmap* source, const QString* text,
+                                       const pictaron::CaptionFont* font, pictaron::RGBTriple colour, int location,
+                                       pictaron::Bitmap* captioned);
+using PictaronMakeCaptionApplicationFn = QCoreApplication* (*)(int* argc, char** argv);
+}
