@@ -525,6 +525,31 @@ def write_checksums(path: Path, sums: Dict[str, str]):
     path.write_text("\n".join(lines) + "\n")
 
 
+# --- start-up ------------------------------------------------------------------------
+
+STARTUP_RUNS = 20
+STARTUP_TARGET_MS = 3.0
+
+
+def startup_lines(cli: Path) -> List[str]:
+    """What a command costs before it does anything: pictaron-cli --version
+    beside cjpeg -version, alternated, each a fresh process (fork, exec, the
+    dynamic loader, static initialisation), medians of STARTUP_RUNS."""
+    commands = {"pictaron-cli --version": [str(cli), "--version"], "cjpeg -version": ["cjpeg", "-version"]}
+    times: Dict[str, List[float]] = {name: [] for name in commands}
+    for _ in range(STARTUP_RUNS + 1):  # the first round warms the page cache
+        for name, argv in commands.items():
+            start = time.perf_counter()
+            subprocess.run(argv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+            times[name].append(time.perf_counter() - start)
+    medians = {name: statistics.median(values[1:]) * 1000 for name, values in times.items()}
+    ours = medians["pictaron-cli --version"]
+    verdict = "met" if ours <= STARTUP_TARGET_MS else "missed"
+    return [f"Start-up (median of {STARTUP_RUNS}, ms): " +
+            ", ".join(f"{name} {value:.2f}" for name, value in medians.items()) +
+            f"; target {STARTUP_TARGET_MS:.0f} ms {verdict}"]
+
+
 # --- hyperfine, for a closer look at one case --------------------------------------
 
 def hyperfine(jobs: List[Job], runs: int, export: Path):
@@ -628,6 +653,7 @@ def main():
         return 0
 
     lines = header + [f"Load average (1 min) during the run: {min(loads):.2f} to {max(loads):.2f}", ""]
+    lines += startup_lines(args.cli.resolve()) + [""]
     lines += ["Summary: medians (s); targets judged on Pictaron's single-threaded time.", ""]
     lines += summary_table(rows, args.runs)
     lines += ["", "Every tool's median (s). Ratios: Pictaron ÷ fastest peer.", ""]

@@ -3,140 +3,41 @@
 #include "app/report.h"
 #include "components/busy.h"
 #include "components/errors.h"
+#include "components/moduleloader.h"
 #include "effects/pixels.h"
 #include "effects/workerthreads.h"
 #include "formats/alphaplane.h"
+#include "formats/avifcodec.h"
 #include "formats/metadatawrite.h"
 #include "formats/stepprogress.h"
 
-#include <avif/avif.h>
-
-#include <memory>
+#include <mutex>
 
 namespace pictaron {
 
 namespace {
 
-struct ImageFree {
-    void operator()(avifImage* image) const { avifImageDestroy(image); }
-};
-struct EncoderFree {
-    void operator()(avifEncoder* encoder) const { avifEncoderDestroy(encoder); }
-};
-struct DecoderFree {
-    void operator()(avifDecoder* decoder) const { avifDecoderDestroy(decoder); }
-};
-using ImagePtr = std::unique_ptr<avifImage, ImageFree>;
-using EncoderPtr = std::unique_ptr<avifEncoder, EncoderFree>;
-using DecoderPtr = std::unique_ptr<avifDecoder, DecoderFree>;
-
-// The encoded bytes, freed however the step ends.
-struct EncodedBytes {
-    avifRWData data = AVIF_DATA_EMPTY;
-    EncodedBytes() = default;
-    ~EncodedBytes() { avifRWDataFree(&data); }
-    EncodedBytes(const EncodedBytes&) = delete;
-    EncodedBytes& operator=(const EncodedBytes&) = delete;
+struct Module {
+    PictaronEncodeAvifFn encode = nullptr;
+    PictaronDecodeAvifFn decode = nullptr;
+    QString problem;
 };
 
-QString Reason(avifResult result, const avifDiagnostics* diagnostics = nullptr)
+const Module& LoadModule()
 {
-    QString reason = QString::fromUtf8(avifResultToString(result));
-    if (diagnostics && diagnostics->error[0] != '\0')
-        reason += QStringLiteral(" (%1)").arg(QString::fromUtf8(diagnostics->error));
-    return reason;
-}
-
-[[noreturn]] void Fail(const QString& reason)
-{
-    throw PictaronError(QStringLiteral("The AVIF file could not be written: %1.").arg(reason));
-}
-
-[[noreturn]] void FailToRead(const QString& reason)
-{
-    throw PictaronError(QStringLiteral("The AVIF file just written cannot be read: %1.").arg(reason));
-}
-
-// The picture as 8-bit YUV (or, lossless, as RGB itself) with its alpha.
-ImagePtr ToAvifImage(const Bitmap& bitmap, const Bitmap& rgba, const ConversionSettings& settings)
-{
-    const bool yuv444 = settings.avifLossless || settings.avifChroma == AvifChroma::Yuv444;
-    ImagePtr image(avifImageCreate(static_cast<uint32_t>(bitmap.width()), static_cast<uint32_t>(bitmap.height()), 8,
-                                   yuv444 ? AVIF_PIXEL_FORMAT_YUV444 : AVIF_PIXEL_FORMAT_YUV420));
-    if (!image)
-        Fail(Reason(AVIF_RESULT_OUT_OF_MEMORY));
-    image->yuvRange = AVIF_RANGE_FULL;
-    image->colorPrimaries = AVIF_COLOR_PRIMARIES_BT709;
-    image->transferCharacteristics = AVIF_TRANSFER_CHARACTERISTICS_SRGB;
-    image->matrixCoefficients =
-        settings.avifLossless ? AVIF_MATRIX_COEFFICIENTS_IDENTITY : AVIF_MATRIX_COEFFICIENTS_BT601;
-
-    avifRGBImage rgb;
-    avifRGBImageSetDefaults(&rgb, image.get());
-    rgb.depth = 8;
-    const Bitmap& source = rgba.isNull() ? bitmap : rgba;
-    rgb.format = rgba.isNull() ? AVIF_RGB_FORMAT_BGR : AVIF_RGB_FORMAT_RGBA;
-    // Only read.
-    rgb.pixels = const_cast<uint8_t*>(source.constBits());
-    rgb.rowBytes = static_cast<uint32_t>(source.bytesPerLine());
-    const avifResult converted = avifImageRGBToYUV(image.get(), &rgb);
-    if (converted != AVIF_RESULT_OK)
-        Fail(Reason(converted));
-    return image;
-}
-
-QByteArray Encode(const avifImage& image, const ConversionSettings& settings)
-{
-    EncoderPtr encoder(avifEncoderCreate());
-    if (!encoder)
-        Fail(Reason(AVIF_RESULT_OUT_OF_MEMORY));
-    // One thread: the AV1 encoder's tiles and rows split over more threads
-    // give other bytes, and a result must not depend on the machine.
-    encoder->maxThreads = 1;
-    encoder->speed = ClampAvifSpeed(settings.avifSpeed);
-    const int quantizer = settings.avifLossless ? AVIF_QUANTIZER_LOSSLESS : AvifQuantizer(settings.avifQuality);
-    encoder->minQuantizer = quantizer;
-    encoder->maxQuantizer = quantizer;
-    encoder->minQuantizerAlpha = quantizer;
-    encoder->maxQuantizerAlpha = quantizer;
-
-    EncodedBytes output;
-    const avifResult written = avifEncoderWrite(encoder.get(), &image, &output.data);
-    if (written != AVIF_RESULT_OK)
-        Fail(Reason(written, &encoder->diag));
-    return QByteArray(reinterpret_cast<const char*>(output.data.data), static_cast<qsizetype>(output.data.size));
-}
-
-// The file as a browser decodes it, on white.
-Bitmap DecodeAgain(const QByteArray& bytes)
-{
-    DecoderPtr decoder(avifDecoderCreate());
-    ImagePtr image(avifImageCreateEmpty());
-    if (!decoder || !image)
-        FailToRead(Reason(AVIF_RESULT_OUT_OF_MEMORY));
-    decoder->maxThreads = WorkerThreadCount();
-    const avifResult read = avifDecoderReadMemory(decoder.get(), image.get(),
-                                                  reinterpret_cast<const uint8_t*>(bytes.constData()),
-                                                  static_cast<std::size_t>(bytes.size()));
-    if (read != AVIF_RESULT_OK)
-        FailToRead(Reason(read, &decoder->diag));
-
-    const int width = static_cast<int>(image->width);
-    const int height = static_cast<int>(image->height);
-    const bool transparent = image->alphaPlane != nullptr;
-    Bitmap decoded = transparent ? Bitmap(width, height, Bitmap::Format_RGBA8888) : NewWorkingBitmap(width, height);
-    if (decoded.isNull())
-        ThrowOutOfMemory(width, height);
-    avifRGBImage rgb;
-    avifRGBImageSetDefaults(&rgb, image.get());
-    rgb.depth = 8;
-    rgb.format = transparent ? AVIF_RGB_FORMAT_RGBA : AVIF_RGB_FORMAT_BGR;
-    rgb.pixels = decoded.bits();
-    rgb.rowBytes = static_cast<uint32_t>(decoded.bytesPerLine());
-    const avifResult converted = avifImageYUVToRGB(image.get(), &rgb);
-    if (converted != AVIF_RESULT_OK)
-        FailToRead(Reason(converted));
-    return transparent ? RgbaShownOnWhite(decoded) : decoded;
+    static Module module;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const ModuleFile file{PICTARON_AVIF_MODULE_NAME, PICTARON_AVIF_MODULE_INSTALLED, PICTARON_AVIF_MODULE_BUILT};
+        module.encode = reinterpret_cast<PictaronEncodeAvifFn>(
+            ResolveModuleEntry(file, "PictaronEncodeAvif", &module.problem));
+        if (module.encode)
+            module.decode = reinterpret_cast<PictaronDecodeAvifFn>(
+                ResolveModuleEntry(file, "PictaronDecodeAvif", &module.problem));
+    });
+    if (!module.encode || !module.decode)
+        throw PictaronError(QStringLiteral("The AVIF encoder could not be loaded: %1").arg(module.problem));
+    return module;
 }
 
 } // namespace
@@ -159,13 +60,16 @@ EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const
         context.progress.SetStatus(QStringLiteral("Saving"));
         context.progress.ReportProgress(QString(), 0, 100);
         context.cancel.ThrowIfCancelled();
-        const ImagePtr image = ToAvifImage(bitmap, plane.isNull() ? Bitmap() : InterleaveAlpha(bitmap, plane), settings);
-        const QByteArray icc = ProfileToEmbed(settings, source, false);
-        if (!icc.isEmpty())
-            avifImageSetProfileICC(image.get(), reinterpret_cast<const uint8_t*>(icc.constData()),
-                                   static_cast<size_t>(icc.size()));
+        const Module& module = LoadModule();
+        const Bitmap rgba = plane.isNull() ? Bitmap() : InterleaveAlpha(bitmap, plane);
+        AvifEncoding encoding;
+        encoding.quantizer = AvifQuantizer(settings.avifQuality);
+        encoding.speed = ClampAvifSpeed(settings.avifSpeed);
+        encoding.yuv444 = settings.avifChroma == AvifChroma::Yuv444;
+        encoding.lossless = settings.avifLossless;
+        encoding.icc = ProfileToEmbed(settings, source, false);
         context.cancel.ThrowIfCancelled();
-        result.bytes = Encode(*image, settings);
+        module.encode(&bitmap, &rgba, &encoding, &result.bytes);
         context.cancel.ThrowIfCancelled();
         context.progress.ReportProgress(QString(), 100, -1);
     }
@@ -174,8 +78,12 @@ EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const
     result.description = DescribePicture(bitmap.size());
     if (settings.avifLossless)
         result.picture = ShownOnWhite(bitmap, plane);
-    else if (context.ShowsResult())
-        result.picture = DecodeAgain(result.bytes);
+    else if (context.ShowsResult()) {
+        // The file as a browser decodes it, on white.
+        Bitmap decoded;
+        LoadModule().decode(&result.bytes, WorkerThreadCount(), &decoded);
+        result.picture = decoded.format() == Bitmap::Format_RGBA8888 ? RgbaShownOnWhite(decoded) : decoded;
+    }
     return result;
 }
 

@@ -8,8 +8,8 @@
 // 4:4:4 (avifChroma); the encoder's speed 0..10 (avifSpeed). Lossless
 // (avifLossless) is avifenc -l: quantizer 0 for colour and alpha, 4:4:4, the
 // RGB samples stored as they are (identity matrix coefficients). A picture
-// with transparency (see formats/alphaplane.h) keeps its alpha plane. The
-// encoder runs on WorkerThreadCount() threads.
+// with transparency (see formats/alphaplane.h) keeps its alpha plane.
+// libavif itself is loaded only by the first AVIF (avifcodec.h).
 #pragma once
 
 #include "app/conversionsettings.h"

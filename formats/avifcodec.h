@@ -1,0 +1,40 @@
+// libavif's side of the AVIF result, in a module of its own: libavif and the
+// AV1 codecs it links (encoders and decoders, a dozen libraries) cost a
+// command line a few milliseconds to load, so only a run that makes an AVIF
+// loads them (see avifresult.h for the step itself).
+#pragma once
+
+#include "effects/bitmap.h"
+
+#include <QByteArray>
+
+namespace pictaron {
+
+struct AvifEncoding {
+    int quantizer = 0;   // 0 (lossless) .. 63, for colour and alpha alike
+    int speed = 6;       // 0 .. 10
+    bool yuv444 = false; // else 4:2:0
+    bool lossless = false;
+    QByteArray icc;      // embedded when not empty
+};
+
+// The picture (Format_BGR888), with rgba (Format_RGBA8888 of the same size,
+// straight alpha) instead when it keeps transparency, encoded on one thread:
+// the AV1 encoder's tiles and rows split over more threads give other bytes,
+// and a result must not depend on the machine. Throws PictaronError with
+// libavif's reason.
+QByteArray EncodeAvif(const Bitmap& bitmap, const Bitmap& rgba, const AvifEncoding& encoding);
+
+// An AVIF file decoded on up to threads threads: Format_BGR888, or
+// Format_RGBA8888 (straight alpha) when it has an alpha plane. Throws
+// PictaronError with libavif's reason.
+Bitmap DecodeAvif(const QByteArray& bytes, int threads);
+
+} // namespace pictaron
+
+// The module's entry points.
+extern "C" {
+using PictaronEncodeAvifFn = void (*)(const pictaron::Bitmap* bitmap, const pictaron::Bitmap* rgba,
+                                      const pictaron::AvifEncoding* encoding, QByteArray* bytes);
+using PictaronDecodeAvifFn = void (*)(const QByteArray* bytes, int threads, pictaron::Bitmap* decoded);
+}
