@@ -63,28 +63,6 @@ private:
     QTimer* Timer() const { return window_->findChild<QTimer*>(QStringLiteral("tmrAutoSave")); }
     QToolButton* Button(const char* name) const { return window_->findChild<QToolButton*>(QLatin1String(name)); }
     bool SaveOffered() const { return Button("btnSave")->isEnabled() && Button("btnSaveAs")->isEnabled(); }
-    // Brings the page forward and clicks the control, as a person would.
-    void Click(QWidget* control)
-    {
-        ShowPageOf(control);
-        ClickAt(control);
-    }
-    // Clicks into the edit box and types the number over what it held.
-    void TypeInto(QLineEdit* edit, const QString& number)
-    {
-        Click(edit);
-        PressKey(Qt::Key_End);
-        for (qsizetype i = edit->text().size(); i > 0; --i)
-            PressKey(Qt::Key_Backspace);
-        TypeKeys(number);
-    }
-    // Clicks the spin box and steps it with the arrow keys.
-    void Step(QSpinBox* box, int steps)
-    {
-        Click(box);
-        for (int i = 0; i < std::abs(steps); ++i)
-            PressKey(steps > 0 ? Qt::Key_Up : Qt::Key_Down);
-    }
     bool Apply()
     {
         QSignalSpy finished(&window_->Runs(), &RunController::Finished);
@@ -172,47 +150,47 @@ void FormatPageTest::theNewFormatsAndTheirOptionsReachTheSettings()
     QCOMPARE(s.avifSpeed, 6);
     QCOMPARE(s.avifChroma, AvifChroma::Yuv420);
 
-    Click(O().rbPNG);
-    Click(O().rbPNGIndexed);
-    Click(O().chkInterlaced);
+    ClickOnPage(O().rbPNG);
+    ClickOnPage(O().rbPNGIndexed);
+    ClickOnPage(O().chkInterlaced);
     s = window_->GatherSettings();
     QCOMPARE(s.format, OutputFormat::Png);
     QVERIFY(s.pngIndexed);
     QVERIFY(s.interlace);
-    Click(O().rbPNGTruecolour);
+    ClickOnPage(O().rbPNGTruecolour);
     QVERIFY(!window_->GatherSettings().pngIndexed);
 
-    Click(O().rbWebP);
+    ClickOnPage(O().rbWebP);
     TypeInto(O().txtWebPQuality, QStringLiteral("55"));
     QCOMPARE(O().tbWebPQuality->value(), 55);
-    Step(O().txtWebPEffort, 2);
+    StepSpinBox(O().txtWebPEffort, 2);
     s = window_->GatherSettings();
     QCOMPARE(s.format, OutputFormat::Webp);
     QCOMPARE(s.webpQuality, 55);
     QCOMPARE(s.webpEffort, 6);
-    Step(O().txtWebPEffort, 3);  // no further than 6
+    StepSpinBox(O().txtWebPEffort, 3);  // no further than 6
     QCOMPARE(window_->GatherSettings().webpEffort, 6);
     // The bar moves the box as the JPEG's does: Page Up and Page Down step 5.
-    Click(O().tbWebPQuality);
+    ClickOnPage(O().tbWebPQuality);
     const int clicked = O().tbWebPQuality->value();
     PressKey(Qt::Key_PageDown);
     QCOMPARE(O().txtWebPQuality->text(), QString::number(clicked - 5));
     QCOMPARE(window_->GatherSettings().webpQuality, clicked - 5);
-    Click(O().chkWebPLossless);
+    ClickOnPage(O().chkWebPLossless);
     QVERIFY(window_->GatherSettings().webpLossless);
 
-    Click(O().rbAVIF);
+    ClickOnPage(O().rbAVIF);
     TypeInto(O().txtAVIFQuality, QStringLiteral("0"));
-    Step(O().txtAVIFSpeed, -6);
-    Click(O().rbAVIF444);
+    StepSpinBox(O().txtAVIFSpeed, -6);
+    ClickOnPage(O().rbAVIF444);
     s = window_->GatherSettings();
     QCOMPARE(s.format, OutputFormat::Avif);
     QCOMPARE(s.avifQuality, 0);
     QCOMPARE(s.avifSpeed, 0);
     QCOMPARE(s.avifChroma, AvifChroma::Yuv444);
     TypeInto(O().txtAVIFQuality, QStringLiteral("100"));
-    Step(O().txtAVIFSpeed, 10);
-    Click(O().chkAVIFLossless);
+    StepSpinBox(O().txtAVIFSpeed, 10);
+    ClickOnPage(O().chkAVIFLossless);
     s = window_->GatherSettings();
     QCOMPARE(s.avifQuality, 100);
     QCOMPARE(s.avifSpeed, 10);
@@ -243,7 +221,7 @@ void FormatPageTest::eachFormatNamesTheResultAndTheSaveFilter()
     QWidget* const panels[] = {O().pnlJPEGOptions, O().pnlGIFOptions, O().pnlPNGOptions, O().pnlWebPOptions,
                                O().pnlAVIFOptions};
     for (const auto& choice : choices) {
-        Click(choice.radio);
+        ClickOnPage(choice.radio);
         QVERIFY(choice.radio->isChecked());
         QCOMPARE(window_->GatherSettings().format, choice.format);
         QCOMPARE(window_->ResultFileName(), QString::fromLatin1(choice.name));
@@ -267,7 +245,7 @@ void FormatPageTest::eachFormatNamesTheResultAndTheSaveFilter()
 void FormatPageTest::arrowKeysAndAcceleratorsChooseTheFormat()
 {
     window_->SetResultFileName(QStringLiteral("/pics/result.jpg"));
-    Click(O().rbJPEG);
+    ClickOnPage(O().rbJPEG);
     QVERIFY(O().rbJPEG->hasFocus());
     // Down goes through the formats in their order, choosing each.
     const std::pair<QRadioButton*, const char*> downwards[] = {
@@ -285,7 +263,7 @@ void FormatPageTest::arrowKeysAndAcceleratorsChooseTheFormat()
     QCOMPARE(window_->SaveFilter(), QStringLiteral("*.webp|*.webp"));
 
     // Each accelerator chooses its format outright, wherever the focus is on the page.
-    Click(O().txtWebPQuality);
+    ClickOnPage(O().txtWebPQuality);
     const std::pair<QChar, QRadioButton*> keys[] = {
         {QLatin1Char('N'), O().rbPNG}, {QLatin1Char('V'), O().rbAVIF}, {QLatin1Char('W'), O().rbWebP},
         {QLatin1Char('J'), O().rbJPEG}, {QLatin1Char('N'), O().rbPNG}, {QLatin1Char('G'), O().rbGIF},
@@ -305,7 +283,7 @@ void FormatPageTest::noTwoControlsInSightShareAnAccelerator()
     // new options belong to one control in sight each: the page's, the tool
     // bar's and the menu bar's. (GIF's G is also JPEG's Grayscale, as ever.)
     for (QRadioButton* format : {O().rbGIF, O().rbJPEG, O().rbPNG, O().rbWebP, O().rbAVIF}) {
-        Click(format);
+        ClickOnPage(format);
         QMultiMap<QChar, QString> owners;
         for (QAbstractButton* button : window_->findChildren<QAbstractButton*>()) {
             if (button->isVisible() && !Mnemonic(button->text()).isNull())
@@ -339,39 +317,39 @@ void FormatPageTest::anIndexedPngSharesTheGifPaletteControls()
         }
         return true;
     };
-    Click(O().rbGIF);
-    Click(O().chkTransparent);  // the colour entry and picker come with it
+    ClickOnPage(O().rbGIF);
+    ClickOnPage(O().chkTransparent);  // the colour entry and picker come with it
     QVERIFY(O().ocpTransparentColour->isEnabled() && O().btnTransparentColourPicker->isEnabled());
 
     // A truecolour PNG shows the palette, unused.
-    Click(O().rbPNG);
+    ClickOnPage(O().rbPNG);
     QVERIFY(O().pnlGIFOptions->isVisible());
     QVERIFY(O().rbPNGTruecolour->isChecked());
     QVERIFY(enabled(false));
     QVERIFY(!O().ocpTransparentColour->isEnabled() && !O().btnTransparentColourPicker->isEnabled());
 
     // An indexed one uses it as a GIF does.
-    Click(O().rbPNGIndexed);
+    ClickOnPage(O().rbPNGIndexed);
     QVERIFY(enabled(true));
     QVERIFY(O().ocpTransparentColour->isEnabled() && O().btnTransparentColourPicker->isEnabled());
     TypeInto(O().txtMaxColours, QStringLiteral("16"));
-    Click(O().rbDither);
-    Click(O().chkTransparent);
+    ClickOnPage(O().rbDither);
+    ClickOnPage(O().chkTransparent);
     QVERIFY(!O().ocpTransparentColour->isEnabled());
     ConversionSettings s = window_->GatherSettings();
     QCOMPARE(s.maxColours, 16);
     QVERIFY(s.dither);
     QVERIFY(!s.transparentColour);
-    Click(O().chkTransparent);
+    ClickOnPage(O().chkTransparent);
     O().ocpTransparentColour->findChild<QLineEdit*>()->setText(QStringLiteral("00FF00"));
     QCOMPARE(window_->GatherSettings().transparentColour, std::optional<TColor>(0x00FF00));
 
     // Back to truecolour, and on to the other formats and GIF.
-    Click(O().rbPNGTruecolour);
+    ClickOnPage(O().rbPNGTruecolour);
     QVERIFY(enabled(false));
-    Click(O().rbWebP);
+    ClickOnPage(O().rbWebP);
     QVERIFY(!O().pnlGIFOptions->isVisible() && !O().pnlPNGOptions->isVisible());
-    Click(O().rbGIF);
+    ClickOnPage(O().rbGIF);
     QVERIFY(enabled(true));
     QVERIFY(O().ocpTransparentColour->isEnabled() && O().btnTransparentColourPicker->isEnabled());
     QCOMPARE(window_->GatherSettings().maxColours, 16);
@@ -379,19 +357,19 @@ void FormatPageTest::anIndexedPngSharesTheGifPaletteControls()
 
 void FormatPageTest::losslessSetsTheQualityAside()
 {
-    Click(O().rbWebP);
-    Click(O().chkWebPLossless);
+    ClickOnPage(O().rbWebP);
+    ClickOnPage(O().chkWebPLossless);
     QVERIFY(!O().tbWebPQuality->isEnabled() && !O().txtWebPQuality->isEnabled());
     QVERIFY(O().txtWebPEffort->isEnabled());
-    Click(O().chkWebPLossless);
+    ClickOnPage(O().chkWebPLossless);
     QVERIFY(O().tbWebPQuality->isEnabled() && O().txtWebPQuality->isEnabled());
 
-    Click(O().rbAVIF);
-    Click(O().chkAVIFLossless);
+    ClickOnPage(O().rbAVIF);
+    ClickOnPage(O().chkAVIFLossless);
     QVERIFY(!O().tbAVIFQuality->isEnabled() && !O().txtAVIFQuality->isEnabled());
     QVERIFY(!O().rbAVIF420->isEnabled() && !O().rbAVIF444->isEnabled());  // lossless is 4:4:4
     QVERIFY(O().txtAVIFSpeed->isEnabled());
-    Click(O().chkAVIFLossless);
+    ClickOnPage(O().chkAVIFLossless);
     QVERIFY(O().tbAVIFQuality->isEnabled() && O().rbAVIF444->isEnabled());
 }
 
@@ -404,12 +382,12 @@ void FormatPageTest::autoApplyWaitsAsTheFormatNeeds()
         {O().rbGIF, 2000},  {O().rbAVIF, 500},
     };
     for (const auto& [control, interval] : choices) {
-        Click(control);
+        ClickOnPage(control);
         QVERIFY(control->isChecked());
         QVERIFY2(Timer()->interval() == interval, qPrintable(control->objectName()));
     }
     // The arrow keys too.
-    Click(O().rbJPEG);
+    ClickOnPage(O().rbJPEG);
     QCOMPARE(Timer()->interval(), 500);
     PressKey(Qt::Key_Up);
     QVERIFY(O().rbGIF->isChecked());
@@ -419,22 +397,22 @@ void FormatPageTest::autoApplyWaitsAsTheFormatNeeds()
 void FormatPageTest::theNewOptionsRestartAutoApply()
 {
     window_->findChild<QAction*>(QStringLiteral("mnuOptionsAutoApply"))->trigger();
-    Click(O().rbPNG);
+    ClickOnPage(O().rbPNG);
     const std::function<void()> restarting[] = {
-        [&] { Click(O().rbPNGIndexed); },
-        [&] { Click(O().rbPNGTruecolour); },
-        [&] { Click(O().chkInterlaced); },
-        [&] { Click(O().rbWebP); Timer()->stop(); Click(O().chkWebPLossless); },
-        [&] { Click(O().chkWebPLossless); },
-        [&] { Click(O().txtWebPQuality); Timer()->stop(); PressKey(Qt::Key_End); PressKey(Qt::Key_Backspace); },
-        [&] { Click(O().tbWebPQuality); Timer()->stop(); PressKey(Qt::Key_PageUp); },
-        [&] { Click(O().txtWebPEffort); Timer()->stop(); PressKey(Qt::Key_Down); },
-        [&] { Click(O().rbAVIF); Timer()->stop(); Click(O().chkAVIFLossless); },
-        [&] { Click(O().chkAVIFLossless); },
-        [&] { Click(O().rbAVIF444); },
-        [&] { Click(O().rbAVIF420); },
-        [&] { Click(O().txtAVIFQuality); Timer()->stop(); PressKey(Qt::Key_End); PressKey(Qt::Key_Backspace); },
-        [&] { Click(O().txtAVIFSpeed); Timer()->stop(); PressKey(Qt::Key_Up); },
+        [&] { ClickOnPage(O().rbPNGIndexed); },
+        [&] { ClickOnPage(O().rbPNGTruecolour); },
+        [&] { ClickOnPage(O().chkInterlaced); },
+        [&] { ClickOnPage(O().rbWebP); Timer()->stop(); ClickOnPage(O().chkWebPLossless); },
+        [&] { ClickOnPage(O().chkWebPLossless); },
+        [&] { ClickOnPage(O().txtWebPQuality); Timer()->stop(); PressKey(Qt::Key_End); PressKey(Qt::Key_Backspace); },
+        [&] { ClickOnPage(O().tbWebPQuality); Timer()->stop(); PressKey(Qt::Key_PageUp); },
+        [&] { ClickOnPage(O().txtWebPEffort); Timer()->stop(); PressKey(Qt::Key_Down); },
+        [&] { ClickOnPage(O().rbAVIF); Timer()->stop(); ClickOnPage(O().chkAVIFLossless); },
+        [&] { ClickOnPage(O().chkAVIFLossless); },
+        [&] { ClickOnPage(O().rbAVIF444); },
+        [&] { ClickOnPage(O().rbAVIF420); },
+        [&] { ClickOnPage(O().txtAVIFQuality); Timer()->stop(); PressKey(Qt::Key_End); PressKey(Qt::Key_Backspace); },
+        [&] { ClickOnPage(O().txtAVIFSpeed); Timer()->stop(); PressKey(Qt::Key_Up); },
     };
     for (const auto& change : restarting) {
         Timer()->stop();
@@ -444,7 +422,7 @@ void FormatPageTest::theNewOptionsRestartAutoApply()
     // Choosing a format starts nothing, as GIF and JPEG never have.
     for (QRadioButton* format : {O().rbPNG, O().rbWebP, O().rbAVIF, O().rbGIF, O().rbJPEG}) {
         Timer()->stop();
-        Click(format);
+        ClickOnPage(format);
         QVERIFY2(!Timer()->isActive(), qPrintable(format->objectName()));
     }
 }
@@ -462,9 +440,9 @@ void FormatPageTest::thePageFitsASmallAndAWideWindow()
         // The window may be held wider by another page, never by this one.
         QCOMPARE(window_->width(), std::max(width, window_->minimumSizeHint().width()));
         for (QRadioButton* format : {O().rbGIF, O().rbJPEG, O().rbPNG, O().rbWebP, O().rbAVIF}) {
-            Click(format);
+            ClickOnPage(format);
             if (format == O().rbPNG)
-                Click(O().rbPNGIndexed);
+                ClickOnPage(O().rbPNGIndexed);
             QTest::qWait(20);
             QCOMPARE(O().PageControl1->height(), pageHeight);
             QWidget* page = O().PageControl1->currentWidget();
@@ -502,7 +480,7 @@ void FormatPageTest::thePageFitsASmallAndAWideWindow()
             }
         }
         // A wide window widens the quality frames, never the gaps between their fields.
-        Click(O().rbWebP);
+        ClickOnPage(O().rbWebP);
         const int span = O().txtWebPQuality->geometry().right() - O().tbWebPQuality->geometry().left();
         QVERIFY2(span < 360, qPrintable(QString::number(span)));
     }
@@ -513,7 +491,7 @@ void FormatPageTest::saveAsOffersTheChosenFormat()
     window_->OpenPicture(WritePicture(*folder_, QStringLiteral("photo.png"), QSize(40, 30)));
     for (const auto& [format, suffix] :
          {std::pair{O().rbPNG, "png"}, std::pair{O().rbWebP, "webp"}, std::pair{O().rbAVIF, "avif"}}) {
-        Click(format);
+        ClickOnPage(format);
         QVERIFY(Apply());
         QString filters;
         QString defaultSuffix;
@@ -558,9 +536,9 @@ void FormatPageTest::eachNewFormatSavesTheBytesItEncoded()
     QFETCH(QString, extension);
     QFETCH(QString, pillow);
     window_->OpenPicture(WritePicture(*folder_, QStringLiteral("ramp.png"), QSize(96, 64)));
-    Click(window_->findChild<QRadioButton*>(format));
+    ClickOnPage(window_->findChild<QRadioButton*>(format));
     for (const QString& name : option.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-        Click(window_->findChild<QAbstractButton*>(name));
+        ClickOnPage(window_->findChild<QAbstractButton*>(name));
     QVERIFY(Apply());
     QVERIFY(SaveOffered());
     const qint64 encoded = window_->ResultSize();
@@ -614,7 +592,7 @@ void FormatPageTest::aPicturePastedIntoTheResultIsNotSavedAsTheEncodedOne()
     QImage pasted(12, 9, QImage::Format_RGB32);
     pasted.fill(Qt::darkCyan);
     for (QRadioButton* format : {O().rbPNG, O().rbWebP, O().rbAVIF}) {
-        Click(format);
+        ClickOnPage(format);
         QVERIFY(Apply());
         QVERIFY(SaveOffered());
         QGuiApplication::clipboard()->setImage(pasted);
@@ -622,7 +600,7 @@ void FormatPageTest::aPicturePastedIntoTheResultIsNotSavedAsTheEncodedOne()
         QVERIFY2(!SaveOffered(), qPrintable(format->objectName()));
     }
     // A GIF, built from the picture shown, still saves the pasted one.
-    Click(O().rbGIF);
+    ClickOnPage(O().rbGIF);
     QVERIFY(Apply());
     window_->findChild<QAction*>(QStringLiteral("mnuPasteDest"))->trigger();
     QVERIFY(SaveOffered());

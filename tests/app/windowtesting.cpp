@@ -15,6 +15,11 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QSlider>
+#include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionSlider>
 #include <QStyleHints>
 #include <QTabBar>
 #include <QTabWidget>
@@ -60,12 +65,30 @@ bool OpenAndRunGif(TfrmPictaron& window, const QTemporaryDir& folder, QSize size
 
 void ChooseFromList(QComboBox* list, int row)
 {
-    ClickAt(list);
+    if (list->isEditable()) {
+        // A click on the text of a list one types into edits it: the arrow opens it.
+        QStyleOptionComboBox option;
+        option.initFrom(list);
+        option.editable = true;
+        option.subControls = QStyle::SC_All;
+        ClickAt(list, list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, list).center());
+    } else {
+        ClickAt(list);
+    }
     QAbstractItemView* view = list->view();
     if (!QTest::qWaitFor([&] { return view->isVisible(); }))
         return;
     view->scrollTo(view->model()->index(row, 0));
-    ClickAt(view->viewport(), view->visualRect(view->model()->index(row, 0)).center());
+    // The pointer goes to the row, and the click comes after the double-click
+    // interval: an open list takes no release that quick after the click
+    // that opened it, as that is the end of a press-drag-release choice.
+    // A list at the screen's edge opens moved onto the screen, which may cut
+    // its rows: the click goes to the part in sight.
+    const QPoint point =
+        view->visualRect(view->model()->index(row, 0)).intersected(view->viewport()->visibleRegion().boundingRect()).center();
+    MoveTo(view->viewport(), point);
+    QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 20);
+    ClickAt(view->viewport(), point);
     QTest::qWaitFor([&] { return !view->isVisible(); });
 }
 
@@ -150,12 +173,16 @@ void PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers)
 
 bool ChooseMenuItem(TfrmPictaron& window, const QString& menuText, const char* actionName)
 {
+    return ChooseMenuItem(window, menuText, window.findChild<QAction*>(QLatin1String(actionName)));
+}
+
+bool ChooseMenuItem(TfrmPictaron& window, const QString& menuText, QAction* item)
+{
     QMenuBar* bar = window.menuBar();
     QMenu* menu = nullptr;
     for (QAction* entry : bar->actions())
         if (entry->text() == menuText)
             menu = entry->menu();
-    auto* item = window.findChild<QAction*>(QLatin1String(actionName));
     if (!menu || !item)
         return false;
     ClickAt(bar, bar->actionGeometry(menu->menuAction()).center());
@@ -178,6 +205,62 @@ void ShowPageOf(QWidget* widget)
                           bar->mapTo(top, bar->tabRect(index).center()));
         QTest::qWait(0);
         return;
+    }
+}
+
+void ClickOnPage(QWidget* control)
+{
+    ShowPageOf(control);
+    ClickAt(control);
+}
+
+void DoubleClickAt(QWidget* widget)
+{
+    QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 20);  // after any earlier click
+    QWidget* top = widget->window();
+    QTest::mouseDClick(top->windowHandle(), Qt::LeftButton, Qt::NoModifier, widget->mapTo(top, widget->rect().center()));
+}
+
+void TypeInto(QLineEdit* edit, const QString& text)
+{
+    ClickOnPage(edit);
+    PressKey(Qt::Key_End);
+    for (qsizetype i = edit->text().size(); i > 0; --i)
+        PressKey(Qt::Key_Backspace);
+    TypeKeys(text);
+}
+
+void StepSpinBox(QSpinBox* box, int steps)
+{
+    ClickOnPage(box);
+    for (int i = 0; i < std::abs(steps); ++i)
+        PressKey(steps > 0 ? Qt::Key_Up : Qt::Key_Down);
+}
+
+namespace {
+// The style's description of a track bar, which QSlider keeps to itself.
+struct SliderAccess : QSlider {
+    using QSlider::initStyleOption;
+};
+} // namespace
+
+void SlideTo(QSlider* bar, int value)
+{
+    ShowPageOf(bar);
+    QStyleOptionSlider option;
+    (bar->*(&SliderAccess::initStyleOption))(&option);
+    ClickAt(bar, bar->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, bar).center());
+    while (bar->value() != value) {
+        const int left = value - bar->value();
+        const int before = bar->value();
+        if (std::abs(left) >= bar->pageStep())
+            PressKey(left > 0 ? Qt::Key_PageUp : Qt::Key_PageDown);
+        else
+            PressKey(left > 0 ? Qt::Key_Right : Qt::Key_Left);
+        if (bar->value() == before) {
+            qWarning("the track bar %s does not move from %d towards %d", qPrintable(bar->objectName()), before, value);
+            return;
+        }
     }
 }
 
@@ -204,6 +287,12 @@ void TypeIntoNextFileDialog(const QString& name)
         PressKey(Qt::Key_Return);
     });
     poll->start();
+}
+
+void OpenThroughDialog(const QString& path)
+{
+    TypeIntoNextFileDialog(path);
+    PressKey(Qt::Key_O, Qt::ControlModifier);
 }
 
 MessageBoxCatcher::MessageBoxCatcher(QMessageBox::StandardButton answer)

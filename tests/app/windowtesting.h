@@ -4,11 +4,16 @@
 
 #include <QComboBox>
 #include <QImage>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
+
+class QAction;
+class QSlider;
+class QSpinBox;
 
 namespace pictaron {
 class TfrmPictaron;
@@ -27,7 +32,8 @@ bool RunAndWait(TfrmPictaron& window);
 // into a GIF; false if the run never ends.
 bool OpenAndRunGif(TfrmPictaron& window, const QTemporaryDir& folder, QSize size);
 
-// Opens the list with a click and clicks its row, as a user does.
+// Opens the list with a click (on its arrow when the list can be typed into)
+// and clicks its row, as a user does.
 void ChooseFromList(QComboBox* list, int row);
 // Chooses a zoom from the list so.
 void ChooseZoom(TfrmPictaron& window, const QString& text);
@@ -51,10 +57,29 @@ void ReleaseAt(QWidget* widget, QPoint point, Qt::MouseButton button = Qt::LeftB
 // then its item of the given object name, each a press and a release at its
 // place; false when either is not there to click.
 bool ChooseMenuItem(TfrmPictaron& window, const QString& menuText, const char* actionName);
+bool ChooseMenuItem(TfrmPictaron& window, const QString& menuText, QAction* item);
 
 // Brings the option page holding the widget to the front with a click on its
 // tab, as a person would before using it.
 void ShowPageOf(QWidget* widget);
+
+// Brings the control's page forward and clicks the control.
+void ClickOnPage(QWidget* control);
+
+// Two clicks at the widget's centre within the double-click interval, as a
+// person clicks twice quickly.
+void DoubleClickAt(QWidget* widget);
+
+// Clicks into the edit box (on its page) and types the text over what it held,
+// with End and Backspace as a person clears it.
+void TypeInto(QLineEdit* edit, const QString& text);
+
+// Clicks the spin box (on its page) and steps it with the arrow keys.
+void StepSpinBox(QSpinBox* box, int steps);
+
+// Clicks the track bar's handle (on its page), which leaves its value, and
+// moves it to the value with Page Up/Down and the arrow keys.
+void SlideTo(QSlider* bar, int value);
 
 // Keys typed into whatever has the focus in the window in front (ASCII text).
 void TypeKeys(const QString& text);
@@ -64,6 +89,10 @@ void PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 // presses Enter. It waits without blocking, so the click or key that opens
 // the dialog can be sent after this.
 void TypeIntoNextFileDialog(const QString& name);
+
+// Opens the file as a person does: Ctrl+O, its name typed into the Open
+// dialog and Enter.
+void OpenThroughDialog(const QString& path);
 
 // Answers every message box that opens while it exists and keeps its text:
 // a click on the answer's button where the box has one, else the box is
