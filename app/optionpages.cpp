@@ -591,14 +591,15 @@ void BuildCaptionPage(OptionPages& o, QWidget* page)
     o.txtCaption = Named(new QLineEdit(o.fraCaption), "txtCaption");
     o.txtCaption->setMinimumWidth(150);
     o.btnCaptionFont = Named(new QPushButton(QStringLiteral("&Select Font"), o.fraCaption), "btnCaptionFont");
+    // Empty at start, framed in the text colour it stands for. Made before
+    // the location list, so that Tab goes through the fields as they stand.
+    o.ocpCaptionColour = Named(new TOrvaColourPicker(clWindowText, o.fraCaption), "ocpCaptionColour");
     o.cmbCaptionLocation = FixedList(
         o.fraCaption, "cmbCaptionLocation",
         {QStringLiteral("Top"), QStringLiteral("Center"), QStringLiteral("Bottom"), QStringLiteral("Caption")});
     caption->addWidget(new QLabel(QStringLiteral("Caption"), o.fraCaption));
     caption->addWidget(o.txtCaption, 1);
     caption->addWidget(o.btnCaptionFont);
-    // Empty at start, framed in the text colour it stands for.
-    o.ocpCaptionColour = Named(new TOrvaColourPicker(clWindowText, o.fraCaption), "ocpCaptionColour");
     caption->addSpacing(6);
     caption->addWidget(new QLabel(QStringLiteral("Color"), o.fraCaption));
     caption->addWidget(o.ocpCaptionColour);

@@ -49,6 +49,7 @@ private slots:
     void trackBarsAndEditsMirrorEachOther();
     void formatChoiceSetsPanelsFilterExtensionAndInterval();
     void keyFilterOfTheWindowsEdits();
+    void tabGoesThroughTheFieldsAsTheyStand();
     void onlyTheListedChangesRestartTheTimer();
     void aBurstOfChangesGivesOneRun();
     void applyWithoutPictureDoesNothing();
@@ -315,6 +316,31 @@ void MainWindowTest::keyFilterOfTheWindowsEdits()
     QCOMPARE(O().txtMaxColours->text(), QStringLiteral("1"));
     ClickAt(O().rbDither);
     QCOMPARE(O().txtMaxColours->text(), QStringLiteral("2"));
+}
+
+void MainWindowTest::tabGoesThroughTheFieldsAsTheyStand()
+{
+    // From each heading box, checked with a click, Tab goes through the
+    // fields of its page left to right (and down where they are stacked).
+    for (QCheckBox* box : {O().chkRotate, O().chkResize, O().chkButtonize, O().chkAddCaption}) {
+        ClickOnPage(box);
+        QVERIFY(box->isChecked());
+        QWidget* page = O().PageControl1->currentWidget();
+        QStringList order;
+        QPoint last(-1, -1);
+        for (int step = 0; step < 12; ++step) {
+            QWidget* focus = QApplication::focusWidget();
+            if (!focus || !page->isAncestorOf(focus))
+                break;
+            const QPoint at = focus->mapTo(page, QPoint(0, 0));
+            order << focus->objectName() + QLatin1Char('@') + QString::number(at.x()) + QLatin1Char(',') +
+                         QString::number(at.y());
+            QVERIFY2(at.x() > last.x() || (at.x() == last.x() && at.y() > last.y()), qPrintable(order.join(u' ')));
+            last = at;
+            PressKey(Qt::Key_Tab);
+        }
+        QVERIFY2(order.size() >= 4, qPrintable(order.join(u' ')));
+    }
 }
 
 void MainWindowTest::onlyTheListedChangesRestartTheTimer()
