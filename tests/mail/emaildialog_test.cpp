@@ -1,10 +1,12 @@
 // The email dialog as a person uses it: typing, Send, the answers shown in
 // message boxes, To Clipboard and Cancel, with the real servers of peers.h
-// on loopback.
+// on loopback. Every click is a press and a release at the window, every key
+// goes to the field with the focus (tests/app/windowtesting).
 #include "app/splash.h"
 #include "mail/emaildialog.h"
 #include "mail/emailerrordialog.h"
 #include "peers.h"
+#include "windowtesting.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,11 +17,16 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QTimer>
 #include <QtTest>
 
 using namespace pictaron;
 using namespace pictaron::test;
+using pictaron::testing::ClickAt;
+using pictaron::testing::PressKey;
+using pictaron::testing::TypeInto;
+using pictaron::testing::TypeKeys;
 
 namespace {
 
@@ -30,8 +37,8 @@ FriendTexts Texts()
 }
 
 // Answers the modal windows the dialog opens: message boxes are read and
-// closed with their default button; the error dialog is read and answered
-// with "To Clipboard" or "Close" as chosen.
+// closed with a click on their default button; the error dialog is read and
+// answered with a click on "To Clipboard" or "Close" as chosen.
 class ModalAnswerer : public QObject {
 public:
     explicit ModalAnswerer(bool clipboardOnError = false) : clipboardOnError_(clipboardOnError)
@@ -48,24 +55,27 @@ private:
     void Answer()
     {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal == answered_)
+        if (!modal || answered_.contains(modal))
             return;
+        QAbstractButton* answer = nullptr;
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             texts << box->text();
-            QMetaObject::invokeMethod(box, "accept", Qt::QueuedConnection);
+            answer = box->defaultButton() ? box->defaultButton() : box->buttons().value(0);
         } else if (auto* error = qobject_cast<EmailErrorDialog*>(modal)) {
             texts << error->Message()->text();
-            if (clipboardOnError_)
-                QMetaObject::invokeMethod(error->ClipboardButton(), "click", Qt::QueuedConnection);
-            else
-                QMetaObject::invokeMethod(error, "reject", Qt::QueuedConnection);
+            answer = clipboardOnError_ ? error->ClipboardButton()
+                                       : error->findChild<QPushButton*>(QStringLiteral("btnClose"));
         } else {
             return;
         }
-        answered_ = modal;
+        // Each window once: a click takes its moment, and the window beneath
+        // one being answered is in front again before it closes.
+        answered_.insert(modal);
+        connect(modal, &QObject::destroyed, this, [this, modal] { answered_.remove(modal); });
+        QMetaObject::invokeMethod(modal, [answer] { ClickAt(answer); }, Qt::QueuedConnection);
     }
 
-    QPointer<QWidget> answered_;
+    QSet<QWidget*> answered_;
 
     bool clipboardOnError_;
     QTimer timer_;
@@ -83,12 +93,21 @@ private:
         return dialog.findChild<T*>(QString::fromLatin1(name));
     }
 
+    // Shows the dialog in front, as the About box opens it.
+    static void Show(TfrmEmail& dialog)
+    {
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    }
+
+    // Each field clicked into and typed.
     static void Fill(TfrmEmail& dialog, const QString& yourEmail, const QString& address)
     {
-        QTest::keyClicks(Find<QLineEdit>(dialog, "txtName"), "Ann");
-        QTest::keyClicks(Find<QLineEdit>(dialog, "txtYourEmail"), yourEmail);
-        QTest::keyClicks(Find<QLineEdit>(dialog, "txtFriendsName"), "Bob");
-        Find<QLineEdit>(dialog, "txtAddress")->setText(address);
+        TypeInto(Find<QLineEdit>(dialog, "txtName"), QStringLiteral("Ann"));
+        TypeInto(Find<QLineEdit>(dialog, "txtYourEmail"), yourEmail);
+        TypeInto(Find<QLineEdit>(dialog, "txtFriendsName"), QStringLiteral("Bob"));
+        TypeInto(Find<QLineEdit>(dialog, "txtAddress"), address);
     }
 
     // Loopback servers: the DNS server list on http.server, the mail servers
@@ -146,24 +165,26 @@ private slots:
     void sendNeedsAFriendsAddress()
     {
         TfrmEmail dialog(Texts());
+        Show(dialog);
         auto* send = Find<QPushButton>(dialog, "butSend");
         QVERIFY(!send->isEnabled());
-        QTest::keyClicks(Find<QLineEdit>(dialog, "txtName"), "Ann");
-        QTest::keyClicks(Find<QLineEdit>(dialog, "txtYourEmail"), "ann@x.test");
+        TypeInto(Find<QLineEdit>(dialog, "txtName"), QStringLiteral("Ann"));
+        TypeInto(Find<QLineEdit>(dialog, "txtYourEmail"), QStringLiteral("ann@x.test"));
         QVERIFY(!send->isEnabled());
-        QTest::keyClicks(Find<QLineEdit>(dialog, "txtAddress"), "b");
+        TypeInto(Find<QLineEdit>(dialog, "txtAddress"), QStringLiteral("b"));
         QVERIFY(send->isEnabled());
-        QTest::keyClick(Find<QLineEdit>(dialog, "txtAddress"), Qt::Key_Backspace);
+        PressKey(Qt::Key_Backspace);
+        QCOMPARE(Find<QLineEdit>(dialog, "txtAddress")->text(), QString());
         QVERIFY(!send->isEnabled());
     }
 
     void unusableAddressIsRefusedBeforeSending()
     {
         TfrmEmail dialog(Texts());
-        dialog.show();
+        Show(dialog);
         Fill(dialog, "ann@x.test", "bob@y.test, eve@z.test");
         ModalAnswerer answerer;
-        Find<QPushButton>(dialog, "butSend")->click();
+        ClickAt(Find<QPushButton>(dialog, "butSend"));
         QCOMPARE(answerer.texts, QStringList({RecipientAddressProblemText()}));
         QVERIFY(!dialog.IsSending());
         QVERIFY(dialog.isVisible());
@@ -174,12 +195,15 @@ private slots:
         if (!StartServers("accept"))
             QSKIP("dnsmasq (dnsmasq-base) or aiosmtpd (python3-aiosmtpd) is missing or did not start");
         TfrmEmail dialog(Texts(), settings);
-        dialog.show();
+        Show(dialog);
         Fill(dialog, "ann@pictaron.test", "bob@friend.test");
-        Find<QPlainTextEdit>(dialog, "memText")->setPlainText("See you!");
-        Find<QCheckBox>(dialog, "chkHTML")->setChecked(true);
+        ClickAt(Find<QPlainTextEdit>(dialog, "memText"));
+        TypeKeys(QStringLiteral("See you!"));
+        QCOMPARE(Find<QPlainTextEdit>(dialog, "memText")->toPlainText(), QStringLiteral("See you!"));
+        ClickAt(Find<QCheckBox>(dialog, "chkHTML"));
+        QVERIFY(Find<QCheckBox>(dialog, "chkHTML")->isChecked());
         ModalAnswerer answerer;
-        Find<QPushButton>(dialog, "butSend")->click();
+        ClickAt(Find<QPushButton>(dialog, "butSend"));
         QVERIFY(dialog.IsSending());
         QTRY_VERIFY_WITH_TIMEOUT(!dialog.isVisible(), 30000);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -196,11 +220,11 @@ private slots:
             QSKIP("dnsmasq (dnsmasq-base) or aiosmtpd (python3-aiosmtpd) is missing or did not start");
         QApplication::clipboard()->clear();
         TfrmEmail dialog(Texts(), settings);
-        dialog.show();
+        Show(dialog);
         Fill(dialog, "ann@nomx.test", "bob@friend.test");
-        Find<QLineEdit>(dialog, "txtName")->clear();
+        TypeInto(Find<QLineEdit>(dialog, "txtName"), QString());  // cleared again
         ModalAnswerer answerer(true);
-        Find<QPushButton>(dialog, "butSend")->click();
+        ClickAt(Find<QPushButton>(dialog, "butSend"));
         QTRY_COMPARE_WITH_TIMEOUT(answerer.texts.size(), 2, 30000);
         QCOMPARE(answerer.texts.at(0), DnsServerMessage());
         QCOMPARE(answerer.texts.at(1),
@@ -227,16 +251,18 @@ private slots:
             if (auto* about = qobject_cast<TfrmSplash*>(modal)) {
                 if (seen.isEmpty()) {
                     seen << "About";
+                    // A right click: its release opens the dialog.
                     QMetaObject::invokeMethod(about, [about] {
-                        QTest::mouseRelease(about->Animation(), Qt::RightButton, {}, QPoint(5, 5));
+                        ClickAt(about->Animation(), QPoint(5, 5), Qt::RightButton);
                     }, Qt::QueuedConnection);
                 } else if (seen.size() == 2) {
                     seen << "About closed";
-                    QMetaObject::invokeMethod(about, "reject", Qt::QueuedConnection);
+                    QMetaObject::invokeMethod(about, [] { PressKey(Qt::Key_Escape); }, Qt::QueuedConnection);
                 }
             } else if (auto* email = qobject_cast<TfrmEmail*>(modal); email && seen.size() == 1) {
                 seen << email->windowTitle();
-                QMetaObject::invokeMethod(email, "reject", Qt::QueuedConnection);
+                QMetaObject::invokeMethod(email, [email] { ClickAt(Find<QPushButton>(*email, "butCancel")); },
+                                          Qt::QueuedConnection);
             }
         });
         timer.start(20);
@@ -249,15 +275,15 @@ private slots:
         if (!StartServers("slow"))
             QSKIP("dnsmasq (dnsmasq-base) or aiosmtpd (python3-aiosmtpd) is missing or did not start");
         TfrmEmail dialog(Texts(), settings);
-        dialog.show();
+        Show(dialog);
         Fill(dialog, "ann@pictaron.test", "bob@friend.test");
         ModalAnswerer answerer;
-        Find<QPushButton>(dialog, "butSend")->click();
+        ClickAt(Find<QPushButton>(dialog, "butSend"));
         // The window keeps answering while the server keeps us waiting.
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(smtp->Folder() + "/waiting"), 30000);
         QTRY_COMPARE(Find<QLabel>(dialog, "lblStatus")->text(),
                      QStringLiteral("Sending through mx5.pictaron.test"));
-        Find<QPushButton>(dialog, "butCancel")->click();
+        ClickAt(Find<QPushButton>(dialog, "butCancel"));
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QVERIFY(!dialog.IsSending());
