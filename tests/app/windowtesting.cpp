@@ -178,7 +178,13 @@ bool ChooseMenuItem(TfrmPictaron& window, const QString& menuText, const char* a
 
 bool ChooseMenuItem(TfrmPictaron& window, const QString& menuText, QAction* item)
 {
-    QMenuBar* bar = window.menuBar();
+    return ChooseMenuItem(window.menuBar(), menuText, item);
+}
+
+bool ChooseMenuItem(QMenuBar* bar, const QString& menuText, QAction* item)
+{
+    if (!bar)
+        return false;
     QMenu* menu = nullptr;
     for (QAction* entry : bar->actions())
         if (entry->text() == menuText)

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 class QAction;
+class QMenuBar;
 class QSlider;
 class QSpinBox;
 
@@ -58,6 +59,7 @@ void ReleaseAt(QWidget* widget, QPoint point, Qt::MouseButton button = Qt::LeftB
 // place; false when either is not there to click.
 bool ChooseMenuItem(TfrmPictaron& window, const QString& menuText, const char* actionName);
 bool ChooseMenuItem(TfrmPictaron& window, const QString& menuText, QAction* item);
+bool ChooseMenuItem(QMenuBar* bar, const QString& menuText, QAction* item);
 
 // Brings the option page holding the widget to the front with a click on its
 // tab, as a person would before using it.

@@ -2,8 +2,12 @@
 // tile pixel it should (the grabbed window against the tile itself), resizing,
 // and the ways it closes.
 #include "preview/tiledview.h"
+#include "windowtesting.h"
 
 #include <QtTest>
+
+using pictaron::testing::ClickAt;
+using pictaron::testing::PressKey;
 
 using namespace pictaron;
 
@@ -99,11 +103,13 @@ private slots:
             TfrmTileBitmap window;
             window.SetTile(PatternTile(10, 10));
             window.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            window.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&window));
+            // A press and a release at the window, or Escape to the window in front.
             if (click)
-                QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(20, 20));
+                ClickAt(&window, QPoint(20, 20));
             else
-                QTest::keyClick(&window, Qt::Key_Escape);
+                PressKey(Qt::Key_Escape);
             QVERIFY(!window.isVisible());
             QCOMPARE(window.result(), int(QDialog::Accepted));
             QVERIFY(window.tile().isNull());

@@ -1,27 +1,17 @@
-// The zoom window over a made-up screen whose every pixel tells where it is.
+// The zoom window over a made-up screen whose every pixel tells where it is,
+// driven as a person drives it: drags, clicks and keys sent to the window.
 #include "preview/zoom.h"
 #include "windowtestsupport.h"
 #include "windowtesting.h"
 
 #include <QAction>
-#include <QMouseEvent>
+#include <QMenuBar>
 #include <QSettings>
 #include <QSlider>
 #include <QTemporaryDir>
 
 using namespace pictaron;
 using namespace pictaron::testing;
-
-namespace {
-
-void SendMouse(QWidget* view, QEvent::Type type, QPoint global, Qt::MouseButton button, Qt::MouseButtons held)
-{
-    const QPoint local = view->mapFromGlobal(global);
-    QMouseEvent event(type, local, global, button, held, Qt::NoModifier);
-    QApplication::sendEvent(view, &event);
-}
-
-} // namespace
 
 class ZoomTest : public QObject {
     Q_OBJECT
@@ -38,12 +28,22 @@ private:
         auto zoom = std::make_unique<TfrmZoom>(nullptr, [this](TColor c) { previewed_ << c; }, *settings_);
         zoom->move(20, 20);
         zoom->show();
-        if (!QTest::qWaitForWindowExposed(zoom.get()))
+        zoom->activateWindow();
+        if (!QTest::qWaitForWindowActive(zoom.get()))
             return nullptr;
         return zoom;
     }
 
     QPoint ViewPointFor(TfrmZoom& zoom, QPoint global) { return zoom.View()->mapFromGlobal(global); }
+
+    // A drag from inside the window to the view point, the button still held.
+    static void DragTo(TfrmZoom& zoom, QPoint point)
+    {
+        const QPoint inside(50, 60);
+        PressAt(zoom.View(), inside);
+        MoveTo(zoom.View(), (inside + point) / 2);
+        MoveTo(zoom.View(), point);
+    }
 
 private slots:
     void zoomOneShowsTheAreaAroundThePointer()
@@ -53,10 +53,11 @@ private slots:
         QVERIFY(zoom);
         QCOMPARE(zoom->windowTitle(), QStringLiteral("Zoom"));
         QCOMPARE(zoom->ZoomSlider()->value(), 2);
-        zoom->ZoomSlider()->setValue(1);
+        SlideTo(zoom->ZoomSlider(), 1);
+        QCOMPARE(zoom->ZoomSlider()->value(), 1);
         const QSize view = zoom->ViewSize();
         const QPoint p = ViewPointFor(*zoom, QPoint(600, 400));
-        zoom->Magnify(p.x(), p.y(), true);
+        DragTo(*zoom, p);
         QVERIFY(zoom->Magnified());
         const QRect source(600 - view.width() / 2, 400 - view.height() / 2, view.width(), view.height());
         QCOMPARE(zoom->FocusRect(), source);
@@ -65,7 +66,7 @@ private slots:
         QCOMPARE(zoom->Canvas().pixel(2, 2), FakeScreenRgb(source.left() + 1, source.top() + 1));
         QCOMPARE(zoom->Canvas().pixel(view.width(), view.height()),
                  FakeScreenRgb(source.right() - 1, source.bottom() - 1));
-        zoom->ShowFocus(false);
+        ReleaseAt(zoom->View(), p);  // the mark goes with the drag's end
         QVERIFY(!zoom->FocusShown());
     }
 
@@ -74,10 +75,12 @@ private slots:
         FakeScreen screen;
         auto zoom = ShowZoom();
         QVERIFY(zoom);
-        zoom->ZoomSlider()->setValue(16);
+        SlideTo(zoom->ZoomSlider(), 16);
+        QCOMPARE(zoom->ZoomSlider()->value(), 16);
         const QSize view = zoom->ViewSize();
         const QPoint p = ViewPointFor(*zoom, QPoint(700, 500));
-        zoom->Magnify(p.x(), p.y(), false);
+        DragTo(*zoom, p);
+        ReleaseAt(zoom->View(), p);
         const int w = view.width() / 16, h = view.height() / 16;
         const QRect source(700 - w / 2, 500 - h / 2, w, h);
         QCOMPARE(zoom->FocusRect(), source);
@@ -96,15 +99,17 @@ private slots:
         QVERIFY(zoom);
         const QSize view = zoom->ViewSize();
         const int w = view.width() / 2, h = view.height() / 2;
+        // One drag along the screen's edges.
         QPoint p = ViewPointFor(*zoom, QPoint(1279, 799));
-        zoom->Magnify(p.x(), p.y(), false);
+        DragTo(*zoom, p);
         QCOMPARE(zoom->FocusRect(), QRect(1280 - w, 800 - h, w, h));
         p = ViewPointFor(*zoom, QPoint(1279, 0));
-        zoom->Magnify(p.x(), p.y(), false);
+        MoveTo(zoom->View(), p);
         QCOMPARE(zoom->FocusRect(), QRect(1280 - w, 0, w, h));
         p = ViewPointFor(*zoom, QPoint(0, 799));
-        zoom->Magnify(p.x(), p.y(), false);
+        MoveTo(zoom->View(), p);
         QCOMPARE(zoom->FocusRect(), QRect(0, 800 - h, w, h));
+        ReleaseAt(zoom->View(), p);
     }
 
     void neverMagnifiesItself()
@@ -113,12 +118,15 @@ private slots:
         auto zoom = ShowZoom();
         QVERIFY(zoom);
         const QPoint p = ViewPointFor(*zoom, QPoint(600, 400));
-        zoom->Magnify(p.x(), p.y(), false);
+        DragTo(*zoom, p);
         const QImage before = zoom->Canvas().copy();
         const QRect rect = zoom->FocusRect();
-        zoom->Magnify(30, 30, true); // over the window itself
+        QVERIFY(zoom->FocusShown());
+        MoveTo(zoom->View(), QPoint(30, 30)); // the drag back over the window itself
         QCOMPARE(zoom->FocusRect(), rect);
         QCOMPARE(zoom->Canvas(), before);
+        QVERIFY(zoom->FocusShown());  // the mark stays on the last area magnified
+        ReleaseAt(zoom->View(), QPoint(30, 30));
         QVERIFY(!zoom->FocusShown());
     }
 
@@ -129,7 +137,7 @@ private slots:
         auto zoom = ShowZoom();
         QVERIFY(zoom);
         const QPoint p = ViewPointFor(*zoom, QPoint(600, 400));
-        zoom->Magnify(p.x(), p.y(), true);
+        DragTo(*zoom, p);
         QVERIFY(!zoom->Magnified());
         QVERIFY(!zoom->FocusShown());
         const QRgb text = zoom->palette().color(QPalette::WindowText).rgb();
@@ -139,7 +147,8 @@ private slots:
                 written = zoom->Canvas().pixel(x, y) == text;
         QVERIFY(written);
         // No preview of the window's own grey.
-        SendMouse(zoom->View(), QEvent::MouseMove, zoom->View()->mapToGlobal(QPoint(40, 40)), Qt::NoButton, {});
+        ReleaseAt(zoom->View(), p);
+        MoveTo(zoom->View(), QPoint(40, 40));
         QVERIFY(previewed_.isEmpty());
     }
 
@@ -182,7 +191,7 @@ private slots:
         FakeScreen screen;
         auto zoom = ShowZoom();
         QVERIFY(zoom);
-        QTest::keyClick(zoom.get(), Qt::Key_Escape);
+        PressKey(Qt::Key_Escape);
         QVERIFY(!zoom->isVisible());
         QVERIFY(previewed_.isEmpty());
     }
@@ -193,7 +202,8 @@ private slots:
         FakeScreen screen;
         auto zoom = ShowZoom();
         QVERIFY(zoom);
-        zoom->findChild<QAction*>(QStringLiteral("mnuHowToUse"))->trigger();
+        QVERIFY(ChooseMenuItem(zoom->findChild<QMenuBar*>(), QStringLiteral("&Help"),
+                               zoom->findChild<QAction*>(QStringLiteral("mnuHowToUse"))));
         QCOMPARE(sink.shown.size(), 1);
         QVERIFY(sink.shown[0].startsWith(QStringLiteral("The Color Picker's Zoom Window allows you to magnify")));
         QVERIFY(sink.shown[0].endsWith(QStringLiteral("controls the level of magnification.")));
