@@ -295,6 +295,28 @@ void TypeIntoNextFileDialog(const QString& name)
     poll->start();
 }
 
+void ClickInNextPopupMenu(const QString& itemText)
+{
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, itemText] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu || !menu->isVisible())
+            return;
+        poll->deleteLater();
+        poll->stop();
+        for (QAction* action : menu->actions()) {
+            if (QString(action->text()).remove(QLatin1Char('&')) == itemText) {
+                ClickAt(menu, menu->actionGeometry(action).center());
+                return;
+            }
+        }
+        qWarning("the menu has no item \"%s\"", qPrintable(itemText));
+        menu->close();
+    });
+    poll->start();
+}
+
 void OpenThroughDialog(const QString& path)
 {
     TypeIntoNextFileDialog(path);

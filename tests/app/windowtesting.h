@@ -92,6 +92,11 @@ void PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 // the dialog can be sent after this.
 void TypeIntoNextFileDialog(const QString& name);
 
+// Answers the next pop-up menu (a context menu, a menu a button opens) with
+// a click on its item of the given text ("&" marks left out); like
+// TypeIntoNextFileDialog it waits without blocking.
+void ClickInNextPopupMenu(const QString& itemText);
+
 // Opens the file as a person does: Ctrl+O, its name typed into the Open
 // dialog and Enter.
 void OpenThroughDialog(const QString& path);

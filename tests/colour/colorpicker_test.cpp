@@ -38,12 +38,39 @@ void WriteFile(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
+// The list opened with a click and its row clicked.
 void Choose(QComboBox* combo, const QString& text)
 {
     const int index = combo->findText(text);
     QVERIFY2(index >= 0, qPrintable(text));
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
+    ChooseFromList(combo, index);
+    QCOMPARE(combo->currentText(), text);
+}
+
+// A click on the dialog's button of that name.
+void Press(TfrmColorPicker& picker, const char* name)
+{
+    auto* button = picker.findChild<QAbstractButton*>(QLatin1String(name));
+    QVERIFY2(button && button->isVisible(), name);
+    ClickAt(button);
+}
+
+// Shift and a right click on the swatch of the current colour, and Fade in
+// the menu that opens.
+void ToggleFade(TfrmColorPicker& picker)
+{
+    auto* swatch = picker.findChild<QWidget*>(QStringLiteral("shColor"));
+    ClickInNextPopupMenu(QStringLiteral("Fade"));
+    ClickAt(swatch, swatch->rect().center(), Qt::RightButton, Qt::ShiftModifier);
+    QVERIFY(QTest::qWaitFor([] { return !QApplication::activePopupWidget(); }));
+}
+
+// A right click on a custom swatch and a click on the item of its menu.
+void CustomMenu(TfrmColorPicker& picker, int swatch, const QString& item)
+{
+    ClickInNextPopupMenu(item);
+    ClickAt(picker.CustomSwatch(swatch), picker.CustomSwatch(swatch)->rect().center(), Qt::RightButton);
+    QTest::qWaitFor([] { return !QApplication::activePopupWidget(); });
 }
 
 // The dialog shown and active, where the fake screen can be read around it.
@@ -135,6 +162,7 @@ private slots:
     void luminanceOrderAndBack()
     {
         TfrmColorPicker picker;
+        QVERIFY(ShowPicker(picker));
         auto* sort = picker.findChild<QComboBox*>(QStringLiteral("cmbSort"));
         QCOMPARE(sort->currentText(), QStringLiteral("Palette Order"));
         Choose(sort, QStringLiteral("Luminance"));
@@ -149,15 +177,16 @@ private slots:
     void findNearestColourSelectsTheFirstBestCell()
     {
         TfrmColorPicker picker;
+        QVERIFY(ShowPicker(picker));
         picker.SetCurrentColour(Colour(0, 0, 0));
-        picker.FindNearestColour();
+        Press(picker, "btnFind");
         QCOMPARE(picker.Grid()->Selected(), QPoint(0, 14));
         picker.SetCurrentColour(Colour(10, 10, 10));
-        picker.FindNearestColour();
+        Press(picker, "btnFind");
         QCOMPARE(picker.Grid()->Selected(), QPoint(0, 14));
         QCOMPARE(picker.CurrentColour(), Colour(0, 0, 0));
         picker.SetCurrentColour(Colour(250, 250, 250));
-        picker.FindNearestColour();
+        Press(picker, "btnFind");
         QCOMPARE(picker.Grid()->Selected(), QPoint(0, 0));
         QCOMPARE(picker.CurrentColour(), Colour(255, 255, 255));
     }
@@ -169,13 +198,17 @@ private slots:
         auto* hexRed = picker.findChild<QLineEdit*>(QStringLiteral("txtHexRed"));
         auto* hexGreen = picker.findChild<QLineEdit*>(QStringLiteral("txtHexGreen"));
         auto* green = picker.findChild<QLineEdit*>(QStringLiteral("txtGreen"));
+        QVERIFY(ShowPicker(picker));
         picker.SetCurrentColour(Colour(0, 0, 0));
-        red->setText(QStringLiteral("255"));
+        TypeInto(red, QStringLiteral("255"));
+        QCOMPARE(red->text(), QStringLiteral("255"));
         QCOMPARE(hexRed->text(), QStringLiteral("FF"));
         QCOMPARE(picker.CurrentColour(), Colour(255, 0, 0));
-        hexGreen->setText(QStringLiteral("8"));
+        TypeInto(hexGreen, QStringLiteral("8"));
+        QCOMPARE(hexGreen->text(), QStringLiteral("8"));
         QCOMPARE(green->text(), QStringLiteral("0")); // one hex digit is not read yet
-        hexGreen->setText(QStringLiteral("80"));
+        TypeKeys(QStringLiteral("0"));
+        QCOMPARE(hexGreen->text(), QStringLiteral("80"));
         QCOMPARE(green->text(), QStringLiteral("128"));
         QCOMPARE(picker.CurrentColour(), Colour(255, 128, 0));
         picker.SetCurrentColour(Colour(1, 2, 171));
@@ -273,12 +306,14 @@ private slots:
     void okReturnsTheColourAndSavesCustomColours()
     {
         TfrmColorPicker picker;
+        QVERIFY(ShowPicker(picker));
         picker.SetCurrentColour(Colour(255, 128, 0));
-        picker.SetCustomToCurrent(3);
+        CustomMenu(picker, 3, QStringLiteral("Set Current Color"));
         QCOMPARE(Setting(QStringLiteral("Custom Colours/3")), QString::number(Colour(255, 128, 0)));
         QCOMPARE(picker.CustomSwatch(3)->toolTip(), QStringLiteral("#FF8000\n255,128,0"));
         picker.SetCurrentColour(Colour(1, 2, 3));
-        picker.accept();
+        Press(picker, "btnOK");
+        QVERIFY(!picker.isVisible());
         QCOMPARE(picker.ChosenColour(), Colour(1, 2, 3));
         QCOMPARE(Setting(QStringLiteral("Custom Colours/0")), QString::number(clWhite));
 
@@ -293,12 +328,15 @@ private slots:
         RecordingSink sink;
         {
             TfrmColorPicker picker;
+            QVERIFY(ShowPicker(picker));
             picker.SetCurrentColour(Colour(9, 9, 9));
-            picker.SetCustomToCurrent(0);
-            picker.ClearAllCustom();
+            CustomMenu(picker, 0, QStringLiteral("Set Current Color"));
+            QCOMPARE(picker.CustomSwatch(0)->Colour(), Colour(9, 9, 9));
+            CustomMenu(picker, 0, QStringLiteral("Clear All Colors"));
             QCOMPARE(sink.asked, QStringList{QStringLiteral("Are you sure you want to clear all custom colors ?")});
             QCOMPARE(picker.CustomSwatch(0)->Colour(), clWhite);
-            picker.reject();
+            Press(picker, "btnCancel");
+            QVERIFY(!picker.isVisible());
         }
         TfrmColorPicker again;
         QCOMPARE(again.CustomSwatch(0)->Colour(), Colour(9, 9, 9));
@@ -308,21 +346,22 @@ private slots:
     {
         RecordingSink sink;
         TfrmColorPicker picker;
+        QVERIFY(ShowPicker(picker));
         auto* schemes = picker.findChild<QComboBox*>(QStringLiteral("cmbSchemes"));
         QCOMPARE(schemes->currentText(), QStringLiteral("[Default]"));
-        picker.DeleteScheme();
+        Press(picker, "btnDeleteScheme");
         QCOMPARE(sink.shown, QStringList{QStringLiteral("The [Default] scheme cannot be deleted.")});
 
         sink.textAnswer = QStringLiteral("Greens");
-        picker.AddScheme();
+        Press(picker, "btnAddScheme");
         QCOMPARE(sink.asked.last(), QStringLiteral("New Scheme Name|Please choose a name for this scheme"));
         QCOMPARE(schemes->currentText(), QStringLiteral("Greens"));
         QCOMPARE(Setting(QStringLiteral("Last Scheme")), QStringLiteral("Greens"));
         picker.SetCurrentColour(Colour(0, 200, 0));
-        picker.SetCustomToCurrent(0);
+        CustomMenu(picker, 0, QStringLiteral("Set Current Color"));
         QCOMPARE(Setting(QStringLiteral("Custom Colours/Greens/0")), QString::number(Colour(0, 200, 0)));
 
-        picker.AddScheme(); // a name already listed is not added twice
+        Press(picker, "btnAddScheme");  // a name already listed is not added twice
         QCOMPARE(schemes->count(), 2);
 
         Choose(schemes, QStringLiteral("[Default]"));
@@ -331,10 +370,10 @@ private slots:
         QCOMPARE(picker.CustomSwatch(0)->Colour(), Colour(0, 200, 0));
 
         sink.answerYes = false;
-        picker.DeleteScheme();
+        Press(picker, "btnDeleteScheme");
         QCOMPARE(schemes->count(), 2);
         sink.answerYes = true;
-        picker.DeleteScheme();
+        Press(picker, "btnDeleteScheme");
         QCOMPARE(sink.asked.last(), QStringLiteral("Are you sure you want to remove this scheme ?"));
         QCOMPARE(schemes->count(), 1);
         QCOMPARE(schemes->currentText(), QStringLiteral("[Default]"));
@@ -353,6 +392,7 @@ private slots:
 
         RecordingSink sink;
         TfrmColorPicker picker;
+        QVERIFY(ShowPicker(picker));
         auto* list = picker.findChild<QComboBox*>(QStringLiteral("cmbPal"));
         QStringList names;
         for (int i = 0; i < list->count(); ++i)
@@ -375,7 +415,7 @@ private slots:
 
         // A listed file that has gone falls back to the web-safe palette.
         QFile::remove(folder.filePath(QStringLiteral("lf.pal")));
-        Choose(list, QStringLiteral("lf.pal"));
+        ChooseFromList(list, list->findText(QStringLiteral("lf.pal")));
         QCOMPARE(sink.shown.last(), QStringLiteral("The file \"%1\" does not exist.  The default websafe palette "
                                                    "will be displayed instead.")
                                         .arg(folder.filePath(QStringLiteral("lf.pal"))));
@@ -391,7 +431,9 @@ private slots:
         const QString path = folder.filePath(QStringLiteral("mine.act"));
         WriteFile(path, act);
         TfrmColorPicker picker;
-        picker.LoadPaletteFromFile(path);
+        QVERIFY(ShowPicker(picker));
+        TypeIntoNextFileDialog(path);
+        Press(picker, "btnLoadFile");
         QCOMPARE(picker.Grid()->CellColour({0, 0}), Colour(200, 0, 0));
         QCOMPARE(Setting(QStringLiteral("InitialDir")), folder.path());
         QCOMPARE(picker.findChild<QComboBox*>(QStringLiteral("cmbPal"))->currentText(), QStringLiteral("mine.act"));
@@ -400,8 +442,9 @@ private slots:
     void spectrumShowsAtTheCurrentColour()
     {
         TfrmColorPicker picker;
+        QVERIFY(ShowPicker(picker));
         picker.SetCurrentColour(Colour(0, 0, 0));
-        picker.ToggleSpectrum();
+        Press(picker, "btnMoreColor");
         QCOMPARE(picker.size(), QSize(366, 443));
         QCOMPARE(picker.Spectrum()->Marker(), QPoint(0, 195));
         QCOMPARE(picker.Spectrum()->HorizontalMarker()->x(), 6);
@@ -411,11 +454,11 @@ private slots:
                  QStringLiteral("Find nearest color in palette and spectrum"));
         const qint64 drawn = picker.Spectrum()->Picture().cacheKey();
 
-        picker.ToggleSpectrum();
+        Press(picker, "btnMoreColor");
         QCOMPARE(picker.size(), QSize(245, 443));
         QCOMPARE(Setting(QStringLiteral("Show ")), QStringLiteral("false"));
         picker.SetCurrentColour(Colour(5, 5, 5));
-        picker.ToggleSpectrum();
+        Press(picker, "btnMoreColor");
         QCOMPARE(picker.Spectrum()->Picture().cacheKey(), drawn); // not drawn again
         QCOMPARE(picker.Spectrum()->Marker(), QPoint(90, 388));
         QCOMPARE(picker.CurrentColour(), Colour(0, 0, 0));
@@ -434,11 +477,13 @@ private slots:
         TfrmColorPicker picker;
         QVERIFY(ShowPicker(picker));
         ClickAt(picker.findChild<QToolButton*>(QStringLiteral("btnMoreColor")));
-        picker.Grid()->setFocus();
-        SpectrumPanel* spectrum = picker.Spectrum();
-        spectrum->PlaceMarkers({85, 100});
-        spectrum->Choose({85, 100});
+        // The first cell clicked, which gives the grid the focus, then a
+        // click in the spectrum, which leaves it there.
         QWidget* grid = picker.Grid();
+        ClickAt(grid, QPoint(PaletteGrid::kLine + PaletteGrid::kCell / 2, PaletteGrid::kLine + PaletteGrid::kCell / 2));
+        SpectrumPanel* spectrum = picker.Spectrum();
+        ClickAt(spectrum->SpectrumImage(), QPoint(85, 100));
+        QCOMPARE(spectrum->Marker(), QPoint(85, 100));
 
         QCOMPARE(QApplication::focusWidget(), grid);
         PressKey(Qt::Key_Right, Qt::ControlModifier);
@@ -457,7 +502,7 @@ private slots:
         QCOMPARE(spectrum->Marker(), QPoint(75, 133));
 
         // With the panel hidden the grid has its arrow keys back.
-        picker.ToggleSpectrum();
+        Press(picker, "btnMoreColor");
         PressKey(Qt::Key_Right);
         QCOMPARE(picker.Grid()->Selected(), QPoint(1, 0));
     }
@@ -501,9 +546,9 @@ private slots:
     void fadeMenuIsRememberedForTheRun()
     {
         TfrmColorPicker picker;
+        QVERIFY(ShowPicker(picker));
         QVERIFY(!TfrmColorPicker::FadeOn());
-        auto* fade = picker.findChild<QAction*>(QStringLiteral("mnuFade"));
-        fade->trigger();
+        ToggleFade(picker);
         QVERIFY(TfrmColorPicker::FadeOn());
         QCOMPARE(Setting(QStringLiteral("Fade")), QStringLiteral("true"));
 
@@ -514,7 +559,8 @@ private slots:
         QTRY_VERIFY(!picker.Grid()->Fading());
         QCOMPARE(picker.Grid()->ShownColour({15, 15}), Colour(255, 255, 255));
         QCOMPARE(picker.Grid()->ShownColour({0, 0}), Colour(0, 0, 0));
-        fade->trigger();
+        ToggleFade(picker);
+        QVERIFY(!TfrmColorPicker::FadeOn());
     }
 };
 
