@@ -67,8 +67,8 @@ private slots:
         ShownPanel shown;
         QVERIFY(shown.Show());
         SpectrumPanel& panel = shown.panel;
-        panel.PlaceMarkers({20, 20});
-        panel.Choose({20, 20});
+        ClickAt(panel.SpectrumImage(), {20, 20});  // the markers' point, chosen
+        QCOMPARE(panel.Marker(), QPoint(20, 20));
         QSignalSpy chosen(&panel, &SpectrumPanel::ColourChosen);
         PressAt(panel.GreysImage(), {45, 5});
         QCOMPARE(chosen.count(), 0);
@@ -86,8 +86,8 @@ private slots:
         ShownPanel shown;
         QVERIFY(shown.Show());
         SpectrumPanel& panel = shown.panel;
-        panel.PlaceMarkers({40, 60});
-        panel.Choose({40, 60});
+        ClickAt(panel.SpectrumImage(), {40, 60});  // the markers' point, chosen
+        QCOMPARE(panel.Marker(), QPoint(40, 60));
         QSignalSpy chosen(&panel, &SpectrumPanel::ColourChosen);
         QWidget* across = panel.HorizontalMarker();
         PressAt(across, {8, 4});
@@ -122,8 +122,8 @@ private slots:
         ShownPanel shown;
         QVERIFY(shown.Show());
         SpectrumPanel& panel = shown.panel;
-        panel.PlaceMarkers({40, 60});
-        panel.Choose({40, 60});
+        ClickAt(panel.SpectrumImage(), {40, 60});  // the markers' point, chosen
+        QCOMPARE(panel.Marker(), QPoint(40, 60));
         // Beside the marker (46 to 62 across), not on it.
         ClickAt(&panel, {80, 10});
         QCOMPARE(panel.HorizontalMarker()->x(), 72);
