@@ -332,7 +332,7 @@ MessageBoxCatcher::MessageBoxCatcher(QMessageBox::StandardButton answer)
             if (box && box->isVisible()) {
                 texts << box->text();
                 if (QAbstractButton* button = box->button(answer))
-                    QTest::mouseClick(button, Qt::LeftButton);
+                    ClickAt(button);
                 else
                     box->done(answer);
             }

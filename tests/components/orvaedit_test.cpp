@@ -1,6 +1,9 @@
-// The edit box's key filter, its minimum on leaving, and its browse button.
+// The edit box's key filter, its minimum on leaving, and its browse button,
+// with keys and clicks sent to the window as a person's are
+// (tests/app/windowtesting).
 #include "components/clampingspinbox.h"
 #include "components/orvaedit.h"
+#include "windowtesting.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -13,6 +16,10 @@
 #include <QtTest>
 
 using pictaron::TOrvaEdit;
+using pictaron::testing::ClickAt;
+using pictaron::testing::PressKey;
+using pictaron::testing::TypeInto;
+using pictaron::testing::TypeKeys;
 
 class OrvaEditTest : public QObject {
     Q_OBJECT
@@ -34,6 +41,14 @@ private slots:
 
 namespace {
 
+void ShowActive(QWidget& form)
+{
+    form.resize(form.size().expandedTo(QSize(240, 120)));
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+}
+
 // An edit of the rotate angle: digits only, at most 359.
 std::unique_ptr<TOrvaEdit> AngleEdit(QWidget* parent)
 {
@@ -49,16 +64,15 @@ void OrvaEditTest::maxRefusesKeysThatWouldExceedIt()
 {
     QWidget form;
     auto edit = AngleEdit(&form);
-    edit->setText(QStringLiteral("36"));
-    edit->setCursorPosition(2);
-    QTest::keyClick(edit.get(), Qt::Key_0);
+    ShowActive(form);
+    TypeInto(edit.get(), QStringLiteral("36"));
+    TypeKeys(QStringLiteral("0"));
     QCOMPARE(edit->text(), QStringLiteral("36"));  // 360 exceeds 359
-    edit->setText(QStringLiteral("35"));
-    edit->setCursorPosition(2);
-    QTest::keyClick(edit.get(), Qt::Key_0);
+    TypeInto(edit.get(), QStringLiteral("35"));
+    TypeKeys(QStringLiteral("0"));
     QCOMPARE(edit->text(), QStringLiteral("350"));
     // Backspace always passes, also at the limit.
-    QTest::keyClick(edit.get(), Qt::Key_Backspace);
+    PressKey(Qt::Key_Backspace);
     QCOMPARE(edit->text(), QStringLiteral("35"));
 }
 
@@ -66,14 +80,17 @@ void OrvaEditTest::digitOverSelectionReplacesTheWholeText()
 {
     QWidget form;
     auto edit = AngleEdit(&form);
-    edit->setText(QStringLiteral("35"));
-    edit->selectAll();
-    QTest::keyClick(edit.get(), Qt::Key_4);
+    ShowActive(form);
+    TypeInto(edit.get(), QStringLiteral("35"));
+    PressKey(Qt::Key_Home, Qt::ShiftModifier);  // all of it selected
+    TypeKeys(QStringLiteral("4"));
     QCOMPARE(edit->text(), QStringLiteral("4"));
     // Even a partial selection clears the whole text first.
-    edit->setText(QStringLiteral("123"));
-    edit->setSelection(0, 1);
-    QTest::keyClick(edit.get(), Qt::Key_9);
+    TypeInto(edit.get(), QStringLiteral("123"));
+    PressKey(Qt::Key_Home);
+    PressKey(Qt::Key_Right, Qt::ShiftModifier);  // the "1" selected
+    QCOMPARE(edit->selectedText(), QStringLiteral("1"));
+    TypeKeys(QStringLiteral("9"));
     QCOMPARE(edit->text(), QStringLiteral("9"));
 }
 
@@ -82,13 +99,14 @@ void OrvaEditTest::numericEditsTakeDigitsOnly()
     QWidget form;
     TOrvaEdit edit(&form);
     edit.NumericOnly = true;
-    QTest::keyClicks(&edit, QStringLiteral("1a-2.3 4"));
-    QCOMPARE(edit.text(), QStringLiteral("1234"));  // "-" too: no negative numbers
-
     TOrvaEdit decimal(&form);
     decimal.NumericOnly = true;
     decimal.AllowDecimal = true;
-    QTest::keyClicks(&decimal, QStringLiteral("1.5.2"));
+    decimal.move(0, 40);
+    ShowActive(form);
+    TypeInto(&edit, QStringLiteral("1a-2.3 4"));
+    QCOMPARE(edit.text(), QStringLiteral("1234"));  // "-" too: no negative numbers
+    TypeInto(&decimal, QStringLiteral("1.5.2"));
     QCOMPARE(decimal.text(), QStringLiteral("1.52"));  // one "." only
 }
 
@@ -97,16 +115,19 @@ void OrvaEditTest::allowedCharactersOnlyAndNoClipboardKeys()
     QWidget form;
     TOrvaEdit contrast(&form);
     contrast.AllowChars = QStringLiteral("1234567890-");
-    QTest::keyClicks(&contrast, QStringLiteral("-1x2+"));
+    TOrvaEdit numeric(&form);
+    numeric.NumericOnly = true;
+    numeric.move(0, 40);
+    ShowActive(form);
+    TypeInto(&contrast, QStringLiteral("-1x2+"));
     QCOMPARE(contrast.text(), QStringLiteral("-12"));
     // Copy, paste and cut are not among the allowed characters.
     QApplication::clipboard()->setText(QStringLiteral("99"));
-    QTest::keyClick(&contrast, Qt::Key_V, Qt::ControlModifier);
+    PressKey(Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(contrast.text(), QStringLiteral("-12"));
 
-    TOrvaEdit numeric(&form);
-    numeric.NumericOnly = true;
-    QTest::keyClick(&numeric, Qt::Key_V, Qt::ControlModifier);
+    ClickAt(&numeric);
+    PressKey(Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(numeric.text(), QStringLiteral("99"));  // a numeric edit lets paste through
 }
 
@@ -115,7 +136,8 @@ void OrvaEditTest::blockedCharacters()
     QWidget form;
     TOrvaEdit edit(&form);
     edit.BlockChars = QStringLiteral("/\\");
-    QTest::keyClicks(&edit, QStringLiteral("a/b\\c"));
+    ShowActive(form);
+    TypeInto(&edit, QStringLiteral("a/b\\c"));
     QCOMPARE(edit.text(), QStringLiteral("abc"));
 }
 
@@ -127,47 +149,30 @@ void OrvaEditTest::minRaisesTheValueOnLeaving()
     colours->Min = 2;
     colours->Max = 256;
     auto* other = new QLineEdit(&form);
-    form.show();
-    form.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
+    other->move(0, 40);
+    ShowActive(form);
 
-    colours->setFocus();
-    colours->setText(QStringLiteral("1"));
-    other->setFocus();
+    // Typed, then left with a click on the other field.
+    TypeInto(colours, QStringLiteral("1"));
+    ClickAt(other);
     QCOMPARE(colours->text(), QStringLiteral("2"));
 
-    colours->setFocus();
-    colours->setText(QStringLiteral("17"));
-    other->setFocus();
+    TypeInto(colours, QStringLiteral("17"));
+    ClickAt(other);
     QCOMPARE(colours->text(), QStringLiteral("17"));
 
-    // Empty text stays empty; text that is no number becomes the minimum.
-    colours->setFocus();
-    colours->clear();
-    other->setFocus();
+    // Empty text stays empty; text that is no number becomes the minimum
+    // (no key makes it here: the program may set it).
+    TypeInto(colours, QString());
+    ClickAt(other);
     QCOMPARE(colours->text(), QString());
-    colours->setFocus();
+    ClickAt(colours);
     colours->setText(QStringLiteral("abc"));
-    other->setFocus();
+    ClickAt(other);
     QCOMPARE(colours->text(), QStringLiteral("2"));
 }
 
 namespace {
-
-// A click as a person makes it: press and release at the widget's centre,
-// handed to the window it is in.
-void ClickAt(QWidget* widget)
-{
-    QWidget* top = widget->window();
-    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, widget->mapTo(top, widget->rect().center()));
-}
-
-void ShowActive(QWidget& form)
-{
-    form.show();
-    form.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
-}
 
 } // namespace
 
