@@ -89,6 +89,14 @@ open_picture() {
 }
 # Clicks at a point of a window (its own coordinates): a press and a release.
 click_in() { xdotool mousemove --window "$1" "$2" "$3" sleep 0.2 click 1; sleep 0.4; }
+# Waits until no visible window has the title, within 10 s.
+wait_closed() {
+    for _ in $(seq 1 50); do
+        xdotool search --onlyvisible --name "$1" > /dev/null 2>&1 || return 0
+        sleep 0.2
+    done
+    fail "$2"
+}
 
 start_program
 trap stop_program EXIT
@@ -179,24 +187,20 @@ sleep 1
 click_in "$picker" 54 418
 zoom=$(window_named '^Zoom$') || fail "the Zoom window never showed"
 xdotool windowfocus --sync "$zoom" key Escape
-for _ in $(seq 1 25); do
-    xdotool search --onlyvisible --name '^Zoom$' > /dev/null 2>&1 || break
-    sleep 0.2
-done
-! xdotool search --onlyvisible --name '^Zoom$' > /dev/null 2>&1 || fail "Escape did not close the Zoom window"
+wait_closed '^Zoom$' "Escape did not close the Zoom window"
 # Web-safe entry 35 (column 3, row 2) is 255,0,0: the corners' red.
 click_in "$picker" $((17 + 2 + 13 * 3 + 5)) $((68 + 2 + 13 * 2 + 5))
 click_in "$picker" 140 418
-sleep 0.5
-! xdotool search --onlyvisible --name '^Color Picker$' > /dev/null 2>&1 || fail "OK did not close the picker"
+wait_closed '^Color Picker$' "OK did not close the picker"
 
 step "apply, zoom the result with the zoom list, and save the GIF"
 key shift+Tab alt+a         # from the entry back to Transparent; apply
-sleep 2
-gm import -window "$main" "$out/before-zoom.png"
-# The zoom list stands at the right end of the result's black label row:
-# found in the window's pixels, as a person finds it by eye.
-read -r zoom_x zoom_y < <(/usr/bin/python3 - "$out/before-zoom.png" <<'PY'
+# The zoom list stands at the right end of the result's black label row once
+# a run has shown its result: found in the window's pixels, as a person
+# finds it by eye.
+find_zoom_list() {
+    gm import -window "$main" "$out/before-zoom.png"
+    /usr/bin/python3 - "$out/before-zoom.png" <<'PY'
 import sys
 from PIL import Image
 shot = Image.open(sys.argv[1]).convert("RGB")
@@ -215,11 +219,22 @@ x = column
 while x > w // 2 and dark(shot.getpixel((x, y))):
     x -= 1
 right = x
+if right <= w // 2:
+    sys.exit(1)  # all black: no list yet
 while x > w // 2 and not dark(shot.getpixel((x, y))):
     x -= 1
 print((x + right) // 2, y)
 PY
-) || fail "the zoom list was not found"
+}
+zoom_at=
+for _ in $(seq 1 40); do
+    sleep 0.5
+    zoom_at=$(find_zoom_list 2>/dev/null) && break
+done
+[ -n "$zoom_at" ] || fail "the zoom list never showed"
+sleep 1  # the result shown with it
+find_zoom_list > /dev/null
+read -r zoom_x zoom_y <<< "$zoom_at"
 click_in "$main" "$zoom_x" "$zoom_y"
 xdotool key Down Down Down Return   # in the open list: from 100% to 400%
 sleep 1
@@ -230,15 +245,13 @@ from PIL import Image
 out, label = sys.argv[1], int(sys.argv[2])
 # The result's panel shows its grey around a small picture, and none once
 # the picture is four times as large as the panel.
-def grey_share(name):
+def result_area(name):
     shot = Image.open(out + "/" + name).convert("RGB")
     w, h = shot.size
-    area = shot.crop((w // 2 + 10, label + 20, w - 25, h - 25))
-    background = shot.getpixel((w - 30, h - 30)) if name == "before-zoom.png" else None
-    pixels = list(area.getdata())
-    return pixels, shot.getpixel((w - 30, h - 30))
-before, panel = grey_share("before-zoom.png")
-after, _ = grey_share("after-zoom.png")
+    # Right of the splitter, below the label row, inside the scroll bars.
+    return list(shot.crop((w // 2 + 10, label + 20, w - 25, h - 25)).getdata()), shot.getpixel((w - 30, h - 30))
+before, panel = result_area("before-zoom.png")  # its bottom right corner: the panel's grey
+after, _ = result_area("after-zoom.png")
 share = lambda pixels: sum(p == panel for p in pixels) / len(pixels)
 print(f"journey: the panel's grey {panel} fills {share(before):.0%} of the result's area before the zoom, {share(after):.0%} after")
 assert share(before) > 0.3 and share(after) < 0.05
