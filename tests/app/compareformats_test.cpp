@@ -10,6 +10,7 @@
 #include "effects/bitmap.h"
 
 #include "../bitmapimage.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -8,6 +8,7 @@
 #include "formats/pictureloader.h"
 
 #include "../bitmapimage.h"
+
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>

@@ -13,6 +13,7 @@
 #include "formats/jpegresult.h"
 
 #include "../bitmapimage.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -16,6 +16,7 @@
 #include "windowtesting.h"
 
 #include "../bitmapimage.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>

@@ -6,6 +6,7 @@
 #include "windowtesting.h"
 
 #include "../bitmapimage.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>

@@ -11,6 +11,7 @@
 #include "components/orvaedit.h"
 
 #include "../bitmapimage.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QApplication>

@@ -3,6 +3,7 @@
 #include "effects/pixels.h"
 
 #include "../bitmapimage.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include "../bitmapimage.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>

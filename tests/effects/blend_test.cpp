@@ -5,6 +5,7 @@
 #include "effectpictures.h"
 
 #include "../bitmapimage.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>

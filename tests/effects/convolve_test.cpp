@@ -4,6 +4,7 @@
 #include "effectpictures.h"
 
 #include "../bitmapimage.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>

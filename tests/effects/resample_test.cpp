@@ -5,6 +5,7 @@
 #include "formats/pictureloader.h"
 
 #include "../bitmapimage.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>

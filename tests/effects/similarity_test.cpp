@@ -7,6 +7,7 @@
 #include "effects/convolve.h"
 
 #include "../bitmapimage.h"
+
 #include <gtest/gtest.h>
 
 #include <QProcess>

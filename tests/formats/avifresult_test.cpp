@@ -11,6 +11,7 @@
 #include "testpictures.h"
 
 #include "../bitmapimage.h"
+
 #include <gtest/gtest.h>
 
 #include <QFileInfo>

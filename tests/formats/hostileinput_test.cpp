@@ -12,6 +12,7 @@
 #include "tests/hostilefiles.h"
 
 #include "../bitmapimage.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>

@@ -6,6 +6,7 @@
 #include "testpictures.h"
 
 #include "../bitmapimage.h"
+
 #include <gtest/gtest.h>
 
 #include <set>

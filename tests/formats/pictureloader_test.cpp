@@ -5,6 +5,7 @@
 #include "testpictures.h"
 
 #include "../bitmapimage.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>

@@ -11,6 +11,7 @@
 #include "testprofiles.h"
 
 #include "../bitmapimage.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>

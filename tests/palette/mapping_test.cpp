@@ -7,6 +7,7 @@
 #include "testbitmaps.h"
 
 #include "../bitmapimage.h"
+
 #include <gtest/gtest.h>
 
 using namespace pictaron;

@@ -6,6 +6,7 @@
 #include "testbitmaps.h"
 
 #include "../bitmapimage.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
