@@ -13,7 +13,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <QImage>
+#include "effects/bitmap.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -31,7 +31,7 @@ constexpr int kMaxSide = 65535;
 constexpr qint64 kMaxArea = 1 << 16;
 
 struct Picture {
-    QImage indexed;
+    Bitmap indexed;
     std::vector<gifcheck::Colour> palette;
     std::vector<std::uint8_t> pixels;
     std::optional<TColor> transparent;
@@ -68,14 +68,15 @@ Picture MakePicture(FuzzedDataProvider& input)
     const bool anyIndex = input.ConsumeIntegralInRange<int>(0, 7) == 0;
     const std::vector<std::uint8_t> bytes = input.ConsumeRemainingBytes<std::uint8_t>();
 
-    picture.indexed = QImage(width, height, QImage::Format_Indexed8);
+    picture.indexed = Bitmap(width, height, Bitmap::Format_Indexed8);
     if (picture.indexed.isNull())
         fuzz::Fail("cannot make the picture");
-    picture.indexed.setColorCount(colours);
+    std::vector<Argb> table;
     for (int i = 0; i < colours; ++i) {
         const gifcheck::Colour& c = picture.palette[static_cast<std::size_t>(i)];
-        picture.indexed.setColor(i, qRgb(c.red, c.green, c.blue));
+        table.push_back(PackRgb(c.red, c.green, c.blue));
     }
+    picture.indexed.setColorTable(table);
     picture.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     for (std::size_t i = 0; i < picture.pixels.size(); ++i) {
         const std::uint8_t byte = bytes.empty() ? 0 : bytes[i % bytes.size()];

@@ -8,7 +8,7 @@
 #include "fuzz/fuzzinput.h"
 
 #include <QByteArray>
-#include <QImage>
+#include "effects/bitmap.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,11 +19,11 @@ namespace {
 
 const char* const kExtensions[] = {"pic", "tga", "pcd"};
 
-void CheckPicture(const QImage& picture, const char* how)
+void CheckPicture(const Bitmap& picture, const char* how)
 {
     if (picture.isNull())
         fuzz::Fail(how, QStringLiteral("an empty picture instead of an error"));
-    if (picture.format() != QImage::Format_BGR888 && picture.format() != QImage::Format_RGB888)
+    if (picture.format() != Bitmap::Format_BGR888 && picture.format() != Bitmap::Format_RGB888)
         fuzz::Fail(how, QStringLiteral("a picture in format %1").arg(picture.format()));
     if (static_cast<qint64>(picture.width()) * picture.height() > PictureLoader::kMaxPixels)
         fuzz::Fail(how, QStringLiteral("%1 by %2 pixels, above the limit").arg(picture.width()).arg(picture.height()));
@@ -41,7 +41,7 @@ void CheckPicture(const QImage& picture, const char* how)
 
 // LoadFromMemory where this loader has it, the file's bytes otherwise.
 template <typename Loader>
-QImage LoadBytes(const Loader& loader, const QByteArray& bytes, const QString& path)
+Bitmap LoadBytes(const Loader& loader, const QByteArray& bytes, const QString& path)
 {
     if constexpr (requires { loader.LoadFromMemory(bytes, path); })
         return loader.LoadFromMemory(bytes, path);
