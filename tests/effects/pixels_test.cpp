@@ -39,6 +39,16 @@ TEST(Pixels, SystemColourIsWhatThePlatformShows)
     EXPECT_NE(TripleToColor(face), clBtnFace & 0xFFFFFF);
 }
 
+TEST(Pixels, WithoutAGraphicsApplicationSystemColoursAreTheClassicOnes)
+{
+    // As the command line sees them, whatever the desktop's theme.
+    ASSERT_EQ(QCoreApplication::instance(), nullptr);
+    EXPECT_EQ(TripleToColor(ColorToTriple(clBtnFace)), 0xC0C0C0u);
+    EXPECT_EQ(TripleToColor(ColorToTriple(clHighlight)), 0x800000u);  // navy: blue in the high byte
+    EXPECT_EQ(ResolveSystemColour(clBtnShadow), ClassicSystemColour(clBtnShadow));
+    EXPECT_EQ(ResolveSystemColour(0x123456u), 0x123456u);
+}
+
 TEST(Pixels, RoundHalvesToEvenTruncTowardZero)
 {
     EXPECT_EQ(Round(0.5), 0);
