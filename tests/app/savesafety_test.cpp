@@ -109,7 +109,8 @@ void SaveSafetyTest::aNewOriginalWithholdsSaveUntilItsOwnRun()
     QImage clip(12, 9, QImage::Format_RGB32);
     clip.fill(Qt::darkCyan);
     QGuiApplication::clipboard()->setImage(clip);
-    window_->findChild<QAction*>(QStringLiteral("mnuEditPaste"))->trigger();
+    PressKey(Qt::Key_F6, Qt::ControlModifier);  // the Edit menu shown
+    QVERIFY(ChooseMenuItem(*window_, QStringLiteral("&Edit"), "mnuEditPaste"));
     QCOMPARE(window_->Original().size(), QSize(12, 9));
     QVERIFY(!SaveOffered());
 }
@@ -236,7 +237,7 @@ void SaveSafetyTest::anUnsavedResultIsNotDroppedUnasked()
 
     // Switched off in the Options menu, the question no longer comes.
     QVERIFY(Apply());
-    window_->findChild<QAction*>(QStringLiteral("mnuOptionsConfirmDiscard"))->trigger();
+    QVERIFY(ChooseMenuItem(*window_, QStringLiteral("&Options"), "mnuOptionsConfirmDiscard"));
     MessageBoxCatcher none;
     window_->OpenPicture(first);
     QCOMPARE(window_->Original().size(), QSize(32, 24));

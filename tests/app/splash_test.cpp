@@ -69,7 +69,7 @@ void SplashTest::aboutBoxClosesOnEscapeAndPlaysItsAnimation()
 
     QTimer::singleShot(100, [] {
         auto* about = QApplication::activeModalWidget();
-        QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(100, 100));
+        QTest::mouseClick(about->windowHandle(), Qt::LeftButton, {}, QPoint(100, 100));
     });
     TfrmSplash::ShowAbout(nullptr);  // a click on the picture closes it too
 }
@@ -79,8 +79,8 @@ void SplashTest::startSplashIgnoresEscape()
     TfrmSplash splash;
     splash.show();
     QVERIFY(QTest::qWaitForWindowExposed(&splash));
-    QTest::keyClick(&splash, Qt::Key_Escape);
-    QTest::mouseClick(&splash, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::keyClick(splash.windowHandle(), Qt::Key_Escape);
+    QTest::mouseClick(splash.windowHandle(), Qt::LeftButton, {}, QPoint(100, 100));
     QVERIFY(splash.isVisible());
 }
 
