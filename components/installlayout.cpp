@@ -6,15 +6,18 @@
 
 namespace pictaron {
 
-namespace {
-
-// The folder of the running program; empty before the application object
-// exists (some tests), so that no relative path resolves against the
-// current folder by accident.
 QString ProgramFolder()
 {
-    return QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+#ifdef Q_OS_LINUX
+    return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).path();
+#else
+    return QString();
+#endif
 }
+
+namespace {
 
 QString FromProgram(const QString& relative)
 {

@@ -11,6 +11,12 @@
 
 namespace pictaron {
 
+// The folder of the running program. Before the application object exists
+// (the command line loads the caption module to make its graphics
+// application) it is read from the kernel on Linux and empty elsewhere, so
+// that no relative path resolves against the current folder by accident.
+QString ProgramFolder();
+
 // A module (by its file name) where an installed program keeps it.
 QString InstalledModulePath(const QString& fileName);
 

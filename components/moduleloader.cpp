@@ -2,7 +2,6 @@
 
 #include "components/installlayout.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLibrary>
@@ -10,13 +9,17 @@
 
 namespace pictaron {
 
-QFunctionPointer ResolveModuleEntry(const ModuleFile& module, const char* entry, QString* problem)
+QFunctionPointer ResolveModuleEntry(const ModuleFile& module, const char* entry, QString* problem, bool* missing)
 {
     const QString name = QString::fromUtf8(module.name);
     QStringList candidates;
-    if (QCoreApplication::instance())
-        candidates << QDir(QCoreApplication::applicationDirPath()).filePath(name) << InstalledModulePath(name);
-    candidates << QString::fromUtf8(module.installed) << QString::fromUtf8(module.built);
+    if (const QString program = ProgramFolder(); !program.isEmpty())
+        candidates << QDir(program).filePath(name) << InstalledModulePath(name);
+    candidates << QString::fromUtf8(module.installed);
+    // An installed program never loads code from the folder it was built in,
+    // which may be anyone's (a package built under /tmp) or long gone.
+    if (!RunsInstalled())
+        candidates << QString::fromUtf8(module.built);
     problem->clear();
     for (const QString& candidate : candidates) {
         if (candidate.isEmpty() || !QFile::exists(candidate))
@@ -26,6 +29,8 @@ QFunctionPointer ResolveModuleEntry(const ModuleFile& module, const char* entry,
             return found;
         *problem = library.errorString();
     }
+    if (missing)
+        *missing = problem->isEmpty();
     if (problem->isEmpty())
         *problem = QStringLiteral("%1 is missing.").arg(name);
     return nullptr;

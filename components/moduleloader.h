@@ -18,9 +18,11 @@ struct ModuleFile {
 // The entry point of the first copy of the module that loads: beside the
 // program first (a build tree, a portable copy), then under the lib folder of
 // the install tree the program runs from (a package, a copy installed with
-// --prefix), then where the configured prefix would put it, then where this
-// build put it (tests). The module stays loaded for the life of the program.
-// Null, with the reason in problem, when none does.
-QFunctionPointer ResolveModuleEntry(const ModuleFile& module, const char* entry, QString* problem);
+// --prefix), then where the configured prefix would put it, then, unless the
+// program runs installed, where this build put it (tests). The module stays
+// loaded for the life of the program. Null, with the reason in problem, when
+// none does; missing, if asked, then tells whether no copy exists at all.
+QFunctionPointer ResolveModuleEntry(const ModuleFile& module, const char* entry, QString* problem,
+                                    bool* missing = nullptr);
 
 } // namespace pictaron

@@ -14,6 +14,7 @@ struct Module {
     PictaronDrawCaptionFn draw = nullptr;
     PictaronMakeCaptionApplicationFn makeApplication = nullptr;
     QString problem;
+    bool missing = false;
 };
 
 const Module& LoadModule()
@@ -24,11 +25,16 @@ const Module& LoadModule()
         const ModuleFile file{PICTARON_CAPTION_MODULE_NAME, PICTARON_CAPTION_MODULE_INSTALLED,
                               PICTARON_CAPTION_MODULE_BUILT};
         module.draw = reinterpret_cast<PictaronDrawCaptionFn>(
-            ResolveModuleEntry(file, "PictaronDrawCaption", &module.problem));
+            ResolveModuleEntry(file, "PictaronDrawCaption", &module.problem, &module.missing));
         if (module.draw)
             module.makeApplication = reinterpret_cast<PictaronMakeCaptionApplicationFn>(
                 ResolveModuleEntry(file, "PictaronMakeCaptionApplication", &module.problem));
     });
+    // The module comes with the window's package, which a machine with the
+    // command line alone lacks: the message says which package to install.
+    if (module.missing)
+        throw PictaronError(QStringLiteral("Captions need the graphics module " PICTARON_CAPTION_MODULE_NAME
+                                           ", which the pictaron package installs."));
     if (!module.draw || !module.makeApplication)
         throw PictaronError(QStringLiteral("The caption's text drawing could not be loaded: %1").arg(module.problem));
     return module;

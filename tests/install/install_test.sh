@@ -3,7 +3,8 @@
 # package would, and checks that the installed programs work from there: the
 # files are in place, the desktop entry and metainfo validate, and
 # pictaron-cli converts a PNG with the picture module of the install tree, not
-# the one of the build tree.
+# the one of the build tree, and captions with its caption module; the cli
+# component alone (the pictaron-cli package) converts but refuses a caption.
 # Usage: install_test.sh BUILD_DIR VERSION WORK_DIR
 set -euo pipefail
 build=$1 version=$2 work=$3
@@ -72,4 +73,37 @@ if grep -q "file=$build/libpictaron_magick.so" "$work/ld.log"; then
   fail "pictaron-cli loaded the module of the build tree"
 fi
 [ "$(gm identify -format '%m %wx%h' "$work/out.jpg")" = "JPEG 64x48" ] || fail "out.jpg is not a 64x48 JPEG"
-echo "installed into $prefix: files, entries, manual pages and a PNG conversion are right"
+
+# A caption is drawn by the caption module of the install tree.
+LD_DEBUG=files "$prefix/bin/pictaron-cli" "$work/in.png" -o "$work/captioned.jpg" --caption Hi 2> "$work/caption-ld.log"
+grep -q "file=$prefix/lib/\(.*/\)\?pictaron/libpictaron_caption.so .*dynamically loaded" "$work/caption-ld.log" \
+  || fail "pictaron-cli did not load the caption module of the install tree (see $work/caption-ld.log)"
+[ "$(gm identify -format '%m %wx%h' "$work/captioned.jpg")" = "JPEG 64x48" ] || fail "captioned.jpg is not a 64x48 JPEG"
+
+# The command line's package alone (component cli): no window, no caption
+# module. It converts, and refuses a caption, naming the package to install,
+# rather than taking the module of the build tree.
+cli_prefix="$work/cli-prefix"
+cmake --install "$build" --prefix "$cli_prefix" --component cli > "$work/install-cli.log"
+(cd "$cli_prefix" && find . ! -type d | sort) > "$work/cli-files.txt"
+for file in ./bin/pictaron-cli ./share/man/man1/pictaron-cli.1.gz; do
+  grep -qxF "$file" "$work/cli-files.txt" || fail "the cli component lacks $file"
+done
+grep -qE '^\./lib/(.*/)?pictaron/libpictaron_magick\.so$' "$work/cli-files.txt" || fail "the cli component lacks the picture module"
+# Nothing but the program, its modules and its page; never the caption module.
+if grep -vE '^\./(bin/pictaron-cli|lib/(.*/)?pictaron/libpictaron_[a-z0-9]+\.so|share/man/man1/pictaron-cli\.1\.gz)$' "$work/cli-files.txt" \
+   || grep libpictaron_caption "$work/cli-files.txt"; then
+  fail "the cli component holds more than the command line"
+fi
+"$cli_prefix/bin/pictaron-cli" "$work/in.png" -o "$work/cli-out.jpg" --quality 70 || fail "the cli component does not convert"
+cmp -s "$work/out.jpg" "$work/cli-out.jpg" || fail "the cli component converts differently"
+status=0
+"$cli_prefix/bin/pictaron-cli" "$work/in.png" -o "$work/cli-captioned.jpg" --caption Hi \
+  > "$work/caption.out" 2> "$work/caption.err" || status=$?
+[ "$status" = 1 ] || fail "--caption without the caption module: status $status, want 1"
+[ ! -s "$work/caption.out" ] || fail "--caption without the caption module wrote to standard output"
+printf 'pictaron-cli: Captions need the graphics module libpictaron_caption.so, which the pictaron package installs.\n' \
+  | cmp -s - "$work/caption.err" || fail "--caption without the caption module: $(cat "$work/caption.err")"
+[ ! -e "$work/cli-captioned.jpg" ] || fail "--caption without the caption module wrote its output"
+echo "installed into $prefix: files, entries, manual pages, a PNG conversion and a caption are right"
+echo "the cli component alone converts and refuses a caption, naming the pictaron package"
