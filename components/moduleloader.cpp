@@ -36,4 +36,18 @@ QFunctionPointer ResolveModuleEntry(const ModuleFile& module, const char* entry,
     return nullptr;
 }
 
+void LazyModule::Load() const
+{
+    std::call_once(once_, [this] {
+        entries_.assign(names_.size(), nullptr);
+        for (std::size_t i = 0; i < names_.size(); ++i) {
+            entries_[i] = ResolveModuleEntry(file_, names_[i], &problem_, i == 0 ? &missing_ : nullptr);
+            if (!entries_[i]) {
+                entries_.assign(names_.size(), nullptr);
+                return;
+            }
+        }
+    });
+}
+
 } // namespace pictaron

@@ -4,8 +4,14 @@
 // part of a run that needs the graphics toolkit).
 #pragma once
 
+#include "components/errors.h"
+
 #include <QFunctionPointer>
 #include <QString>
+
+#include <initializer_list>
+#include <mutex>
+#include <vector>
 
 namespace pictaron {
 
@@ -24,5 +30,50 @@ struct ModuleFile {
 // none does; missing, if asked, then tells whether no copy exists at all.
 QFunctionPointer ResolveModuleEntry(const ModuleFile& module, const char* entry, QString* problem,
                                     bool* missing = nullptr);
+
+// A module's entry points, resolved together on first use, from any thread.
+class LazyModule {
+public:
+    LazyModule(ModuleFile file, std::initializer_list<const char*> entries) : file_(file), names_(entries) {}
+
+    // Entry i of the list given, as the type F; null, with the reason in
+    // Problem(), when the module or any of its entries cannot be had.
+    template <typename F>
+    F Entry(std::size_t i) const
+    {
+        Load();
+        return reinterpret_cast<F>(entries_[i]);
+    }
+    // The same, or PictaronError "<what> could not be loaded: <reason>".
+    template <typename F>
+    F Required(std::size_t i, const char* what) const
+    {
+        const F entry = Entry<F>(i);
+        if (!entry)
+            throw PictaronError(QStringLiteral("%1 could not be loaded: %2").arg(QString::fromUtf8(what), problem_));
+        return entry;
+    }
+    const QString& Problem() const
+    {
+        Load();
+        return problem_;
+    }
+    // True when no copy of the module exists at all (not one that fails to load).
+    bool Missing() const
+    {
+        Load();
+        return missing_;
+    }
+
+private:
+    void Load() const;
+
+    ModuleFile file_;
+    std::vector<const char*> names_;
+    mutable std::once_flag once_;
+    mutable std::vector<QFunctionPointer> entries_;
+    mutable QString problem_;
+    mutable bool missing_ = false;
+};
 
 } // namespace pictaron

@@ -11,34 +11,14 @@
 #include "formats/metadatawrite.h"
 #include "formats/stepprogress.h"
 
-#include <mutex>
-
 namespace pictaron {
 
 namespace {
 
-struct Module {
-    PictaronEncodeAvifFn encode = nullptr;
-    PictaronDecodeAvifFn decode = nullptr;
-    QString problem;
-};
+const LazyModule module({PICTARON_AVIF_MODULE_NAME, PICTARON_AVIF_MODULE_INSTALLED, PICTARON_AVIF_MODULE_BUILT},
+                        {"PictaronEncodeAvif", "PictaronDecodeAvif"});
 
-const Module& LoadModule()
-{
-    static Module module;
-    static std::once_flag once;
-    std::call_once(once, [] {
-        const ModuleFile file{PICTARON_AVIF_MODULE_NAME, PICTARON_AVIF_MODULE_INSTALLED, PICTARON_AVIF_MODULE_BUILT};
-        module.encode = reinterpret_cast<PictaronEncodeAvifFn>(
-            ResolveModuleEntry(file, "PictaronEncodeAvif", &module.problem));
-        if (module.encode)
-            module.decode = reinterpret_cast<PictaronDecodeAvifFn>(
-                ResolveModuleEntry(file, "PictaronDecodeAvif", &module.problem));
-    });
-    if (!module.encode || !module.decode)
-        throw PictaronError(QStringLiteral("The AVIF encoder could not be loaded: %1").arg(module.problem));
-    return module;
-}
+constexpr char kWhat[] = "The AVIF encoder";
 
 } // namespace
 
@@ -60,7 +40,7 @@ EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const
         context.progress.SetStatus(QStringLiteral("Saving"));
         context.progress.ReportProgress(QString(), 0, 100);
         context.cancel.ThrowIfCancelled();
-        const Module& module = LoadModule();
+        const auto encode = module.Required<PictaronEncodeAvifFn>(0, kWhat);
         const Bitmap rgba = plane.isNull() ? Bitmap() : InterleaveAlpha(bitmap, plane);
         AvifEncoding encoding;
         encoding.quantizer = AvifQuantizer(settings.avifQuality);
@@ -69,7 +49,7 @@ EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const
         encoding.lossless = settings.avifLossless;
         encoding.icc = ProfileToEmbed(settings, source, false);
         context.cancel.ThrowIfCancelled();
-        module.encode(&bitmap, &rgba, &encoding, &result.bytes);
+        encode(&bitmap, &rgba, &encoding, &result.bytes);
         context.cancel.ThrowIfCancelled();
         context.progress.ReportProgress(QString(), 100, -1);
     }
@@ -81,7 +61,7 @@ EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const
     else if (context.ShowsResult()) {
         // The file as a browser decodes it, on white.
         Bitmap decoded;
-        LoadModule().decode(&result.bytes, WorkerThreadCount(), &decoded);
+        module.Required<PictaronDecodeAvifFn>(1, kWhat)(&result.bytes, WorkerThreadCount(), &decoded);
         result.picture = decoded.format() == Bitmap::Format_RGBA8888 ? RgbaShownOnWhite(decoded) : decoded;
     }
     return result;
