@@ -7,7 +7,6 @@
 
 #include "../bitmapimage.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -15,18 +14,21 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QSettings>
-#include <QTimer>
 #include <QtTest>
 
 #include <csignal>
 #include <sys/resource.h>
 
 using namespace pictaron;
+using pictaron::testing::AnswerNextDialog;
+using pictaron::testing::CancelNextFileDialog;
 using pictaron::testing::ChooseZoom;
 using pictaron::testing::FileContents;
 using pictaron::testing::MessageBoxCatcher;
 using pictaron::testing::OpenAndRunGif;
+using pictaron::testing::PressKey;
 using pictaron::testing::RunAndWait;
+using pictaron::testing::TypeIntoNextFileDialog;
 using pictaron::testing::WritePicture;
 
 class FileCommandsTest : public QObject {
@@ -42,9 +44,8 @@ private slots:
     void theOpenDialogListsEveryKindThatOpens();
 
 private:
-    void Save() { window_->findChild<QAction*>(QStringLiteral("mnuFileSave"))->trigger(); }
-    // Answers the next file dialog with the path, or cancels it when empty.
-    static void AnswerFileDialog(const QString& path);
+    // File > Save as a person chooses it: Ctrl+S to the window in front.
+    static void Save() { PressKey(Qt::Key_S, Qt::ControlModifier); }
 
     std::unique_ptr<QTemporaryDir> folder_;
     std::unique_ptr<TfrmPictaron> window_;
@@ -63,20 +64,6 @@ void FileCommandsTest::init()
 void FileCommandsTest::cleanup()
 {
     window_.reset();
-}
-
-void FileCommandsTest::AnswerFileDialog(const QString& path)
-{
-    QTimer::singleShot(0, [path] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        if (path.isEmpty()) {
-            dialog->reject();
-            return;
-        }
-        dialog->selectFile(path);
-        static_cast<QDialog*>(dialog)->accept();  // as the Save button does
-    });
 }
 
 void FileCommandsTest::savingAtAZoomWritesTheFullSizeResult()
@@ -108,14 +95,14 @@ void FileCommandsTest::saveWithoutANameAsksForOne()
     QVERIFY(window_->ResultFileName().isEmpty());
 
     // Cancelling the question leaves everything as it was.
-    AnswerFileDialog(QString());
+    CancelNextFileDialog();
     Save();
     QVERIFY(window_->ResultFileName().isEmpty());
     QVERIFY(window_->Changed());
 
     // A name given: the JPEG of the run is written, byte for byte.
     const QString target = QDir(folder_->path()).filePath(QStringLiteral("saved.jpg"));
-    AnswerFileDialog(target);
+    TypeIntoNextFileDialog(target);
     Save();
     QCOMPARE(window_->ResultFileName(), QDir::toNativeSeparators(target));
     QVERIFY(!window_->Changed());
@@ -203,27 +190,21 @@ void FileCommandsTest::theOpenDialogListsEveryKindThatOpens()
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
 
     QStringList listed;
-    QTimer poll;
-    poll.setInterval(20);
-    connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        poll.stop();
+    AnswerNextDialog([&](QDialog* dialog) {
+        // The folder is read in the background: its files are counted once in.
         auto* model = dialog->findChild<QFileSystemModel*>();
-        QVERIFY(model);
-        const QModelIndex root = model->index(folder_->path());
-        QTRY_COMPARE(model->rowCount(root), int(pictures.size()));
-        for (int row = 0; row < model->rowCount(root); ++row) {
-            const QModelIndex index = model->index(row, 0, root);
-            // Files the filter hides may stay in the model, disabled.
-            if (model->flags(index) & Qt::ItemIsEnabled)
-                listed << model->fileName(index);
+        const QModelIndex root = model ? model->index(folder_->path()) : QModelIndex();
+        if (model && QTest::qWaitFor([&] { return model->rowCount(root) == pictures.size(); }, 5000)) {
+            for (int row = 0; row < model->rowCount(root); ++row) {
+                const QModelIndex index = model->index(row, 0, root);
+                // Files the filter hides may stay in the model, disabled.
+                if (model->flags(index) & Qt::ItemIsEnabled)
+                    listed << model->fileName(index);
+            }
         }
-        dialog->reject();
+        PressKey(Qt::Key_Escape);
     });
-    poll.start();
-    QTest::keyClick(window_->windowHandle(), Qt::Key_O, Qt::ControlModifier);
+    PressKey(Qt::Key_O, Qt::ControlModifier);
     listed.sort();
     QCOMPARE(listed, pictures);
 }

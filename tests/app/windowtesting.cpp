@@ -270,29 +270,73 @@ void SlideTo(QSlider* bar, int value)
     }
 }
 
-void TypeIntoNextFileDialog(const QString& name)
+void AnswerNextDialog(std::function<void(QDialog*)> answer, const QMetaObject& kind, int timeoutMs)
 {
-    auto* poll = new QTimer(qApp);
+    QObject* owner = QApplication::activeWindow() ? static_cast<QObject*>(QApplication::activeWindow()) : qApp;
+    auto* poll = new QTimer(owner);
     poll->setInterval(20);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, name] {
-        // Typed once the dialog is in front with its name field focused, as a
-        // person waits for it; a slow build may take a while to get there.
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-        if (!dialog || !field || field->window() != dialog || QApplication::activeWindow() != dialog)
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, waited, answer, &kind, timeoutMs] {
+        // A slow build may take a while to get the dialog in front.
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        const bool inFront = dialog && dialog->metaObject()->inherits(&kind) && dialog->isVisible()
+            && dialog->windowHandle() && dialog->windowHandle()->isExposed()
+            && QApplication::activeWindow() == dialog && QApplication::focusWidget()
+            && QApplication::focusWidget()->window() == dialog;
+        if (!inFront && waited.elapsed() < timeoutMs)
             return;
-        poll->deleteLater();
         poll->stop();
-        TypeKeys(name);
-        if (field->text() != name) {
-            qWarning("the file dialog did not take \"%s\" (it shows \"%s\")", qPrintable(name),
-                     qPrintable(field->text()));
-            dialog->reject();  // the test then fails instead of waiting forever
-            return;
-        }
-        PressKey(Qt::Key_Return);
+        poll->deleteLater();
+        if (inFront)
+            answer(dialog);
+        else
+            qWarning("no %s came to the front within %d ms", kind.className(), timeoutMs);
     });
     poll->start();
+}
+
+namespace {
+// The file dialog's focused name box, else null (and the dialog closed, so
+// that the test goes on to fail its checks).
+QLineEdit* FileNameBox(QDialog* dialog)
+{
+    if (auto* box = qobject_cast<QLineEdit*>(QApplication::focusWidget()))
+        return box;
+    qWarning("the file dialog \"%s\" has no name box focused", qPrintable(dialog->windowTitle()));
+    dialog->reject();
+    return nullptr;
+}
+} // namespace
+
+void TypeIntoNextFileDialog(const QString& name)
+{
+    AnswerNextDialog(
+        [name](QDialog* dialog) {
+            QLineEdit* box = FileNameBox(dialog);
+            if (!box)
+                return;
+            PressKey(Qt::Key_A, Qt::ControlModifier);  // over any name it suggests
+            TypeKeys(name);
+            if (box->text() != name) {
+                qWarning("the file dialog did not take \"%s\" (it shows \"%s\")", qPrintable(name),
+                         qPrintable(box->text()));
+                dialog->reject();
+                return;
+            }
+            PressKey(Qt::Key_Return);
+        },
+        QFileDialog::staticMetaObject);
+}
+
+void CancelNextFileDialog()
+{
+    AnswerNextDialog(
+        [](QDialog* dialog) {
+            if (FileNameBox(dialog))
+                PressKey(Qt::Key_Escape);
+        },
+        QFileDialog::staticMetaObject);
 }
 
 void ClickInNextPopupMenu(const QString& itemText)

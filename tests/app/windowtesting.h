@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QDialog>
 #include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -10,6 +11,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include <functional>
 
 class QAction;
 class QMenuBar;
@@ -87,14 +90,26 @@ void SlideTo(QSlider* bar, int value);
 void TypeKeys(const QString& text);
 void PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
-// Answers the next file dialog as a person does: types the name into it and
-// presses Enter. It waits without blocking, so the click or key that opens
-// the dialog can be sent after this.
+// Runs answer on the next modal dialog of the kind once it is in front
+// (shown, on the screen, active and with a focused control), as a person
+// waits for it before answering. It waits without blocking, so the click or
+// key that opens the dialog is sent after this; a menu the dialog is chosen
+// from runs its own event loop first. It gives up with a warning after
+// timeoutMs, or when the window in front as it was asked closes, so that a
+// dialog that never opened fails the test's checks instead of hanging it,
+// and is not answered in a later test.
+void AnswerNextDialog(std::function<void(QDialog*)> answer, const QMetaObject& kind = QDialog::staticMetaObject,
+                      int timeoutMs = 10000);
+
+// Answers the next file dialog, Open or Save, as a person does: the name
+// typed over what its focused name box holds, and Enter.
 void TypeIntoNextFileDialog(const QString& name);
+// Closes the next file dialog with Escape.
+void CancelNextFileDialog();
 
 // Answers the next pop-up menu (a context menu, a menu a button opens) with
 // a click on its item of the given text ("&" marks left out); like
-// TypeIntoNextFileDialog it waits without blocking.
+// AnswerNextDialog it waits without blocking.
 void ClickInNextPopupMenu(const QString& itemText);
 
 // Opens the file as a person does: Ctrl+O, its name typed into the Open

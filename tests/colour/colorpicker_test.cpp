@@ -291,12 +291,12 @@ private slots:
         TfrmColorPicker picker;
         QVERIFY(ShowPicker(picker));
         QStringList filters;
-        OnNextModal([&filters](QWidget* modal) {
-            auto* dialog = qobject_cast<QFileDialog*>(modal);
-            QVERIFY(dialog);
-            filters = dialog->nameFilters();
-            dialog->reject();
-        });
+        AnswerNextDialog(
+            [&filters](QDialog* dialog) {
+                filters = static_cast<QFileDialog*>(dialog)->nameFilters();
+                PressKey(Qt::Key_Escape);
+            },
+            QFileDialog::staticMetaObject);
         ClickAt(picker.findChild<QToolButton*>(QStringLiteral("btnLoadFile")));
         QCOMPARE(filters, QStringList({QStringLiteral("GIF files (*.gif)"),
                                        QStringLiteral("Palette Files (RIFF & JASC) (*.pal)"),

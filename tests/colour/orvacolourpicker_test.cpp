@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -48,6 +47,8 @@ struct Host {
         window.activateWindow();
         return QTest::qWaitForWindowActive(&window);
     }
+    // A click into the entry and the text typed over what it held.
+    void Type(const QString& text) { TypeInto(control->Entry()->lineEdit(), text); }
 };
 
 // Replaces the two digits of a picker field as a person does: a click, End,
@@ -97,14 +98,6 @@ bool WidestTextFits(TOrvaColourPicker* control)
     return fits;
 }
 
-QWidget* PageOf(QTabWidget* tabs, QWidget* control)
-{
-    for (int i = 0; i < tabs->count(); ++i)
-        if (tabs->widget(i)->isAncestorOf(control))
-            return tabs->widget(i);
-    return nullptr;
-}
-
 } // namespace
 
 class ColourEntryTest : public QObject {
@@ -123,66 +116,95 @@ private slots:
         QCOMPARE(control.Version(), QStringLiteral("1.4"));
     }
 
-    void hexInEitherCaseIsTheSameColour()
+    void typedHexInEitherCaseIsTheSameColour()
+    {
+        Host host;
+        QVERIFY(host.Show());
+        host.Type(QStringLiteral("ff8000"));
+        QCOMPARE(host.control->Color(), kOrange);
+        QVERIFY(host.control->IsValid());
+        host.Type(QStringLiteral("FF8000"));
+        QCOMPARE(host.control->Color(), kOrange);
+        QCOMPARE(host.control->GetRGB(), (RGBTriple{0, 128, 255}));
+    }
+
+    // The control's host sets codes with SetText and SetColour (the main
+    // window sets the colour it finds with SetColour): each is one change, a
+    // code in either case is the same colour and SetColour writes capitals.
+    void settingTheTextOrColourIsOneChange()
     {
         TOrvaColourPicker control;
         QSignalSpy changes(&control, &TOrvaColourPicker::OnChange);
         control.SetText(QStringLiteral("ff8000"));
         QCOMPARE(control.Color(), kOrange);
-        QVERIFY(control.IsValid());
         control.SetText(QStringLiteral("FF8000"));
         QCOMPARE(control.Color(), kOrange);
-        QCOMPARE(control.GetRGB(), (RGBTriple{0, 128, 255}));
         QCOMPARE(changes.count(), 2);
 
         control.SetColour(0x00CCBBAA);
         QCOMPARE(control.Text(), QStringLiteral("AABBCC"));
+        QCOMPARE(changes.count(), 3);
     }
 
     void shortHexIsNoColour()
     {
-        TOrvaColourPicker control;
-        control.SetText(QStringLiteral("FF80"));
-        QVERIFY(!control.IsValid());
-        QCOMPARE(control.Color(), ButtonFace());
-        QCOMPARE(control.GetRGB(), RGBTriple{});
+        Host host;
+        QVERIFY(host.Show());
+        host.Type(QStringLiteral("FF80"));
+        QCOMPARE(host.control->Text(), QStringLiteral("FF80"));
+        QVERIFY(!host.control->IsValid());
+        QCOMPARE(host.control->Color(), ButtonFace());
+        QCOMPARE(host.control->GetRGB(), RGBTriple{});
     }
 
+    // A "#" cannot be typed; a code a host sets may carry one.
     void leadingHashIsRemoved()
     {
         TOrvaColourPicker control;
         control.SetText(QStringLiteral("#FF8000"));
         QCOMPARE(control.Text(), QStringLiteral("FF8000"));
         QCOMPARE(control.Color(), kOrange);
+
+        Host host;
+        QVERIFY(host.Show());
+        host.Type(QStringLiteral("#FF8000"));
+        QCOMPARE(host.control->Text(), QStringLiteral("FF8000"));
+        QCOMPARE(host.control->Color(), kOrange);
     }
 
+    // A full stop always passes the typing rules.
     void sixCharactersThatAreNotHexAreRefusedWithAMessage()
     {
         RecordingSink sink;
-        TOrvaColourPicker control;
-        control.SetText(QStringLiteral("FF.000"));
+        Host host;
+        QVERIFY(host.Show());
+        host.Type(QStringLiteral("FF.000"));
+        QCOMPARE(host.control->Text(), QStringLiteral("FF.000"));
         QCOMPARE(sink.shown, QStringList{kHexMessage});
-        QCOMPARE(control.Color(), ButtonFace());
-        QVERIFY(!control.IsValid());
-        QCOMPARE(control.GetRGB(), RGBTriple{});
+        QCOMPARE(host.control->Color(), ButtonFace());
+        QVERIFY(!host.control->IsValid());
+        QCOMPARE(host.control->GetRGB(), RGBTriple{});
     }
 
     void decimalColoursAndTheRangeMessage()
     {
         RecordingSink sink;
-        TOrvaColourPicker control;
+        Host host;
+        QVERIFY(host.Show());
+        TOrvaColourPicker& control = *host.control;
         control.Warnings = true;
-        control.SetText(QStringLiteral("255,128,0"));
+        host.Type(QStringLiteral("255,128,0"));
         QCOMPARE(control.Mode(), EntryMode::Decimal);
         QCOMPARE(control.Color(), kOrange);
-        control.SetText(QStringLiteral("255,128,300"));
+        host.Type(QStringLiteral("255,128,300"));
         QVERIFY(!control.IsValid());
         QCOMPARE(control.Color(), ButtonFace());
         QCOMPARE(control.GetRGB(), RGBTriple{});
         QCOMPARE(sink.shown, QStringList{QStringLiteral("All values must be between 0 and 255.")});
 
         control.Warnings = false;
-        control.SetText(QStringLiteral("255,128,999"));
+        host.Type(QStringLiteral("255,128,999"));
+        QCOMPARE(control.Text(), QStringLiteral("255,128,999"));
         QCOMPARE(sink.shown.size(), 1);
         // SetColour writes the current mode's form.
         control.SetColour(0x00030201);
@@ -322,9 +344,10 @@ private slots:
     {
         Host host;
         QVERIFY(host.Show());
-        host.control->SetText(QStringLiteral("FF8000"));
+        host.Type(QStringLiteral("FF8000"));
         QComboBox* entry = host.control->Entry();
-        ClickAt(entry, QPoint(entry->width() - 4, entry->height() / 2)); // the arrow
+        const QPoint arrow(entry->width() - 4, entry->height() / 2);
+        ClickAt(entry, arrow);
         QTRY_VERIFY(entry->view()->isVisible());
         QCOMPARE(entry->count(), 2);
         QCOMPARE(entry->itemText(0), QStringLiteral("FF8000"));
@@ -339,26 +362,28 @@ private slots:
         QCOMPARE(host.control->Text(), QStringLiteral("255,128,0"));
         QCOMPARE(host.control->Color(), kOrange);
 
-        host.control->SetText(QStringLiteral("FF8"));
-        entry->showPopup();
+        // No colour, no forms: the arrow opens nothing.
+        host.Type(QStringLiteral("FF8"));
+        ClickAt(entry, arrow);
         QCOMPARE(entry->count(), 0);
-        entry->hidePopup();
+        QTest::qWait(50);
+        QVERIFY(!entry->view()->isVisible());
+        QCOMPARE(host.control->Text(), QStringLiteral("FF8"));
     }
 
     void cancellingThePickerChangesNothing()
     {
         Host host;
         QVERIFY(host.Show());
-        host.control->SetText(QStringLiteral("FF8000"));
+        host.Type(QStringLiteral("FF8000"));
         QSignalSpy clicks(host.control, &TOrvaColourPicker::Clicked);
         TColor startedWith = 0;
-        OnNextModal([&startedWith](QWidget* modal) {
-            auto* picker = qobject_cast<TfrmColorPicker*>(modal);
-            QVERIFY(picker);
+        AnswerNextDialog([&startedWith](QDialog* modal) {
+            auto* picker = static_cast<TfrmColorPicker*>(modal);
             startedWith = picker->CurrentColour();
             TypeIntoField(picker, "txtHexRed", QStringLiteral("12"));
             ClickAt(picker->findChild<QPushButton*>(QStringLiteral("btnCancel")));
-        });
+        }, TfrmColorPicker::staticMetaObject);
         ClickAt(host.control->PickerButton());
         QCOMPARE(startedWith, kOrange);
         QCOMPARE(host.control->Text(), QStringLiteral("FF8000"));
@@ -370,17 +395,16 @@ private slots:
     {
         Host host;
         QVERIFY(host.Show());
-        host.control->SetText(QStringLiteral("1,2,3"));
+        host.Type(QStringLiteral("1,2,3"));
         bool opened = false;
-        OnNextModal([&opened](QWidget* modal) {
-            auto* picker = qobject_cast<TfrmColorPicker*>(modal);
-            QVERIFY(picker);
+        AnswerNextDialog([&opened](QDialog* modal) {
+            auto* picker = static_cast<TfrmColorPicker*>(modal);
             opened = true;
             TypeIntoField(picker, "txtHexRed", QStringLiteral("56"));
             TypeIntoField(picker, "txtHexGreen", QStringLiteral("34"));
             TypeIntoField(picker, "txtHexBlue", QStringLiteral("12"));
             ClickAt(picker->findChild<QPushButton*>(QStringLiteral("btnOK")));
-        });
+        }, TfrmColorPicker::staticMetaObject);
         ClickAt(host.control->Entry()->lineEdit());
         PressKey(Qt::Key_Return, Qt::ControlModifier);
         QVERIFY(opened);
@@ -394,12 +418,11 @@ private slots:
         Host host;
         QVERIFY(host.Show());
         TColor shown = 0x123456;
-        OnNextModal([&shown](QWidget* modal) {
-            auto* picker = qobject_cast<TfrmColorPicker*>(modal);
-            QVERIFY(picker);
+        AnswerNextDialog([&shown](QDialog* modal) {
+            auto* picker = static_cast<TfrmColorPicker*>(modal);
             shown = picker->findChild<ColourSwatch*>(QStringLiteral("shColor"))->Colour();
             ClickAt(picker->findChild<QPushButton*>(QStringLiteral("btnOK")));
-        });
+        }, TfrmColorPicker::staticMetaObject);
         ClickAt(host.control->PickerButton());
         QCOMPARE(shown, clWhite);
         QCOMPARE(host.control->Text(), QStringLiteral("FFFFFF"));
@@ -419,11 +442,9 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const OptionPages& pages = window.Options();
-        pages.PageControl1->setCurrentWidget(PageOf(pages.PageControl1, pages.rbGIF));
-        ClickAt(pages.rbGIF); // shows the transparency colour
+        ClickOnPage(pages.rbGIF); // shows the transparency colour
         for (TOrvaColourPicker* control : {pages.ocpTransparentColour, pages.ocpCornerColour, pages.ocpButtonLine}) {
-            pages.PageControl1->setCurrentWidget(PageOf(pages.PageControl1, control));
-            QTest::qWait(0);
+            ShowPageOf(control);
             QVERIFY2(control->isVisible(), qPrintable(control->objectName()));
             QVERIFY2(WidestTextFits(control), qPrintable(control->objectName()));
         }

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <cstdlib>
 
@@ -43,21 +42,6 @@ std::optional<QImage> FakeScreen::Grab(const QRect& area)
     if (refuse)
         return std::nullopt;
     return screen_.copy(area);
-}
-
-void OnNextModal(std::function<void(QWidget*)> action)
-{
-    // Polls until the dialog is up; the test's own exec() keeps events flowing.
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            action(modal);
-        }
-    });
-    timer->start();
 }
 
 } // namespace pictaron

@@ -10,8 +10,6 @@
 #include <QStringList>
 #include <QTest>
 
-#include <functional>
-
 namespace pictaron {
 
 // Points the settings and the temporary folder into a fresh folder; call
@@ -62,9 +60,6 @@ public:
 private:
     QImage screen_;
 };
-
-// Runs action on the next modal dialog that opens (while exec() waits).
-void OnNextModal(std::function<void(QWidget*)> action);
 
 } // namespace pictaron
 
