@@ -342,7 +342,7 @@ void FormatPageTest::anIndexedPngSharesTheGifPaletteControls()
     QVERIFY(s.dither);
     QVERIFY(!s.transparentColour);
     ClickOnPage(O().chkTransparent);
-    O().ocpTransparentColour->findChild<QLineEdit*>()->setText(QStringLiteral("00FF00"));
+    TypeInto(O().ocpTransparentColour->Entry()->lineEdit(), QStringLiteral("00FF00"));
     QCOMPARE(window_->GatherSettings().transparentColour, std::optional<TColor>(0x00FF00));
 
     // Back to truecolour, and on to the other formats and GIF.
@@ -497,18 +497,14 @@ void FormatPageTest::saveAsOffersTheChosenFormat()
         QString filters;
         QString defaultSuffix;
         // Read once the dialog is in front, then cancelled.
-        QTimer poll;
-        poll.setInterval(20);
-        connect(&poll, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            poll.stop();
-            filters = dialog->nameFilters().join(QLatin1Char(';'));
-            defaultSuffix = dialog->defaultSuffix();
-            dialog->reject();
-        });
-        poll.start();
+        AnswerNextDialog(
+            [&](QDialog* modal) {
+                auto* dialog = static_cast<QFileDialog*>(modal);
+                filters = dialog->nameFilters().join(QLatin1Char(';'));
+                defaultSuffix = dialog->defaultSuffix();
+                PressKey(Qt::Key_Escape);
+            },
+            QFileDialog::staticMetaObject);
         ClickAt(Button("btnSaveAs"));
         QTRY_VERIFY(!defaultSuffix.isEmpty());
         QCOMPARE(defaultSuffix, QString::fromLatin1(suffix));

@@ -147,9 +147,12 @@ void SaveSafetyTest::saveIsWithheldWhileARunWorks()
     const QByteArray savedBefore = FileContents(Path(QStringLiteral("kept.jpg")));
 
     // A slow run: resized up with the widest filter.
-    window_->Options().chkResize->setChecked(true);
-    window_->Options().txtResizeWidth->setText(QStringLiteral("4000"));
-    window_->Options().txtResizeHeight->setText(QStringLiteral("3000"));
+    QVERIFY(!window_->Options().chkResize->isChecked());
+    ClickOnPage(window_->Options().chkResize);
+    TypeInto(window_->Options().txtResizeWidth, QStringLiteral("4000"));
+    TypeInto(window_->Options().txtResizeHeight, QStringLiteral("3000"));
+    const ConversionSettings resized = window_->GatherSettings();
+    QVERIFY(resized.resize && resized.resizeWidth == 4000 && resized.resizeHeight == 3000);
     QSignalSpy finished(&window_->Runs(), &RunController::Finished);
     ClickAt(Button("btnGo"));
     QVERIFY(window_->Runs().IsRunning());
