@@ -191,7 +191,7 @@ void FileCommandsTest::theOpenDialogListsEveryKindThatOpens()
 
     QStringList listed;
     AnswerNextDialog([&](QDialog* dialog) {
-        // The folder is read in the background: its files are counted once in.
+        // The dialog reads the folder in the background: listed once all are in.
         auto* model = dialog->findChild<QFileSystemModel*>();
         const QModelIndex root = model ? model->index(folder_->path()) : QModelIndex();
         if (model && QTest::qWaitFor([&] { return model->rowCount(root) == pictures.size(); }, 5000)) {

@@ -1,5 +1,6 @@
 // The spectrum panel under the mouse: pressing and dragging in the spectrum
-// and the grey strip, dragging the markers, clicking the margins.
+// and the grey strip, dragging the markers, clicking the margins; and under
+// the arrow keys, which the picker hands it.
 #include "colour/colorpicker.h"
 #include "colour/palettegrid.h"
 #include "colour/spectrum.h"
