@@ -1,6 +1,7 @@
 // The splash window and About box, and the drawing of the download-time list.
 #include "app/downloadtimelist.h"
 #include "app/splash.h"
+#include "windowtesting.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -10,6 +11,8 @@
 #include <QtTest>
 
 using namespace pictaron;
+using pictaron::testing::AnswerNextDialog;
+using pictaron::testing::PressKey;
 
 class SplashTest : public QObject {
     Q_OBJECT
@@ -58,20 +61,29 @@ void SplashTest::startPauseKeepsTheEventLoopRunning()
 void SplashTest::aboutBoxClosesOnEscapeAndPlaysItsAnimation()
 {
     bool animating = false;
-    QTimer::singleShot(100, [&] {
-        auto* about = qobject_cast<TfrmSplash*>(QApplication::activeModalWidget());
-        QVERIFY(about);
-        animating = about->Animation()->IsActive() && about->Animation()->isVisible();
-        QTest::keyClick(about->windowHandle(), Qt::Key_Escape);
-    });
+    AnswerNextDialog(
+        [&](QDialog* about) {
+            const EmailAnimation* animation = static_cast<TfrmSplash*>(about)->Animation();
+            animating = animation->IsActive() && animation->isVisible();
+            PressKey(Qt::Key_Escape);
+        },
+        TfrmSplash::staticMetaObject);
     TfrmSplash::ShowAbout(nullptr);  // returns once Escape has closed it
     QVERIFY(animating);
 
-    QTimer::singleShot(100, [] {
-        auto* about = QApplication::activeModalWidget();
-        QTest::mouseClick(about->windowHandle(), Qt::LeftButton, {}, QPoint(100, 100));
-    });
-    TfrmSplash::ShowAbout(nullptr);  // a click on the picture closes it too
+    // A click on the picture closes it too (Escape only if it did not, so
+    // that the test ends).
+    bool closedByClick = false;
+    AnswerNextDialog(
+        [&](QDialog* about) {
+            QTest::mouseClick(about->windowHandle(), Qt::LeftButton, {}, QPoint(100, 100));
+            closedByClick = QTest::qWaitFor([about] { return !about->isVisible(); }, 2000);
+            if (!closedByClick)
+                PressKey(Qt::Key_Escape);
+        },
+        TfrmSplash::staticMetaObject);
+    TfrmSplash::ShowAbout(nullptr);
+    QVERIFY(closedByClick);
 }
 
 void SplashTest::startSplashIgnoresEscape()
@@ -90,24 +102,19 @@ void SplashTest::animationAsksForTheEmailDialog()
     // of the box, which hands them to the animation lying there.
     QString reached;
     bool aboutStillOpen = false;
-    QTimer::singleShot(100, [&] {
-        auto* about = qobject_cast<TfrmSplash*>(QApplication::activeModalWidget());
-        QVERIFY(about);
-        const QPoint onAnimation = about->Animation()->geometry().center();
-        QTest::mouseClick(about->windowHandle(), Qt::LeftButton, {}, onAnimation);
-    });
-    QTimer::singleShot(400, [&] {
-        QWidget* email = QApplication::activeModalWidget();
-        reached = email ? email->metaObject()->className() : QString();
-        if (email)
-            QTest::keyClick(email->windowHandle(), Qt::Key_Escape);
-        QTimer::singleShot(100, [&] {
-            auto* about = qobject_cast<TfrmSplash*>(QApplication::activeModalWidget());
-            aboutStillOpen = about != nullptr;
-            if (about)
-                QTest::keyClick(about->windowHandle(), Qt::Key_Escape);
-        });
-    });
+    AnswerNextDialog(
+        [&](QDialog* about) {
+            AnswerNextDialog([&](QDialog* email) {
+                reached = email->metaObject()->className();
+                PressKey(Qt::Key_Escape);
+            });
+            // Returns once the e-mail dialog it opens is closed.
+            QTest::mouseClick(about->windowHandle(), Qt::LeftButton, {},
+                              static_cast<TfrmSplash*>(about)->Animation()->geometry().center());
+            aboutStillOpen = about->isVisible();
+            PressKey(Qt::Key_Escape);
+        },
+        TfrmSplash::staticMetaObject);
     TfrmSplash::ShowAbout(nullptr);
     QCOMPARE(reached, QStringLiteral("pictaron::TfrmEmail"));
     QVERIFY(aboutStillOpen);

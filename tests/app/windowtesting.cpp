@@ -282,8 +282,8 @@ void AnswerNextDialog(std::function<void(QDialog*)> answer, const QMetaObject& k
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         const bool inFront = dialog && dialog->metaObject()->inherits(&kind) && dialog->isVisible()
             && dialog->windowHandle() && dialog->windowHandle()->isExposed()
-            && QApplication::activeWindow() == dialog && QApplication::focusWidget()
-            && QApplication::focusWidget()->window() == dialog;
+            && QApplication::activeWindow() == dialog
+            && (!QApplication::focusWidget() || QApplication::focusWidget()->window() == dialog);
         if (!inFront && waited.elapsed() < timeoutMs)
             return;
         poll->stop();

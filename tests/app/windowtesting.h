@@ -91,7 +91,7 @@ void TypeKeys(const QString& text);
 void PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
 // Runs answer on the next modal dialog of the kind once it is in front
-// (shown, on the screen, active and with a focused control), as a person
+// (shown, on the screen, active, the focus in it if anywhere), as a person
 // waits for it before answering. It waits without blocking, so the click or
 // key that opens the dialog is sent after this; a menu the dialog is chosen
 // from runs its own event loop first. It gives up with a warning after
