@@ -134,9 +134,16 @@ Bitmap DecodeAvif(const QByteArray& bytes, int threads)
 QByteArray EncodeAvif(const Bitmap& bitmap, const Bitmap& rgba, const AvifEncoding& encoding)
 {
     const ImagePtr image = ToAvifImage(bitmap, rgba, encoding);
+    const auto bytes = [](const QByteArray& block) { return reinterpret_cast<const uint8_t*>(block.constData()); };
     if (!encoding.icc.isEmpty())
-        avifImageSetProfileICC(image.get(), reinterpret_cast<const uint8_t*>(encoding.icc.constData()),
-                               static_cast<size_t>(encoding.icc.size()));
+        avifImageSetProfileICC(image.get(), bytes(encoding.icc), static_cast<size_t>(encoding.icc.size()));
+    // libavif finds the TIFF header in the block itself and stores its offset
+    // before it, as the Exif item needs. It also reads the Orientation, which
+    // is 1 in a kept block, so no transform is signalled.
+    if (!encoding.exif.isEmpty())
+        avifImageSetMetadataExif(image.get(), bytes(encoding.exif), static_cast<size_t>(encoding.exif.size()));
+    if (!encoding.xmp.isEmpty())
+        avifImageSetMetadataXMP(image.get(), bytes(encoding.xmp), static_cast<size_t>(encoding.xmp.size()));
     return Encode(*image, encoding);
 }
 

@@ -16,6 +16,8 @@ struct AvifEncoding {
     bool yuv444 = false; // else 4:2:0
     bool lossless = false;
     QByteArray icc;      // embedded when not empty
+    QByteArray exif;     // the TIFF structure, without "Exif\0\0"; embedded when not empty
+    QByteArray xmp;      // embedded when not empty
 };
 
 // The picture (Format_BGR888), with rgba (Format_RGBA8888 of the same size,

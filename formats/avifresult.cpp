@@ -48,6 +48,9 @@ EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const
         encoding.yuv444 = settings.avifChroma == AvifChroma::Yuv444;
         encoding.lossless = settings.avifLossless;
         encoding.icc = ProfileToEmbed(settings, source, false);
+        const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, bitmap.size());
+        encoding.exif = kept.exif;
+        encoding.xmp = kept.xmp;
         context.cancel.ThrowIfCancelled();
         encode(&bitmap, &rgba, &encoding, &result.bytes);
         context.cancel.ThrowIfCancelled();

@@ -50,12 +50,10 @@ EncodedResult EncodeJpegResult(const Bitmap& working, const ConversionSettings& 
     // A block too large for one segment is left out (the list is not shown).
     QStringList leftOut;
     std::vector<std::pair<int, QByteArray>> markers;
-    const QByteArray exif = ExifSegment(source.exif, settings.keepMetadata, working.size(), leftOut);
-    if (!exif.isEmpty())
-        markers.emplace_back(JPEG_APP0 + 1, exif);
-    const QByteArray xmp = XmpSegment(source.xmp, settings.keepMetadata, leftOut);
-    if (!xmp.isEmpty())
-        markers.emplace_back(JPEG_APP0 + 1, xmp);
+    const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, working.size());
+    for (const QByteArray& segment : {ExifSegment(kept.exif, leftOut), XmpSegment(kept.xmp, leftOut)})
+        if (!segment.isEmpty())
+            markers.emplace_back(JPEG_APP0 + 1, segment);
     jpeg.SetMarkers(std::move(markers));
     jpeg.SetIccProfile(ProfileToEmbed(settings, source, settings.greyscale));
     jpeg.Compress();

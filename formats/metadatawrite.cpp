@@ -63,9 +63,8 @@ void SetNumber(ExifEntry* entry, ExifByteOrder order, unsigned value)
         exif_set_long(entry->data, order, value);
 }
 
-} // namespace
-
-QByteArray ExifSegment(const QByteArray& exif, KeepMetadata keep, QSize resultSize, QStringList& warnings)
+// The block as KeptMetadata::exif has it.
+QByteArray ExifToKeep(const QByteArray& exif, KeepMetadata keep, QSize resultSize)
 {
     if (keep == KeepMetadata::None || exif.isEmpty())
         return QByteArray();
@@ -111,16 +110,14 @@ QByteArray ExifSegment(const QByteArray& exif, KeepMetadata keep, QSize resultSi
     exif_data_save_data(result.get(), &saved, &size);
     QByteArray segment(reinterpret_cast<const char*>(saved), static_cast<qsizetype>(saved ? size : 0));
     std::free(saved);
-    if (segment.size() <= 6 || !segment.startsWith(QByteArray("Exif\0\0", 6)))
+    const QByteArray prefix("Exif\0\0", 6);
+    if (segment.size() <= prefix.size() || !segment.startsWith(prefix))
         return QByteArray();
-    if (segment.size() > kMaxSegmentBytes) {
-        warnings << QStringLiteral("The EXIF metadata is larger than one JPEG segment holds; it is left out.");
-        return QByteArray();
-    }
-    return segment;
+    return segment.mid(prefix.size());
 }
 
-QByteArray XmpSegment(const QByteArray& xmp, KeepMetadata keep, QStringList& warnings)
+// The packet as KeptMetadata::xmp has it.
+QByteArray XmpToKeep(const QByteArray& xmp, KeepMetadata keep)
 {
     if (keep != KeepMetadata::All || xmp.isEmpty())
         return QByteArray();
@@ -129,12 +126,37 @@ QByteArray XmpSegment(const QByteArray& xmp, KeepMetadata keep, QStringList& war
     static const QRegularExpression orientation(
         QStringLiteral("(?<=tiff:Orientation=\"|tiff:Orientation='|<tiff:Orientation>)\\s*\\d+\\s*(?=[\"'<])"));
     packet.replace(orientation, QStringLiteral("1"));
-    const QByteArray segment = QByteArray("http://ns.adobe.com/xap/1.0/\0", 29) + packet.toUtf8();
-    if (segment.size() > kMaxSegmentBytes) {
-        warnings << QStringLiteral("The XMP metadata is larger than one JPEG segment holds; it is left out.");
+    return packet.toUtf8();
+}
+
+// Only JPEG limits a block: a marker segment's length field has 16 bits.
+QByteArray App1Segment(const QByteArray& header, const QByteArray& block, const char* what, QStringList& warnings)
+{
+    if (block.isEmpty())
+        return QByteArray();
+    if (header.size() + block.size() > kMaxSegmentBytes) {
+        warnings << QStringLiteral("The %1 metadata is larger than one JPEG segment holds; it is left out.")
+                        .arg(QLatin1String(what));
         return QByteArray();
     }
-    return segment;
+    return header + block;
+}
+
+} // namespace
+
+KeptMetadata MetadataToKeep(const SourceTags& source, KeepMetadata keep, QSize resultSize)
+{
+    return {ExifToKeep(source.exif, keep, resultSize), XmpToKeep(source.xmp, keep)};
+}
+
+QByteArray ExifSegment(const QByteArray& exif, QStringList& warnings)
+{
+    return App1Segment(QByteArray("Exif\0\0", 6), exif, "EXIF", warnings);
+}
+
+QByteArray XmpSegment(const QByteArray& xmp, QStringList& warnings)
+{
+    return App1Segment(QByteArray("http://ns.adobe.com/xap/1.0/\0", 29), xmp, "XMP", warnings);
 }
 
 QByteArray ProfileToEmbed(const ConversionSettings& settings, const SourceTags& source, bool greyResult)

@@ -1,6 +1,6 @@
 // What a result carries over from its source, when asked to: the colour
-// profile (every format but GIF), and for a JPEG the EXIF block and XMP
-// packet, rewritten for the picture they now describe.
+// profile and the EXIF block and XMP packet, rewritten for the picture they
+// now describe (every format but GIF, which has no place for them).
 #pragma once
 
 #include "app/conversionsettings.h"
@@ -12,18 +12,29 @@
 
 namespace pictaron {
 
-// An APP1 segment's payload ("Exif\0\0" and the TIFF structure) for the
-// result: with KeepMetadata::Copyright the Artist and Copyright fields alone;
-// with All every field but the thumbnail (IFD1 and its picture), the
-// Orientation set to 1 (the pixels are upright now) and the pixel dimensions,
-// where present, set to the result's. Empty when nothing is to be kept, or
-// the block cannot be read; too large a block for one segment is left out
-// with a line in warnings.
-QByteArray ExifSegment(const QByteArray& exif, KeepMetadata keep, QSize resultSize, QStringList& warnings);
+// What a result keeps of its source's EXIF block and XMP packet, for
+// any format that holds them (JPEG, PNG, WebP, AVIF).
+struct KeptMetadata {
+    // The TIFF structure, without "Exif\0\0": with KeepMetadata::Copyright the
+    // Artist and Copyright fields alone; with All every field but the
+    // thumbnail (IFD1 and its picture), the Orientation set to 1 (the pixels
+    // are upright now) and the pixel dimensions, where present, set to the
+    // result's. Empty when nothing is to be kept or the block cannot be read.
+    QByteArray exif;
+    // The packet, for KeepMetadata::All only, with any tiff:Orientation set
+    // to 1.
+    QByteArray xmp;
 
-// An APP1 segment's payload (the XMP namespace, a NUL, the packet) for
-// KeepMetadata::All, with any tiff:Orientation set to 1; empty otherwise.
-QByteArray XmpSegment(const QByteArray& xmp, KeepMetadata keep, QStringList& warnings);
+    bool IsEmpty() const { return exif.isEmpty() && xmp.isEmpty(); }
+};
+
+KeptMetadata MetadataToKeep(const SourceTags& source, KeepMetadata keep, QSize resultSize);
+
+// The APP1 segments' payloads of a JPEG result: "Exif\0\0" and the TIFF
+// structure, the XMP namespace, a NUL and the packet. Empty for an empty
+// block, and for one too large for a segment, which adds a line to warnings.
+QByteArray ExifSegment(const QByteArray& exif, QStringList& warnings);
+QByteArray XmpSegment(const QByteArray& xmp, QStringList& warnings);
 
 // The source's profile, for a result whose colours were kept as the source's
 // (keepProfile) and which it fits: an RGB profile for a colour result, a grey

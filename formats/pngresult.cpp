@@ -31,6 +31,7 @@ struct PngLayout {
     std::vector<png_color> palette;
     std::vector<png_byte> transparency;
     QByteArray icc;  // the colour profile to embed, or empty
+    KeptMetadata metadata;
 };
 
 // Where libpng's output and its last error go. Nothing here throws across
@@ -117,6 +118,23 @@ PngOutcome WritePng(const PngLayout& layout, PngSink& sink, RunContext& context,
         png_set_iCCP(png, info, "ICC profile", PNG_COMPRESSION_TYPE_BASE,
                      reinterpret_cast<png_const_bytep>(layout.icc.constData()),
                      static_cast<png_uint_32>(layout.icc.size()));
+    // eXIf holds the TIFF structure as it is; the XMP packet goes in the
+    // uncompressed iTXt chunk that XMP readers look for. png_write_info puts
+    // both before IDAT.
+    const QByteArray& exif = layout.metadata.exif;
+    if (!exif.isEmpty())
+        png_set_eXIf_1(png, info, static_cast<png_uint_32>(exif.size()),
+                       reinterpret_cast<png_bytep>(const_cast<char*>(exif.constData())));
+    png_text xmp{};
+    if (!layout.metadata.xmp.isEmpty()) {
+        xmp.compression = PNG_ITXT_COMPRESSION_NONE;
+        xmp.key = const_cast<png_charp>("XML:com.adobe.xmp");
+        xmp.text = const_cast<png_charp>(layout.metadata.xmp.constData());
+        xmp.itxt_length = static_cast<std::size_t>(layout.metadata.xmp.size());
+        xmp.lang = const_cast<png_charp>("");
+        xmp.lang_key = const_cast<png_charp>("");
+        png_set_text(png, info, &xmp, 1);
+    }
     png_write_info(png, info);
     if (layout.bitDepth < 8)
         png_set_packing(png);
@@ -146,7 +164,9 @@ PngOutcome WritePng(const PngLayout& layout, PngSink& sink, RunContext& context,
             }
         }
     }
-    png_write_end(png, info);
+    // Everything was written before IDAT. Given the info, libpng would write
+    // the eXIf chunk a second time after it.
+    png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return PngOutcome::Written;
 }
@@ -280,6 +300,7 @@ EncodedResult EncodePngResult(const Bitmap& working, const Bitmap& alpha, const 
     }
     layout.rows = &rows;
     layout.icc = ProfileToEmbed(settings, source, false);
+    layout.metadata = MetadataToKeep(source, settings.keepMetadata, rows.size());
 
     {
         BusyScope busy;

@@ -14,8 +14,8 @@
 #include <webp/mux.h>
 
 #include <memory>
-
 #include <thread>
+#include <utility>
 
 namespace pictaron {
 
@@ -142,21 +142,39 @@ QByteArray Encode(const Bitmap& bitmap, const Bitmap& rgba, const ConversionSett
     return QByteArray(reinterpret_cast<const char*>(memory.writer.mem), static_cast<qsizetype>(memory.writer.size));
 }
 
-// The file with the colour profile in its ICCP chunk (which makes it the
-// extended kind of WebP, as the muxer writes it).
-QByteArray WithProfile(const QByteArray& bytes, const QByteArray& icc)
+// The chunks of the extended kind of WebP, each written when not empty: the
+// colour profile (ICCP) and the metadata (EXIF, the TIFF structure; XMP).
+struct ExtraChunks {
+    QByteArray icc;
+    KeptMetadata metadata;
+};
+
+// The file with the chunks added by the muxer, which makes it the extended
+// kind of WebP with their flags set; the bytes as they are when there are
+// none.
+QByteArray WithChunks(const QByteArray& bytes, const ExtraChunks& chunks)
 {
+    const std::pair<const char*, const QByteArray*> named[] = {
+        {"ICCP", &chunks.icc}, {"EXIF", &chunks.metadata.exif}, {"XMP ", &chunks.metadata.xmp}};
+    if (chunks.icc.isEmpty() && chunks.metadata.IsEmpty())
+        return bytes;
     const std::unique_ptr<WebPMux, decltype(&WebPMuxDelete)> mux(WebPMuxNew(), WebPMuxDelete);
     if (!mux)
         throw PictaronError(QStringLiteral("There is not enough memory to write the WebP file."));
     const WebPData image{reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())};
-    const WebPData profile{reinterpret_cast<const uint8_t*>(icc.constData()), static_cast<size_t>(icc.size())};
+    bool done = WebPMuxSetImage(mux.get(), &image, 0) == WEBP_MUX_OK;
+    for (const auto& [fourcc, payload] : named) {
+        if (!payload->isEmpty()) {
+            const WebPData data{reinterpret_cast<const uint8_t*>(payload->constData()),
+                                static_cast<size_t>(payload->size())};
+            done = done && WebPMuxSetChunk(mux.get(), fourcc, &data, 0) == WEBP_MUX_OK;
+        }
+    }
     WebPData assembled;
     WebPDataInit(&assembled);
-    if (WebPMuxSetImage(mux.get(), &image, 0) != WEBP_MUX_OK || WebPMuxSetChunk(mux.get(), "ICCP", &profile, 0) != WEBP_MUX_OK
-        || WebPMuxAssemble(mux.get(), &assembled) != WEBP_MUX_OK) {
+    if (!done || WebPMuxAssemble(mux.get(), &assembled) != WEBP_MUX_OK) {
         WebPDataClear(&assembled);
-        throw PictaronError(QStringLiteral("The colour profile could not be put into the WebP file."));
+        throw PictaronError(QStringLiteral("The colour profile or metadata could not be put into the WebP file."));
     }
     QByteArray out(reinterpret_cast<const char*>(assembled.bytes), static_cast<qsizetype>(assembled.size));
     WebPDataClear(&assembled);
@@ -202,9 +220,8 @@ EncodedResult EncodeWebpResult(const Bitmap& working, const Bitmap& alpha, const
         context.cancel.ThrowIfCancelled();
         result.bytes = Encode(bitmap, plane.isNull() ? Bitmap() : InterleaveAlpha(bitmap, plane), settings,
                               context, saving);
-        const QByteArray icc = ProfileToEmbed(settings, source, false);
-        if (!icc.isEmpty())
-            result.bytes = WithProfile(result.bytes, icc);
+        result.bytes = WithChunks(result.bytes, {ProfileToEmbed(settings, source, false),
+                                                 MetadataToKeep(source, settings.keepMetadata, bitmap.size())});
     }
     result.size = result.bytes.size();
     result.dimensions = bitmap.size();
