@@ -235,6 +235,7 @@ void TfrmPictaron::ShowFormatOptions()
         {opt.pnlWebPOptions, format == OutputFormat::Webp},
         {opt.pnlAVIFOptions, format == OutputFormat::Avif},
     };
+    PlaceMetadataList(opt, format);
     // Hidden first, then shown, so the page never holds two formats' panels at once.
     for (const auto& [panel, shown] : panels) {
         if (!shown)

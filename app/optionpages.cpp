@@ -211,16 +211,22 @@ void BuildJpegPanel(OptionPages& o, QWidget* panels)
     o.chkProgressive = Check(o.pnlJPEGOptions, "chkProgressive", QStringLiteral("&Progressive Encoding"));
     o.chkGreyscale = Check(o.pnlJPEGOptions, "chkGreyscale", QStringLiteral("&Grayscale"));
     jpeg->addLayout(CentredChecks({o.chkProgressive, o.chkGreyscale}));
-    auto* metadata = new QGroupBox(QStringLiteral("Metadata"), o.pnlJPEGOptions);
-    QHBoxLayout* metadataRow = Row(metadata);
-    o.cmbMetadata = Named(new QComboBox(metadata), "cmbMetadata");
+    jpeg->addStretch();
+}
+
+// What the result keeps of the source's EXIF and XMP. JPEG, PNG, WebP and
+// AVIF all hold them, so the one list moves to whichever of their panels
+// shows (ShowFormatOptions); a GIF has no place for them.
+void BuildMetadata(OptionPages& o, QWidget* panels)
+{
+    o.fraMetadata = Frame(panels, "fraMetadata", QStringLiteral("Metadata"));
+    QHBoxLayout* metadataRow = Row(o.fraMetadata);
+    o.cmbMetadata = Named(new QComboBox(o.fraMetadata), "cmbMetadata");
     o.cmbMetadata->addItems({QStringLiteral("Strip metadata"), QStringLiteral("Keep copyright"),
                              QStringLiteral("Keep all")});
     o.cmbMetadata->setCurrentIndex(0);
-    o.cmbMetadata->setToolTip(QStringLiteral("What the JPEG keeps of the picture's EXIF and XMP"));
+    o.cmbMetadata->setToolTip(QStringLiteral("What the result keeps of the picture's EXIF and XMP"));
     metadataRow->addWidget(o.cmbMetadata);
-    jpeg->addWidget(metadata);
-    jpeg->addStretch();
 }
 
 void BuildGifPanel(OptionPages& o, QWidget* panels)
@@ -388,13 +394,18 @@ void BuildFormatPage(OptionPages& o, QWidget* page)
     BuildGifPanel(o, panels);
     BuildWebpPanel(o, panels);
     BuildAvifPanel(o, panels);
+    BuildMetadata(o, panels);
     for (QWidget* panel : {o.pnlJPEGOptions, o.pnlPNGOptions, o.pnlGIFOptions, o.pnlWebPOptions, o.pnlAVIFOptions})
         column->addWidget(panel, panel == o.pnlPNGOptions ? 0 : 1);
-    // The page is as high as its tallest choice, whichever shows at start.
-    int tallest = o.pnlPNGOptions->sizeHint().height() + column->spacing();
+    column->addWidget(o.fraMetadata, 0, Qt::AlignLeft);
+    // The page is as high as its tallest choice, whichever shows at start;
+    // the metadata list may make the PNG row taller, and it lies under the
+    // other formats' panels.
+    const int metadata = o.fraMetadata->sizeHint().height();
+    int tallest = std::max(o.pnlPNGOptions->sizeHint().height(), metadata) + column->spacing();
     tallest += o.pnlGIFOptions->sizeHint().height();
     for (QWidget* panel : {o.pnlJPEGOptions, o.pnlWebPOptions, o.pnlAVIFOptions})
-        tallest = std::max(tallest, panel->sizeHint().height());
+        tallest = std::max(tallest, panel->sizeHint().height() + column->spacing() + metadata);
     panels->setMinimumHeight(tallest);
     row->addWidget(panels, 1);
     for (QWidget* panel : {o.pnlPNGOptions, o.pnlGIFOptions, o.pnlWebPOptions, o.pnlAVIFOptions})
@@ -610,6 +621,24 @@ void BuildCaptionPage(OptionPages& o, QWidget* page)
 }
 
 } // namespace
+
+void PlaceMetadataList(const OptionPages& pages, OutputFormat format)
+{
+    QGroupBox* list = pages.fraMetadata;
+    // In PNG's row, where the palette's panel fills the space below; under
+    // the other formats' panel, at the end of the column of panels.
+    auto* row = static_cast<QBoxLayout*>(pages.pnlPNGOptions->layout());
+    auto* column = static_cast<QBoxLayout*>(pages.pnlPNGOptions->parentWidget()->layout());
+    const bool inRow = format == OutputFormat::Png;
+    QBoxLayout* from = inRow ? column : row;
+    if (from->indexOf(list) >= 0) {
+        from->removeWidget(list);
+        QBoxLayout* to = inRow ? row : column;
+        to->insertWidget(inRow ? row->count() - 1 : -1, list, 0, Qt::AlignLeft);
+    }
+    // Shown after the move, which gives the list a new parent.
+    list->setVisible(format != OutputFormat::Gif);
+}
 
 std::array<std::pair<OutputFormat, QRadioButton*>, 5> FormatButtons(const OptionPages& pages)
 {

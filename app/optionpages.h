@@ -52,7 +52,6 @@ struct OptionPages {
     QCheckBox* chkGreyscale = nullptr;
     QWidget* pnlGIFOptions = nullptr;
     QComboBox* cmbPalette = nullptr;
-    QComboBox* cmbMetadata = nullptr;  // KeepMetadata, in its order
     QToolButton* btnOpenPalette = nullptr;
     TOrvaEdit* txtMaxColours = nullptr;
     QRadioButton* rbDither = nullptr;
@@ -79,6 +78,10 @@ struct OptionPages {
     QGroupBox* fraAVIFChroma = nullptr;
     QRadioButton* rbAVIF420 = nullptr;
     QRadioButton* rbAVIF444 = nullptr;
+    // What every format but GIF keeps of the source's EXIF and XMP: under
+    // the chosen format's panel, or in PNG's own row above the palette.
+    QGroupBox* fraMetadata = nullptr;
+    QComboBox* cmbMetadata = nullptr;  // KeepMetadata, in its order
     // A byte budget for every format: "Fit under [150] KB".
     QCheckBox* chkFitUnder = nullptr;
     QGroupBox* fraFitUnder = nullptr;
@@ -156,5 +159,9 @@ OptionPages BuildOptionPages(QWidget* parent);
 
 // Each format's radio button, in the order of OutputFormats().
 std::array<std::pair<OutputFormat, QRadioButton*>, 5> FormatButtons(const OptionPages& pages);
+
+// Puts the metadata list where the chosen format's options show it, and
+// hides it for a GIF.
+void PlaceMetadataList(const OptionPages& pages, OutputFormat format);
 
 } // namespace pictaron
