@@ -19,6 +19,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QtEndian>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -430,13 +431,17 @@ TEST_F(SourceTagsTest, HostileTagsAreIgnoredWithOneWarningAtMost)
     EXPECT_TRUE(SourceTagsOf(picture).icc.isEmpty());
 }
 
-// pictaron-cli and exiftool.
+// pictaron-cli and exiftool. A run here succeeds and says nothing on
+// standard error; its standard output is returned.
 QByteArray Cli(const QStringList& arguments)
 {
     QProcess process;
     process.start(QStringLiteral(PICTARON_CLI), arguments);
     EXPECT_TRUE(process.waitForFinished(120'000));
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    const QByteArray errors = process.readAllStandardError();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0) << errors.toStdString();
+    EXPECT_EQ(errors, QByteArray());
     return process.readAllStandardOutput();
 }
 
@@ -449,8 +454,9 @@ QJsonObject ExifTool(const QString& path)
 
 class CliTagsTest : public SourceTagsTest {
 protected:
-    // o6.jpg with Artist, Copyright, Make, a thumbnail and XMP rights and
-    // orientation, written by exiftool.
+    // o6.jpg with Artist, Copyright, Make, a GPS position, the camera's
+    // serial number, the pixel dimensions as stored, a thumbnail and XMP
+    // rights and orientation, written by exiftool.
     static QString TaggedJpeg()
     {
         const QString path = Path(QStringLiteral("tagged.jpg"));
@@ -462,11 +468,110 @@ protected:
         RunTool(QStringLiteral("exiftool"),
                 {QStringLiteral("-q"), QStringLiteral("-overwrite_original"), QStringLiteral("-Artist=Ann Artist"),
                  QStringLiteral("-Copyright=(c) Ann"), QStringLiteral("-Make=Phone Maker"),
+                 QStringLiteral("-GPSLatitude=51.5"), QStringLiteral("-GPSLatitudeRef=N"),
+                 QStringLiteral("-SerialNumber=SN-4711"), QStringLiteral("-ExifImageWidth=320"),
+                 QStringLiteral("-ExifImageHeight=200"),
                  QStringLiteral("-ThumbnailImage<=") + thumb, QStringLiteral("-XMP-dc:Rights=Rights of Ann"),
                  QStringLiteral("-XMP-tiff:Orientation#=6"), path});
         return path;
     }
 };
+
+// Each kind of result that holds metadata, as the command line asks for it:
+// the output's name ending and its options.
+std::vector<std::pair<QString, QStringList>> MetadataKinds()
+{
+    return {{QStringLiteral("jpg"), {}},
+            {QStringLiteral("png"), {}},
+            {QStringLiteral("indexed.png"), {QStringLiteral("--png-colours"), QStringLiteral("64")}},
+            {QStringLiteral("webp"), {}},
+            {QStringLiteral("avif"), {QStringLiteral("--speed"), QStringLiteral("10")}}};
+}
+
+// The EXIF and XMP fields exiftool reads in a file, by group and name.
+QStringList MetadataKeys(const QJsonObject& tags)
+{
+    QStringList keys;
+    for (const QString& key : tags.keys())
+        if (key.startsWith(QLatin1String("IFD")) || key.startsWith(QLatin1String("ExifIFD:"))
+            || key.startsWith(QLatin1String("GPS:")) || key.startsWith(QLatin1String("InteropIFD:"))
+            || key.startsWith(QLatin1String("XMP")))
+            keys << key;
+    return keys;
+}
+
+// The chunks of a PNG (after its signature) or a WebP (inside its RIFF
+// header), type and payload, in file order; reading stops at the first that
+// does not fit.
+using Chunks = QList<QPair<QByteArray, QByteArray>>;
+
+Chunks PngChunks(const QByteArray& png)
+{
+    Chunks chunks;
+    for (qsizetype at = 8; at + 12 <= png.size();) {
+        const qsizetype length = qFromBigEndian<quint32>(png.constData() + at);
+        if (length > png.size() - at - 12)
+            break;
+        chunks.append({png.mid(at + 4, 4), png.mid(at + 8, length)});
+        at += 12 + length;
+    }
+    return chunks;
+}
+
+Chunks WebpChunks(const QByteArray& webp)
+{
+    Chunks chunks;
+    for (qsizetype at = 12; at + 8 <= webp.size();) {
+        const qsizetype length = qFromLittleEndian<quint32>(webp.constData() + at + 4);
+        if (length > webp.size() - at - 8)
+            break;
+        chunks.append({webp.mid(at, 4), webp.mid(at + 8, length)});
+        at += 8 + length + (length & 1);
+    }
+    return chunks;
+}
+
+QByteArrayList Names(const Chunks& chunks)
+{
+    QByteArrayList names;
+    for (const auto& chunk : chunks)
+        names << chunk.first;
+    return names;
+}
+
+// The chunks but those named.
+Chunks Without(Chunks chunks, const QByteArrayList& names)
+{
+    chunks.removeIf([&](const auto& chunk) { return names.contains(chunk.first); });
+    return chunks;
+}
+
+bool StartsWithTiffHeader(const QByteArray& block)
+{
+    return block.startsWith(QByteArray("II*\0", 4)) || block.startsWith(QByteArray("MM\0*", 4));
+}
+
+// Pillow's reading of the EXIF Artist, Copyright and Make, and the count of fields.
+const char* kReadExifScript = R"(
+import sys
+from PIL import Image
+exif = Image.open(sys.argv[1]).getexif()
+print(repr(exif.get(315)), repr(exif.get(33432)), repr(exif.get(271)), len(exif))
+)";
+
+
+// Pillow's reading of a PNG or WebP: the EXIF Orientation, Make, whether the
+// GPS directory holds a latitude, and whether the XMP packet has the rights.
+const char* kReadAllScript = R"(
+import sys
+from PIL import Image
+im = Image.open(sys.argv[1])
+exif = im.getexif()
+xmp = im.info.get('xmp', im.info.get('XML:com.adobe.xmp', ''))
+if isinstance(xmp, bytes):
+    xmp = xmp.decode()
+print(exif.get(274), repr(exif.get(271)), exif.get_ifd(0x8825).get(2) is not None, 'Rights of Ann' in xmp)
+)";
 
 TEST_F(CliTagsTest, ResultsCarryNoMetadataOrProfileByDefault)
 {
@@ -487,19 +592,48 @@ TEST_F(CliTagsTest, ResultsCarryNoMetadataOrProfileByDefault)
     EXPECT_EQ(report.value(QStringLiteral("orientation")).toInt(), 6);
     EXPECT_EQ(report.value(QStringLiteral("width")).toInt(), 200);
     EXPECT_EQ(report.value(QStringLiteral("height")).toInt(), 320);
+
+    // Every format: no EXIF or XMP as exiftool reads the file, and no chunk
+    // that could hold them (a WebP stays the simple kind).
+    for (const auto& [kind, options] : MetadataKinds()) {
+        SCOPED_TRACE(kind.toStdString());
+        const QString out = Path(QStringLiteral("default.") + kind);
+        EXPECT_TRUE(Cli(QStringList{TaggedJpeg(), QStringLiteral("-o"), out} + options).isEmpty());
+        const QJsonObject tags = ExifTool(out);
+        EXPECT_EQ(MetadataKeys(tags), QStringList());
+        EXPECT_FALSE(tags.contains(QStringLiteral("ExifTool:Warning")));
+        const QByteArray bytes = Contents(out);
+        if (kind.endsWith(QLatin1String("png"))) {
+            const QByteArrayList names = Names(PngChunks(bytes));
+            for (const char* name : {"eXIf", "iTXt", "tEXt", "zTXt"})
+                EXPECT_FALSE(names.contains(name)) << name;
+        } else if (kind == QLatin1String("webp")) {
+            EXPECT_EQ(Names(WebpChunks(bytes)), QByteArrayList{"VP8 "});
+        }
+    }
 }
 
 TEST_F(CliTagsTest, KeepCopyrightKeepsArtistAndCopyrightAlone)
 {
-    const QString out = Path(QStringLiteral("copyright.jpg"));
-    Cli({TaggedJpeg(), QStringLiteral("-o"), out, QStringLiteral("--keep-metadata"), QStringLiteral("copyright")});
-    const QJsonObject tags = ExifTool(out);
-    EXPECT_EQ(tags.value(QStringLiteral("IFD0:Artist")).toString(), QStringLiteral("Ann Artist"));
-    EXPECT_EQ(tags.value(QStringLiteral("IFD0:Copyright")).toString(), QStringLiteral("(c) Ann"));
-    EXPECT_FALSE(tags.contains(QStringLiteral("IFD0:Make")));
-    EXPECT_FALSE(tags.contains(QStringLiteral("IFD0:Orientation")));
-    EXPECT_FALSE(tags.contains(QStringLiteral("IFD1:ThumbnailImage")));
-    EXPECT_FALSE(tags.contains(QStringLiteral("XMP-dc:Rights")));
+    for (const auto& [kind, options] : MetadataKinds()) {
+        SCOPED_TRACE(kind.toStdString());
+        const QString out = Path(QStringLiteral("copyright.") + kind);
+        EXPECT_TRUE(Cli(QStringList{TaggedJpeg(), QStringLiteral("-o"), out, QStringLiteral("--keep-metadata"),
+                                    QStringLiteral("copyright")}
+                        + options)
+                        .isEmpty());
+        const QJsonObject tags = ExifTool(out);
+        EXPECT_EQ(tags.value(QStringLiteral("IFD0:Artist")).toString(), QStringLiteral("Ann Artist"));
+        EXPECT_EQ(tags.value(QStringLiteral("IFD0:Copyright")).toString(), QStringLiteral("(c) Ann"));
+        // Nothing else: no Make, Orientation, GPS, serial number, thumbnail or XMP.
+        EXPECT_EQ(MetadataKeys(tags), (QStringList{QStringLiteral("IFD0:Artist"), QStringLiteral("IFD0:Copyright")}));
+        EXPECT_FALSE(tags.contains(QStringLiteral("ExifTool:Warning")))
+            << tags.value(QStringLiteral("ExifTool:Warning")).toString().toStdString();
+        if (kind.endsWith(QLatin1String("png")) || kind == QLatin1String("webp")) {
+            EXPECT_EQ(RunTool(kPython, {QStringLiteral("-c"), QString::fromLatin1(kReadExifScript), out}).trimmed(),
+                      QByteArray("'Ann Artist' '(c) Ann' None 2"));
+        }
+    }
 }
 
 // A TIFF's Artist and Copyright are tags of its own first directory, not of
@@ -515,13 +649,6 @@ tags[315] = 'Pillow Artist'
 tags[33432] = '(c) Pillow'
 tags[271] = 'Scanner Maker'
 Image.open(source).save(target, tiffinfo=tags)
-)";
-
-const char* kReadExifScript = R"(
-import sys
-from PIL import Image
-exif = Image.open(sys.argv[1]).getexif()
-print(repr(exif.get(315)), repr(exif.get(33432)), repr(exif.get(271)), len(exif))
 )";
 
 TEST_F(CliTagsTest, ATiffsOwnArtistAndCopyrightAreKeptWithCopyright)
@@ -572,21 +699,149 @@ TEST_F(CliTagsTest, ATiffsOwnArtistAndCopyrightAreKeptWithCopyright)
 
 TEST_F(CliTagsTest, KeepAllDropsTheThumbnailAndStandsThePictureUpright)
 {
+    for (const auto& [kind, options] : MetadataKinds()) {
+        SCOPED_TRACE(kind.toStdString());
+        const QString out = Path(QStringLiteral("all.") + kind);
+        EXPECT_TRUE(Cli(QStringList{TaggedJpeg(), QStringLiteral("-o"), out, QStringLiteral("--keep-metadata"),
+                                    QStringLiteral("all")}
+                        + options)
+                        .isEmpty());
+        const QJsonObject tags = ExifTool(out);
+        EXPECT_EQ(tags.value(QStringLiteral("IFD0:Artist")).toString(), QStringLiteral("Ann Artist"));
+        EXPECT_EQ(tags.value(QStringLiteral("IFD0:Copyright")).toString(), QStringLiteral("(c) Ann"));
+        EXPECT_EQ(tags.value(QStringLiteral("IFD0:Make")).toString(), QStringLiteral("Phone Maker"));
+        EXPECT_EQ(tags.value(QStringLiteral("ExifIFD:SerialNumber")).toString(), QStringLiteral("SN-4711"));
+        EXPECT_DOUBLE_EQ(tags.value(QStringLiteral("GPS:GPSLatitude")).toDouble(), 51.5);
+        EXPECT_EQ(tags.value(QStringLiteral("IFD0:Orientation")).toInt(), 1);
+        EXPECT_EQ(tags.value(QStringLiteral("XMP-tiff:Orientation")).toInt(), 1);
+        EXPECT_EQ(tags.value(QStringLiteral("XMP-dc:Rights")).toString(), QStringLiteral("Rights of Ann"));
+        // The dimensions of the upright result, not of the picture as stored.
+        EXPECT_EQ(tags.value(QStringLiteral("ExifIFD:ExifImageWidth")).toInt(), 200);
+        EXPECT_EQ(tags.value(QStringLiteral("ExifIFD:ExifImageHeight")).toInt(), 320);
+        for (const QString& key : MetadataKeys(tags))
+            EXPECT_FALSE(key.startsWith(QLatin1String("IFD1:"))) << key.toStdString();
+        EXPECT_FALSE(tags.contains(QStringLiteral("ExifTool:Warning")))
+            << tags.value(QStringLiteral("ExifTool:Warning")).toString().toStdString();
+        if (kind.endsWith(QLatin1String("png")) || kind == QLatin1String("webp")) {
+            EXPECT_EQ(RunTool(kPython, {QStringLiteral("-c"), QString::fromLatin1(kReadAllScript), out}).trimmed(),
+                      QByteArray("1 'Phone Maker' True True"));
+        }
+    }
     const QString out = Path(QStringLiteral("all.jpg"));
-    Cli({TaggedJpeg(), QStringLiteral("-o"), out, QStringLiteral("--keep-metadata"), QStringLiteral("all")});
-    const QJsonObject tags = ExifTool(out);
-    EXPECT_EQ(tags.value(QStringLiteral("IFD0:Artist")).toString(), QStringLiteral("Ann Artist"));
-    EXPECT_EQ(tags.value(QStringLiteral("IFD0:Make")).toString(), QStringLiteral("Phone Maker"));
-    EXPECT_EQ(tags.value(QStringLiteral("IFD0:Orientation")).toInt(), 1);
-    EXPECT_EQ(tags.value(QStringLiteral("XMP-tiff:Orientation")).toInt(), 1);
-    EXPECT_EQ(tags.value(QStringLiteral("XMP-dc:Rights")).toString(), QStringLiteral("Rights of Ann"));
-    EXPECT_FALSE(tags.contains(QStringLiteral("IFD1:ThumbnailImage")));
-    EXPECT_FALSE(tags.contains(QStringLiteral("IFD1:ThumbnailOffset")));
-    EXPECT_EQ(tags.value(QStringLiteral("File:ImageWidth")).toInt(), 200);
+    EXPECT_EQ(ExifTool(out).value(QStringLiteral("File:ImageWidth")).toInt(), 200);
     // The picture is the upright one, as without the option.
     const QString plain = Path(QStringLiteral("plain.jpg"));
     Cli({TaggedJpeg(), QStringLiteral("-o"), plain});
     EXPECT_EQ(LargestDifference(ToBitmap(QImage(out)), ToBitmap(QImage(plain))), 0);
+}
+
+// The metadata of a PNG, WebP or AVIF goes where readers look for it, beside
+// a kept profile, and leaves the picture's own data as it is without it.
+TEST_F(CliTagsTest, KeptMetadataSitsBesideThePictureAndTheProfile)
+{
+    const QString source = Path(QStringLiteral("tagged-p3.jpg"));
+    QFile::copy(TaggedJpeg(), source);
+    RunTool(QStringLiteral("exiftool"), {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
+                                         QStringLiteral("-ICC_Profile<=") + Path(QStringLiteral("p3.icc")), source});
+    for (const auto& [kind, options] : MetadataKinds()) {
+        if (kind == QLatin1String("jpg"))
+            continue;
+        SCOPED_TRACE(kind.toStdString());
+        const QString kept = Path(QStringLiteral("kept-all.") + kind);
+        const QString plain = Path(QStringLiteral("kept-profile.") + kind);
+        Cli(QStringList{source, QStringLiteral("-o"), kept, QStringLiteral("--keep-profile"),
+                        QStringLiteral("--keep-metadata"), QStringLiteral("all")}
+            + options);
+        Cli(QStringList{source, QStringLiteral("-o"), plain, QStringLiteral("--keep-profile")} + options);
+        EXPECT_EQ(RunTool(QStringLiteral("exiftool"), {QStringLiteral("-b"), QStringLiteral("-ICC_Profile"), kept}),
+                  Contents(Path(QStringLiteral("p3.icc"))));
+        EXPECT_EQ(ExifTool(kept).value(QStringLiteral("IFD0:Artist")).toString(), QStringLiteral("Ann Artist"));
+        const QByteArray bytes = Contents(kept);
+        if (kind.endsWith(QLatin1String("png"))) {
+            // One eXIf holding the TIFF structure itself and one uncompressed
+            // iTXt for the XMP, both before the pixels.
+            const Chunks chunks = PngChunks(bytes);
+            const QByteArrayList names = Names(chunks);
+            ASSERT_EQ(names.count("eXIf"), 1);
+            ASSERT_EQ(names.count("iTXt"), 1);
+            EXPECT_LT(names.indexOf("eXIf"), names.indexOf("IDAT"));
+            EXPECT_LT(names.indexOf("iTXt"), names.indexOf("IDAT"));
+            EXPECT_EQ(names.last(), QByteArray("IEND"));
+            EXPECT_TRUE(StartsWithTiffHeader(chunks[names.indexOf("eXIf")].second));
+            const QByteArray xmp = chunks[names.indexOf("iTXt")].second;
+            EXPECT_TRUE(xmp.startsWith(QByteArray("XML:com.adobe.xmp\0\0\0\0\0", 22))) << xmp.left(24).toStdString();
+            EXPECT_TRUE(xmp.contains("Rights of Ann"));
+            // Without those two chunks, the file is the one without metadata.
+            EXPECT_EQ(Without(chunks, {"eXIf", "iTXt"}), PngChunks(Contents(plain)));
+        } else if (kind == QLatin1String("webp")) {
+            // The extended kind, its flags naming the profile, EXIF and XMP.
+            const Chunks chunks = WebpChunks(bytes);
+            ASSERT_EQ(Names(chunks), (QByteArrayList{"VP8X", "ICCP", "VP8 ", "EXIF", "XMP "}));
+            EXPECT_EQ(static_cast<uchar>(chunks[0].second[0]), 0x20 | 0x08 | 0x04);
+            EXPECT_TRUE(StartsWithTiffHeader(chunks[3].second));
+            EXPECT_TRUE(chunks[4].second.contains("Rights of Ann"));
+            EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + 4), static_cast<quint32>(bytes.size() - 8));
+            const Chunks without = WebpChunks(Contents(plain));
+            ASSERT_EQ(Names(without), (QByteArrayList{"VP8X", "ICCP", "VP8 "}));
+            EXPECT_EQ(static_cast<uchar>(without[0].second[0]), 0x20);
+            EXPECT_EQ(Without(chunks, {"VP8X", "EXIF", "XMP "}), Without(without, {"VP8X"}));
+        } else {
+            // The same pixels as avifdec decodes them.
+            const QString a = Path(QStringLiteral("kept-all.avif.png"));
+            const QString b = Path(QStringLiteral("kept-profile.avif.png"));
+            RunTool(QStringLiteral("avifdec"), {kept, a});
+            RunTool(QStringLiteral("avifdec"), {plain, b});
+            const Bitmap decoded = ToBitmap(QImage(a));
+            ASSERT_FALSE(decoded.isNull());
+            EXPECT_EQ(LargestDifference(decoded, ToBitmap(QImage(b))), 0);
+        }
+    }
+}
+
+// A block that cannot be read is left out for every format alike, and one
+// larger than a JPEG segment is left out of a JPEG alone: the other formats
+// have room for it.
+TEST_F(CliTagsTest, UnreadableAndLargeBlocksAreLeftOutAsAJpegLeavesThem)
+{
+    const QString damaged = Path(QStringLiteral("damaged-exif.png"));
+    RunTool(kPython, {QStringLiteral("-c"),
+                      QStringLiteral("import sys\n"
+                                     "from PIL import Image\n"
+                                     "Image.new('RGB', (64, 48), (200, 100, 50)).save(sys.argv[1],\n"
+                                     "    exif=b'II*\\x00\\xff\\xff\\xff\\x7f' + b'not a directory' * 4)\n"),
+                      damaged});
+    ASSERT_TRUE(PngExifChunk(Contents(damaged)).startsWith("II*"));
+    const QString large = Path(QStringLiteral("large-xmp.tif"));
+    RunTool(kPython, {QStringLiteral("-c"),
+                      QStringLiteral("import sys\n"
+                                     "from PIL import Image\n"
+                                     "Image.new('RGB', (64, 48), (50, 100, 200)).save(sys.argv[1])\n"),
+                      large});
+    RunTool(QStringLiteral("exiftool"), {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
+                                         QStringLiteral("-XMP-dc:Description=") + QString(70000, QLatin1Char('x')),
+                                         QStringLiteral("-XMP-dc:Rights=Rights of Ann"), large});
+    ASSERT_EQ(ExifTool(large).value(QStringLiteral("XMP-dc:Rights")).toString(), QStringLiteral("Rights of Ann"));
+    for (const auto& [kind, options] : MetadataKinds()) {
+        SCOPED_TRACE(kind.toStdString());
+        const QString fromDamaged = Path(QStringLiteral("damaged.") + kind);
+        EXPECT_TRUE(Cli(QStringList{damaged, QStringLiteral("-o"), fromDamaged, QStringLiteral("--keep-metadata"),
+                                    QStringLiteral("all")}
+                        + options)
+                        .isEmpty());
+        EXPECT_EQ(MetadataKeys(ExifTool(fromDamaged)), QStringList());
+        const QString fromLarge = Path(QStringLiteral("large.") + kind);
+        EXPECT_TRUE(Cli(QStringList{large, QStringLiteral("-o"), fromLarge, QStringLiteral("--keep-metadata"),
+                                    QStringLiteral("all")}
+                        + options)
+                        .isEmpty());
+        const QJsonObject tags = ExifTool(fromLarge);
+        if (kind == QLatin1String("jpg")) {
+            EXPECT_EQ(MetadataKeys(tags), QStringList());
+        } else {
+            EXPECT_EQ(tags.value(QStringLiteral("XMP-dc:Rights")).toString(), QStringLiteral("Rights of Ann"));
+            EXPECT_EQ(tags.value(QStringLiteral("XMP-dc:Description")).toString().size(), 70000);
+        }
+    }
 }
 
 TEST_F(CliTagsTest, KeepProfileEmbedsTheSourceProfileAndItsColours)
@@ -661,6 +916,27 @@ TEST_F(CliTagsTest, PicturesWithoutTagsGiveTheSameBytesAsEver)
                                                                QStringLiteral("-baseline")},
                                      Contents(decoded)));
     EXPECT_FALSE(report.contains(QStringLiteral("applied")));
+
+    // Every other format: a picture stripped of its tags by exiftool, with
+    // every tag kept, gives the bytes the tagged picture gives by default.
+    const QString tagged = Path(QStringLiteral("tagged-upright.jpg"));
+    QFile::copy(Path(QStringLiteral("o1.jpg")), tagged);
+    RunTool(QStringLiteral("exiftool"),
+            {QStringLiteral("-q"), QStringLiteral("-overwrite_original"), QStringLiteral("-Artist=Ann Artist"),
+             QStringLiteral("-Copyright=(c) Ann"), QStringLiteral("-XMP-dc:Rights=Rights of Ann"), tagged});
+    const QString stripped = Path(QStringLiteral("stripped.jpg"));
+    RunTool(QStringLiteral("exiftool"), {QStringLiteral("-q"), QStringLiteral("-all="), QStringLiteral("-o"), stripped, tagged});
+    ASSERT_EQ(MetadataKeys(ExifTool(stripped)), QStringList());
+    for (const auto& [kind, options] : MetadataKinds()) {
+        SCOPED_TRACE(kind.toStdString());
+        const QString byDefault = Path(QStringLiteral("tagged-default.") + kind);
+        const QString untagged = Path(QStringLiteral("untagged-all.") + kind);
+        Cli(QStringList{tagged, QStringLiteral("-o"), byDefault} + options);
+        Cli(QStringList{stripped, QStringLiteral("-o"), untagged, QStringLiteral("--keep-metadata"), QStringLiteral("all")}
+            + options);
+        EXPECT_FALSE(Contents(byDefault).isEmpty());
+        EXPECT_EQ(Contents(byDefault), Contents(untagged));
+    }
 }
 
 } // namespace
