@@ -1,7 +1,7 @@
 // A phone's photo in the window, as a person handles it: the Options menu's
 // "Keep Orientation As Stored" and the Graphic Format page's metadata list,
-// each chosen with the mouse or the keys, and what lands in the saved file
-// read back with exiftool.
+// each chosen with the mouse or the keys, and what lands in the saved JPEG,
+// PNG, WebP or AVIF read back with exiftool.
 #include "app/appsettings.h"
 #include "app/infolabel.h"
 #include "app/mainwindow.h"
@@ -16,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QtTest>
@@ -29,7 +30,7 @@ private slots:
     void init();
     void cleanup();
     void theKeepOrientationItemOpensPicturesAsStored();
-    void theMetadataListDecidesWhatTheSavedJpegCarries();
+    void theMetadataListDecidesWhatEverySavedFormatCarries();
     void aTiffsOwnArtistAndCopyrightAreKeptAsACameras();
 
 private:
@@ -131,7 +132,7 @@ void CameraTagsTest::theKeepOrientationItemOpensPicturesAsStored()
     QCOMPARE(window_->Original().size(), QSize(40, 60));
 }
 
-void CameraTagsTest::theMetadataListDecidesWhatTheSavedJpegCarries()
+void CameraTagsTest::theMetadataListDecidesWhatEverySavedFormatCarries()
 {
     const QString path = WritePhoneJpeg(QStringLiteral("tags.jpg"));
     QComboBox* metadata = window_->Options().cmbMetadata;
@@ -141,29 +142,46 @@ void CameraTagsTest::theMetadataListDecidesWhatTheSavedJpegCarries()
     };
     // "Strip metadata", "Keep copyright", "Keep all".
     const Case cases[] = {{1, true, false}, {0, false, false}, {2, true, true}};
+    const std::pair<const char*, QString> formats[] = {{"rbJPEG", QStringLiteral("jpg")},
+                                                       {"rbPNG", QStringLiteral("png")},
+                                                       {"rbWebP", QStringLiteral("webp")},
+                                                       {"rbAVIF", QStringLiteral("avif")}};
     int saved = 0;
     window_->OpenPicture(path);
-    for (const Case& c : cases) {
-        ShowPageOf(metadata);
-        ChooseFromList(metadata, c.choice);
-        QCOMPARE(metadata->currentIndex(), c.choice);
-        QVERIFY(Apply());
-        const QString out = QDir(folder_->path()).filePath(QStringLiteral("out%1.jpg").arg(++saved));
-        TypeIntoNextFileDialog(out);
-        ClickAt(window_->findChild<QToolButton*>(QStringLiteral("btnSaveAs")));
-        QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(out); }, 10000));
-        const QJsonObject tags = QJsonDocument::fromJson(Run(QStringLiteral("exiftool"),
-                                                             {QStringLiteral("-j"), QStringLiteral("-n"), out}))
-                                     .array()
-                                     .at(0)
-                                     .toObject();
-        QCOMPARE(tags.contains(QStringLiteral("Copyright")), c.copyright);
-        QCOMPARE(tags.contains(QStringLiteral("Artist")), c.copyright);
-        QCOMPARE(tags.contains(QStringLiteral("GPSLatitude")), c.gps);
-        // Turned upright on opening, so no orientation is left to apply.
-        QVERIFY(tags.value(QStringLiteral("Orientation")).toInt(1) == 1);
-        QCOMPARE(tags.value(QStringLiteral("ImageWidth")).toInt(), 40);
+    for (const auto& [format, extension] : formats) {
+        ClickOnPage(window_->findChild<QRadioButton*>(QLatin1String(format)));
+        QVERIFY2(metadata->isVisible() && metadata->isEnabled(), format);
+        for (const Case& c : cases) {
+            ShowPageOf(metadata);
+            ChooseFromList(metadata, c.choice);
+            QCOMPARE(metadata->currentIndex(), c.choice);
+            QVERIFY(Apply());
+            const QString out = QDir(folder_->path()).filePath(QStringLiteral("out%1.%2").arg(++saved).arg(extension));
+            TypeIntoNextFileDialog(out);
+            ClickAt(window_->findChild<QToolButton*>(QStringLiteral("btnSaveAs")));
+            QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(out); }, 10000));
+            const QJsonObject tags = QJsonDocument::fromJson(Run(QStringLiteral("exiftool"),
+                                                                 {QStringLiteral("-j"), QStringLiteral("-n"), out}))
+                                         .array()
+                                         .at(0)
+                                         .toObject();
+            const QString where = QStringLiteral("%1, choice %2").arg(out).arg(c.choice);
+            QVERIFY2(tags.contains(QStringLiteral("Copyright")) == c.copyright, qPrintable(where));
+            QVERIFY2(tags.contains(QStringLiteral("Artist")) == c.copyright, qPrintable(where));
+            QVERIFY2(tags.contains(QStringLiteral("GPSLatitude")) == c.gps, qPrintable(where));
+            // Turned upright on opening, so no orientation is left to apply.
+            QVERIFY2(tags.value(QStringLiteral("Orientation")).toInt(1) == 1, qPrintable(where));
+            QCOMPARE(tags.value(QStringLiteral("ImageWidth")).toInt(), 40);
+        }
     }
+
+    // A GIF has no place for metadata: the list goes, and keeps its choice
+    // for when another format is chosen.
+    ClickOnPage(window_->Options().rbGIF);
+    QVERIFY(!metadata->isVisible());
+    ClickOnPage(window_->Options().rbPNG);
+    QVERIFY(metadata->isVisible());
+    QCOMPARE(metadata->currentIndex(), 2);
 }
 
 void CameraTagsTest::aTiffsOwnArtistAndCopyrightAreKeptAsACameras()
