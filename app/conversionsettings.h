@@ -28,7 +28,8 @@ enum class OutputFormat { Jpeg, Gif, Png, Webp, Avif };
 // AVIF chroma subsampling: 4:2:0 halves colour both ways, 4:4:4 keeps it.
 enum class AvifChroma { Yuv420, Yuv444 };
 
-// The metadata a JPEG result keeps of its source's EXIF and XMP.
+// The metadata a JPEG, PNG, WebP or AVIF result keeps of its source's EXIF
+// and XMP (a GIF keeps none).
 enum class KeepMetadata { None, Copyright, All };
 
 inline const QString kOptimizedPalette = QStringLiteral("[Optimized]");
@@ -112,8 +113,8 @@ struct ConversionSettings {
     // The source's own tags. The first two decide how the picture is loaded
     // (LoadOptionsFor): keepOrientation leaves it as stored rather than
     // upright, keepProfile leaves its colours unconverted and writes its
-    // profile into a JPEG result. keepMetadata says what of its EXIF and XMP a
-    // JPEG result carries; by default none. A GIF carries neither.
+    // profile into the result. keepMetadata says what of its EXIF and XMP the
+    // result carries; by default none. A GIF carries neither.
     // Targets for the encoder, each 0 when not set: the highest quality (JPEG,
     // WebP, AVIF) or most colours (GIF, indexed PNG) whose file takes at most
     // maxBytes, or the lowest whose similarity score reaches minSimilarity

@@ -47,6 +47,9 @@ struct EncodedResult {
     QString description;
     int colours = 0;
     QStringList warnings;
+    // The source's metadata the file holds: "exif", "xmp", in that order;
+    // empty when it holds none.
+    QStringList metadata;
     // The structural similarity of the picture shown to the finished picture
     // before encoding (effects/similarity.h), both over white; empty when the
     // result is not shown or is smaller than the score's window.

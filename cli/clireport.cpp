@@ -100,6 +100,8 @@ QByteArray JsonLine(const CliPictureReport& report)
         object.insert(QStringLiteral("orientation"), report.source.orientation);
     if (!report.source.profileName.isEmpty())
         object.insert(QStringLiteral("profile"), report.source.profileName);
+    if (!report.metadata.isEmpty())
+        object.insert(QStringLiteral("metadata"), QJsonArray::fromStringList(report.metadata));
     if (report.indexed)
         object.insert(QStringLiteral("colours"), report.colours);
     if (report.similarity)

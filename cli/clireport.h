@@ -24,6 +24,7 @@ struct CliPictureReport {
     int colours = 0;           // its palette entries
     QStringList warnings;      // one line each, naming the file (a picture read only in part)
     SourceTags source;         // what the loader did with the source's orientation and profile
+    QStringList metadata;      // the source's metadata the result holds: "exif", "xmp"
     std::optional<double> similarity;  // the result's SSIM, when the run scored it
     // When a target chose the quality (or colour count): the choice, the
     // encodes it took and the targets, each 0 when not set.

@@ -231,6 +231,7 @@ QByteArray ConvertPicture(const CliJob& job, const PlannedOutput& planned, const
     report.resultDimensions = result.dimensions;
     report.resultSize = result.bytes.size();
     report.colours = result.colours;
+    report.metadata = result.metadata;
     report.similarity = result.similarity;
     const ConversionSettings& s = job.settings;
     if ((s.maxBytes > 0 || s.minSimilarity > 0) && HasSearchableSetting(s))

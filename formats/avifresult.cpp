@@ -51,6 +51,7 @@ EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const
         const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, bitmap.size());
         encoding.exif = kept.exif;
         encoding.xmp = kept.xmp;
+        result.metadata = kept.Names();
         context.cancel.ThrowIfCancelled();
         encode(&bitmap, &rgba, &encoding, &result.bytes);
         context.cancel.ThrowIfCancelled();

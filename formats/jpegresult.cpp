@@ -51,7 +51,8 @@ EncodedResult EncodeJpegResult(const Bitmap& working, const ConversionSettings& 
     QStringList leftOut;
     std::vector<std::pair<int, QByteArray>> markers;
     const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, working.size());
-    for (const QByteArray& segment : {ExifSegment(kept.exif, leftOut), XmpSegment(kept.xmp, leftOut)})
+    const KeptMetadata segments{ExifSegment(kept.exif, leftOut), XmpSegment(kept.xmp, leftOut)};
+    for (const QByteArray& segment : {segments.exif, segments.xmp})
         if (!segment.isEmpty())
             markers.emplace_back(JPEG_APP0 + 1, segment);
     jpeg.SetMarkers(std::move(markers));
@@ -62,6 +63,7 @@ EncodedResult EncodeJpegResult(const Bitmap& working, const ConversionSettings& 
     result.dimensions = QSize(jpeg.Width(), jpeg.Height());
     result.description = DescribePicture(jpeg.Width(), jpeg.Height());
     result.bytes = jpeg.Data().bytes;
+    result.metadata = segments.Names();
     result.size = result.bytes.size();
     if (context.workFile.isEmpty()) {
         context.progress.SetStatus(QString());

@@ -144,6 +144,16 @@ QByteArray App1Segment(const QByteArray& header, const QByteArray& block, const 
 
 } // namespace
 
+QStringList KeptMetadata::Names() const
+{
+    QStringList names;
+    if (!exif.isEmpty())
+        names << QStringLiteral("exif");
+    if (!xmp.isEmpty())
+        names << QStringLiteral("xmp");
+    return names;
+}
+
 KeptMetadata MetadataToKeep(const SourceTags& source, KeepMetadata keep, QSize resultSize)
 {
     return {ExifToKeep(source.exif, keep, resultSize), XmpToKeep(source.xmp, keep)};

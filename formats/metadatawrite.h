@@ -26,6 +26,8 @@ struct KeptMetadata {
     QByteArray xmp;
 
     bool IsEmpty() const { return exif.isEmpty() && xmp.isEmpty(); }
+    // As EncodedResult::metadata names them.
+    QStringList Names() const;
 };
 
 KeptMetadata MetadataToKeep(const SourceTags& source, KeepMetadata keep, QSize resultSize);

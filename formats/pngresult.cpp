@@ -312,6 +312,7 @@ EncodedResult EncodePngResult(const Bitmap& working, const Bitmap& alpha, const 
         result.bytes = Write(layout, context, saving);
     }
     result.size = result.bytes.size();
+    result.metadata = layout.metadata.Names();
     result.dimensions = rows.size();
     result.description = DescribePicture(rows.size());
     return result;

@@ -220,8 +220,10 @@ EncodedResult EncodeWebpResult(const Bitmap& working, const Bitmap& alpha, const
         context.cancel.ThrowIfCancelled();
         result.bytes = Encode(bitmap, plane.isNull() ? Bitmap() : InterleaveAlpha(bitmap, plane), settings,
                               context, saving);
-        result.bytes = WithChunks(result.bytes, {ProfileToEmbed(settings, source, false),
-                                                 MetadataToKeep(source, settings.keepMetadata, bitmap.size())});
+        const ExtraChunks chunks{ProfileToEmbed(settings, source, false),
+                                 MetadataToKeep(source, settings.keepMetadata, bitmap.size())};
+        result.bytes = WithChunks(result.bytes, chunks);
+        result.metadata = chunks.metadata.Names();
     }
     result.size = result.bytes.size();
     result.dimensions = bitmap.size();
