@@ -154,10 +154,10 @@ struct ExtraChunks {
 // none.
 QByteArray WithChunks(const QByteArray& bytes, const ExtraChunks& chunks)
 {
-    const std::pair<const char*, const QByteArray*> named[] = {
-        {"ICCP", &chunks.icc}, {"EXIF", &chunks.metadata.exif}, {"XMP ", &chunks.metadata.xmp}};
     if (chunks.icc.isEmpty() && chunks.metadata.IsEmpty())
         return bytes;
+    const std::pair<const char*, const QByteArray*> named[] = {
+        {"ICCP", &chunks.icc}, {"EXIF", &chunks.metadata.exif}, {"XMP ", &chunks.metadata.xmp}};
     const std::unique_ptr<WebPMux, decltype(&WebPMuxDelete)> mux(WebPMuxNew(), WebPMuxDelete);
     if (!mux)
         throw PictaronError(QStringLiteral("There is not enough memory to write the WebP file."));
