@@ -142,7 +142,8 @@ void ReleaseAt(QWidget* widget, QPoint point, Qt::MouseButton button)
 
 namespace {
 // The window keys go to. The offscreen platform has no window manager to give
-// the activation back to the main window when a dialog closes; this does.
+// the activation back to the main window (or the test's own window) when a
+// dialog closes; this does.
 QWindow* FrontWindow()
 {
     const auto front = [] {
@@ -151,11 +152,17 @@ QWindow* FrontWindow()
         return widget ? widget->windowHandle() : nullptr;
     };
     if (!front()) {
+        QWidget* back = nullptr;
         for (QWidget* widget : QApplication::topLevelWidgets())
-            if (widget->isVisible() && qobject_cast<QMainWindow*>(widget))
-                widget->activateWindow();
+            if (widget->isVisible() && widget->windowType() == Qt::Window
+                && (!back || qobject_cast<QMainWindow*>(widget)))
+                back = widget;
+        if (back)
+            back->activateWindow();
         QTest::qWaitFor([&] { return front() != nullptr; }, 2000);
     }
+    if (!front())
+        qFatal("no window is in front to take the keys");
     return front();
 }
 } // namespace
@@ -309,13 +316,15 @@ QLineEdit* FileNameBox(QDialog* dialog)
 }
 } // namespace
 
-void TypeIntoNextFileDialog(const QString& name)
+void TypeIntoNextFileDialog(const QString& name, std::function<void(QFileDialog*)> look)
 {
     AnswerNextDialog(
-        [name](QDialog* dialog) {
+        [name, look](QDialog* dialog) {
             QLineEdit* box = FileNameBox(dialog);
             if (!box)
                 return;
+            if (look)
+                look(static_cast<QFileDialog*>(dialog));
             PressKey(Qt::Key_A, Qt::ControlModifier);  // over any name it suggests
             TypeKeys(name);
             if (box->text() != name) {

@@ -15,6 +15,7 @@
 #include <functional>
 
 class QAction;
+class QFileDialog;
 class QMenuBar;
 class QSlider;
 class QSpinBox;
@@ -102,8 +103,9 @@ void AnswerNextDialog(std::function<void(QDialog*)> answer, const QMetaObject& k
                       int timeoutMs = 10000);
 
 // Answers the next file dialog, Open or Save, as a person does: the name
-// typed over what its focused name box holds, and Enter.
-void TypeIntoNextFileDialog(const QString& name);
+// typed over what its focused name box holds, and Enter; look, when given,
+// reads what the dialog shows first.
+void TypeIntoNextFileDialog(const QString& name, std::function<void(QFileDialog*)> look = nullptr);
 // Closes the next file dialog with Escape.
 void CancelNextFileDialog();
 

@@ -7,6 +7,8 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QWindow>
 #include <QSettings>
@@ -19,6 +21,7 @@ using pictaron::TOrvaEdit;
 using pictaron::testing::ClickAt;
 using pictaron::testing::PressKey;
 using pictaron::testing::TypeInto;
+using pictaron::testing::TypeIntoNextFileDialog;
 using pictaron::testing::TypeKeys;
 
 class OrvaEditTest : public QObject {
@@ -288,34 +291,50 @@ void OrvaEditTest::browseButtonFollowsTheEdit()
     QVERIFY(!button->isVisible());
 }
 
+// The browse button opens the dialog in the folder of the typed path, else
+// in the remembered one; only a file chosen from the remembered folder
+// moves what is remembered.
 void OrvaEditTest::browseFolderComesFromTextOrSettings()
 {
     QTemporaryDir pictures;
     QTemporaryDir remembered;
+    QTemporaryDir elsewhere;
+    const QString chosen = pictures.filePath(QStringLiteral("chosen.png"));
+    const QString picked = elsewhere.filePath(QStringLiteral("new.png"));
+    for (const QString& file : {chosen, picked})
+        QVERIFY(QFile(file).open(QIODevice::WriteOnly));
     {
         QSettings settings(QStringLiteral("OrvaEditTest"), QStringLiteral("Browse"));
         settings.setValue(QStringLiteral("Blend Image Dir"), remembered.path() + QLatin1Char('/'));
     }
-    TOrvaEdit edit;
-    edit.FileBrowserInitDirRegPath = QStringLiteral("OrvaEditTest/Browse");
-    edit.FileBrowserInitDirRegValue = QStringLiteral("Blend Image Dir");
+    const auto rememberedFolder = [] {
+        return QSettings(QStringLiteral("OrvaEditTest"), QStringLiteral("Browse"))
+            .value(QStringLiteral("Blend Image Dir"))
+            .toString();
+    };
+    QWidget form;
+    auto* edit = new TOrvaEdit(&form);
+    edit->setGeometry(10, 20, 180, 22);
+    edit->SetFileBrowser(true);
+    edit->FileBrowserInitDirRegPath = QStringLiteral("OrvaEditTest/Browse");
+    edit->FileBrowserInitDirRegValue = QStringLiteral("Blend Image Dir");
+    ShowActive(form);
+    QString shown;
+    const auto readFolder = [&shown](QFileDialog* dialog) { shown = dialog->directory().absolutePath(); };
 
-    bool fromSettings = true;
-    edit.setText(pictures.filePath(QStringLiteral("texture.png")));
-    QCOMPARE(edit.InitialBrowseFolder(&fromSettings), pictures.path() + QLatin1Char('/'));
-    QVERIFY(!fromSettings);
-    // A folder from the text is not remembered.
-    edit.AcceptBrowsedFile(QStringLiteral("/elsewhere/new.png"), fromSettings);
-    QCOMPARE(QSettings(QStringLiteral("OrvaEditTest"), QStringLiteral("Browse")).value(QStringLiteral("Blend Image Dir")).toString(),
-             remembered.path() + QLatin1Char('/'));
+    TypeInto(edit, pictures.filePath(QStringLiteral("texture.png")));
+    TypeIntoNextFileDialog(picked, readFolder);
+    ClickAt(edit->BrowseButton());
+    QCOMPARE(shown, pictures.path());
+    QCOMPARE(edit->text(), QDir::toNativeSeparators(picked));
+    QCOMPARE(rememberedFolder(), remembered.path() + QLatin1Char('/'));
 
-    edit.setText(QStringLiteral("/no/such/folder/x.png"));
-    QCOMPARE(edit.InitialBrowseFolder(&fromSettings), remembered.path() + QLatin1Char('/'));
-    QVERIFY(fromSettings);
-    edit.AcceptBrowsedFile(pictures.filePath(QStringLiteral("chosen.png")), fromSettings);
-    QCOMPARE(edit.text(), pictures.filePath(QStringLiteral("chosen.png")));
-    QCOMPARE(QSettings(QStringLiteral("OrvaEditTest"), QStringLiteral("Browse")).value(QStringLiteral("Blend Image Dir")).toString(),
-             pictures.path() + QLatin1Char('/'));
+    TypeInto(edit, QStringLiteral("/no/such/folder/x.png"));
+    TypeIntoNextFileDialog(chosen, readFolder);
+    ClickAt(edit->BrowseButton());
+    QCOMPARE(shown, remembered.path());
+    QCOMPARE(edit->text(), QDir::toNativeSeparators(chosen));
+    QCOMPARE(rememberedFolder(), pictures.path() + QLatin1Char('/'));
 }
 
 QTEST_MAIN(OrvaEditTest)
