@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -431,6 +432,8 @@ int main(int argc, char* argv[])
     // application; the caption module makes one on the offscreen platform,
     // without any display. Only runs that draw a caption load the toolkit.
     qInstallMessageHandler(QtMessage);
+    // Nothing else needs an application object: the engine uses plain
+    // threads and no event loop, and making one costs more than a small run.
     std::unique_ptr<QCoreApplication> app;
     if (DrawsCaption(argc, argv)) {
         try {
@@ -440,13 +443,16 @@ int main(int argc, char* argv[])
             return kError;
         }
     } else {
-        app = std::make_unique<QCoreApplication>(argc, argv);
+        // The user's locale for the system's own texts (strerror), as an
+        // application object would set it.
+        std::setlocale(LC_ALL, "");
     }
-    QCoreApplication::setOrganizationName(QStringLiteral("Orvanti"));
-    QCoreApplication::setApplicationName(QStringLiteral("Pictaron"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(PICTARON_VERSION));
 
-    const CliParse parse = ParseCliArguments(QCoreApplication::arguments());
+    QStringList arguments;
+    arguments.reserve(argc);
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CliParse parse = ParseCliArguments(arguments);
     switch (parse.outcome) {
     case CliParse::Outcome::Help:
         return PrintText(stdout, CliUsage().toLocal8Bit());

@@ -141,7 +141,7 @@ const uchar* RegularFile::Map()
         return static_cast<const uchar*>(mapped_);
     if (!IsOpen() || size_ <= 0)
         return nullptr;
-    void* address = ::mmap(nullptr, static_cast<std::size_t>(size_), PROT_READ, MAP_SHARED, descriptor_, 0);
+    void* address = ::mmap(nullptr, static_cast<std::size_t>(size_), PROT_READ, MAP_SHARED | MAP_POPULATE, descriptor_, 0);
     if (address == MAP_FAILED)
         return nullptr;
     mapped_ = address;

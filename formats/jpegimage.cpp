@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -87,6 +88,44 @@ void OnLibraryProgress(j_common_ptr cinfo)
     }
 }
 
+// The compressed bytes go straight into the result's byte array. It grows by
+// doubling through realloc, which moves large blocks by remapping their pages:
+// unlike the library's memory destination, no byte is copied on the way and
+// no page is touched twice.
+struct ByteArrayDestination {
+    jpeg_destination_mgr pub;
+    QByteArray* bytes = nullptr;
+};
+
+void GiveWholeArray(ByteArrayDestination& destination, qsizetype used)
+{
+    destination.pub.next_output_byte = reinterpret_cast<JOCTET*>(destination.bytes->data()) + used;
+    destination.pub.free_in_buffer = static_cast<std::size_t>(destination.bytes->size() - used);
+}
+
+void StartDestination(j_compress_ptr) {}
+
+boolean GrowDestination(j_compress_ptr cinfo)
+{
+    auto& destination = *reinterpret_cast<ByteArrayDestination*>(cinfo->dest);
+    const qsizetype used = destination.bytes->size();
+    // No exception may cross the library's frames: it ends the call as its
+    // own out-of-memory error does.
+    try {
+        destination.bytes->resize(used * 2);
+    } catch (...) {
+        ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
+    }
+    GiveWholeArray(destination, used);
+    return TRUE;
+}
+
+void EndDestination(j_compress_ptr cinfo)
+{
+    auto& destination = *reinterpret_cast<ByteArrayDestination*>(cinfo->dest);
+    destination.bytes->resize(destination.bytes->size() - static_cast<qsizetype>(destination.pub.free_in_buffer));
+}
+
 } // namespace
 
 void TJPEGImage::Assign(const Bitmap& bitmap)
@@ -109,8 +148,14 @@ void TJPEGImage::Compress()
     jpeg_compress_struct cinfo{};
     ErrorManager errors;
     ProgressMonitor monitor;
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
+    // Room for a photo at a high quality; more when it takes more.
+    QByteArray bytes(std::max<qsizetype>(qsizetype(bitmap_.width()) * bitmap_.height() / 2, 4096), Qt::Uninitialized);
+    ByteArrayDestination destination;
+    destination.bytes = &bytes;
+    destination.pub.init_destination = StartDestination;
+    destination.pub.empty_output_buffer = GrowDestination;
+    destination.pub.term_destination = EndDestination;
+    GiveWholeArray(destination, 0);
     const int height = bitmap_.height();
     std::vector<JSAMPROW> rows(height);
     for (int y = 0; y < height; ++y)
@@ -120,7 +165,6 @@ void TJPEGImage::Compress()
     InstallErrorManager(errors);
     if (setjmp(errors.jump)) {
         jpeg_destroy_compress(&cinfo);
-        std::free(buffer);
         if (onProgress_)
             onProgress_(0);
         ThrowLibraryError(errors);
@@ -131,7 +175,7 @@ void TJPEGImage::Compress()
     monitor.handler = &onProgress_;
     monitor.cancel = cancel_;
     cinfo.progress = &monitor.pub;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.dest = &destination.pub;
 
     cinfo.image_width = static_cast<JDIMENSION>(bitmap_.width());
     cinfo.image_height = static_cast<JDIMENSION>(height);
@@ -155,13 +199,12 @@ void TJPEGImage::Compress()
         jpeg_write_scanlines(&cinfo, rows.data() + cinfo.next_scanline, cinfo.image_height - cinfo.next_scanline);
     jpeg_finish_compress(&cinfo);
 
-    data_.bytes = QByteArray(reinterpret_cast<const char*>(buffer), static_cast<qsizetype>(size));
+    data_.bytes = std::move(bytes);
     data_.width = bitmap_.width();
     data_.height = height;
     data_.grayscale = grayscale_;
     progressiveFile_ = progressive_;
     jpeg_destroy_compress(&cinfo);
-    std::free(buffer);
     if (onProgress_)
         onProgress_(100);
 }
