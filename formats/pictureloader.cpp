@@ -71,11 +71,14 @@ Bitmap DecodePixels(const QByteArray& bytes, const QString& name, const LoadErro
         if (std::optional<Bitmap> picture = DecodeJpeg(bytes, error, &raw, shrink))
             return *picture;
     raw = RawTags{};
-    // The picture library does not read a PNG's eXIf chunk.
+    // The picture library reads neither a PNG's eXIf chunk nor the XMP of a
+    // PNG or WebP; what it does read of them comes first, as ever.
+    ChunkTags chunks;
     if (verdict.format == PictureFormat::Png)
-        raw.exif = PngExifChunk(bytes);
+        chunks = PngChunkTags(bytes);
+    else if (verdict.format == PictureFormat::Webp)
+        chunks = WebpChunkTags(bytes);
     const MagickRequest request{LibraryCoder(verdict.format), PixelsCanHoldAlpha(verdict.format, bytes), convertCmyk};
-    QByteArray pngExif = raw.exif;
     Bitmap picture;
     try {
         picture = DecodeWithMagick(bytes, request, error, &raw);
@@ -92,7 +95,9 @@ Bitmap DecodePixels(const QByteArray& bytes, const QString& name, const LoadErro
         picture = std::move(rescued->picture);
     }
     if (raw.exif.isEmpty())
-        raw.exif = pngExif;
+        raw.exif = chunks.exif;
+    if (raw.xmp.isEmpty())
+        raw.xmp = chunks.xmp;
     return picture;
 }
 

@@ -6,9 +6,13 @@
 #include <libexif/exif-data.h>
 #include <libexif/exif-loader.h>
 
+#include <zlib.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace pictaron {
 
@@ -78,6 +82,74 @@ QByteArray ExifOfFields(const QByteArray& artist, const QByteArray& copyright)
     return block.mid(6);
 }
 
+quint32 BigEndian32(const unsigned char* at)
+{
+    return static_cast<quint32>(at[0]) << 24 | static_cast<quint32>(at[1]) << 16 | static_cast<quint32>(at[2]) << 8
+        | at[3];
+}
+
+quint32 LittleEndian32(const unsigned char* at)
+{
+    return static_cast<quint32>(at[3]) << 24 | static_cast<quint32>(at[2]) << 16 | static_cast<quint32>(at[1]) << 8
+        | at[0];
+}
+
+// The zlib stream inflated, stopping once it passes limit bytes (so a bomb
+// costs limit + 1 bytes at most); empty when the stream is damaged or cut.
+QByteArray Inflated(const QByteArray& stream, qsizetype limit)
+{
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK)
+        return QByteArray();
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stream.constData()));
+    z.avail_in = static_cast<uInt>(stream.size());
+    QByteArray out;
+    int status = Z_OK;
+    while (status == Z_OK && out.size() <= limit) {
+        const qsizetype done = out.size();
+        out.resize(std::min<qsizetype>(limit + 1, std::max<qsizetype>(2 * done, 64 << 10)));
+        z.next_out = reinterpret_cast<Bytef*>(out.data() + done);
+        z.avail_out = static_cast<uInt>(out.size() - done);
+        status = inflate(&z, Z_NO_FLUSH);
+        out.resize(out.size() - z.avail_out);
+        if (status == Z_BUF_ERROR && z.avail_out > 0)
+            break;  // no input left before the stream's end
+    }
+    inflateEnd(&z);
+    return status == Z_STREAM_END ? out : QByteArray();
+}
+
+// The text of a PNG text chunk keyed as XMP, and whether it is compressed.
+struct PngText {
+    QByteArray text;
+    bool compressed = false;
+};
+
+// tEXt: key, NUL, text. zTXt: key, NUL, method 0, zlib stream. iTXt: key,
+// NUL, compressed flag, method 0, language, NUL, translated key, NUL, text.
+std::optional<PngText> XmpText(const QByteArray& type, const QByteArray& data)
+{
+    static const QByteArray key("XML:com.adobe.xmp\0", 18);
+    if (!data.startsWith(key))
+        return std::nullopt;
+    qsizetype at = key.size();
+    if (type == "tEXt")
+        return PngText{data.mid(at), false};
+    if (type == "zTXt")
+        return data.size() > at && data[at] == 0 ? std::optional(PngText{data.mid(at + 1), true}) : std::nullopt;
+    if (data.size() < at + 2 || (data[at] != 0 && data[at] != 1) || data[at + 1] != 0)
+        return std::nullopt;
+    const bool compressed = data[at] == 1;
+    at += 2;
+    for (int field = 0; field < 2; ++field) {  // the language and the translated key
+        const qsizetype nul = data.indexOf('\0', at);
+        if (nul < 0)
+            return std::nullopt;
+        at = nul + 1;
+    }
+    return PngText{data.mid(at), compressed};
+}
+
 } // namespace
 
 int ExifOrientation(const QByteArray& exif)
@@ -99,27 +171,79 @@ int ExifOrientation(const QByteArray& exif)
     return value >= 1 && value <= 8 ? value : 1;
 }
 
-QByteArray PngExifChunk(const QByteArray& png)
+ChunkTags PngChunkTags(const QByteArray& png)
 {
     const auto* bytes = reinterpret_cast<const unsigned char*>(png.constData());
     const qsizetype size = png.size();
-    const auto word = [bytes](qsizetype at) {
-        return static_cast<quint32>(bytes[at]) << 24 | static_cast<quint32>(bytes[at + 1]) << 16
-            | static_cast<quint32>(bytes[at + 2]) << 8 | bytes[at + 3];
-    };
+    ChunkTags tags;
+    // At most one iTXt and one tEXt or zTXt are looked into, so that a file
+    // of many compressed chunks costs one inflation of each kind, not many.
+    bool itxtSeen = false;
+    bool textSeen = false;
+    QByteArray textXmp;
     qsizetype at = 8;  // the signature
     while (at + 12 <= size) {
-        const quint32 length = word(at);
+        const quint32 length = BigEndian32(bytes + at);
         if (length > static_cast<quint64>(size - at - 12))
-            return QByteArray();
-        const char* type = png.constData() + at + 4;
-        if (std::memcmp(type, "eXIf", 4) == 0)
-            return png.mid(at + 8, static_cast<qsizetype>(length));
-        if (std::memcmp(type, "IEND", 4) == 0)
-            return QByteArray();
+            break;
+        const QByteArray type = png.mid(at + 4, 4);
+        if (type == "IEND")
+            break;
+        const bool wanted = (type == "eXIf" && tags.exif.isEmpty()) || (type == "iTXt" && !itxtSeen)
+            || ((type == "tEXt" || type == "zTXt") && !textSeen);
+        const QByteArray data = wanted ? QByteArray::fromRawData(png.constData() + at + 8, length) : QByteArray();
+        const auto crcMatches = [&] {
+            const quint32 crc = static_cast<quint32>(crc32(0, bytes + at + 4, static_cast<uInt>(length) + 4));
+            return crc == BigEndian32(bytes + at + 8 + length);
+        };
+        if (wanted && crcMatches()) {
+            if (type == "eXIf") {
+                tags.exif = QByteArray(data.constData(), data.size());  // a copy: the file may be mapped
+            } else if (const std::optional<PngText> text = XmpText(type, data)) {
+                QByteArray xmp = text->compressed ? Inflated(text->text, kMaxXmpBytes) : text->text;
+                if (xmp.size() > kMaxXmpBytes)
+                    xmp.clear();
+                if (type == "iTXt") {
+                    itxtSeen = true;
+                    tags.xmp = xmp;
+                } else {
+                    textSeen = true;
+                    textXmp = xmp;
+                }
+            }
+        }
         at += 12 + static_cast<qsizetype>(length);
     }
-    return QByteArray();
+    if (!itxtSeen)
+        tags.xmp = textXmp;
+    return tags;
+}
+
+ChunkTags WebpChunkTags(const QByteArray& webp)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(webp.constData());
+    ChunkTags tags;
+    if (webp.size() < 12 || !webp.startsWith("RIFF") || webp.mid(8, 4) != "WEBP")
+        return tags;
+    // The RIFF size counts from the file type on; a file cut short ends sooner.
+    const qsizetype end = std::min<quint64>(webp.size(), 8 + static_cast<quint64>(LittleEndian32(bytes + 4)));
+    qsizetype at = 12;
+    while (at + 8 <= end) {
+        const quint32 length = LittleEndian32(bytes + at + 4);
+        if (length > static_cast<quint64>(end - at - 8))
+            break;
+        const QByteArray type = webp.mid(at, 4);
+        const QByteArray data(webp.constData() + at + 8, length);  // a copy: the file may be mapped
+        if (type == "EXIF" && tags.exif.isEmpty()) {
+            const QByteArray prefix("Exif\0\0", 6);
+            tags.exif = data.startsWith(prefix) ? data.mid(prefix.size()) : data;
+        } else if (type == "XMP " && tags.xmp.isEmpty() && length <= kMaxXmpBytes) {
+            tags.xmp = data;
+        }
+        // A chunk of odd length is followed by a padding byte.
+        at += 8 + static_cast<qsizetype>(length) + (length & 1);
+    }
+    return tags;
 }
 
 Bitmap ApplyOrientation(const Bitmap& source, int orientation)

@@ -3,7 +3,7 @@
 // EXIF and XMP metadata.
 //
 // The loader reads these tags from the file's own container (JPEG APP1/APP2,
-// PNG eXIf/iCCP, TIFF, WebP EXIF/ICCP), turns the picture upright and into
+// PNG eXIf/iTXt/iCCP, TIFF, WebP EXIF/XMP/ICCP), turns the picture upright and into
 // sRGB as LoadOptions ask, and attaches what it did and what the writers may
 // need later (the source profile and metadata) to the picture itself, so that
 // it travels with the original through the window and the command line.
@@ -82,9 +82,28 @@ inline constexpr qsizetype kMaxProfileBytes = 4 << 20;
 // the block has none or holds no valid value.
 int ExifOrientation(const QByteArray& exif);
 
-// The payload of a PNG's eXIf chunk (the TIFF structure); empty when it has
-// none. Only chunk headers are read, each checked against the bytes left.
-QByteArray PngExifChunk(const QByteArray& png);
+// The largest XMP packet the loader keeps: a compressed one is inflated no
+// further, and a larger one is left out (a real packet is a few kilobytes).
+inline constexpr qsizetype kMaxXmpBytes = 4 << 20;
+
+// The EXIF block (the TIFF structure) and XMP packet a PNG or WebP file holds
+// in chunks of its own; each empty when it holds none or none that is sound.
+struct ChunkTags {
+    QByteArray exif;
+    QByteArray xmp;
+};
+
+// A PNG's first eXIf chunk, and the XMP of its first iTXt keyed
+// "XML:com.adobe.xmp" (inflated when compressed) or, without one, of its
+// first tEXt or zTXt so keyed, as some writers store it. Chunks are walked by
+// their headers up to IEND; a chunk that overruns the file ends the walk, and
+// one whose CRC does not match is skipped.
+ChunkTags PngChunkTags(const QByteArray& png);
+
+// A WebP's first EXIF and "XMP " chunks, walked within the RIFF size and the
+// file alike; a chunk that overruns either ends the walk. An EXIF chunk that
+// starts with the JPEG segment's "Exif\0\0" is taken without it.
+ChunkTags WebpChunkTags(const QByteArray& webp);
 
 // The picture as orientation 1..8 asks to see it: 2 mirrored, 3 turned half
 // way, 4 flipped, 5 transposed, 6 turned a quarter clockwise, 7 transversed, 8

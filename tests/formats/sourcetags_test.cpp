@@ -753,6 +753,166 @@ TEST_F(CliTagsTest, KeepAllDropsTheThumbnailAndStandsThePictureUpright)
     EXPECT_EQ(LargestDifference(ToBitmap(QImage(out)), ToBitmap(QImage(plain))), 0);
 }
 
+// PNG and WebP sources whose XMP sits in chunks of their own: an iTXt as
+// exiftool writes it, an iTXt Pillow compresses, a zTXt under the XMP key as
+// some writers use, and a WebP's "XMP " chunk beside its EXIF Orientation 6.
+// The packet of each is the one exiftool wrote into the first.
+const char* kXmpSourcesScript = R"(
+import sys
+from PIL import Image, PngImagePlugin
+folder = sys.argv[1]
+packet = open(folder + '/packet.xmp', 'rb').read().decode()
+for name, add in (('zipped-itxt', lambda info: info.add_itxt('XML:com.adobe.xmp', packet, zip=True)),
+                  ('ztxt', lambda info: info.add_text('XML:com.adobe.xmp', packet, zip=True))):
+    info = PngImagePlugin.PngInfo()
+    add(info)
+    Image.open(folder + '/o1.png').save('%s/xmp-%s.png' % (folder, name), pnginfo=info)
+)";
+
+class XmpSourcesTest : public CliTagsTest {
+protected:
+    static QStringList Sources()
+    {
+        const QString png = Path(QStringLiteral("xmp-itxt.png"));
+        const QString webp = Path(QStringLiteral("xmp-o6.webp"));
+        if (!QFile::exists(png)) {
+            QFile::copy(Path(QStringLiteral("o1.png")), png);
+            QFile::copy(Path(QStringLiteral("o6.webp")), webp);
+            RunTool(QStringLiteral("exiftool"),
+                    {QStringLiteral("-q"), QStringLiteral("-overwrite_original"), QStringLiteral("-XMP-dc:Creator=Ann Artist"),
+                     QStringLiteral("-XMP-dc:Rights=Rights of Ann"), png, webp});
+            Store(Path(QStringLiteral("packet.xmp")),
+                  RunTool(QStringLiteral("exiftool"), {QStringLiteral("-b"), QStringLiteral("-XMP"), png}));
+            RunTool(kPython, {QStringLiteral("-c"), QString::fromLatin1(kXmpSourcesScript), folder_->path()});
+        }
+        return {png, Path(QStringLiteral("xmp-zipped-itxt.png")), Path(QStringLiteral("xmp-ztxt.png")), webp};
+    }
+};
+
+TEST_F(XmpSourcesTest, TheChunkWalkersFindThePacketAndTheExifExiftoolReads)
+{
+    const QStringList sources = Sources();
+    const QByteArray packet = Contents(Path(QStringLiteral("packet.xmp")));
+    ASSERT_TRUE(packet.contains("Rights of Ann"));
+    for (const QString& source : sources.mid(0, 3)) {
+        SCOPED_TRACE(source.toStdString());
+        const ChunkTags tags = PngChunkTags(Contents(source));
+        EXPECT_EQ(tags.xmp, packet);
+        // Pillow's EXIF where exiftool kept it; none where Pillow wrote the file anew.
+        EXPECT_EQ(tags.exif, RunTool(QStringLiteral("exiftool"), {QStringLiteral("-b"), QStringLiteral("-EXIF"), source}));
+    }
+    const QString webp = sources.last();
+    const ChunkTags tags = WebpChunkTags(Contents(webp));
+    EXPECT_EQ(tags.xmp, RunTool(QStringLiteral("exiftool"), {QStringLiteral("-b"), QStringLiteral("-XMP"), webp}));
+    EXPECT_TRUE(tags.xmp.contains("Rights of Ann"));
+    EXPECT_EQ(tags.exif, RunTool(QStringLiteral("exiftool"), {QStringLiteral("-b"), QStringLiteral("-EXIF"), webp}));
+    EXPECT_EQ(ExifOrientation(tags.exif), 6);
+    // Neither walker reads the other's files.
+    EXPECT_TRUE(PngChunkTags(Contents(webp)).xmp.isEmpty());
+    EXPECT_TRUE(WebpChunkTags(Contents(sources.first())).xmp.isEmpty());
+}
+
+TEST_F(XmpSourcesTest, KeepAllCarriesTheXmpIntoJpegAndPngAndStripCarriesNone)
+{
+    for (const QString& source : Sources()) {
+        const bool turned = source.endsWith(QLatin1String(".webp"));
+        // The source as Pillow stands it upright.
+        const Bitmap want = Want(turned ? QStringLiteral("o6.webp") : QStringLiteral("o1.png"));
+        ASSERT_FALSE(want.isNull());
+        const bool exif = !RunTool(QStringLiteral("exiftool"), {QStringLiteral("-b"), QStringLiteral("-EXIF"), source})
+                               .isEmpty();
+        for (const QString& kind : {QStringLiteral("jpg"), QStringLiteral("png")}) {
+            SCOPED_TRACE((source + QStringLiteral(" to ") + kind).toStdString());
+            const QString kept = Path(QStringLiteral("xmp-all.") + kind);
+            const QString stripped = Path(QStringLiteral("xmp-strip.") + kind);
+            EXPECT_EQ(ReportedMetadata(Cli({source, QStringLiteral("-o"), kept, QStringLiteral("--overwrite"),
+                                            QStringLiteral("--json"), QStringLiteral("--keep-metadata"),
+                                            QStringLiteral("all")})),
+                      exif ? QStringLiteral("exif xmp") : QStringLiteral("xmp"));
+            const QJsonObject tags = ExifTool(kept);
+            EXPECT_EQ(tags.value(QStringLiteral("XMP-dc:Rights")).toString(), QStringLiteral("Rights of Ann"));
+            EXPECT_EQ(tags.value(QStringLiteral("XMP-dc:Creator")).toString(), QStringLiteral("Ann Artist"));
+            EXPECT_FALSE(tags.contains(QStringLiteral("ExifTool:Warning")))
+                << tags.value(QStringLiteral("ExifTool:Warning")).toString().toStdString();
+            if (turned) {  // upright now: the kept EXIF says so
+                EXPECT_EQ(tags.value(QStringLiteral("IFD0:Orientation")).toInt(), 1);
+            }
+            EXPECT_EQ(ReportedMetadata(Cli({source, QStringLiteral("-o"), stripped, QStringLiteral("--overwrite"),
+                                            QStringLiteral("--json")})),
+                      QStringLiteral("none"));
+            EXPECT_EQ(MetadataKeys(ExifTool(stripped)), QStringList());
+            // The pictures stand as Pillow stands the source, the PNG to the
+            // bit; the metadata changes no pixel.
+            const Bitmap keptPicture = ToBitmap(QImage(kept));
+            EXPECT_EQ(keptPicture.size(), turned ? QSize(200, 320) : QSize(320, 200));
+            EXPECT_EQ(LargestDifference(keptPicture, ToBitmap(QImage(stripped))), 0);
+            if (kind == QLatin1String("png")) {
+                EXPECT_EQ(LargestDifference(keptPicture, want), 0);
+            }
+        }
+    }
+}
+
+// Chunks no writer makes: the loader opens the picture and leaves them out.
+//   long-itxt.png  an XMP iTXt declaring 2 GB, where the file ends
+//   bomb-itxt.png  a compressed XMP iTXt that inflates to 1 GiB
+//   bad-crc.png    an XMP iTXt whose CRC does not match
+//   long-xmp.webp  an "XMP " chunk declaring 2 GB, where the file ends
+const char* kHostileChunksScript = R"(
+import sys, struct, zlib
+folder = sys.argv[1]
+def chunk(kind, data, crc=None):
+    body = kind + data
+    return struct.pack('>I', len(data)) + body + struct.pack('>I', zlib.crc32(body) if crc is None else crc)
+png = open(folder + '/o1.png', 'rb').read()
+iend = png.rindex(b'IEND') - 4
+key = b'XML:com.adobe.xmp\0'
+packet = open(folder + '/packet.xmp', 'rb').read()
+open(folder + '/long-itxt.png', 'wb').write(png[:iend] + struct.pack('>I', 0x7ffffff0) + b'iTXt' + key + b'\0\0\0\0' + packet)
+deflate = zlib.compressobj(1)
+bomb = deflate.compress(packet[:-20])
+zeros = b' ' * (1 << 20)
+for _ in range(1024):
+    bomb += deflate.compress(zeros)
+bomb += deflate.flush()
+open(folder + '/bomb-itxt.png', 'wb').write(png[:33] + chunk(b'iTXt', key + b'\1\0\0\0' + bomb) + png[33:])
+open(folder + '/bad-crc.png', 'wb').write(png[:33] + chunk(b'iTXt', key + b'\0\0\0\0' + packet, 0) + png[33:])
+webp = open(folder + '/o6.webp', 'rb').read()
+webp += b'XMP ' + struct.pack('<I', 0x7ffffff0) + packet
+open(folder + '/long-xmp.webp', 'wb').write(b'RIFF' + struct.pack('<I', len(webp) - 8) + webp[8:])
+)";
+
+TEST_F(XmpSourcesTest, HostileChunksLeaveThePictureAndLeaveTheMetadataOut)
+{
+    Sources();
+    RunTool(kPython, {QStringLiteral("-c"), QString::fromLatin1(kHostileChunksScript), folder_->path()});
+    const struct {
+        const char* name;
+        const char* upright;   // the picture Pillow stands upright
+        const char* metadata;  // what the --json report says is kept: the EXIF Pillow wrote
+    } cases[] = {{"long-itxt.png", "o1.png", "exif"},
+                 {"bomb-itxt.png", "o1.png", "exif"},
+                 {"bad-crc.png", "o1.png", "exif"},
+                 {"long-xmp.webp", "o6.webp", "exif"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString source = Path(QString::fromLatin1(c.name));
+        ASSERT_TRUE(QFile::exists(source));
+        const ChunkTags tags = source.endsWith(QLatin1String(".png")) ? PngChunkTags(Contents(source))
+                                                                        : WebpChunkTags(Contents(source));
+        EXPECT_TRUE(tags.xmp.isEmpty());
+        const QString out = Path(QStringLiteral("hostile.png"));
+        EXPECT_EQ(ReportedMetadata(Cli({source, QStringLiteral("-o"), out, QStringLiteral("--overwrite"),
+                                        QStringLiteral("--json"), QStringLiteral("--keep-metadata"),
+                                        QStringLiteral("all")})),
+                  QString::fromLatin1(c.metadata));
+        const QJsonObject written = ExifTool(out);
+        for (const QString& key : MetadataKeys(written))
+            EXPECT_FALSE(key.startsWith(QLatin1String("XMP"))) << key.toStdString();
+        EXPECT_EQ(LargestDifference(ToBitmap(QImage(out)), Want(QString::fromLatin1(c.upright))), 0);
+    }
+}
+
 // The metadata of a PNG, WebP or AVIF goes where readers look for it, beside
 // a kept profile, and leaves the picture's own data as it is without it.
 TEST_F(CliTagsTest, KeptMetadataSitsBesideThePictureAndTheProfile)
@@ -828,7 +988,7 @@ TEST_F(CliTagsTest, UnreadableAndLargeBlocksAreLeftOutAsAJpegLeavesThem)
                                      "Image.new('RGB', (64, 48), (200, 100, 50)).save(sys.argv[1],\n"
                                      "    exif=b'II*\\x00\\xff\\xff\\xff\\x7f' + b'not a directory' * 4)\n"),
                       damaged});
-    ASSERT_TRUE(PngExifChunk(Contents(damaged)).startsWith("II*"));
+    ASSERT_TRUE(PngChunkTags(Contents(damaged)).exif.startsWith("II*"));
     const QString large = Path(QStringLiteral("large-xmp.tif"));
     RunTool(kPython, {QStringLiteral("-c"),
                       QStringLiteral("import sys\n"
