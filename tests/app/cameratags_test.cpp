@@ -1,7 +1,8 @@
 // A phone's photo in the window, as a person handles it: the Options menu's
 // "Keep Orientation As Stored" and the Graphic Format page's metadata list,
 // each chosen with the mouse or the keys, and what lands in the saved JPEG,
-// PNG, WebP or AVIF read back with exiftool.
+// PNG, WebP or AVIF read back with exiftool, from JPEG, TIFF, PNG and WebP
+// sources.
 #include "app/appsettings.h"
 #include "app/infolabel.h"
 #include "app/mainwindow.h"
@@ -32,6 +33,7 @@ private slots:
     void theKeepOrientationItemOpensPicturesAsStored();
     void theMetadataListDecidesWhatEverySavedFormatCarries();
     void aTiffsOwnArtistAndCopyrightAreKeptAsACameras();
+    void theXmpOfPngAndWebpSourcesIsKeptWithKeepAll();
 
 private:
     // A 60 × 40 JPEG stored lying on its side (EXIF Orientation 6), with a
@@ -218,6 +220,59 @@ void CameraTagsTest::aTiffsOwnArtistAndCopyrightAreKeptAsACameras()
         QCOMPARE(tags.value(QStringLiteral("IFD0:Artist")).toString(), choice == 1 ? QStringLiteral("Ada") : QString());
         QCOMPARE(tags.value(QStringLiteral("IFD0:Copyright")).toString(),
                  choice == 1 ? QStringLiteral("Ada Example") : QString());
+    }
+}
+
+void CameraTagsTest::theXmpOfPngAndWebpSourcesIsKeptWithKeepAll()
+{
+    // A 60 × 40 PNG and a WebP stored lying on its side (EXIF Orientation
+    // 6), each given XMP rights by exiftool.
+    const QString png = QDir(folder_->path()).filePath(QStringLiteral("xmp.png"));
+    const QString webp = QDir(folder_->path()).filePath(QStringLiteral("xmp.webp"));
+    Run(QStringLiteral("/usr/bin/python3"),
+        {QStringLiteral("-c"),
+         QStringLiteral("import sys\n"
+                        "from PIL import Image\n"
+                        "im = Image.new('RGB', (60, 40), (200, 120, 40))\n"
+                        "im.save(sys.argv[1])\n"
+                        "exif = Image.Exif()\n"
+                        "exif[0x0112] = 6\n"
+                        "im.save(sys.argv[2], lossless=True, exif=exif.tobytes())\n"),
+         png, webp});
+    Run(QStringLiteral("exiftool"), {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
+                                     QStringLiteral("-XMP-dc:Rights=Ada Example"), png, webp});
+    QComboBox* metadata = window_->Options().cmbMetadata;
+    int saved = 0;
+    for (const QString& source : {png, webp}) {
+        window_->OpenPicture(source);
+        const QSize upright = source == webp ? QSize(40, 60) : QSize(60, 40);
+        QCOMPARE(window_->Original().size(), upright);
+        for (const auto& [format, extension] : {std::pair("rbJPEG", "jpg"), std::pair("rbPNG", "png")}) {
+            ClickOnPage(window_->findChild<QRadioButton*>(QLatin1String(format)));
+            for (const int choice : {2, 0}) {  // "Keep all", "Strip metadata"
+                ShowPageOf(metadata);
+                ChooseFromList(metadata, choice);
+                QCOMPARE(metadata->currentIndex(), choice);
+                QVERIFY(Apply());
+                const QString out = QDir(folder_->path())
+                                        .filePath(QStringLiteral("xmp%1.%2").arg(++saved).arg(QLatin1String(extension)));
+                TypeIntoNextFileDialog(out);
+                ClickAt(window_->findChild<QToolButton*>(QStringLiteral("btnSaveAs")));
+                QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(out); }, 10000));
+                const QJsonObject tags = QJsonDocument::fromJson(Run(QStringLiteral("exiftool"),
+                                                                     {QStringLiteral("-j"), QStringLiteral("-n"), out}))
+                                             .array()
+                                             .at(0)
+                                             .toObject();
+                const QString where = QStringLiteral("%1 from %2, choice %3").arg(out, source).arg(choice);
+                QVERIFY2(tags.value(QStringLiteral("Rights")).toString()
+                             == (choice == 2 ? QStringLiteral("Ada Example") : QString()),
+                         qPrintable(where));
+                QVERIFY2(tags.value(QStringLiteral("Orientation")).toInt(1) == 1, qPrintable(where));
+                QCOMPARE(tags.value(QStringLiteral("ImageWidth")).toInt(), upright.width());
+                QCOMPARE(tags.value(QStringLiteral("ImageHeight")).toInt(), upright.height());
+            }
+        }
     }
 }
 

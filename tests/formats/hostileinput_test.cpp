@@ -405,6 +405,47 @@ TEST_F(HostileInputTest, CutShortJpegGivesOneWarningNamingTheFile)
               QByteArray(reinterpret_cast<const char*>(full.constScanLine(0)), 3 * full.width()));
 }
 
+TEST_F(HostileInputTest, AnXmpTextInflatingToAGibibyteIsLeftOutWithLittleMemory)
+{
+    // A colour ramp saved by Qt's writer, and the same file with a compressed
+    // XMP iTXt of a gibibyte of spaces (about a megabyte in the file) before
+    // its pixels.
+    QImage ramp(40, 30, QImage::Format_RGB888);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            ramp.setPixelColor(x, y, QColor(x * 6, y * 8, 90));
+    const QString plain = Path(QStringLiteral("plain.png"));
+    ASSERT_TRUE(ramp.save(plain, "PNG"));
+    QFile file(plain);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray png = file.readAll();
+
+    z_stream z{};
+    ASSERT_EQ(deflateInit(&z, 9), Z_OK);
+    const QByteArray spaces(1 << 20, ' ');
+    QByteArray bomb(4 << 20, '\0');
+    z.next_out = reinterpret_cast<Bytef*>(bomb.data());
+    z.avail_out = static_cast<uInt>(bomb.size());
+    for (int i = 0; i < 1024; ++i) {
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(spaces.constData()));
+        z.avail_in = static_cast<uInt>(spaces.size());
+        ASSERT_EQ(deflate(&z, i == 1023 ? Z_FINISH : Z_NO_FLUSH), i == 1023 ? Z_STREAM_END : Z_OK);
+        ASSERT_EQ(z.avail_in, 0u);
+    }
+    bomb.resize(static_cast<qsizetype>(z.total_out));
+    deflateEnd(&z);
+    const QByteArray itxt = PngChunk("iTXt", QByteArray("XML:com.adobe.xmp\0\1\0\0\0", 22) + bomb);
+    const QString bombed = Write(QStringLiteral("bombed.png"), png.left(33) + itxt + png.mid(33));
+
+    ChildRun run;
+    const QStringList lines = Probe({plain, bombed}, &run);
+    ASSERT_EQ(lines.size(), 2) << run.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("ok 40 30 "))) << lines[0].toStdString();
+    EXPECT_EQ(lines[1], lines[0]);
+    EXPECT_LT(run.peakKiB, 200 * 1024);
+    EXPECT_TRUE(SourceTagsOf(PictureLoader().Load(bombed)).xmp.isEmpty());
+}
+
 TEST_F(HostileInputTest, CutShortPngGivesItsWholeRowsAndOneWarning)
 {
     // Rows of a colour ramp with transparency, saved by Qt's own writer
