@@ -100,6 +100,26 @@ def main():
             if avifenc:
                 picture(f"{tag}.avif", avif(small))
                 picture(f"{tag}-alpha.avif", avif(small.convert("RGBA")))
+        # Tags: EXIF (turned a quarter), XMP and a profile in each container
+        # that carries them, so the chunk and marker readers start from
+        # well-formed blocks.
+        small = image.resize((20, 14))
+        exif = Image.Exif()
+        exif[0x0112] = 6
+        exif[0x013B] = "An Artist"
+        exif = exif.tobytes()
+        xmp = (b'<x:xmpmeta xmlns:x="adobe:ns:meta/"><rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">'
+               b'<rdf:Description xmlns:tiff="http://ns.adobe.com/tiff/1.0/" tiff:Orientation="6"/></rdf:RDF></x:xmpmeta>')
+        from PIL import PngImagePlugin
+        for zip_xmp in (False, True):
+            info = PngImagePlugin.PngInfo()
+            info.add_itxt("XML:com.adobe.xmp", xmp.decode(), zip=zip_xmp)
+            picture(f"{base}-tags{'-zip' if zip_xmp else ''}.png", encoded(small, "PNG", pnginfo=info, exif=exif))
+        picture(f"{base}-tags.jpg", encoded(small, "JPEG", quality=70, exif=exif))
+        try:
+            picture(f"{base}-tags.webp", encoded(small, "WEBP", quality=50, exif=exif, xmp=xmp))
+        except (KeyError, OSError, TypeError):
+            pass  # Pillow without WebP, or without XMP for it
         # Cut short: headers that promise more than follows.
         small = image.resize((24, 24))
         for fmt, ext in (("PPM", "ppm"), ("JPEG", "jpg"), ("PNG", "png"), ("BMP", "bmp")):
