@@ -189,8 +189,9 @@ TEST_F(ConversionAlphaTest, ResizingNeverBleedsHiddenColoursIntoTheirNeighbours)
         for (int y = 0; y < 11; ++y)
             for (int x = 0; x < 17; ++x) {
                 const QColor pixel = ImageView(result).pixelColor(x, y);
-                if (pixel.alpha() > 8)
+                if (pixel.alpha() > 8) {
                     ASSERT_LE(pixel.red(), 240) << "filter " << static_cast<int>(filter) << " at " << x << "," << y;
+                }
             }
         // The opaque half stays opaque out to its edges, in its own colours
         // (the resampler's weights fall off at the edges, which darkens an

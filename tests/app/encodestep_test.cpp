@@ -80,8 +80,9 @@ TEST_F(EncodeStepTest, ABudgetGetsTheHighestQualityThatFits)
             EXPECT_EQ(result.size, sizes[static_cast<size_t>(chosen - low)]);
             // The next quality up does not fit (the search ended on it), or
             // none is left.
-            if (chosen < 100)
+            if (chosen < 100) {
                 EXPECT_GT(sizes[static_cast<size_t>(chosen - low + 1)], s.maxBytes) << "quality " << chosen;
+            }
         }
         // Not even the lowest quality fits: the message says how small it got.
         s.maxBytes = sizes.front() - 1;
