@@ -45,6 +45,19 @@ private:
         ClickAt(window_->findChild<QToolButton*>(QStringLiteral("btnGo")));
         return !finished.isEmpty() || finished.wait(30000);
     }
+    // The metadata list set to choice with clicks, a run, and the result
+    // saved as out through Save As; false when a step did not happen.
+    bool SaveWithMetadata(int choice, const QString& out)
+    {
+        QComboBox* metadata = window_->Options().cmbMetadata;
+        ShowPageOf(metadata);
+        ChooseFromList(metadata, choice);
+        if (metadata->currentIndex() != choice || !Apply())
+            return false;
+        TypeIntoNextFileDialog(out);
+        ClickAt(window_->findChild<QToolButton*>(QStringLiteral("btnSaveAs")));
+        return QTest::qWaitFor([&] { return QFileInfo::exists(out); }, 10000);
+    }
     QString SourceInfo() const { return window_->findChild<InfoLabel*>(QStringLiteral("lblSourceInfo"))->Hint(); }
 
     std::unique_ptr<QTemporaryDir> folder_;
@@ -62,6 +75,15 @@ QByteArray Run(const QString& program, const QStringList& arguments, const QByte
     if (!process.waitForFinished(30000) || process.exitCode() != 0)
         qWarning() << program << arguments << process.readAllStandardError();
     return process.readAllStandardOutput();
+}
+
+// The tags exiftool reads from the file, with its naming option (-n, -G1).
+QJsonObject ExiftoolTags(const QString& path, const QString& option)
+{
+    return QJsonDocument::fromJson(Run(QStringLiteral("exiftool"), {QStringLiteral("-j"), option, path}))
+        .array()
+        .at(0)
+        .toObject();
 }
 
 void ShowWindow(TfrmPictaron& window)
@@ -154,19 +176,9 @@ void CameraTagsTest::theMetadataListDecidesWhatEverySavedFormatCarries()
         ClickOnPage(window_->findChild<QRadioButton*>(QLatin1String(format)));
         QVERIFY2(metadata->isVisible() && metadata->isEnabled(), format);
         for (const Case& c : cases) {
-            ShowPageOf(metadata);
-            ChooseFromList(metadata, c.choice);
-            QCOMPARE(metadata->currentIndex(), c.choice);
-            QVERIFY(Apply());
             const QString out = QDir(folder_->path()).filePath(QStringLiteral("out%1.%2").arg(++saved).arg(extension));
-            TypeIntoNextFileDialog(out);
-            ClickAt(window_->findChild<QToolButton*>(QStringLiteral("btnSaveAs")));
-            QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(out); }, 10000));
-            const QJsonObject tags = QJsonDocument::fromJson(Run(QStringLiteral("exiftool"),
-                                                                 {QStringLiteral("-j"), QStringLiteral("-n"), out}))
-                                         .array()
-                                         .at(0)
-                                         .toObject();
+            QVERIFY(SaveWithMetadata(c.choice, out));
+            const QJsonObject tags = ExiftoolTags(out, QStringLiteral("-n"));
             const QString where = QStringLiteral("%1, choice %2").arg(out).arg(c.choice);
             QVERIFY2(tags.contains(QStringLiteral("Copyright")) == c.copyright, qPrintable(where));
             QVERIFY2(tags.contains(QStringLiteral("Artist")) == c.copyright, qPrintable(where));
@@ -201,22 +213,12 @@ void CameraTagsTest::aTiffsOwnArtistAndCopyrightAreKeptAsACameras()
                         "Image.new('RGB', (60, 40), (200, 120, 40)).save(sys.argv[1], tiffinfo=tags)\n"),
          path});
     QVERIFY(QFileInfo::exists(path));
-    QComboBox* metadata = window_->Options().cmbMetadata;
     window_->OpenPicture(path);
     int saved = 0;
     for (const int choice : {1, 0}) {  // "Keep copyright", "Strip metadata"
-        ShowPageOf(metadata);
-        ChooseFromList(metadata, choice);
-        QVERIFY(Apply());
         const QString out = QDir(folder_->path()).filePath(QStringLiteral("scan%1.jpg").arg(++saved));
-        TypeIntoNextFileDialog(out);
-        ClickAt(window_->findChild<QToolButton*>(QStringLiteral("btnSaveAs")));
-        QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(out); }, 10000));
-        const QJsonObject tags = QJsonDocument::fromJson(Run(QStringLiteral("exiftool"),
-                                                             {QStringLiteral("-j"), QStringLiteral("-G1"), out}))
-                                     .array()
-                                     .at(0)
-                                     .toObject();
+        QVERIFY(SaveWithMetadata(choice, out));
+        const QJsonObject tags = ExiftoolTags(out, QStringLiteral("-G1"));
         QCOMPARE(tags.value(QStringLiteral("IFD0:Artist")).toString(), choice == 1 ? QStringLiteral("Ada") : QString());
         QCOMPARE(tags.value(QStringLiteral("IFD0:Copyright")).toString(),
                  choice == 1 ? QStringLiteral("Ada Example") : QString());
@@ -241,7 +243,6 @@ void CameraTagsTest::theXmpOfPngAndWebpSourcesIsKeptWithKeepAll()
          png, webp});
     Run(QStringLiteral("exiftool"), {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
                                      QStringLiteral("-XMP-dc:Rights=Ada Example"), png, webp});
-    QComboBox* metadata = window_->Options().cmbMetadata;
     int saved = 0;
     for (const QString& source : {png, webp}) {
         window_->OpenPicture(source);
@@ -250,20 +251,10 @@ void CameraTagsTest::theXmpOfPngAndWebpSourcesIsKeptWithKeepAll()
         for (const auto& [format, extension] : {std::pair("rbJPEG", "jpg"), std::pair("rbPNG", "png")}) {
             ClickOnPage(window_->findChild<QRadioButton*>(QLatin1String(format)));
             for (const int choice : {2, 0}) {  // "Keep all", "Strip metadata"
-                ShowPageOf(metadata);
-                ChooseFromList(metadata, choice);
-                QCOMPARE(metadata->currentIndex(), choice);
-                QVERIFY(Apply());
                 const QString out = QDir(folder_->path())
                                         .filePath(QStringLiteral("xmp%1.%2").arg(++saved).arg(QLatin1String(extension)));
-                TypeIntoNextFileDialog(out);
-                ClickAt(window_->findChild<QToolButton*>(QStringLiteral("btnSaveAs")));
-                QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(out); }, 10000));
-                const QJsonObject tags = QJsonDocument::fromJson(Run(QStringLiteral("exiftool"),
-                                                                     {QStringLiteral("-j"), QStringLiteral("-n"), out}))
-                                             .array()
-                                             .at(0)
-                                             .toObject();
+                QVERIFY(SaveWithMetadata(choice, out));
+                const QJsonObject tags = ExiftoolTags(out, QStringLiteral("-n"));
                 const QString where = QStringLiteral("%1 from %2, choice %3").arg(out, source).arg(choice);
                 QVERIFY2(tags.value(QStringLiteral("Rights")).toString()
                              == (choice == 2 ? QStringLiteral("Ada Example") : QString()),
