@@ -6,6 +6,8 @@
 #include <libexif/exif-data.h>
 #include <libexif/exif-loader.h>
 
+#include <QtEndian>
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -80,18 +82,6 @@ QByteArray ExifOfFields(const QByteArray& artist, const QByteArray& copyright)
     if (block.size() <= 6 || !block.startsWith(QByteArray("Exif\0\0", 6)))
         return QByteArray();
     return block.mid(6);
-}
-
-quint32 BigEndian32(const unsigned char* at)
-{
-    return static_cast<quint32>(at[0]) << 24 | static_cast<quint32>(at[1]) << 16 | static_cast<quint32>(at[2]) << 8
-        | at[3];
-}
-
-quint32 LittleEndian32(const unsigned char* at)
-{
-    return static_cast<quint32>(at[3]) << 24 | static_cast<quint32>(at[2]) << 16 | static_cast<quint32>(at[1]) << 8
-        | at[0];
 }
 
 // The zlib stream inflated, stopping once it passes limit bytes (so a bomb
@@ -183,7 +173,7 @@ ChunkTags PngChunkTags(const QByteArray& png)
     QByteArray textXmp;
     qsizetype at = 8;  // the signature
     while (at + 12 <= size) {
-        const quint32 length = BigEndian32(bytes + at);
+        const quint32 length = qFromBigEndian<quint32>(bytes + at);
         if (length > static_cast<quint64>(size - at - 12))
             break;
         const QByteArray type = png.mid(at + 4, 4);
@@ -194,7 +184,7 @@ ChunkTags PngChunkTags(const QByteArray& png)
         const QByteArray data = wanted ? QByteArray::fromRawData(png.constData() + at + 8, length) : QByteArray();
         const auto crcMatches = [&] {
             const quint32 crc = static_cast<quint32>(crc32(0, bytes + at + 4, static_cast<uInt>(length) + 4));
-            return crc == BigEndian32(bytes + at + 8 + length);
+            return crc == qFromBigEndian<quint32>(bytes + at + 8 + length);
         };
         if (wanted && crcMatches()) {
             if (type == "eXIf") {
@@ -226,10 +216,10 @@ ChunkTags WebpChunkTags(const QByteArray& webp)
     if (webp.size() < 12 || !webp.startsWith("RIFF") || webp.mid(8, 4) != "WEBP")
         return tags;
     // The RIFF size counts from the file type on; a file cut short ends sooner.
-    const qsizetype end = std::min<quint64>(webp.size(), 8 + static_cast<quint64>(LittleEndian32(bytes + 4)));
+    const qsizetype end = std::min<quint64>(webp.size(), 8 + static_cast<quint64>(qFromLittleEndian<quint32>(bytes + 4)));
     qsizetype at = 12;
     while (at + 8 <= end) {
-        const quint32 length = LittleEndian32(bytes + at + 4);
+        const quint32 length = qFromLittleEndian<quint32>(bytes + at + 4);
         if (length > static_cast<quint64>(end - at - 8))
             break;
         const QByteArray type = webp.mid(at, 4);
