@@ -8,10 +8,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
+#include <QStringView>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,15 +22,31 @@ namespace pictaron {
 
 namespace {
 
-const QRegularExpression& PlaceholderPattern()
+// The placeholders of an output pattern: "{word}" with a lower-case word, as
+// (where it starts, one past its closing brace, the word). A plain scan: a
+// regular expression would cost every run its compilation.
+struct Placeholder {
+    qsizetype start;
+    qsizetype end;
+    QStringView word;
+};
+
+std::vector<Placeholder> PlaceholdersOf(const QString& pattern)
 {
-    static const QRegularExpression pattern(QStringLiteral("\\{([a-z]+)\\}"));
-    return pattern;
+    std::vector<Placeholder> found;
+    for (qsizetype at = pattern.indexOf(u'{'); at >= 0; at = pattern.indexOf(u'{', at + 1)) {
+        qsizetype end = at + 1;
+        while (end < pattern.size() && pattern[end] >= u'a' && pattern[end] <= u'z')
+            ++end;
+        if (end > at + 1 && end < pattern.size() && pattern[end] == u'}')
+            found.push_back({at, end + 1, QStringView(pattern).sliced(at + 1, end - at - 1)});
+    }
+    return found;
 }
 
-bool IsPlaceholder(const QString& word)
+bool IsPlaceholder(QStringView word)
 {
-    return word == QLatin1String("name") || word == QLatin1String("dir") || word == QLatin1String("ext");
+    return word == u"name" || word == u"dir" || word == u"ext";
 }
 
 
@@ -37,15 +55,12 @@ QString FillPattern(const QString& pattern, const QString& input, const QString&
     const QFileInfo info(input);
     QString path;
     qsizetype at = 0;
-    QRegularExpressionMatchIterator matches = PlaceholderPattern().globalMatch(pattern);
-    while (matches.hasNext()) {
-        const QRegularExpressionMatch match = matches.next();
-        path += pattern.mid(at, match.capturedStart() - at);
-        const QString word = match.captured(1);
-        path += word == QLatin1String("name") ? info.completeBaseName()
-            : word == QLatin1String("dir")    ? info.absoluteDir().dirName()
-                                              : extension;
-        at = match.capturedEnd();
+    for (const Placeholder& placeholder : PlaceholdersOf(pattern)) {
+        path += pattern.mid(at, placeholder.start - at);
+        path += placeholder.word == u"name" ? info.completeBaseName()
+            : placeholder.word == u"dir"    ? info.absoluteDir().dirName()
+                                            : extension;
+        at = placeholder.end;
     }
     return path + pattern.mid(at);
 }
@@ -121,21 +136,16 @@ QList<PlannedOutput> OutputsOf(const CliJob& job, const QString& input)
 
 bool IsOutputPattern(const QString& output)
 {
-    QRegularExpressionMatchIterator matches = PlaceholderPattern().globalMatch(output);
-    while (matches.hasNext())
-        if (IsPlaceholder(matches.next().captured(1)))
-            return true;
-    return false;
+    const std::vector<Placeholder> placeholders = PlaceholdersOf(output);
+    return std::any_of(placeholders.begin(), placeholders.end(),
+                       [](const Placeholder& placeholder) { return IsPlaceholder(placeholder.word); });
 }
 
 QString UnknownPlaceholder(const QString& pattern)
 {
-    QRegularExpressionMatchIterator matches = PlaceholderPattern().globalMatch(pattern);
-    while (matches.hasNext()) {
-        const QRegularExpressionMatch match = matches.next();
-        if (!IsPlaceholder(match.captured(1)))
-            return match.captured(0);
-    }
+    for (const Placeholder& placeholder : PlaceholdersOf(pattern))
+        if (!IsPlaceholder(placeholder.word))
+            return pattern.sliced(placeholder.start, placeholder.end - placeholder.start);
     return QString();
 }
 
