@@ -79,6 +79,7 @@ with_bench=ON
 cmake -S "$source" -B "$binaries" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPICTARON_BENCH=$with_bench \
   -DBUILD_TESTING=OFF >/dev/null
 targets=(pictaron-cli)
+[ $with_bench = ON ] && targets+=(qtcore-floor) && harness_args+=(--floor "$binaries/bench/qtcore-floor")
 [ $micro -eq 1 ] && targets+=(pictaron-microbench)
 cmake --build "$binaries" --parallel "$(nproc)" --target "${targets[@]}"
 
