@@ -69,6 +69,7 @@ ChildRun RunChild(const QString& program, const QStringList& arguments, const QS
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     run.peakKiB = usage.ru_maxrss;
     output.seek(0);
     run.out = output.readAll();

@@ -10,6 +10,7 @@ namespace pictaron::testpictures {
 struct ChildRun {
     bool finished = false;  // false: the watchdog ended it
     int status = -1;        // exit status, when it exited
+    int signal = 0;         // the signal that ended it, when one did
     QByteArray out;         // standard output
     long peakKiB = 0;       // its largest resident size
 };

@@ -25,6 +25,7 @@
 
 #include <zlib.h>
 
+#include <csignal>
 #include <cstring>
 #include <random>
 
@@ -352,12 +353,20 @@ TEST_F(HostileInputTest, NewerBmpHeaderKindsWithAnAlphaMaskButNoAlphaAreOpaque)
     // memcheck cannot run such a program.
 #ifdef __SANITIZE_ADDRESS__
     const ChildRun run = RunChild(LoadProbe(), paths, {QStringLiteral("OMP_NUM_THREADS=1")});
+    constexpr bool memcheckSkipped = false;
 #else
-    const ChildRun run = RunChild(QStringLiteral("valgrind"),
-                                  QStringList{QStringLiteral("--tool=memcheck"), QStringLiteral("--error-exitcode=99"),
-                                              QStringLiteral("-q"), LoadProbe()}
-                                      + paths,
-                                  {QStringLiteral("OMP_NUM_THREADS=1")});
+    ChildRun run = RunChild(QStringLiteral("valgrind"),
+                            QStringList{QStringLiteral("--tool=memcheck"), QStringLiteral("--error-exitcode=99"),
+                                        QStringLiteral("-q"), LoadProbe()}
+                                + paths,
+                            {QStringLiteral("OMP_NUM_THREADS=1")});
+    // valgrind cannot run RDTSCP on some processors, and a library the
+    // picture module links executes it as it loads: the run then ends on
+    // SIGILL before any picture is read. The pixels are checked all the same,
+    // and the test reports memcheck skipped.
+    const bool memcheckSkipped = run.signal == SIGILL;
+    if (memcheckSkipped)
+        run = RunChild(LoadProbe(), paths, {QStringLiteral("OMP_NUM_THREADS=1")});
 #endif
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.status, 0) << "memcheck found errors";
@@ -378,6 +387,8 @@ TEST_F(HostileInputTest, NewerBmpHeaderKindsWithAnAlphaMaskButNoAlphaAreOpaque)
             for (int x = 0; x < 7; ++x)
                 ASSERT_EQ(RowPixels(v5, y)[x], Expected(x, y)) << x << "," << y;
     }
+    if (memcheckSkipped)
+        GTEST_SKIP() << "valgrind cannot run this processor's RDTSCP: the pixels were checked without memcheck";
 }
 
 TEST_F(HostileInputTest, CutShortJpegGivesOneWarningNamingTheFile)
