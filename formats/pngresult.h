@@ -15,8 +15,8 @@
 //
 // Always the best compression libpng offers: zlib level 9, and each row
 // filtered by whichever of the five filters suits it best; Adam7 interlace
-// when interlace is set. libpng is called directly and writes into memory:
-// bytes are what Save writes.
+// when interlace is set. libpng, loaded by the first PNG (pngcodec.h),
+// writes into memory: bytes are what Save writes.
 #pragma once
 
 #include "app/conversionsettings.h"

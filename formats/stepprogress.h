@@ -2,8 +2,11 @@
 #pragma once
 
 #include "app/progress.h"
+#include "formats/codecprogress.h"
 
 #include <QString>
+
+#include <utility>
 
 namespace pictaron {
 
@@ -21,6 +24,23 @@ public:
 
 private:
     RunProgress& progress_;
+};
+
+// A step's progress as a codec in a module reports it: the bar under the
+// step's caption, and the run's cancel flag.
+class StepCodecProgress final : public CodecProgress {
+public:
+    StepCodecProgress(RunProgress& progress, const CancelFlag& cancel, QString status)
+        : progress_(progress), cancel_(cancel), status_(std::move(status))
+    {
+    }
+    bool IsCancelled() const override { return cancel_.IsCancelled(); }
+    void Report(int percent) override { progress_.ReportProgress(status_, percent, -1); }
+
+private:
+    RunProgress& progress_;
+    const CancelFlag& cancel_;
+    QString status_;
 };
 
 } // namespace pictaron
