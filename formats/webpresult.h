@@ -5,7 +5,8 @@
 // and -m take them. A picture with transparency (an alpha plane with a pixel
 // that is not fully opaque, see formats/alphaplane.h) keeps it: losslessly
 // in either kind. A lossless file keeps the colours under fully transparent
-// pixels too, so it decodes to exactly the finished picture.
+// pixels too, so it decodes to exactly the finished picture. libwebp itself
+// is loaded only by the first WebP (webpcodec.h).
 #pragma once
 
 #include "app/conversionsettings.h"
