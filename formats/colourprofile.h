@@ -1,18 +1,18 @@
 // Embedded ICC colour profiles, through Little CMS 2: what a profile is, and
 // the conversion of a picture's pixels from it to sRGB (perceptual intent
 // with black-point compensation), as web browsers take untagged pictures.
-//
-// Built into the engine and into the picture module alike: the module
-// converts CMYK pixels itself, since only it sees them.
+// Little CMS itself is loaded by the first picture with a profile
+// (profilecodec.h).
 #pragma once
 
 #include <QByteArray>
 #include "effects/bitmap.h"
 #include <QString>
 
-#include <memory>
-
 namespace pictaron {
+
+// Both functions below throw PictaronError "The colour profile module could
+// not be loaded: <reason>." when Little CMS cannot be had.
 
 enum class ProfileSpace { Rgb, Grey, Cmyk, Other };
 
@@ -32,19 +32,5 @@ ProfileFacts InspectProfile(const QByteArray& icc);
 // sRGB; a grey profile reads the first channel of each pixel. False with
 // problem set when the profile cannot be used; the picture is then untouched.
 bool ConvertToSrgb(Bitmap& picture, const QByteArray& icc, QString& problem);
-
-// Rows of CMYK samples (0 = no ink) to BGR rows in sRGB.
-class CmykConverter {
-public:
-    explicit CmykConverter(const QByteArray& icc);
-    ~CmykConverter();
-    CmykConverter(const CmykConverter&) = delete;
-    CmykConverter& operator=(const CmykConverter&) = delete;
-    bool IsReady() const { return transform_ != nullptr; }
-    void ConvertRow(const unsigned char* cmyk, unsigned char* bgr, int width) const;
-
-private:
-    void* transform_ = nullptr;
-};
 
 } // namespace pictaron

@@ -12,7 +12,7 @@
 // the library guess from the content, PostScript and its interpreter
 // included.
 #include "formats/magickdecoder.h"
-#include "formats/colourprofile.h"
+#include "formats/profilecodec.h"
 #include "formats/pictureloader.h"
 
 #include "effects/bitmap.h"
