@@ -1,119 +1,28 @@
 #include "formats/metadatawrite.h"
 
+#include "components/moduleloader.h"
 #include "formats/colourprofile.h"
-
-#include <libexif/exif-data.h>
+#include "formats/exifcodec.h"
 
 #include <QRegularExpression>
-
-#include <cstdlib>
-#include <cstring>
-#include <memory>
 
 namespace pictaron {
 
 namespace {
 
-struct ExifDataDeleter {
-    void operator()(ExifData* data) const { exif_data_unref(data); }
-};
-using OwnedExif = std::unique_ptr<ExifData, ExifDataDeleter>;
-
-// The block as libexif reads it, every field it holds kept as stored.
-OwnedExif ReadExif(const QByteArray& exif)
-{
-    OwnedExif data(exif_data_new());
-    if (!data)
-        return data;
-    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_IGNORE_UNKNOWN_TAGS);
-    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
-    const QByteArray block = QByteArray("Exif\0\0", 6) + exif;
-    exif_data_load_data(data.get(), reinterpret_cast<const unsigned char*>(block.constData()),
-                        static_cast<unsigned int>(block.size()));
-    return data;
-}
-
-// A copy of the entry into content.
-void CopyEntry(const ExifEntry* from, ExifContent* content)
-{
-    if (!from || !from->data || from->size == 0)
-        return;
-    ExifEntry* entry = exif_entry_new();
-    if (!entry)
-        return;
-    entry->data = static_cast<unsigned char*>(std::malloc(from->size));
-    if (entry->data) {
-        std::memcpy(entry->data, from->data, from->size);
-        entry->size = from->size;
-        entry->tag = from->tag;
-        entry->format = from->format;
-        entry->components = from->components;
-        exif_content_add_entry(content, entry);
-    }
-    exif_entry_unref(entry);
-}
-
-void SetNumber(ExifEntry* entry, ExifByteOrder order, unsigned value)
-{
-    if (!entry || !entry->data || entry->components != 1)
-        return;
-    if (entry->format == EXIF_FORMAT_SHORT && entry->size >= 2)
-        exif_set_short(entry->data, order, static_cast<ExifShort>(value));
-    else if (entry->format == EXIF_FORMAT_LONG && entry->size >= 4)
-        exif_set_long(entry->data, order, value);
-}
+const LazyModule exifModule({PICTARON_EXIF_MODULE_NAME, PICTARON_EXIF_MODULE_INSTALLED,
+                             PICTARON_EXIF_MODULE_BUILT},
+                            {"PictaronRewriteExif"});
 
 // The block as KeptMetadata::exif has it.
 QByteArray ExifToKeep(const QByteArray& exif, KeepMetadata keep, QSize resultSize)
 {
     if (keep == KeepMetadata::None || exif.isEmpty())
         return QByteArray();
-    OwnedExif source = ReadExif(exif);
-    if (!source)
-        return QByteArray();
-    const ExifByteOrder order = exif_data_get_byte_order(source.get());
-    OwnedExif result;
-    if (keep == KeepMetadata::Copyright) {
-        result.reset(exif_data_new());
-        if (!result)
-            return QByteArray();
-        exif_data_unset_option(result.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
-        exif_data_set_byte_order(result.get(), order);
-        ExifContent* ifd0 = source->ifd[EXIF_IFD_0];
-        CopyEntry(exif_content_get_entry(ifd0, EXIF_TAG_ARTIST), result->ifd[EXIF_IFD_0]);
-        CopyEntry(exif_content_get_entry(ifd0, EXIF_TAG_COPYRIGHT), result->ifd[EXIF_IFD_0]);
-        if (result->ifd[EXIF_IFD_0]->count == 0)
-            return QByteArray();
-    } else {
-        result = std::move(source);
-        // No thumbnail: neither its picture nor the directory that describes it.
-        std::free(result->data);
-        result->data = nullptr;
-        result->size = 0;
-        ExifContent* ifd1 = result->ifd[EXIF_IFD_1];
-        while (ifd1->count > 0)
-            exif_content_remove_entry(ifd1, ifd1->entries[0]);
-        SetNumber(exif_content_get_entry(result->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION), order, 1);
-        ExifContent* exifIfd = result->ifd[EXIF_IFD_EXIF];
-        SetNumber(exif_content_get_entry(exifIfd, EXIF_TAG_PIXEL_X_DIMENSION), order,
-                  static_cast<unsigned>(resultSize.width()));
-        SetNumber(exif_content_get_entry(exifIfd, EXIF_TAG_PIXEL_Y_DIMENSION), order,
-                  static_cast<unsigned>(resultSize.height()));
-        bool any = false;
-        for (int ifd = 0; ifd < EXIF_IFD_COUNT; ++ifd)
-            any = any || result->ifd[ifd]->count > 0;
-        if (!any)
-            return QByteArray();
-    }
-    unsigned char* saved = nullptr;
-    unsigned int size = 0;
-    exif_data_save_data(result.get(), &saved, &size);
-    QByteArray segment(reinterpret_cast<const char*>(saved), static_cast<qsizetype>(saved ? size : 0));
-    std::free(saved);
-    const QByteArray prefix("Exif\0\0", 6);
-    if (segment.size() <= prefix.size() || !segment.startsWith(prefix))
-        return QByteArray();
-    return segment.mid(prefix.size());
+    QByteArray kept;
+    exifModule.Required<PictaronRewriteExifFn>(0, "The EXIF module")(&exif, keep == KeepMetadata::Copyright,
+                                                                     &resultSize, &kept);
+    return kept;
 }
 
 // The packet as KeptMetadata::xmp has it.

@@ -1,19 +1,16 @@
 #include "formats/sourcetags.h"
 
+#include "components/moduleloader.h"
 #include "effects/pixels.h"
 #include "formats/colourprofile.h"
-
-#include <libexif/exif-data.h>
-#include <libexif/exif-loader.h>
+#include "formats/exifcodec.h"
 
 #include <QtEndian>
 
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <optional>
 
 namespace pictaron {
@@ -31,30 +28,11 @@ const QString kExifKey = QStringLiteral("pictaron.exif");
 const QString kXmpKey = QStringLiteral("pictaron.xmp");
 const QString kWholeSizeKey = QStringLiteral("pictaron.whole-size");
 
-struct ExifDataDeleter {
-    void operator()(ExifData* data) const { exif_data_unref(data); }
-};
+const LazyModule exifModule({PICTARON_EXIF_MODULE_NAME, PICTARON_EXIF_MODULE_INSTALLED,
+                             PICTARON_EXIF_MODULE_BUILT},
+                            {"PictaronReadExifOrientation", "PictaronExifOfTextFields"});
 
-// An ASCII entry of IFD0 holding text and its NUL; nothing for empty text.
-void AddText(ExifData* data, ExifTag tag, const QByteArray& text)
-{
-    if (text.isEmpty())
-        return;
-    ExifEntry* entry = exif_entry_new();
-    if (!entry)
-        return;
-    const std::size_t size = static_cast<std::size_t>(text.size()) + 1;
-    entry->data = static_cast<unsigned char*>(std::malloc(size));
-    if (entry->data) {
-        std::memcpy(entry->data, text.constData(), size);
-        entry->size = static_cast<unsigned int>(size);
-        entry->tag = tag;
-        entry->format = EXIF_FORMAT_ASCII;
-        entry->components = size;
-        exif_content_add_entry(data->ifd[EXIF_IFD_0], entry);
-    }
-    exif_entry_unref(entry);
-}
+constexpr char kExifWhat[] = "The EXIF module";
 
 // An EXIF block (the TIFF structure, as RawTags holds it) with the Artist and
 // Copyright a container declared outside one; empty when it declared neither.
@@ -65,23 +43,13 @@ QByteArray ExifOfFields(const QByteArray& artist, const QByteArray& copyright)
         const qsizetype nul = text.indexOf('\0');
         return (nul < 0 ? text : text.left(nul)).left(4096);
     };
-    if (field(artist).isEmpty() && field(copyright).isEmpty())
+    const QByteArray artistField = field(artist);
+    const QByteArray copyrightField = field(copyright);
+    if (artistField.isEmpty() && copyrightField.isEmpty())
         return QByteArray();
-    std::unique_ptr<ExifData, ExifDataDeleter> data(exif_data_new());
-    if (!data)
-        return QByteArray();
-    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
-    exif_data_set_byte_order(data.get(), EXIF_BYTE_ORDER_INTEL);
-    AddText(data.get(), EXIF_TAG_ARTIST, field(artist));
-    AddText(data.get(), EXIF_TAG_COPYRIGHT, field(copyright));
-    unsigned char* saved = nullptr;
-    unsigned int size = 0;
-    exif_data_save_data(data.get(), &saved, &size);
-    QByteArray block(reinterpret_cast<const char*>(saved), static_cast<qsizetype>(saved ? size : 0));
-    std::free(saved);
-    if (block.size() <= 6 || !block.startsWith(QByteArray("Exif\0\0", 6)))
-        return QByteArray();
-    return block.mid(6);
+    QByteArray block;
+    exifModule.Required<PictaronExifOfTextFieldsFn>(1, kExifWhat)(&artistField, &copyrightField, &block);
+    return block;
 }
 
 // The zlib stream inflated, stopping once it passes limit bytes (so a bomb
@@ -146,19 +114,7 @@ int ExifOrientation(const QByteArray& exif)
 {
     if (exif.isEmpty() || exif.size() > 0xFFFF * 16)
         return 1;
-    // libexif reads a block that starts with the APP1 header.
-    QByteArray block = QByteArray("Exif\0\0", 6) + exif;
-    std::unique_ptr<ExifData, ExifDataDeleter> data(exif_data_new());
-    if (!data)
-        return 1;
-    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
-    exif_data_load_data(data.get(), reinterpret_cast<const unsigned char*>(block.constData()),
-                        static_cast<unsigned int>(block.size()));
-    ExifEntry* entry = exif_content_get_entry(data->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
-    if (!entry || entry->format != EXIF_FORMAT_SHORT || entry->components < 1 || !entry->data || entry->size < 2)
-        return 1;
-    const int value = exif_get_short(entry->data, exif_data_get_byte_order(data.get()));
-    return value >= 1 && value <= 8 ? value : 1;
+    return exifModule.Required<PictaronReadExifOrientationFn>(0, kExifWhat)(&exif);
 }
 
 ChunkTags PngChunkTags(const QByteArray& png)

@@ -1,0 +1,197 @@
+#include "formats/exifcodec.h"
+
+#include <libexif/exif-data.h>
+
+#include <QtGlobal>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace pictaron {
+
+namespace {
+
+struct ExifDataDeleter {
+    void operator()(ExifData* data) const { exif_data_unref(data); }
+};
+using OwnedExif = std::unique_ptr<ExifData, ExifDataDeleter>;
+
+const QByteArray kApp1Header("Exif\0\0", 6);
+
+// The block as libexif reads it, which is with the APP1 header. Unknown tags
+// are kept or dropped as ignoreUnknown says.
+OwnedExif ReadExif(const QByteArray& exif, bool ignoreUnknown)
+{
+    OwnedExif data(exif_data_new());
+    if (!data)
+        return data;
+    if (!ignoreUnknown)
+        exif_data_unset_option(data.get(), EXIF_DATA_OPTION_IGNORE_UNKNOWN_TAGS);
+    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    const QByteArray block = kApp1Header + exif;
+    exif_data_load_data(data.get(), reinterpret_cast<const unsigned char*>(block.constData()),
+                        static_cast<unsigned int>(block.size()));
+    return data;
+}
+
+// The data saved as a block; empty when libexif made nothing sound.
+QByteArray SavedBlock(ExifData* data)
+{
+    unsigned char* saved = nullptr;
+    unsigned int size = 0;
+    exif_data_save_data(data, &saved, &size);
+    QByteArray segment(reinterpret_cast<const char*>(saved), static_cast<qsizetype>(saved ? size : 0));
+    std::free(saved);
+    if (segment.size() <= kApp1Header.size() || !segment.startsWith(kApp1Header))
+        return QByteArray();
+    return segment.mid(kApp1Header.size());
+}
+
+// A new, empty block in the given byte order.
+OwnedExif NewExif(ExifByteOrder order)
+{
+    OwnedExif data(exif_data_new());
+    if (!data)
+        return data;
+    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    exif_data_set_byte_order(data.get(), order);
+    return data;
+}
+
+// An ASCII entry of IFD0 holding text and its NUL; nothing for empty text.
+void AddText(ExifData* data, ExifTag tag, const QByteArray& text)
+{
+    if (text.isEmpty())
+        return;
+    ExifEntry* entry = exif_entry_new();
+    if (!entry)
+        return;
+    const std::size_t size = static_cast<std::size_t>(text.size()) + 1;
+    entry->data = static_cast<unsigned char*>(std::malloc(size));
+    if (entry->data) {
+        std::memcpy(entry->data, text.constData(), size);
+        entry->size = static_cast<unsigned int>(size);
+        entry->tag = tag;
+        entry->format = EXIF_FORMAT_ASCII;
+        entry->components = size;
+        exif_content_add_entry(data->ifd[EXIF_IFD_0], entry);
+    }
+    exif_entry_unref(entry);
+}
+
+// A copy of the entry into content.
+void CopyEntry(const ExifEntry* from, ExifContent* content)
+{
+    if (!from || !from->data || from->size == 0)
+        return;
+    ExifEntry* entry = exif_entry_new();
+    if (!entry)
+        return;
+    entry->data = static_cast<unsigned char*>(std::malloc(from->size));
+    if (entry->data) {
+        std::memcpy(entry->data, from->data, from->size);
+        entry->size = from->size;
+        entry->tag = from->tag;
+        entry->format = from->format;
+        entry->components = from->components;
+        exif_content_add_entry(content, entry);
+    }
+    exif_entry_unref(entry);
+}
+
+void SetNumber(ExifEntry* entry, ExifByteOrder order, unsigned value)
+{
+    if (!entry || !entry->data || entry->components != 1)
+        return;
+    if (entry->format == EXIF_FORMAT_SHORT && entry->size >= 2)
+        exif_set_short(entry->data, order, static_cast<ExifShort>(value));
+    else if (entry->format == EXIF_FORMAT_LONG && entry->size >= 4)
+        exif_set_long(entry->data, order, value);
+}
+
+} // namespace
+
+int ReadExifOrientation(const QByteArray& exif)
+{
+    const OwnedExif data = ReadExif(exif, true);
+    if (!data)
+        return 1;
+    ExifEntry* entry = exif_content_get_entry(data->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
+    if (!entry || entry->format != EXIF_FORMAT_SHORT || entry->components < 1 || !entry->data || entry->size < 2)
+        return 1;
+    const int value = exif_get_short(entry->data, exif_data_get_byte_order(data.get()));
+    return value >= 1 && value <= 8 ? value : 1;
+}
+
+QByteArray ExifOfTextFields(const QByteArray& artist, const QByteArray& copyright)
+{
+    const OwnedExif data = NewExif(EXIF_BYTE_ORDER_INTEL);
+    if (!data)
+        return QByteArray();
+    AddText(data.get(), EXIF_TAG_ARTIST, artist);
+    AddText(data.get(), EXIF_TAG_COPYRIGHT, copyright);
+    return SavedBlock(data.get());
+}
+
+QByteArray RewriteExif(const QByteArray& exif, bool copyrightOnly, QSize resultSize)
+{
+    OwnedExif source = ReadExif(exif, false);
+    if (!source)
+        return QByteArray();
+    const ExifByteOrder order = exif_data_get_byte_order(source.get());
+    OwnedExif result;
+    if (copyrightOnly) {
+        result = NewExif(order);
+        if (!result)
+            return QByteArray();
+        ExifContent* ifd0 = source->ifd[EXIF_IFD_0];
+        CopyEntry(exif_content_get_entry(ifd0, EXIF_TAG_ARTIST), result->ifd[EXIF_IFD_0]);
+        CopyEntry(exif_content_get_entry(ifd0, EXIF_TAG_COPYRIGHT), result->ifd[EXIF_IFD_0]);
+        if (result->ifd[EXIF_IFD_0]->count == 0)
+            return QByteArray();
+    } else {
+        result = std::move(source);
+        // No thumbnail: neither its picture nor the directory that describes it.
+        std::free(result->data);
+        result->data = nullptr;
+        result->size = 0;
+        ExifContent* ifd1 = result->ifd[EXIF_IFD_1];
+        while (ifd1->count > 0)
+            exif_content_remove_entry(ifd1, ifd1->entries[0]);
+        SetNumber(exif_content_get_entry(result->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION), order, 1);
+        ExifContent* exifIfd = result->ifd[EXIF_IFD_EXIF];
+        SetNumber(exif_content_get_entry(exifIfd, EXIF_TAG_PIXEL_X_DIMENSION), order,
+                  static_cast<unsigned>(resultSize.width()));
+        SetNumber(exif_content_get_entry(exifIfd, EXIF_TAG_PIXEL_Y_DIMENSION), order,
+                  static_cast<unsigned>(resultSize.height()));
+        bool any = false;
+        for (int ifd = 0; ifd < EXIF_IFD_COUNT; ++ifd)
+            any = any || result->ifd[ifd]->count > 0;
+        if (!any)
+            return QByteArray();
+    }
+    return SavedBlock(result.get());
+}
+
+} // namespace pictaron
+
+extern "C" {
+
+Q_DECL_EXPORT int PictaronReadExifOrientation(const QByteArray* exif)
+{
+    return pictaron::ReadExifOrientation(*exif);
+}
+
+Q_DECL_EXPORT void PictaronExifOfTextFields(const QByteArray* artist, const QByteArray* copyright, QByteArray* exif)
+{
+    *exif = pictaron::ExifOfTextFields(*artist, *copyright);
+}
+
+Q_DECL_EXPORT void PictaronRewriteExif(const QByteArray* exif, bool copyrightOnly, const QSize* resultSize,
+                                       QByteArray* kept)
+{
+    *kept = pictaron::RewriteExif(*exif, copyrightOnly, *resultSize);
+}
+
+}
