@@ -1,7 +1,7 @@
 # The Debian packages, made by CPack from what "cmake --install" puts in
 # place, one package per install component: scripts/package.sh builds them,
 # tests/install checks them.
-#   pictaron-cli  (component cli)     the command line, the picture and AVIF
+#   pictaron-cli  (component cli)     the command line, the picture and codec
 #                                     modules, its manual page: no Qt Gui
 #   pictaron      (component window)  the window, the caption module, desktop
 #                                     entry, icons, metainfo, HTML manual and

@@ -4,7 +4,8 @@
 # down) names Qt Gui, Qt Widgets or a display library, so it runs where none
 # is installed. The picture module may bring the picture library's X
 # library, never Qt Gui; the caption module does link Qt Gui, which shows the
-# patterns find what they look for.
+# patterns find what they look for. Nor does pictaron-cli load the codecs'
+# libraries that their modules load for the runs that need them.
 # Usage: cli_libraries_test.sh PICTARON_CLI MAGICK_MODULE CAPTION_MODULE WORK_DIR
 set -euo pipefail
 cli=$1 magick=$2 caption=$3 work=$4
@@ -19,6 +20,8 @@ if needed "$cli" | grep -E "$toolkit"; then fail "pictaron-cli names Qt's graphi
 ldd "$cli" > "$work/pictaron-cli.ldd" || fail "ldd $cli failed"
 if grep -E 'not found' "$work/pictaron-cli.ldd"; then fail "pictaron-cli lacks a library"; fi
 if grep -E "$toolkit|$display" "$work/pictaron-cli.ldd"; then fail "pictaron-cli loads a toolkit or display library"; fi
+codecs='lib(png16|webp|webpmux|lcms2|exif|avif)\.so'
+if grep -E "$codecs" "$work/pictaron-cli.ldd"; then fail "pictaron-cli loads a codec library at start"; fi
 
 if ldd "$magick" | grep -E "$toolkit"; then fail "the picture module loads Qt's graphics libraries"; fi
 needed "$caption" | grep -qE "$toolkit" || fail "the caption module does not name libQt6Gui"

@@ -3,8 +3,10 @@
 # package would, and checks that the installed programs work from there: the
 # files are in place, the desktop entry and metainfo validate, and
 # pictaron-cli converts a PNG with the picture module of the install tree, not
-# the one of the build tree, and captions with its caption module; the cli
-# component alone (the pictaron-cli package) converts but refuses a caption.
+# the one of the build tree, and captions with its caption module; a PPM
+# becomes a JPEG without any codec module and a PNG with the PNG module
+# alone; the cli component alone (the pictaron-cli package) converts but
+# refuses a caption, and says which module it lacks when one is gone.
 # Usage: install_test.sh BUILD_DIR VERSION WORK_DIR
 set -euo pipefail
 build=$1 version=$2 work=$3
@@ -80,6 +82,24 @@ grep -q "file=$prefix/lib/\(.*/\)\?pictaron/libpictaron_caption.so .*dynamically
   || fail "pictaron-cli did not load the caption module of the install tree (see $work/caption-ld.log)"
 [ "$(gm identify -format '%m %wx%h' "$work/captioned.jpg")" = "JPEG 64x48" ] || fail "captioned.jpg is not a 64x48 JPEG"
 
+# The codecs' modules are loaded by the runs that need them, from the install
+# tree: a PPM to JPEG run loads none, a PNG result the PNG module alone.
+printf 'P6\n2 2\n255\n\x10\x20\x30\x40\x50\x60\x70\x80\x90\xa0\xb0\xc0' > "$work/in.ppm"
+LD_DEBUG=files "$prefix/bin/pictaron-cli" "$work/in.ppm" -o "$work/ppm.jpg" 2> "$work/ppm-ld.log"
+codecs='lib(png16|webp|webpmux|lcms2|exif|avif)\.so|libpictaron_'
+if grep -E "file=[^ ]*($codecs)" "$work/ppm-ld.log"; then fail "a PPM to JPEG run loaded a codec (see $work/ppm-ld.log)"; fi
+LD_DEBUG=files "$prefix/bin/pictaron-cli" "$work/in.ppm" -o "$work/ppm.png" 2> "$work/png-ld.log"
+grep -q "file=$prefix/lib/\(.*/\)\?pictaron/libpictaron_png.so .*dynamically loaded" "$work/png-ld.log" \
+  || fail "a PNG result did not load the PNG module of the install tree (see $work/png-ld.log)"
+loaded=$(grep -oE "file=[^ ]*($codecs)[^ ]*" "$work/png-ld.log" | sed -E 's|^file=(.*/)?||' | sort -u | tr '\n' ' ')
+[ "$loaded" = "libpictaron_png.so libpng16.so.16 " ] || fail "a PNG result loaded $loaded"
+/usr/bin/python3 -c 'import sys
+from PIL import Image
+picture = Image.open(sys.argv[1])
+sys.exit(picture.format != "PNG" or picture.mode != "RGB" or picture.size != (2, 2)
+         or picture.tobytes() != open(sys.argv[2], "rb").read()[-12:])' "$work/ppm.png" "$work/in.ppm" \
+  || fail "ppm.png does not hold the PPM's pixels"
+
 # The command line's package alone (component cli): no window, no caption
 # module. It converts, and refuses a caption, naming the package to install,
 # rather than taking the module of the build tree.
@@ -105,5 +125,16 @@ status=0
 printf 'pictaron-cli: Captions need the graphics module libpictaron_caption.so, which the pictaron package installs.\n' \
   | cmp -s - "$work/caption.err" || fail "--caption without the caption module: $(cat "$work/caption.err")"
 [ ! -e "$work/cli-captioned.jpg" ] || fail "--caption without the caption module wrote its output"
+# Without its PNG module the command line refuses a PNG result, naming the
+# module, and writes nothing; it never takes the build tree's.
+rm "$(find "$cli_prefix/lib" -name libpictaron_png.so)"
+status=0
+"$cli_prefix/bin/pictaron-cli" "$work/in.ppm" -o "$work/no-module.png" > "$work/no-module.out" 2> "$work/no-module.err" \
+  || status=$?
+[ "$status" = 1 ] || fail "a PNG without the PNG module: status $status, want 1"
+[ ! -s "$work/no-module.out" ] || fail "a PNG without the PNG module wrote to standard output"
+printf 'pictaron-cli: %s: The PNG encoder could not be loaded: libpictaron_png.so is missing.\n' "$work/in.ppm" \
+  | cmp -s - "$work/no-module.err" || fail "a PNG without the PNG module: $(cat "$work/no-module.err")"
+[ ! -e "$work/no-module.png" ] || fail "a PNG without the PNG module was written"
 echo "installed into $prefix: files, entries, manual pages, a PNG conversion and a caption are right"
-echo "the cli component alone converts and refuses a caption, naming the pictaron package"
+echo "the cli component alone converts, refuses a caption, naming the pictaron package, and a PNG without its module"

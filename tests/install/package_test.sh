@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the two Debian packages from the build tree with CPack and checks
 # what each holds and declares: pictaron-cli (the command line, the picture
-# module, its manual page) and pictaron (the window, the caption module and
+# and codec modules, its manual page) and pictaron (the window, the caption module and
 # the desktop files) hold every installed file between them and none twice;
 # each declares the packages of the libraries its programs and modules link;
 # pictaron-cli pulls in no Qt Gui, Qt Widgets or display library beyond what
@@ -88,6 +88,8 @@ expect() {  # PACKAGE REGEX...: each names one file of the package
   done
 }
 expect pictaron-cli /usr/bin/pictaron-cli "$lib/libpictaron_magick\.so" /usr/share/man/man1/pictaron-cli\\.1\\.gz
+expect pictaron-cli "$lib/libpictaron_avif\.so" "$lib/libpictaron_png\.so" "$lib/libpictaron_webp\.so" \
+  "$lib/libpictaron_profile\.so" "$lib/libpictaron_exif\.so"
 expect pictaron /usr/bin/pictaron "$lib/libpictaron_caption\.so" \
   /usr/share/applications/com\\.orvanti\\.Pictaron\\.desktop \
   /usr/share/metainfo/com\\.orvanti\\.Pictaron\\.metainfo\\.xml \
