@@ -1,4 +1,5 @@
 #include "app/compareformats.h"
+#include "components/qtbridge.h"
 
 #include "app/conversion.h"
 #include "app/outputformat.h"
@@ -32,7 +33,7 @@ std::vector<FormatComparison> CompareFormats(const Bitmap& original, const Bitma
         } catch (const RunCancelled&) {
             throw;
         } catch (const PictaronError& error) {
-            entry.error = error.message();
+            entry.error = ToQString(error.message());
         }
         entries.push_back(std::move(entry));
         context.cancel.ThrowIfCancelled();

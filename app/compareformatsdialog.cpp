@@ -1,4 +1,5 @@
 #include "app/compareformatsdialog.h"
+#include "components/qtbridge.h"
 
 #include "app/outputformat.h"
 #include "components/errors.h"
@@ -76,7 +77,7 @@ CompareFormatsDialog::CompareFormatsDialog(const Bitmap& original, const Bitmap&
         } catch (const RunCancelled&) {
             outcome.cancelled = true;
         } catch (const PictaronError& error) {
-            outcome.error = error.message();
+            outcome.error = ToQString(error.message());
         } catch (const std::bad_alloc&) {
             outcome.error = QStringLiteral("There is not enough memory to finish this picture.");
         }

@@ -6,6 +6,7 @@
 // replaces the opened original or a file whose name only followed a change of
 // format; and a save writes exactly the picture the report then names.
 #include "app/mainwindow.h"
+#include "components/qtbridge.h"
 
 #include "app/appsettings.h"
 #include "app/associatedialog.h"
@@ -164,7 +165,7 @@ void TfrmPictaron::mnuOptionsFileClick()
     try {
         OfferOpenWith(chosen, QCoreApplication::applicationFilePath());
     } catch (const PictaronError& error) {
-        ShowMessage(this, error.message());
+        ShowMessage(this, ToQString(error.message()));
     }
 }
 
@@ -211,7 +212,7 @@ void TfrmPictaron::SaveResultFile(bool namedNow)
         try {
             size = SaveResult(resultFileName, imgDest->Picture(), resultBytes, GatherSettings());
         } catch (const PictaronError& error) {
-            ShowMessage(this, error.message());
+            ShowMessage(this, ToQString(error.message()));
             return;
         }
     }

@@ -5,6 +5,7 @@
 // The frame is drawn by inversion into the source view's own copy of the
 // original, so the picture a run starts from never carries it.
 #include "app/mainwindow.h"
+#include "components/qtbridge.h"
 
 #include "app/cropframe.h"
 #include "app/pictureview.h"
@@ -257,7 +258,7 @@ bool TfrmPictaron::WithMemory(const std::function<void()>& command)
         command();
         return true;
     } catch (const PictaronError& error) {
-        QMessageBox::critical(this, QStringLiteral("Pictaron"), error.message());
+        QMessageBox::critical(this, QStringLiteral("Pictaron"), ToQString(error.message()));
     } catch (const std::bad_alloc&) {
         QMessageBox::critical(this, QStringLiteral("Pictaron"),
                               QStringLiteral("There is not enough memory for this command."));

@@ -1,4 +1,5 @@
 #include "app/runcontroller.h"
+#include "components/qtbridge.h"
 
 #include "app/conversion.h"
 #include "components/errors.h"
@@ -56,7 +57,7 @@ void RunController::Launch(Request request)
         } catch (const RunCancelled&) {
             outcome.cancelled = true;
         } catch (const PictaronError& error) {
-            outcome.error = error.message();
+            outcome.error = ToQString(error.message());
         } catch (const std::bad_alloc&) {
             outcome.error = QStringLiteral("There is not enough memory to finish this picture.");
         }

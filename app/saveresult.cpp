@@ -1,4 +1,5 @@
 #include "app/saveresult.h"
+#include "components/qtbridge.h"
 
 #include "components/atomicfile.h"
 #include "components/errors.h"
@@ -16,7 +17,7 @@ qint64 SaveResult(const QString& path, const Bitmap& shownPicture, const QByteAr
         try {
             WriteFileAtomically(path, encodedBytes);
         } catch (const PictaronError& error) {
-            throw PictaronError(QStringLiteral("Copy of file failed\n\n") + error.message());
+            throw PictaronError(QStringLiteral("Copy of file failed\n\n") + ToQString(error.message()));
         }
         return encodedBytes.size();
     case OutputFormat::Png:

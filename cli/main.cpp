@@ -1,5 +1,6 @@
 // pictaron-cli: one or many pictures through the conversion pipeline.
 #include "app/conversion.h"
+#include "components/qtbridge.h"
 #include "app/encodestep.h"
 #include "app/outputformat.h"
 #include "components/atomicfile.h"
@@ -220,7 +221,7 @@ QByteArray ConvertPicture(const CliJob& job, const PlannedOutput& planned, const
     try {
         result = RunConversion(std::move(original), job.settings, context, std::move(alpha));
     } catch (const PictaronError& error) {
-        throw PictaronError(ShownInput(input) + QStringLiteral(": ") + error.message());
+        throw PictaronError(ShownInput(input) + QStringLiteral(": ") + ToQString(error.message()));
     }
     ThrowIfInterrupted();
     // A step that failed without ending the run (a resize) leaves a result
@@ -385,7 +386,7 @@ int RunPlan(const CliJob& job, const OutputPlan& plan)
             else
                 Settle(job, planned, *converted, reportStream);
         } catch (const RunDeclined& declined) {
-            PrintError(QStringLiteral("%1: %2; nothing written.").arg(ShownInput(planned.input), declined.reason()));
+            PrintError(QStringLiteral("%1: %2; nothing written.").arg(ShownInput(planned.input), ToQString(declined.reason())));
             if (status == kDone)
                 status = kCancelled;
         } catch (const RunCancelled&) {
@@ -401,11 +402,11 @@ int RunPlan(const CliJob& job, const OutputPlan& plan)
                 status = kCancelled;
         } catch (const StreamWriteError& error) {
             // Nothing more printed would arrive.
-            PrintError(error.message());
+            PrintError(ToQString(error.message()));
             ended = kError;
             return false;
         } catch (const PictaronError& error) {
-            PrintError(error.message());
+            PrintError(ToQString(error.message()));
             status = kError;
         } catch (const std::bad_alloc&) {
             PrintError(QStringLiteral("%1: There is not enough memory to finish this picture; nothing written.")
@@ -439,7 +440,7 @@ int main(int argc, char* argv[])
         try {
             app = MakeCaptionApplication(argc, argv);
         } catch (const PictaronError& error) {
-            PrintError(error.message());
+            PrintError(ToQString(error.message()));
             return kError;
         }
     } else {

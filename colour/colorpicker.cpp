@@ -1,4 +1,5 @@
 #include "colour/colorpicker.h"
+#include "components/qtbridge.h"
 
 #include "colour/messages.h"
 #include "colour/palettegrid.h"
@@ -231,7 +232,7 @@ void TfrmColorPicker::Open()
         EnsureWebSafePaletteFile(websafe);
     } catch (const PictaronError& error) {
         Messages().Show(this, QStringLiteral("An error occurred while trying to extract WEBSAFE to %1.\n\n%2")
-                                  .arg(websafe, error.message()));
+                                  .arg(websafe, ToQString(error.message())));
     }
 
     const QString stored = ReadTextSetting(*settings_, QStringLiteral("InitialDir"));

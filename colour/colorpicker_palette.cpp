@@ -2,6 +2,7 @@
 // chosen file into the grid (in palette or luminance order) and finding the
 // grid cell nearest to the current colour.
 #include "colour/colorpicker.h"
+#include "components/qtbridge.h"
 
 #include "colour/messages.h"
 #include "colour/palettegrid.h"
@@ -93,7 +94,7 @@ void TfrmColorPicker::LoadCurrentPalette()
         const bool builtIn = currentFile_ == WebSafeFile() && !QFileInfo(currentFile_).isFile();
         palette = builtIn ? BuiltInWebSafePalette() : LoadPickerPalette(currentFile_);
     } catch (const PictaronError& error) {
-        Messages().Show(this, error.message());
+        Messages().Show(this, ToQString(error.message()));
         return;
     }
     if (cmbSort_->currentIndex() == 1)

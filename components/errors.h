@@ -6,7 +6,7 @@
 // pressed Escape, or a step found nothing sensible to do. The second kind is a
 // RunDeclined, which carries why: the window ends it as silently as any
 // cancel, while the command line, which has no picture to show instead, says
-// it.
+// it. Messages are UTF-8 (components/plaintext.h).
 #pragma once
 
 #include <QString>
@@ -18,15 +18,15 @@ namespace pictaron {
 
 class PictaronError : public std::exception {
 public:
-    explicit PictaronError(QString message)
-        : message_(std::move(message)), utf8_(message_.toStdString()) {}
+    explicit PictaronError(std::string message) : message_(std::move(message)) {}
+    // For the engine's code that still words its messages in the toolkit's strings.
+    explicit PictaronError(const QString& message) : message_(message.toStdString()) {}
 
-    const QString& message() const noexcept { return message_; }
-    const char* what() const noexcept override { return utf8_.c_str(); }
+    const std::string& message() const noexcept { return message_; }
+    const char* what() const noexcept override { return message_.c_str(); }
 
 private:
-    QString message_;
-    std::string utf8_;
+    std::string message_;
 };
 
 // The error of a picture too large for memory: it ends a run even where a
@@ -44,11 +44,12 @@ public:
 class RunDeclined : public RunCancelled {
 public:
     // reason: a sentence part in lower case, without a full stop.
-    explicit RunDeclined(QString reason) : reason_(std::move(reason)) {}
-    const QString& reason() const noexcept { return reason_; }
+    explicit RunDeclined(std::string reason) : reason_(std::move(reason)) {}
+    explicit RunDeclined(const QString& reason) : reason_(reason.toStdString()) {}
+    const std::string& reason() const noexcept { return reason_; }
 
 private:
-    QString reason_;
+    std::string reason_;
 };
 
 } // namespace pictaron

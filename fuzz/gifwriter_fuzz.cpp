@@ -7,6 +7,7 @@
 // transparent colour that does not fit in a full table) must be refused with
 // a PictaronError, and nothing else may be.
 #include "components/errors.h"
+#include "components/qtbridge.h"
 #include "formats/gifresult.h"
 #include "fuzz/fuzzinput.h"
 #include "gifchecker.h"
@@ -128,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         gif = EncodeGif(picture.indexed, picture.transparent);
     } catch (const PictaronError& error) {
-        Check(!fits, "a picture the writer should take was refused", error.message());
+        Check(!fits, "a picture the writer should take was refused", ToQString(error.message()));
         return 0;
     }
     Check(fits, "a picture the writer should refuse was written");

@@ -3,6 +3,7 @@
 // "act", "gif"). A palette read must hold 1 to 256 entries; a file refused
 // must be refused with a PictaronError.
 #include "components/errors.h"
+#include "components/qtbridge.h"
 #include "fuzz/fuzzinput.h"
 #include "palette/palettefile.h"
 
@@ -24,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         volatile unsigned sink = sum;
         (void)sink;
     } catch (const PictaronError& error) {
-        fuzz::Refused("LoadPaletteFile", error.message());
+        fuzz::Refused("LoadPaletteFile", ToQString(error.message()));
     }
     return 0;
 }

@@ -4,6 +4,7 @@
 // most the pixel limit, each of whose bytes can be read; anything it refuses
 // must be refused with a PictaronError.
 #include "components/errors.h"
+#include "components/qtbridge.h"
 #include "formats/pictureloader.h"
 #include "fuzz/fuzzinput.h"
 
@@ -62,12 +63,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         CheckPicture(LoadBytes(loader, bytes, path), "Load");
     } catch (const PictaronError& error) {
-        fuzz::Refused("Load", error.message());
+        fuzz::Refused("Load", ToQString(error.message()));
     }
     try {
         CheckPicture(loader.LoadForRun(path), "LoadForRun");
     } catch (const PictaronError& error) {
-        fuzz::Refused("LoadForRun", error.message());
+        fuzz::Refused("LoadForRun", ToQString(error.message()));
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 // The changes of a run: their fixed order, the arguments each step is given,
 // and what a failing step does to the run.
 #include "app/conversion.h"
+#include "components/qtbridge.h"
 
 #include "components/errors.h"
 #include "effects/blend.h"
@@ -186,7 +187,7 @@ TEST_F(ConversionStepsTest, AResizeBeyondMemoryEndsTheRunWithItsMessage)
         Run(Pattern(50, 30), s);
         ADD_FAILURE() << "no error";
     } catch (const PictaronError& error) {
-        EXPECT_EQ(error.message(), message);
+        EXPECT_EQ(ToQString(error.message()), message);
     }
     // So does the resize of a picture that keeps its transparency.
     s.format = OutputFormat::Png;
@@ -197,7 +198,7 @@ TEST_F(ConversionStepsTest, AResizeBeyondMemoryEndsTheRunWithItsMessage)
         RunConversion(Pattern(50, 30), s, context, alpha);
         ADD_FAILURE() << "no error with alpha";
     } catch (const PictaronError& error) {
-        EXPECT_EQ(error.message(), message);
+        EXPECT_EQ(ToQString(error.message()), message);
     }
 }
 
@@ -208,7 +209,7 @@ TEST_F(ConversionStepsTest, FailingStepsEndTheRunWithTheirMessage)
         try {
             Run(original, s);
         } catch (const PictaronError& error) {
-            return error.message();
+            return ToQString(error.message());
         }
         return QStringLiteral("(no error)");
     };

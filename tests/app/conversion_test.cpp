@@ -1,4 +1,5 @@
 #include "app/conversion.h"
+#include "components/qtbridge.h"
 
 #include "app/saveresult.h"
 #include "components/errors.h"
@@ -112,7 +113,7 @@ TEST_F(ConversionTest, UnwritableWorkFileFailsWithItsName)
         RunConversion(Gradient(8, 8), ConversionSettings{}, context);
         FAIL() << "no error";
     } catch (const PictaronError& error) {
-        EXPECT_TRUE(error.message().contains(QStringLiteral("no/such/folder/work.jpg"))) << error.what();
+        EXPECT_TRUE(ToQString(error.message()).contains(QStringLiteral("no/such/folder/work.jpg"))) << error.what();
     }
 }
 
@@ -138,7 +139,7 @@ TEST_F(ConversionTest, SavingAJpegWritesTheBytesOfTheWorkFile)
         SaveResult(inTheWay, result.picture, result.bytes, ConversionSettings{});
         FAIL() << "no error";
     } catch (const PictaronError& error) {
-        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Copy of file failed\n\nCannot write "))) << error.what();
-        EXPECT_TRUE(error.message().contains(QDir::toNativeSeparators(inTheWay))) << error.what();
+        EXPECT_TRUE(ToQString(error.message()).startsWith(QStringLiteral("Copy of file failed\n\nCannot write "))) << error.what();
+        EXPECT_TRUE(ToQString(error.message()).contains(QDir::toNativeSeparators(inTheWay))) << error.what();
     }
 }

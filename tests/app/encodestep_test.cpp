@@ -1,6 +1,7 @@
 // Byte budgets and quality floors through a whole run, against a walk over
 // every setting, and the similarity score a run gives its result.
 #include "app/conversion.h"
+#include "components/qtbridge.h"
 
 #include "app/report.h"
 #include "components/errors.h"
@@ -40,7 +41,7 @@ protected:
         try {
             Run(settings);
         } catch (const PictaronError& error) {
-            return error.message();
+            return ToQString(error.message());
         }
         return {};
     }

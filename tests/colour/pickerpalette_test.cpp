@@ -1,6 +1,7 @@
 // The picker's palette: reading files, the luminance order and the nearest
 // cell, on the web-safe palette file and small files written here.
 #include "colour/pickerpalette.h"
+#include "components/qtbridge.h"
 #include "colour/websafefile.h"
 #include "components/errors.h"
 
@@ -139,7 +140,7 @@ TEST_F(PickerPaletteFiles, JascShortOfLinesIsAMessageNamingTheFile)
         LoadPickerPalette(path);
         FAIL() << "a short palette was accepted";
     } catch (const PictaronError& error) {
-        EXPECT_TRUE(error.message().contains(QStringLiteral("short.pal"))) << error.what();
+        EXPECT_TRUE(ToQString(error.message()).contains(QStringLiteral("short.pal"))) << error.what();
     }
 }
 
@@ -152,7 +153,7 @@ TEST_F(PickerPaletteFiles, GifWithoutGlobalTableIsRefusedWithTheGifMessage)
             LoadPickerPalette(Write(QStringLiteral("x.gif"), bytes));
             FAIL() << "accepted";
         } catch (const PictaronError& error) {
-            EXPECT_EQ(error.message(), expected);
+            EXPECT_EQ(ToQString(error.message()), expected);
         }
     }
 }
@@ -183,7 +184,7 @@ TEST_F(PickerPaletteFiles, ActAndUnknownFiles)
             LoadPickerPalette(path);
             ADD_FAILURE() << name.toStdString() << " was read as a palette";
         } catch (const PictaronError& error) {
-            EXPECT_TRUE(error.message().contains(path)) << error.message().toStdString();
+            EXPECT_TRUE(ToQString(error.message()).contains(path)) << error.message().toStdString();
         }
     }
 }

@@ -1,4 +1,5 @@
 #include "components/atomicfile.h"
+#include "components/qtbridge.h"
 #include "components/errors.h"
 #include "tests/filetesting.h"
 
@@ -28,7 +29,7 @@ bool RefusedWithoutWriteRights(const QString& folder, const QString& path)
         try {
             WriteFileAtomically(path, "new contents");
         } catch (const PictaronError& error) {
-            return error.message().contains(QDir::toNativeSeparators(path));
+            return ToQString(error.message()).contains(QDir::toNativeSeparators(path));
         }
         return false;
     };
@@ -129,6 +130,6 @@ TEST(AtomicFile, WritesThroughSymbolicLinksToTheFileTheyName)
         WriteFileAtomically(loop, "never");
         ADD_FAILURE() << "a link loop was written through";
     } catch (const PictaronError& error) {
-        EXPECT_TRUE(error.message().contains(QDir::toNativeSeparators(loop))) << error.message().toStdString();
+        EXPECT_TRUE(ToQString(error.message()).contains(QDir::toNativeSeparators(loop))) << error.message().toStdString();
     }
 }

@@ -1,4 +1,5 @@
 #include "effects/bitmapmemory.h"
+#include "components/qtbridge.h"
 
 #include "components/errors.h"
 #include "effectpictures.h"
@@ -126,7 +127,7 @@ TEST(BitmapMemory, ABitmapBeyondTheLimitIsRefusedBeforeItIsMapped)
         NewWorkingBitmap(60000, 60000);
         ADD_FAILURE() << "no error";
     } catch (const NotEnoughMemory& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("There is not enough memory for a picture of 60000 by 60000 pixels."));
+        EXPECT_EQ(ToQString(error.message()), QStringLiteral("There is not enough memory for a picture of 60000 by 60000 pixels."));
     }
     EXPECT_LT(PeakAddressSpace() - before, qint64(1) << 20);  // not even a gibibyte was asked for
 }

@@ -1,4 +1,5 @@
 #include "effects/blend.h"
+#include "components/qtbridge.h"
 
 #include "components/errors.h"
 #include "effects/geometry.h"
@@ -82,7 +83,7 @@ TEST_F(BlendStepTest, UnreadableFileStopsWithTheLoadersMessage)
         BlendStep(Noise(10, 10), path, 0, true);
         FAIL() << "no error";
     } catch (const PictaronError& error) {
-        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Cannot open"))) << error.what();
+        EXPECT_TRUE(ToQString(error.message()).startsWith(QStringLiteral("Cannot open"))) << error.what();
     }
 }
 

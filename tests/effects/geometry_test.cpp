@@ -1,4 +1,5 @@
 #include "effects/geometry.h"
+#include "components/qtbridge.h"
 
 #include "components/errors.h"
 #include "effectpictures.h"
@@ -131,7 +132,7 @@ TEST(Crop, NothingLeftStopsWithAMessage)
             CropToSelection(picture, corners.first, corners.second);
             ADD_FAILURE() << "no error for an empty rectangle";
         } catch (const PictaronError& error) {
-            EXPECT_EQ(error.message(), QStringLiteral(
+            EXPECT_EQ(ToQString(error.message()), QStringLiteral(
                 "The crop rectangle is empty.  Draw a frame around the part of the picture to keep."));
         }
     }

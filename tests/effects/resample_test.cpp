@@ -1,4 +1,5 @@
 #include "effects/resample.h"
+#include "components/qtbridge.h"
 
 #include "components/errors.h"
 #include "effectpictures.h"
@@ -168,7 +169,7 @@ TEST(Resample, EmptySourceIsRefused)
         Resample(Bitmap(), 5, 5, "Box");
         FAIL() << "no error";
     } catch (const PictaronError& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("Source bitmap too small"));
+        EXPECT_EQ(ToQString(error.message()), QStringLiteral("Source bitmap too small"));
     }
 }
 
@@ -266,13 +267,13 @@ TEST(ResizeStep, ZeroSizesStopTheRun)
         ResizeStep(picture, 0, 5, Method("Box"), nullptr, warnings);
         FAIL() << "no error";
     } catch (const PictaronError& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("Resize width must be above zero."));
+        EXPECT_EQ(ToQString(error.message()), QStringLiteral("Resize width must be above zero."));
     }
     try {
         ResizeStep(picture, 5, 0, Method("Box"), nullptr, warnings);
         FAIL() << "no error";
     } catch (const PictaronError& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("Resize height must be above zero."));
+        EXPECT_EQ(ToQString(error.message()), QStringLiteral("Resize height must be above zero."));
     }
     EXPECT_TRUE(warnings.isEmpty());
 }
@@ -298,7 +299,7 @@ TEST(ResizeStep, AResultBeyondMemoryEndsTheRunWithItsSize)
             ResizeStep(Noise(8, 8), size.width(), size.height(), Method("Lanczos3"), nullptr, warnings);
             ADD_FAILURE() << "no error for " << size.width();
         } catch (const NotEnoughMemory& error) {
-            EXPECT_EQ(error.message(), QStringLiteral("There is not enough memory for a picture of %1 by %2 pixels.")
+            EXPECT_EQ(ToQString(error.message()), QStringLiteral("There is not enough memory for a picture of %1 by %2 pixels.")
                                            .arg(size.width()).arg(size.height()));
         }
         EXPECT_TRUE(warnings.isEmpty());

@@ -2,6 +2,7 @@
 // rules, transparency, and every written file read back by a strict reader of
 // our own and by Pillow.
 #include "formats/gifimage.h"
+#include "components/qtbridge.h"
 
 #include "components/errors.h"
 #include "formats/giflzw.h"
@@ -165,7 +166,7 @@ TEST(GifWriter, FullTableCannotTakeAnotherColour)
         Write(picture, TColor(0x123456));
         FAIL() << "no error";
     } catch (const PictaronError& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("Color table overflow"));
+        EXPECT_EQ(ToQString(error.message()), QStringLiteral("Color table overflow"));
     }
     // A colour that is already there is found, not appended.
     const Argb present = Greys(256)[77];
@@ -182,7 +183,7 @@ TEST(GifWriter, IndexBeyondTheTableIsRefused)
         Write(Indexed(3, 1, palette, [](int x, int) { return x + 2; }));
         FAIL() << "no error";
     } catch (const PictaronError& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("Color not in color table"));
+        EXPECT_EQ(ToQString(error.message()), QStringLiteral("Color not in color table"));
     }
 }
 

@@ -1,6 +1,7 @@
 // The GIF step of a run: the palette flow, its statuses, cancellation, and the
 // file that is measured and saved.
 #include "formats/gifresult.h"
+#include "components/qtbridge.h"
 
 #include "app/conversion.h"
 #include "app/saveresult.h"
@@ -188,7 +189,7 @@ TEST_F(GifStepTest, FullPaletteAndAMissingTransparentColourFailTheRun)
         Run(testpictures::PatternPicture(64, 64, 2), settings);
         FAIL() << "no error";
     } catch (const PictaronError& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("Color table overflow"));
+        EXPECT_EQ(ToQString(error.message()), QStringLiteral("Color table overflow"));
     }
 }
 
@@ -208,7 +209,7 @@ TEST_F(GifStepTest, UnreadablePaletteFileFailsTheRunWithItsName)
         Run(FourColours(), settings);
         FAIL() << "no error";
     } catch (const PictaronError& error) {
-        EXPECT_TRUE(error.message().contains(QStringLiteral("missing.pal"))) << error.what();
+        EXPECT_TRUE(ToQString(error.message()).contains(QStringLiteral("missing.pal"))) << error.what();
     }
 }
 

@@ -3,6 +3,7 @@
 // pipes, devices, sockets and folders, files of gigabytes, newer BMP header
 // kinds, files cut short.
 #include "formats/pictureloader.h"
+#include "components/qtbridge.h"
 
 #include "childrun.h"
 #include "components/errors.h"
@@ -50,7 +51,7 @@ protected:
         try {
             PictureLoader().Load(path);
         } catch (const PictaronError& error) {
-            return error.message();
+            return ToQString(error.message());
         }
         return {};
     }
@@ -231,7 +232,7 @@ TEST_F(HostileInputTest, NamesThatAreNoRegularFileAreRefusedWithoutWaiting)
         try {
             PictureLoader().LoadForRun(fifo);
         } catch (const PictaronError& error) {
-            forRun = error.message();
+            forRun = ToQString(error.message());
         }
         return 0;
     });
@@ -243,7 +244,7 @@ TEST_F(HostileInputTest, NamesThatAreNoRegularFileAreRefusedWithoutWaiting)
             try {
                 BlendStep(working, second, 50, false);
             } catch (const PictaronError& error) {
-                blend = error.message();
+                blend = ToQString(error.message());
             }
             return 0;
         });

@@ -1,4 +1,5 @@
 #include "formats/jpegimage.h"
+#include "components/qtbridge.h"
 #include "formats/pictureloader.h"
 
 #include "components/errors.h"
@@ -183,6 +184,6 @@ TEST(JpegDecoding, BrokenDataRaisesTheLibrarysErrorNumber)
         jpeg.Decode();
         FAIL() << "no error";
     } catch (const PictaronError& error) {
-        EXPECT_TRUE(error.message().startsWith(QStringLiteral("JPEG error #"))) << error.what();
+        EXPECT_TRUE(ToQString(error.message()).startsWith(QStringLiteral("JPEG error #"))) << error.what();
     }
 }

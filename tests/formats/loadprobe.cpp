@@ -7,6 +7,7 @@
 //   error MESSAGE
 // preceded by "warning LINE" for each warning of the load.
 #include "components/errors.h"
+#include "components/qtbridge.h"
 #include "formats/pictureloader.h"
 
 #include <QCoreApplication>
@@ -45,7 +46,7 @@ int main(int argc, char* argv[])
                 std::printf("warning %s\n", qPrintable(warning));
             std::printf("ok %d %d %s\n", picture.width(), picture.height(), Pixels(picture).constData());
         } catch (const PictaronError& error) {
-            std::printf("error %s\n", qPrintable(error.message()));
+            std::printf("error %s\n", error.what());
         }
         std::fflush(stdout);
     }

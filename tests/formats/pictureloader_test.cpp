@@ -1,4 +1,5 @@
 #include "formats/pictureloader.h"
+#include "components/qtbridge.h"
 
 #include "components/errors.h"
 #include "effects/pixels.h"
@@ -44,7 +45,7 @@ protected:
         try {
             loader_.Load(path);
         } catch (const PictaronError& error) {
-            return error.message();
+            return ToQString(error.message());
         }
         return {};
     }

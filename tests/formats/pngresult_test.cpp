@@ -2,6 +2,7 @@
 // compared with the finished picture; the indexed kind against the GIF of
 // the same settings.
 #include "formats/pngresult.h"
+#include "components/qtbridge.h"
 
 #include "../bitmapimage.h"
 
@@ -385,7 +386,7 @@ TEST_F(PngStepTest, ALibpngErrorBecomesTheRunsMessage)
         Png(wide, Bitmap(), Settings());
         FAIL() << "no error";
     } catch (const PictaronError& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("The PNG file could not be written: Invalid IHDR data "
+        EXPECT_EQ(ToQString(error.message()), QStringLiteral("The PNG file could not be written: Invalid IHDR data "
                                                   "(Image width exceeds user limit in IHDR)."));
     }
     EXPECT_EQ(recorder_.captions.back(), QString());

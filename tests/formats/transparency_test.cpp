@@ -1,6 +1,7 @@
 // Pictures with transparency: the loader's alpha plane against Pillow's own
 // reading of the same files, and WebP and AVIF found by their signatures.
 #include "components/errors.h"
+#include "components/qtbridge.h"
 #include "effects/pixels.h"
 #include "formats/pictureformat.h"
 #include "formats/pictureloader.h"
@@ -219,7 +220,7 @@ TEST_F(TransparencyTest, WebpDeclaringAHugeCanvasIsRefusedBeforeDecoding)
             loader_.LoadFromMemory(bytes, QStringLiteral("huge.webp"));
             ADD_FAILURE() << "a WebP of " << side << " by " << side << " pixels opened";
         } catch (const PictaronError& error) {
-            EXPECT_TRUE(error.message().contains(QStringLiteral("%1 by %1 pixels").arg(side)))
+            EXPECT_TRUE(ToQString(error.message()).contains(QStringLiteral("%1 by %1 pixels").arg(side)))
                 << error.message().toStdString();
         }
     }

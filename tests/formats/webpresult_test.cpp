@@ -1,6 +1,7 @@
 // The WebP step of a run: every file read back by dwebp and compared with
 // the finished picture.
 #include "formats/webpresult.h"
+#include "components/qtbridge.h"
 
 #include "app/conversion.h"
 #include "components/errors.h"
@@ -167,7 +168,7 @@ TEST_F(WebpStepTest, ASideAbove16383PixelsIsRefused)
         Webp(testpictures::PatternPicture(16384, 2), Bitmap(), Settings(false));
         FAIL() << "no error";
     } catch (const PictaronError& error) {
-        EXPECT_EQ(error.message(),
+        EXPECT_EQ(ToQString(error.message()),
                   QStringLiteral("The WebP file could not be written: a WebP picture can be at most 16383 by 16383 "
                                  "pixels."));
     }

@@ -1,5 +1,6 @@
 // Reading JASC and RIFF ".pal", ".act" and the colour table of ".gif" files.
 #include "palette/palettefile.h"
+#include "components/qtbridge.h"
 
 #include "components/errors.h"
 #include "testbitmaps.h"
@@ -33,7 +34,7 @@ protected:
         try {
             LoadPaletteFile(path);
         } catch (const PictaronError& error) {
-            return error.message();
+            return ToQString(error.message());
         }
         return QString();
     }

@@ -1,0 +1,129 @@
+#include "components/plaintext.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace pictaron {
+
+namespace {
+
+constexpr char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+constexpr bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+} // namespace
+
+std::string NumberText(std::int64_t value)
+{
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    return std::string(digits, end);
+}
+
+std::string FixedText(double value, int decimals)
+{
+    char text[64];
+    const int length = std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    if (length >= 0 && static_cast<std::size_t>(length) < sizeof text)
+        return std::string(text, static_cast<std::size_t>(length));
+    std::string large(static_cast<std::size_t>(length) + 1, '\0');
+    std::snprintf(large.data(), large.size(), "%.*f", decimals, value);
+    large.pop_back();
+    return large;
+}
+
+std::string SubstituteTexts(std::string_view pattern, std::initializer_list<std::string_view> arguments)
+{
+    std::string text;
+    text.reserve(pattern.size() + 16 * arguments.size());
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] >= '1' && pattern[i + 1] <= '9') {
+            const auto index = static_cast<std::size_t>(pattern[i + 1] - '1');
+            if (index < arguments.size()) {
+                text += arguments.begin()[index];
+                ++i;
+                continue;
+            }
+        }
+        text += pattern[i];
+    }
+    return text;
+}
+
+std::string AsciiLower(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        c = LowerAscii(c);
+    return lower;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+            return false;
+    return true;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view start)
+{
+    return text.size() >= start.size() && EqualsNoCase(text.substr(0, start.size()), start);
+}
+
+bool EndsWithNoCase(std::string_view text, std::string_view end)
+{
+    return text.size() >= end.size() && EqualsNoCase(text.substr(text.size() - end.size()), end);
+}
+
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && IsSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+Texts SplitAt(std::string_view text, char separator)
+{
+    Texts pieces;
+    for (;;) {
+        const std::size_t at = text.find(separator);
+        pieces.emplace_back(text.substr(0, at));
+        if (at == std::string_view::npos)
+            return pieces;
+        text.remove_prefix(at + 1);
+    }
+}
+
+std::string JoinTexts(const Texts& pieces, std::string_view separator)
+{
+    std::string text;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (i)
+            text += separator;
+        text += pieces[i];
+    }
+    return text;
+}
+
+std::optional<std::int64_t> ParseWholeNumber(std::string_view text)
+{
+    text = Trimmed(text);
+    // from_chars reads a minus sign but no plus, and neither may follow a plus.
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (text.empty() || text.front() < '0' || text.front() > '9')
+            return std::nullopt;
+    }
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+} // namespace pictaron

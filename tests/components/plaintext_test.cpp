@@ -1,0 +1,78 @@
+// The engine's text helpers against the toolkit's own string functions, which
+// the engine's texts were written with before: the same inputs must give the
+// same texts.
+#include "components/plaintext.h"
+#include "components/qtbridge.h"
+
+#include <gtest/gtest.h>
+
+#include <QString>
+
+namespace pictaron {
+namespace {
+
+TEST(PlainTextTest, SubstituteMatchesMultiArgumentReplacement)
+{
+    // The engine's messages number their markers from %1 up, where both agree.
+    const char* const patterns[] = {"%1 by %2 pixels", "%2 before %1", "%1 is 100%2", "%1%2%1", "é %1 ü %2"};
+    for (const char* pattern : patterns) {
+        const QString expected = QString::fromUtf8(pattern).arg(QStringLiteral("a%2"), QStringLiteral("ß"));
+        EXPECT_EQ(Substitute(pattern, "a%2", "ß"), expected.toStdString()) << pattern;
+    }
+    // Markers stand for their own argument, even past a missing one.
+    EXPECT_EQ(Substitute("%3 is missing: %1, %0, 100%", "x", "y"), "%3 is missing: x, %0, 100%");
+    EXPECT_EQ(Substitute("%1 by %2 pixels", 640, std::int64_t{-5000000000}), "640 by -5000000000 pixels");
+    EXPECT_EQ(Substitute("%1 of %2", std::string("one"), std::string_view("two")), "one of two");
+}
+
+TEST(PlainTextTest, NumbersAsTheToolkitWritesThem)
+{
+    for (const std::int64_t value : {std::int64_t{0}, std::int64_t{-1}, std::int64_t{1} << 62, INT64_MIN})
+        EXPECT_EQ(NumberText(value), QString::number(value).toStdString());
+    // Values away from exact halves round alike in both.
+    for (const double value : {0.0, 1.0 / 3, 2.675001, -7.5e-3, 123456.789, 1e300})
+        for (int decimals : {0, 1, 2, 6})
+            EXPECT_EQ(FixedText(value, decimals), QString::number(value, 'f', decimals).toStdString())
+                << value << " " << decimals;
+    EXPECT_EQ(FixedText(0.125, 2), "0.12");
+}
+
+TEST(PlainTextTest, CaseAndWhiteSpace)
+{
+    EXPECT_EQ(AsciiLower("JPEG.Jpg é"), "jpeg.jpg é");
+    EXPECT_TRUE(EqualsNoCase("PnG", "png"));
+    EXPECT_FALSE(EqualsNoCase("png", "pn"));
+    EXPECT_FALSE(EqualsNoCase("É", "é"));  // not ASCII: left as it is
+    EXPECT_TRUE(StartsWithNoCase("--Format=gif", "--format"));
+    EXPECT_TRUE(EndsWithNoCase("photo.JPEG", ".jpeg"));
+    EXPECT_FALSE(EndsWithNoCase("g", ".jpeg"));
+    for (const char* text : {"", " ", "\t a b \r\n", "x", "  x", "x\v\f"})
+        EXPECT_EQ(std::string(Trimmed(text)), QString::fromUtf8(text).trimmed().toStdString()) << text;
+}
+
+TEST(PlainTextTest, SplitKeepsEmptyPiecesAsTheToolkitDoes)
+{
+    for (const char* text : {"", ",", "a", "a,,b", ",a,", "a,b,c"}) {
+        EXPECT_EQ(ToQStringList(SplitAt(text, ',')), QString::fromUtf8(text).split(QLatin1Char(','))) << text;
+        EXPECT_EQ(JoinTexts(SplitAt(text, ','), ","), text);
+    }
+}
+
+TEST(PlainTextTest, WholeNumbersAsTheToolkitReadsThem)
+{
+    const char* const texts[] = {"0", "42", " -17 ", "+8", "\t99\n", "", " ", "+", "-", "+-5", "-+5", "1 2", "1e3",
+                                 "0x10", "12a", "9223372036854775807", "-9223372036854775808",
+                                 "9223372036854775808", "007"};
+    for (const char* text : texts) {
+        bool ok = false;
+        const qlonglong expected = QString::fromUtf8(text).toLongLong(&ok);
+        const std::optional<std::int64_t> parsed = ParseWholeNumber(text);
+        ASSERT_EQ(parsed.has_value(), ok) << '"' << text << '"';
+        if (ok) {
+            EXPECT_EQ(*parsed, expected) << text;
+        }
+    }
+}
+
+} // namespace
+} // namespace pictaron
