@@ -1,6 +1,7 @@
 // --buttonize, --button-colour, --lighting, --fade, --invert, --caption,
 // --caption-location, --font, --caption-style, --caption-colour.
 #include "cli/optiongroups.h"
+#include "components/qtbridge.h"
 
 namespace pictaron {
 
@@ -65,7 +66,7 @@ bool ReadFont(const QString& text, CaptionFont& font, QString& error)
         error = QStringLiteral("--font needs a font family, not \"%1\".").arg(text);
         return false;
     }
-    font.family = family;
+    font.family = ToUtf8(family);
     return true;
 }
 

@@ -154,7 +154,7 @@ Bitmap LoadInput(const QString& input, const PictureLoader& loader, CliPictureRe
         original = loader.LoadForRun(input, &report.warnings, &alpha);
         report.originalSize = QFileInfo(input).size();
     }
-    report.originalDimensions = original.size();
+    report.originalDimensions = ToQSize(original.size());
     report.source = SourceTagsOf(original);
     return original;
 }
@@ -435,7 +435,7 @@ int main(int argc, char* argv[])
     qInstallMessageHandler(QtMessage);
     // Nothing else needs an application object: the engine uses plain
     // threads and no event loop, and making one costs more than a small run.
-    std::unique_ptr<QCoreApplication> app;
+    CaptionApplication app;
     if (DrawsCaption(argc, argv)) {
         try {
             app = MakeCaptionApplication(argc, argv);

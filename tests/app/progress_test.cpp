@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 using namespace pictaron;
@@ -10,13 +11,13 @@ using namespace pictaron;
 namespace {
 
 struct Repaint {
-    QString text;
+    std::string text;
     int percent;
 };
 
 class RecordingView : public ProgressView {
 public:
-    void ProgressChanged(const QString& text, int percent) override { repaints.push_back({text, percent}); }
+    void ProgressChanged(const std::string& text, int percent) override { repaints.push_back({text, percent}); }
     std::vector<Repaint> repaints;
 };
 
@@ -28,7 +29,7 @@ TEST(RunProgress, RowLoopUpdatesEveryTenthOfTheTotal)
     std::vector<int> taken;
     for (int row = 0; row <= 480; ++row) {
         const int before = progress.done();
-        progress.ReportProgress(QString(), row, 480);
+        progress.ReportProgress({}, row, 480);
         if (progress.done() != before || row == 0)
             taken.push_back(progress.done());
     }
@@ -40,44 +41,44 @@ TEST(RunProgress, RepaintsOnlyOnChangedPercentOrText)
 {
     RecordingView view;
     RunProgress progress(&view);
-    progress.SetStatus(QStringLiteral("Resizing"));
+    progress.SetStatus("Resizing");
     for (int row = 0; row < 1000; ++row)
-        progress.ReportProgress(QString(), row, 1000);
+        progress.ReportProgress({}, row, 1000);
     // One repaint for the text, then one per new tenth (0 % was already shown).
     ASSERT_EQ(view.repaints.size(), 10u);
-    EXPECT_EQ(view.repaints.front().text, QStringLiteral("Resizing"));
+    EXPECT_EQ(view.repaints.front().text, "Resizing");
     EXPECT_EQ(view.repaints.back().percent, 90);
 
     view.repaints.clear();
-    progress.SetStatus(QStringLiteral("Resizing"));  // same text: nothing to repaint
+    progress.SetStatus("Resizing");  // same text: nothing to repaint
     EXPECT_TRUE(view.repaints.empty());
-    progress.SetStatus(QString());
+    progress.SetStatus({});
     ASSERT_EQ(view.repaints.size(), 1u);
-    EXPECT_TRUE(view.repaints.back().text.isEmpty());
+    EXPECT_TRUE(view.repaints.back().text.empty());
 }
 
 TEST(RunProgress, TotalMinusOneKeepsTheTotalAndTakesEveryValue)
 {
     RunProgress progress;
-    progress.ReportProgress(QString(), 0, 100);
-    progress.ReportProgress(QStringLiteral("Saving"), 37, -1);
+    progress.ReportProgress({}, 0, 100);
+    progress.ReportProgress("Saving", 37, -1);
     EXPECT_EQ(progress.total(), 100);
     EXPECT_EQ(progress.done(), 37);  // step is 1 when total is -1
     EXPECT_EQ(progress.percent(), 37);
-    EXPECT_EQ(progress.text(), QStringLiteral("Saving"));
+    EXPECT_EQ(progress.text(), "Saving");
     // An empty text keeps the caption.
-    progress.ReportProgress(QString(), 50, -1);
-    EXPECT_EQ(progress.text(), QStringLiteral("Saving"));
+    progress.ReportProgress({}, 50, -1);
+    EXPECT_EQ(progress.text(), "Saving");
 }
 
 TEST(RunProgress, CountsAre16BitAndDoneIsClampedToTheTotal)
 {
     RunProgress progress;
-    progress.ReportProgress(QString(), 0, 70000);  // wraps to 4464
+    progress.ReportProgress({}, 0, 70000);  // wraps to 4464
     EXPECT_EQ(progress.total(), 70000 - 65536);
-    progress.ReportProgress(QString(), 200, 100);
+    progress.ReportProgress({}, 200, 100);
     EXPECT_EQ(progress.percent(), 100);
-    progress.ReportProgress(QString(), 0, 0);
+    progress.ReportProgress({}, 0, 0);
     EXPECT_EQ(progress.percent(), 0);  // no total, no division
 }
 
