@@ -1,9 +1,14 @@
 #include "app/progress.h"
+#include "app/queuedprogressview.h"
 #include "components/errors.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace pictaron;
@@ -90,4 +95,27 @@ TEST(CancelFlag, ThrowsOnlyOnceCancelled)
     EXPECT_THROW(cancel.ThrowIfCancelled(), RunCancelled);
     cancel.Reset();
     EXPECT_NO_THROW(cancel.ThrowIfCancelled());
+}
+
+// The window hears of a change on its own thread, later, with the UTF-8
+// text of the engine as the toolkit's string.
+TEST(QueuedProgressView, HandsTheTextToTheReceiverQueued)
+{
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "app_tests";
+        static char* argv[] = {name, nullptr};
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QObject receiver;
+    std::vector<std::pair<QString, int>> shown;
+    QueuedProgressView view(&receiver, [&](const QString& text, int percent) { shown.emplace_back(text, percent); });
+    RunProgress progress(&view);
+    progress.ReportProgress("Größe € anpassen", 30, 100);
+    EXPECT_TRUE(shown.empty());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown.front().first, QStringLiteral("Größe € anpassen"));
+    EXPECT_EQ(shown.front().second, 30);
 }
