@@ -7,6 +7,7 @@
 #include "app/outputformat.h"
 #include "app/pictureview.h"
 #include "colour/orvacolourpicker.h"
+#include "components/qtbridge.h"
 #include "components/controlhelpers.h"
 #include "components/orvaedit.h"
 #include "components/pathutils.h"
@@ -199,7 +200,7 @@ void TfrmPictaron::ChangeResultExtension(const QString& extension)
 {
     if (resultFileName.isEmpty())
         return;
-    const QString renamed = ChangeFileExt(resultFileName, extension);
+    const QString renamed = ToQString(ChangeFileExt(ToUtf8(resultFileName), ToUtf8(extension)));
     if (renamed != resultFileName)
         resultNameDerived = true;
     resultFileName = renamed;
@@ -270,10 +271,10 @@ void TfrmPictaron::btnOpenPaletteClick()
 {
     const QString folder = ReadTextSetting(*settingsKey, kPaletteFolderSetting);
     const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Open Palette"), folder,
-                                                      QtFileFilter(kPaletteFilter));
+                                                      ToQString(QtFileFilter(ToUtf8(kPaletteFilter))));
     if (file.isEmpty())
         return;
-    settingsKey->setValue(kPaletteFolderSetting, FolderWithSeparator(file));
+    settingsKey->setValue(kPaletteFolderSetting, ToQString(FolderWithSeparator(ToUtf8(file))));
     paletteSelection = file;
     opt.cmbPalette->setEditText(file);
     opt.cmbPalette->setToolTip(file);

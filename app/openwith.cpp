@@ -1,6 +1,7 @@
 #include "app/openwith.h"
 
 #include "app/shellverb.h"
+#include "components/qtbridge.h"
 #include "components/atomicfile.h"
 
 #include <QDir>
@@ -73,7 +74,7 @@ void RegisterOpenWith(const QStringList& mimeTypes, const QString& programPath, 
         if (!types.contains(type))
             types << type;
     QDir().mkpath(folder);
-    WriteFileAtomically(path, OpenWithEntry(programPath, types).toUtf8());
+    WriteFileAtomically(ToUtf8(path), ToUtf8(OpenWithEntry(programPath, types)));
 }
 
 void OfferOpenWith(const QStringList& associations, const QString& programPath)

@@ -1,6 +1,7 @@
 #include "app/report.h"
 
 #include "formats/sourcetags.h"
+#include "components/qtbridge.h"
 
 #include <cmath>
 #include <cstdio>
@@ -79,7 +80,7 @@ QString OpenedSourceInfo(const QString& path, qint64 fileSize, QSize pictureSize
 
 QString OpenedSourceInfo(const QString& path, qint64 fileSize, const Bitmap& picture)
 {
-    return OpenedSourceInfo(path, fileSize, picture.size(), DescribeAppliedTags(SourceTagsOf(picture)));
+    return OpenedSourceInfo(path, fileSize, picture.size(), ToQString(DescribeAppliedTags(SourceTagsOf(picture))));
 }
 
 QString PastedSourceInfo(const Bitmap& picture)

@@ -1,6 +1,7 @@
 #include "colour/websafefile.h"
 
 #include "colour/pickerpalette.h"
+#include "components/qtbridge.h"
 #include "components/atomicfile.h"
 #include "components/errors.h"
 #include "palette/palette.h"
@@ -119,7 +120,7 @@ void EnsureWebSafePaletteFile(const QString& path)
     if (QFileInfo(path).isFile() && !QFileInfo(path).isSymLink())
         return;
 #endif
-    WriteFileAtomically(path, WebSafePaletteFileBytes());
+    WriteFileAtomically(ToUtf8(path), BytesView(WebSafePaletteFileBytes()));
 }
 
 } // namespace pictaron

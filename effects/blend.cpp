@@ -3,6 +3,7 @@
 #include "effects/geometry.h"
 #include "effects/pixels.h"
 #include "formats/pictureloader.h"
+#include "components/qtbridge.h"
 
 #include <QFileInfo>
 
@@ -62,7 +63,7 @@ Bitmap BlendStep(const Bitmap& working, const QString& file, int bias, bool stre
 {
     if (file.isEmpty() || !QFileInfo::exists(file))
         return working;
-    const Bitmap second = PictureLoader().Load(file);
+    const Bitmap second = PictureLoader().Load(ToUtf8(file));
     const Bitmap fitted = stretch ? StretchBitmap(second, working.size()) : TileBitmap(working.size(), second);
     return BlendBitmaps(working, fitted, BlendFactor(bias));
 }

@@ -1,6 +1,7 @@
 #include "formats/avifresult.h"
 
 #include "app/report.h"
+#include "components/qtbridge.h"
 #include "components/busy.h"
 #include "components/errors.h"
 #include "components/moduleloader.h"
@@ -48,12 +49,14 @@ EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const
         encoding.yuv444 = settings.avifChroma == AvifChroma::Yuv444;
         encoding.lossless = settings.avifLossless;
         encoding.icc = ProfileToEmbed(settings, source, false);
-        const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, bitmap.size());
+        const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, Size(bitmap.width(), bitmap.height()));
         encoding.exif = kept.exif;
         encoding.xmp = kept.xmp;
-        result.metadata = kept.Names();
+        result.metadata = ToQStringList(kept.Names());
         context.cancel.ThrowIfCancelled();
-        encode(&bitmap, &rgba, &encoding, &result.bytes);
+        std::string bytes;
+        encode(&bitmap, &rgba, &encoding, &bytes);
+        result.bytes = ToQByteArray(bytes);
         context.cancel.ThrowIfCancelled();
         context.progress.ReportProgress(QString(), 100, -1);
     }
@@ -65,7 +68,8 @@ EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const
     else if (context.ShowsResult()) {
         // The file as a browser decodes it, on white.
         Bitmap decoded;
-        module.Required<PictaronDecodeAvifFn>(1, kWhat)(&result.bytes, WorkerThreadCount(), &decoded);
+        const std::string_view bytes = BytesView(result.bytes);
+        module.Required<PictaronDecodeAvifFn>(1, kWhat)(&bytes, WorkerThreadCount(), &decoded);
         result.picture = decoded.format() == Bitmap::Format_RGBA8888 ? RgbaShownOnWhite(decoded) : decoded;
     }
     return result;

@@ -1,6 +1,7 @@
 #include "formats/pngresult.h"
 
 #include "app/report.h"
+#include "components/qtbridge.h"
 #include "components/busy.h"
 #include "components/moduleloader.h"
 #include "effects/pixels.h"
@@ -46,7 +47,7 @@ CompactPicture Compact(const IndexedPicture& reduced, const std::optional<TColor
     const int entries = static_cast<int>(reduced.palette.size());
     std::array<bool, 256> used{};
     for (int y = 0; y < source.height(); ++y) {
-        const uchar* row = source.constScanLine(y);
+        const std::uint8_t* row = source.constScanLine(y);
         for (int x = 0; x < source.width(); ++x)
             used[row[x]] = true;
     }
@@ -66,10 +67,10 @@ CompactPicture Compact(const IndexedPicture& reduced, const std::optional<TColor
     }
 
     CompactPicture compact;
-    std::array<uchar, 256> newIndex{};
+    std::array<std::uint8_t, 256> newIndex{};
     const auto keep = [&](int i) {
         const PaletteEntry& entry = reduced.palette[static_cast<std::size_t>(i)];
-        newIndex[static_cast<std::size_t>(i)] = static_cast<uchar>(compact.palette.size());
+        newIndex[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(compact.palette.size());
         compact.palette.push_back(PngPaletteEntry{entry.red, entry.green, entry.blue});
     };
     if (transparent >= 0) {
@@ -80,7 +81,7 @@ CompactPicture Compact(const IndexedPicture& reduced, const std::optional<TColor
         if (used[static_cast<std::size_t>(i)] && i != transparent)
             keep(i);
 
-    compact.picture = Bitmap(source.size(), Bitmap::Format_Indexed8);
+    compact.picture = Bitmap(source.width(), source.height(), Bitmap::Format_Indexed8);
     if (compact.picture.isNull())
         ThrowOutOfMemory(source.width(), source.height());
     std::vector<Argb> table;
@@ -88,8 +89,8 @@ CompactPicture Compact(const IndexedPicture& reduced, const std::optional<TColor
         table.push_back(PackRgb(colour.red, colour.green, colour.blue));
     compact.picture.setColorTable(table);
     for (int y = 0; y < source.height(); ++y) {
-        const uchar* in = source.constScanLine(y);
-        uchar* out = compact.picture.scanLine(y);
+        const std::uint8_t* in = source.constScanLine(y);
+        std::uint8_t* out = compact.picture.scanLine(y);
         for (int x = 0; x < source.width(); ++x)
             out[x] = newIndex[in[x]];
     }
@@ -131,7 +132,7 @@ EncodedResult EncodePngResult(const Bitmap& working, const Bitmap& alpha, const 
     }
     layout.rows = &rows;
     layout.icc = ProfileToEmbed(settings, source, false);
-    const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, rows.size());
+    const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, Size(rows.width(), rows.height()));
     layout.exif = kept.exif;
     layout.xmp = kept.xmp;
 
@@ -144,10 +145,12 @@ EncodedResult EncodePngResult(const Bitmap& working, const Bitmap& alpha, const 
         context.cancel.ThrowIfCancelled();
         const auto write = module.Required<PictaronWritePngFn>(0, "The PNG encoder");
         StepCodecProgress progress(context.progress, context.cancel, saving);
-        write(&layout, &progress, &result.bytes);
+        std::string bytes;
+        write(&layout, &progress, &bytes);
+        result.bytes = ToQByteArray(bytes);
     }
     result.size = result.bytes.size();
-    result.metadata = kept.Names();
+    result.metadata = ToQStringList(kept.Names());
     result.dimensions = rows.size();
     result.description = DescribePicture(rows.size());
     return result;

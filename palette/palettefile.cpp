@@ -1,5 +1,6 @@
 #include "palette/palettefile.h"
 
+#include "components/qtbridge.h"
 #include "components/regularfile.h"
 #include "components/errors.h"
 
@@ -94,7 +95,7 @@ Palette ReadRiffPalette(const QString& path, const QByteArray& bytes)
         ThrowNotAPalette(path, QStringLiteral("is neither a JASC nor a RIFF palette."));
     if (bytes.size() > kRiffMaxBytes)
         ThrowNotAPalette(path, QStringLiteral("is %1 long; a RIFF palette holds at most %2.")
-                                   .arg(DescribeFileSize(bytes.size()), DescribeFileSize(kRiffMaxBytes)));
+                                   .arg(ToQString(DescribeFileSize(bytes.size())), ToQString(DescribeFileSize(kRiffMaxBytes))));
     if (bytes.size() < kFirstEntry)
         throw PictaronError(QStringLiteral("The palette file %1 is cut short.").arg(QDir::toNativeSeparators(path)));
     const int count = std::min(LittleEndian16(bytes, kCountOffset), kMaxPaletteEntries);
@@ -152,11 +153,11 @@ Palette LoadPaletteFile(const QString& path)
 {
     const QString extension = QFileInfo(path).suffix().toLower();
     if (extension == QLatin1String("pal")) {
-        const QByteArray bytes = ReadWholeFile(path, std::max(kJascMaxBytes, kRiffMaxBytes));
+        const QByteArray bytes = ToQByteArray(ReadWholeFile(ToUtf8(path), std::max(kJascMaxBytes, kRiffMaxBytes)));
         return bytes.startsWith("JASC-PAL") ? ReadJascPalette(path, bytes) : ReadRiffPalette(path, bytes);
     }
     if (extension == QLatin1String("act")) {
-        const QByteArray bytes = ReadWholeFile(path, kActMaxBytes);
+        const QByteArray bytes = ToQByteArray(ReadWholeFile(ToUtf8(path), kActMaxBytes));
         if (bytes.isEmpty())
             ThrowNoColours(path);
         Palette palette = BlackPalette();
@@ -164,7 +165,7 @@ Palette LoadPaletteFile(const QString& path)
         return palette;
     }
     if (extension == QLatin1String("gif"))
-        return ReadGifColourTable(path, ReadFileStart(path, kGifHeadBytes));
+        return ReadGifColourTable(path, ToQByteArray(ReadFileStart(ToUtf8(path), kGifHeadBytes)));
     ThrowNotAPalette(path, QStringLiteral("is not one Pictaron reads: palettes come from .pal, .act and .gif files."));
 }
 

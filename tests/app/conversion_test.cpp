@@ -52,7 +52,7 @@ TEST_F(ConversionTest, JpegRunWritesTheWorkFileAndShowsItDecoded)
     EXPECT_EQ(result.size, QFileInfo(WorkFile()).size());
     EXPECT_EQ(result.description, QStringLiteral("70 by 40 pixels"));
     TJPEGImage written;
-    written.LoadFromFile(WorkFile());
+    written.LoadFromFile(ToUtf8(WorkFile()));
     EXPECT_TRUE(written.Data().grayscale);
     EXPECT_EQ(result.picture.size(), QSize(70, 40));
     EXPECT_EQ(result.picture.format(), Bitmap::Format_BGR888);
