@@ -1,7 +1,7 @@
 #include "app/help.h"
 
-#include "components/qtbridge.h"
 #include "components/installlayout.h"
+#include "components/qtbridge.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

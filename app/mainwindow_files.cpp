@@ -6,7 +6,6 @@
 // replaces the opened original or a file whose name only followed a change of
 // format; and a save writes exactly the picture the report then names.
 #include "app/mainwindow.h"
-#include "components/qtbridge.h"
 
 #include "app/appsettings.h"
 #include "app/associatedialog.h"
@@ -21,6 +20,7 @@
 #include "components/errors.h"
 #include "components/qimagebridge.h"
 #include "components/pathutils.h"
+#include "components/qtbridge.h"
 #include "components/recentfilesmenu.h"
 #include "components/settingstext.h"
 #include "effects/pixels.h"

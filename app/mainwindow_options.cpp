@@ -7,10 +7,10 @@
 #include "app/outputformat.h"
 #include "app/pictureview.h"
 #include "colour/orvacolourpicker.h"
-#include "components/qtbridge.h"
 #include "components/controlhelpers.h"
 #include "components/orvaedit.h"
 #include "components/pathutils.h"
+#include "components/qtbridge.h"
 #include "components/settingstext.h"
 
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #include "app/openwith.h"
 
 #include "app/shellverb.h"
-#include "components/qtbridge.h"
 #include "components/atomicfile.h"
+#include "components/qtbridge.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "app/report.h"
 
-#include "formats/sourcetags.h"
 #include "components/qtbridge.h"
+#include "formats/sourcetags.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,8 +1,8 @@
 #include "app/saveresult.h"
-#include "components/qtbridge.h"
 
 #include "components/atomicfile.h"
 #include "components/errors.h"
+#include "components/qtbridge.h"
 #include "formats/gifresult.h"
 
 namespace pictaron {

@@ -1,6 +1,5 @@
 // pictaron-cli: one or many pictures through the conversion pipeline.
 #include "app/conversion.h"
-#include "components/qtbridge.h"
 #include "app/encodestep.h"
 #include "app/outputformat.h"
 #include "components/atomicfile.h"
@@ -13,6 +12,7 @@
 #include "cli/variantreport.h"
 #include "cli/variantrun.h"
 #include "components/errors.h"
+#include "components/qtbridge.h"
 #include "effects/caption.h"
 #include "effects/workerthreads.h"
 #include "formats/pictureloader.h"

@@ -3,8 +3,8 @@
 #include "app/outputformat.h"
 #include "cli/standardstreams.h"
 #include "cli/variants.h"
-#include "components/qtbridge.h"
 #include "components/pathutils.h"
+#include "components/qtbridge.h"
 
 #include <QDir>
 #include <QFile>

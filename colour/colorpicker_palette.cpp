@@ -2,7 +2,6 @@
 // chosen file into the grid (in palette or luminance order) and finding the
 // grid cell nearest to the current colour.
 #include "colour/colorpicker.h"
-#include "components/qtbridge.h"
 
 #include "colour/messages.h"
 #include "colour/palettegrid.h"
@@ -10,6 +9,7 @@
 #include "colour/websafefile.h"
 #include "components/errors.h"
 #include "components/pathutils.h"
+#include "components/qtbridge.h"
 #include "components/settingstext.h"
 
 #include <QComboBox>

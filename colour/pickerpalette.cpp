@@ -1,7 +1,7 @@
 #include "colour/pickerpalette.h"
 
-#include "components/qtbridge.h"
 #include "components/errors.h"
+#include "components/qtbridge.h"
 #include "components/regularfile.h"
 #include "palette/palettefile.h"
 

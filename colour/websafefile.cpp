@@ -1,9 +1,9 @@
 #include "colour/websafefile.h"
 
 #include "colour/pickerpalette.h"
-#include "components/qtbridge.h"
 #include "components/atomicfile.h"
 #include "components/errors.h"
+#include "components/qtbridge.h"
 #include "palette/palette.h"
 
 #include <QDir>

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <system_error>
 
 #include <sys/stat.h>
 
@@ -36,7 +37,8 @@ std::string FromProgram(const std::string& relative)
 bool SameFolder(const std::string& a, const std::string& b)
 {
     const auto clean = [](const std::string& path) {
-        std::string normal = fs::absolute(path).lexically_normal().string();
+        std::error_code error;
+        std::string normal = fs::absolute(path, error).lexically_normal().string();
         while (normal.size() > 1 && normal.back() == '/')
             normal.pop_back();
         return normal;

@@ -1,8 +1,8 @@
-#include "components/qtbridge.h"
 #include "components/orvaedit.h"
 
 #include "components/fileglyphs.h"
 #include "components/pathutils.h"
+#include "components/qtbridge.h"
 #include "components/settingstext.h"
 #include "components/textutils.h"
 

@@ -1,9 +1,9 @@
 #include "effects/blend.h"
 
+#include "components/qtbridge.h"
 #include "effects/geometry.h"
 #include "effects/pixels.h"
 #include "formats/pictureloader.h"
-#include "components/qtbridge.h"
 
 #include <QFileInfo>
 

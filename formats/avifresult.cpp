@@ -1,10 +1,10 @@
 #include "formats/avifresult.h"
 
 #include "app/report.h"
-#include "components/qtbridge.h"
 #include "components/busy.h"
 #include "components/errors.h"
 #include "components/moduleloader.h"
+#include "components/qtbridge.h"
 #include "effects/pixels.h"
 #include "effects/workerthreads.h"
 #include "formats/alphaplane.h"

@@ -1,7 +1,7 @@
 #include "formats/gifresult.h"
 
-#include "components/qtbridge.h"
 #include "components/busy.h"
+#include "components/qtbridge.h"
 #include "palette/mapping.h"
 #include "palette/nearestcolour.h"
 #include "palette/octree.h"

@@ -1,9 +1,9 @@
 #include "formats/webpresult.h"
 
 #include "app/report.h"
-#include "components/qtbridge.h"
 #include "components/busy.h"
 #include "components/moduleloader.h"
+#include "components/qtbridge.h"
 #include "effects/pixels.h"
 #include "effects/workerthreads.h"
 #include "formats/alphaplane.h"

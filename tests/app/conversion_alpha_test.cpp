@@ -4,11 +4,11 @@
 // back with Qt's own PNG reader, independent of the encoder.
 #include "app/conversion.h"
 
+#include "components/qtbridge.h"
 #include "effects/pixels.h"
 #include "formats/pictureloader.h"
 
 #include "../bitmapimage.h"
-#include "components/qtbridge.h"
 
 #include <gtest/gtest.h>
 

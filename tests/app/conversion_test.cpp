@@ -1,8 +1,8 @@
 #include "app/conversion.h"
-#include "components/qtbridge.h"
 
 #include "app/saveresult.h"
 #include "components/errors.h"
+#include "components/qtbridge.h"
 #include "formats/jpegimage.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "components/atomicfile.h"
-#include "components/qtbridge.h"
 #include "components/errors.h"
 #include "tests/filetesting.h"
+#include "components/qtbridge.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "effects/resample.h"
 #include "components/qtbridge.h"
+#include "effects/resample.h"
 
 #include "components/errors.h"
 #include "effectpictures.h"

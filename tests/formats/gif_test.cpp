@@ -2,9 +2,9 @@
 // rules, transparency, and every written file read back by a strict reader of
 // our own and by Pillow.
 #include "formats/gifimage.h"
-#include "components/qtbridge.h"
 
 #include "components/errors.h"
+#include "components/qtbridge.h"
 #include "formats/giflzw.h"
 #include "gifchecker.h"
 

@@ -1,7 +1,7 @@
 // The GIF step of a run: the palette flow, its statuses, cancellation, and the
 // file that is measured and saved.
-#include "formats/gifresult.h"
 #include "components/qtbridge.h"
+#include "formats/gifresult.h"
 
 #include "app/conversion.h"
 #include "app/saveresult.h"

@@ -2,8 +2,8 @@
 // picture's name, tiny files declaring giant pictures, names that lead to
 // pipes, devices, sockets and folders, files of gigabytes, newer BMP header
 // kinds, files cut short.
-#include "formats/pictureloader.h"
 #include "components/qtbridge.h"
+#include "formats/pictureloader.h"
 
 #include "childrun.h"
 #include "components/errors.h"

@@ -1,5 +1,5 @@
-#include "formats/jpegimage.h"
 #include "components/qtbridge.h"
+#include "formats/jpegimage.h"
 #include "formats/pictureloader.h"
 
 #include "components/errors.h"

@@ -1,9 +1,9 @@
 // The format of a picture from its own bytes, checked on the files of two
 // independent writers, and pictures of a second writer loaded as it reads them.
+#include "components/qtbridge.h"
 #include "formats/pictureformat.h"
 #include "formats/pictureloader.h"
 
-#include "components/qtbridge.h"
 #include "effects/pixels.h"
 #include "testpictures.h"
 

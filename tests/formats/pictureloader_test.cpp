@@ -1,5 +1,5 @@
-#include "formats/pictureloader.h"
 #include "components/qtbridge.h"
+#include "formats/pictureloader.h"
 
 #include "components/errors.h"
 #include "effects/pixels.h"

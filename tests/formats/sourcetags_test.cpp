@@ -2,11 +2,11 @@
 // profiles and metadata. Every tagged file is made here by Pillow or exiftool
 // from a shared test picture, and every expectation comes from them too
 // (Pillow's exif_transpose and ImageCms, exiftool's reading of the results).
+#include "components/qtbridge.h"
 #include "formats/pictureloader.h"
 
 #include "app/report.h"
 #include "components/errors.h"
-#include "components/qtbridge.h"
 #include "formats/metadatawrite.h"
 #include "formats/sourcetags.h"
 #include "testpictures.h"

@@ -1,6 +1,6 @@
+#include "components/qtbridge.h"
 #include "testpictures.h"
 
-#include "components/qtbridge.h"
 #include "effects/pixels.h"
 
 #include <gtest/gtest.h>
