@@ -1,6 +1,7 @@
 #include "app/help.h"
 
 #include "components/installlayout.h"
+#include "components/qtbridge.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -20,7 +21,7 @@ QStringList ManualCandidates()
 {
     const QString program = QCoreApplication::applicationDirPath();
     return {
-        InstalledDataPath(QStringLiteral("manual")),
+        ToQString(InstalledDataPath("manual")),
         QDir(program).filePath(QStringLiteral("manual")),
         QStringLiteral(PICTARON_SOURCE_MANUAL),
     };

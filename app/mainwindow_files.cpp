@@ -6,7 +6,6 @@
 // replaces the opened original or a file whose name only followed a change of
 // format; and a save writes exactly the picture the report then names.
 #include "app/mainwindow.h"
-#include "components/qtbridge.h"
 
 #include "app/appsettings.h"
 #include "app/associatedialog.h"
@@ -21,6 +20,7 @@
 #include "components/errors.h"
 #include "components/qimagebridge.h"
 #include "components/pathutils.h"
+#include "components/qtbridge.h"
 #include "components/recentfilesmenu.h"
 #include "components/settingstext.h"
 #include "effects/pixels.h"
@@ -66,11 +66,11 @@ void TfrmPictaron::OpenPicture(const QString& path)
     const QString fullPath = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     Bitmap picture;
     Bitmap alpha;
-    QStringList warnings;
+    Texts loadWarnings;
     {
         const BusyScope busy;
         // The window keeps the picture it has when this fails.
-        if (!WithMemory([&] { picture = ToWorkingBitmap(ilPreview.Load(fullPath, &warnings, &alpha)); }))
+        if (!WithMemory([&] { picture = ToWorkingBitmap(ilPreview.Load(ToUtf8(fullPath), &loadWarnings, &alpha)); }))
             return;
         runs.Cancel();
         ++pictureSerial;
@@ -86,7 +86,7 @@ void TfrmPictaron::OpenPicture(const QString& path)
         RefreshDownloadTimes(false);
         cmbDownloadTime->setCurrentIndex(kDefaultSpeedRow);
         recentFiles->AddRecentFile(fullPath);
-        settingsKey->setValue(kOpenFolderSetting, FolderWithSeparator(fullPath));
+        settingsKey->setValue(kOpenFolderSetting, ToQString(FolderWithSeparator(ToUtf8(fullPath))));
 
         original = std::move(picture);
         originalAlpha = std::move(alpha);
@@ -95,7 +95,7 @@ void TfrmPictaron::OpenPicture(const QString& path)
     }
     LayoutAfterLoad();
     // A picture read only in part (a cut-short file) is shown, and said so.
-    for (const QString& warning : warnings)
+    for (const QString& warning : ToQStringList(loadWarnings))
         QMessageBox::warning(this, QStringLiteral("Pictaron"), warning);
 }
 
@@ -173,7 +173,7 @@ void TfrmPictaron::mnuFileOpenClick()
 {
     const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Open"),
                                                       ReadTextSetting(*settingsKey, kOpenFolderSetting),
-                                                      QtFileFilter(kOpenFilter));
+                                                      ToQString(QtFileFilter(ToUtf8(kOpenFilter))));
     if (!file.isEmpty())
         OpenPicture(file);
 }
@@ -198,7 +198,7 @@ void TfrmPictaron::SaveResultFile(bool namedNow)
     // The dialog asked already about a name the user chose there; a name that
     // merely followed the format, or the original itself, is asked about here.
     if (!namedNow && QFileInfo::exists(resultFileName)
-        && (resultNameDerived || IsSameFile(resultFileName, originalPath))) {
+        && (resultNameDerived || IsSameFile(ToUtf8(resultFileName), ToUtf8(originalPath)))) {
         const auto answer = QMessageBox::warning(
             this, QStringLiteral("Pictaron"),
             QStringLiteral("%1 already exists.  Do you want to replace it?").arg(resultFileName),
@@ -219,7 +219,7 @@ void TfrmPictaron::SaveResultFile(bool namedNow)
     changed = false;
     resultNameDerived = false;
     ShowResultReport(size, QString());
-    settingsKey->setValue(kSavedFolderSetting, FolderWithSeparator(resultFileName));
+    settingsKey->setValue(kSavedFolderSetting, ToQString(FolderWithSeparator(ToUtf8(resultFileName))));
     recentFiles->AddRecentFile(resultFileName);
 }
 
@@ -227,15 +227,15 @@ void TfrmPictaron::mnuFileSaveAsClick()
 {
     if (!CanSave())
         return;
-    const QString folder = QFileInfo::exists(resultFileName) ? FolderWithSeparator(resultFileName)
+    const QString folder = QFileInfo::exists(resultFileName) ? ToQString(FolderWithSeparator(ToUtf8(resultFileName)))
                                                              : ReadTextSetting(*settingsKey, kSaveAsFolderSetting);
-    QFileDialog dialog(this, QStringLiteral("Save File As"), folder, QtFileFilter(saveFilter));
+    QFileDialog dialog(this, QStringLiteral("Save File As"), folder, ToQString(QtFileFilter(ToUtf8(saveFilter))));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(saveDefaultExt);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const QString file = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
-    settingsKey->setValue(kSaveAsFolderSetting, FolderWithSeparator(file));
+    settingsKey->setValue(kSaveAsFolderSetting, ToQString(FolderWithSeparator(ToUtf8(file))));
     resultFileName = file;
     resultNameDerived = false;
     SaveResultFile(true);

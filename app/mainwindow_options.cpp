@@ -11,6 +11,7 @@
 #include "components/controlhelpers.h"
 #include "components/orvaedit.h"
 #include "components/pathutils.h"
+#include "components/qtbridge.h"
 #include "components/settingstext.h"
 
 #include <QCheckBox>
@@ -200,7 +201,7 @@ void TfrmPictaron::ChangeResultExtension(const QString& extension)
 {
     if (resultFileName.isEmpty())
         return;
-    const QString renamed = ChangeFileExt(resultFileName, extension);
+    const QString renamed = ToQString(ChangeFileExt(ToUtf8(resultFileName), ToUtf8(extension)));
     if (renamed != resultFileName)
         resultNameDerived = true;
     resultFileName = renamed;
@@ -271,10 +272,10 @@ void TfrmPictaron::btnOpenPaletteClick()
 {
     const QString folder = ReadTextSetting(*settingsKey, kPaletteFolderSetting);
     const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Open Palette"), folder,
-                                                      QtFileFilter(kPaletteFilter));
+                                                      ToQString(QtFileFilter(ToUtf8(kPaletteFilter))));
     if (file.isEmpty())
         return;
-    settingsKey->setValue(kPaletteFolderSetting, FolderWithSeparator(file));
+    settingsKey->setValue(kPaletteFolderSetting, ToQString(FolderWithSeparator(ToUtf8(file))));
     paletteSelection = file;
     opt.cmbPalette->setEditText(file);
     opt.cmbPalette->setToolTip(file);

@@ -2,6 +2,7 @@
 
 #include "app/shellverb.h"
 #include "components/atomicfile.h"
+#include "components/qtbridge.h"
 
 #include <QDir>
 #include <QFile>
@@ -73,7 +74,7 @@ void RegisterOpenWith(const QStringList& mimeTypes, const QString& programPath, 
         if (!types.contains(type))
             types << type;
     QDir().mkpath(folder);
-    WriteFileAtomically(path, OpenWithEntry(programPath, types).toUtf8());
+    WriteFileAtomically(ToUtf8(path), ToUtf8(OpenWithEntry(programPath, types)));
 }
 
 void OfferOpenWith(const QStringList& associations, const QString& programPath)

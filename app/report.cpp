@@ -80,7 +80,7 @@ QString OpenedSourceInfo(const QString& path, qint64 fileSize, QSize pictureSize
 
 QString OpenedSourceInfo(const QString& path, qint64 fileSize, const Bitmap& picture)
 {
-    return OpenedSourceInfo(path, fileSize, ToQSize(picture.size()), DescribeAppliedTags(SourceTagsOf(picture)));
+    return OpenedSourceInfo(path, fileSize, ToQSize(picture.size()), ToQString(DescribeAppliedTags(SourceTagsOf(picture))));
 }
 
 QString PastedSourceInfo(const Bitmap& picture)

@@ -5,6 +5,7 @@
 #include "app/runcontext.h"
 
 #include "effects/bitmap.h"
+#include <QSize>
 #include <QString>
 #include <QStringList>
 

@@ -11,6 +11,7 @@
 #include "app/progress.h"
 
 #include "effects/bitmap.h"
+#include <QSize>
 #include <QString>
 #include <QStringList>
 

@@ -1,8 +1,8 @@
 #include "app/saveresult.h"
-#include "components/qtbridge.h"
 
 #include "components/atomicfile.h"
 #include "components/errors.h"
+#include "components/qtbridge.h"
 #include "formats/gifresult.h"
 
 namespace pictaron {
@@ -15,7 +15,7 @@ qint64 SaveResult(const QString& path, const Bitmap& shownPicture, const QByteAr
         break;
     case OutputFormat::Jpeg:
         try {
-            WriteFileAtomically(path, encodedBytes);
+            WriteFileAtomically(ToUtf8(path), BytesView(encodedBytes));
         } catch (const PictaronError& error) {
             throw PictaronError(QStringLiteral("Copy of file failed\n\n") + ToQString(error.message()));
         }
@@ -23,12 +23,12 @@ qint64 SaveResult(const QString& path, const Bitmap& shownPicture, const QByteAr
     case OutputFormat::Png:
     case OutputFormat::Webp:
     case OutputFormat::Avif:
-        WriteFileAtomically(path, encodedBytes);
+        WriteFileAtomically(ToUtf8(path), BytesView(encodedBytes));
         return encodedBytes.size();
     }
-    const QByteArray gif = EncodeGif(shownPicture, settings.transparentColour);
-    WriteFileAtomically(path, gif);
-    return gif.size();
+    const std::string gif = EncodeGif(shownPicture, settings.transparentColour);
+    WriteFileAtomically(ToUtf8(path), gif);
+    return static_cast<qint64>(gif.size());
 }
 
 } // namespace pictaron

@@ -1,6 +1,7 @@
 #include "cli/clireport.h"
 
 #include "app/report.h"
+#include "components/qtbridge.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -55,7 +56,7 @@ QString ReportText(const CliPictureReport& report)
 {
     QStringList lines;
     lines << PlainLines(OpenedSourceInfo(report.input, report.originalSize, report.originalDimensions,
-                                         DescribeAppliedTags(report.source)));
+                                         ToQString(DescribeAppliedTags(report.source))));
     lines << PlainLines(BuildResultInfo(report.resultSize, DescribePicture(report.resultDimensions), report.originalSize,
                                         report.output, false)
                             .longText);
@@ -93,13 +94,13 @@ QByteArray JsonLine(const CliPictureReport& report)
         {QStringLiteral("warnings"), QJsonArray::fromStringList(report.warnings)},
     };
     // Only a picture with tags says more than it always has.
-    const QString applied = DescribeAppliedTags(report.source);
+    const QString applied = ToQString(DescribeAppliedTags(report.source));
     if (!applied.isEmpty())
         object.insert(QStringLiteral("applied"), applied);
     if (report.source.orientation != 1)
         object.insert(QStringLiteral("orientation"), report.source.orientation);
-    if (!report.source.profileName.isEmpty())
-        object.insert(QStringLiteral("profile"), report.source.profileName);
+    if (!report.source.profileName.empty())
+        object.insert(QStringLiteral("profile"), ToQString(report.source.profileName));
     if (!report.metadata.isEmpty())
         object.insert(QStringLiteral("metadata"), QJsonArray::fromStringList(report.metadata));
     if (report.indexed)

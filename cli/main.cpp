@@ -1,6 +1,5 @@
 // pictaron-cli: one or many pictures through the conversion pipeline.
 #include "app/conversion.h"
-#include "components/qtbridge.h"
 #include "app/encodestep.h"
 #include "app/outputformat.h"
 #include "components/atomicfile.h"
@@ -13,6 +12,7 @@
 #include "cli/variantreport.h"
 #include "cli/variantrun.h"
 #include "components/errors.h"
+#include "components/qtbridge.h"
 #include "effects/caption.h"
 #include "effects/workerthreads.h"
 #include "formats/pictureloader.h"
@@ -119,7 +119,7 @@ bool Publish(const CliJob& job, const PlannedOutput& planned, const QByteArray& 
         deferred = DeferInterrupts();
         ThrowIfInterrupted();
     };
-    return WriteFileAtomically(planned.output, bytes, options);
+    return WriteFileAtomically(ToUtf8(planned.output), BytesView(bytes), options);
 }
 
 // Standard input, during which a signal ends the program at once: nothing is
@@ -146,14 +146,16 @@ Bitmap LoadInput(const QString& input, const PictureLoader& loader, CliPictureRe
 {
     report.input = input;
     Bitmap original;
+    Texts warnings;
     if (IsStandardStream(input)) {
         const QByteArray bytes = ReadInput();
-        original = loader.LoadFromMemory(bytes, ShownInput(input), &report.warnings, &alpha);
+        original = loader.LoadFromMemory(BytesView(bytes), ToUtf8(ShownInput(input)), &warnings, &alpha);
         report.originalSize = bytes.size();
     } else {
-        original = loader.LoadForRun(input, &report.warnings, &alpha);
+        original = loader.LoadForRun(ToUtf8(input), &warnings, &alpha);
         report.originalSize = QFileInfo(input).size();
     }
+    report.warnings += ToQStringList(warnings);
     report.originalDimensions = ToQSize(original.size());
     report.source = SourceTagsOf(original);
     return original;

@@ -4,6 +4,7 @@
 #include "cli/standardstreams.h"
 #include "cli/variants.h"
 #include "components/pathutils.h"
+#include "components/qtbridge.h"
 
 #include <QDir>
 #include <QFile>
@@ -163,7 +164,7 @@ OutputPlan PlanOutputs(const CliJob& job)
     };
     QList<Input> inputs;
     for (const QString& input : job.inputs)
-        inputs.append({input, IsStandardStream(input) ? IdentityOfStream(STDIN_FILENO) : IdentityOfPath(input)});
+        inputs.append({input, IsStandardStream(input) ? IdentityOfStream(STDIN_FILENO) : IdentityOfPath(ToUtf8(input))});
 
     QList<QString> comparable;  // of each planned output, for outputs written twice
     QList<std::pair<const Input*, PlannedOutput>> wanted;
@@ -173,7 +174,7 @@ OutputPlan PlanOutputs(const CliJob& job)
     for (auto& [input, planned] : wanted) {
         const bool toStream = IsStandardStream(planned.output);
         const std::optional<FileIdentity> target =
-            toStream ? IdentityOfStream(STDOUT_FILENO) : IdentityOfPath(planned.output);
+            toStream ? IdentityOfStream(STDOUT_FILENO) : IdentityOfPath(ToUtf8(planned.output));
 
         for (const Input& other : inputs) {
             if (!target || other.identity != target)

@@ -4,6 +4,7 @@
 #include "app/outputformat.h"
 #include "cli/variants.h"
 #include "components/errors.h"
+#include "components/qtbridge.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -38,7 +39,7 @@ QList<MadeVariant> MakeVariants(const CliJob& job, const QList<PlannedOutput>& o
     // A JPEG decoded shrunk has the proportions of its whole size, which the
     // shrunk one only rounds, so each variant's height is what a whole
     // decoding would give.
-    const QSize whole = SourceTagsOf(original).wholeSize;
+    const QSize whole = ToQSize(SourceTagsOf(original).wholeSize);
     const QSize proportions = whole.isEmpty() ? source : whole;
     QList<int> widths;
     QList<int> dropped;

@@ -2,7 +2,6 @@
 // chosen file into the grid (in palette or luminance order) and finding the
 // grid cell nearest to the current colour.
 #include "colour/colorpicker.h"
-#include "components/qtbridge.h"
 
 #include "colour/messages.h"
 #include "colour/palettegrid.h"
@@ -10,6 +9,7 @@
 #include "colour/websafefile.h"
 #include "components/errors.h"
 #include "components/pathutils.h"
+#include "components/qtbridge.h"
 #include "components/settingstext.h"
 
 #include <QComboBox>
@@ -71,7 +71,7 @@ void TfrmColorPicker::PaletteChosen()
     if (name == kWebSafeName) {
         currentFile_ = WebSafeFile();
     } else {
-        currentFile_ = JoinPath(paletteFolder_, name);
+        currentFile_ = ToQString(JoinPath(ToUtf8(paletteFolder_), ToUtf8(name)));
         if (!QFileInfo::exists(currentFile_)) {
             Messages().Show(this, QStringLiteral("The file %1 does not exist.  The default websafe palette will be "
                                                  "displayed instead.")
@@ -106,7 +106,7 @@ void TfrmColorPicker::LoadCurrentPalette()
 void TfrmColorPicker::BrowseForPalette()
 {
     const QString suffix = QFileInfo(currentFile_).suffix().toLower();
-    const QStringList filters = QtFileFilter(kLoadFilter).split(QStringLiteral(";;"));
+    const QStringList filters = ToQString(QtFileFilter(ToUtf8(kLoadFilter))).split(QStringLiteral(";;"));
     QString selected = filters.value(suffix == QLatin1String("pal") ? 1 : suffix == QLatin1String("act") ? 2 : 0);
     const QString start = ReadTextSetting(*settings_, QStringLiteral("InitialDir"));
     const QString path = QFileDialog::getOpenFileName(this, tr("Load palette"), start, filters.join(QStringLiteral(";;")),

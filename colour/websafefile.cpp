@@ -3,6 +3,7 @@
 #include "colour/pickerpalette.h"
 #include "components/atomicfile.h"
 #include "components/errors.h"
+#include "components/qtbridge.h"
 #include "palette/palette.h"
 
 #include <QDir>
@@ -119,7 +120,7 @@ void EnsureWebSafePaletteFile(const QString& path)
     if (QFileInfo(path).isFile() && !QFileInfo(path).isSymLink())
         return;
 #endif
-    WriteFileAtomically(path, WebSafePaletteFileBytes());
+    WriteFileAtomically(ToUtf8(path), BytesView(WebSafePaletteFileBytes()));
 }
 
 } // namespace pictaron

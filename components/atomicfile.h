@@ -1,19 +1,18 @@
 // Writing a file the user named without ever leaving half of it behind.
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-
 #include <functional>
+#include <string>
+#include <string_view>
 
 namespace pictaron {
 
 // Writes bytes to a temporary file in the target's folder, checks every write,
-// the flush and the close, then renames it over the target. On failure the
-// target is untouched, the temporary is removed, and a PictaronError names the
-// file and the reason. A symbolic link is followed to the file it names; a
-// target the user may not write is refused, not replaced.
-void WriteFileAtomically(const QString& path, const QByteArray& bytes);
+// then renames it over the target. On failure the target is untouched, the
+// temporary is removed, and a PictaronError names the file and the reason. A
+// symbolic link is followed to the file it names; a target the user may not
+// write is refused, not replaced.
+void WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 // Choices for a writer that publishes files under rules of its own, as the
 // command line does.
@@ -29,6 +28,6 @@ struct AtomicWriteOptions {
 };
 
 // As above; false when the target existed and was kept.
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes, const AtomicWriteOptions& options);
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, const AtomicWriteOptions& options);
 
 } // namespace pictaron

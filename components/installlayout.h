@@ -7,21 +7,20 @@
 // installed with "cmake --install --prefix" elsewhere both find their files.
 #pragma once
 
-#include <QString>
+#include <string>
 
 namespace pictaron {
 
-// The folder of the running program. Before the application object exists
-// (the command line loads the caption module to make its graphics
-// application) it is read from the kernel on Linux and empty elsewhere, so
-// that no relative path resolves against the current folder by accident.
-QString ProgramFolder();
+// The folder of the running program, as the kernel names it (links
+// followed); empty when the kernel does not say, so that no relative path
+// resolves against the current folder by accident.
+std::string ProgramFolder();
 
 // A module (by its file name) where an installed program keeps it.
-QString InstalledModulePath(const QString& fileName);
+std::string InstalledModulePath(const std::string& fileName);
 
 // A file or folder of the installed data folder (share/pictaron/<name>).
-QString InstalledDataPath(const QString& name);
+std::string InstalledDataPath(const std::string& name);
 
 // True when the program runs from an installed layout: its picture module
 // stands where InstalledModulePath() puts it, or its folder is the configured bin folder. A build

@@ -2,37 +2,63 @@
 
 #include "components/installlayout.h"
 
-#include <QDir>
-#include <QFile>
-#include <QLibrary>
-#include <QStringList>
+#include <dlfcn.h>
+#include <sys/stat.h>
 
 namespace pictaron {
 
-QFunctionPointer ResolveModuleEntry(const ModuleFile& module, const char* entry, QString* problem, bool* missing)
+namespace {
+
+bool Exists(const std::string& path)
 {
-    const QString name = QString::fromUtf8(module.name);
-    QStringList candidates;
-    if (const QString program = ProgramFolder(); !program.isEmpty())
-        candidates << QDir(program).filePath(name) << InstalledModulePath(name);
-    candidates << QString::fromUtf8(module.installed);
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+// The entry of the library at path, loaded (and kept loaded) on the way;
+// null with problem set when the library will not load or lacks the entry.
+// The reasons are worded as they have always been: the system's own in
+// parentheses, and "Unknown error" for a missing entry.
+ModuleEntry LoadEntry(const std::string& path, const char* entry, std::string* problem)
+{
+    void* library = ::dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
+    if (!library) {
+        const char* reason = ::dlerror();
+        *problem = "Cannot load library " + path + ": " + (reason ? "(" + std::string(reason) + ")" : std::string());
+        return nullptr;
+    }
+    if (const auto found = reinterpret_cast<ModuleEntry>(::dlsym(library, entry)))
+        return found;
+    *problem = "Unknown error";
+    return nullptr;
+}
+
+} // namespace
+
+ModuleEntry ResolveModuleEntry(const ModuleFile& module, const char* entry, std::string* problem, bool* missing)
+{
+    const std::string name = module.name;
+    Texts candidates;
+    if (const std::string program = ProgramFolder(); !program.empty()) {
+        candidates.push_back(program.ends_with('/') ? program + name : program + "/" + name);
+        candidates.push_back(InstalledModulePath(name));
+    }
+    candidates.emplace_back(module.installed);
     // An installed program never loads code from the folder it was built in,
     // which may be anyone's (a package built under /tmp) or long gone.
     if (!RunsInstalled())
-        candidates << QString::fromUtf8(module.built);
+        candidates.emplace_back(module.built);
     problem->clear();
-    for (const QString& candidate : candidates) {
-        if (candidate.isEmpty() || !QFile::exists(candidate))
+    for (const std::string& candidate : candidates) {
+        if (candidate.empty() || !Exists(candidate))
             continue;
-        QLibrary library(candidate);
-        if (const QFunctionPointer found = library.resolve(entry))
+        if (const ModuleEntry found = LoadEntry(candidate, entry, problem))
             return found;
-        *problem = library.errorString();
     }
     if (missing)
-        *missing = problem->isEmpty();
-    if (problem->isEmpty())
-        *problem = QStringLiteral("%1 is missing.").arg(name);
+        *missing = problem->empty();
+    if (problem->empty())
+        *problem = name + " is missing.";
     return nullptr;
 }
 

@@ -5,12 +5,11 @@
 #pragma once
 
 #include "components/errors.h"
-
-#include <QFunctionPointer>
-#include <QString>
+#include "components/plaintext.h"
 
 #include <initializer_list>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace pictaron {
@@ -21,6 +20,9 @@ struct ModuleFile {
     const char* built;      // where this build put it
 };
 
+// An entry point as the system hands it out; the caller casts it to its type.
+using ModuleEntry = void (*)();
+
 // The entry point of the first copy of the module that loads: beside the
 // program first (a build tree, a portable copy), then under the lib folder of
 // the install tree the program runs from (a package, a copy installed with
@@ -28,8 +30,8 @@ struct ModuleFile {
 // program runs installed, where this build put it (tests). The module stays
 // loaded for the life of the program. Null, with the reason in problem, when
 // none does; missing, if asked, then tells whether no copy exists at all.
-QFunctionPointer ResolveModuleEntry(const ModuleFile& module, const char* entry, QString* problem,
-                                    bool* missing = nullptr);
+ModuleEntry ResolveModuleEntry(const ModuleFile& module, const char* entry, std::string* problem,
+                               bool* missing = nullptr);
 
 // A module's entry points, resolved together on first use, from any thread.
 class LazyModule {
@@ -50,10 +52,10 @@ public:
     {
         const F entry = Entry<F>(i);
         if (!entry)
-            throw PictaronError(QStringLiteral("%1 could not be loaded: %2").arg(QString::fromUtf8(what), problem_));
+            throw PictaronError(Substitute("%1 could not be loaded: %2", what, problem_));
         return entry;
     }
-    const QString& Problem() const
+    const std::string& Problem() const
     {
         Load();
         return problem_;
@@ -71,8 +73,8 @@ private:
     ModuleFile file_;
     std::vector<const char*> names_;
     mutable std::once_flag once_;
-    mutable std::vector<QFunctionPointer> entries_;
-    mutable QString problem_;
+    mutable std::vector<ModuleEntry> entries_;
+    mutable std::string problem_;
     mutable bool missing_ = false;
 };
 

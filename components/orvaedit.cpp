@@ -2,6 +2,7 @@
 
 #include "components/fileglyphs.h"
 #include "components/pathutils.h"
+#include "components/qtbridge.h"
 #include "components/settingstext.h"
 #include "components/textutils.h"
 
@@ -234,7 +235,7 @@ void TOrvaEdit::changeEvent(QEvent* event)
 QString TOrvaEdit::InitialBrowseFolder(bool* fromSettings) const
 {
     *fromSettings = false;
-    const QString folder = FolderWithSeparator(text());
+    const QString folder = ToQString(FolderWithSeparator(ToUtf8(text())));
     if (!folder.isEmpty() && QFileInfo(folder).isDir())
         return folder;
     if (FileBrowserInitDirRegPath.isEmpty() || FileBrowserInitDirRegValue.isEmpty())
@@ -247,14 +248,14 @@ void TOrvaEdit::AcceptBrowsedFile(const QString& file, bool fromSettings)
 {
     setText(file);
     if (fromSettings)
-        SettingsAt(FileBrowserInitDirRegPath)->setValue(FileBrowserInitDirRegValue, FolderWithSeparator(file));
+        SettingsAt(FileBrowserInitDirRegPath)->setValue(FileBrowserInitDirRegValue, ToQString(FolderWithSeparator(ToUtf8(file))));
 }
 
 void TOrvaEdit::Browse()
 {
     bool fromSettings = false;
     const QString folder = InitialBrowseFolder(&fromSettings);
-    QFileDialog dialog(window(), QString(), folder, QtFileFilter(FileFilter));
+    QFileDialog dialog(window(), QString(), folder, ToQString(QtFileFilter(ToUtf8(FileFilter))));
     dialog.setAcceptMode(FileGlyph == TOrvaGlyph::sgOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(FileGlyph == TOrvaGlyph::sgOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setDefaultSuffix(FileDefaultExt);

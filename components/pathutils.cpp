@@ -1,75 +1,72 @@
 #include "components/pathutils.h"
 
-#include <QFile>
-#include <QStringList>
-
-#include <sys/stat.h>
+#include "components/plaintext.h"
 
 namespace pictaron {
 
 namespace {
 
-bool IsSeparator(QChar c) { return c == QLatin1Char('/') || c == QLatin1Char('\\'); }
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
 } // namespace
 
-QString JoinPath(const QString& folder, const QString& name)
+std::string JoinPath(std::string_view folder, std::string_view name)
 {
-    if (folder.isEmpty())
-        return name;
-    const QChar separator = folder.contains(QLatin1Char('\\')) ? QLatin1Char('\\') : QLatin1Char('/');
-    qsizetype end = folder.size();
+    if (folder.empty())
+        return std::string(name);
+    const char separator = folder.find('\\') != std::string_view::npos ? '\\' : '/';
+    std::size_t end = folder.size();
     while (end > 0 && IsSeparator(folder[end - 1]))
         --end;
-    qsizetype start = 0;
+    std::size_t start = 0;
     while (start < name.size() && IsSeparator(name[start]))
         ++start;
-    return folder.left(end) + separator + name.mid(start);
+    return std::string(folder.substr(0, end)) + separator + std::string(name.substr(start));
 }
 
-QString FolderWithSeparator(const QString& filePath)
+std::string FolderWithSeparator(std::string_view filePath)
 {
-    qsizetype at = filePath.size();
+    std::size_t at = filePath.size();
     while (at > 0 && !IsSeparator(filePath[at - 1]))
         --at;
-    return filePath.left(at);
+    return std::string(filePath.substr(0, at));
 }
 
-QString ChangeFileExt(const QString& fileName, const QString& extension)
+std::string ChangeFileExt(std::string_view fileName, std::string_view extension)
 {
-    for (qsizetype i = fileName.size() - 1; i >= 0 && !IsSeparator(fileName[i]); --i) {
-        if (fileName[i] == QLatin1Char('.'))
-            return fileName.left(i) + extension;
+    for (std::size_t i = fileName.size(); i > 0 && !IsSeparator(fileName[i - 1]); --i) {
+        if (fileName[i - 1] == '.')
+            return std::string(fileName.substr(0, i - 1)) + std::string(extension);
     }
-    return fileName + extension;
+    return std::string(fileName) + std::string(extension);
 }
 
-QString QtFileFilter(const QString& pipeFilter)
+std::string QtFileFilter(std::string_view pipeFilter)
 {
-    const QStringList parts = pipeFilter.split(QLatin1Char('|'));
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QStringList written = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
-        for (QString& pattern : written)
-            pattern = pattern.trimmed();
-        QStringList patterns = written;
-        for (QString& pattern : patterns) {
-            if (pattern == QLatin1String("*.*"))
-                pattern = QStringLiteral("*");
+    const Texts parts = SplitAt(pipeFilter, '|');
+    Texts filters;
+    for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
+        Texts written;
+        for (const std::string& pattern : SplitAt(parts[i + 1], ';'))
+            if (!pattern.empty())
+                written.emplace_back(Trimmed(pattern));
+        Texts patterns = written;
+        for (std::string& pattern : patterns) {
+            if (pattern == "*.*")
+                pattern = "*";
         }
         // A description that already ends with its patterns shows them once.
-        QString description = parts[i].trimmed();
-        for (const QString& listed : {written.join(QLatin1Char(' ')), written.join(QLatin1Char(';')),
-                                      written.join(QStringLiteral("; ")), written.join(QStringLiteral(", "))}) {
-            const QString shown = QStringLiteral("(") + listed + QLatin1Char(')');
-            if (description.size() > shown.size() && description.endsWith(shown)) {
-                description = description.chopped(shown.size()).trimmed();
+        std::string description(Trimmed(parts[i]));
+        for (const char* separator : {" ", ";", "; ", ", "}) {
+            const std::string shown = "(" + JoinTexts(written, separator) + ")";
+            if (description.size() > shown.size() && description.ends_with(shown)) {
+                description = Trimmed(std::string_view(description).substr(0, description.size() - shown.size()));
                 break;
             }
         }
-        filters << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+        filters.push_back(description + " (" + JoinTexts(patterns, " ") + ")");
     }
-    return filters.join(QStringLiteral(";;"));
+    return JoinTexts(filters, ";;");
 }
 
 FileIdentity IdentityOf(const struct stat& info)
@@ -77,15 +74,15 @@ FileIdentity IdentityOf(const struct stat& info)
     return FileIdentity{info.st_dev, info.st_ino};
 }
 
-std::optional<FileIdentity> IdentityOfPath(const QString& path)
+std::optional<FileIdentity> IdentityOfPath(const std::string& path)
 {
     struct stat info {};
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (path.empty() || ::stat(path.c_str(), &info) != 0)
         return std::nullopt;
     return IdentityOf(info);
 }
 
-bool IsSameFile(const QString& a, const QString& b)
+bool IsSameFile(const std::string& a, const std::string& b)
 {
     const std::optional<FileIdentity> first = IdentityOfPath(a);
     return first && first == IdentityOfPath(b);

@@ -1,10 +1,9 @@
 // File-name helpers for the windows' dialogs and the recent-files list.
 #pragma once
 
-#include <QString>
-#include <Qt>
-
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include <sys/stat.h>
 
@@ -12,22 +11,22 @@ namespace pictaron {
 
 // Joins with "\" when the folder holds one, otherwise with "/", leaving exactly
 // one separator between folder and name. An empty folder gives the name.
-QString JoinPath(const QString& folder, const QString& name);
+std::string JoinPath(std::string_view folder, std::string_view name);
 
 // The folder of a file with its trailing separator: "/home/me/pic.gif" gives
 // "/home/me/". That is how remembered folders are stored.
-QString FolderWithSeparator(const QString& filePath);
+std::string FolderWithSeparator(std::string_view filePath);
 
 // Replaces the extension of the file name (the part from its last "." after
 // the last separator), or appends one; extension includes the dot.
-QString ChangeFileExt(const QString& fileName, const QString& extension);
+std::string ChangeFileExt(std::string_view fileName, std::string_view extension);
 
 // How file names compare where the program runs: letter case tells two files
 // apart on Linux, not on Windows.
-#ifdef Q_OS_WIN
-inline constexpr Qt::CaseSensitivity kFileNameCase = Qt::CaseInsensitive;
+#ifdef _WIN32
+inline constexpr bool kFileNamesIgnoreCase = true;
 #else
-inline constexpr Qt::CaseSensitivity kFileNameCase = Qt::CaseSensitive;
+inline constexpr bool kFileNamesIgnoreCase = false;
 #endif
 
 // An existing file as the system tells it apart: its device and inode, the
@@ -39,15 +38,15 @@ struct FileIdentity {
 };
 FileIdentity IdentityOf(const struct stat& info);
 // The file a path leads to, through any links; empty when there is none.
-std::optional<FileIdentity> IdentityOfPath(const QString& path);
+std::optional<FileIdentity> IdentityOfPath(const std::string& path);
 
 // True when both names reach one existing file.
-bool IsSameFile(const QString& a, const QString& b);
+bool IsSameFile(const std::string& a, const std::string& b);
 
 // A dialog filter written as "Description|*.a;*.b|All Files (*.*)|*.*" in the
 // form the Qt file dialogs take: "Description (*.a *.b);;All Files (*)".
 // "*.*" means every file, also those without an extension. A description that
 // already ends with its patterns in parentheses shows them once.
-QString QtFileFilter(const QString& pipeFilter);
+std::string QtFileFilter(std::string_view pipeFilter);
 
 } // namespace pictaron

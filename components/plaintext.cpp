@@ -126,4 +126,43 @@ std::optional<std::int64_t> ParseWholeNumber(std::string_view text)
     return value;
 }
 
+std::string ValidUtf8(std::string_view text)
+{
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    std::string valid;
+    valid.reserve(text.size());
+    const auto byte = [&text](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+    const auto continues = [&](std::size_t at) { return at < text.size() && (byte(at) & 0xC0) == 0x80; };
+    for (std::size_t at = 0; at < text.size();) {
+        const unsigned char lead = byte(at);
+        std::size_t length = 0;
+        if (lead < 0x80)
+            length = 1;
+        else if (lead >= 0xC2 && lead <= 0xDF)
+            length = 2;
+        else if (lead >= 0xE0 && lead <= 0xEF)
+            length = 3;
+        else if (lead >= 0xF0 && lead <= 0xF4)
+            length = 4;
+        bool whole = length > 0;
+        for (std::size_t i = 1; whole && i < length; ++i)
+            whole = continues(at + i);
+        // No overlong form of three or four bytes, no surrogate, nothing past U+10FFFF.
+        if (whole && length >= 3) {
+            const unsigned char second = byte(at + 1);
+            whole = !(lead == 0xE0 && second < 0xA0) && !(lead == 0xED && second >= 0xA0)
+                && !(lead == 0xF0 && second < 0x90) && !(lead == 0xF4 && second >= 0x90);
+        }
+        if (whole) {
+            valid.append(text.substr(at, length));
+            at += length;
+        } else {
+            valid.append("\xEF\xBF\xBD");
+            ++at;
+        }
+    }
+    return valid;
+}
+
 } // namespace pictaron

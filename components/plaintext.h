@@ -62,6 +62,11 @@ std::string_view Trimmed(std::string_view text);
 Texts SplitAt(std::string_view text, char separator);
 std::string JoinTexts(const Texts& pieces, std::string_view separator);
 
+// text as well-formed UTF-8, read as the toolkit reads UTF-8: every byte that
+// does not begin a whole, shortest-form sequence of a scalar value becomes
+// U+FFFD, and a byte order mark at the very start is dropped.
+std::string ValidUtf8(std::string_view text);
+
 // A whole decimal number with an optional sign, white space allowed around
 // it; nothing when the text is not one or does not fit 64 bits.
 std::optional<std::int64_t> ParseWholeNumber(std::string_view text);

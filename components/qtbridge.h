@@ -5,6 +5,7 @@
 #include "components/plaintext.h"
 #include "components/sizes.h"
 
+#include <QByteArray>
 #include <QPoint>
 #include <QSize>
 #include <QString>
@@ -14,6 +15,16 @@ namespace pictaron {
 
 inline QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 inline std::string ToUtf8(const QString& text) { return text.toStdString(); }
+
+// Bytes (a file's, an encoder's) both ways; the view lasts as long as the array.
+inline QByteArray ToQByteArray(std::string_view bytes)
+{
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+inline std::string_view BytesView(const QByteArray& bytes)
+{
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
 
 inline QStringList ToQStringList(const Texts& texts)
 {

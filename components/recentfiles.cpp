@@ -14,7 +14,7 @@ const QString kGroup = QStringLiteral("Recent Files");
 void RecentFilesList::Add(const QString& path)
 {
     const auto known = std::find_if(paths_.begin(), paths_.end(), [&path](const QString& listed) {
-        return listed.compare(path, kFileNameCase) == 0;
+        return listed.compare(path, kFileNamesIgnoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
     });
     if (known == paths_.end()) {
         if (paths_.size() >= kMaxFiles)

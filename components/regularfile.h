@@ -11,10 +11,10 @@
 // that grow or whose size the system does not know (/proc).
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-
 #include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace pictaron {
 
@@ -22,7 +22,7 @@ class RegularFile {
 public:
     // Opens the file for reading; IsOpen() tells whether that worked, and
     // Problem() why not.
-    explicit RegularFile(const QString& path);
+    explicit RegularFile(const std::string& path);
     ~RegularFile();
     RegularFile(const RegularFile&) = delete;
     RegularFile& operator=(const RegularFile&) = delete;
@@ -32,41 +32,41 @@ public:
     bool IsMissing() const { return missing_; }
     // Why the file cannot be read, as a sentence that does not name the file
     // ("It is a named pipe, not a file."); empty while all is well.
-    const QString& Problem() const { return problem_; }
+    const std::string& Problem() const { return problem_; }
     // The size the system gives for the open file.
-    qint64 Size() const { return size_; }
+    std::int64_t Size() const { return size_; }
 
     // Refuses (returns false, with Problem() saying so) a file larger than
     // maxBytes.
-    bool CheckSize(qint64 maxBytes);
+    bool CheckSize(std::int64_t maxBytes);
     // The first maxBytes bytes, or all of the file when it is shorter. With
     // wholeFile, a file that holds more than maxBytes is refused instead.
     // Empty with Problem() set when reading fails.
-    QByteArray Read(qint64 maxBytes, bool wholeFile);
-    // The whole file mapped read-only, or null (a problem, or an empty file).
-    // The mapping lasts as long as this object.
-    const uchar* Map();
+    std::string Read(std::int64_t maxBytes, bool wholeFile);
+    // The whole file mapped read-only, or an empty view (a problem, or an
+    // empty file). The mapping lasts as long as this object.
+    std::string_view Map();
 
 private:
-    bool Refuse(const QString& reason);
+    bool Refuse(std::string reason);
 
     int descriptor_ = -1;
     bool missing_ = false;
-    qint64 size_ = 0;
+    std::int64_t size_ = 0;
     void* mapped_ = nullptr;
     std::size_t mappedLength_ = 0;
-    QString problem_;
+    std::string problem_;
 };
 
 // The whole file; a PictaronError "Cannot read <file>.  <reason>" when it is
 // not a regular file, holds more than maxBytes or cannot be read.
-QByteArray ReadWholeFile(const QString& path, qint64 maxBytes);
+std::string ReadWholeFile(const std::string& path, std::int64_t maxBytes);
 
 // The first maxBytes bytes of a regular file of any size (all of it when it is
 // shorter); errors as ReadWholeFile.
-QByteArray ReadFileStart(const QString& path, qint64 maxBytes);
+std::string ReadFileStart(const std::string& path, std::int64_t maxBytes);
 
 // A size for messages: "772 bytes", "4.00 GiB".
-QString DescribeFileSize(qint64 bytes);
+std::string DescribeFileSize(std::int64_t bytes);
 
 } // namespace pictaron

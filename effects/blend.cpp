@@ -1,5 +1,6 @@
 #include "effects/blend.h"
 
+#include "components/qtbridge.h"
 #include "effects/geometry.h"
 #include "effects/pixels.h"
 #include "formats/pictureloader.h"
@@ -66,7 +67,7 @@ Bitmap BlendStep(const Bitmap& working, const std::string& file, int bias, bool 
     struct stat status;
     if (file.empty() || stat(file.c_str(), &status) != 0)
         return working;
-    const Bitmap second = PictureLoader().Load(ToQString(file));
+    const Bitmap second = PictureLoader().Load(file);
     const Bitmap fitted = stretch ? StretchBitmap(second, working.size()) : TileBitmap(working.size(), second);
     return BlendBitmaps(working, fitted, BlendFactor(bias));
 }

@@ -23,9 +23,9 @@ Bitmap TransparencyToWrite(const Bitmap& working, const Bitmap& alpha)
     if (alpha.isNull())
         return Bitmap();
     if (alpha.format() != Bitmap::Format_Grayscale8 || alpha.size() != working.size())
-        throw PictaronError(QStringLiteral("The transparency of the picture does not match its colours."));
+        throw PictaronError(std::string("The transparency of the picture does not match its colours."));
     for (int y = 0; y < alpha.height(); ++y) {
-        const uchar* row = alpha.constScanLine(y);
+        const std::uint8_t* row = alpha.constScanLine(y);
         for (int x = 0; x < alpha.width(); ++x)
             if (row[x] != 255)
                 return alpha;
@@ -40,8 +40,8 @@ Bitmap InterleaveAlpha(const Bitmap& working, const Bitmap& alpha)
         ThrowOutOfMemory(working.width(), working.height());
     for (int y = 0; y < working.height(); ++y) {
         const RGBTriple* colours = RowPixels(working, y);
-        const uchar* alphas = alpha.constScanLine(y);
-        uchar* out = rgba.scanLine(y);
+        const std::uint8_t* alphas = alpha.constScanLine(y);
+        std::uint8_t* out = rgba.scanLine(y);
         for (int x = 0; x < working.width(); ++x) {
             out[4 * x] = colours[x].red;
             out[4 * x + 1] = colours[x].green;
@@ -61,7 +61,7 @@ Bitmap RgbaShownOnWhite(const Bitmap& rgba)
 {
     Bitmap flat = NewWorkingBitmap(rgba.width(), rgba.height());
     for (int y = 0; y < rgba.height(); ++y) {
-        const uchar* in = rgba.constScanLine(y);
+        const std::uint8_t* in = rgba.constScanLine(y);
         RGBTriple* out = RowPixels(flat, y);
         for (int x = 0; x < rgba.width(); ++x) {
             const int a = in[4 * x + 3];

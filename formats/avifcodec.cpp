@@ -1,6 +1,8 @@
 #include "formats/avifcodec.h"
 
 #include "components/errors.h"
+#include "components/plaintext.h"
+#include "formats/moduleexport.h"
 
 #include <avif/avif.h>
 
@@ -32,22 +34,22 @@ struct EncodedBytes {
     EncodedBytes& operator=(const EncodedBytes&) = delete;
 };
 
-QString Reason(avifResult result, const avifDiagnostics* diagnostics = nullptr)
+std::string Reason(avifResult result, const avifDiagnostics* diagnostics = nullptr)
 {
-    QString reason = QString::fromUtf8(avifResultToString(result));
+    std::string reason = avifResultToString(result);
     if (diagnostics && diagnostics->error[0] != '\0')
-        reason += QStringLiteral(" (%1)").arg(QString::fromUtf8(diagnostics->error));
+        reason += Substitute(" (%1)", diagnostics->error);
     return reason;
 }
 
-[[noreturn]] void Fail(const QString& reason)
+[[noreturn]] void Fail(const std::string& reason)
 {
-    throw PictaronError(QStringLiteral("The AVIF file could not be written: %1.").arg(reason));
+    throw PictaronError(Substitute("The AVIF file could not be written: %1.", reason));
 }
 
-[[noreturn]] void FailToRead(const QString& reason)
+[[noreturn]] void FailToRead(const std::string& reason)
 {
-    throw PictaronError(QStringLiteral("The AVIF file just written cannot be read: %1.").arg(reason));
+    throw PictaronError(Substitute("The AVIF file just written cannot be read: %1.", reason));
 }
 
 // The picture as 8-bit YUV (or, lossless, as RGB itself) with its alpha.
@@ -78,7 +80,7 @@ ImagePtr ToAvifImage(const Bitmap& bitmap, const Bitmap& rgba, const AvifEncodin
     return image;
 }
 
-QByteArray Encode(const avifImage& image, const AvifEncoding& encoding)
+std::string Encode(const avifImage& image, const AvifEncoding& encoding)
 {
     EncoderPtr encoder(avifEncoderCreate());
     if (!encoder)
@@ -95,12 +97,12 @@ QByteArray Encode(const avifImage& image, const AvifEncoding& encoding)
     const avifResult written = avifEncoderWrite(encoder.get(), &image, &output.data);
     if (written != AVIF_RESULT_OK)
         Fail(Reason(written, &encoder->diag));
-    return QByteArray(reinterpret_cast<const char*>(output.data.data), static_cast<qsizetype>(output.data.size));
+    return std::string(reinterpret_cast<const char*>(output.data.data), output.data.size);
 }
 
 } // namespace
 
-Bitmap DecodeAvif(const QByteArray& bytes, int threads)
+Bitmap DecodeAvif(std::string_view bytes, int threads)
 {
     DecoderPtr decoder(avifDecoderCreate());
     ImagePtr image(avifImageCreateEmpty());
@@ -108,8 +110,7 @@ Bitmap DecodeAvif(const QByteArray& bytes, int threads)
         FailToRead(Reason(AVIF_RESULT_OUT_OF_MEMORY));
     decoder->maxThreads = threads;
     const avifResult read = avifDecoderReadMemory(decoder.get(), image.get(),
-                                                  reinterpret_cast<const uint8_t*>(bytes.constData()),
-                                                  static_cast<std::size_t>(bytes.size()));
+                                                  reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     if (read != AVIF_RESULT_OK)
         FailToRead(Reason(read, &decoder->diag));
 
@@ -131,19 +132,19 @@ Bitmap DecodeAvif(const QByteArray& bytes, int threads)
     return decoded;
 }
 
-QByteArray EncodeAvif(const Bitmap& bitmap, const Bitmap& rgba, const AvifEncoding& encoding)
+std::string EncodeAvif(const Bitmap& bitmap, const Bitmap& rgba, const AvifEncoding& encoding)
 {
     const ImagePtr image = ToAvifImage(bitmap, rgba, encoding);
-    const auto bytes = [](const QByteArray& block) { return reinterpret_cast<const uint8_t*>(block.constData()); };
-    if (!encoding.icc.isEmpty())
-        avifImageSetProfileICC(image.get(), bytes(encoding.icc), static_cast<size_t>(encoding.icc.size()));
+    const auto bytes = [](const std::string& block) { return reinterpret_cast<const uint8_t*>(block.data()); };
+    if (!encoding.icc.empty())
+        avifImageSetProfileICC(image.get(), bytes(encoding.icc), encoding.icc.size());
     // libavif finds the TIFF header in the block itself and stores its offset
     // before it, as the Exif item needs. It also reads the Orientation, which
     // is 1 in a kept block, so no transform is signalled.
-    if (!encoding.exif.isEmpty())
-        avifImageSetMetadataExif(image.get(), bytes(encoding.exif), static_cast<size_t>(encoding.exif.size()));
-    if (!encoding.xmp.isEmpty())
-        avifImageSetMetadataXMP(image.get(), bytes(encoding.xmp), static_cast<size_t>(encoding.xmp.size()));
+    if (!encoding.exif.empty())
+        avifImageSetMetadataExif(image.get(), bytes(encoding.exif), encoding.exif.size());
+    if (!encoding.xmp.empty())
+        avifImageSetMetadataXMP(image.get(), bytes(encoding.xmp), encoding.xmp.size());
     return Encode(*image, encoding);
 }
 
@@ -151,13 +152,13 @@ QByteArray EncodeAvif(const Bitmap& bitmap, const Bitmap& rgba, const AvifEncodi
 
 extern "C" {
 
-Q_DECL_EXPORT void PictaronEncodeAvif(const pictaron::Bitmap* bitmap, const pictaron::Bitmap* rgba,
-                                      const pictaron::AvifEncoding* encoding, QByteArray* bytes)
+PICTARON_MODULE_EXPORT void PictaronEncodeAvif(const pictaron::Bitmap* bitmap, const pictaron::Bitmap* rgba,
+                                               const pictaron::AvifEncoding* encoding, std::string* bytes)
 {
     *bytes = pictaron::EncodeAvif(*bitmap, *rgba, *encoding);
 }
 
-Q_DECL_EXPORT void PictaronDecodeAvif(const QByteArray* bytes, int threads, pictaron::Bitmap* decoded)
+PICTARON_MODULE_EXPORT void PictaronDecodeAvif(const std::string_view* bytes, int threads, pictaron::Bitmap* decoded)
 {
     *decoded = pictaron::DecodeAvif(*bytes, threads);
 }

@@ -6,7 +6,8 @@
 
 #include "effects/bitmap.h"
 
-#include <QByteArray>
+#include <string>
+#include <string_view>
 
 namespace pictaron {
 
@@ -15,9 +16,9 @@ struct AvifEncoding {
     int speed = 6;       // 0 .. 10
     bool yuv444 = false; // else 4:2:0
     bool lossless = false;
-    QByteArray icc;      // embedded when not empty
-    QByteArray exif;     // the TIFF structure, without "Exif\0\0"; embedded when not empty
-    QByteArray xmp;      // embedded when not empty
+    std::string icc;     // embedded when not empty
+    std::string exif;    // the TIFF structure, without "Exif\0\0"; embedded when not empty
+    std::string xmp;     // embedded when not empty
 };
 
 // The picture (Format_BGR888), with rgba (Format_RGBA8888 of the same size,
@@ -25,18 +26,18 @@ struct AvifEncoding {
 // the AV1 encoder's tiles and rows split over more threads give other bytes,
 // and a result must not depend on the machine. Throws PictaronError with
 // libavif's reason.
-QByteArray EncodeAvif(const Bitmap& bitmap, const Bitmap& rgba, const AvifEncoding& encoding);
+std::string EncodeAvif(const Bitmap& bitmap, const Bitmap& rgba, const AvifEncoding& encoding);
 
 // An AVIF file decoded on up to threads threads: Format_BGR888, or
 // Format_RGBA8888 (straight alpha) when it has an alpha plane. Throws
 // PictaronError with libavif's reason.
-Bitmap DecodeAvif(const QByteArray& bytes, int threads);
+Bitmap DecodeAvif(std::string_view bytes, int threads);
 
 } // namespace pictaron
 
 // The module's entry points.
 extern "C" {
 using PictaronEncodeAvifFn = void (*)(const pictaron::Bitmap* bitmap, const pictaron::Bitmap* rgba,
-                                      const pictaron::AvifEncoding* encoding, QByteArray* bytes);
-using PictaronDecodeAvifFn = void (*)(const QByteArray* bytes, int threads, pictaron::Bitmap* decoded);
+                                      const pictaron::AvifEncoding* encoding, std::string* bytes);
+using PictaronDecodeAvifFn = void (*)(const std::string_view* bytes, int threads, pictaron::Bitmap* decoded);
 }

@@ -5,6 +5,7 @@
 #include "components/qtbridge.h"
 #include "components/errors.h"
 #include "components/moduleloader.h"
+#include "components/qtbridge.h"
 #include "effects/pixels.h"
 #include "effects/workerthreads.h"
 #include "formats/alphaplane.h"
@@ -49,12 +50,14 @@ EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const
         encoding.yuv444 = settings.avifChroma == AvifChroma::Yuv444;
         encoding.lossless = settings.avifLossless;
         encoding.icc = ProfileToEmbed(settings, source, false);
-        const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, ToQSize(bitmap.size()));
+        const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, bitmap.size());
         encoding.exif = kept.exif;
         encoding.xmp = kept.xmp;
-        result.metadata = kept.Names();
+        result.metadata = ToQStringList(kept.Names());
         context.cancel.ThrowIfCancelled();
-        encode(&bitmap, &rgba, &encoding, &result.bytes);
+        std::string bytes;
+        encode(&bitmap, &rgba, &encoding, &bytes);
+        result.bytes = ToQByteArray(bytes);
         context.cancel.ThrowIfCancelled();
         context.progress.ReportProgress({}, 100, -1);
     }
@@ -66,7 +69,8 @@ EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const
     else if (context.ShowsResult()) {
         // The file as a browser decodes it, on white.
         Bitmap decoded;
-        module.Required<PictaronDecodeAvifFn>(1, kWhat)(&result.bytes, WorkerThreadCount(), &decoded);
+        const std::string_view bytes = BytesView(result.bytes);
+        module.Required<PictaronDecodeAvifFn>(1, kWhat)(&bytes, WorkerThreadCount(), &decoded);
         result.picture = decoded.format() == Bitmap::Format_RGBA8888 ? RgbaShownOnWhite(decoded) : decoded;
     }
     return result;

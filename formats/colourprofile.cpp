@@ -15,14 +15,14 @@ constexpr char kWhat[] = "The colour profile module";
 
 } // namespace
 
-ProfileFacts InspectProfile(const QByteArray& icc)
+ProfileFacts InspectProfile(std::string_view icc)
 {
     ProfileFacts facts;
     module.Required<PictaronReadProfileFn>(0, kWhat)(&icc, &facts);
     return facts;
 }
 
-bool ConvertToSrgb(Bitmap& picture, const QByteArray& icc, QString& problem)
+bool ConvertToSrgb(Bitmap& picture, std::string_view icc, std::string& problem)
 {
     return module.Required<PictaronTransformToSrgbFn>(1, kWhat)(&picture, &icc, &problem);
 }

@@ -5,9 +5,10 @@
 // (profilecodec.h).
 #pragma once
 
-#include <QByteArray>
 #include "effects/bitmap.h"
-#include <QString>
+
+#include <string>
+#include <string_view>
 
 namespace pictaron {
 
@@ -18,19 +19,19 @@ enum class ProfileSpace { Rgb, Grey, Cmyk, Other };
 
 struct ProfileFacts {
     bool readable = false;
-    QString problem;   // why not, when not readable
-    QString name;      // the description tag, or empty
+    std::string problem;  // why not, when not readable
+    std::string name;     // the description tag, or empty
     ProfileSpace space = ProfileSpace::Other;
     // The profile maps every colour to itself in sRGB: converting would
     // change nothing, and the picture is left as decoded.
     bool actsAsSrgb = false;
 };
 
-ProfileFacts InspectProfile(const QByteArray& icc);
+ProfileFacts InspectProfile(std::string_view icc);
 
 // Converts a working bitmap (BGR) in place from the RGB or grey profile to
 // sRGB; a grey profile reads the first channel of each pixel. False with
 // problem set when the profile cannot be used; the picture is then untouched.
-bool ConvertToSrgb(Bitmap& picture, const QByteArray& icc, QString& problem);
+bool ConvertToSrgb(Bitmap& picture, std::string_view icc, std::string& problem);
 
 } // namespace pictaron

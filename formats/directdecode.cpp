@@ -16,7 +16,7 @@ namespace {
 
 // Reads the next whitespace-separated decimal field of a PPM header, skipping
 // comments; -1 when there is none.
-int PpmField(const QByteArray& bytes, qsizetype& at)
+int PpmField(std::string_view bytes, std::size_t& at)
 {
     while (at < bytes.size()) {
         const char c = bytes[at];
@@ -75,12 +75,10 @@ void ReadTags(j_decompress_ptr cinfo, RawTags& tags)
 {
     bool hasIcc = false;
     for (jpeg_saved_marker_ptr marker = cinfo->marker_list; marker; marker = marker->next) {
-        if (marker->marker == JPEG_APP0 + 1 && tags.exif.isEmpty() && Starts(marker, kExifHeader, 6))
-            tags.exif = QByteArray(reinterpret_cast<const char*>(marker->data) + 6,
-                                   static_cast<qsizetype>(marker->data_length) - 6);
-        else if (marker->marker == JPEG_APP0 + 1 && tags.xmp.isEmpty() && Starts(marker, kXmpHeader, 29))
-            tags.xmp = QByteArray(reinterpret_cast<const char*>(marker->data) + 29,
-                                  static_cast<qsizetype>(marker->data_length) - 29);
+        if (marker->marker == JPEG_APP0 + 1 && tags.exif.empty() && Starts(marker, kExifHeader, 6))
+            tags.exif = std::string(reinterpret_cast<const char*>(marker->data) + 6, marker->data_length - 6);
+        else if (marker->marker == JPEG_APP0 + 1 && tags.xmp.empty() && Starts(marker, kXmpHeader, 29))
+            tags.xmp = std::string(reinterpret_cast<const char*>(marker->data) + 29, marker->data_length - 29);
         else if (marker->marker == JPEG_APP0 + 2 && Starts(marker, kIccHeader, 12))
             hasIcc = true;
     }
@@ -89,7 +87,7 @@ void ReadTags(j_decompress_ptr cinfo, RawTags& tags)
     JOCTET* icc = nullptr;
     unsigned int length = 0;
     if (jpeg_read_icc_profile(cinfo, &icc, &length) && icc) {
-        tags.icc = QByteArray(reinterpret_cast<const char*>(icc), static_cast<qsizetype>(length));
+        tags.icc = std::string(reinterpret_cast<const char*>(icc), length);
     } else {
         tags.iccDamaged = true;
     }
@@ -115,35 +113,35 @@ void ChooseScale(j_decompress_ptr cinfo, const JpegShrink& shrink, int orientati
 
 } // namespace
 
-std::optional<PpmPixels> FindPpmPixels(const QByteArray& bytes, const DecodeGuard& guard)
+std::optional<PpmPixels> FindPpmPixels(std::string_view bytes, const DecodeGuard& guard)
 {
     if (bytes.size() < 2 || bytes[0] != 'P' || bytes[1] != '6')
         return std::nullopt;
-    qsizetype at = 2;
+    std::size_t at = 2;
     const int width = PpmField(bytes, at);
     const int height = PpmField(bytes, at);
     const int maxval = PpmField(bytes, at);
     if (width <= 0 || height <= 0 || maxval != 255 || at >= bytes.size())
         return std::nullopt;
     ++at;  // the single whitespace after the header
-    guard.CheckSize(QSize(width, height));
-    if (bytes.size() - at < 3LL * width * height)
-        guard.Fail(QStringLiteral("The file ends before the picture does."));
-    return PpmPixels{QSize(width, height), at};
+    guard.CheckSize(Size(width, height));
+    if (static_cast<long long>(bytes.size() - at) < 3LL * width * height)
+        guard.Fail("The file ends before the picture does.");
+    return PpmPixels{Size(width, height), at};
 }
 
-std::optional<Bitmap> DecodePpm(const QByteArray& bytes, const DecodeGuard& guard)
+std::optional<Bitmap> DecodePpm(std::string_view bytes, const DecodeGuard& guard)
 {
     const std::optional<PpmPixels> pixels = FindPpmPixels(bytes, guard);
     if (!pixels)
         return std::nullopt;
-    const Bitmap rgb = Bitmap::WrapReadOnly(reinterpret_cast<const uchar*>(bytes.constData() + pixels->offset),
+    const Bitmap rgb = Bitmap::WrapReadOnly(reinterpret_cast<const std::uint8_t*>(bytes.data() + pixels->offset),
                                             pixels->size.width(), pixels->size.height(), 3 * pixels->size.width(),
                                             Bitmap::Format_RGB888, {});
     return ToWorkingBitmap(rgb);
 }
 
-std::optional<Bitmap> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& guard, RawTags* tags,
+std::optional<Bitmap> DecodeJpeg(std::string_view bytes, const DecodeGuard& guard, RawTags* tags,
                                  JpegShrink shrink)
 {
     if (bytes.size() < 3 || static_cast<std::uint8_t>(bytes[0]) != 0xFF
@@ -164,8 +162,7 @@ std::optional<Bitmap> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& gua
         return std::nullopt;  // the general library gives the reason
     }
     jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.constData()),
-                 static_cast<unsigned long>(bytes.size()));
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()));
     if (tags) {
         jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
         jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);
@@ -179,14 +176,14 @@ std::optional<Bitmap> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& gua
     }
     // May throw to refuse the size; the library holds no resources we would
     // lose except the decompressor, released first.
-    const QSize size(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height));
+    const Size size(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height));
     if (shrink.minimumWidth > 0)
         ChooseScale(&cinfo, shrink, tags ? ExifOrientation(tags->exif) : 1);
     jpeg_calc_output_dimensions(&cinfo);
     try {
         guard.CheckSize(size);
         picture = NewWorkingBitmap(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
-        if (tags && picture.size() != ToSize(size))
+        if (tags && picture.size() != size)
             tags->storedSize = size;
     } catch (...) {
         jpeg_destroy_decompress(&cinfo);

@@ -4,14 +4,14 @@
 // imaging library's wider sample format and a copy of every pixel.
 #pragma once
 
-#include <QByteArray>
+#include "components/sizes.h"
 #include "effects/bitmap.h"
-#include <QSize>
-
-#include <QString>
-#include <optional>
-
 #include "formats/sourcetags.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace pictaron {
 
@@ -21,8 +21,8 @@ class DecodeGuard {
 public:
     virtual ~DecodeGuard() = default;
     // Called with the declared size before any pixel is decoded.
-    virtual void CheckSize(QSize size) const = 0;
-    [[noreturn]] virtual void Fail(const QString& reason) const = 0;
+    virtual void CheckSize(Size size) const = 0;
+    [[noreturn]] virtual void Fail(const std::string& reason) const = 0;
     // The file is damaged or ends early, and the picture holds only what
     // could be read. Never throws: decoders call it from inside the
     // libraries' own callbacks.
@@ -32,15 +32,15 @@ public:
 // Where the pixels of an 8-bit binary PPM ("P6", maxval 255) lie: rows of
 // 3 · width bytes in RGB order from offset on, without padding.
 struct PpmPixels {
-    QSize size;
-    qsizetype offset = 0;
+    Size size;
+    std::size_t offset = 0;
 };
 // Empty when the bytes are not such a PPM (or a variant this reader leaves to
 // the general library).
-std::optional<PpmPixels> FindPpmPixels(const QByteArray& bytes, const DecodeGuard& guard);
+std::optional<PpmPixels> FindPpmPixels(std::string_view bytes, const DecodeGuard& guard);
 
 // An 8-bit binary PPM as a working bitmap; empty as FindPpmPixels.
-std::optional<Bitmap> DecodePpm(const QByteArray& bytes, const DecodeGuard& guard);
+std::optional<Bitmap> DecodePpm(std::string_view bytes, const DecodeGuard& guard);
 
 // A JPEG decoded smaller by libjpeg-turbo's own DCT scaling (by 1/8 .. 8/8),
 // for a picture that is to be made smaller anyway: at the smallest scale at
@@ -59,7 +59,7 @@ struct JpegShrink {
 // over as many markers as it takes), the EXIF block and the XMP packet
 // (APP1), and a shrunk picture's stored size. The size limit of the guard
 // applies to the full size.
-std::optional<Bitmap> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& guard, RawTags* tags = nullptr,
+std::optional<Bitmap> DecodeJpeg(std::string_view bytes, const DecodeGuard& guard, RawTags* tags = nullptr,
                                  JpegShrink shrink = {});
 
 } // namespace pictaron

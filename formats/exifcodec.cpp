@@ -1,8 +1,8 @@
 #include "formats/exifcodec.h"
 
-#include <libexif/exif-data.h>
+#include "formats/moduleexport.h"
 
-#include <QtGlobal>
+#include <libexif/exif-data.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -17,11 +17,11 @@ struct ExifDataDeleter {
 };
 using OwnedExif = std::unique_ptr<ExifData, ExifDataDeleter>;
 
-const QByteArray kApp1Header("Exif\0\0", 6);
+constexpr std::string_view kApp1Header("Exif\0\0", 6);
 
 // The block as libexif reads it, which is with the APP1 header. Unknown tags
 // are kept or dropped as ignoreUnknown says.
-OwnedExif ReadExif(const QByteArray& exif, bool ignoreUnknown)
+OwnedExif ReadExif(std::string_view exif, bool ignoreUnknown)
 {
     OwnedExif data(exif_data_new());
     if (!data)
@@ -29,23 +29,23 @@ OwnedExif ReadExif(const QByteArray& exif, bool ignoreUnknown)
     if (!ignoreUnknown)
         exif_data_unset_option(data.get(), EXIF_DATA_OPTION_IGNORE_UNKNOWN_TAGS);
     exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
-    const QByteArray block = kApp1Header + exif;
-    exif_data_load_data(data.get(), reinterpret_cast<const unsigned char*>(block.constData()),
+    const std::string block = std::string(kApp1Header) + std::string(exif);
+    exif_data_load_data(data.get(), reinterpret_cast<const unsigned char*>(block.data()),
                         static_cast<unsigned int>(block.size()));
     return data;
 }
 
 // The data saved as a block; empty when libexif made nothing sound.
-QByteArray SavedBlock(ExifData* data)
+std::string SavedBlock(ExifData* data)
 {
     unsigned char* saved = nullptr;
     unsigned int size = 0;
     exif_data_save_data(data, &saved, &size);
-    QByteArray segment(reinterpret_cast<const char*>(saved), static_cast<qsizetype>(saved ? size : 0));
+    std::string segment(reinterpret_cast<const char*>(saved), saved ? size : 0);
     std::free(saved);
-    if (segment.size() <= kApp1Header.size() || !segment.startsWith(kApp1Header))
-        return QByteArray();
-    return segment.mid(kApp1Header.size());
+    if (segment.size() <= kApp1Header.size() || !segment.starts_with(kApp1Header))
+        return std::string();
+    return segment.substr(kApp1Header.size());
 }
 
 // A new, empty block in the given byte order.
@@ -60,17 +60,18 @@ OwnedExif NewExif(ExifByteOrder order)
 }
 
 // An ASCII entry of IFD0 holding text and its NUL; nothing for empty text.
-void AddText(ExifData* data, ExifTag tag, const QByteArray& text)
+void AddText(ExifData* data, ExifTag tag, std::string_view text)
 {
-    if (text.isEmpty())
+    if (text.empty())
         return;
     ExifEntry* entry = exif_entry_new();
     if (!entry)
         return;
-    const std::size_t size = static_cast<std::size_t>(text.size()) + 1;
+    const std::size_t size = text.size() + 1;
     entry->data = static_cast<unsigned char*>(std::malloc(size));
     if (entry->data) {
-        std::memcpy(entry->data, text.constData(), size);
+        std::memcpy(entry->data, text.data(), text.size());
+        entry->data[text.size()] = 0;
         entry->size = static_cast<unsigned int>(size);
         entry->tag = tag;
         entry->format = EXIF_FORMAT_ASCII;
@@ -112,7 +113,7 @@ void SetNumber(ExifEntry* entry, ExifByteOrder order, unsigned value)
 
 } // namespace
 
-int ReadExifOrientation(const QByteArray& exif)
+int ReadExifOrientation(std::string_view exif)
 {
     const OwnedExif data = ReadExif(exif, true);
     if (!data)
@@ -124,32 +125,32 @@ int ReadExifOrientation(const QByteArray& exif)
     return value >= 1 && value <= 8 ? value : 1;
 }
 
-QByteArray ExifOfTextFields(const QByteArray& artist, const QByteArray& copyright)
+std::string ExifOfTextFields(std::string_view artist, std::string_view copyright)
 {
     const OwnedExif data = NewExif(EXIF_BYTE_ORDER_INTEL);
     if (!data)
-        return QByteArray();
+        return std::string();
     AddText(data.get(), EXIF_TAG_ARTIST, artist);
     AddText(data.get(), EXIF_TAG_COPYRIGHT, copyright);
     return SavedBlock(data.get());
 }
 
-QByteArray RewriteExif(const QByteArray& exif, bool copyrightOnly, QSize resultSize)
+std::string RewriteExif(std::string_view exif, bool copyrightOnly, Size resultSize)
 {
     OwnedExif source = ReadExif(exif, false);
     if (!source)
-        return QByteArray();
+        return std::string();
     const ExifByteOrder order = exif_data_get_byte_order(source.get());
     OwnedExif result;
     if (copyrightOnly) {
         result = NewExif(order);
         if (!result)
-            return QByteArray();
+            return std::string();
         ExifContent* ifd0 = source->ifd[EXIF_IFD_0];
         CopyEntry(exif_content_get_entry(ifd0, EXIF_TAG_ARTIST), result->ifd[EXIF_IFD_0]);
         CopyEntry(exif_content_get_entry(ifd0, EXIF_TAG_COPYRIGHT), result->ifd[EXIF_IFD_0]);
         if (result->ifd[EXIF_IFD_0]->count == 0)
-            return QByteArray();
+            return std::string();
     } else {
         result = std::move(source);
         // No thumbnail: neither its picture nor the directory that describes it.
@@ -169,7 +170,7 @@ QByteArray RewriteExif(const QByteArray& exif, bool copyrightOnly, QSize resultS
         for (int ifd = 0; ifd < EXIF_IFD_COUNT; ++ifd)
             any = any || result->ifd[ifd]->count > 0;
         if (!any)
-            return QByteArray();
+            return std::string();
     }
     return SavedBlock(result.get());
 }
@@ -178,18 +179,19 @@ QByteArray RewriteExif(const QByteArray& exif, bool copyrightOnly, QSize resultS
 
 extern "C" {
 
-Q_DECL_EXPORT int PictaronReadExifOrientation(const QByteArray* exif)
+PICTARON_MODULE_EXPORT int PictaronReadExifOrientation(const std::string_view* exif)
 {
     return pictaron::ReadExifOrientation(*exif);
 }
 
-Q_DECL_EXPORT void PictaronExifOfTextFields(const QByteArray* artist, const QByteArray* copyright, QByteArray* exif)
+PICTARON_MODULE_EXPORT void PictaronExifOfTextFields(const std::string_view* artist,
+                                                     const std::string_view* copyright, std::string* exif)
 {
     *exif = pictaron::ExifOfTextFields(*artist, *copyright);
 }
 
-Q_DECL_EXPORT void PictaronRewriteExif(const QByteArray* exif, bool copyrightOnly, const QSize* resultSize,
-                                       QByteArray* kept)
+PICTARON_MODULE_EXPORT void PictaronRewriteExif(const std::string_view* exif, bool copyrightOnly,
+                                                const pictaron::Size* resultSize, std::string* kept)
 {
     *kept = pictaron::RewriteExif(*exif, copyrightOnly, *resultSize);
 }

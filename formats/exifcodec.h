@@ -4,31 +4,34 @@
 // Every block is the TIFF structure, without "Exif\0\0".
 #pragma once
 
-#include <QByteArray>
-#include <QSize>
+#include "components/sizes.h"
+
+#include <string>
+#include <string_view>
 
 namespace pictaron {
 
 // The Orientation of the block's first directory, 1..8; 1 when it holds none
 // or no valid value.
-int ReadExifOrientation(const QByteArray& exif);
+int ReadExifOrientation(std::string_view exif);
 
 // A block of the first directory's Artist and Copyright, each left out when
 // empty; empty when the block cannot be made.
-QByteArray ExifOfTextFields(const QByteArray& artist, const QByteArray& copyright);
+std::string ExifOfTextFields(std::string_view artist, std::string_view copyright);
 
 // The block as a result keeps it (KeptMetadata::exif): with copyrightOnly
 // the Artist and Copyright alone, else every field but the thumbnail, the
 // Orientation set to 1 and the pixel dimensions, where present, set to
 // resultSize. Empty when nothing is left or the block cannot be read.
-QByteArray RewriteExif(const QByteArray& exif, bool copyrightOnly, QSize resultSize);
+std::string RewriteExif(std::string_view exif, bool copyrightOnly, Size resultSize);
 
 } // namespace pictaron
 
 // The module's entry points.
 extern "C" {
-using PictaronReadExifOrientationFn = int (*)(const QByteArray* exif);
-using PictaronExifOfTextFieldsFn = void (*)(const QByteArray* artist, const QByteArray* copyright, QByteArray* exif);
-using PictaronRewriteExifFn = void (*)(const QByteArray* exif, bool copyrightOnly, const QSize* resultSize,
-                                       QByteArray* kept);
+using PictaronReadExifOrientationFn = int (*)(const std::string_view* exif);
+using PictaronExifOfTextFieldsFn = void (*)(const std::string_view* artist, const std::string_view* copyright,
+                                            std::string* exif);
+using PictaronRewriteExifFn = void (*)(const std::string_view* exif, bool copyrightOnly,
+                                       const pictaron::Size* resultSize, std::string* kept);
 }

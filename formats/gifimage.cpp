@@ -1,6 +1,7 @@
 #include "formats/gifimage.h"
 
 #include "components/errors.h"
+#include "components/plaintext.h"
 #include "formats/giflzw.h"
 
 #include <algorithm>
@@ -16,10 +17,10 @@ constexpr char kGraphicControlLabel = static_cast<char>(0xF9);
 constexpr char kImageSeparator = 0x2C;
 constexpr char kTrailer = 0x3B;
 
-void PutWord(QByteArray& out, int value)
+void PutWord(std::string& out, int value)
 {
-    out.append(static_cast<char>(value & 0xFF));
-    out.append(static_cast<char>((value >> 8) & 0xFF));
+    out.push_back(static_cast<char>(value & 0xFF));
+    out.push_back(static_cast<char>((value >> 8) & 0xFF));
 }
 
 // The packed bits that announce a table of 2^b entries.
@@ -33,7 +34,7 @@ std::uint8_t TableSizeBits(const TGIFColorMap& map)
 int TGIFColorMap::Add(RGBTriple colour)
 {
     if (Count() >= kMaxColours)
-        throw PictaronError(QStringLiteral("Color table overflow"));
+        throw PictaronError(std::string("Color table overflow"));
     colours_.push_back(colour);
     return Count() - 1;
 }
@@ -56,14 +57,14 @@ int TGIFColorMap::BitsPerPixel() const
     return bits;
 }
 
-void TGIFColorMap::Write(QByteArray& out) const
+void TGIFColorMap::Write(std::string& out) const
 {
     if (colours_.empty())
         return;
     for (const RGBTriple& colour : colours_) {
-        out.append(static_cast<char>(colour.red));
-        out.append(static_cast<char>(colour.green));
-        out.append(static_cast<char>(colour.blue));
+        out.push_back(static_cast<char>(colour.red));
+        out.push_back(static_cast<char>(colour.green));
+        out.push_back(static_cast<char>(colour.blue));
     }
     out.append(3 * ((1 << BitsPerPixel()) - Count()), '\0');
 }
@@ -81,15 +82,15 @@ void TGIFGraphicControlExtension::SetTransparentColor(TColor colour)
     transparentIndex_ = static_cast<std::uint8_t>(index >= 0 ? index : map.Add(triple));
 }
 
-void TGIFGraphicControlExtension::Write(QByteArray& out) const
+void TGIFGraphicControlExtension::Write(std::string& out) const
 {
-    out.append(kExtensionIntroducer);
-    out.append(kGraphicControlLabel);
-    out.append('\x04');
-    out.append(static_cast<char>(packed_));
+    out.push_back(kExtensionIntroducer);
+    out.push_back(kGraphicControlLabel);
+    out.push_back('\x04');
+    out.push_back(static_cast<char>(packed_));
     PutWord(out, delay_);
-    out.append(static_cast<char>(transparentIndex_));
-    out.append('\0');
+    out.push_back(static_cast<char>(transparentIndex_));
+    out.push_back('\0');
 }
 
 TGIFGraphicControlExtension& TGIFSubImage::AddGraphicControlExtension()
@@ -108,19 +109,19 @@ const TGIFColorMap& TGIFSubImage::ActiveColorMap() const
     return colorMap.IsEmpty() ? image_.header.colorMap : colorMap;
 }
 
-void TGIFSubImage::Write(QByteArray& out) const
+void TGIFSubImage::Write(std::string& out) const
 {
     for (const auto& extension : extensions)
         extension->Write(out);
-    out.append(kImageSeparator);
+    out.push_back(kImageSeparator);
     PutWord(out, left);
     PutWord(out, top);
     PutWord(out, width);
     PutWord(out, height);
     if (colorMap.IsEmpty()) {
-        out.append('\0');
+        out.push_back('\0');
     } else {
-        out.append(static_cast<char>(0x80 | TableSizeBits(colorMap)));
+        out.push_back(static_cast<char>(0x80 | TableSizeBits(colorMap)));
         colorMap.Write(out);
     }
     TLZWEncoder encoder;
@@ -130,9 +131,9 @@ void TGIFSubImage::Write(QByteArray& out) const
 void TGIFImage::Assign(const Bitmap& picture)
 {
     if (picture.format() != Bitmap::Format_Indexed8 || picture.colorCount() == 0)
-        throw PictaronError(QStringLiteral("Only a picture of at most 256 colours can be written as a GIF."));
+        throw PictaronError(std::string("Only a picture of at most 256 colours can be written as a GIF."));
     if (picture.width() > kMaxSide || picture.height() > kMaxSide)
-        throw PictaronError(QStringLiteral("A GIF picture can be at most %1 by %1 pixels.").arg(kMaxSide));
+        throw PictaronError(Substitute("A GIF picture can be at most %1 by %1 pixels.", kMaxSide));
 
     header = TGIFHeader{};
     images.clear();
@@ -158,29 +159,29 @@ void TGIFImage::Pack()
     images.front()->colorMap.Clear();
 }
 
-QByteArray TGIFImage::SaveToBytes() const
+std::string TGIFImage::SaveToBytes() const
 {
     const bool extended = std::any_of(images.begin(), images.end(),
                                       [](const auto& frame) { return !frame->extensions.empty(); });
-    QByteArray out;
-    out.reserve(static_cast<qsizetype>(header.width) * header.height / 2 + 1024);
+    std::string out;
+    out.reserve(static_cast<std::size_t>(header.width) * static_cast<std::size_t>(header.height) / 2 + 1024);
     out.append(extended ? "GIF89a" : "GIF87a");
     PutWord(out, header.width);
     PutWord(out, header.height);
     if (header.colorMap.IsEmpty()) {
-        out.append('\0');
+        out.push_back('\0');
     } else {
         // Colour resolution and table size both from the table's bit depth;
         // the sort flag stays clear.
         const std::uint8_t bits = TableSizeBits(header.colorMap);
-        out.append(static_cast<char>(0x80 | bits << 4 | bits));
+        out.push_back(static_cast<char>(0x80 | bits << 4 | bits));
     }
-    out.append(static_cast<char>(header.backgroundIndex));
-    out.append(static_cast<char>(header.aspectRatio));
+    out.push_back(static_cast<char>(header.backgroundIndex));
+    out.push_back(static_cast<char>(header.aspectRatio));
     header.colorMap.Write(out);
     for (const auto& frame : images)
         frame->Write(out);
-    out.append(kTrailer);
+    out.push_back(kTrailer);
     return out;
 }
 

@@ -11,13 +11,12 @@
 // and the trailer. Frames are never interlaced.
 #pragma once
 
-#include "effects/pixels.h"
-
-#include <QByteArray>
 #include "effects/bitmap.h"
+#include "effects/pixels.h"
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace pictaron {
@@ -36,7 +35,7 @@ public:
     // The smallest b in 1..8 with 2^b ≥ Count(); 0 for an empty table.
     int BitsPerPixel() const;
     // 2^b entries of red, green, blue; those past Count() black.
-    void Write(QByteArray& out) const;
+    void Write(std::string& out) const;
 
 private:
     std::vector<RGBTriple> colours_;
@@ -56,7 +55,7 @@ public:
     void SetTransparentColor(TColor colour);
     int TransparentIndex() const { return transparentIndex_; }
 
-    void Write(QByteArray& out) const;
+    void Write(std::string& out) const;
 
 private:
     static constexpr std::uint8_t kTransparentFlag = 0x01;
@@ -86,7 +85,7 @@ public:
     TGIFColorMap& ActiveColorMap();
     const TGIFColorMap& ActiveColorMap() const;
 
-    void Write(QByteArray& out) const;
+    void Write(std::string& out) const;
 
 private:
     TGIFImage& image_;
@@ -113,7 +112,7 @@ public:
     void Assign(const Bitmap& picture);
     // A single frame's table becomes the global table, when that is empty.
     void Pack();
-    QByteArray SaveToBytes() const;
+    std::string SaveToBytes() const;
 
     TGIFHeader header;
     std::vector<std::unique_ptr<TGIFSubImage>> images;

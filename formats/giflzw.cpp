@@ -20,7 +20,7 @@ constexpr std::size_t kBlockBytes = 255;
 // of a sub-block per byte.
 class CodeStream {
 public:
-    explicit CodeStream(QByteArray& out) : out_(out) {}
+    explicit CodeStream(std::string& out) : out_(out) {}
 
     void Put(int code, int width)
     {
@@ -42,7 +42,7 @@ public:
         SendBlocks();
         if (used_ > 0)
             SendBlock(buffer_, used_);
-        out_.append('\0');
+        out_.push_back('\0');
     }
 
 private:
@@ -50,8 +50,8 @@ private:
 
     void SendBlock(const std::uint8_t* bytes, std::size_t length)
     {
-        out_.append(static_cast<char>(length));
-        out_.append(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(length));
+        out_.push_back(static_cast<char>(length));
+        out_.append(reinterpret_cast<const char*>(bytes), length);
     }
     void SendBlocks()
     {
@@ -62,7 +62,7 @@ private:
         used_ -= sent;
     }
 
-    QByteArray& out_;
+    std::string& out_;
     std::uint64_t bits_ = 0;
     int count_ = 0;
     std::size_t used_ = 0;
@@ -72,15 +72,15 @@ private:
 
 [[noreturn]] void ThrowNotInTable()
 {
-    throw PictaronError(QStringLiteral("Color not in color table"));
+    throw PictaronError(std::string("Color not in color table"));
 }
 
 } // namespace
 
-void TLZWEncoder::Encode(const std::uint8_t* pixels, std::size_t count, int colourBits, QByteArray& out)
+void TLZWEncoder::Encode(const std::uint8_t* pixels, std::size_t count, int colourBits, std::string& out)
 {
     const int minimumCodeSize = std::max(2, colourBits);
-    out.append(static_cast<char>(minimumCodeSize));
+    out.push_back(static_cast<char>(minimumCodeSize));
     CodeStream stream(out);
 
     const int clearCode = 1 << minimumCodeSize;

@@ -10,11 +10,10 @@
 // terminator.
 #pragma once
 
-#include <QByteArray>
-
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace pictaron {
 
@@ -62,7 +61,7 @@ public:
     // Appends the minimum code size max(2, colourBits), the sub-blocks and the
     // terminator to out. Every pixel must be below 2^colourBits, else a
     // PictaronError "Color not in color table".
-    void Encode(const std::uint8_t* pixels, std::size_t count, int colourBits, QByteArray& out);
+    void Encode(const std::uint8_t* pixels, std::size_t count, int colourBits, std::string& out);
 
 private:
     THashTable table_;

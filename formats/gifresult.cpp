@@ -96,7 +96,7 @@ EncodedResult ConvertForGif(const Bitmap& working, const ConversionSettings& set
     // Built after the passes' guarded end: an error here ("Color table
     // overflow") fails the run like any other step.
     EncodedResult result;
-    result.bytes = EncodeGif(reduced.picture, settings.transparentColour);
+    result.bytes = ToQByteArray(EncodeGif(reduced.picture, settings.transparentColour));
     result.size = result.bytes.size();
     result.dimensions = ToQSize(reduced.picture.size());
     result.picture = reduced.picture;
@@ -117,7 +117,7 @@ std::unique_ptr<TGIFImage> BuildGifImage(const Bitmap& picture, std::optional<TC
     return image;
 }
 
-QByteArray EncodeGif(const Bitmap& picture, std::optional<TColor> transparentColour)
+std::string EncodeGif(const Bitmap& picture, std::optional<TColor> transparentColour)
 {
     return BuildGifImage(picture, transparentColour)->SaveToBytes();
 }

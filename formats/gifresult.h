@@ -21,11 +21,11 @@
 #include "formats/gifimage.h"
 #include "palette/palette.h"
 
-#include <QByteArray>
 #include "effects/bitmap.h"
 
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace pictaron {
 
@@ -57,6 +57,6 @@ std::unique_ptr<TGIFImage> BuildGifImage(const Bitmap& picture, std::optional<TC
 
 // The file's bytes as BuildGifImage makes them: what the run measures and
 // Save writes.
-QByteArray EncodeGif(const Bitmap& picture, std::optional<TColor> transparentColour);
+std::string EncodeGif(const Bitmap& picture, std::optional<TColor> transparentColour);
 
 } // namespace pictaron

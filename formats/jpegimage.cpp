@@ -1,17 +1,19 @@
 #include "formats/jpegimage.h"
 
-#include "components/regularfile.h"
-#include "formats/pictureloader.h"
 #include "components/errors.h"
+#include "components/plaintext.h"
+#include "components/qtbridge.h"
+#include "components/regularfile.h"
 #include "effects/pixels.h"
-
-#include <QElapsedTimer>
+#include "formats/pictureloader.h"
 
 #include <algorithm>
+#include <chrono>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include <sys/mman.h>
@@ -53,7 +55,7 @@ void InstallErrorManager(ErrorManager& errors)
 {
     if (errors.cancelled)
         throw RunCancelled();
-    throw PictaronError(QStringLiteral("JPEG error #%1").arg(errors.pub.msg_code));
+    throw PictaronError(Substitute("JPEG error #%1", errors.pub.msg_code));
 }
 
 // Reports at most once every 500 ms, and only a percentage that differs from
@@ -63,7 +65,7 @@ struct ProgressMonitor {
     ErrorManager* errors = nullptr;
     const TJPEGImage::ProgressHandler* handler = nullptr;
     const CancelFlag* cancel = nullptr;
-    QElapsedTimer sinceReport;
+    std::optional<std::chrono::steady_clock::time_point> lastReport;
     int lastPercent = -1;
 };
 
@@ -74,13 +76,14 @@ void OnLibraryProgress(j_common_ptr cinfo)
         monitor->errors->cancelled = true;
         std::longjmp(monitor->errors->jump, 1);
     }
-    if (!monitor->sinceReport.isValid()) {
-        monitor->sinceReport.start();
+    const auto now = std::chrono::steady_clock::now();
+    if (!monitor->lastReport) {
+        monitor->lastReport = now;
         return;
     }
-    if (monitor->sinceReport.elapsed() < 500)
+    if (now - *monitor->lastReport < std::chrono::milliseconds(500))
         return;
-    monitor->sinceReport.restart();
+    monitor->lastReport = now;
     const auto& p = monitor->pub;
     if (p.pass_limit <= 0 || p.total_passes <= 0)
         return;
@@ -220,10 +223,10 @@ void TJPEGImage::Compress()
 
     jpeg_start_compress(&cinfo, TRUE);
     for (const auto& [marker, payload] : markers_)
-        jpeg_write_marker(&cinfo, marker, reinterpret_cast<const JOCTET*>(payload.constData()),
+        jpeg_write_marker(&cinfo, marker, reinterpret_cast<const JOCTET*>(payload.data()),
                           static_cast<unsigned int>(payload.size()));
-    if (!icc_.isEmpty())
-        jpeg_write_icc_profile(&cinfo, reinterpret_cast<const JOCTET*>(icc_.constData()),
+    if (!icc_.empty())
+        jpeg_write_icc_profile(&cinfo, reinterpret_cast<const JOCTET*>(icc_.data()),
                                static_cast<unsigned int>(icc_.size()));
     while (cinfo.next_scanline < cinfo.image_height)
         jpeg_write_scanlines(&cinfo, rows.data() + cinfo.next_scanline, cinfo.image_height - cinfo.next_scanline);
@@ -248,9 +251,9 @@ void TJPEGImage::LoadFromBytes(QByteArray bytes)
         ReadHeader();
 }
 
-void TJPEGImage::LoadFromFile(const QString& path)
+void TJPEGImage::LoadFromFile(const std::string& path)
 {
-    LoadFromBytes(ReadWholeFile(path, PictureLoader::kMaxBytes));
+    LoadFromBytes(ToQByteArray(ReadWholeFile(path, PictureLoader::kMaxBytes)));
 }
 
 void TJPEGImage::ReadHeader()

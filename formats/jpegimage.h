@@ -9,17 +9,20 @@
 
 #include "app/progress.h"
 
-#include <QByteArray>
 #include "effects/bitmap.h"
-#include <QString>
+
+#include <QByteArray>
 
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
 namespace pictaron {
 
-// The encoded form of a JPEG picture.
+// The encoded form of a JPEG picture. The bytes stay the toolkit's array
+// until a run's result holds plain bytes: the encoder grows it without
+// filling it first, and the result shares it without a copy.
 struct TJPEGData {
     QByteArray bytes;
     int width = 0;
@@ -41,10 +44,10 @@ public:
     void SetCancelFlag(const CancelFlag* cancel) { cancel_ = cancel; }
     // Segments written after the JFIF header, in order: the marker (JPEG_APP0
     // + n) and its payload. None by default.
-    void SetMarkers(std::vector<std::pair<int, QByteArray>> markers) { markers_ = std::move(markers); }
+    void SetMarkers(std::vector<std::pair<int, std::string>> markers) { markers_ = std::move(markers); }
     // An ICC profile to embed (APP2, split over as many segments as it
     // takes); none by default.
-    void SetIccProfile(QByteArray icc) { icc_ = std::move(icc); }
+    void SetIccProfile(std::string icc) { icc_ = std::move(icc); }
 
     // Takes the picture to encode, a working bitmap or RGB888 (any other
     // format becomes a working bitmap); drops any encoded bytes held so far.
@@ -55,7 +58,7 @@ public:
 
     // Reads encoded bytes and their header (size, greyscale, progressive).
     void LoadFromBytes(QByteArray bytes);
-    void LoadFromFile(const QString& path);
+    void LoadFromFile(const std::string& path);
 
     // Decodes for display: full size, block smoothing, accurate integer IDCT.
     // Greyscale pictures come out of the library quantised to 236 levels, as
@@ -79,8 +82,8 @@ private:
     bool progressiveFile_ = false;
     ProgressHandler onProgress_;
     const CancelFlag* cancel_ = nullptr;
-    std::vector<std::pair<int, QByteArray>> markers_;
-    QByteArray icc_;
+    std::vector<std::pair<int, std::string>> markers_;
+    std::string icc_;
 };
 
 } // namespace pictaron

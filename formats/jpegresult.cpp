@@ -49,12 +49,12 @@ EncodedResult EncodeJpegResult(const Bitmap& working, const ConversionSettings& 
     jpeg.SetProgressHandler([&](int percent) { context.progress.ReportProgress(saving, percent, -1); });
     jpeg.SetCancelFlag(&context.cancel);
     // A block too large for one segment is left out (the list is not shown).
-    QStringList leftOut;
-    std::vector<std::pair<int, QByteArray>> markers;
-    const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, ToQSize(working.size()));
+    Texts leftOut;
+    std::vector<std::pair<int, std::string>> markers;
+    const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, working.size());
     const KeptMetadata segments{ExifSegment(kept.exif, leftOut), XmpSegment(kept.xmp, leftOut)};
-    for (const QByteArray& segment : {segments.exif, segments.xmp})
-        if (!segment.isEmpty())
+    for (const std::string& segment : {segments.exif, segments.xmp})
+        if (!segment.empty())
             markers.emplace_back(JPEG_APP0 + 1, segment);
     jpeg.SetMarkers(std::move(markers));
     jpeg.SetIccProfile(ProfileToEmbed(settings, source, settings.greyscale));
@@ -64,7 +64,7 @@ EncodedResult EncodeJpegResult(const Bitmap& working, const ConversionSettings& 
     result.dimensions = QSize(jpeg.Width(), jpeg.Height());
     result.description = DescribePicture(jpeg.Width(), jpeg.Height());
     result.bytes = jpeg.Data().bytes;
-    result.metadata = segments.Names();
+    result.metadata = ToQStringList(segments.Names());
     result.size = result.bytes.size();
     if (context.workFile.isEmpty()) {
         context.progress.SetStatus({});
@@ -76,13 +76,13 @@ EncodedResult EncodeJpegResult(const Bitmap& working, const ConversionSettings& 
         return result;
     }
 
-    WriteFileAtomically(context.workFile, result.bytes);
+    WriteFileAtomically(ToUtf8(context.workFile), BytesView(result.bytes));
     context.progress.SetStatus({});
     // The size reported is what landed on disk, and the picture shown is the
     // file as a browser would decode it.
     result.size = QFileInfo(context.workFile).size();
     TJPEGImage shown;
-    shown.LoadFromFile(context.workFile);
+    shown.LoadFromFile(ToUtf8(context.workFile));
     result.picture = shown.Decode();
     return result;
 }

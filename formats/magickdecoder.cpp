@@ -12,12 +12,12 @@
 // the library guess from the content, PostScript and its interpreter
 // included.
 #include "formats/magickdecoder.h"
-#include "formats/profilecodec.h"
-#include "formats/pictureloader.h"
 
+#include "components/plaintext.h"
 #include "effects/bitmap.h"
-#include <QSize>
-#include <QString>
+#include "formats/moduleexport.h"
+#include "formats/pictureloader.h"
+#include "formats/profilecodec.h"
 
 #include <magick/api.h>
 
@@ -80,13 +80,14 @@ public:
     ExceptionInfo* get() { return &info_; }
     ExceptionType severity() const { return info_.severity; }
     // The library's reason without its source-code location or program name.
-    QString Reason() const
+    std::string Reason() const
     {
-        QString text = QString::fromLocal8Bit(info_.reason ? info_.reason : "").trimmed();
-        if (text.isEmpty())
-            return QStringLiteral("The picture could not be decoded.");
-        text[0] = text[0].toUpper();
-        return text.endsWith(QLatin1Char('.')) ? text : text + QLatin1Char('.');
+        std::string text(Trimmed(info_.reason ? info_.reason : ""));
+        if (text.empty())
+            return "The picture could not be decoded.";
+        if (text[0] >= 'a' && text[0] <= 'z')
+            text[0] = static_cast<char>(text[0] - 'a' + 'A');
+        return text.ends_with('.') ? text : text + '.';
     }
 
 private:
@@ -127,25 +128,25 @@ void CopyPixels(Image* image, bool flatten, Bitmap& bitmap, Bitmap& alpha, const
     if (flatten) {
         plane = Bitmap(width, bitmap.height(), Bitmap::Format_Grayscale8);
         if (plane.isNull())
-            guard.Fail(QStringLiteral("There is not enough memory for this picture."));
+            guard.Fail("There is not enough memory for this picture.");
     }
     bool opaque = true;
     for (int y = 0; y < bitmap.height(); ++y) {
         Exception exception;
-        uchar* out = bitmap.scanLine(y);
+        std::uint8_t* out = bitmap.scanLine(y);
         const MagickPassFail done = flatten
             ? DispatchImage(image, 0, y, width, 1, "BGRA", ShortPixel, row.data(), exception.get())
             : DispatchImage(image, 0, y, width, 1, "BGR", CharPixel, out, exception.get());
         if (done != MagickPass)
             guard.Fail(exception.Reason());
         if (flatten) {
-            uchar* alphaOut = plane.scanLine(y);
+            std::uint8_t* alphaOut = plane.scanLine(y);
             for (int x = 0; x < width; ++x) {
                 const std::uint16_t* p = &row[4 * static_cast<std::size_t>(x)];
                 out[3 * x] = OverWhite(p[0], p[3]);
                 out[3 * x + 1] = OverWhite(p[1], p[3]);
                 out[3 * x + 2] = OverWhite(p[2], p[3]);
-                alphaOut[x] = static_cast<uchar>((p[3] + 128U) / 257U);
+                alphaOut[x] = static_cast<std::uint8_t>((p[3] + 128U) / 257U);
                 opaque = opaque && alphaOut[x] == 255;
             }
         }
@@ -155,32 +156,32 @@ void CopyPixels(Image* image, bool flatten, Bitmap& bitmap, Bitmap& alpha, const
 }
 
 // A profile the coder kept under one of the names, as bytes; empty when none.
-QByteArray Profile(const Image* image, std::initializer_list<const char*> names)
+std::string Profile(const Image* image, std::initializer_list<const char*> names)
 {
     for (const char* name : names) {
         size_t length = 0;
         const unsigned char* data = GetImageProfile(image, name, &length);
         if (data && length > 0)
-            return QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(std::min<size_t>(length, INT_MAX)));
+            return std::string(reinterpret_cast<const char*>(data), std::min<size_t>(length, INT_MAX));
     }
-    return QByteArray();
+    return std::string();
 }
 
 // The value of a text attribute the coder set; empty when it set none.
-QByteArray Attribute(const Image* image, const char* key)
+std::string Attribute(const Image* image, const char* key)
 {
     const ImageAttribute* attribute = GetImageAttribute(image, key);
     if (!attribute || !attribute->value)
-        return QByteArray();
-    return QByteArray(attribute->value, static_cast<qsizetype>(strnlen(attribute->value, 1 << 16)));
+        return std::string();
+    return std::string(attribute->value, strnlen(attribute->value, 1 << 16));
 }
 
 void ReadTags(const Image* image, bool tiff, RawTags& tags)
 {
     tags.icc = Profile(image, {"ICM", "ICC"});
     tags.exif = Profile(image, {"EXIF"});
-    if (tags.exif.startsWith(QByteArray("Exif\0\0", 6)))
-        tags.exif.remove(0, 6);
+    if (tags.exif.starts_with(std::string_view("Exif\0\0", 6)))
+        tags.exif.erase(0, 6);
     tags.xmp = Profile(image, {"XMP"});
     const int orientation = static_cast<int>(image->orientation);
     tags.containerOrientation = orientation >= 1 && orientation <= 8 ? orientation : 0;
@@ -209,15 +210,16 @@ void CopyCmykPixels(Image* image, const CmykConverter& converter, Bitmap& bitmap
 
 } // namespace pictaron
 
-extern "C" Q_DECL_EXPORT void PictaronDecodeWithMagick(const QByteArray* bytes, const pictaron::MagickRequest* request,
-                                                       const pictaron::DecodeGuard* decodeGuard, pictaron::Bitmap* picture,
-                                                       pictaron::RawTags* tags)
+extern "C" PICTARON_MODULE_EXPORT void PictaronDecodeWithMagick(const std::string_view* bytes,
+                                                                const pictaron::MagickRequest* request,
+                                                                const pictaron::DecodeGuard* decodeGuard,
+                                                                pictaron::Bitmap* picture, pictaron::RawTags* tags)
 {
     using namespace pictaron;
     const DecodeGuard& guard = *decodeGuard;
     InitialiseLibrary();
-    const void* data = bytes->constData();
-    const auto length = static_cast<size_t>(bytes->size());
+    const void* data = bytes->data();
+    const size_t length = bytes->size();
 
     // The declared size first, without decoding pixels.
     {
@@ -226,27 +228,27 @@ extern "C" Q_DECL_EXPORT void PictaronDecodeWithMagick(const QByteArray* bytes, 
         if (!probe || exception.severity() >= ErrorException)
             guard.Fail(exception.Reason());
         const auto clamped = [](unsigned long extent) { return static_cast<int>(std::min<unsigned long>(extent, INT_MAX)); };
-        guard.CheckSize(QSize(clamped(probe->columns), clamped(probe->rows)));
+        guard.CheckSize(Size(clamped(probe->columns), clamped(probe->rows)));
     }
 
     Exception exception;
     OwnedImage image(BlobToImage(InfoFor(*request, false).get(), data, length, exception.get()));
     if (!image || image->columns == 0 || image->rows == 0 || exception.severity() >= ErrorException)
         guard.Fail(exception.Reason());
-    guard.CheckSize(QSize(static_cast<int>(std::min<unsigned long>(image->columns, INT_MAX)),
-                          static_cast<int>(std::min<unsigned long>(image->rows, INT_MAX))));
+    guard.CheckSize(Size(static_cast<int>(std::min<unsigned long>(image->columns, INT_MAX)),
+                         static_cast<int>(std::min<unsigned long>(image->rows, INT_MAX))));
     // A damaged or cut file the coder still read, in part.
     if (exception.severity() == CorruptImageWarning)
         guard.WarnPartlyRead();
 
     ReadTags(image.get(), std::strcmp(request->coder, "TIFF") == 0, *tags);
-    if (image->colorspace == CMYKColorspace && request->convertCmyk && !tags->icc.isEmpty()
+    if (image->colorspace == CMYKColorspace && request->convertCmyk && !tags->icc.empty()
         && tags->icc.size() <= kMaxProfileBytes) {
         const CmykConverter converter(tags->icc);
         if (converter.IsReady()) {
             Bitmap bitmap(static_cast<int>(image->columns), static_cast<int>(image->rows), Bitmap::Format_BGR888);
             if (bitmap.isNull())
-                guard.Fail(QStringLiteral("There is not enough memory for this picture."));
+                guard.Fail("There is not enough memory for this picture.");
             CopyCmykPixels(image.get(), converter, bitmap, guard);
             tags->cmykConverted = true;
             *picture = std::move(bitmap);
@@ -254,10 +256,10 @@ extern "C" Q_DECL_EXPORT void PictaronDecodeWithMagick(const QByteArray* bytes, 
         }
     }
     if (image->colorspace != RGBColorspace && TransformColorspace(image.get(), RGBColorspace) != MagickPass)
-        guard.Fail(QStringLiteral("The picture's colours could not be turned into RGB."));
+        guard.Fail("The picture's colours could not be turned into RGB.");
     Bitmap bitmap(static_cast<int>(image->columns), static_cast<int>(image->rows), Bitmap::Format_BGR888);
     if (bitmap.isNull())
-        guard.Fail(QStringLiteral("There is not enough memory for this picture."));
+        guard.Fail("There is not enough memory for this picture.");
     CopyPixels(image.get(), image->matte && request->pixelsCanHoldAlpha, bitmap, tags->alpha, guard);
     *picture = std::move(bitmap);
 }

@@ -5,8 +5,9 @@
 
 #include "formats/directdecode.h"
 
-#include <QByteArray>
 #include "effects/bitmap.h"
+
+#include <string_view>
 
 namespace pictaron {
 
@@ -31,14 +32,14 @@ struct MagickRequest {
 // no header can make it take more. When tags is given it receives the
 // picture's ICC profile, EXIF block, XMP packet and the orientation of a
 // TIFF's own tag, as the coder read them.
-Bitmap DecodeWithMagick(const QByteArray& bytes, const MagickRequest& request, const DecodeGuard& guard,
+Bitmap DecodeWithMagick(std::string_view bytes, const MagickRequest& request, const DecodeGuard& guard,
                         RawTags* tags = nullptr);
 
 } // namespace pictaron
 
 // The module's one entry point.
 extern "C" {
-using PictaronDecodeWithMagickFn = void (*)(const QByteArray* bytes, const pictaron::MagickRequest* request,
+using PictaronDecodeWithMagickFn = void (*)(const std::string_view* bytes, const pictaron::MagickRequest* request,
                                             const pictaron::DecodeGuard* guard, pictaron::Bitmap* picture,
                                             pictaron::RawTags* tags);
 }

@@ -11,12 +11,12 @@ const LazyModule module({PICTARON_MAGICK_MODULE_NAME, PICTARON_MAGICK_MODULE_INS
 
 } // namespace
 
-Bitmap DecodeWithMagick(const QByteArray& bytes, const MagickRequest& request, const DecodeGuard& guard,
+Bitmap DecodeWithMagick(std::string_view bytes, const MagickRequest& request, const DecodeGuard& guard,
                         RawTags* tags)
 {
     const auto decode = module.Entry<PictaronDecodeWithMagickFn>(0);
     if (!decode)
-        guard.Fail(QStringLiteral("The picture library could not be loaded: %1").arg(module.Problem()));
+        guard.Fail(Substitute("The picture library could not be loaded: %1", module.Problem()));
     Bitmap picture;
     RawTags ignored;
     decode(&bytes, &request, &guard, &picture, tags ? tags : &ignored);

@@ -4,8 +4,6 @@
 #include "formats/colourprofile.h"
 #include "formats/exifcodec.h"
 
-#include <QRegularExpression>
-
 namespace pictaron {
 
 namespace {
@@ -15,78 +13,106 @@ const LazyModule exifModule({PICTARON_EXIF_MODULE_NAME, PICTARON_EXIF_MODULE_INS
                             {"PictaronRewriteExif"});
 
 // The block as KeptMetadata::exif has it.
-QByteArray ExifToKeep(const QByteArray& exif, KeepMetadata keep, QSize resultSize)
+std::string ExifToKeep(std::string_view exif, KeepMetadata keep, Size resultSize)
 {
-    if (keep == KeepMetadata::None || exif.isEmpty())
-        return QByteArray();
-    QByteArray kept;
+    if (keep == KeepMetadata::None || exif.empty())
+        return std::string();
+    std::string kept;
     exifModule.Required<PictaronRewriteExifFn>(0, "The EXIF module")(&exif, keep == KeepMetadata::Copyright,
                                                                      &resultSize, &kept);
     return kept;
 }
 
-// The packet as KeptMetadata::xmp has it.
-QByteArray XmpToKeep(const QByteArray& xmp, KeepMetadata keep)
+bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The packet as KeptMetadata::xmp has it: well-formed UTF-8, and the value of
+// every tiff:Orientation attribute or element, however the packet spells it
+// (a number, with or without white space around it), set to 1.
+std::string XmpToKeep(std::string_view xmp, KeepMetadata keep)
 {
-    if (keep != KeepMetadata::All || xmp.isEmpty())
-        return QByteArray();
-    QString packet = QString::fromUtf8(xmp);
-    // The value of the attribute or the element, however the packet spells it.
-    static const QRegularExpression orientation(
-        QStringLiteral("(?<=tiff:Orientation=\"|tiff:Orientation='|<tiff:Orientation>)\\s*\\d+\\s*(?=[\"'<])"));
-    packet.replace(orientation, QStringLiteral("1"));
-    return packet.toUtf8();
+    if (keep != KeepMetadata::All || xmp.empty())
+        return std::string();
+    const std::string packet = ValidUtf8(xmp);
+    std::string kept;
+    kept.reserve(packet.size());
+    std::size_t copied = 0;
+    for (std::size_t at = 0; at < packet.size(); ++at) {
+        std::size_t prefix = 0;
+        for (const std::string_view start : {"tiff:Orientation=\"", "tiff:Orientation='", "<tiff:Orientation>"})
+            if (std::string_view(packet).substr(at).starts_with(start))
+                prefix = start.size();
+        if (prefix == 0)
+            continue;
+        std::size_t end = at + prefix;
+        while (end < packet.size() && IsSpace(packet[end]))
+            ++end;
+        const std::size_t digits = end;
+        while (end < packet.size() && IsDigit(packet[end]))
+            ++end;
+        if (end == digits)
+            continue;
+        while (end < packet.size() && IsSpace(packet[end]))
+            ++end;
+        if (end == packet.size() || (packet[end] != '"' && packet[end] != '\'' && packet[end] != '<'))
+            continue;
+        kept.append(packet, copied, at + prefix - copied);
+        kept += '1';
+        copied = end;
+        at = end - 1;
+    }
+    kept.append(packet, copied);
+    return kept;
 }
 
 // Only JPEG limits a block: a marker segment's length field has 16 bits.
-QByteArray App1Segment(const QByteArray& header, const QByteArray& block, const char* what, QStringList& warnings)
+std::string App1Segment(std::string_view header, std::string_view block, const char* what, Texts& warnings)
 {
-    if (block.isEmpty())
-        return QByteArray();
+    if (block.empty())
+        return std::string();
     if (header.size() + block.size() > kMaxSegmentBytes) {
-        warnings << QStringLiteral("The %1 metadata is larger than one JPEG segment holds; it is left out.")
-                        .arg(QLatin1String(what));
-        return QByteArray();
+        warnings.push_back(Substitute("The %1 metadata is larger than one JPEG segment holds; it is left out.", what));
+        return std::string();
     }
-    return header + block;
+    return std::string(header) + std::string(block);
 }
 
 } // namespace
 
-QStringList KeptMetadata::Names() const
+Texts KeptMetadata::Names() const
 {
-    QStringList names;
-    if (!exif.isEmpty())
-        names << QStringLiteral("exif");
-    if (!xmp.isEmpty())
-        names << QStringLiteral("xmp");
+    Texts names;
+    if (!exif.empty())
+        names.push_back("exif");
+    if (!xmp.empty())
+        names.push_back("xmp");
     return names;
 }
 
-KeptMetadata MetadataToKeep(const SourceTags& source, KeepMetadata keep, QSize resultSize)
+KeptMetadata MetadataToKeep(const SourceTags& source, KeepMetadata keep, Size resultSize)
 {
     return {ExifToKeep(source.exif, keep, resultSize), XmpToKeep(source.xmp, keep)};
 }
 
-QByteArray ExifSegment(const QByteArray& exif, QStringList& warnings)
+std::string ExifSegment(std::string_view exif, Texts& warnings)
 {
-    return App1Segment(QByteArray("Exif\0\0", 6), exif, "EXIF", warnings);
+    return App1Segment(std::string_view("Exif\0\0", 6), exif, "EXIF", warnings);
 }
 
-QByteArray XmpSegment(const QByteArray& xmp, QStringList& warnings)
+std::string XmpSegment(std::string_view xmp, Texts& warnings)
 {
-    return App1Segment(QByteArray("http://ns.adobe.com/xap/1.0/\0", 29), xmp, "XMP", warnings);
+    return App1Segment(std::string_view("http://ns.adobe.com/xap/1.0/\0", 29), xmp, "XMP", warnings);
 }
 
-QByteArray ProfileToEmbed(const ConversionSettings& settings, const SourceTags& source, bool greyResult)
+std::string ProfileToEmbed(const ConversionSettings& settings, const SourceTags& source, bool greyResult)
 {
-    if (!settings.keepProfile || source.icc.isEmpty() || source.profileConverted)
-        return QByteArray();
+    if (!settings.keepProfile || source.icc.empty() || source.profileConverted)
+        return std::string();
     const ProfileFacts facts = InspectProfile(source.icc);
     if (!facts.readable)
-        return QByteArray();
+        return std::string();
     const bool fits = greyResult ? facts.space == ProfileSpace::Grey : facts.space == ProfileSpace::Rgb;
-    return fits ? source.icc : QByteArray();
+    return fits ? source.icc : std::string();
 }
 
 } // namespace pictaron

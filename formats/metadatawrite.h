@@ -6,9 +6,12 @@
 #include "app/conversionsettings.h"
 #include "formats/sourcetags.h"
 
-#include <QByteArray>
-#include <QSize>
-#include <QStringList>
+#include "components/plaintext.h"
+#include "components/sizes.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
 
 namespace pictaron {
 
@@ -20,31 +23,31 @@ struct KeptMetadata {
     // thumbnail (IFD1 and its picture), the Orientation set to 1 (the pixels
     // are upright now) and the pixel dimensions, where present, set to the
     // result's. Empty when nothing is to be kept or the block cannot be read.
-    QByteArray exif;
+    std::string exif;
     // The packet, for KeepMetadata::All only, with any tiff:Orientation set
     // to 1.
-    QByteArray xmp;
+    std::string xmp;
 
-    bool IsEmpty() const { return exif.isEmpty() && xmp.isEmpty(); }
+    bool IsEmpty() const { return exif.empty() && xmp.empty(); }
     // As EncodedResult::metadata names them.
-    QStringList Names() const;
+    Texts Names() const;
 };
 
-KeptMetadata MetadataToKeep(const SourceTags& source, KeepMetadata keep, QSize resultSize);
+KeptMetadata MetadataToKeep(const SourceTags& source, KeepMetadata keep, Size resultSize);
 
 // The APP1 segments' payloads of a JPEG result: "Exif\0\0" and the TIFF
 // structure, the XMP namespace, a NUL and the packet. Empty for an empty
 // block, and for one too large for a segment, which adds a line to warnings.
-QByteArray ExifSegment(const QByteArray& exif, QStringList& warnings);
-QByteArray XmpSegment(const QByteArray& xmp, QStringList& warnings);
+std::string ExifSegment(std::string_view exif, Texts& warnings);
+std::string XmpSegment(std::string_view xmp, Texts& warnings);
 
 // The source's profile, for a result whose colours were kept as the source's
 // (keepProfile) and which it fits: an RGB profile for a colour result, a grey
 // one for a grey result. Empty otherwise, and for a profile that cannot be
 // read.
-QByteArray ProfileToEmbed(const ConversionSettings& settings, const SourceTags& source, bool greyResult);
+std::string ProfileToEmbed(const ConversionSettings& settings, const SourceTags& source, bool greyResult);
 
 // The most a JPEG marker segment holds after its length field.
-inline constexpr qsizetype kMaxSegmentBytes = 65533;
+inline constexpr std::size_t kMaxSegmentBytes = 65533;
 
 } // namespace pictaron

@@ -1,6 +1,6 @@
 #include "formats/pictureformat.h"
 
-#include <QFileInfo>
+#include "components/plaintext.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -11,19 +11,19 @@ namespace pictaron {
 
 namespace {
 
-std::uint8_t Byte(const QByteArray& bytes, qsizetype at)
+std::uint8_t Byte(std::string_view bytes, std::size_t at)
 {
     return at < bytes.size() ? static_cast<std::uint8_t>(bytes[at]) : 0;
 }
 
-int Little16(const QByteArray& bytes, qsizetype at)
+int Little16(std::string_view bytes, std::size_t at)
 {
     return Byte(bytes, at) | Byte(bytes, at + 1) << 8;
 }
 
-bool StartsWith(const QByteArray& bytes, qsizetype at, const char* signature, qsizetype length)
+bool StartsWith(std::string_view bytes, std::size_t at, const char* signature, std::size_t length)
 {
-    return bytes.size() >= at + length && std::equal(signature, signature + length, bytes.constData() + at);
+    return bytes.size() >= at + length && std::equal(signature, signature + length, bytes.data() + at);
 }
 
 bool IsSpace(std::uint8_t c)
@@ -36,26 +36,27 @@ FormatVerdict Known(PictureFormat format)
     return FormatVerdict{true, format, {}};
 }
 
-FormatVerdict Refused(const QString& reason)
+FormatVerdict Refused(std::string reason)
 {
-    return FormatVerdict{false, PictureFormat::Jpeg, reason};
+    return FormatVerdict{false, PictureFormat::Jpeg, std::move(reason)};
 }
 
 // An ISO media file whose first box, "ftyp", names the AVIF brand (still
 // picture or sequence) as its major brand or among its compatible ones. Other
 // pictures in that container (HEIC) are not offered.
-bool IsAvif(const QByteArray& bytes)
+bool IsAvif(std::string_view bytes)
 {
     if (!StartsWith(bytes, 4, "ftyp", 4))
         return false;
-    const qint64 boxSize = qint64(Byte(bytes, 0)) << 24 | Byte(bytes, 1) << 16 | Byte(bytes, 2) << 8 | Byte(bytes, 3);
+    const std::size_t boxSize =
+        std::size_t{Byte(bytes, 0)} << 24 | Byte(bytes, 1) << 16 | Byte(bytes, 2) << 8 | Byte(bytes, 3);
     if (boxSize < 16 || boxSize > bytes.size())
         return false;
-    const auto isAvifBrand = [&](qsizetype at) { return StartsWith(bytes, at, "avif", 4) || StartsWith(bytes, at, "avis", 4); };
+    const auto isAvifBrand = [&](std::size_t at) { return StartsWith(bytes, at, "avif", 4) || StartsWith(bytes, at, "avis", 4); };
     if (isAvifBrand(8))
         return true;
     // The minor version at 12, then the compatible brands.
-    for (qsizetype at = 16; at + 4 <= boxSize; at += 4) {
+    for (std::size_t at = 16; at + 4 <= boxSize; at += 4) {
         if (isAvifBrand(at))
             return true;
     }
@@ -63,7 +64,7 @@ bool IsAvif(const QByteArray& bytes)
 }
 
 // The formats the program offers that have a signature of their own.
-std::optional<PictureFormat> FormatBySignature(const QByteArray& bytes)
+std::optional<PictureFormat> FormatBySignature(std::string_view bytes)
 {
     if (StartsWith(bytes, 0, "\xFF\xD8\xFF", 3))
         return PictureFormat::Jpeg;
@@ -99,30 +100,30 @@ std::optional<PictureFormat> FormatBySignature(const QByteArray& bytes)
 
 // Page descriptions and markup, which the library would hand to other
 // programs or read as drawing instructions, named for the refusal.
-QString HostileKind(const QByteArray& bytes)
+std::string HostileKind(std::string_view bytes)
 {
     if (StartsWith(bytes, 0, "\xC5\xD0\xD3\xC6", 4))
-        return QStringLiteral("an EPS file");
-    qsizetype at = StartsWith(bytes, 0, "\xEF\xBB\xBF", 3) ? 3 : 0;  // a UTF-8 byte order mark
+        return "an EPS file";
+    std::size_t at = StartsWith(bytes, 0, "\xEF\xBB\xBF", 3) ? 3 : 0;  // a UTF-8 byte order mark
     while (at < bytes.size() && (IsSpace(Byte(bytes, at)) || Byte(bytes, at) == 0x04))  // ^D starts some PostScript
         ++at;
     if (StartsWith(bytes, at, "%!", 2))
-        return QStringLiteral("a PostScript file");
+        return "a PostScript file";
     if (StartsWith(bytes, at, "%PDF", 4))
-        return QStringLiteral("a PDF document");
+        return "a PDF document";
     if (StartsWith(bytes, at, "<", 1))
-        return QStringLiteral("an SVG drawing or other markup");
+        return "an SVG drawing or other markup";
     if (StartsWith(bytes, 0, "\xFE\xFF", 2) || StartsWith(bytes, 0, "\xFF\xFE", 2))
-        return QStringLiteral("text");
+        return "text";
     return {};
 }
 
 // Text of any kind (the library's drawing scripts, notes): the first bytes
 // are all printable.
-bool LooksLikeText(const QByteArray& bytes)
+bool LooksLikeText(std::string_view bytes)
 {
-    const qsizetype length = std::min<qsizetype>(bytes.size(), 64);
-    for (qsizetype i = 0; i < length; ++i) {
+    const std::size_t length = std::min<std::size_t>(bytes.size(), 64);
+    for (std::size_t i = 0; i < length; ++i) {
         const std::uint8_t c = Byte(bytes, i);
         if (!(IsSpace(c) || (c >= 0x20 && c < 0x7F) || c >= 0x80))
             return false;
@@ -132,7 +133,7 @@ bool LooksLikeText(const QByteArray& bytes)
 
 // TGA has no signature; its 18-byte header must at least hold a known image
 // type, a colour map only where one belongs, a bit depth and a size.
-bool PlausibleTgaHeader(const QByteArray& bytes)
+bool PlausibleTgaHeader(std::string_view bytes)
 {
     if (bytes.size() < 18)
         return false;
@@ -149,56 +150,64 @@ bool PlausibleTgaHeader(const QByteArray& bytes)
     return Little16(bytes, 12) > 0 && Little16(bytes, 14) > 0;
 }
 
-bool IsTgaName(const QString& name)
+bool IsTgaName(std::string_view name)
 {
-    const QString suffix = QFileInfo(name).suffix().toUpper();
-    return suffix == QLatin1String("TGA") || suffix == QLatin1String("ICB") || suffix == QLatin1String("VDA")
-        || suffix == QLatin1String("VST");
+    // The extension: what follows the last "." of the name after its folder.
+    const std::string_view fileName = name.substr(name.find_last_of('/') + 1);
+    const std::size_t dot = fileName.find_last_of('.');
+    if (dot == std::string_view::npos)
+        return false;
+    const std::string_view suffix = fileName.substr(dot + 1);
+    return EqualsNoCase(suffix, "TGA") || EqualsNoCase(suffix, "ICB") || EqualsNoCase(suffix, "VDA")
+        || EqualsNoCase(suffix, "VST");
 }
 
 // The canvas of a WebP file from its first chunk: the extended kind's (24
 // bits each, less one), the lossless bitstream's (14 bits each, less one) or
 // the lossy key frame's (14 bits each after its start code).
-std::optional<std::pair<qint64, qint64>> WebpDeclaredSize(const QByteArray& bytes)
+std::optional<std::pair<std::int64_t, std::int64_t>> WebpDeclaredSize(std::string_view bytes)
 {
-    const auto little24 = [&](qsizetype at) { return qint64(Byte(bytes, at)) | Byte(bytes, at + 1) << 8 | Byte(bytes, at + 2) << 16; };
+    const auto little24 = [&](std::size_t at) {
+        return std::int64_t{Byte(bytes, at)} | Byte(bytes, at + 1) << 8 | Byte(bytes, at + 2) << 16;
+    };
     if (StartsWith(bytes, 12, "VP8X", 4) && bytes.size() >= 30)
         return std::pair(little24(24) + 1, little24(27) + 1);
     if (StartsWith(bytes, 12, "VP8L", 4) && bytes.size() >= 25 && Byte(bytes, 20) == 0x2F) {
-        const quint32 bits = Byte(bytes, 21) | Byte(bytes, 22) << 8 | Byte(bytes, 23) << 16 | quint32(Byte(bytes, 24)) << 24;
-        return std::pair<qint64, qint64>((bits & 0x3FFF) + 1, ((bits >> 14) & 0x3FFF) + 1);
+        const std::uint32_t bits = Byte(bytes, 21) | Byte(bytes, 22) << 8 | Byte(bytes, 23) << 16 | std::uint32_t{Byte(bytes, 24)} << 24;
+        return std::pair<std::int64_t, std::int64_t>((bits & 0x3FFF) + 1, ((bits >> 14) & 0x3FFF) + 1);
     }
     if (StartsWith(bytes, 12, "VP8 ", 4) && bytes.size() >= 30 && StartsWith(bytes, 23, "\x9D\x01\x2A", 3))
-        return std::pair<qint64, qint64>(Little16(bytes, 26) & 0x3FFF, Little16(bytes, 28) & 0x3FFF);
+        return std::pair<std::int64_t, std::int64_t>(Little16(bytes, 26) & 0x3FFF, Little16(bytes, 28) & 0x3FFF);
     return std::nullopt;
 }
 
 } // namespace
 
-FormatVerdict DetectPictureFormat(const QByteArray& bytes, const QString& name)
+FormatVerdict DetectPictureFormat(std::string_view bytes, std::string_view name)
 {
-    const QString hostile = HostileKind(bytes);
-    if (!hostile.isEmpty())
-        return Refused(QStringLiteral("It is %1, not a picture Pictaron opens.").arg(hostile));
+    const std::string hostile = HostileKind(bytes);
+    if (!hostile.empty())
+        return Refused(Substitute("It is %1, not a picture Pictaron opens.", hostile));
     if (const std::optional<PictureFormat> format = FormatBySignature(bytes))
         return Known(*format);
     if (LooksLikeText(bytes))
-        return Refused(QStringLiteral("It is text, not a picture."));
+        return Refused("It is text, not a picture.");
     if (IsTgaName(name)) {
         if (PlausibleTgaHeader(bytes))
             return Known(PictureFormat::Tga);
-        return Refused(QStringLiteral("Its header is not that of a TGA picture."));
+        return Refused("Its header is not that of a TGA picture.");
     }
-    return Refused(QStringLiteral("It is not a picture in a format Pictaron reads."));
+    return Refused("It is not a picture in a format Pictaron reads.");
 }
 
-std::optional<std::pair<qint64, qint64>> DeclaredSize(PictureFormat format, const QByteArray& bytes)
+std::optional<std::pair<std::int64_t, std::int64_t>> DeclaredSize(PictureFormat format, std::string_view bytes)
 {
-    const auto big32 = [&](qsizetype at) {
-        return qint64(Byte(bytes, at)) << 24 | Byte(bytes, at + 1) << 16 | Byte(bytes, at + 2) << 8 | Byte(bytes, at + 3);
+    const auto big32 = [&](std::size_t at) {
+        return std::int64_t{Byte(bytes, at)} << 24 | Byte(bytes, at + 1) << 16 | Byte(bytes, at + 2) << 8 | Byte(bytes, at + 3);
     };
-    const auto little32 = [&](qsizetype at) {
-        return static_cast<qint32>(static_cast<quint32>(Little16(bytes, at)) | static_cast<quint32>(Little16(bytes, at + 2)) << 16);
+    const auto little32 = [&](std::size_t at) {
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(Little16(bytes, at))
+                                         | static_cast<std::uint32_t>(Little16(bytes, at + 2)) << 16);
     };
     switch (format) {
     case PictureFormat::Png:
@@ -208,21 +217,21 @@ std::optional<std::pair<qint64, qint64>> DeclaredSize(PictureFormat format, cons
     case PictureFormat::Gif:
         if (bytes.size() < 10)
             return std::nullopt;
-        return std::pair<qint64, qint64>(Little16(bytes, 6), Little16(bytes, 8));
+        return std::pair<std::int64_t, std::int64_t>(Little16(bytes, 6), Little16(bytes, 8));
     case PictureFormat::Bmp: {
         // The 12-byte OS/2 kind has 16-bit sizes; the others 32-bit, the
         // height negative for rows stored top down.
-        const qint32 headerSize = little32(14);
+        const std::int32_t headerSize = little32(14);
         if (headerSize == 12 && bytes.size() >= 22)
-            return std::pair<qint64, qint64>(Little16(bytes, 18), Little16(bytes, 20));
+            return std::pair<std::int64_t, std::int64_t>(Little16(bytes, 18), Little16(bytes, 20));
         if (headerSize < 40 || bytes.size() < 26)
             return std::nullopt;
-        return std::pair<qint64, qint64>(little32(18), std::abs(qint64(little32(22))));
+        return std::pair<std::int64_t, std::int64_t>(little32(18), std::abs(std::int64_t{little32(22)}));
     }
     case PictureFormat::Pcx:
-        return std::pair<qint64, qint64>(Little16(bytes, 8) - Little16(bytes, 4) + 1, Little16(bytes, 10) - Little16(bytes, 6) + 1);
+        return std::pair<std::int64_t, std::int64_t>(Little16(bytes, 8) - Little16(bytes, 4) + 1, Little16(bytes, 10) - Little16(bytes, 6) + 1);
     case PictureFormat::Tga:
-        return std::pair<qint64, qint64>(Little16(bytes, 12), Little16(bytes, 14));
+        return std::pair<std::int64_t, std::int64_t>(Little16(bytes, 12), Little16(bytes, 14));
     case PictureFormat::Webp:
         return WebpDeclaredSize(bytes);
     default:
@@ -249,7 +258,7 @@ const char* LibraryCoder(PictureFormat format)
     return "";
 }
 
-bool PixelsCanHoldAlpha(PictureFormat format, const QByteArray& bytes)
+bool PixelsCanHoldAlpha(PictureFormat format, std::string_view bytes)
 {
     switch (format) {
     case PictureFormat::Bmp: {

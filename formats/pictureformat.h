@@ -11,10 +11,10 @@
 // refused whatever the name.
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-
+#include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <utility>
 
 namespace pictaron {
@@ -24,16 +24,16 @@ enum class PictureFormat { Jpeg, Png, Gif, Tiff, Bmp, Pcx, Dcx, Pnm, Webp, Avif,
 struct FormatVerdict {
     bool known = false;
     PictureFormat format = PictureFormat::Jpeg;
-    QString refusal;  // why not, a sentence, when !known
+    std::string refusal;  // why not, a sentence, when !known
 };
 
 // name is the file's name (or what stands for it), for its extension.
-FormatVerdict DetectPictureFormat(const QByteArray& bytes, const QString& name);
+FormatVerdict DetectPictureFormat(std::string_view bytes, std::string_view name);
 
 // The width and height the header declares, for the formats that keep them
 // at a fixed place (PNG, GIF, BMP, PCX, TGA, WebP), so that a size beyond the limit
 // is refused, and named, before the library reads anything; empty for others.
-std::optional<std::pair<qint64, qint64>> DeclaredSize(PictureFormat format, const QByteArray& bytes);
+std::optional<std::pair<std::int64_t, std::int64_t>> DeclaredSize(PictureFormat format, std::string_view bytes);
 
 // The imaging library's coder for the format: "PNG", "BMP" …
 const char* LibraryCoder(PictureFormat format);
@@ -42,6 +42,6 @@ const char* LibraryCoder(PictureFormat format);
 // newer header kind (V3 to V5) names an alpha mask has alpha only when its
 // pixels have the room, at 16 or 32 bits; the library takes the mask alone as
 // the sign, and leaves the alpha of 24-bit pixels unset.
-bool PixelsCanHoldAlpha(PictureFormat format, const QByteArray& bytes);
+bool PixelsCanHoldAlpha(PictureFormat format, std::string_view bytes);
 
 } // namespace pictaron

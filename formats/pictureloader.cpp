@@ -8,8 +8,6 @@
 #include "formats/pictureformat.h"
 #include "formats/pngrescue.h"
 
-#include <QDir>
-
 #include <memory>
 
 namespace pictaron {
@@ -19,44 +17,43 @@ namespace {
 // Every refusal names the file.
 class LoadError : public DecodeGuard {
 public:
-    explicit LoadError(const QString& path) : path_(QDir::toNativeSeparators(path)) {}
-    [[noreturn]] void Throw(const QString& reason) const
+    explicit LoadError(std::string path) : path_(std::move(path)) {}
+    [[noreturn]] void Throw(const std::string& reason) const
     {
-        throw PictaronError(QStringLiteral("Cannot open %1.  %2").arg(path_, reason));
+        throw PictaronError(Substitute("Cannot open %1.  %2", path_, reason));
     }
-    [[noreturn]] void Fail(const QString& reason) const override { Throw(reason); }
-    void CheckSize(QSize size) const override { CheckSize(size.width(), size.height()); }
-    void CheckSize(qint64 width, qint64 height) const
+    [[noreturn]] void Fail(const std::string& reason) const override { Throw(reason); }
+    void CheckSize(Size size) const override { CheckSize(size.width(), size.height()); }
+    void CheckSize(std::int64_t width, std::int64_t height) const
     {
         if (width <= 0 || height <= 0)
-            Throw(QStringLiteral("The picture has no pixels."));
+            Throw("The picture has no pixels.");
         if (width > PictureLoader::kMaxPixels / height)  // no product: a header may declare 2^32 - 1 by 2^32 - 1
-            Throw(QStringLiteral("The picture is %1 by %2 pixels; Pictaron opens pictures of up to %3 megapixels.")
-                      .arg(width).arg(height).arg(PictureLoader::kMaxPixels / 1'000'000));
+            Throw(Substitute("The picture is %1 by %2 pixels; Pictaron opens pictures of up to %3 megapixels.", width,
+                             height, PictureLoader::kMaxPixels / 1'000'000));
     }
 
     void WarnPartlyRead() const noexcept override { partlyRead_ = true; }
     // A tag the loader gave up: the reason, as "its colour profile is damaged".
-    void WarnTagIgnored(const QString& reason) const { ignoredTags_ << reason; }
+    void WarnTagIgnored(const std::string& reason) const { ignoredTags_.push_back(reason); }
     // The warnings of the decoders, one line each, naming the file.
-    void Report(QStringList* warnings) const
+    void Report(Texts* warnings) const
     {
         if (warnings && partlyRead_)
-            *warnings << QStringLiteral("%1 is damaged or cut short; the picture holds only what could be read.")
-                             .arg(path_);
+            warnings->push_back(
+                Substitute("%1 is damaged or cut short; the picture holds only what could be read.", path_));
         if (warnings)
-            for (const QString& reason : ignoredTags_)
-                *warnings << QStringLiteral("%1: %2, so it is ignored and the picture taken as sRGB.")
-                                 .arg(path_, reason);
+            for (const std::string& reason : ignoredTags_)
+                warnings->push_back(Substitute("%1: %2, so it is ignored and the picture taken as sRGB.", path_, reason));
     }
 
 private:
-    QString path_;
+    std::string path_;
     mutable bool partlyRead_ = false;
-    mutable QStringList ignoredTags_;
+    mutable Texts ignoredTags_;
 };
 
-Bitmap DecodePixels(const QByteArray& bytes, const QString& name, const LoadError& error, bool convertCmyk,
+Bitmap DecodePixels(std::string_view bytes, std::string_view name, const LoadError& error, bool convertCmyk,
                     const JpegShrink& shrink, RawTags& raw)
 {
     const FormatVerdict verdict = DetectPictureFormat(bytes, name);
@@ -94,22 +91,22 @@ Bitmap DecodePixels(const QByteArray& bytes, const QString& name, const LoadErro
         raw.alpha = std::move(rescued->alpha);
         picture = std::move(rescued->picture);
     }
-    if (raw.exif.isEmpty())
+    if (raw.exif.empty())
         raw.exif = chunks.exif;
-    if (raw.xmp.isEmpty())
+    if (raw.xmp.empty())
         raw.xmp = chunks.xmp;
     return picture;
 }
 
-QString TooLarge(qint64 bytes)
+std::string TooLarge(std::int64_t bytes)
 {
-    return QStringLiteral("It is %1; no picture Pictaron opens takes more than %2 MB.")
-        .arg(DescribeFileSize(bytes)).arg(PictureLoader::kMaxBytes / 1'000'000);
+    return Substitute("It is %1; no picture Pictaron opens takes more than %2 MB.", DescribeFileSize(bytes),
+                      PictureLoader::kMaxBytes / 1'000'000);
 }
 
 } // namespace
 
-Bitmap PictureLoader::Decode(const QByteArray& bytes, const QString& name, const DecodeGuard& guard,
+Bitmap PictureLoader::Decode(std::string_view bytes, std::string_view name, const DecodeGuard& guard,
                              Bitmap* alpha) const
 {
     const auto& error = static_cast<const LoadError&>(guard);
@@ -118,12 +115,12 @@ Bitmap PictureLoader::Decode(const QByteArray& bytes, const QString& name, const
     // result holds RGB, which a CMYK profile cannot describe.
     const JpegShrink shrink{options_.jpegMinimumWidth, options_.applyOrientation};
     Bitmap picture = DecodePixels(bytes, name, error, true, shrink, raw);
-    if (!raw.icc.isEmpty() || !raw.exif.isEmpty() || !raw.xmp.isEmpty() || raw.containerOrientation > 1
-        || !raw.containerArtist.isEmpty() || !raw.containerCopyright.isEmpty() || raw.iccDamaged
+    if (!raw.icc.empty() || !raw.exif.empty() || !raw.xmp.empty() || raw.containerOrientation > 1
+        || !raw.containerArtist.empty() || !raw.containerCopyright.empty() || raw.iccDamaged
         || raw.storedSize.isValid()) {
-        QStringList ignored;
+        Texts ignored;
         picture = FinishPicture(std::move(picture), raw, options_, ignored);
-        for (const QString& reason : ignored)
+        for (const std::string& reason : ignored)
             error.WarnTagIgnored(reason);
     }
     if (alpha)
@@ -131,17 +128,17 @@ Bitmap PictureLoader::Decode(const QByteArray& bytes, const QString& name, const
     return picture;
 }
 
-Bitmap PictureLoader::Load(const QString& path, QStringList* warnings, Bitmap* alpha) const
+Bitmap PictureLoader::Load(const std::string& path, Texts* warnings, Bitmap* alpha) const
 {
     return Read(path, false, warnings, alpha);
 }
 
-Bitmap PictureLoader::LoadForRun(const QString& path, QStringList* warnings, Bitmap* alpha) const
+Bitmap PictureLoader::LoadForRun(const std::string& path, Texts* warnings, Bitmap* alpha) const
 {
     return Read(path, true, warnings, alpha);
 }
 
-Bitmap PictureLoader::Read(const QString& path, bool forRun, QStringList* warnings, Bitmap* alpha) const
+Bitmap PictureLoader::Read(const std::string& path, bool forRun, Texts* warnings, Bitmap* alpha) const
 {
     if (alpha)
         *alpha = Bitmap();
@@ -149,7 +146,7 @@ Bitmap PictureLoader::Read(const QString& path, bool forRun, QStringList* warnin
     // Neither a pipe nor a device is opened, nor a file larger than a picture.
     auto file = std::make_unique<RegularFile>(path);
     if (file->IsMissing())
-        throw PictaronError(QDir::toNativeSeparators(path) + QStringLiteral(" does not exist."));
+        throw PictaronError(path + " does not exist.");
     if (!file->IsOpen())
         error.Throw(file->Problem());
     if (file->Size() > kMaxBytes)
@@ -158,25 +155,25 @@ Bitmap PictureLoader::Read(const QString& path, bool forRun, QStringList* warnin
     // file shortened under the reader raises SIGBUS, which the command line
     // turns into an error; the window reads a copy, which nothing can pull
     // away from under it.
-    QByteArray bytes;
-    const uchar* mapped = forRun ? file->Map() : nullptr;
-    if (mapped) {
-        bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), static_cast<qsizetype>(file->Size()));
-    } else {
-        bytes = file->Read(kMaxBytes, true);
-        if (!file->Problem().isEmpty())
+    std::string read;
+    const std::string_view mapped = forRun ? file->Map() : std::string_view();
+    if (mapped.empty()) {
+        read = file->Read(kMaxBytes, true);
+        if (!file->Problem().empty())
             error.Throw(file->Problem());
     }
-    if (bytes.isEmpty())
-        error.Throw(QStringLiteral("The file is empty."));
+    const std::string_view bytes = mapped.empty() ? std::string_view(read) : mapped;
+    if (bytes.empty())
+        error.Throw("The file is empty.");
 
-    if (mapped) {
+    if (!mapped.empty()) {
         if (const std::optional<PpmPixels> ppm = FindPpmPixels(bytes, error)) {
             // The picture owns the file, which unmaps it when it closes.
-            const QSize size = ppm->size;
+            const Size size = ppm->size;
             std::shared_ptr<RegularFile> owner(std::move(file));
-            return Bitmap::WrapReadOnly(mapped + ppm->offset, size.width(), size.height(), 3 * size.width(),
-                                        Bitmap::Format_RGB888, [owner] {});
+            return Bitmap::WrapReadOnly(reinterpret_cast<const std::uint8_t*>(mapped.data() + ppm->offset),
+                                        size.width(), size.height(), 3 * size.width(), Bitmap::Format_RGB888,
+                                        [owner] {});
         }
     }
     Bitmap picture = Decode(bytes, path, error, alpha);
@@ -184,17 +181,16 @@ Bitmap PictureLoader::Read(const QString& path, bool forRun, QStringList* warnin
     return picture;
 }
 
-Bitmap PictureLoader::LoadFromMemory(const QByteArray& bytes, const QString& name, QStringList* warnings,
+Bitmap PictureLoader::LoadFromMemory(std::string_view bytes, const std::string& name, Texts* warnings,
                                      Bitmap* alpha) const
 {
     if (alpha)
         *alpha = Bitmap();
     const LoadError error(name);
-    if (bytes.isEmpty())
-        error.Throw(QStringLiteral("There is no picture in it."));
-    if (bytes.size() > kMaxBytes)
-        error.Throw(QStringLiteral("It holds more than %1 MB, more than any picture Pictaron opens.")
-                        .arg(kMaxBytes / 1'000'000));
+    if (bytes.empty())
+        error.Throw("There is no picture in it.");
+    if (static_cast<std::int64_t>(bytes.size()) > kMaxBytes)
+        error.Throw(Substitute("It holds more than %1 MB, more than any picture Pictaron opens.", kMaxBytes / 1'000'000));
     Bitmap picture = Decode(bytes, name, error, alpha);
     error.Report(warnings);
     return picture;

@@ -18,9 +18,12 @@
 
 #include "formats/sourcetags.h"
 
+#include "components/plaintext.h"
 #include "effects/bitmap.h"
-#include <QString>
-#include <QStringList>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace pictaron {
 
@@ -36,12 +39,12 @@ public:
     LoadOptions Options() const { return options_; }
 
     // Pictures above this many pixels are refused before they are decoded.
-    static constexpr qint64 kMaxPixels = 100'000'000;
+    static constexpr std::int64_t kMaxPixels = 100'000'000;
     // The most bytes read for a picture, from a file or as bytes (standard
     // input): a picture at the pixel limit stored without
     // compression at 16 bits for each of four channels, and a megabyte for
     // its headers. A larger stream cannot hold a picture that would be opened.
-    static constexpr qint64 kMaxBytes = kMaxPixels * 8 + (1 << 20);
+    static constexpr std::int64_t kMaxBytes = kMaxPixels * 8 + (1 << 20);
 
     // The picture as a working bitmap. Throws PictaronError with a message that
     // names the file and the reason; the caller's picture stays as it was.
@@ -50,7 +53,7 @@ public:
     // colour profile). When alpha is given it receives the picture's
     // transparency as a Format_Grayscale8 plane of the picture's size (0
     // transparent .. 255 opaque), or a null picture when every pixel is opaque.
-    Bitmap Load(const QString& path, QStringList* warnings = nullptr, Bitmap* alpha = nullptr) const;
+    Bitmap Load(const std::string& path, Texts* warnings = nullptr, Bitmap* alpha = nullptr) const;
 
     // For a picture that one run converts and then drops, as the command line
     // does: a binary PPM is used in place, not decoded, as a Format_RGB888
@@ -59,19 +62,19 @@ public:
     // changes it. Every format is decoded from the mapped file. Shortening the
     // file meanwhile raises SIGBUS, so the caller handles that signal.
     // Anything else comes as from Load.
-    Bitmap LoadForRun(const QString& path, QStringList* warnings = nullptr, Bitmap* alpha = nullptr) const;
+    Bitmap LoadForRun(const std::string& path, Texts* warnings = nullptr, Bitmap* alpha = nullptr) const;
 
     // A picture held in memory, decoded as Load decodes a file's bytes; name
     // stands for the file in messages, and its extension tells the formats
     // without a signature (TGA, PCD) as a file name would.
-    Bitmap LoadFromMemory(const QByteArray& bytes, const QString& name, QStringList* warnings = nullptr,
+    Bitmap LoadFromMemory(std::string_view bytes, const std::string& name, Texts* warnings = nullptr,
                           Bitmap* alpha = nullptr) const;
 
 private:
-    Bitmap Read(const QString& path, bool forRun, QStringList* warnings, Bitmap* alpha) const;
+    Bitmap Read(const std::string& path, bool forRun, Texts* warnings, Bitmap* alpha) const;
     // The decoder of the format the bytes' signature names, and no other;
     // then the picture's tags as the options say.
-    Bitmap Decode(const QByteArray& bytes, const QString& name, const DecodeGuard& error, Bitmap* alpha) const;
+    Bitmap Decode(std::string_view bytes, std::string_view name, const DecodeGuard& error, Bitmap* alpha) const;
 
     LoadOptions options_;
 };

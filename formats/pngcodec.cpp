@@ -1,6 +1,8 @@
 #include "formats/pngcodec.h"
 
 #include "components/errors.h"
+#include "components/plaintext.h"
+#include "formats/moduleexport.h"
 
 #include <png.h>
 
@@ -16,7 +18,7 @@ namespace {
 // Where libpng's output and its last error go. Nothing here throws across
 // libpng: the write callback catches, and errors leave by png_longjmp.
 struct PngSink {
-    QByteArray bytes;
+    std::string bytes;
     char message[256] = "";
     char warning[256] = "";  // the last warning, which often says what the error means
 };
@@ -29,7 +31,7 @@ void StoreMessage(char (&to)[256], const char* message)
 bool Append(PngSink& sink, const png_bytep data, std::size_t length) noexcept
 {
     try {
-        sink.bytes.append(reinterpret_cast<const char*>(data), static_cast<qsizetype>(length));
+        sink.bytes.append(reinterpret_cast<const char*>(data), length);
         return true;
     } catch (...) {
         return false;
@@ -109,22 +111,22 @@ PngOutcome WriteRows(const PngLayout& layout, PngSink& sink, CodecProgress& prog
     }
     if (!layout.transparency.empty())
         png_set_tRNS(png, info, layout.transparency.data(), static_cast<int>(layout.transparency.size()), nullptr);
-    if (!layout.icc.isEmpty())
+    if (!layout.icc.empty())
         png_set_iCCP(png, info, "ICC profile", PNG_COMPRESSION_TYPE_BASE,
-                     reinterpret_cast<png_const_bytep>(layout.icc.constData()),
+                     reinterpret_cast<png_const_bytep>(layout.icc.data()),
                      static_cast<png_uint_32>(layout.icc.size()));
     // eXIf holds the TIFF structure as it is; the XMP packet goes in the
     // uncompressed iTXt chunk that XMP readers look for. png_write_info puts
     // both before IDAT.
-    if (!layout.exif.isEmpty())
+    if (!layout.exif.empty())
         png_set_eXIf_1(png, info, static_cast<png_uint_32>(layout.exif.size()),
-                       reinterpret_cast<png_bytep>(const_cast<char*>(layout.exif.constData())));
+                       reinterpret_cast<png_bytep>(const_cast<char*>(layout.exif.data())));
     png_text xmp{};
-    if (!layout.xmp.isEmpty()) {
+    if (!layout.xmp.empty()) {
         xmp.compression = PNG_ITXT_COMPRESSION_NONE;
         xmp.key = const_cast<png_charp>("XML:com.adobe.xmp");
-        xmp.text = const_cast<png_charp>(layout.xmp.constData());
-        xmp.itxt_length = static_cast<std::size_t>(layout.xmp.size());
+        xmp.text = const_cast<png_charp>(layout.xmp.c_str());
+        xmp.itxt_length = layout.xmp.size();
         xmp.lang = const_cast<png_charp>("");
         xmp.lang_key = const_cast<png_charp>("");
         png_set_text(png, info, &xmp, 1);
@@ -220,7 +222,7 @@ int ReadRows(png_structp png, png_bytep* rows, int height)
 
 } // namespace
 
-QByteArray WritePng(const PngLayout& layout, CodecProgress& progress)
+std::string WritePng(const PngLayout& layout, CodecProgress& progress)
 {
     PngSink sink;
     switch (WriteRows(layout, sink, progress)) {
@@ -229,18 +231,18 @@ QByteArray WritePng(const PngLayout& layout, CodecProgress& progress)
     case PngOutcome::Cancelled:
         throw RunCancelled();
     case PngOutcome::Failed: {
-        QString reason = QString::fromUtf8(sink.message);
+        std::string reason = sink.message;
         if (sink.warning[0] != '\0')
-            reason += QStringLiteral(" (%1)").arg(QString::fromUtf8(sink.warning));
-        throw PictaronError(QStringLiteral("The PNG file could not be written: %1.").arg(reason));
+            reason += Substitute(" (%1)", sink.warning);
+        throw PictaronError(Substitute("The PNG file could not be written: %1.", reason));
     }
     }
     return std::move(sink.bytes);
 }
 
-int ReadPngRows(const QByteArray& bytes, Bitmap& rgba)
+int ReadPngRows(std::string_view bytes, Bitmap& rgba)
 {
-    Input input{reinterpret_cast<const png_byte*>(bytes.constData()), static_cast<size_t>(bytes.size())};
+    Input input{reinterpret_cast<const png_byte*>(bytes.data()), bytes.size()};
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Quiet);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     struct Release {
@@ -271,13 +273,13 @@ int ReadPngRows(const QByteArray& bytes, Bitmap& rgba)
 
 extern "C" {
 
-Q_DECL_EXPORT void PictaronWritePng(const pictaron::PngLayout* layout, pictaron::CodecProgress* progress,
-                                    QByteArray* bytes)
+PICTARON_MODULE_EXPORT void PictaronWritePng(const pictaron::PngLayout* layout, pictaron::CodecProgress* progress,
+                                             std::string* bytes)
 {
     *bytes = pictaron::WritePng(*layout, *progress);
 }
 
-Q_DECL_EXPORT int PictaronReadPngRows(const QByteArray* bytes, pictaron::Bitmap* rgba)
+PICTARON_MODULE_EXPORT int PictaronReadPngRows(const std::string_view* bytes, pictaron::Bitmap* rgba)
 {
     return pictaron::ReadPngRows(*bytes, *rgba);
 }

@@ -6,8 +6,8 @@
 #include "effects/bitmap.h"
 #include "formats/codecprogress.h"
 
-#include <QByteArray>
-
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace pictaron {
@@ -29,28 +29,28 @@ struct PngLayout {
     bool interlace = false;
     std::vector<PngPaletteEntry> palette;
     std::vector<unsigned char> transparency;  // the alpha of the first palette entries
-    QByteArray icc;   // the colour profile to embed, or empty
-    QByteArray exif;  // the TIFF structure for eXIf, or empty
-    QByteArray xmp;   // the XMP packet for iTXt, or empty
+    std::string icc;   // the colour profile to embed, or empty
+    std::string exif;  // the TIFF structure for eXIf, or empty
+    std::string xmp;   // the XMP packet for iTXt, or empty
 };
 
 // The whole file, written with zlib level 9. The cancel flag is tested and
 // the bar moved between rows (every row once per Adam7 pass when
 // interlaced), never inside libpng. Throws PictaronError "The PNG file could
 // not be written: <libpng's reason>.", RunCancelled when cancelled.
-QByteArray WritePng(const PngLayout& layout, CodecProgress& progress);
+std::string WritePng(const PngLayout& layout, CodecProgress& progress);
 
 // The rows of a non-interlaced PNG as 8-bit RGBA (Format_RGBA8888), read up
 // to where its data breaks off; the rows beyond are left unwritten. The number
 // of rows read, or -1 when the header cannot be read or the picture is
 // interlaced.
-int ReadPngRows(const QByteArray& bytes, Bitmap& rgba);
+int ReadPngRows(std::string_view bytes, Bitmap& rgba);
 
 } // namespace pictaron
 
 // The module's entry points.
 extern "C" {
 using PictaronWritePngFn = void (*)(const pictaron::PngLayout* layout, pictaron::CodecProgress* progress,
-                                    QByteArray* bytes);
-using PictaronReadPngRowsFn = int (*)(const QByteArray* bytes, pictaron::Bitmap* rgba);
+                                    std::string* bytes);
+using PictaronReadPngRowsFn = int (*)(const std::string_view* bytes, pictaron::Bitmap* rgba);
 }

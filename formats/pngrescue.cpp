@@ -14,7 +14,7 @@ const LazyModule module({PICTARON_PNG_MODULE_NAME, PICTARON_PNG_MODULE_INSTALLED
 
 } // namespace
 
-std::optional<RescuedPng> RescueCutPng(const QByteArray& bytes)
+std::optional<RescuedPng> RescueCutPng(std::string_view bytes)
 {
     Bitmap rgba;
     const int read = module.Required<PictaronReadPngRowsFn>(0, "The PNG reader")(&bytes, &rgba);
@@ -31,9 +31,9 @@ std::optional<RescuedPng> RescueCutPng(const QByteArray& bytes)
         ThrowOutOfMemory(width, height);
     bool opaque = true;
     for (int y = 0; y < height; ++y) {
-        const uchar* in = rgba.constScanLine(y);
+        const std::uint8_t* in = rgba.constScanLine(y);
         RGBTriple* out = RowPixels(straight, y);
-        uchar* coverage = alpha.scanLine(y);
+        std::uint8_t* coverage = alpha.scanLine(y);
         for (int x = 0; x < width; ++x) {
             if (y >= read) {
                 out[x] = RGBTriple{128, 128, 128};

@@ -7,10 +7,10 @@
 // still holds along with a warning.
 #pragma once
 
-#include <QByteArray>
 #include "effects/bitmap.h"
 
 #include <optional>
+#include <string_view>
 
 namespace pictaron {
 
@@ -23,6 +23,6 @@ struct RescuedPng {
 // Empty when the header cannot be read, the picture is interlaced (its
 // first pass alone would be a picture of another size), or not one row could
 // be read. The caller has checked the declared size.
-std::optional<RescuedPng> RescueCutPng(const QByteArray& bytes);
+std::optional<RescuedPng> RescueCutPng(std::string_view bytes);
 
 } // namespace pictaron

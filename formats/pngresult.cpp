@@ -4,6 +4,7 @@
 #include "components/busy.h"
 #include "components/qtbridge.h"
 #include "components/moduleloader.h"
+#include "components/qtbridge.h"
 #include "effects/pixels.h"
 #include "formats/alphaplane.h"
 #include "formats/gifresult.h"
@@ -47,7 +48,7 @@ CompactPicture Compact(const IndexedPicture& reduced, const std::optional<TColor
     const int entries = static_cast<int>(reduced.palette.size());
     std::array<bool, 256> used{};
     for (int y = 0; y < source.height(); ++y) {
-        const uchar* row = source.constScanLine(y);
+        const std::uint8_t* row = source.constScanLine(y);
         for (int x = 0; x < source.width(); ++x)
             used[row[x]] = true;
     }
@@ -67,10 +68,10 @@ CompactPicture Compact(const IndexedPicture& reduced, const std::optional<TColor
     }
 
     CompactPicture compact;
-    std::array<uchar, 256> newIndex{};
+    std::array<std::uint8_t, 256> newIndex{};
     const auto keep = [&](int i) {
         const PaletteEntry& entry = reduced.palette[static_cast<std::size_t>(i)];
-        newIndex[static_cast<std::size_t>(i)] = static_cast<uchar>(compact.palette.size());
+        newIndex[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(compact.palette.size());
         compact.palette.push_back(PngPaletteEntry{entry.red, entry.green, entry.blue});
     };
     if (transparent >= 0) {
@@ -81,7 +82,7 @@ CompactPicture Compact(const IndexedPicture& reduced, const std::optional<TColor
         if (used[static_cast<std::size_t>(i)] && i != transparent)
             keep(i);
 
-    compact.picture = Bitmap(source.size(), Bitmap::Format_Indexed8);
+    compact.picture = Bitmap(source.width(), source.height(), Bitmap::Format_Indexed8);
     if (compact.picture.isNull())
         ThrowOutOfMemory(source.width(), source.height());
     std::vector<Argb> table;
@@ -89,8 +90,8 @@ CompactPicture Compact(const IndexedPicture& reduced, const std::optional<TColor
         table.push_back(PackRgb(colour.red, colour.green, colour.blue));
     compact.picture.setColorTable(table);
     for (int y = 0; y < source.height(); ++y) {
-        const uchar* in = source.constScanLine(y);
-        uchar* out = compact.picture.scanLine(y);
+        const std::uint8_t* in = source.constScanLine(y);
+        std::uint8_t* out = compact.picture.scanLine(y);
         for (int x = 0; x < source.width(); ++x)
             out[x] = newIndex[in[x]];
     }
@@ -132,7 +133,7 @@ EncodedResult EncodePngResult(const Bitmap& working, const Bitmap& alpha, const 
     }
     layout.rows = &rows;
     layout.icc = ProfileToEmbed(settings, source, false);
-    const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, ToQSize(rows.size()));
+    const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, rows.size());
     layout.exif = kept.exif;
     layout.xmp = kept.xmp;
 
@@ -145,10 +146,12 @@ EncodedResult EncodePngResult(const Bitmap& working, const Bitmap& alpha, const 
         context.cancel.ThrowIfCancelled();
         const auto write = module.Required<PictaronWritePngFn>(0, "The PNG encoder");
         StepCodecProgress progress(context.progress, context.cancel, saving);
-        write(&layout, &progress, &result.bytes);
+        std::string bytes;
+        write(&layout, &progress, &bytes);
+        result.bytes = ToQByteArray(bytes);
     }
     result.size = result.bytes.size();
-    result.metadata = kept.Names();
+    result.metadata = ToQStringList(kept.Names());
     result.dimensions = ToQSize(rows.size());
     result.description = DescribePicture(ToQSize(rows.size()));
     return result;

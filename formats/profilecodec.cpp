@@ -1,5 +1,7 @@
 #include "formats/profilecodec.h"
 
+#include "formats/moduleexport.h"
+
 #include <lcms2.h>
 
 #include <array>
@@ -27,12 +29,35 @@ struct ProfileCloser {
 };
 using Profile = std::unique_ptr<void, ProfileCloser>;
 
-Profile OpenProfile(const QByteArray& icc)
+Profile OpenProfile(std::string_view icc)
 {
     QuietenLibrary();
     if (icc.size() < 128)
         return Profile();
-    return Profile(cmsOpenProfileFromMem(icc.constData(), static_cast<cmsUInt32Number>(icc.size())));
+    return Profile(cmsOpenProfileFromMem(icc.data(), static_cast<cmsUInt32Number>(icc.size())));
+}
+
+// The description as the library gives it, one byte a character (Latin-1),
+// without the white space around it, as UTF-8.
+std::string DescriptionText(const char* latin1)
+{
+    const auto isSpace = [](unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x85 || c == 0xA0; };
+    std::string_view text(latin1);
+    while (!text.empty() && isSpace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && isSpace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    std::string utf8;
+    for (const char c : text) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 0x80) {
+            utf8 += c;
+        } else {
+            utf8 += static_cast<char>(0xC0 | code >> 6);
+            utf8 += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return utf8;
 }
 
 struct TransformDeleter {
@@ -93,25 +118,25 @@ bool MapsToItself(void* transform)
 
 } // namespace
 
-ProfileFacts ReadProfile(const QByteArray& icc)
+ProfileFacts ReadProfile(std::string_view icc)
 {
     ProfileFacts facts;
     const Profile profile = OpenProfile(icc);
     if (!profile) {
-        facts.problem = QStringLiteral("its colour profile is damaged");
+        facts.problem = "its colour profile is damaged";
         return facts;
     }
     facts.space = SpaceOf(profile.get());
     char text[256] = {};
     if (cmsGetProfileInfoASCII(profile.get(), cmsInfoDescription, "en", "US", text, sizeof text) > 0)
-        facts.name = QString::fromLatin1(text).trimmed();
-    if (facts.name.isEmpty())
-        facts.name = QStringLiteral("an embedded profile");
+        facts.name = DescriptionText(text);
+    if (facts.name.empty())
+        facts.name = "an embedded profile";
     switch (facts.space) {
     case ProfileSpace::Rgb: {
         const Transform transform = ToSrgb(profile.get(), TYPE_BGR_8);
         if (!transform) {
-            facts.problem = QStringLiteral("its colour profile cannot be used");
+            facts.problem = "its colour profile cannot be used";
             return facts;
         }
         facts.actsAsSrgb = MapsToItself(transform.get());
@@ -121,34 +146,34 @@ ProfileFacts ReadProfile(const QByteArray& icc)
     case ProfileSpace::Cmyk:
         break;
     case ProfileSpace::Other:
-        facts.problem = QStringLiteral("its colour profile is for neither RGB, grey nor CMYK");
+        facts.problem = "its colour profile is for neither RGB, grey nor CMYK";
         return facts;
     }
     facts.readable = true;
     return facts;
 }
 
-bool TransformToSrgb(Bitmap& picture, const QByteArray& icc, QString& problem)
+bool TransformToSrgb(Bitmap& picture, std::string_view icc, std::string& problem)
 {
     const Profile profile = OpenProfile(icc);
     if (!profile) {
-        problem = QStringLiteral("its colour profile is damaged");
+        problem = "its colour profile is damaged";
         return false;
     }
     const ProfileSpace space = SpaceOf(profile.get());
     if (space != ProfileSpace::Rgb && space != ProfileSpace::Grey) {
-        problem = QStringLiteral("its colour profile does not fit its pixels");
+        problem = "its colour profile does not fit its pixels";
         return false;
     }
     const Transform transform = ToSrgb(profile.get(), space == ProfileSpace::Rgb ? TYPE_BGR_8 : TYPE_GRAY_8);
     if (!transform) {
-        problem = QStringLiteral("its colour profile cannot be used");
+        problem = "its colour profile cannot be used";
         return false;
     }
     const int width = picture.width();
     if (space == ProfileSpace::Rgb) {
         for (int y = 0; y < picture.height(); ++y) {
-            uchar* row = picture.scanLine(y);
+            std::uint8_t* row = picture.scanLine(y);
             cmsDoTransform(transform.get(), row, row, static_cast<cmsUInt32Number>(width));
         }
         return true;
@@ -160,7 +185,7 @@ bool TransformToSrgb(Bitmap& picture, const QByteArray& icc, QString& problem)
     std::array<unsigned char, 3 * 256> table{};
     cmsDoTransform(transform.get(), levels.data(), table.data(), 256);
     for (int y = 0; y < picture.height(); ++y) {
-        uchar* row = picture.scanLine(y);
+        std::uint8_t* row = picture.scanLine(y);
         for (int x = 0; x < width; ++x) {
             const unsigned char* rgb = &table[3 * row[3 * x]];
             row[3 * x] = rgb[0];
@@ -171,7 +196,7 @@ bool TransformToSrgb(Bitmap& picture, const QByteArray& icc, QString& problem)
     return true;
 }
 
-CmykConverter::CmykConverter(const QByteArray& icc)
+CmykConverter::CmykConverter(std::string_view icc)
 {
     const Profile profile = OpenProfile(icc);
     if (profile && SpaceOf(profile.get()) == ProfileSpace::Cmyk)
@@ -193,12 +218,13 @@ void CmykConverter::ConvertRow(const unsigned char* cmyk, unsigned char* bgr, in
 
 extern "C" {
 
-Q_DECL_EXPORT void PictaronReadProfile(const QByteArray* icc, pictaron::ProfileFacts* facts)
+PICTARON_MODULE_EXPORT void PictaronReadProfile(const std::string_view* icc, pictaron::ProfileFacts* facts)
 {
     *facts = pictaron::ReadProfile(*icc);
 }
 
-Q_DECL_EXPORT bool PictaronTransformToSrgb(pictaron::Bitmap* picture, const QByteArray* icc, QString* problem)
+PICTARON_MODULE_EXPORT bool PictaronTransformToSrgb(pictaron::Bitmap* picture, const std::string_view* icc,
+                                                    std::string* problem)
 {
     return pictaron::TransformToSrgb(*picture, *icc, *problem);
 }

@@ -7,19 +7,19 @@
 #include "effects/bitmap.h"
 #include "formats/colourprofile.h"
 
-#include <QByteArray>
-#include <QString>
+#include <string>
+#include <string_view>
 
 namespace pictaron {
 
 // What InspectProfile and ConvertToSrgb answer, through Little CMS.
-ProfileFacts ReadProfile(const QByteArray& icc);
-bool TransformToSrgb(Bitmap& picture, const QByteArray& icc, QString& problem);
+ProfileFacts ReadProfile(std::string_view icc);
+bool TransformToSrgb(Bitmap& picture, std::string_view icc, std::string& problem);
 
 // Rows of CMYK samples (0 = no ink) to BGR rows in sRGB.
 class CmykConverter {
 public:
-    explicit CmykConverter(const QByteArray& icc);
+    explicit CmykConverter(std::string_view icc);
     ~CmykConverter();
     CmykConverter(const CmykConverter&) = delete;
     CmykConverter& operator=(const CmykConverter&) = delete;
@@ -34,6 +34,7 @@ private:
 
 // The module's entry points.
 extern "C" {
-using PictaronReadProfileFn = void (*)(const QByteArray* icc, pictaron::ProfileFacts* facts);
-using PictaronTransformToSrgbFn = bool (*)(pictaron::Bitmap* picture, const QByteArray* icc, QString* problem);
+using PictaronReadProfileFn = void (*)(const std::string_view* icc, pictaron::ProfileFacts* facts);
+using PictaronTransformToSrgbFn = bool (*)(pictaron::Bitmap* picture, const std::string_view* icc,
+                                           std::string* problem);
 }

@@ -5,11 +5,10 @@
 #include "formats/colourprofile.h"
 #include "formats/exifcodec.h"
 
-#include <QtEndian>
-
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 
@@ -19,14 +18,23 @@ namespace {
 
 // The keys under which the tags ride on the picture (Bitmap text, which every
 // copy of the picture keeps and nothing writes out).
-const std::string kOrientationKey = "pictaron.orientation";
-const std::string kAppliedKey = "pictaron.orientation-applied";
-const std::string kProfileNameKey = "pictaron.profile-name";
-const std::string kConvertedKey = "pictaron.profile-converted";
-const std::string kIccKey = "pictaron.icc";
-const std::string kExifKey = "pictaron.exif";
-const std::string kXmpKey = "pictaron.xmp";
-const std::string kWholeSizeKey = "pictaron.whole-size";
+constexpr char kOrientationKey[] = "pictaron.orientation";
+constexpr char kAppliedKey[] = "pictaron.orientation-applied";
+constexpr char kProfileNameKey[] = "pictaron.profile-name";
+constexpr char kConvertedKey[] = "pictaron.profile-converted";
+constexpr char kIccKey[] = "pictaron.icc";
+constexpr char kExifKey[] = "pictaron.exif";
+constexpr char kXmpKey[] = "pictaron.xmp";
+constexpr char kWholeSizeKey[] = "pictaron.whole-size";
+
+std::uint32_t BigEndian32(const unsigned char* bytes)
+{
+    return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 | std::uint32_t{bytes[2]} << 8 | bytes[3];
+}
+std::uint32_t LittleEndian32(const unsigned char* bytes)
+{
+    return std::uint32_t{bytes[3]} << 24 | std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[1]} << 8 | bytes[0];
+}
 
 const LazyModule exifModule({PICTARON_EXIF_MODULE_NAME, PICTARON_EXIF_MODULE_INSTALLED,
                              PICTARON_EXIF_MODULE_BUILT},
@@ -36,36 +44,33 @@ constexpr char kExifWhat[] = "The EXIF module";
 
 // An EXIF block (the TIFF structure, as RawTags holds it) with the Artist and
 // Copyright a container declared outside one; empty when it declared neither.
-QByteArray ExifOfFields(const QByteArray& artist, const QByteArray& copyright)
+std::string ExifOfFields(std::string_view artist, std::string_view copyright)
 {
     // A field is text of a sensible length, up to its first NUL.
-    const auto field = [](const QByteArray& text) {
-        const qsizetype nul = text.indexOf('\0');
-        return (nul < 0 ? text : text.left(nul)).left(4096);
-    };
-    const QByteArray artistField = field(artist);
-    const QByteArray copyrightField = field(copyright);
-    if (artistField.isEmpty() && copyrightField.isEmpty())
-        return QByteArray();
-    QByteArray block;
+    const auto field = [](std::string_view text) { return text.substr(0, text.find('\0')).substr(0, 4096); };
+    const std::string_view artistField = field(artist);
+    const std::string_view copyrightField = field(copyright);
+    if (artistField.empty() && copyrightField.empty())
+        return std::string();
+    std::string block;
     exifModule.Required<PictaronExifOfTextFieldsFn>(1, kExifWhat)(&artistField, &copyrightField, &block);
     return block;
 }
 
 // The zlib stream inflated, stopping once it passes limit bytes (so a bomb
 // costs limit + 1 bytes at most); empty when the stream is damaged or cut.
-QByteArray Inflated(const QByteArray& stream, qsizetype limit)
+std::string Inflated(std::string_view stream, std::size_t limit)
 {
     z_stream z{};
     if (inflateInit(&z) != Z_OK)
-        return QByteArray();
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stream.constData()));
+        return std::string();
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stream.data()));
     z.avail_in = static_cast<uInt>(stream.size());
-    QByteArray out;
+    std::string out;
     int status = Z_OK;
     while (status == Z_OK && out.size() <= limit) {
-        const qsizetype done = out.size();
-        out.resize(std::min<qsizetype>(limit + 1, std::max<qsizetype>(2 * done, 64 << 10)));
+        const std::size_t done = out.size();
+        out.resize(std::min<std::size_t>(limit + 1, std::max<std::size_t>(2 * done, 64 << 10)));
         z.next_out = reinterpret_cast<Bytef*>(out.data() + done);
         z.avail_out = static_cast<uInt>(out.size() - done);
         status = inflate(&z, Z_NO_FLUSH);
@@ -74,79 +79,79 @@ QByteArray Inflated(const QByteArray& stream, qsizetype limit)
             break;  // no input left before the stream's end
     }
     inflateEnd(&z);
-    return status == Z_STREAM_END ? out : QByteArray();
+    return status == Z_STREAM_END ? out : std::string();
 }
 
 // The text of a PNG text chunk keyed as XMP, and whether it is compressed.
 struct PngText {
-    QByteArray text;
+    std::string_view text;
     bool compressed = false;
 };
 
 // tEXt: key, NUL, text. zTXt: key, NUL, method 0, zlib stream. iTXt: key,
 // NUL, compressed flag, method 0, language, NUL, translated key, NUL, text.
-std::optional<PngText> XmpText(const QByteArray& type, const QByteArray& data)
+std::optional<PngText> XmpText(std::string_view type, std::string_view data)
 {
-    static const QByteArray key("XML:com.adobe.xmp\0", 18);
-    if (!data.startsWith(key))
+    constexpr std::string_view key("XML:com.adobe.xmp\0", 18);
+    if (!data.starts_with(key))
         return std::nullopt;
-    qsizetype at = key.size();
+    std::size_t at = key.size();
     if (type == "tEXt")
-        return PngText{data.mid(at), false};
+        return PngText{data.substr(at), false};
     if (type == "zTXt")
-        return data.size() > at && data[at] == 0 ? std::optional(PngText{data.mid(at + 1), true}) : std::nullopt;
+        return data.size() > at && data[at] == 0 ? std::optional(PngText{data.substr(at + 1), true}) : std::nullopt;
     if (data.size() < at + 2 || (data[at] != 0 && data[at] != 1) || data[at + 1] != 0)
         return std::nullopt;
     const bool compressed = data[at] == 1;
     at += 2;
     for (int field = 0; field < 2; ++field) {  // the language and the translated key
-        const qsizetype nul = data.indexOf('\0', at);
-        if (nul < 0)
+        const std::size_t nul = data.find('\0', at);
+        if (nul == std::string_view::npos)
             return std::nullopt;
         at = nul + 1;
     }
-    return PngText{data.mid(at), compressed};
+    return PngText{data.substr(at), compressed};
 }
 
 } // namespace
 
-int ExifOrientation(const QByteArray& exif)
+int ExifOrientation(std::string_view exif)
 {
-    if (exif.isEmpty() || exif.size() > 0xFFFF * 16)
+    if (exif.empty() || exif.size() > 0xFFFF * 16)
         return 1;
     return exifModule.Required<PictaronReadExifOrientationFn>(0, kExifWhat)(&exif);
 }
 
-ChunkTags PngChunkTags(const QByteArray& png)
+ChunkTags PngChunkTags(std::string_view png)
 {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(png.constData());
-    const qsizetype size = png.size();
+    const auto* bytes = reinterpret_cast<const unsigned char*>(png.data());
+    const std::size_t size = png.size();
     ChunkTags tags;
     // At most one iTXt and one tEXt or zTXt are looked into, so that a file
     // of many compressed chunks costs one inflation of each kind, not many.
     bool itxtSeen = false;
     bool textSeen = false;
-    QByteArray textXmp;
-    qsizetype at = 8;  // the signature
+    std::string textXmp;
+    std::size_t at = 8;  // the signature
     while (at + 12 <= size) {
-        const quint32 length = qFromBigEndian<quint32>(bytes + at);
-        if (length > static_cast<quint64>(size - at - 12))
+        const std::uint32_t length = BigEndian32(bytes + at);
+        if (length > size - at - 12)
             break;
-        const QByteArray type = png.mid(at + 4, 4);
+        const std::string_view type = png.substr(at + 4, 4);
         if (type == "IEND")
             break;
-        const bool wanted = (type == "eXIf" && tags.exif.isEmpty()) || (type == "iTXt" && !itxtSeen)
+        const bool wanted = (type == "eXIf" && tags.exif.empty()) || (type == "iTXt" && !itxtSeen)
             || ((type == "tEXt" || type == "zTXt") && !textSeen);
-        const QByteArray data = wanted ? QByteArray::fromRawData(png.constData() + at + 8, length) : QByteArray();
+        const std::string_view data = wanted ? png.substr(at + 8, length) : std::string_view();
         const auto crcMatches = [&] {
-            const quint32 crc = static_cast<quint32>(crc32(0, bytes + at + 4, static_cast<uInt>(length) + 4));
-            return crc == qFromBigEndian<quint32>(bytes + at + 8 + length);
+            const auto crc = static_cast<std::uint32_t>(crc32(0, bytes + at + 4, static_cast<uInt>(length) + 4));
+            return crc == BigEndian32(bytes + at + 8 + length);
         };
         if (wanted && crcMatches()) {
             if (type == "eXIf") {
-                tags.exif = QByteArray(data.constData(), data.size());  // a copy: the file may be mapped
+                tags.exif = std::string(data);  // a copy: the file may be mapped
             } else if (const std::optional<PngText> text = XmpText(type, data)) {
-                QByteArray xmp = text->compressed ? Inflated(text->text, kMaxXmpBytes) : text->text;
+                std::string xmp = text->compressed ? Inflated(text->text, kMaxXmpBytes) : std::string(text->text);
                 if (xmp.size() > kMaxXmpBytes)
                     xmp.clear();
                 if (type == "iTXt") {
@@ -158,36 +163,37 @@ ChunkTags PngChunkTags(const QByteArray& png)
                 }
             }
         }
-        at += 12 + static_cast<qsizetype>(length);
+        at += 12 + static_cast<std::size_t>(length);
     }
     if (!itxtSeen)
         tags.xmp = textXmp;
     return tags;
 }
 
-ChunkTags WebpChunkTags(const QByteArray& webp)
+ChunkTags WebpChunkTags(std::string_view webp)
 {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(webp.constData());
+    const auto* bytes = reinterpret_cast<const unsigned char*>(webp.data());
     ChunkTags tags;
-    if (webp.size() < 12 || !webp.startsWith("RIFF") || webp.mid(8, 4) != "WEBP")
+    if (webp.size() < 12 || !webp.starts_with("RIFF") || webp.substr(8, 4) != "WEBP")
         return tags;
     // The RIFF size counts from the file type on; a file cut short ends sooner.
-    const qsizetype end = std::min<quint64>(webp.size(), 8 + static_cast<quint64>(qFromLittleEndian<quint32>(bytes + 4)));
-    qsizetype at = 12;
+    const std::size_t end = std::min<std::uint64_t>(webp.size(), 8 + std::uint64_t{LittleEndian32(bytes + 4)});
+    std::size_t at = 12;
     while (at + 8 <= end) {
-        const quint32 length = qFromLittleEndian<quint32>(bytes + at + 4);
-        if (length > static_cast<quint64>(end - at - 8))
+        const std::uint32_t length = LittleEndian32(bytes + at + 4);
+        if (length > end - at - 8)
             break;
-        const QByteArray type = webp.mid(at, 4);
-        const QByteArray data(webp.constData() + at + 8, length);  // a copy: the file may be mapped
-        if (type == "EXIF" && tags.exif.isEmpty()) {
-            const QByteArray prefix("Exif\0\0", 6);
-            tags.exif = data.startsWith(prefix) ? data.mid(prefix.size()) : data;
-        } else if (type == "XMP " && tags.xmp.isEmpty() && length <= kMaxXmpBytes) {
-            tags.xmp = data;
+        const std::string_view type = webp.substr(at, 4);
+        const std::string_view data = webp.substr(at + 8, length);
+        // Copies: the file may be mapped.
+        if (type == "EXIF" && tags.exif.empty()) {
+            constexpr std::string_view prefix("Exif\0\0", 6);
+            tags.exif = std::string(data.starts_with(prefix) ? data.substr(prefix.size()) : data);
+        } else if (type == "XMP " && tags.xmp.empty() && length <= kMaxXmpBytes) {
+            tags.xmp = std::string(data);
         }
         // A chunk of odd length is followed by a padding byte.
-        at += 8 + static_cast<qsizetype>(length) + (length & 1);
+        at += 8 + static_cast<std::size_t>(length) + (length & 1);
     }
     return tags;
 }
@@ -208,7 +214,7 @@ Bitmap ApplyOrientation(const Bitmap& source, int orientation)
     const int bytes = plane ? 1 : 3;
     const int outWidth = turned.width();
     for (int y = 0; y < turned.height(); ++y) {
-        uchar* out = turned.scanLine(y);
+        std::uint8_t* out = turned.scanLine(y);
         for (int x = 0; x < outWidth; ++x) {
             int sx = x, sy = y;
             switch (orientation) {
@@ -226,22 +232,22 @@ Bitmap ApplyOrientation(const Bitmap& source, int orientation)
     return turned;
 }
 
-Bitmap FinishPicture(Bitmap picture, RawTags& raw, const LoadOptions& options, QStringList& warnings)
+Bitmap FinishPicture(Bitmap picture, RawTags& raw, const LoadOptions& options, Texts& warnings)
 {
     SourceTags tags;
-    tags.exif = raw.exif.isEmpty() ? ExifOfFields(raw.containerArtist, raw.containerCopyright) : raw.exif;
+    tags.exif = raw.exif.empty() ? ExifOfFields(raw.containerArtist, raw.containerCopyright) : raw.exif;
     tags.xmp = raw.xmp;
-    tags.orientation = raw.exif.isEmpty() ? raw.containerOrientation : ExifOrientation(raw.exif);
+    tags.orientation = raw.exif.empty() ? raw.containerOrientation : ExifOrientation(raw.exif);
     if (tags.orientation < 1 || tags.orientation > 8)
         tags.orientation = 1;
     if (raw.iccDamaged)
-        warnings << QStringLiteral("its colour profile is damaged");
+        warnings.push_back("its colour profile is damaged");
     if (raw.icc.size() > kMaxProfileBytes) {
-        warnings << QStringLiteral("its colour profile is larger than %1 MB").arg(kMaxProfileBytes >> 20);
-    } else if (!raw.icc.isEmpty()) {
+        warnings.push_back(Substitute("its colour profile is larger than %1 MB", kMaxProfileBytes >> 20));
+    } else if (!raw.icc.empty()) {
         const ProfileFacts facts = InspectProfile(raw.icc);
         if (!facts.readable) {
-            warnings << facts.problem;
+            warnings.push_back(facts.problem);
         } else {
             tags.icc = raw.icc;
             tags.profileName = facts.name;
@@ -249,11 +255,11 @@ Bitmap FinishPicture(Bitmap picture, RawTags& raw, const LoadOptions& options, Q
             if (options.convertToSrgb && !facts.actsAsSrgb
                 && (facts.space == ProfileSpace::Rgb || facts.space == ProfileSpace::Grey)) {
                 picture = ToWorkingBitmap(picture);
-                QString problem;
+                std::string problem;
                 if (ConvertToSrgb(picture, raw.icc, problem))
                     tags.profileConverted = true;
                 else
-                    warnings << problem;
+                    warnings.push_back(problem);
             }
         }
     }
@@ -272,39 +278,42 @@ Bitmap FinishPicture(Bitmap picture, RawTags& raw, const LoadOptions& options, Q
 
 void AttachSourceTags(Bitmap& picture, const SourceTags& tags)
 {
-    picture.setText(kOrientationKey, QString::number(tags.orientation).toStdString());
+    picture.setText(kOrientationKey, NumberText(tags.orientation));
     picture.setText(kAppliedKey, tags.orientationApplied ? "1" : "0");
-    picture.setText(kProfileNameKey, tags.profileName.toStdString());
+    picture.setText(kProfileNameKey, tags.profileName);
     picture.setText(kConvertedKey, tags.profileConverted ? "1" : "0");
-    picture.setText(kIccKey, tags.icc.toStdString());
-    picture.setText(kExifKey, tags.exif.toStdString());
-    picture.setText(kXmpKey, tags.xmp.toStdString());
+    picture.setText(kIccKey, tags.icc);
+    picture.setText(kExifKey, tags.exif);
+    picture.setText(kXmpKey, tags.xmp);
     if (!tags.wholeSize.isEmpty())
-        picture.setText(kWholeSizeKey, QStringLiteral("%1x%2").arg(tags.wholeSize.width()).arg(tags.wholeSize.height()).toStdString());
+        picture.setText(kWholeSizeKey, Substitute("%1x%2", tags.wholeSize.width(), tags.wholeSize.height()));
 }
 
 SourceTags SourceTagsOf(const Bitmap& picture)
 {
     SourceTags tags;
-    const QString orientation = QString::fromStdString(picture.text(kOrientationKey));
-    if (orientation.isEmpty())
+    const std::string orientation = picture.text(kOrientationKey);
+    if (orientation.empty())
         return tags;
-    tags.orientation = qBound(1, orientation.toInt(), 8);
+    tags.orientation = static_cast<int>(std::clamp<std::int64_t>(ParseWholeNumber(orientation).value_or(0), 1, 8));
     tags.orientationApplied = picture.text(kAppliedKey) == "1";
-    tags.profileName = QString::fromStdString(picture.text(kProfileNameKey));
+    tags.profileName = picture.text(kProfileNameKey);
     tags.profileConverted = picture.text(kConvertedKey) == "1";
-    tags.icc = QByteArray::fromStdString(picture.text(kIccKey));
-    tags.exif = QByteArray::fromStdString(picture.text(kExifKey));
-    tags.xmp = QByteArray::fromStdString(picture.text(kXmpKey));
-    const QStringList whole = QString::fromStdString(picture.text(kWholeSizeKey)).split(QLatin1Char('x'));
+    tags.icc = picture.text(kIccKey);
+    tags.exif = picture.text(kExifKey);
+    tags.xmp = picture.text(kXmpKey);
+    const Texts whole = SplitAt(picture.text(kWholeSizeKey), 'x');
+    const auto side = [](const std::string& text) {
+        return static_cast<int>(ParseWholeNumber(text).value_or(0));
+    };
     if (whole.size() == 2)
-        tags.wholeSize = QSize(whole[0].toInt(), whole[1].toInt());
+        tags.wholeSize = Size(side(whole[0]), side(whole[1]));
     return tags;
 }
 
-QString DescribeAppliedTags(const SourceTags& tags)
+std::string DescribeAppliedTags(const SourceTags& tags)
 {
-    QStringList done;
+    Texts done;
     if (tags.orientationApplied) {
         static const char* const kTurns[] = {"",
                                              "",
@@ -315,11 +324,11 @@ QString DescribeAppliedTags(const SourceTags& tags)
                                              "rotated 90°",
                                              "mirrored and rotated 90°",
                                              "rotated 270°"};
-        done << QString::fromUtf8(kTurns[tags.orientation]);
+        done.push_back(kTurns[tags.orientation]);
     }
     if (tags.profileConverted)
-        done << QStringLiteral("converted from ") + tags.profileName;
-    return done.join(QStringLiteral(", "));
+        done.push_back("converted from " + tags.profileName);
+    return JoinTexts(done, ", ");
 }
 
 } // namespace pictaron

@@ -10,11 +10,13 @@
 // Pictures without tags carry nothing and are left exactly as decoded.
 #pragma once
 
-#include <QByteArray>
+#include "components/plaintext.h"
+#include "components/sizes.h"
 #include "effects/bitmap.h"
-#include <QSize>
-#include <QString>
-#include <QStringList>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
 
 namespace pictaron {
 
@@ -30,24 +32,24 @@ struct LoadOptions {
 
 // The tags as found in the file, before anything is done with them.
 struct RawTags {
-    QByteArray icc;   // the whole ICC profile
-    QByteArray exif;  // the TIFF structure of the EXIF block, without "Exif\0\0"
-    QByteArray xmp;   // the XMP packet
+    std::string icc;   // the whole ICC profile
+    std::string exif;  // the TIFF structure of the EXIF block, without "Exif\0\0"
+    std::string xmp;   // the XMP packet
     // The orientation a container declares outside an EXIF block (a TIFF's own
     // tag, as the picture library reads it); 0 when it declares none.
     int containerOrientation = 0;
     // A TIFF's own Artist (315) and Copyright (33432) tags of its first
     // directory, outside any EXIF block, as stored; empty when absent. With no
     // EXIF block they become the source's EXIF (see FinishPicture).
-    QByteArray containerArtist;
-    QByteArray containerCopyright;
+    std::string containerArtist;
+    std::string containerCopyright;
     // Set when the ICC profile had to be given up while it was read (its
     // chunks were out of order or missing); one warning names it.
     bool iccDamaged = false;
     // The decoder has already converted CMYK pixels from the profile to sRGB.
     bool cmykConverted = false;
     // A JPEG decoded shrunk by its DCT scaling: its size as stored; empty otherwise.
-    QSize storedSize;
+    Size storedSize;
     // The picture's transparency, when some pixel is not fully opaque: a
     // Format_Grayscale8 plane of its size, 0 transparent .. 255 opaque. The
     // pixels themselves are flattened onto white all the same; null for an
@@ -59,38 +61,38 @@ struct RawTags {
 struct SourceTags {
     int orientation = 1;           // the stored EXIF Orientation, 1..8
     bool orientationApplied = false;
-    QString profileName;           // the embedded profile's description
+    std::string profileName;       // the embedded profile's description
     bool profileConverted = false; // the pixels were converted from it to sRGB
-    QByteArray icc;                // the embedded profile as stored
-    QByteArray exif;               // as RawTags
-    QByteArray xmp;
+    std::string icc;               // the embedded profile as stored
+    std::string exif;              // as RawTags
+    std::string xmp;
     // A picture decoded shrunk: its whole size, turned as the picture is, whose
     // proportions the shrunk size only rounds; empty for a picture decoded whole.
-    QSize wholeSize;
+    Size wholeSize;
 
     bool IsEmpty() const
     {
-        return orientation == 1 && icc.isEmpty() && exif.isEmpty() && xmp.isEmpty() && wholeSize.isEmpty();
+        return orientation == 1 && icc.empty() && exif.empty() && xmp.empty() && wholeSize.isEmpty();
     }
 };
 
 // The largest profile the loader reads; anything larger is ignored with a
 // warning (a profile for a real device is well under a megabyte).
-inline constexpr qsizetype kMaxProfileBytes = 4 << 20;
+inline constexpr std::size_t kMaxProfileBytes = 4 << 20;
 
 // The EXIF Orientation of an EXIF block (the TIFF structure), 1..8; 1 when
 // the block has none or holds no valid value.
-int ExifOrientation(const QByteArray& exif);
+int ExifOrientation(std::string_view exif);
 
 // The largest XMP packet the loader keeps: a compressed one is inflated no
 // further, and a larger one is left out (a real packet is a few kilobytes).
-inline constexpr qsizetype kMaxXmpBytes = 4 << 20;
+inline constexpr std::size_t kMaxXmpBytes = 4 << 20;
 
 // The EXIF block (the TIFF structure) and XMP packet a PNG or WebP file holds
 // in chunks of its own; each empty when it holds none or none that is sound.
 struct ChunkTags {
-    QByteArray exif;
-    QByteArray xmp;
+    std::string exif;
+    std::string xmp;
 };
 
 // A PNG's first eXIf chunk, and the XMP of its first iTXt keyed
@@ -98,12 +100,12 @@ struct ChunkTags {
 // first tEXt or zTXt so keyed, as some writers store it. Chunks are walked by
 // their headers up to IEND; a chunk that overruns the file ends the walk, and
 // one whose CRC does not match is skipped.
-ChunkTags PngChunkTags(const QByteArray& png);
+ChunkTags PngChunkTags(std::string_view png);
 
 // A WebP's first EXIF and "XMP " chunks, walked within the RIFF size and the
 // file alike; a chunk that overruns either ends the walk. An EXIF chunk that
 // starts with the JPEG segment's "Exif\0\0" is taken without it.
-ChunkTags WebpChunkTags(const QByteArray& webp);
+ChunkTags WebpChunkTags(std::string_view webp);
 
 // The picture as orientation 1..8 asks to see it: 2 mirrored, 3 turned half
 // way, 4 flipped, 5 transposed, 6 turned a quarter clockwise, 7 transversed, 8
@@ -117,7 +119,7 @@ Bitmap ApplyOrientation(const Bitmap& picture, int orientation);
 // picture is then taken as sRGB. A container's own Artist and Copyright,
 // without an EXIF block, are attached as one that holds them, so that a
 // result keeps them as it keeps a camera's.
-Bitmap FinishPicture(Bitmap picture, RawTags& raw, const LoadOptions& options, QStringList& warnings);
+Bitmap FinishPicture(Bitmap picture, RawTags& raw, const LoadOptions& options, Texts& warnings);
 
 // The tags attached by FinishPicture; empty for any other picture.
 SourceTags SourceTagsOf(const Bitmap& picture);
@@ -125,6 +127,6 @@ void AttachSourceTags(Bitmap& picture, const SourceTags& tags);
 
 // What was done, for the report: "rotated 90°", "mirrored",
 // "converted from Display P3" — joined by ", "; empty when nothing was.
-QString DescribeAppliedTags(const SourceTags& tags);
+std::string DescribeAppliedTags(const SourceTags& tags);
 
 } // namespace pictaron

@@ -1,6 +1,8 @@
 #include "formats/webpcodec.h"
 
 #include "components/errors.h"
+#include "components/plaintext.h"
+#include "formats/moduleexport.h"
 
 #include <webp/decode.h>
 #include <webp/encode.h>
@@ -41,40 +43,40 @@ int ProgressHook(int percent, const WebPPicture* picture)
     return state.progress.IsCancelled() ? 0 : 1;
 }
 
-QString EncodeErrorText(WebPEncodingError error)
+std::string EncodeErrorText(WebPEncodingError error)
 {
     switch (error) {
     case VP8_ENC_OK:
         break;
     case VP8_ENC_ERROR_OUT_OF_MEMORY:
     case VP8_ENC_ERROR_BITSTREAM_OUT_OF_MEMORY:
-        return QStringLiteral("there is not enough memory");
+        return "there is not enough memory";
     case VP8_ENC_ERROR_NULL_PARAMETER:
-        return QStringLiteral("a parameter is missing");
+        return "a parameter is missing";
     case VP8_ENC_ERROR_INVALID_CONFIGURATION:
-        return QStringLiteral("the settings are not valid");
+        return "the settings are not valid";
     case VP8_ENC_ERROR_BAD_DIMENSION:
-        return QStringLiteral("a WebP picture can be at most %1 by %1 pixels").arg(WEBP_MAX_DIMENSION);
+        return Substitute("a WebP picture can be at most %1 by %1 pixels", WEBP_MAX_DIMENSION);
     case VP8_ENC_ERROR_PARTITION0_OVERFLOW:
-        return QStringLiteral("the picture's first partition is larger than 512 KiB; "
-                              "a lower quality makes it smaller");
+        return "the picture's first partition is larger than 512 KiB; "
+                              "a lower quality makes it smaller";
     case VP8_ENC_ERROR_PARTITION_OVERFLOW:
-        return QStringLiteral("a partition is larger than 16 MiB");
+        return "a partition is larger than 16 MiB";
     case VP8_ENC_ERROR_BAD_WRITE:
-        return QStringLiteral("the encoded bytes could not be kept");
+        return "the encoded bytes could not be kept";
     case VP8_ENC_ERROR_FILE_TOO_BIG:
-        return QStringLiteral("the file would be larger than 4 GiB");
+        return "the file would be larger than 4 GiB";
     case VP8_ENC_ERROR_USER_ABORT:
-        return QStringLiteral("it was stopped");
+        return "it was stopped";
     case VP8_ENC_ERROR_LAST:
         break;
     }
-    return QStringLiteral("error %1").arg(static_cast<int>(error));
+    return Substitute("error %1", static_cast<int>(error));
 }
 
-[[noreturn]] void Fail(const QString& reason)
+[[noreturn]] void Fail(const std::string& reason)
 {
-    throw PictaronError(QStringLiteral("The WebP file could not be written: %1.").arg(reason));
+    throw PictaronError(Substitute("The WebP file could not be written: %1.", reason));
 }
 
 // Frees what the encoder holds however the step ends.
@@ -97,14 +99,14 @@ struct EncoderMemory {
 
 } // namespace
 
-QByteArray EncodeWebp(const Bitmap& bitmap, const Bitmap& rgba, const WebpEncoding& encoding,
+std::string EncodeWebp(const Bitmap& bitmap, const Bitmap& rgba, const WebpEncoding& encoding,
                       CodecProgress& progress)
 {
     if (bitmap.width() > WEBP_MAX_DIMENSION || bitmap.height() > WEBP_MAX_DIMENSION)
         Fail(EncodeErrorText(VP8_ENC_ERROR_BAD_DIMENSION));
     WebPConfig config;
     if (!WebPConfigInit(&config))
-        Fail(QStringLiteral("the encoder library does not match"));
+        Fail("the encoder library does not match");
     config.lossless = encoding.lossless ? 1 : 0;
     config.quality = encoding.quality;
     config.method = encoding.method;
@@ -134,24 +136,23 @@ QByteArray EncodeWebp(const Bitmap& bitmap, const Bitmap& rgba, const WebpEncodi
         throw RunCancelled();
     if (!encoded)
         Fail(EncodeErrorText(picture.error_code));
-    return QByteArray(reinterpret_cast<const char*>(memory.writer.mem), static_cast<qsizetype>(memory.writer.size));
+    return std::string(reinterpret_cast<const char*>(memory.writer.mem), memory.writer.size);
 }
 
-QByteArray WithWebpChunks(const QByteArray& bytes, const WebpChunks& chunks)
+std::string WithWebpChunks(std::string_view bytes, const WebpChunks& chunks)
 {
-    if (chunks.icc.isEmpty() && chunks.exif.isEmpty() && chunks.xmp.isEmpty())
-        return bytes;
-    const std::pair<const char*, const QByteArray*> named[] = {
+    if (chunks.icc.empty() && chunks.exif.empty() && chunks.xmp.empty())
+        return std::string(bytes);
+    const std::pair<const char*, const std::string*> named[] = {
         {"ICCP", &chunks.icc}, {"EXIF", &chunks.exif}, {"XMP ", &chunks.xmp}};
     const std::unique_ptr<WebPMux, decltype(&WebPMuxDelete)> mux(WebPMuxNew(), WebPMuxDelete);
     if (!mux)
-        throw PictaronError(QStringLiteral("There is not enough memory to write the WebP file."));
-    const WebPData image{reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())};
+        throw PictaronError(std::string("There is not enough memory to write the WebP file."));
+    const WebPData image{reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()};
     bool done = WebPMuxSetImage(mux.get(), &image, 0) == WEBP_MUX_OK;
     for (const auto& [fourcc, payload] : named) {
-        if (!payload->isEmpty()) {
-            const WebPData data{reinterpret_cast<const uint8_t*>(payload->constData()),
-                                static_cast<size_t>(payload->size())};
+        if (!payload->empty()) {
+            const WebPData data{reinterpret_cast<const uint8_t*>(payload->data()), payload->size()};
             done = done && WebPMuxSetChunk(mux.get(), fourcc, &data, 0) == WEBP_MUX_OK;
         }
     }
@@ -159,21 +160,21 @@ QByteArray WithWebpChunks(const QByteArray& bytes, const WebpChunks& chunks)
     WebPDataInit(&assembled);
     if (!done || WebPMuxAssemble(mux.get(), &assembled) != WEBP_MUX_OK) {
         WebPDataClear(&assembled);
-        throw PictaronError(QStringLiteral("The colour profile or metadata could not be put into the WebP file."));
+        throw PictaronError(std::string("The colour profile or metadata could not be put into the WebP file."));
     }
-    QByteArray out(reinterpret_cast<const char*>(assembled.bytes), static_cast<qsizetype>(assembled.size));
+    std::string out(reinterpret_cast<const char*>(assembled.bytes), assembled.size);
     WebPDataClear(&assembled);
     return out;
 }
 
-Bitmap DecodeWebp(const QByteArray& bytes, bool transparent)
+Bitmap DecodeWebp(std::string_view bytes, bool transparent)
 {
-    const auto* data = reinterpret_cast<const uint8_t*>(bytes.constData());
-    const auto size = static_cast<std::size_t>(bytes.size());
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    const std::size_t size = bytes.size();
     int width = 0;
     int height = 0;
     if (!WebPGetInfo(data, size, &width, &height))
-        throw PictaronError(QStringLiteral("The WebP file just written cannot be read."));
+        throw PictaronError(std::string("The WebP file just written cannot be read."));
     Bitmap decoded(width, height, transparent ? Bitmap::Format_RGBA8888 : Bitmap::Format_BGR888);
     if (decoded.isNull())
         ThrowOutOfMemory(width, height);
@@ -182,7 +183,7 @@ Bitmap DecodeWebp(const QByteArray& bytes, bool transparent)
     const uint8_t* done = transparent ? WebPDecodeRGBAInto(data, size, decoded.bits(), bufferSize, stride)
                                       : WebPDecodeBGRInto(data, size, decoded.bits(), bufferSize, stride);
     if (!done)
-        throw PictaronError(QStringLiteral("The WebP file just written cannot be read."));
+        throw PictaronError(std::string("The WebP file just written cannot be read."));
     return decoded;
 }
 
@@ -190,20 +191,21 @@ Bitmap DecodeWebp(const QByteArray& bytes, bool transparent)
 
 extern "C" {
 
-Q_DECL_EXPORT void PictaronEncodeWebp(const pictaron::Bitmap* bitmap, const pictaron::Bitmap* rgba,
-                                      const pictaron::WebpEncoding* encoding, pictaron::CodecProgress* progress,
-                                      QByteArray* bytes)
+PICTARON_MODULE_EXPORT void PictaronEncodeWebp(const pictaron::Bitmap* bitmap, const pictaron::Bitmap* rgba,
+                                               const pictaron::WebpEncoding* encoding,
+                                               pictaron::CodecProgress* progress, std::string* bytes)
 {
     *bytes = pictaron::EncodeWebp(*bitmap, *rgba, *encoding, *progress);
 }
 
-Q_DECL_EXPORT void PictaronAddWebpChunks(const QByteArray* bytes, const pictaron::WebpChunks* chunks,
-                                         QByteArray* withChunks)
+PICTARON_MODULE_EXPORT void PictaronAddWebpChunks(const std::string_view* bytes, const pictaron::WebpChunks* chunks,
+                                                  std::string* withChunks)
 {
     *withChunks = pictaron::WithWebpChunks(*bytes, *chunks);
 }
 
-Q_DECL_EXPORT void PictaronDecodeWebp(const QByteArray* bytes, bool transparent, pictaron::Bitmap* decoded)
+PICTARON_MODULE_EXPORT void PictaronDecodeWebp(const std::string_view* bytes, bool transparent,
+                                               pictaron::Bitmap* decoded)
 {
     *decoded = pictaron::DecodeWebp(*bytes, transparent);
 }

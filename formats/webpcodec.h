@@ -6,7 +6,8 @@
 #include "effects/bitmap.h"
 #include "formats/codecprogress.h"
 
-#include <QByteArray>
+#include <string>
+#include <string_view>
 
 namespace pictaron {
 
@@ -22,26 +23,26 @@ struct WebpEncoding {
 // Progress comes from the encoder's hook; the cancel flag stops it at its
 // next report. Throws PictaronError "The WebP file could not be written:
 // <reason>.", RunCancelled when cancelled.
-QByteArray EncodeWebp(const Bitmap& bitmap, const Bitmap& rgba, const WebpEncoding& encoding,
+std::string EncodeWebp(const Bitmap& bitmap, const Bitmap& rgba, const WebpEncoding& encoding,
                       CodecProgress& progress);
 
 // The chunks of the extended kind of WebP, each written when not empty: the
 // colour profile (ICCP) and the metadata (EXIF, the TIFF structure; XMP).
 struct WebpChunks {
-    QByteArray icc;
-    QByteArray exif;
-    QByteArray xmp;
+    std::string icc;
+    std::string exif;
+    std::string xmp;
 };
 
 // The file with the chunks added by the muxer, which makes it the extended
 // kind of WebP with their flags set; the bytes as they are when there are
 // none. Throws PictaronError when the muxer fails.
-QByteArray WithWebpChunks(const QByteArray& bytes, const WebpChunks& chunks);
+std::string WithWebpChunks(std::string_view bytes, const WebpChunks& chunks);
 
 // A WebP file decoded: Format_RGBA8888 (straight alpha) when transparent is
 // set, else Format_BGR888. Throws PictaronError "The WebP file just written
 // cannot be read." when it cannot be decoded.
-Bitmap DecodeWebp(const QByteArray& bytes, bool transparent);
+Bitmap DecodeWebp(std::string_view bytes, bool transparent);
 
 } // namespace pictaron
 
@@ -49,8 +50,8 @@ Bitmap DecodeWebp(const QByteArray& bytes, bool transparent);
 extern "C" {
 using PictaronEncodeWebpFn = void (*)(const pictaron::Bitmap* bitmap, const pictaron::Bitmap* rgba,
                                       const pictaron::WebpEncoding* encoding, pictaron::CodecProgress* progress,
-                                      QByteArray* bytes);
-using PictaronAddWebpChunksFn = void (*)(const QByteArray* bytes, const pictaron::WebpChunks* chunks,
-                                         QByteArray* withChunks);
-using PictaronDecodeWebpFn = void (*)(const QByteArray* bytes, bool transparent, pictaron::Bitmap* decoded);
+                                      std::string* bytes);
+using PictaronAddWebpChunksFn = void (*)(const std::string_view* bytes, const pictaron::WebpChunks* chunks,
+                                         std::string* withChunks);
+using PictaronDecodeWebpFn = void (*)(const std::string_view* bytes, bool transparent, pictaron::Bitmap* decoded);
 }

@@ -4,6 +4,7 @@
 #include "components/busy.h"
 #include "components/qtbridge.h"
 #include "components/moduleloader.h"
+#include "components/qtbridge.h"
 #include "effects/pixels.h"
 #include "effects/workerthreads.h"
 #include "formats/alphaplane.h"
@@ -44,11 +45,15 @@ EncodedResult EncodeWebpResult(const Bitmap& working, const Bitmap& alpha, const
         encoding.threads = WorkerThreadCount() > 1;
         const Bitmap rgba = plane.isNull() ? Bitmap() : InterleaveAlpha(bitmap, plane);
         StepCodecProgress progress(context.progress, context.cancel, saving);
-        encode(&bitmap, &rgba, &encoding, &progress, &result.bytes);
-        const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, ToQSize(bitmap.size()));
+        std::string plain;
+        encode(&bitmap, &rgba, &encoding, &progress, &plain);
+        const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, bitmap.size());
         const WebpChunks chunks{ProfileToEmbed(settings, source, false), kept.exif, kept.xmp};
-        module.Required<PictaronAddWebpChunksFn>(1, kWhat)(&result.bytes, &chunks, &result.bytes);
-        result.metadata = kept.Names();
+        const std::string_view plainView(plain);
+        std::string bytes;
+        module.Required<PictaronAddWebpChunksFn>(1, kWhat)(&plainView, &chunks, &bytes);
+        result.bytes = ToQByteArray(bytes);
+        result.metadata = ToQStringList(kept.Names());
     }
     result.size = result.bytes.size();
     result.dimensions = ToQSize(bitmap.size());
@@ -59,7 +64,8 @@ EncodedResult EncodeWebpResult(const Bitmap& working, const Bitmap& alpha, const
         // The file as a browser decodes it, on white.
         const bool transparent = !plane.isNull();
         Bitmap decoded;
-        module.Required<PictaronDecodeWebpFn>(2, kWhat)(&result.bytes, transparent, &decoded);
+        const std::string_view bytes = BytesView(result.bytes);
+        module.Required<PictaronDecodeWebpFn>(2, kWhat)(&bytes, transparent, &decoded);
         result.picture = transparent ? RgbaShownOnWhite(decoded) : decoded;
     }
     return result;

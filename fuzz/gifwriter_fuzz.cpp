@@ -127,7 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     QByteArray gif;
     try {
-        gif = EncodeGif(picture.indexed, picture.transparent);
+        gif = ToQByteArray(EncodeGif(picture.indexed, picture.transparent));
     } catch (const PictaronError& error) {
         Check(!fits, "a picture the writer should take was refused", ToQString(error.message()));
         return 0;

@@ -42,7 +42,7 @@ void CheckPicture(const Bitmap& picture, const char* how)
 
 // LoadFromMemory where this loader has it, the file's bytes otherwise.
 template <typename Loader>
-Bitmap LoadBytes(const Loader& loader, const QByteArray& bytes, const QString& path)
+Bitmap LoadBytes(const Loader& loader, std::string_view bytes, const std::string& path)
 {
     if constexpr (requires { loader.LoadFromMemory(bytes, path); })
         return loader.LoadFromMemory(bytes, path);
@@ -57,8 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 1)
         return 0;
     const char* extension = kExtensions[data[0] % std::size(kExtensions)];
-    const QString path = fuzz::WriteInputFile(data + 1, size - 1, QString::fromLatin1(extension));
-    const QByteArray bytes(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
+    const std::string path = ToUtf8(fuzz::WriteInputFile(data + 1, size - 1, QString::fromLatin1(extension)));
+    const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
     const PictureLoader loader;
     try {
         CheckPicture(LoadBytes(loader, bytes, path), "Load");

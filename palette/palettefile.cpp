@@ -1,5 +1,6 @@
 #include "palette/palettefile.h"
 
+#include "components/qtbridge.h"
 #include "components/regularfile.h"
 #include "components/errors.h"
 #include "components/plaintext.h"
@@ -123,8 +124,8 @@ Palette ReadRiffPalette(const std::string& path, std::string_view bytes)
         ThrowNotAPalette(path, "is neither a JASC nor a RIFF palette.");
     const auto size = static_cast<std::int64_t>(bytes.size());
     if (size > kRiffMaxBytes)
-        ThrowNotAPalette(path, Substitute("is %1 long; a RIFF palette holds at most %2.",
-                                          ToUtf8(DescribeFileSize(size)), ToUtf8(DescribeFileSize(kRiffMaxBytes))));
+        ThrowNotAPalette(path, Substitute("is %1 long; a RIFF palette holds at most %2.", DescribeFileSize(size),
+                                          DescribeFileSize(kRiffMaxBytes)));
     if (size < kFirstEntry)
         throw PictaronError(Substitute("The palette file %1 is cut short.", path));
     const int count = std::min(LittleEndian16(bytes, kCountOffset), kMaxPaletteEntries);
@@ -190,11 +191,11 @@ Palette LoadPaletteFile(const std::string& path)
 {
     const std::string extension = AsciiLower(FileExtension(path));
     if (extension == "pal") {
-        const std::string bytes = ReadWholeFile(ToQString(path), std::max(kJascMaxBytes, kRiffMaxBytes)).toStdString();
+        const std::string bytes = ReadWholeFile(path, std::max(kJascMaxBytes, kRiffMaxBytes));
         return bytes.starts_with("JASC-PAL") ? ReadJascPalette(path, bytes) : ReadRiffPalette(path, bytes);
     }
     if (extension == "act") {
-        const std::string bytes = ReadWholeFile(ToQString(path), kActMaxBytes).toStdString();
+        const std::string bytes = ReadWholeFile(path, kActMaxBytes);
         if (bytes.empty())
             ThrowNoColours(path);
         Palette palette = BlackPalette();
@@ -202,7 +203,7 @@ Palette LoadPaletteFile(const std::string& path)
         return palette;
     }
     if (extension == "gif")
-        return ReadGifColourTable(path, ReadFileStart(ToQString(path), kGifHeadBytes).toStdString());
+        return ReadGifColourTable(path, ReadFileStart(path, kGifHeadBytes));
     ThrowNotAPalette(path, "is not one Pictaron reads: palettes come from .pal, .act and .gif files.");
 }
 

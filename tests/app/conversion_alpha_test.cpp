@@ -4,6 +4,7 @@
 // back with Qt's own PNG reader, independent of the encoder.
 #include "app/conversion.h"
 
+#include "components/qtbridge.h"
 #include "effects/pixels.h"
 #include "formats/pictureloader.h"
 
@@ -47,7 +48,7 @@ protected:
     {
         path_ = folder_.filePath(QStringLiteral("source.png"));
         ASSERT_TRUE(SourceRgba().save(path_));
-        source_.picture = PictureLoader().Load(path_, nullptr, &source_.alpha);
+        source_.picture = PictureLoader().Load(ToUtf8(path_), nullptr, &source_.alpha);
         ASSERT_FALSE(source_.alpha.isNull());
     }
     EncodedResult Run(const ConversionSettings& settings, bool withAlpha = true)

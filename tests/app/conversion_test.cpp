@@ -1,8 +1,8 @@
 #include "app/conversion.h"
-#include "components/qtbridge.h"
 
 #include "app/saveresult.h"
 #include "components/errors.h"
+#include "components/qtbridge.h"
 #include "formats/jpegimage.h"
 
 #include <gtest/gtest.h>
@@ -52,7 +52,7 @@ TEST_F(ConversionTest, JpegRunWritesTheWorkFileAndShowsItDecoded)
     EXPECT_EQ(result.size, QFileInfo(WorkFile()).size());
     EXPECT_EQ(result.description, QStringLiteral("70 by 40 pixels"));
     TJPEGImage written;
-    written.LoadFromFile(WorkFile());
+    written.LoadFromFile(ToUtf8(WorkFile()));
     EXPECT_TRUE(written.Data().grayscale);
     EXPECT_EQ(result.picture.size(), Size(70, 40));
     EXPECT_EQ(result.picture.format(), Bitmap::Format_BGR888);

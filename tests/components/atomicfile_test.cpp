@@ -1,13 +1,14 @@
 #include "components/atomicfile.h"
-#include "components/qtbridge.h"
 #include "components/errors.h"
 #include "tests/filetesting.h"
+#include "components/qtbridge.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -27,7 +28,7 @@ bool RefusedWithoutWriteRights(const QString& folder, const QString& path)
 {
     const auto attempt = [&] {
         try {
-            WriteFileAtomically(path, "new contents");
+            WriteFileAtomically(ToUtf8(path), "new contents");
         } catch (const PictaronError& error) {
             return ToQString(error.message()).contains(QDir::toNativeSeparators(path));
         }
@@ -61,10 +62,10 @@ TEST(AtomicFile, ReplacesTheFileAndKeepsItsPermissions)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("out.gif"));
-    WriteFileAtomically(path, "first");
+    WriteFileAtomically(ToUtf8(path), "first");
     EXPECT_EQ(FileMode(path) & 07777, 0644u);  // as a plain create gives, not a temporary's 0600
     chmod(QFile::encodeName(path).constData(), 0640);
-    WriteFileAtomically(path, "second, longer");
+    WriteFileAtomically(ToUtf8(path), "second, longer");
     EXPECT_EQ(FileContents(path), QByteArray("second, longer"));
     EXPECT_EQ(FileMode(path) & 07777, 0640u);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("out.gif")});
@@ -74,14 +75,14 @@ TEST(AtomicFile, RefusedWritesLeaveTheOldFileAndNothingElse)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("kept.jpg"));
-    WriteFileAtomically(path, "old contents");
+    WriteFileAtomically(ToUtf8(path), "old contents");
     EXPECT_TRUE(RefusedWithoutWriteRights(folder.path(), path));
     EXPECT_EQ(FileContents(path), QByteArray("old contents"));
 
     // A folder standing where the file should go.
     const QString inTheWay = folder.filePath(QStringLiteral("taken"));
     QDir().mkdir(inTheWay);
-    EXPECT_THROW(WriteFileAtomically(inTheWay, "x"), PictaronError);
+    EXPECT_THROW(WriteFileAtomically(ToUtf8(inTheWay), "x"), PictaronError);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("kept.jpg")});
 }
 
@@ -91,7 +92,7 @@ TEST(AtomicFile, AFileTheUserMayNotWriteIsRefusedEvenInAWritableFolder)
     QTemporaryDir folder;
     chmod(QFile::encodeName(folder.path()).constData(), 0777);
     const QString path = folder.filePath(QStringLiteral("locked.gif"));
-    WriteFileAtomically(path, "old contents");
+    WriteFileAtomically(ToUtf8(path), "old contents");
     chmod(QFile::encodeName(path).constData(), 0444);
     EXPECT_TRUE(RefusedWithoutWriteRights(QString(), path));
     EXPECT_EQ(FileContents(path), QByteArray("old contents"));
@@ -104,14 +105,14 @@ TEST(AtomicFile, WritesThroughSymbolicLinksToTheFileTheyName)
     QTemporaryDir folder;
     QDir(folder.path()).mkdir(QStringLiteral("real"));
     const QString real = folder.filePath(QStringLiteral("real/picture.jpg"));
-    WriteFileAtomically(real, "old");
+    WriteFileAtomically(ToUtf8(real), "old");
     // A relative link to a relative link: each is read from its own folder.
     const QString inner = folder.filePath(QStringLiteral("real/inner.jpg"));
     const QString outer = folder.filePath(QStringLiteral("outer.jpg"));
     ASSERT_EQ(symlink("picture.jpg", QFile::encodeName(inner).constData()), 0);
     ASSERT_EQ(symlink("real/inner.jpg", QFile::encodeName(outer).constData()), 0);
 
-    WriteFileAtomically(outer, "through the links");
+    WriteFileAtomically(ToUtf8(outer), "through the links");
     EXPECT_EQ(FileContents(real), QByteArray("through the links"));
     EXPECT_TRUE(S_ISLNK(FileMode(outer)));
     EXPECT_TRUE(S_ISLNK(FileMode(inner)));
@@ -119,7 +120,7 @@ TEST(AtomicFile, WritesThroughSymbolicLinksToTheFileTheyName)
     // A link to nothing yet makes the file it names.
     const QString dangling = folder.filePath(QStringLiteral("new-link.gif"));
     ASSERT_EQ(symlink("real/new.gif", QFile::encodeName(dangling).constData()), 0);
-    WriteFileAtomically(dangling, "made");
+    WriteFileAtomically(ToUtf8(dangling), "made");
     EXPECT_EQ(FileContents(folder.filePath(QStringLiteral("real/new.gif"))), QByteArray("made"));
     EXPECT_TRUE(S_ISLNK(FileMode(dangling)));
 
@@ -127,9 +128,66 @@ TEST(AtomicFile, WritesThroughSymbolicLinksToTheFileTheyName)
     const QString loop = folder.filePath(QStringLiteral("loop.gif"));
     ASSERT_EQ(symlink("loop.gif", QFile::encodeName(loop).constData()), 0);
     try {
-        WriteFileAtomically(loop, "never");
+        WriteFileAtomically(ToUtf8(loop), "never");
         ADD_FAILURE() << "a link loop was written through";
     } catch (const PictaronError& error) {
         EXPECT_TRUE(ToQString(error.message()).contains(QDir::toNativeSeparators(loop))) << error.message();
     }
+}
+
+TEST(AtomicFile, TheReasonsAreTheSystemsAsTheToolkitGaveThem)
+{
+    // Where the temporary cannot be made, the reason is the toolkit's
+    // temporary file's, which has no full stop.
+    QTemporaryDir folder;
+    const QString missing = folder.filePath(QStringLiteral("no-folder/out.png"));
+    QTemporaryFile toolkit(folder.filePath(QStringLiteral("no-folder/.out.png.XXXXXX")));
+    ASSERT_FALSE(toolkit.open());
+    try {
+        WriteFileAtomically(ToUtf8(missing), "x");
+        ADD_FAILURE() << "a file was written into a folder that does not exist";
+    } catch (const PictaronError& error) {
+        EXPECT_EQ(ToQString(error.message()),
+                  QStringLiteral("Cannot write %1.  %2").arg(missing, toolkit.errorString()));
+    }
+    // The target itself: a folder, and a file the user may not change.
+    try {
+        WriteFileAtomically(ToUtf8(folder.path()), "x");
+        ADD_FAILURE() << "a folder was written over";
+    } catch (const PictaronError& error) {
+        EXPECT_EQ(error.message(), "Cannot write " + ToUtf8(folder.path()) + ".  It is a folder.");
+    }
+    if (geteuid() != 0) {
+        const QString locked = folder.filePath(QStringLiteral("locked.gif"));
+        WriteFileAtomically(ToUtf8(locked), "old");
+        chmod(QFile::encodeName(locked).constData(), 0444);
+        try {
+            WriteFileAtomically(ToUtf8(locked), "new");
+            ADD_FAILURE() << "a read-only file was replaced";
+        } catch (const PictaronError& error) {
+            EXPECT_EQ(error.message(), "Cannot write " + ToUtf8(locked) + ".  Permission denied.");
+        }
+    }
+}
+
+TEST(AtomicFile, AnExistingTargetIsKeptWhenAskedAndNothingIsLeftBehind)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("kept.webp"));
+    WriteFileAtomically(ToUtf8(path), "first");
+    AtomicWriteOptions options;
+    options.replaceExisting = false;
+    bool called = false;
+    options.beforeRename = [&] {
+        // The temporary is complete and named by now.
+        called = true;
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    };
+    EXPECT_FALSE(WriteFileAtomically(ToUtf8(path), "second", options));
+    EXPECT_TRUE(called);
+    EXPECT_EQ(FileContents(path), QByteArray("first"));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("kept.webp")});
+    const QString fresh = folder.filePath(QStringLiteral("fresh.webp"));
+    EXPECT_TRUE(WriteFileAtomically(ToUtf8(fresh), "new", options));
+    EXPECT_EQ(FileContents(fresh), QByteArray("new"));
 }

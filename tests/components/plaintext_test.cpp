@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <random>
+
 namespace pictaron {
 namespace {
 
@@ -71,6 +73,43 @@ TEST(PlainTextTest, WholeNumbersAsTheToolkitReadsThem)
         if (ok) {
             EXPECT_EQ(*parsed, expected) << text;
         }
+    }
+}
+
+TEST(PlainTextTest, Utf8IsRepairedAsTheToolkitReadsIt)
+{
+    // Every kind of damage: stray continuations, cut sequences, overlong
+    // forms, surrogates, values past U+10FFFF, a byte order mark first and
+    // later, and bytes that are never UTF-8.
+    std::vector<std::string> texts = {"",
+                                      "plain",
+                                      "\xEF\xBB\xBF" "first",
+                                      "a\xEF\xBB\xBFlater",
+                                      "\xEF\xBB\xBF",
+                                      "\xC3\xA9t\xC3",
+                                      "\x80\xBF",
+                                      "\xC0\xAF\xC1\xBF",
+                                      "\xE0\x80\xAF\xE0\xA0\x80",
+                                      "\xED\xA0\x80\xED\x9F\xBF",
+                                      "\xF0\x8F\xBF\xBF\xF0\x90\x80\x80",
+                                      "\xF4\x8F\xBF\xBF\xF4\x90\x80\x80\xF5\x80",
+                                      "\xE2\x82x\xE2\x82",
+                                      "\xEF\xBF\xBE\xEF\xBF\xBF",
+                                      std::string("nul\0inside", 11)};
+    // And random bytes, most of them not ASCII, so that sequences start,
+    // break and end everywhere.
+    std::mt19937 random(7);
+    for (int n = 0; n < 3000; ++n) {
+        std::string text(random() % 12, '\0');
+        for (char& c : text)
+            c = static_cast<char>(random() % 4 == 0 ? random() % 0x80 : 0x80 + random() % 0x80);
+        if (n % 3 == 0)
+            text.insert(0, "\xEF\xBB\xBF");
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
+        const QByteArray toolkit = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toUtf8();
+        EXPECT_EQ(ValidUtf8(text), toolkit.toStdString()) << QByteArray::fromStdString(text).toHex().toStdString();
     }
 }
 

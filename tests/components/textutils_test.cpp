@@ -80,31 +80,31 @@ TEST(NumbersAndFlags, ParseWithoutWrapping)
 
 TEST(Paths, JoinWithExactlyOneSeparator)
 {
-    EXPECT_EQ(JoinPath(QStringLiteral("/home/me"), QStringLiteral("a.gif")), QStringLiteral("/home/me/a.gif"));
-    EXPECT_EQ(JoinPath(QStringLiteral("/home/me/"), QStringLiteral("/a.gif")), QStringLiteral("/home/me/a.gif"));
-    EXPECT_EQ(JoinPath(QStringLiteral("C:\\pics\\"), QStringLiteral("a.gif")), QStringLiteral("C:\\pics\\a.gif"));
-    EXPECT_EQ(JoinPath(QString(), QStringLiteral("a.gif")), QStringLiteral("a.gif"));
-    EXPECT_EQ(FolderWithSeparator(QStringLiteral("/home/me/a.gif")), QStringLiteral("/home/me/"));
-    EXPECT_EQ(FolderWithSeparator(QStringLiteral("a.gif")), QString());
+    EXPECT_EQ(JoinPath("/home/me", "a.gif"), "/home/me/a.gif");
+    EXPECT_EQ(JoinPath("/home/me/", "/a.gif"), "/home/me/a.gif");
+    EXPECT_EQ(JoinPath("C:\\pics\\", "a.gif"), "C:\\pics\\a.gif");
+    EXPECT_EQ(JoinPath("", "a.gif"), "a.gif");
+    EXPECT_EQ(FolderWithSeparator("/home/me/a.gif"), "/home/me/");
+    EXPECT_EQ(FolderWithSeparator("a.gif"), "");
 }
 
 TEST(Paths, ChangeFileExtTouchesOnlyTheFileName)
 {
-    EXPECT_EQ(ChangeFileExt(QStringLiteral("/a/b.c/pic.gif"), QStringLiteral(".jpg")), QStringLiteral("/a/b.c/pic.jpg"));
-    EXPECT_EQ(ChangeFileExt(QStringLiteral("/a/b.c/pic"), QStringLiteral(".jpg")), QStringLiteral("/a/b.c/pic.jpg"));
-    EXPECT_EQ(ChangeFileExt(QStringLiteral("pic.tar.gz"), QStringLiteral(".gif")), QStringLiteral("pic.tar.gif"));
+    EXPECT_EQ(ChangeFileExt("/a/b.c/pic.gif", ".jpg"), "/a/b.c/pic.jpg");
+    EXPECT_EQ(ChangeFileExt("/a/b.c/pic", ".jpg"), "/a/b.c/pic.jpg");
+    EXPECT_EQ(ChangeFileExt("pic.tar.gz", ".gif"), "pic.tar.gif");
 }
 
 TEST(Paths, DialogFiltersBecomeQtFilters)
 {
-    EXPECT_EQ(QtFileFilter(QStringLiteral("pal,act,gif|*.pal;*.act;*.gif|All Files (*.*)|*.*")),
-              QStringLiteral("pal,act,gif (*.pal *.act *.gif);;All Files (*)"));
-    EXPECT_EQ(QtFileFilter(QStringLiteral("*.jpg|*.jpg")), QStringLiteral("*.jpg (*.jpg)"));
+    EXPECT_EQ(QtFileFilter("pal,act,gif|*.pal;*.act;*.gif|All Files (*.*)|*.*"),
+              "pal,act,gif (*.pal *.act *.gif);;All Files (*)");
+    EXPECT_EQ(QtFileFilter("*.jpg|*.jpg"), "*.jpg (*.jpg)");
     // Patterns the description already shows are not shown a second time;
     // other parentheses in it stay.
-    EXPECT_EQ(QtFileFilter(QStringLiteral("Palette Files (RIFF & JASC) (*.pal)|*.pal|Both (*.gif;*.act)|*.gif;*.act")),
-              QStringLiteral("Palette Files (RIFF & JASC) (*.pal);;Both (*.gif *.act)"));
-    EXPECT_EQ(QtFileFilter(QStringLiteral("Pictures (*.png)|*.gif")), QStringLiteral("Pictures (*.png) (*.gif)"));
+    EXPECT_EQ(QtFileFilter("Palette Files (RIFF & JASC) (*.pal)|*.pal|Both (*.gif;*.act)|*.gif;*.act"),
+              "Palette Files (RIFF & JASC) (*.pal);;Both (*.gif *.act)");
+    EXPECT_EQ(QtFileFilter("Pictures (*.png)|*.gif"), "Pictures (*.png) (*.gif)");
 }
 
 } // namespace

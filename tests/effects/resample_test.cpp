@@ -1,5 +1,5 @@
-#include "effects/resample.h"
 #include "components/qtbridge.h"
+#include "effects/resample.h"
 
 #include "components/errors.h"
 #include "effectpictures.h"
@@ -322,7 +322,7 @@ TEST(ResizeStep, HalvesTheLargePhotoLikeAnotherResampler)
     const QString path = SharedPicture(QStringLiteral("large-photo.jpg"));
     if (path.isEmpty())
         GTEST_SKIP() << "the shared test pictures are not here";
-    const Bitmap photo = PictureLoader().Load(path);
+    const Bitmap photo = PictureLoader().Load(ToUtf8(path));
     Texts warnings;
     const Bitmap half = ResizeStep(photo, photo.width() / 2, (photo.height() + 1) / 2, Method("Lanczos3"),
                                    nullptr, warnings);

@@ -309,7 +309,7 @@ Bitmap SharedWorkingBitmap(const QString& name)
     const QString path = testpictures::SharedTestPicture(name);
     if (path.isEmpty())
         return {};
-    return ToWorkingBitmap(PictureLoader().Load(path));
+    return ToWorkingBitmap(testpictures::Load(PictureLoader(), path));
 }
 
 void Recorder::ProgressChanged(const std::string& utf8, int percent)

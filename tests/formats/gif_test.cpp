@@ -2,9 +2,9 @@
 // rules, transparency, and every written file read back by a strict reader of
 // our own and by Pillow.
 #include "formats/gifimage.h"
-#include "components/qtbridge.h"
 
 #include "components/errors.h"
+#include "components/qtbridge.h"
 #include "formats/giflzw.h"
 #include "gifchecker.h"
 
@@ -47,7 +47,7 @@ QByteArray Write(const Bitmap& picture, std::optional<TColor> transparent = std:
         control.SetTransparentColor(*transparent);
     }
     image.Pack();
-    return image.SaveToBytes();
+    return ToQByteArray(image.SaveToBytes());
 }
 
 QByteArray Hex(const char* text)
@@ -230,7 +230,7 @@ TEST(GifWriter, DataOfWholeSubBlocksEndsWithTheTerminator)
     for (int width = 1; width < 2000 && !found; ++width) {
         std::mt19937 random(static_cast<unsigned>(width));
         const Bitmap picture = Indexed(width, 3, palette, [&](int, int) { return random() % 256; });
-        QByteArray data;
+        std::string data;
         TLZWEncoder encoder;
         std::vector<std::uint8_t> pixels = [&] {
             std::vector<std::uint8_t> p;

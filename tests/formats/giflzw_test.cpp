@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <map>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -53,7 +54,7 @@ namespace {
 // The whole image data of the pixels, written the plain way: every code as
 // wide as the highest code the decoder's table holds so far, a clear code in
 // place of the string that would need code 4095.
-QByteArray ReferenceData(const std::vector<std::uint8_t>& pixels, int colourBits)
+std::string ReferenceData(const std::vector<std::uint8_t>& pixels, int colourBits)
 {
     const int minimumCodeSize = std::max(2, colourBits);
     const int clearCode = 1 << minimumCodeSize;
@@ -91,19 +92,19 @@ QByteArray ReferenceData(const std::vector<std::uint8_t>& pixels, int colourBits
     std::vector<std::uint8_t> bytes((bits.size() + 7) / 8);
     for (std::size_t i = 0; i < bits.size(); ++i)
         bytes[i / 8] |= static_cast<std::uint8_t>(bits[i] ? 1 << (i % 8) : 0);
-    QByteArray data(1, static_cast<char>(minimumCodeSize));
+    std::string data(1, static_cast<char>(minimumCodeSize));
     for (std::size_t start = 0; start < bytes.size(); start += 255) {
         const std::size_t length = std::min<std::size_t>(255, bytes.size() - start);
-        data.append(static_cast<char>(length));
-        data.append(reinterpret_cast<const char*>(bytes.data() + start), static_cast<qsizetype>(length));
+        data.push_back(static_cast<char>(length));
+        data.append(reinterpret_cast<const char*>(bytes.data() + start), length);
     }
-    data.append('\0');
+    data.push_back('\0');
     return data;
 }
 
-QByteArray EncoderData(const std::vector<std::uint8_t>& pixels, int colourBits)
+std::string EncoderData(const std::vector<std::uint8_t>& pixels, int colourBits)
 {
-    QByteArray data;
+    std::string data;
     TLZWEncoder encoder;
     encoder.Encode(pixels.data(), pixels.size(), colourBits, data);
     return data;
@@ -128,8 +129,8 @@ TEST(LzwEncoder, WritesTheCodesOfThePlainCoder)
         inputs.push_back(noise);
         inputs.push_back(pattern);
         for (const auto& pixels : inputs) {
-            const QByteArray expected = ReferenceData(pixels, colourBits);
-            const QByteArray written = EncoderData(pixels, colourBits);
+            const std::string expected = ReferenceData(pixels, colourBits);
+            const std::string written = EncoderData(pixels, colourBits);
             ASSERT_EQ(written.size(), expected.size()) << colourBits << " bits, " << pixels.size() << " pixels";
             ASSERT_TRUE(written == expected) << colourBits << " bits, " << pixels.size() << " pixels";
         }

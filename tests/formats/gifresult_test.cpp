@@ -1,7 +1,7 @@
 // The GIF step of a run: the palette flow, its statuses, cancellation, and the
 // file that is measured and saved.
-#include "formats/gifresult.h"
 #include "components/qtbridge.h"
+#include "formats/gifresult.h"
 
 #include "app/conversion.h"
 #include "app/saveresult.h"
@@ -179,7 +179,7 @@ TEST_F(GifStepTest, SavedFileIsTheMeasuredFile)
 TEST_F(GifStepTest, WithoutTransparencyTheFileIs87a)
 {
     const EncodedResult result = Run(FourColours(), Gif());
-    EXPECT_TRUE(EncodeGif(result.picture, std::nullopt).startsWith("GIF87a"));
+    EXPECT_TRUE(EncodeGif(result.picture, std::nullopt).starts_with("GIF87a"));
 }
 
 TEST_F(GifStepTest, FullPaletteAndAMissingTransparentColourFailTheRun)
@@ -240,7 +240,7 @@ TEST_F(GifStepTest, RealPicturesReadBackThroughPillow)
             ConversionSettings settings = Gif();
             settings.dither = dither;
             settings.maxColours = dither ? 64 : 256;
-            const EncodedResult result = Run(loader.Load(path), settings);
+            const EncodedResult result = Run(testpictures::Load(loader, path), settings);
             const QByteArray& gif = result.bytes;
             EXPECT_EQ(gif.size(), result.size);
             const StrictGif strict = ReadStrictGif(gif);

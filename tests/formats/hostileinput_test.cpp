@@ -2,8 +2,8 @@
 // picture's name, tiny files declaring giant pictures, names that lead to
 // pipes, devices, sockets and folders, files of gigabytes, newer BMP header
 // kinds, files cut short.
-#include "formats/pictureloader.h"
 #include "components/qtbridge.h"
+#include "formats/pictureloader.h"
 
 #include "childrun.h"
 #include "components/errors.h"
@@ -49,7 +49,7 @@ protected:
     QString LoadError(const QString& path) const
     {
         try {
-            PictureLoader().Load(path);
+            testpictures::Load(PictureLoader(), path);
         } catch (const PictaronError& error) {
             return ToQString(error.message());
         }
@@ -230,7 +230,7 @@ TEST_F(HostileInputTest, NamesThatAreNoRegularFileAreRefusedWithoutWaiting)
     QString forRun;
     ReadWithoutBlocking(fifo, [&] {
         try {
-            PictureLoader().LoadForRun(fifo);
+            testpictures::LoadForRun(PictureLoader(), fifo);
         } catch (const PictaronError& error) {
             forRun = ToQString(error.message());
         }
@@ -381,8 +381,8 @@ TEST_F(HostileInputTest, NewerBmpHeaderKindsWithAnAlphaMaskButNoAlphaAreOpaque)
     // In this process too, after pictures of every kind.
     PictureLoader loader;
     for (int round = 0; round < 3; ++round) {
-        loader.Load(paths[0]);
-        const Bitmap v5 = loader.Load(paths[4]);
+        testpictures::Load(loader, paths[0]);
+        const Bitmap v5 = testpictures::Load(loader, paths[4]);
         ASSERT_EQ(v5.size(), Size(7, 4));
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 7; ++x)
@@ -406,9 +406,9 @@ TEST_F(HostileInputTest, CutShortJpegGivesOneWarningNamingTheFile)
     const QString whole = Write(QStringLiteral("whole.jpg"), jpeg);
     const QString cut = Write(QStringLiteral("cut.jpg"), jpeg.left(jpeg.size() / 2));
     QStringList warnings;
-    const Bitmap full = PictureLoader().Load(whole, &warnings);
+    const Bitmap full = testpictures::Load(PictureLoader(), whole, &warnings);
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join('\n').toStdString();
-    const Bitmap part = PictureLoader().Load(cut, &warnings);
+    const Bitmap part = testpictures::Load(PictureLoader(), cut, &warnings);
     EXPECT_EQ(part.size(), full.size());
     ASSERT_EQ(warnings.size(), 1);
     EXPECT_EQ(warnings[0], cut + QStringLiteral(" is damaged or cut short; the picture holds only what could be read."));
@@ -455,7 +455,7 @@ TEST_F(HostileInputTest, AnXmpTextInflatingToAGibibyteIsLeftOutWithLittleMemory)
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("ok 40 30 "))) << lines[0].toStdString();
     EXPECT_EQ(lines[1], lines[0]);
     EXPECT_LT(run.peakKiB, 200 * 1024);
-    EXPECT_TRUE(SourceTagsOf(PictureLoader().Load(bombed)).xmp.isEmpty());
+    EXPECT_TRUE(SourceTagsOf(testpictures::Load(PictureLoader(), bombed)).xmp.empty());
 }
 
 TEST_F(HostileInputTest, CutShortPngGivesItsWholeRowsAndOneWarning)
@@ -476,9 +476,9 @@ TEST_F(HostileInputTest, CutShortPngGivesItsWholeRowsAndOneWarning)
 
     QStringList warnings;
     Bitmap fullAlpha, partAlpha;
-    const Bitmap full = PictureLoader().Load(whole, &warnings, &fullAlpha);
+    const Bitmap full = testpictures::Load(PictureLoader(), whole, &warnings, &fullAlpha);
     EXPECT_TRUE(warnings.isEmpty());
-    const Bitmap part = PictureLoader().Load(cut, &warnings, &partAlpha);
+    const Bitmap part = testpictures::Load(PictureLoader(), cut, &warnings, &partAlpha);
     ASSERT_EQ(part.size(), full.size());
     ASSERT_EQ(warnings.size(), 1);
     EXPECT_EQ(warnings[0], cut + QStringLiteral(" is damaged or cut short; the picture holds only what could be read."));
@@ -497,7 +497,7 @@ TEST_F(HostileInputTest, CutShortPngGivesItsWholeRowsAndOneWarning)
 
     // Nothing whole to give: a cut inside the header, and an interlaced
     // picture, whose first rows are not the picture's.
-    EXPECT_THROW(PictureLoader().Load(Write(QStringLiteral("head.png"), png.left(40))), PictaronError);
+    EXPECT_THROW(testpictures::Load(PictureLoader(), Write(QStringLiteral("head.png"), png.left(40))), PictaronError);
     const QString interlaced = Path(QStringLiteral("interlaced.png"));
     RunTool(QStringLiteral("gm"), {QStringLiteral("convert"), whole, QStringLiteral("-interlace"), QStringLiteral("Line"),
                                    interlaced});
@@ -505,7 +505,7 @@ TEST_F(HostileInputTest, CutShortPngGivesItsWholeRowsAndOneWarning)
     ASSERT_TRUE(interlacedFile.open(QIODevice::ReadOnly));
     const QByteArray adam7 = interlacedFile.readAll();
     ASSERT_EQ(static_cast<int>(adam7[28]), 1) << "gm wrote no Adam7 picture";
-    EXPECT_THROW(PictureLoader().Load(Write(QStringLiteral("cut7.png"), adam7.left(adam7.size() * 2 / 3))), PictaronError);
+    EXPECT_THROW(testpictures::Load(PictureLoader(), Write(QStringLiteral("cut7.png"), adam7.left(adam7.size() * 2 / 3))), PictaronError);
 }
 
 TEST_F(HostileInputTest, CommandLineTellsOfAPictureReadInPart)

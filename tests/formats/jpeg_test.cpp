@@ -1,5 +1,5 @@
-#include "formats/jpegimage.h"
 #include "components/qtbridge.h"
+#include "formats/jpegimage.h"
 #include "formats/pictureloader.h"
 
 #include "components/errors.h"
@@ -69,7 +69,7 @@ TEST(JpegEncoding, BytesEqualTheLibrarysOwnEncoderOnAPhotograph)
     const QString path = SharedTestPicture(QStringLiteral("small-photo.png"));
     if (path.isEmpty())
         GTEST_SKIP() << "shared test pictures not present";
-    ExpectSameBytesAsCjpeg(PictureLoader().Load(path));
+    ExpectSameBytesAsCjpeg(testpictures::Load(PictureLoader(), path));
 }
 
 TEST(JpegEncoding, RgbRowsGiveTheBytesOfTheWorkingBitmap)

@@ -39,11 +39,11 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     const PictureLoader loader;
     for (const QString& path : app.arguments().mid(1)) {
-        QStringList warnings;
+        Texts warnings;
         try {
-            const Bitmap picture = loader.Load(path, &warnings);
-            for (const QString& warning : warnings)
-                std::printf("warning %s\n", qPrintable(warning));
+            const Bitmap picture = loader.Load(ToUtf8(path), &warnings);
+            for (const std::string& warning : warnings)
+                std::printf("warning %s\n", warning.c_str());
             std::printf("ok %d %d %s\n", picture.width(), picture.height(), Pixels(picture).constData());
         } catch (const PictaronError& error) {
             std::printf("error %s\n", error.what());

@@ -1,5 +1,6 @@
 // The format of a picture from its own bytes, checked on the files of two
 // independent writers, and pictures of a second writer loaded as it reads them.
+#include "components/qtbridge.h"
 #include "formats/pictureformat.h"
 #include "formats/pictureloader.h"
 
@@ -15,6 +16,12 @@ using namespace pictaron;
 using namespace pictaron::testpictures;
 
 namespace {
+
+// The verdict on bytes and a name in the tests' own strings.
+FormatVerdict Detect(const QByteArray& bytes, const QString& name)
+{
+    return DetectPictureFormat(BytesView(bytes), ToUtf8(name));
+}
 
 class PictureFormatTest : public ::testing::Test {
 protected:
@@ -61,8 +68,8 @@ TEST_F(PictureFormatTest, EveryOfferedFormatIsKnownByTheSignatureOfTwoWriters)
     for (const auto& [name, format] : gmFiles) {
         SCOPED_TRACE(name.toStdString());
         RunTool(QStringLiteral("gm"), {QStringLiteral("convert"), pattern, Path(name)});
-        const FormatVerdict verdict = DetectPictureFormat(Read(name), name);
-        EXPECT_TRUE(verdict.known) << verdict.refusal.toStdString();
+        const FormatVerdict verdict = Detect(Read(name), name);
+        EXPECT_TRUE(verdict.known) << verdict.refusal;
         EXPECT_EQ(verdict.format, format);
     }
     const QList<std::pair<QString, PictureFormat>> pillowFiles = {
@@ -75,8 +82,8 @@ TEST_F(PictureFormatTest, EveryOfferedFormatIsKnownByTheSignatureOfTwoWriters)
     RunTool(QStringLiteral("/usr/bin/python3"), arguments);
     for (const auto& [name, format] : pillowFiles) {
         SCOPED_TRACE(name.toStdString());
-        const FormatVerdict verdict = DetectPictureFormat(Read(name), name);
-        EXPECT_TRUE(verdict.known) << verdict.refusal.toStdString();
+        const FormatVerdict verdict = Detect(Read(name), name);
+        EXPECT_TRUE(verdict.known) << verdict.refusal;
         EXPECT_EQ(verdict.format, format);
     }
 }
@@ -85,27 +92,27 @@ TEST_F(PictureFormatTest, TheContentDecidesNotTheName)
 {
     const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(40, '\0');
     for (const QString name : {"a.tga", "a.jpg", "a.pcd", "a"}) {
-        const FormatVerdict verdict = DetectPictureFormat(png, name);
+        const FormatVerdict verdict = Detect(png, name);
         EXPECT_TRUE(verdict.known && verdict.format == PictureFormat::Png) << name.toStdString();
     }
     // A TGA header is known only under a TGA name; elsewhere it is nothing.
     const QByteArray tga = QByteArray("\0\0\x02", 3) + QByteArray(9, '\0') + QByteArray("\x05\0\x03\0\x18\0", 6);
-    EXPECT_TRUE(DetectPictureFormat(tga, QStringLiteral("a.TGA")).known);
-    EXPECT_TRUE(DetectPictureFormat(tga, QStringLiteral("a.vst")).known);
-    EXPECT_FALSE(DetectPictureFormat(tga, QStringLiteral("a.bmp")).known);
+    EXPECT_TRUE(Detect(tga, QStringLiteral("a.TGA")).known);
+    EXPECT_TRUE(Detect(tga, QStringLiteral("a.vst")).known);
+    EXPECT_FALSE(Detect(tga, QStringLiteral("a.bmp")).known);
     // Under a TGA name, bytes that are no TGA header are refused too.
     QByteArray badType = tga;
     badType[2] = 7;
-    EXPECT_EQ(DetectPictureFormat(badType, QStringLiteral("a.tga")).refusal,
-              QStringLiteral("Its header is not that of a TGA picture."));
-    EXPECT_EQ(DetectPictureFormat("%!PS\nshowpage\n", QStringLiteral("a.tga")).refusal,
-              QStringLiteral("It is a PostScript file, not a picture Pictaron opens."));
-    EXPECT_EQ(DetectPictureFormat("  %PDF-1.7", QStringLiteral("a.png")).refusal,
-              QStringLiteral("It is a PDF document, not a picture Pictaron opens."));
-    EXPECT_EQ(DetectPictureFormat("viewbox 0 0 5 5\n", QStringLiteral("a.png")).refusal,
-              QStringLiteral("It is text, not a picture."));
-    EXPECT_EQ(DetectPictureFormat(QByteArray("\x01\x02\x03\x04\x05", 5), QStringLiteral("a.png")).refusal,
-              QStringLiteral("It is not a picture in a format Pictaron reads."));
+    EXPECT_EQ(Detect(badType, QStringLiteral("a.tga")).refusal,
+              "Its header is not that of a TGA picture.");
+    EXPECT_EQ(Detect("%!PS\nshowpage\n", QStringLiteral("a.tga")).refusal,
+              "It is a PostScript file, not a picture Pictaron opens.");
+    EXPECT_EQ(Detect("  %PDF-1.7", QStringLiteral("a.png")).refusal,
+              "It is a PDF document, not a picture Pictaron opens.");
+    EXPECT_EQ(Detect("viewbox 0 0 5 5\n", QStringLiteral("a.png")).refusal,
+              "It is text, not a picture.");
+    EXPECT_EQ(Detect(QByteArray("\x01\x02\x03\x04\x05", 5), QStringLiteral("a.png")).refusal,
+              "It is not a picture in a format Pictaron reads.");
 }
 
 TEST_F(PictureFormatTest, PicturesOfASecondWriterLoadAsThatWriterReadsThem)
@@ -120,7 +127,7 @@ TEST_F(PictureFormatTest, PicturesOfASecondWriterLoadAsThatWriterReadsThem)
     RunTool(QStringLiteral("/usr/bin/python3"), arguments);
     for (const QString& name : names) {
         SCOPED_TRACE(name.toStdString());
-        const Bitmap loaded = PictureLoader().Load(Path(name));
+        const Bitmap loaded = testpictures::Load(PictureLoader(), Path(name));
         ASSERT_EQ(loaded.size(), Size(37, 23));
         QByteArray rgb;
         for (int y = 0; y < loaded.height(); ++y)

@@ -1,5 +1,5 @@
-#include "formats/pictureloader.h"
 #include "components/qtbridge.h"
+#include "formats/pictureloader.h"
 
 #include "components/errors.h"
 #include "effects/pixels.h"
@@ -43,7 +43,7 @@ protected:
     QString LoadError(const QString& path) const
     {
         try {
-            loader_.Load(path);
+            testpictures::Load(loader_, path);
         } catch (const PictaronError& error) {
             return ToQString(error.message());
         }
@@ -85,7 +85,7 @@ TEST_F(PictureLoaderTest, LosslessFormatsGiveBackTheExactPixels)
     const Bitmap pattern = PatternPicture(37, 23);
     for (const QString name : {"p.pcx", "p.tga", "p.bmp", "p.png", "p.tif", "p.ppm"}) {
         SCOPED_TRACE(name.toStdString());
-        const Bitmap loaded = loader_.Load(Convert(pattern, name));
+        const Bitmap loaded = testpictures::Load(loader_, Convert(pattern, name));
         EXPECT_EQ(loaded.format(), Bitmap::Format_BGR888);
         EXPECT_TRUE(SamePixels(loaded, pattern));
     }
@@ -107,7 +107,7 @@ TEST_F(PictureLoaderTest, RunPictureUsesAPpmInPlaceUntilItGoes)
     const Bitmap pattern = PatternPicture(37, 23);
     const QByteArray ppm = ToPpm(pattern);
     const QString path = Write(QStringLiteral("p.ppm"), ppm);
-    Bitmap picture = loader_.LoadForRun(path);
+    Bitmap picture = testpictures::LoadForRun(loader_, path);
     EXPECT_EQ(picture.format(), Bitmap::Format_RGB888);
     EXPECT_TRUE(SamePixels(ToWorkingBitmap(picture), pattern));
     EXPECT_TRUE(IsMapped(path));
@@ -127,11 +127,11 @@ TEST_F(PictureLoaderTest, RunPictureUsesAPpmInPlaceUntilItGoes)
 TEST_F(PictureLoaderTest, RunPictureOfAnyOtherKindIsAWorkingBitmap)
 {
     const Bitmap pattern = PatternPicture(37, 23);
-    const Bitmap png = loader_.LoadForRun(Convert(pattern, QStringLiteral("p.png")));
+    const Bitmap png = testpictures::LoadForRun(loader_, Convert(pattern, QStringLiteral("p.png")));
     EXPECT_EQ(png.format(), Bitmap::Format_BGR888);
     EXPECT_TRUE(SamePixels(png, pattern));
     const QString cut = Write(QStringLiteral("cut.ppm"), ToPpm(pattern).chopped(3));
-    EXPECT_THROW(loader_.LoadForRun(cut), PictaronError);
+    EXPECT_THROW(testpictures::LoadForRun(loader_, cut), PictaronError);
 }
 
 TEST_F(PictureLoaderTest, JpegPixelsEqualTheLibrarysOwnDecoder)
@@ -145,14 +145,14 @@ TEST_F(PictureLoaderTest, JpegPixelsEqualTheLibrarysOwnDecoder)
         const QByteArray jpeg = RunTool(QStringLiteral("cjpeg"), options, ToPpm(pattern));
         QImage expected;
         expected.loadFromData(RunTool(QStringLiteral("djpeg"), {QStringLiteral("-pnm")}, jpeg));
-        const Bitmap loaded = loader_.Load(Write(QStringLiteral("p.jpg"), jpeg));
+        const Bitmap loaded = testpictures::Load(loader_, Write(QStringLiteral("p.jpg"), jpeg));
         EXPECT_TRUE(SamePixels(loaded, ToBitmap(expected.convertToFormat(QImage::Format_BGR888))));
     }
 }
 
 TEST_F(PictureLoaderTest, PhotoCdGivesItsBaseImage)
 {
-    const Bitmap loaded = loader_.Load(Convert(PatternPicture(300, 200), QStringLiteral("photo.pcd")));
+    const Bitmap loaded = testpictures::Load(loader_, Convert(PatternPicture(300, 200), QStringLiteral("photo.pcd")));
     EXPECT_EQ(loaded.size(), Size(768, 512));
 }
 
@@ -161,7 +161,7 @@ TEST_F(PictureLoaderTest, MultiPageTiffGivesTheFirstPage)
     const QString first = Convert(PatternPicture(20, 10, 1), QStringLiteral("first.png"));
     const QString second = Convert(PatternPicture(30, 40, 2), QStringLiteral("second.png"));
     RunTool(QStringLiteral("gm"), {QStringLiteral("convert"), first, second, Path(QStringLiteral("pages.tif"))});
-    const Bitmap loaded = loader_.Load(Path(QStringLiteral("pages.tif")));
+    const Bitmap loaded = testpictures::Load(loader_, Path(QStringLiteral("pages.tif")));
     EXPECT_TRUE(SamePixels(loaded, PatternPicture(20, 10, 1)));
 }
 
@@ -171,7 +171,7 @@ TEST_F(PictureLoaderTest, AnimationGivesTheFirstFrame)
     const QString a = Convert(red, QStringLiteral("a.gif")), b = Convert(blue, QStringLiteral("b.gif"));
     RunTool(QStringLiteral("gm"), {QStringLiteral("convert"), QStringLiteral("-delay"), QStringLiteral("10"), a, b,
                                    Path(QStringLiteral("anim.gif"))});
-    const Bitmap loaded = loader_.Load(Path(QStringLiteral("anim.gif")));
+    const Bitmap loaded = testpictures::Load(loader_, Path(QStringLiteral("anim.gif")));
     EXPECT_TRUE(SamePixels(loaded, red));
 }
 
@@ -181,7 +181,7 @@ TEST_F(PictureLoaderTest, TheSmallestGifLoads)
     const QByteArray gif = QByteArray::fromHex(
         "474946383961010001008000" "00ff0000" "000000" "2c00000000010001000002024401003b");
     ASSERT_EQ(gif.size(), 35);
-    const Bitmap loaded = loader_.Load(Write(QStringLiteral("tiny.gif"), gif));
+    const Bitmap loaded = testpictures::Load(loader_, Write(QStringLiteral("tiny.gif"), gif));
     ASSERT_EQ(loaded.size(), Size(1, 1));
     EXPECT_EQ(RowPixels(loaded, 0)[0], (RGBTriple{0, 0, 255}));
 }
@@ -192,7 +192,7 @@ TEST_F(PictureLoaderTest, TransparencyIsFlattenedOntoWhite)
     picture.setPixel(0, 0, qRgba(255, 0, 0, 0));
     picture.setPixel(1, 0, qRgba(0, 0, 255, 255));
     ASSERT_TRUE(picture.save(Path(QStringLiteral("alpha.png"))));
-    const Bitmap loaded = loader_.Load(Path(QStringLiteral("alpha.png")));
+    const Bitmap loaded = testpictures::Load(loader_, Path(QStringLiteral("alpha.png")));
     EXPECT_EQ(RowPixels(loaded, 0)[0], (RGBTriple{255, 255, 255}));
     EXPECT_EQ(RowPixels(loaded, 0)[1], (RGBTriple{255, 0, 0}));
 }
@@ -203,7 +203,7 @@ TEST_F(PictureLoaderTest, CmykJpegBecomesRgb)
     const QString path = Convert(orange, QStringLiteral("cmyk.jpg"), {QStringLiteral("-colorspace"), QStringLiteral("CMYK")});
     ASSERT_TRUE(RunTool(QStringLiteral("gm"), {QStringLiteral("identify"), QStringLiteral("-verbose"), path})
                     .contains("Colorspace-Name: CMYK"));
-    const Bitmap loaded = loader_.Load(path);
+    const Bitmap loaded = testpictures::Load(loader_, path);
     const RGBTriple p = RowPixels(loaded, 8)[8];
     EXPECT_NEAR(p.red, 255, 6);
     EXPECT_NEAR(p.green, 128, 6);
@@ -216,7 +216,7 @@ TEST_F(PictureLoaderTest, TruncatedJpegStillLoads)
     QFile file(whole);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
-    const Bitmap loaded = loader_.Load(Write(QStringLiteral("cut.jpg"), bytes.left(bytes.size() / 2)));
+    const Bitmap loaded = testpictures::Load(loader_, Write(QStringLiteral("cut.jpg"), bytes.left(bytes.size() / 2)));
     EXPECT_EQ(loaded.size(), Size(120, 90));
 }
 

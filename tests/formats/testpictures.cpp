@@ -1,3 +1,4 @@
+#include "components/qtbridge.h"
 #include "testpictures.h"
 
 #include "effects/pixels.h"
@@ -11,6 +12,39 @@
 #include <random>
 
 namespace pictaron::testpictures {
+
+namespace {
+
+// Bitmap through the loader's own warnings, handed back as the tests' list.
+template <typename Call>
+Bitmap WithWarnings(QStringList* warnings, Call call)
+{
+    Texts found;
+    Bitmap picture = call(warnings ? &found : nullptr);
+    if (warnings)
+        *warnings += ToQStringList(found);
+    return picture;
+}
+
+} // namespace
+
+Bitmap Load(const PictureLoader& loader, const QString& path, QStringList* warnings, Bitmap* alpha)
+{
+    return WithWarnings(warnings, [&](Texts* found) { return loader.Load(ToUtf8(path), found, alpha); });
+}
+
+Bitmap LoadForRun(const PictureLoader& loader, const QString& path, QStringList* warnings, Bitmap* alpha)
+{
+    return WithWarnings(warnings, [&](Texts* found) { return loader.LoadForRun(ToUtf8(path), found, alpha); });
+}
+
+Bitmap LoadFromMemory(const PictureLoader& loader, const QByteArray& bytes, const QString& name,
+                      QStringList* warnings, Bitmap* alpha)
+{
+    return WithWarnings(warnings, [&](Texts* found) {
+        return loader.LoadFromMemory(BytesView(bytes), ToUtf8(name), found, alpha);
+    });
+}
 
 Bitmap PatternPicture(int width, int height, unsigned seed)
 {

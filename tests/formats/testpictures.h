@@ -1,8 +1,10 @@
 // Pictures and tools shared by the format tests.
 #pragma once
 
-#include <QByteArray>
 #include "effects/bitmap.h"
+#include "formats/pictureloader.h"
+
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +20,13 @@ QByteArray ToPpm(const Bitmap& picture);
 // Runs a program, feeding stdinBytes; returns its stdout. Fails the test (and
 // returns empty) when it cannot start or exits non-zero.
 QByteArray RunTool(const QString& program, const QStringList& arguments, const QByteArray& stdinBytes = {});
+
+// The loader's calls in the tests' own strings.
+Bitmap Load(const PictureLoader& loader, const QString& path, QStringList* warnings = nullptr, Bitmap* alpha = nullptr);
+Bitmap LoadForRun(const PictureLoader& loader, const QString& path, QStringList* warnings = nullptr,
+                  Bitmap* alpha = nullptr);
+Bitmap LoadFromMemory(const PictureLoader& loader, const QByteArray& bytes, const QString& name,
+                      QStringList* warnings = nullptr, Bitmap* alpha = nullptr);
 
 // The path of a picture in the shared test pictures, or empty when absent.
 QString SharedTestPicture(const QString& name);

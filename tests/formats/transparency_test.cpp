@@ -113,12 +113,12 @@ TEST_F(TransparencyTest, AlphaPlaneIsTheFilesAlphaAndThePixelsAreFlattenedOntoWh
         WriteRgba(path);
         const QByteArray rgba = ReadAll(path + QStringLiteral(".rgba"));
         Bitmap alpha;
-        const Bitmap picture = loader_.Load(path, nullptr, &alpha);
+        const Bitmap picture = testpictures::Load(loader_, path, nullptr, &alpha);
         ASSERT_EQ(picture.size(), Size(40, 24));
         EXPECT_TRUE(SamePlane(alpha, AlphaOfRgba(rgba, 40, 24)));
         EXPECT_LE(LargestFlatteningError(picture, rgba), 1);
         // The same picture without asking for its alpha: the same pixels.
-        EXPECT_EQ(loader_.Load(path), picture);
+        EXPECT_EQ(testpictures::Load(loader_, path), picture);
     }
 }
 
@@ -129,7 +129,7 @@ TEST_F(TransparencyTest, AvifWithAlphaOpensWithItsPlane)
     const QString avif = Path(QStringLiteral("a.avif"));
     RunTool(QStringLiteral("avifenc"), {QStringLiteral("-l"), QStringLiteral("-s"), QStringLiteral("10"), png, avif});
     Bitmap alpha;
-    const Bitmap picture = loader_.Load(avif, nullptr, &alpha);
+    const Bitmap picture = testpictures::Load(loader_, avif, nullptr, &alpha);
     ASSERT_EQ(picture.size(), Size(40, 24));
     // Lossless: the alpha exactly, the colours within rounding of the
     // colour conversion.
@@ -149,7 +149,7 @@ TEST_F(TransparencyTest, OpaquePicturesHaveNoPlane)
                       rgba, Path(QStringLiteral("rgb.png"))});
     for (const QString& path : {rgba, Path(QStringLiteral("rgb.png"))}) {
         Bitmap alpha(3, 3, Bitmap::Format_Grayscale8);
-        const Bitmap picture = loader_.Load(path, nullptr, &alpha);
+        const Bitmap picture = testpictures::Load(loader_, path, nullptr, &alpha);
         EXPECT_EQ(ImageView(picture).pixel(4, 3), qRgb(10, 20, 30));
         EXPECT_TRUE(alpha.isNull()) << path.toStdString();
     }
@@ -163,7 +163,7 @@ TEST_F(TransparencyTest, PlaneIsTurnedUprightWithThePicture)
     WriteRgba(path, 6);
     const Bitmap stored = AlphaOfRgba(ReadAll(path + QStringLiteral(".rgba")), 40, 24);
     Bitmap alpha;
-    const Bitmap picture = loader_.Load(path, nullptr, &alpha);
+    const Bitmap picture = testpictures::Load(loader_, path, nullptr, &alpha);
     ASSERT_EQ(picture.size(), Size(24, 40));
     ASSERT_EQ(alpha.size(), Size(24, 40));
     for (int y = 0; y < 40; ++y)
@@ -171,7 +171,7 @@ TEST_F(TransparencyTest, PlaneIsTurnedUprightWithThePicture)
             ASSERT_EQ(alpha.constScanLine(y)[x], stored.constScanLine(23 - x)[y]) << x << "," << y;
 
     Bitmap kept;
-    PictureLoader(LoadOptions{false, true}).Load(path, nullptr, &kept);
+    testpictures::Load(PictureLoader(LoadOptions{false, true}), path, nullptr, &kept);
     EXPECT_TRUE(SamePlane(kept, stored));
 }
 
@@ -182,7 +182,7 @@ TEST_F(TransparencyTest, AvifIsKnownByItsBrandAndNoOtherMediaFileIs)
     const QString avif = Path(QStringLiteral("p.avif"));
     RunTool(QStringLiteral("avifenc"), {QStringLiteral("-s"), QStringLiteral("10"), png, avif});
     const QByteArray bytes = ReadAll(avif);
-    const FormatVerdict verdict = DetectPictureFormat(bytes, QStringLiteral("photo.jpg"));
+    const FormatVerdict verdict = DetectPictureFormat(BytesView(bytes), "photo.jpg");
     EXPECT_TRUE(verdict.known);
     EXPECT_EQ(verdict.format, PictureFormat::Avif);
 
@@ -191,10 +191,10 @@ TEST_F(TransparencyTest, AvifIsKnownByItsBrandAndNoOtherMediaFileIs)
     QByteArray heic = bytes;
     for (qsizetype at = heic.indexOf("avif"); at >= 0 && at < 64; at = heic.indexOf("avif", at))
         heic.replace(at, 4, "heic");
-    EXPECT_FALSE(DetectPictureFormat(heic, QStringLiteral("p.avif")).known);
+    EXPECT_FALSE(DetectPictureFormat(BytesView(heic), "p.avif").known);
     QByteArray cut = bytes.left(20);
     cut[3] = 64;
-    EXPECT_FALSE(DetectPictureFormat(cut, QStringLiteral("p.avif")).known);
+    EXPECT_FALSE(DetectPictureFormat(BytesView(cut), "p.avif").known);
 }
 
 TEST_F(TransparencyTest, WebpDeclaringAHugeCanvasIsRefusedBeforeDecoding)
@@ -207,17 +207,17 @@ TEST_F(TransparencyTest, WebpDeclaringAHugeCanvasIsRefusedBeforeDecoding)
         bytes.resize(40, '\0');
         return bytes;
     };
-    const std::pair<QByteArray, qint64> kinds[] = {
+    const std::pair<QByteArray, std::int64_t> kinds[] = {
         {riff(QByteArray("VP8X") + QByteArray(8, '\0') + QByteArray("\xFF\x3F\x00\xFF\x3F\x00", 6)), 16384},
         {riff(QByteArray("VP8L") + QByteArray(4, '\0') + QByteArray("\x2F\xFF\xFF\xFF\x0F", 5)), 16384},
         {riff(QByteArray("VP8 ") + QByteArray(4, '\0') + QByteArray("\0\0\0\x9D\x01\x2A\xFF\x3F\xFF\x3F", 10)), 16383},
     };
     for (const auto& [bytes, side] : kinds) {
-        const auto size = DeclaredSize(PictureFormat::Webp, bytes);
+        const auto size = DeclaredSize(PictureFormat::Webp, BytesView(bytes));
         ASSERT_TRUE(size.has_value());
         EXPECT_EQ(*size, std::make_pair(side, side));
         try {
-            loader_.LoadFromMemory(bytes, QStringLiteral("huge.webp"));
+            testpictures::LoadFromMemory(loader_, bytes, QStringLiteral("huge.webp"));
             ADD_FAILURE() << "a WebP of " << side << " by " << side << " pixels opened";
         } catch (const PictaronError& error) {
             EXPECT_TRUE(ToQString(error.message()).contains(QStringLiteral("%1 by %1 pixels").arg(side)))
