@@ -14,6 +14,7 @@
 #include <QPoint>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 
 namespace pictaron {
@@ -120,7 +121,7 @@ struct ConversionSettings {
     // maxBytes, or the lowest whose similarity score reaches minSimilarity
     // (within the budget, when both are set). A format without such a
     // setting (truecolour PNG, lossless) is encoded once and must fit.
-    qint64 maxBytes = 0;
+    std::int64_t maxBytes = 0;
     double minSimilarity = 0;
 
     bool keepOrientation = false;

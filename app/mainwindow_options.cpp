@@ -217,9 +217,9 @@ OutputFormat TfrmPictaron::ChosenFormat() const
 void TfrmPictaron::FormatChosen()
 {
     const OutputFormatFacts& facts = FactsOf(ChosenFormat());
-    saveFilter = facts.filter;
-    saveDefaultExt = facts.extension;
-    ChangeResultExtension(QLatin1Char('.') + facts.extension);
+    saveFilter = ToQString(facts.filter);
+    saveDefaultExt = ToQString(facts.extension);
+    ChangeResultExtension(QLatin1Char('.') + ToQString(facts.extension));
     ShowFormatOptions();
 }
 
