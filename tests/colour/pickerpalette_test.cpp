@@ -184,7 +184,7 @@ TEST_F(PickerPaletteFiles, ActAndUnknownFiles)
             LoadPickerPalette(path);
             ADD_FAILURE() << name.toStdString() << " was read as a palette";
         } catch (const PictaronError& error) {
-            EXPECT_TRUE(ToQString(error.message()).contains(path)) << error.message().toStdString();
+            EXPECT_TRUE(ToQString(error.message()).contains(path)) << error.message();
         }
     }
 }

@@ -130,6 +130,6 @@ TEST(AtomicFile, WritesThroughSymbolicLinksToTheFileTheyName)
         WriteFileAtomically(loop, "never");
         ADD_FAILURE() << "a link loop was written through";
     } catch (const PictaronError& error) {
-        EXPECT_TRUE(ToQString(error.message()).contains(QDir::toNativeSeparators(loop))) << error.message().toStdString();
+        EXPECT_TRUE(ToQString(error.message()).contains(QDir::toNativeSeparators(loop))) << error.message();
     }
 }

@@ -221,7 +221,7 @@ TEST_F(TransparencyTest, WebpDeclaringAHugeCanvasIsRefusedBeforeDecoding)
             ADD_FAILURE() << "a WebP of " << side << " by " << side << " pixels opened";
         } catch (const PictaronError& error) {
             EXPECT_TRUE(ToQString(error.message()).contains(QStringLiteral("%1 by %1 pixels").arg(side)))
-                << error.message().toStdString();
+                << error.message();
         }
     }
 }
