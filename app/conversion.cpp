@@ -3,6 +3,7 @@
 #include "app/encodestep.h"
 #include "app/outputformat.h"
 #include "components/errors.h"
+#include "components/qtbridge.h"
 #include "effects/alpha.h"
 #include "effects/blend.h"
 #include "effects/buttonize.h"
@@ -30,7 +31,7 @@ Bitmap MovePixels(Bitmap working, const ConversionSettings& s, RGBTriple cornerC
 {
     const auto bitmap = [&working]() -> const Bitmap& { return working = ToWorkingBitmap(working); };
     if (s.crop)
-        working = CropToSelection(bitmap(), s.cropTopLeft, s.cropBottomRight);
+        working = CropToSelection(bitmap(), ToQPoint(s.cropTopLeft), ToQPoint(s.cropBottomRight));
     if (s.flip)
         working = FlipBitmap(bitmap());
     if (s.mirror)
@@ -90,7 +91,7 @@ Bitmap ChangeColours(Bitmap working, const ConversionSettings& s, RunContext& co
     RunProgress& progress = context.progress;
     const CancelFlag& cancel = context.cancel;
     if (s.blend)
-        working = BlendStep(bitmap(), s.blendFile, s.blendBias, s.blendStretch);
+        working = BlendStep(bitmap(), ToQString(s.blendFile), s.blendBias, s.blendStretch);
     cancel.ThrowIfCancelled();
     if (s.contrast)
         working = AdjustContrast(bitmap(), s.contrastAmount);
@@ -110,7 +111,7 @@ Bitmap ChangeColours(Bitmap working, const ConversionSettings& s, RunContext& co
     if (s.buttonize)
         working = ButtonizeBitmap(bitmap(), {s.buttonWidth, s.buttonLine, s.lighting, s.fade, s.invert});
     if (s.caption)
-        working = AddCaption(bitmap(), s.captionText, s.captionFont, s.captionLocation);
+        working = AddCaption(bitmap(), ToQString(s.captionText), s.captionFont, s.captionLocation);
     return working;
 }
 

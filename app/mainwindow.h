@@ -231,7 +231,7 @@ private:
     bool dragged = false;
     bool keepRatioBusy = false;
     CaptionFont captionFont;
-    QString paletteSelection = kOptimizedPalette;
+    QString paletteSelection = ToQString(kOptimizedPalette);
     // The chosen format's, as app/outputformat.h gives them.
     QString saveFilter = ToQString(FactsOf(OutputFormat::Jpeg).filter);
     QString saveDefaultExt = ToQString(FactsOf(OutputFormat::Jpeg).extension);

@@ -94,7 +94,7 @@ bool Read(const OptionParser& parser, ConversionSettings& s, std::string& error)
 
     if (parser.IsSet("caption")) {
         s.caption = true;
-        s.captionText = ToQString(parser.Value("caption"));
+        s.captionText = parser.Value("caption");
     }
     int location = static_cast<int>(s.captionLocation);
     if (!ReadChoiceOption(parser, "caption-location",

@@ -52,8 +52,8 @@ bool ReadCrop(const OptionParser& parser, ConversionSettings& s, std::string& er
         return false;
     }
     s.crop = true;
-    s.cropTopLeft = QPoint(values[0], values[1]);
-    s.cropBottomRight = QPoint(values[2], values[3]);
+    s.cropTopLeft = Point(values[0], values[1]);
+    s.cropBottomRight = Point(values[2], values[3]);
     return true;
 }
 

@@ -3,7 +3,6 @@
 #include "cli/optiongroups.h"
 
 #include "components/pathnames.h"
-#include "components/qtbridge.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -77,7 +76,7 @@ bool Read(const OptionParser& parser, ConversionSettings& s, std::string& error)
         else if (!IsPaletteFile(palette, error))
             return false;
         else
-            s.palette = ToQString(palette);
+            s.palette = palette;
     }
     s.dither = parser.IsSet("dither");
     if (parser.IsSet("transparent")) {

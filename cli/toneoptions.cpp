@@ -1,8 +1,6 @@
 // --blend, --blend-bias, --blend-tile, --contrast, --brightness, --sharpen, --blur.
 #include "cli/optiongroups.h"
 
-#include "components/qtbridge.h"
-
 namespace pictaron {
 
 namespace {
@@ -37,7 +35,7 @@ bool Read(const OptionParser& parser, ConversionSettings& s, std::string& error)
 {
     if (parser.IsSet("blend")) {
         s.blend = true;
-        s.blendFile = ToQString(parser.Value("blend"));
+        s.blendFile = parser.Value("blend");
     }
     if (!ReadIntOption(parser, "blend-bias", s.blendBias, error, -100, 100))
         return false;

@@ -1,6 +1,7 @@
 #include "formats/gifresult.h"
 
 #include "components/busy.h"
+#include "components/qtbridge.h"
 #include "palette/mapping.h"
 #include "palette/nearestcolour.h"
 #include "palette/octree.h"
@@ -72,7 +73,7 @@ IndexedPicture ReduceToPalette(const Bitmap& working, const ConversionSettings& 
 
     std::optional<Palette> chosen;
     if (settings.palette != kOptimizedPalette) {
-        chosen = settings.palette == kWebsafePalette ? WebSafePalette() : LoadPaletteFile(settings.palette);
+        chosen = settings.palette == kWebsafePalette ? WebSafePalette() : LoadPaletteFile(ToQString(settings.palette));
         ReducePicture(bitmap, *chosen, settings.dither, QStringLiteral("Dithering to palette"),
                       QStringLiteral("Mapping to palette"), reduced.picture, context);
         bitmap = ExpandIndexedPicture(reduced.picture);
