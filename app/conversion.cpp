@@ -120,7 +120,7 @@ Bitmap ChangeColours(Bitmap working, const ConversionSettings& s, RunContext& co
 ChangedPicture ApplyChanges(Bitmap original, const ConversionSettings& settings, RunContext& context, Bitmap alpha)
 {
     if (original.isNull())
-        throw PictaronError(QStringLiteral("There is no picture to convert."));
+        throw PictaronError(std::string("There is no picture to convert."));
 
     // Shared, not copied: a step that writes into the working bitmap detaches it
     // from the caller's picture first, so the original survives untouched.
@@ -156,12 +156,12 @@ EncodedResult RunConversion(Bitmap original, const ConversionSettings& settings,
     return EncodeChanged(ApplyChanges(std::move(original), settings, context, std::move(alpha)), settings, context);
 }
 
-QSize SizeBeforeResize(const Bitmap& original, const ConversionSettings& settings, RunContext& context)
+Size SizeBeforeResize(const Bitmap& original, const ConversionSettings& settings, RunContext& context)
 {
     // Flipping and mirroring keep the size.
     if (!settings.crop && !settings.rotate)
-        return original.size();
-    return MovePixels(original, settings, ColorToTriple(settings.cornerColour), context).size();
+        return ToSize(original.size());
+    return ToSize(MovePixels(original, settings, ColorToTriple(settings.cornerColour), context).size());
 }
 
 } // namespace pictaron

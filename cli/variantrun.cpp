@@ -47,7 +47,7 @@ std::vector<MadeVariant> MakeVariants(const CliJob& job, const std::vector<Plann
                                       const PublishVariant& publish, Texts& notes)
 {
     const std::string input = Shown(outputs.front().input);
-    const Size source = ToSize(SizeBeforeResize(original, job.settings, context));
+    const Size source = SizeBeforeResize(original, job.settings, context);
     // A JPEG decoded shrunk has the proportions of its whole size, which the
     // shrunk one only rounds, so each variant's height is what a whole
     // decoding would give.
