@@ -20,7 +20,7 @@ std::vector<FormatComparison> CompareFormats(const Bitmap& original, const Bitma
     std::vector<FormatComparison> entries;
     for (const OutputFormatFacts& facts : formats) {
         const int done = static_cast<int>(entries.size());
-        context.progress.ReportProgress(QStringLiteral("Comparing: ") + ToQString(facts.name), done, int(formats.size()));
+        context.progress.ReportProgress("Comparing: " + facts.name, done, int(formats.size()));
         FormatComparison entry;
         entry.format = facts.format;
         ConversionSettings s = settings;

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "app/compareformats.h"
+#include "app/queuedprogressview.h"
 
 #include <QDialog>
 #include <QFutureWatcher>

@@ -31,7 +31,7 @@ Bitmap MovePixels(Bitmap working, const ConversionSettings& s, RGBTriple cornerC
 {
     const auto bitmap = [&working]() -> const Bitmap& { return working = ToWorkingBitmap(working); };
     if (s.crop)
-        working = CropToSelection(bitmap(), ToQPoint(s.cropTopLeft), ToQPoint(s.cropBottomRight));
+        working = CropToSelection(bitmap(), s.cropTopLeft, s.cropBottomRight);
     if (s.flip)
         working = FlipBitmap(bitmap());
     if (s.mirror)
@@ -51,8 +51,8 @@ const ResampleFilter& ResizeMethod(const ConversionSettings& s)
 // The resize's progress, through which a cancel ends it.
 ResampleProgress ResizeProgress(RunContext& context)
 {
-    context.progress.SetStatus(QStringLiteral("Resizing"));
-    return [&context](const QString& text, int done, int total) {
+    context.progress.SetStatus("Resizing");
+    return [&context](const std::string& text, int done, int total) {
         context.progress.ReportProgress(text, done, total);
         context.cancel.ThrowIfCancelled();
     };
@@ -70,7 +70,7 @@ Bitmap MovePixelsWithAlpha(const Bitmap& working, Bitmap& alpha, const Conversio
     if (s.resize) {
         CheckResizeSize(s.resizeWidth, s.resizeHeight);
         try {
-            moved = ResamplePremultiplied(moved, QSize(s.resizeWidth, s.resizeHeight), ResizeMethod(s),
+            moved = ResamplePremultiplied(moved, Size(s.resizeWidth, s.resizeHeight), ResizeMethod(s),
                                           ResizeProgress(context));
         } catch (const RunCancelled&) {
             throw;
@@ -91,7 +91,7 @@ Bitmap ChangeColours(Bitmap working, const ConversionSettings& s, RunContext& co
     RunProgress& progress = context.progress;
     const CancelFlag& cancel = context.cancel;
     if (s.blend)
-        working = BlendStep(bitmap(), ToQString(s.blendFile), s.blendBias, s.blendStretch);
+        working = BlendStep(bitmap(), s.blendFile, s.blendBias, s.blendStretch);
     cancel.ThrowIfCancelled();
     if (s.contrast)
         working = AdjustContrast(bitmap(), s.contrastAmount);
@@ -99,19 +99,19 @@ Bitmap ChangeColours(Bitmap working, const ConversionSettings& s, RunContext& co
         working = AdjustBrightness(bitmap(), s.brightnessAmount);
     // The two filters take track bar positions, 0..20.
     if (s.sharpen) {
-        progress.SetStatus(QStringLiteral("Sharpening"));
+        progress.SetStatus("Sharpening");
         working = Convolve3x3(working, ConvolveKind::Sharpen, Clamp(s.sharpenAmount, 0, 20) + 5);
     }
     cancel.ThrowIfCancelled();
     if (s.blur) {
-        progress.SetStatus(QStringLiteral("Blurring"));
+        progress.SetStatus("Blurring");
         working = Convolve3x3(working, ConvolveKind::Blur, 20 - Clamp(s.blurAmount, 0, 20));
     }
     cancel.ThrowIfCancelled();
     if (s.buttonize)
         working = ButtonizeBitmap(bitmap(), {s.buttonWidth, s.buttonLine, s.lighting, s.fade, s.invert});
     if (s.caption)
-        working = AddCaption(bitmap(), ToQString(s.captionText), s.captionFont, s.captionLocation);
+        working = AddCaption(bitmap(), s.captionText, s.captionFont, s.captionLocation);
     return working;
 }
 
@@ -132,9 +132,12 @@ ChangedPicture ApplyChanges(Bitmap original, const ConversionSettings& settings,
     if (alpha.isNull() || alpha.size() != working.size() || !KeepsAlpha(settings)) {
         alpha = Bitmap();
         working = MovePixels(std::move(working), settings, ColorToTriple(settings.cornerColour), context);
-        if (settings.resize)
+        if (settings.resize) {
+            Texts warnings;
             working = ResizeStep(working, settings.resizeWidth, settings.resizeHeight, ResizeMethod(settings),
-                                 ResizeProgress(context), changed.warnings);
+                                 ResizeProgress(context), warnings);
+            changed.warnings.append(ToQStringList(warnings));
+        }
     } else {
         working = MovePixelsWithAlpha(working, alpha, settings, context, changed.warnings);
     }
@@ -160,8 +163,8 @@ Size SizeBeforeResize(const Bitmap& original, const ConversionSettings& settings
 {
     // Flipping and mirroring keep the size.
     if (!settings.crop && !settings.rotate)
-        return ToSize(original.size());
-    return ToSize(MovePixels(original, settings, ColorToTriple(settings.cornerColour), context).size());
+        return original.size();
+    return MovePixels(original, settings, ColorToTriple(settings.cornerColour), context).size();
 }
 
 } // namespace pictaron

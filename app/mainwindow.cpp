@@ -11,6 +11,7 @@
 #include "app/pictureview.h"
 #include "app/splash.h"
 #include "app/workfile.h"
+#include "components/qtbridge.h"
 #include "components/recentfilesmenu.h"
 #include "components/settingstext.h"
 
@@ -183,7 +184,7 @@ void TfrmPictaron::LayoutAfterLoad()
 
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const WindowPlacement placement =
-        PlaceAfterLoad(original.size(), height(), scrSource->height(), screen->availableGeometry());
+        PlaceAfterLoad(ToQSize(original.size()), height(), scrSource->height(), screen->availableGeometry());
     if (placement.maximise) {
         // The screen's size first: where nothing manages windows, maximising
         // is only a wish.

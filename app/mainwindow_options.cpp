@@ -2,6 +2,7 @@
 // format choice, the palette list and the caption font; and gathering every
 // control into the conversion settings when a run starts.
 #include "app/mainwindow.h"
+#include "components/qtbridge.h"
 
 #include "app/appsettings.h"
 #include "app/outputformat.h"
@@ -281,7 +282,7 @@ void TfrmPictaron::btnOpenPaletteClick()
 
 void TfrmPictaron::btnCaptionFontClick()
 {
-    QFont current(captionFont.family);
+    QFont current(ToQString(captionFont.family));
     current.setPixelSize(captionFont.pixelHeight);
     current.setBold(captionFont.bold);
     current.setItalic(captionFont.italic);
@@ -290,7 +291,7 @@ void TfrmPictaron::btnCaptionFontClick()
     bool chosen = false;
     const QFont font = QFontDialog::getFont(&chosen, current, this, QStringLiteral("Font"));
     if (chosen) {
-        captionFont.family = font.family();
+        captionFont.family = ToUtf8(font.family());
         captionFont.pixelHeight = QFontInfo(font).pixelSize();
         // The style as chosen: a bold or italic face of the family counts.
         const QFontInfo face(font);

@@ -271,7 +271,7 @@ void TfrmPictaron::txtResizeHeightChange(bool fromHeight)
     if (!opt.chkKeepRatio->isChecked() || keepRatioBusy)
         return;
     const std::optional<float> ratio =
-        KeepRatio(opt.chkCrop->isChecked(), cropTopLeft, cropBottomRight, original.size());
+        KeepRatio(opt.chkCrop->isChecked(), cropTopLeft, cropBottomRight, ToQSize(original.size()));
     if (ratio) {
         keepRatioBusy = true;
         if (fromHeight)

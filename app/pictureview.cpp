@@ -17,7 +17,7 @@ PictureView::PictureView(QWidget* parent) : QWidget(parent)
 void PictureView::SetPicture(const Bitmap& picture)
 {
     picture_ = picture;
-    resize(picture_.size());
+    resize(sizeHint());
     update();
 }
 

@@ -21,7 +21,7 @@ public:
     // No picture, size 0 by 0.
     void Clear();
 
-    QSize sizeHint() const override { return picture_.size(); }
+    QSize sizeHint() const override { return {picture_.width(), picture_.height()}; }
 
 signals:
     // Pointer events in picture pixels (the view is as large as its picture).

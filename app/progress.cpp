@@ -7,7 +7,7 @@
 
 namespace pictaron {
 
-void RunProgress::SetStatus(const QString& text)
+void RunProgress::SetStatus(const std::string& text)
 {
     if (text == text_)
         return;
@@ -15,10 +15,10 @@ void RunProgress::SetStatus(const QString& text)
     Refresh(true);
 }
 
-void RunProgress::ReportProgress(const QString& text, int done, int total)
+void RunProgress::ReportProgress(const std::string& text, int done, int total)
 {
     bool textChanged = false;
-    if (!text.isEmpty() && text != text_) {
+    if (!text.empty() && text != text_) {
         text_ = text;
         textChanged = true;
     }

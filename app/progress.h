@@ -9,15 +9,13 @@
 // The bar's counts are 16-bit like the control they model; a larger total wraps.
 //
 // Threading: a run calls these from its worker thread; the view implementation
-// must forward to the GUI thread itself (queued signals).
+// must forward to the GUI thread itself (the window's QueuedProgressView,
+// app/queuedprogressview.h).
 #pragma once
-
-#include <QObject>
-#include <QString>
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
+#include <string>
 
 namespace pictaron {
 
@@ -25,26 +23,7 @@ class ProgressView {
 public:
     virtual ~ProgressView() = default;
     // The caption text or the percentage shown has changed.
-    virtual void ProgressChanged(const QString& text, int percent) = 0;
-};
-
-// Hands the changes of a run on a worker thread to a receiver on the GUI
-// thread: show is called there, queued, while the receiver lives.
-class QueuedProgressView : public ProgressView {
-public:
-    QueuedProgressView(QObject* receiver, std::function<void(const QString&, int)> show)
-        : receiver_(receiver), show_(std::move(show))
-    {
-    }
-    void ProgressChanged(const QString& text, int percent) override
-    {
-        QMetaObject::invokeMethod(
-            receiver_, [show = show_, text, percent] { show(text, percent); }, Qt::QueuedConnection);
-    }
-
-private:
-    QObject* receiver_;
-    std::function<void(const QString&, int)> show_;
+    virtual void ProgressChanged(const std::string& text, int percent) = 0;
 };
 
 class RunProgress {
@@ -52,11 +31,11 @@ public:
     explicit RunProgress(ProgressView* view = nullptr) : view_(view) {}
 
     // Puts the name of the current step into the bar; an empty text clears it.
-    void SetStatus(const QString& text);
+    void SetStatus(const std::string& text);
     // text may be empty (keeps the caption); total -1 keeps the current total.
-    void ReportProgress(const QString& text, int done, int total);
+    void ReportProgress(const std::string& text, int done, int total);
 
-    const QString& text() const { return text_; }
+    const std::string& text() const { return text_; }
     int total() const { return total_; }
     int done() const { return done_; }
     int percent() const { return percent_; }
@@ -65,7 +44,7 @@ private:
     void Refresh(bool textChanged);
 
     ProgressView* view_;
-    QString text_;
+    std::string text_;
     std::uint16_t total_ = 100;
     std::uint16_t done_ = 0;
     int percent_ = 0;

@@ -1,5 +1,6 @@
 #include "app/report.h"
 
+#include "components/qtbridge.h"
 #include "formats/sourcetags.h"
 
 #include <cmath>
@@ -61,7 +62,7 @@ QString DescribePicture(QSize size)
 
 QString DescribePicture(const Bitmap& picture)
 {
-    return DescribePicture(picture.size());
+    return DescribePicture(ToQSize(picture.size()));
 }
 
 QString FormatKilobytes(qint64 bytes, int decimals)
@@ -79,7 +80,7 @@ QString OpenedSourceInfo(const QString& path, qint64 fileSize, QSize pictureSize
 
 QString OpenedSourceInfo(const QString& path, qint64 fileSize, const Bitmap& picture)
 {
-    return OpenedSourceInfo(path, fileSize, picture.size(), DescribeAppliedTags(SourceTagsOf(picture)));
+    return OpenedSourceInfo(path, fileSize, ToQSize(picture.size()), DescribeAppliedTags(SourceTagsOf(picture)));
 }
 
 QString PastedSourceInfo(const Bitmap& picture)

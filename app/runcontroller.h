@@ -10,7 +10,7 @@
 #pragma once
 
 #include "app/conversionsettings.h"
-#include "app/progress.h"
+#include "app/queuedprogressview.h"
 #include "app/runcontext.h"
 
 #include <QFutureWatcher>

@@ -2,8 +2,6 @@
 // --caption-location, --font, --caption-style, --caption-colour.
 #include "cli/optiongroups.h"
 
-#include "components/qtbridge.h"
-
 #include <cstdint>
 #include <optional>
 
@@ -68,7 +66,7 @@ bool ReadFont(const std::string& text, CaptionFont& font, std::string& error)
         error = Substitute("--font needs a font family, not \"%1\".", text);
         return false;
     }
-    font.family = ToQString(family);
+    font.family = std::string(family);
     return true;
 }
 

@@ -170,7 +170,7 @@ Bitmap LoadInput(const std::string& input, const PictureLoader& loader, CliPictu
         report.originalSize = FileSize(input);
     }
     report.warnings = ToTexts(warnings);
-    report.originalDimensions = ToSize(original.size());
+    report.originalDimensions = original.size();
     report.source = SourceTagsOf(original);
     return original;
 }
@@ -451,7 +451,7 @@ int main(int argc, char* argv[])
     qInstallMessageHandler(QtMessage);
     // Nothing else needs an application object: the engine uses plain
     // threads and no event loop, and making one costs more than a small run.
-    std::unique_ptr<QCoreApplication> app;
+    CaptionApplication app;
     if (DrawsCaption(argc, argv)) {
         try {
             app = MakeCaptionApplication(argc, argv);

@@ -1,6 +1,7 @@
 #include "colour/pickerpalette.h"
 
 #include "components/errors.h"
+#include "components/qtbridge.h"
 #include "components/regularfile.h"
 #include "palette/palettefile.h"
 
@@ -59,7 +60,7 @@ PickerPalette LoadPickerPalette(const QString& path)
 {
     if (QFileInfo(path).suffix().compare(QLatin1String("gif"), Qt::CaseInsensitive) == 0)
         CheckGifHasGlobalPalette(path);
-    const Palette read = LoadPaletteFile(path);
+    const Palette read = LoadPaletteFile(ToUtf8(path));
     PickerPalette palette;
     palette.count = std::min(static_cast<int>(read.size()), kPickerCells);
     for (int i = 0; i < palette.count; ++i) {

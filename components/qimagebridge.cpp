@@ -1,5 +1,7 @@
 #include "components/qimagebridge.h"
 
+#include "components/qtbridge.h"
+
 namespace pictaron {
 
 namespace {
@@ -78,7 +80,7 @@ Bitmap ToBitmap(const QImage& picture)
         bitmap.setColorTable(std::vector<Argb>(table.begin(), table.end()));
     }
     for (const QString& key : picture.textKeys())
-        bitmap.setText(key, picture.text(key));
+        bitmap.setText(ToUtf8(key), ToUtf8(picture.text(key)));
     return bitmap;
 }
 

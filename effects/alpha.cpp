@@ -27,11 +27,11 @@ Bitmap EachChannel(const Bitmap& colours, const Bitmap& alpha, int alphaStep, Sa
     Bitmap out = SameSize(source, false);
     const int width = source.width();
     for (int y = 0; y < source.height(); ++y) {
-        const uchar* in = source.constScanLine(y);
-        const uchar* coverage = alpha.constScanLine(y);
-        uchar* row = out.scanLine(y);
+        const std::uint8_t* in = source.constScanLine(y);
+        const std::uint8_t* coverage = alpha.constScanLine(y);
+        std::uint8_t* row = out.scanLine(y);
         for (int x = 0; x < 3 * width; ++x)
-            row[x] = static_cast<uchar>(sample(in[x], coverage[x / 3 * alphaStep]));
+            row[x] = static_cast<std::uint8_t>(sample(in[x], coverage[x / 3 * alphaStep]));
     }
     return out;
 }
@@ -47,8 +47,8 @@ Bitmap AlphaAsBitmap(const Bitmap& alphaPlane)
 {
     Bitmap out = SameSize(alphaPlane, false);
     for (int y = 0; y < alphaPlane.height(); ++y) {
-        const uchar* alpha = alphaPlane.constScanLine(y);
-        uchar* row = out.scanLine(y);
+        const std::uint8_t* alpha = alphaPlane.constScanLine(y);
+        std::uint8_t* row = out.scanLine(y);
         for (int x = 0; x < alphaPlane.width(); ++x)
             row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = alpha[x];
     }
@@ -60,8 +60,8 @@ Bitmap AlphaPlaneOf(const Bitmap& greyBitmap)
     const Bitmap source = ToWorkingBitmap(greyBitmap);
     Bitmap out = SameSize(source, true);
     for (int y = 0; y < source.height(); ++y) {
-        const uchar* in = source.constScanLine(y);
-        uchar* alpha = out.scanLine(y);
+        const std::uint8_t* in = source.constScanLine(y);
+        std::uint8_t* alpha = out.scanLine(y);
         for (int x = 0; x < source.width(); ++x)
             alpha[x] = in[3 * x];
     }

@@ -2,6 +2,7 @@
 
 #include "effects/bitmapmemory.h"
 #include "components/errors.h"
+#include "components/plaintext.h"
 
 #include <cstring>
 
@@ -9,8 +10,7 @@ namespace pictaron {
 
 [[noreturn]] void ThrowOutOfMemory(int width, int height)
 {
-    throw NotEnoughMemory(QStringLiteral("There is not enough memory for a picture of %1 by %2 pixels.")
-                            .arg(width).arg(height));
+    throw NotEnoughMemory(Substitute("There is not enough memory for a picture of %1 by %2 pixels.", width, height));
 }
 
 int Bitmap::BytesPerPixel(Format format)

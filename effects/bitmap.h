@@ -12,13 +12,14 @@
 // are (components/qimagebridge.h).
 #pragma once
 
-#include <QMap>
-#include <QSize>
-#include <QString>
+#include "components/sizes.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace pictaron {
@@ -58,7 +59,7 @@ public:
     // would take more than kMaxBitmapBytes or the memory cannot be had. Large
     // blocks are mapped on their own (bitmapmemory.h).
     Bitmap(int width, int height, Format format);
-    Bitmap(QSize size, Format format) : Bitmap(size.width(), size.height(), format) {}
+    Bitmap(Size size, Format format) : Bitmap(size.width(), size.height(), format) {}
 
     // Rows that live elsewhere (a mapped file, a decoder's buffer, a picture
     // of the window), released through release when no copy needs them. A
@@ -71,7 +72,7 @@ public:
     bool isNull() const { return !block_; }
     int width() const { return width_; }
     int height() const { return height_; }
-    QSize size() const { return {width_, height_}; }
+    Size size() const { return {width_, height_}; }
     Format format() const { return format_; }
     // Bits per pixel: 8, 24 or 32 (0 for a null bitmap).
     int depth() const { return 8 * BytesPerPixel(format_); }
@@ -92,9 +93,14 @@ public:
     void setColorTable(std::vector<Argb> colours) { colours_ = std::move(colours); }
     int colorCount() const { return static_cast<int>(colours_.size()); }
 
-    // Named texts that travel with the picture (what the loader found in the file).
-    QString text(const QString& key) const { return texts_.value(key); }
-    void setText(const QString& key, const QString& value) { texts_.insert(key, value); }
+    // Named texts that travel with the picture (what the loader found in the
+    // file): any bytes, empty for a key never set.
+    std::string text(const std::string& key) const
+    {
+        const auto found = texts_.find(key);
+        return found == texts_.end() ? std::string() : found->second;
+    }
+    void setText(const std::string& key, std::string value) { texts_.insert_or_assign(key, std::move(value)); }
 
     // Same format, size, pixels and colour table (row padding aside).
     friend bool operator==(const Bitmap& a, const Bitmap& b);
@@ -125,7 +131,7 @@ private:
     std::ptrdiff_t stride_ = 0;
     Format format_ = Format_Invalid;
     std::vector<Argb> colours_;
-    QMap<QString, QString> texts_;
+    std::map<std::string, std::string> texts_;
 };
 
 } // namespace pictaron

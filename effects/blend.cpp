@@ -3,8 +3,9 @@
 #include "effects/geometry.h"
 #include "effects/pixels.h"
 #include "formats/pictureloader.h"
+#include "components/qtbridge.h"  // until the loader takes std::string paths
 
-#include <QFileInfo>
+#include <sys/stat.h>
 
 #include <array>
 #include <vector>
@@ -29,28 +30,28 @@ Bitmap BlendBitmaps(const Bitmap& first, const Bitmap& second, float factor)
     Bitmap blended = NewWorkingBitmap(width, height);
     const int rowBytes = 3 * width;
     for (int y = 0; y < height; ++y) {
-        const uchar* a = first.constScanLine(y);
-        const uchar* b = second.constScanLine(y);
-        uchar* out = blended.scanLine(y);
+        const std::uint8_t* a = first.constScanLine(y);
+        const std::uint8_t* b = second.constScanLine(y);
+        std::uint8_t* out = blended.scanLine(y);
         for (int i = 0; i < rowBytes; ++i)
-            out[i] = static_cast<uchar>(a[i] + byDifference[b[i] - a[i] + 255]);
+            out[i] = static_cast<std::uint8_t>(a[i] + byDifference[b[i] - a[i] + 255]);
     }
     return blended;
 }
 
-Bitmap StretchBitmap(const Bitmap& picture, QSize size)
+Bitmap StretchBitmap(const Bitmap& picture, Size size)
 {
     const int width = size.width();
     const int height = size.height();
-    const qint64 pictureWidth = picture.width();
-    const qint64 pictureHeight = picture.height();
+    const std::int64_t pictureWidth = picture.width();
+    const std::int64_t pictureHeight = picture.height();
     std::vector<int> columns(static_cast<std::size_t>(width));
     for (int x = 0; x < width; ++x)
-        columns[x] = static_cast<int>((2 * x + 1) * pictureWidth / (2 * qint64(width)));
+        columns[x] = static_cast<int>((2 * x + 1) * pictureWidth / (2 * std::int64_t(width)));
 
     Bitmap stretched = NewWorkingBitmap(width, height);
     for (int y = 0; y < height; ++y) {
-        const RGBTriple* in = RowPixels(picture, static_cast<int>((2 * y + 1) * pictureHeight / (2 * qint64(height))));
+        const RGBTriple* in = RowPixels(picture, static_cast<int>((2 * y + 1) * pictureHeight / (2 * std::int64_t(height))));
         RGBTriple* out = RowPixels(stretched, y);
         for (int x = 0; x < width; ++x)
             out[x] = in[columns[x]];
@@ -58,11 +59,14 @@ Bitmap StretchBitmap(const Bitmap& picture, QSize size)
     return stretched;
 }
 
-Bitmap BlendStep(const Bitmap& working, const QString& file, int bias, bool stretch)
+Bitmap BlendStep(const Bitmap& working, const std::string& file, int bias, bool stretch)
 {
-    if (file.isEmpty() || !QFileInfo::exists(file))
+    // Any kind of file counts as there: the loader says what is wrong with a
+    // folder or a pipe of that name. A dangling link is not there.
+    struct stat status;
+    if (file.empty() || stat(file.c_str(), &status) != 0)
         return working;
-    const Bitmap second = PictureLoader().Load(file);
+    const Bitmap second = PictureLoader().Load(ToQString(file));
     const Bitmap fitted = stretch ? StretchBitmap(second, working.size()) : TileBitmap(working.size(), second);
     return BlendBitmaps(working, fitted, BlendFactor(bias));
 }

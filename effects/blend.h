@@ -7,8 +7,9 @@
 #pragma once
 
 #include "effects/bitmap.h"
-#include <QSize>
-#include <QString>
+#include "components/sizes.h"
+
+#include <string>
 
 namespace pictaron {
 
@@ -23,11 +24,11 @@ Bitmap BlendBitmaps(const Bitmap& first, const Bitmap& second, float factor);
 
 // The picture drawn into a bitmap of the given size, each target pixel taking
 // the source pixel under its centre.
-Bitmap StretchBitmap(const Bitmap& picture, QSize size);
+Bitmap StretchBitmap(const Bitmap& picture, Size size);
 
 // The blend step of a run: when no file of that name exists, the working
 // bitmap comes back as it is and the run goes on silently. A file that exists
 // but cannot be read throws the loader's PictaronError.
-Bitmap BlendStep(const Bitmap& working, const QString& file, int bias, bool stretch);
+Bitmap BlendStep(const Bitmap& working, const std::string& file, int bias, bool stretch);
 
 } // namespace pictaron

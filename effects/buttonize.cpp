@@ -62,7 +62,7 @@ Bitmap ButtonizeBitmap(const Bitmap& source, const ButtonizeOptions& options)
     const int bx = bevel.x;
     const int by = bevel.y;
     if (bx < 1 || by < 1)
-        throw RunDeclined(QStringLiteral("the button edge is too thin to draw at this size"));
+        throw RunDeclined(std::string("the button edge is too thin to draw at this size"));
 
     const BandColours colours = ColoursFor(options);
     const float slope = static_cast<float>(static_cast<long double>(bx) / by);
@@ -105,12 +105,12 @@ Bitmap ButtonizeBitmap(const Bitmap& source, const ButtonizeOptions& options)
         // The pressed look: the inner area at four fifths, over the bands'
         // innermost row and column.
         // MixColours(pixel, black, 0.2) channel by channel, from a table.
-        std::array<uchar, 256> darker;
+        std::array<std::uint8_t, 256> darker;
         for (int v = 0; v < 256; ++v)
-            darker[v] = static_cast<uchar>(MixChannel(v, 0, 0.2f));
+            darker[v] = static_cast<std::uint8_t>(MixChannel(v, 0, 0.2f));
         for (int y = by; y <= yBottom; ++y) {
-            const uchar* in = source.constScanLine(y);
-            uchar* out = button.scanLine(y);
+            const std::uint8_t* in = source.constScanLine(y);
+            std::uint8_t* out = button.scanLine(y);
             for (int i = 3 * bx; i < 3 * (xRight + 1); ++i)
                 out[i] = darker[in[i]];
         }

@@ -10,7 +10,7 @@ namespace {
 
 const LazyModule module({PICTARON_CAPTION_MODULE_NAME, PICTARON_CAPTION_MODULE_INSTALLED,
                          PICTARON_CAPTION_MODULE_BUILT},
-                        {"PictaronDrawCaption", "PictaronMakeCaptionApplication"});
+                        {"PictaronDrawCaption", "PictaronMakeCaptionApplication", "PictaronEndCaptionApplication"});
 
 constexpr char kWhat[] = "The caption's text drawing";
 
@@ -19,13 +19,13 @@ constexpr char kWhat[] = "The caption's text drawing";
 void CheckInstalled()
 {
     if (module.Missing())
-        throw PictaronError(QStringLiteral("Captions need the graphics module " PICTARON_CAPTION_MODULE_NAME
-                                           ", which the pictaron package installs."));
+        throw PictaronError(std::string("Captions need the graphics module " PICTARON_CAPTION_MODULE_NAME
+                                         ", which the pictaron package installs."));
 }
 
 } // namespace
 
-Bitmap AddCaption(const Bitmap& source, const QString& text, const CaptionFont& font, CaptionLocation location)
+Bitmap AddCaption(const Bitmap& source, const std::string& text, const CaptionFont& font, CaptionLocation location)
 {
     CheckInstalled();
     Bitmap captioned;
@@ -34,11 +34,17 @@ Bitmap AddCaption(const Bitmap& source, const QString& text, const CaptionFont& 
     return captioned;
 }
 
-std::unique_ptr<QCoreApplication> MakeCaptionApplication(int& argc, char** argv)
+CaptionApplication MakeCaptionApplication(int& argc, char** argv)
 {
     CheckInstalled();
     const auto makeApplication = module.Required<PictaronMakeCaptionApplicationFn>(1, kWhat);
-    return std::unique_ptr<QCoreApplication>(makeApplication(&argc, argv));
+    return CaptionApplication(static_cast<CaptionApplicationObject*>(makeApplication(&argc, argv)));
+}
+
+void EndCaptionApplication::operator()(CaptionApplicationObject* application) const
+{
+    // The module that made the application is loaded for good by then.
+    module.Entry<PictaronEndCaptionApplicationFn>(2)(application);
 }
 
 } // namespace pictaron

@@ -17,10 +17,8 @@
 
 #include "effects/pixels.h"
 
-#include <QCoreApplication>
-#include <QString>
-
 #include <memory>
+#include <string>
 
 namespace pictaron {
 
@@ -30,9 +28,9 @@ enum class CaptionLocation { NotSelected = -1, Top, Center, Bottom, Caption };
 
 // The caption's font as the font dialog gives it: a family, a pixel height, its
 // style and the dialog's effects, and the colour of the text. Kept free of
-// QFont so a settings value needs no GUI.
+// the toolkit's fonts so a settings value needs no GUI.
 struct CaptionFont {
-    QString family = QStringLiteral("MS Sans Serif");
+    std::string family = "MS Sans Serif";
     int pixelHeight = 11;
     bool bold = false;
     bool italic = false;
@@ -43,11 +41,17 @@ struct CaptionFont {
 
 // Throws PictaronError when the module cannot be loaded or no graphics
 // application exists.
-Bitmap AddCaption(const Bitmap& source, const QString& text, const CaptionFont& font, CaptionLocation location);
+Bitmap AddCaption(const Bitmap& source, const std::string& text, const CaptionFont& font, CaptionLocation location);
 
 // The application object of a program without windows that draws captions:
 // a graphics application on the offscreen platform (unless QT_QPA_PLATFORM
-// names another). Throws PictaronError when the module cannot be loaded.
-std::unique_ptr<QCoreApplication> MakeCaptionApplication(int& argc, char** argv);
+// names another), made and ended by the module, which alone knows its type.
+class CaptionApplicationObject;
+struct EndCaptionApplication {
+    void operator()(CaptionApplicationObject* application) const;
+};
+using CaptionApplication = std::unique_ptr<CaptionApplicationObject, EndCaptionApplication>;
+// Throws PictaronError when the module cannot be loaded.
+CaptionApplication MakeCaptionApplication(int& argc, char** argv);
 
 } // namespace pictaron

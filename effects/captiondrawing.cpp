@@ -4,6 +4,7 @@
 
 #include "components/errors.h"
 #include "components/qimagebridge.h"
+#include "components/qtbridge.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -16,7 +17,7 @@ namespace pictaron {
 
 QFont CaptionQFont(const CaptionFont& font)
 {
-    QFont qfont(font.family);
+    QFont qfont(ToQString(font.family));
     qfont.setPixelSize(std::max(1, font.pixelHeight));
     qfont.setBold(font.bold);
     qfont.setItalic(font.italic);
@@ -82,18 +83,23 @@ Bitmap DrawCaption(const Bitmap& source, const QString& text, const CaptionFont&
 
 extern "C" {
 
-Q_DECL_EXPORT void PictaronDrawCaption(const pictaron::Bitmap* source, const QString* text,
+Q_DECL_EXPORT void PictaronDrawCaption(const pictaron::Bitmap* source, const std::string* text,
                                        const pictaron::CaptionFont* font, pictaron::RGBTriple colour, int location,
                                        pictaron::Bitmap* captioned)
 {
-    *captioned = pictaron::DrawCaption(*source, *text, *font, colour, static_cast<pictaron::CaptionLocation>(location));
+    *captioned = pictaron::DrawCaption(*source, pictaron::ToQString(*text), *font, colour, static_cast<pictaron::CaptionLocation>(location));
 }
 
-Q_DECL_EXPORT QCoreApplication* PictaronMakeCaptionApplication(int* argc, char** argv)
+Q_DECL_EXPORT void* PictaronMakeCaptionApplication(int* argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     return new QGuiApplication(*argc, argv);
+}
+
+Q_DECL_EXPORT void PictaronEndCaptionApplication(void* application)
+{
+    delete static_cast<QGuiApplication*>(application);
 }
 
 }

@@ -4,7 +4,7 @@
 
 #include "effects/caption.h"
 
-#include <QCoreApplication>
+#include <QString>
 class QFont;
 
 namespace pictaron {
@@ -21,8 +21,11 @@ Bitmap DrawCaption(const Bitmap& source, const QString& text, const CaptionFont&
 
 // The module's entry points.
 extern "C" {
-using PictaronDrawCaptionFn = void (*)(const pictaron::Bitmap* source, const QString* text,
+using PictaronDrawCaptionFn = void (*)(const pictaron::Bitmap* source, const std::string* text,
                                        const pictaron::CaptionFont* font, pictaron::RGBTriple colour, int location,
                                        pictaron::Bitmap* captioned);
-using PictaronMakeCaptionApplicationFn = QCoreApplication* (*)(int* argc, char** argv);
+// The application is a QGuiApplication; the engine holds it as a
+// CaptionApplicationObject it never looks into.
+using PictaronMakeCaptionApplicationFn = void* (*)(int* argc, char** argv);
+using PictaronEndCaptionApplicationFn = void (*)(void* application);
 }

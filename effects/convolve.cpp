@@ -17,14 +17,14 @@ namespace {
 // quotient that is not whole lies at least 1/|divisor| from the next whole
 // number, and for |sum| < 2^24 float's rounding moves it by less than that.
 // Unlike a table of sums, this runs as vector code.
-inline uchar SumToByte(int sum, float divisor)
+inline std::uint8_t SumToByte(int sum, float divisor)
 {
-    return static_cast<uchar>(std::clamp(static_cast<int>(static_cast<float>(sum) / divisor), 0, 255));
+    return static_cast<std::uint8_t>(std::clamp(static_cast<int>(static_cast<float>(sum) / divisor), 0, 255));
 }
 
 // AVX2 where the processor has it: twice the bytes per instruction.
 PICTARON_VECTOR_CLONES("avx2", "default")
-void ConvolveRow(const uchar* above, const uchar* row, const uchar* below, uchar* out, int width,
+void ConvolveRow(const std::uint8_t* above, const std::uint8_t* row, const std::uint8_t* below, std::uint8_t* out, int width,
                  const Kernel3x3& kernel, float divisor)
 {
     // Copies in locals, so the compiler knows no store below changes them.
@@ -80,22 +80,22 @@ Bitmap ConvolveBitmap(const Bitmap& picture, const Kernel3x3& k)
 {
     const int divisor = KernelSum(k);
     if (divisor == 0)
-        throw PictaronError(QStringLiteral("The filter's weights add up to zero."));
+        throw PictaronError(std::string("The filter's weights add up to zero."));
     long long magnitude = 0;
     for (int weight : k)
         magnitude += std::abs(static_cast<long long>(weight));
     if (255 * magnitude >= (1 << 24))
-        throw PictaronError(QStringLiteral("The filter's weights are too large."));
+        throw PictaronError(std::string("The filter's weights are too large."));
 
     // Every byte is filtered alike, so RGB rows stay RGB.
     const Bitmap source = picture.format() == Bitmap::Format_RGB888 ? picture : ToWorkingBitmap(picture);
     const int width = source.width();
     const int height = source.height();
     Bitmap filtered = NewWorkingBitmap(width, height, source.format());
-    const uchar* in = source.constBits();
-    const qsizetype inStride = source.bytesPerLine();
-    uchar* out = filtered.bits();
-    const qsizetype outStride = filtered.bytesPerLine();
+    const std::uint8_t* in = source.constBits();
+    const std::ptrdiff_t inStride = source.bytesPerLine();
+    std::uint8_t* out = filtered.bits();
+    const std::ptrdiff_t outStride = filtered.bytesPerLine();
     constexpr int kRowsPerPart = 64;
     ForEachPart((height + kRowsPerPart - 1) / kRowsPerPart, WorkerThreadCount(), [&](int part, int) {
         for (int y = part * kRowsPerPart; y < std::min(height, (part + 1) * kRowsPerPart); ++y)

@@ -10,7 +10,7 @@
 
 namespace pictaron {
 
-Bitmap CropToSelection(const Bitmap& source, QPoint topLeft, QPoint bottomRight)
+Bitmap CropToSelection(const Bitmap& source, Point topLeft, Point bottomRight)
 {
     const int width = source.width();
     const int height = source.height();
@@ -26,7 +26,7 @@ Bitmap CropToSelection(const Bitmap& source, QPoint topLeft, QPoint bottomRight)
     const int top = std::clamp(std::min(topLeft.y(), bottomRight.y()), 0, height);
     const int bottom = std::clamp(std::max(topLeft.y(), bottomRight.y()), 0, height);
     if (right <= left || bottom <= top)
-        throw PictaronError(QStringLiteral(
+        throw PictaronError(std::string(
             "The crop rectangle is empty.  Draw a frame around the part of the picture to keep."));
 
     Bitmap cropped = NewWorkingBitmap(right - left, bottom - top);
@@ -69,8 +69,8 @@ Bitmap RotateBitmap(const Bitmap& source, int angle, RGBTriple cornerColour, boo
     const int height = source.height();
     const int halfWidth = width / 2;
     const int halfHeight = height / 2;
-    const uchar* sourceBits = source.constBits();
-    const qsizetype sourceStride = source.bytesPerLine();
+    const std::uint8_t* sourceBits = source.constBits();
+    const std::ptrdiff_t sourceStride = source.bytesPerLine();
     Bitmap rotated = NewWorkingBitmap(width, height);
     for (int y = 0; y < height; ++y) {
         // Offsets from the centre are doubled and taken to the pixel's middle,
@@ -93,7 +93,7 @@ Bitmap RotateBitmap(const Bitmap& source, int angle, RGBTriple cornerColour, boo
     return rotated;
 }
 
-Bitmap TileBitmap(QSize size, const Bitmap& tile)
+Bitmap TileBitmap(Size size, const Bitmap& tile)
 {
     const int tileWidth = tile.width();
     const int tileHeight = tile.height();

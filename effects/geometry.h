@@ -16,8 +16,7 @@
 #include "effects/pixels.h"
 
 #include "effects/bitmap.h"
-#include <QPoint>
-#include <QSize>
+#include "components/sizes.h"
 
 namespace pictaron {
 
@@ -26,7 +25,7 @@ namespace pictaron {
 // frame clamps them (the first not left of or above the picture, the second
 // not past its last column and row), so a frame over the whole picture drops
 // the last column and row. Throws PictaronError when nothing is left.
-Bitmap CropToSelection(const Bitmap& source, QPoint topLeft, QPoint bottomRight);
+Bitmap CropToSelection(const Bitmap& source, Point topLeft, Point bottomRight);
 
 // Top to bottom.
 Bitmap FlipBitmap(const Bitmap& source);
@@ -40,6 +39,6 @@ Bitmap RotateBitmap(const Bitmap& source, int angle, RGBTriple cornerColour, boo
 // A bitmap of the given size covered with copies of tile, the first at the
 // top-left corner: result(x, y) = tile(x mod tile width, y mod tile height).
 // The tile must hold at least one pixel.
-Bitmap TileBitmap(QSize size, const Bitmap& tile);
+Bitmap TileBitmap(Size size, const Bitmap& tile);
 
 } // namespace pictaron

@@ -100,7 +100,7 @@ namespace {
 
 // One row of RGB pixels as BGR; with AVX2 the compiler swaps 32 bytes at a time.
 PICTARON_VECTOR_CLONES("avx2", "default")
-void RgbToBgr(const uchar* __restrict in, uchar* __restrict out, int width)
+void RgbToBgr(const std::uint8_t* __restrict in, std::uint8_t* __restrict out, int width)
 {
     for (int x = 0; x < width; ++x) {
         out[3 * x] = in[3 * x + 2];
@@ -118,8 +118,8 @@ Bitmap ToWorkingBitmap(const Bitmap& picture)
     Bitmap bitmap = NewWorkingBitmap(picture.width(), picture.height());
     const int width = picture.width();
     for (int y = 0; y < picture.height(); ++y) {
-        const uchar* in = picture.constScanLine(y);
-        uchar* out = bitmap.scanLine(y);
+        const std::uint8_t* in = picture.constScanLine(y);
+        std::uint8_t* out = bitmap.scanLine(y);
         switch (picture.format()) {
         case Bitmap::Format_RGB888:
             // As PPM files hold it: the common case.
@@ -140,9 +140,9 @@ Bitmap ToWorkingBitmap(const Bitmap& picture)
             const std::vector<Argb>& table = picture.colorTable();
             for (int x = 0; x < width; ++x) {
                 const Argb colour = in[x] < table.size() ? table[in[x]] : 0xFF000000u;
-                out[3 * x] = static_cast<uchar>(BlueOf(colour));
-                out[3 * x + 1] = static_cast<uchar>(GreenOf(colour));
-                out[3 * x + 2] = static_cast<uchar>(RedOf(colour));
+                out[3 * x] = static_cast<std::uint8_t>(BlueOf(colour));
+                out[3 * x + 1] = static_cast<std::uint8_t>(GreenOf(colour));
+                out[3 * x + 2] = static_cast<std::uint8_t>(RedOf(colour));
             }
             break;
         }

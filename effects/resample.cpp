@@ -83,10 +83,10 @@ Contributions BuildContributions(int destinationSize, int sourceSize, float scal
 // Sums above 255 give 255, below 0 give 0, the rest round half to even.
 // Branch-free, so that a row of them runs as vector code: adding 2^23 leaves a
 // float no bits for fractions, so the addition itself rounds, to even on ties.
-inline uchar ToByte(float sum)
+inline std::uint8_t ToByte(float sum)
 {
     const float clamped = std::min(std::max(sum, 0.0f), 255.0f);
-    return static_cast<uchar>(static_cast<int>((clamped + 0x1p23f) - 0x1p23f));
+    return static_cast<std::uint8_t>(static_cast<int>((clamped + 0x1p23f) - 0x1p23f));
 }
 
 // Destination pixels of the pass across whose sums are turned back together.
@@ -105,12 +105,12 @@ float Scale(int destinationSize, int sourceSize)
 // into vector code (AVX-512 or AVX2 where the processor has it; never with
 // FMA, so every build rounds alike). sums holds room for count floats.
 PICTARON_VECTOR_CLONES("arch=x86-64-v4", "avx2", "default")
-void SumTaps(uchar* __restrict out, const uchar* __restrict in, qsizetype step, const int* index,
+void SumTaps(std::uint8_t* __restrict out, const std::uint8_t* __restrict in, std::ptrdiff_t step, const int* index,
              const double* weight, int taps, int count, float* __restrict sums)
 {
     std::fill_n(sums, count, 0.0f);
     for (int t = 0; t < taps; ++t) {
-        const uchar* source = in + index[t] * step;
+        const std::uint8_t* source = in + index[t] * step;
         const double w = weight[t];
         for (int b = 0; b < count; ++b)
             sums[b] = static_cast<float>(static_cast<double>(sums[b]) + source[b] * w);
@@ -133,7 +133,7 @@ void ForEachStrip(int units, int stripUnits, int threads, const ResampleProgress
     for (int s0 = 0; s0 < strips; s0 += stripsPerBatch) {
         const int batch = std::min(stripsPerBatch, strips - s0);
         for (int k = (s0 * stripUnits + 9) / 10 * 10; k < std::min(units, (s0 + batch) * stripUnits); k += 10)
-            progress(QString(), k, -1);
+            progress({}, k, -1);
         ForEachPart(batch, threads, [&](int part, int worker) {
             const int first = (s0 + part) * stripUnits;
             work(first, std::min(units, first + stripUnits), worker);
@@ -146,14 +146,14 @@ void ForEachStrip(int units, int stripUnits, int threads, const ResampleProgress
 // one of columns. Byte blue of a pixel goes first and byte 2 - blue last, so
 // blue = 2 turns RGB into BGR on the way. Blocks of a few columns keep the
 // lines written in cache.
-void TurnPixels(const uchar* in, qsizetype inStride, int rows, int width, uchar* out, qsizetype outStep, int blue)
+void TurnPixels(const std::uint8_t* in, std::ptrdiff_t inStride, int rows, int width, std::uint8_t* out, std::ptrdiff_t outStep, int blue)
 {
     constexpr int kBlock = 16;
     for (int x0 = 0; x0 < width; x0 += kBlock) {
         const int x1 = std::min(width, x0 + kBlock);
         for (int r = 0; r < rows; ++r) {
-            const uchar* pixel = in + r * inStride + 3 * x0;
-            uchar* target = out + x0 * outStep + 3 * r;
+            const std::uint8_t* pixel = in + r * inStride + 3 * x0;
+            std::uint8_t* target = out + x0 * outStep + 3 * r;
             for (int x = x0; x < x1; ++x, pixel += 3, target += outStep) {
                 target[0] = pixel[blue];
                 target[1] = pixel[1];
@@ -171,9 +171,9 @@ void TurnPixels(const uchar* in, qsizetype inStride, int rows, int width, uchar*
 // destination pixels before they are turned back. turned holds 3 · rows bytes
 // per source pixel, bytes as many per destination pixel of a block, sums
 // 3 · rows floats.
-void ResampleStripAcross(const uchar* in, qsizetype inStride, int inWidth, int blue, uchar* out,
-                         qsizetype outStride, int outWidth, int rows, const Contributions& lists, uchar* turned,
-                         uchar* bytes, float* sums)
+void ResampleStripAcross(const std::uint8_t* in, std::ptrdiff_t inStride, int inWidth, int blue, std::uint8_t* out,
+                         std::ptrdiff_t outStride, int outWidth, int rows, const Contributions& lists, std::uint8_t* turned,
+                         std::uint8_t* bytes, float* sums)
 {
     const int lanes = 3 * rows;
     TurnPixels(in, inStride, rows, inWidth, turned, lanes, blue);
@@ -194,18 +194,18 @@ void ResampleAcross(const Bitmap& in, Bitmap& out, const Contributions& lists, c
     constexpr int kStripRows = 32;
     const int threads = WorkerThreadCount();
     struct Scratch {
-        std::vector<uchar> turned;
-        std::vector<uchar> bytes = std::vector<uchar>(3 * kStripRows * kAcrossBlock);
+        std::vector<std::uint8_t> turned;
+        std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(3 * kStripRows * kAcrossBlock);
         std::vector<float> sums = std::vector<float>(3 * kStripRows);
     };
     std::vector<Scratch> scratch(threads);
     for (Scratch& own : scratch)
         own.turned.resize(static_cast<std::size_t>(in.width()) * 3 * kStripRows);
     const int blue = in.format() == Bitmap::Format_RGB888 ? 2 : 0;
-    const uchar* inBits = in.constBits();
-    const qsizetype inStride = in.bytesPerLine();
-    uchar* outBits = out.bits();
-    const qsizetype outStride = out.bytesPerLine();
+    const std::uint8_t* inBits = in.constBits();
+    const std::ptrdiff_t inStride = in.bytesPerLine();
+    std::uint8_t* outBits = out.bits();
+    const std::ptrdiff_t outStride = out.bytesPerLine();
     ForEachStrip(in.height(), kStripRows, threads, progress, [&](int y0, int y1, int worker) {
         Scratch& own = scratch[worker];
         ResampleStripAcross(inBits + y0 * inStride, inStride, in.width(), blue, outBits + y0 * outStride,
@@ -221,10 +221,10 @@ void ResampleDown(const Bitmap& in, Bitmap& out, const Contributions& lists, con
     constexpr int kStripColumns = 512;
     const int threads = WorkerThreadCount();
     std::vector<std::vector<float>> sums(threads, std::vector<float>(3 * kStripColumns));
-    const uchar* inBits = in.constBits();
-    const qsizetype inStride = in.bytesPerLine();
-    uchar* outBits = out.bits();
-    const qsizetype outStride = out.bytesPerLine();
+    const std::uint8_t* inBits = in.constBits();
+    const std::ptrdiff_t inStride = in.bytesPerLine();
+    std::uint8_t* outBits = out.bits();
+    const std::ptrdiff_t outStride = out.bytesPerLine();
     const int height = out.height();
     ForEachStrip(out.width(), kStripColumns, threads, progress, [&](int k0, int k1, int worker) {
         for (int i = 0; i < height; ++i) {
@@ -310,7 +310,7 @@ const std::array<ResampleFilter, 7>& ResampleFilterTable()
     return table;
 }
 
-Bitmap ResampleBitmap(const Bitmap& picture, QSize target, FilterFunction filter, float support,
+Bitmap ResampleBitmap(const Bitmap& picture, Size target, FilterFunction filter, float support,
                       const ResampleProgress& progress)
 {
     // RGB rows are put in order as their strips are turned.
@@ -318,12 +318,12 @@ Bitmap ResampleBitmap(const Bitmap& picture, QSize target, FilterFunction filter
     const int sourceWidth = source.width();
     const int sourceHeight = source.height();
     if (sourceWidth < 1 || sourceHeight < 1)
-        throw PictaronError(QStringLiteral("Source bitmap too small"));
+        throw PictaronError(std::string("Source bitmap too small"));
     const int width = target.width();
     const int height = target.height();
     if (width < 1 || height < 1)
-        throw PictaronError(QStringLiteral("Target bitmap too small"));
-    const ResampleProgress report = progress ? progress : [](const QString&, int, int) {};
+        throw PictaronError(std::string("Target bitmap too small"));
+    const ResampleProgress report = progress ? progress : [](const std::string&, int, int) {};
 
     // The result first: a size beyond memory is refused under its own name.
     Bitmap destination = NewWorkingBitmap(width, height);
@@ -331,18 +331,18 @@ Bitmap ResampleBitmap(const Bitmap& picture, QSize target, FilterFunction filter
     const float xscale = Scale(width, sourceWidth);
     const float yscale = Scale(height, sourceHeight);
 
-    report(xscale < 1 ? QStringLiteral("Horizontal sub-sampling") : QStringLiteral("Horizontal super-sampling"), 0,
+    report(xscale < 1 ? "Horizontal sub-sampling" : "Horizontal super-sampling", 0,
            width - 1);
     Contributions lists = BuildContributions(width, sourceWidth, xscale, filter, support);
-    report(QString(), 0, 100);
-    report(QStringLiteral("Horizontal Resize"), 0, sourceHeight - 1);
+    report({}, 0, 100);
+    report("Horizontal Resize", 0, sourceHeight - 1);
     ResampleAcross(source, intermediate, lists, report);
 
-    report(yscale < 1 ? QStringLiteral("Vertical sub-sampling") : QStringLiteral("Vertical super-sampling"), 0,
+    report(yscale < 1 ? "Vertical sub-sampling" : "Vertical super-sampling", 0,
            height - 1);
     lists = BuildContributions(height, sourceHeight, yscale, filter, support);
-    report(QString(), 0, 100);
-    report(QStringLiteral("Vertical Resize"), 0, width - 1);
+    report({}, 0, 100);
+    report("Vertical Resize", 0, width - 1);
     ResampleDown(intermediate, destination, lists, report);
     return destination;
 }
@@ -354,12 +354,12 @@ using Samples = std::vector<float>;
 
 // One pass of the normalised resample over lines of `count` pixels: line l of
 // `in` holds its pixels `stride` samples apart, and so will `out`.
-void NormalisedPass(const Samples& in, Samples& out, int lines, qsizetype inLine, qsizetype outLine, qsizetype pixel,
+void NormalisedPass(const Samples& in, Samples& out, int lines, std::ptrdiff_t inLine, std::ptrdiff_t outLine, std::ptrdiff_t pixel,
                     const Contributions& lists, int destinationSize, const ResampleProgress& report)
 {
     for (int line = 0; line < lines; ++line) {
         if (line % 16 == 0)
-            report(QString(), line, -1);
+            report({}, line, -1);
         for (int i = 0; i < destinationSize; ++i) {
             float sums[4] = {0, 0, 0, 0};
             double total = 0;
@@ -379,7 +379,7 @@ void NormalisedPass(const Samples& in, Samples& out, int lines, qsizetype inLine
 
 } // namespace
 
-PremultipliedPicture ResamplePremultiplied(const PremultipliedPicture& picture, QSize target,
+PremultipliedPicture ResamplePremultiplied(const PremultipliedPicture& picture, Size target,
                                            const ResampleFilter& method, const ResampleProgress& progress)
 {
     const Bitmap colours = ToWorkingBitmap(picture.colours);
@@ -387,11 +387,11 @@ PremultipliedPicture ResamplePremultiplied(const PremultipliedPicture& picture, 
     const int sourceWidth = colours.width(), sourceHeight = colours.height();
     const int width = target.width(), height = target.height();
     if (sourceWidth < 1 || sourceHeight < 1)
-        throw PictaronError(QStringLiteral("Source bitmap too small"));
+        throw PictaronError(std::string("Source bitmap too small"));
     if (width < 1 || height < 1)
-        throw PictaronError(QStringLiteral("Target bitmap too small"));
+        throw PictaronError(std::string("Target bitmap too small"));
     PremultipliedPicture out{NewWorkingBitmap(width, height), NewWorkingBitmap(width, height)};
-    const ResampleProgress report = progress ? progress : [](const QString&, int, int) {};
+    const ResampleProgress report = progress ? progress : [](const std::string&, int, int) {};
 
     Samples source(4 * static_cast<size_t>(sourceWidth) * sourceHeight);
     for (int y = 0; y < sourceHeight; ++y)
@@ -403,14 +403,14 @@ PremultipliedPicture ResamplePremultiplied(const PremultipliedPicture& picture, 
         }
     // Across every row, then down every column of the result of that.
     Samples across(4 * static_cast<size_t>(width) * sourceHeight);
-    report(QStringLiteral("Horizontal Resize"), 0, sourceHeight - 1);
-    NormalisedPass(source, across, sourceHeight, 4 * qsizetype(sourceWidth), 4 * qsizetype(width), 4,
+    report("Horizontal Resize", 0, sourceHeight - 1);
+    NormalisedPass(source, across, sourceHeight, 4 * std::ptrdiff_t(sourceWidth), 4 * std::ptrdiff_t(width), 4,
                    BuildContributions(width, sourceWidth, Scale(width, sourceWidth), method.filter, method.support),
                    width, report);
     source = Samples();
     Samples down(4 * static_cast<size_t>(width) * height);
-    report(QStringLiteral("Vertical Resize"), 0, width - 1);
-    NormalisedPass(across, down, width, 4, 4, 4 * qsizetype(width),
+    report("Vertical Resize", 0, width - 1);
+    NormalisedPass(across, down, width, 4, 4, 4 * std::ptrdiff_t(width),
                    BuildContributions(height, sourceHeight, Scale(height, sourceHeight), method.filter, method.support),
                    height, report);
     for (int y = 0; y < height; ++y)
@@ -418,9 +418,9 @@ PremultipliedPicture ResamplePremultiplied(const PremultipliedPicture& picture, 
             const float* p = &down[4 * (static_cast<size_t>(y) * width + x)];
             const float a = std::clamp(p[3], 0.0f, 255.0f);
             for (int c = 0; c < 3; ++c)
-                out.colours.scanLine(y)[3 * x + c] = static_cast<uchar>(std::lround(std::clamp(p[c], 0.0f, a)));
-            const auto level = static_cast<uchar>(std::lround(a));
-            uchar* grey = out.alpha.scanLine(y) + 3 * x;
+                out.colours.scanLine(y)[3 * x + c] = static_cast<std::uint8_t>(std::lround(std::clamp(p[c], 0.0f, a)));
+            const auto level = static_cast<std::uint8_t>(std::lround(a));
+            std::uint8_t* grey = out.alpha.scanLine(y) + 3 * x;
             grey[0] = grey[1] = grey[2] = level;
         }
     return out;
@@ -429,24 +429,24 @@ PremultipliedPicture ResamplePremultiplied(const PremultipliedPicture& picture, 
 void CheckResizeSize(int width, int height)
 {
     if (width <= 0)
-        throw PictaronError(QStringLiteral("Resize width must be above zero."));
+        throw PictaronError(std::string("Resize width must be above zero."));
     if (height <= 0)
-        throw PictaronError(QStringLiteral("Resize height must be above zero."));
+        throw PictaronError(std::string("Resize height must be above zero."));
 }
 
 Bitmap ResizeStep(const Bitmap& working, int width, int height, const ResampleFilter& method,
-                  const ResampleProgress& progress, QStringList& warnings)
+                  const ResampleProgress& progress, Texts& warnings)
 {
     CheckResizeSize(width, height);
     try {
-        return ResampleBitmap(working, QSize(width, height), method.filter, method.support, progress);
+        return ResampleBitmap(working, Size(width, height), method.filter, method.support, progress);
     } catch (const RunCancelled&) {
         throw;
     } catch (const NotEnoughMemory&) {
         throw;
     } catch (const std::exception&) {
         // Nothing half-resized escapes: the picture stays as it was.
-        warnings.append(kResizeFailedMessage);
+        warnings.emplace_back(kResizeFailedMessage);
         return working;
     }
 }

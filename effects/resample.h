@@ -28,12 +28,12 @@
 #pragma once
 
 #include "effects/bitmap.h"
-#include <QSize>
-#include <QString>
-#include <QStringList>
+#include "components/plaintext.h"
+#include "components/sizes.h"
 
 #include <array>
 #include <functional>
+#include <string>
 
 namespace pictaron {
 
@@ -59,13 +59,13 @@ const std::array<ResampleFilter, 7>& ResampleFilterTable();
 
 // (text, position, total): an empty text keeps the current text, a total
 // below 0 keeps the current total.
-using ResampleProgress = std::function<void(const QString& text, int position, int total)>;
+using ResampleProgress = std::function<void(const std::string& text, int position, int total)>;
 
 // The source resampled to target, as a working bitmap; an RGB888 source (a
 // PPM read in place) is read as it is. Throws PictaronError "Source bitmap too
 // small" for an empty source, and NotEnoughMemory when the result or the
 // intermediate (the new width by the old height) would not fit in memory.
-Bitmap ResampleBitmap(const Bitmap& source, QSize target, FilterFunction filter, float support,
+Bitmap ResampleBitmap(const Bitmap& source, Size target, FilterFunction filter, float support,
                       const ResampleProgress& progress);
 
 // The resize of a picture that keeps its transparency: its colours
@@ -80,11 +80,11 @@ struct PremultipliedPicture {
     Bitmap colours;
     Bitmap alpha;
 };
-PremultipliedPicture ResamplePremultiplied(const PremultipliedPicture& picture, QSize target,
+PremultipliedPicture ResamplePremultiplied(const PremultipliedPicture& picture, Size target,
                                            const ResampleFilter& method, const ResampleProgress& progress);
 
-inline const QString kResizeFailedMessage = QStringLiteral(
-    "An error occurred while resizing this image.  Please select a different size for the image and try again.");
+inline constexpr char kResizeFailedMessage[] =
+    "An error occurred while resizing this image.  Please select a different size for the image and try again.";
 
 // Throws PictaronError for a width or height of 0 or less, with the message a
 // run gives for it.
@@ -97,6 +97,6 @@ void CheckResizeSize(int width, int height);
 // NotEnoughMemory of a result or intermediate beyond kMaxBitmapBytes, which
 // ends the run with its message before anything of that size is allocated.
 Bitmap ResizeStep(const Bitmap& working, int width, int height, const ResampleFilter& method,
-                  const ResampleProgress& progress, QStringList& warnings);
+                  const ResampleProgress& progress, Texts& warnings);
 
 } // namespace pictaron

@@ -41,11 +41,11 @@ Bitmap AdjustTone(const Bitmap& source, int brightness, int contrast)
     }
 
     Bitmap adjusted = NewWorkingBitmap(source.width(), source.height());
-    const qsizetype rowBytes = qsizetype(3) * source.width();
+    const std::ptrdiff_t rowBytes = std::ptrdiff_t(3) * source.width();
     for (int y = 0; y < source.height(); ++y) {
-        const uchar* in = source.constScanLine(y);
-        uchar* out = adjusted.scanLine(y);
-        for (qsizetype i = 0; i < rowBytes; ++i)
+        const std::uint8_t* in = source.constScanLine(y);
+        std::uint8_t* out = adjusted.scanLine(y);
+        for (std::ptrdiff_t i = 0; i < rowBytes; ++i)
             out[i] = table[in[i]];
     }
     return adjusted;

@@ -2,6 +2,7 @@
 
 #include "app/report.h"
 #include "components/busy.h"
+#include "components/qtbridge.h"
 #include "components/errors.h"
 #include "components/moduleloader.h"
 #include "effects/pixels.h"
@@ -37,8 +38,8 @@ EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const
     {
         BusyScope busy;
         StepProgressReset reset(context.progress);
-        context.progress.SetStatus(QStringLiteral("Saving"));
-        context.progress.ReportProgress(QString(), 0, 100);
+        context.progress.SetStatus("Saving");
+        context.progress.ReportProgress({}, 0, 100);
         context.cancel.ThrowIfCancelled();
         const auto encode = module.Required<PictaronEncodeAvifFn>(0, kWhat);
         const Bitmap rgba = plane.isNull() ? Bitmap() : InterleaveAlpha(bitmap, plane);
@@ -48,18 +49,18 @@ EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const
         encoding.yuv444 = settings.avifChroma == AvifChroma::Yuv444;
         encoding.lossless = settings.avifLossless;
         encoding.icc = ProfileToEmbed(settings, source, false);
-        const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, bitmap.size());
+        const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, ToQSize(bitmap.size()));
         encoding.exif = kept.exif;
         encoding.xmp = kept.xmp;
         result.metadata = kept.Names();
         context.cancel.ThrowIfCancelled();
         encode(&bitmap, &rgba, &encoding, &result.bytes);
         context.cancel.ThrowIfCancelled();
-        context.progress.ReportProgress(QString(), 100, -1);
+        context.progress.ReportProgress({}, 100, -1);
     }
     result.size = result.bytes.size();
-    result.dimensions = bitmap.size();
-    result.description = DescribePicture(bitmap.size());
+    result.dimensions = ToQSize(bitmap.size());
+    result.description = DescribePicture(ToQSize(bitmap.size()));
     if (settings.avifLossless)
         result.picture = ShownOnWhite(bitmap, plane);
     else if (context.ShowsResult()) {

@@ -1,5 +1,6 @@
 #include "formats/directdecode.h"
 
+#include "components/qtbridge.h"
 #include "effects/pixels.h"
 
 #include <csetjmp>
@@ -185,7 +186,7 @@ std::optional<Bitmap> DecodeJpeg(const QByteArray& bytes, const DecodeGuard& gua
     try {
         guard.CheckSize(size);
         picture = NewWorkingBitmap(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
-        if (tags && picture.size() != size)
+        if (tags && picture.size() != ToSize(size))
             tags->storedSize = size;
     } catch (...) {
         jpeg_destroy_decompress(&cinfo);

@@ -19,8 +19,8 @@ public:
     explicit ProgressReset(RunProgress& progress) : progress_(progress) {}
     ~ProgressReset()
     {
-        progress_.SetStatus(QString());
-        progress_.ReportProgress(QString(), 0, 100);
+        progress_.SetStatus({});
+        progress_.ReportProgress({}, 0, 100);
     }
 
 private:
@@ -28,10 +28,10 @@ private:
 };
 
 // One mapping or dithering pass over the whole picture into indexed.
-void ReducePicture(const Bitmap& bitmap, const Palette& palette, bool dither, const QString& ditherStatus,
-                   const QString& mapStatus, Bitmap& indexed, RunContext& context)
+void ReducePicture(const Bitmap& bitmap, const Palette& palette, bool dither, const std::string& ditherStatus,
+                   const std::string& mapStatus, Bitmap& indexed, RunContext& context)
 {
-    context.progress.ReportProgress(QString(), 0, bitmap.height());
+    context.progress.ReportProgress({}, 0, bitmap.height());
     if (dither) {
         context.progress.SetStatus(ditherStatus);
         DitherToPalette(bitmap, palette, indexed, context.progress, context.cancel);
@@ -44,7 +44,7 @@ void ReducePicture(const Bitmap& bitmap, const Palette& palette, bool dither, co
 // Each optimised colour becomes its nearest colour of the chosen palette.
 Palette SnapToPalette(const Palette& optimised, const Palette& chosen, RunProgress& progress)
 {
-    progress.ReportProgress(QStringLiteral("Reducing palette colors"), 0, 255);
+    progress.ReportProgress("Reducing palette colors", 0, 255);
     Palette snapped = optimised;
     for (std::size_t i = 0; i < snapped.size(); ++i) {
         PaletteEntry& entry = snapped[i];
@@ -54,11 +54,11 @@ Palette SnapToPalette(const Palette& optimised, const Palette& chosen, RunProgre
         entry.green = nearest.green;
         entry.blue = nearest.blue;
         if (i % 5 == 0)
-            progress.ReportProgress(QString(), static_cast<int>(i), -1);
+            progress.ReportProgress({}, static_cast<int>(i), -1);
     }
     // The bar runs on to the end of the 256 slots.
     for (int i = static_cast<int>(snapped.size()); i <= 255; ++i)
-        progress.ReportProgress(QString(), i, -1);
+        progress.ReportProgress({}, i, -1);
     return snapped;
 }
 
@@ -73,19 +73,19 @@ IndexedPicture ReduceToPalette(const Bitmap& working, const ConversionSettings& 
 
     std::optional<Palette> chosen;
     if (settings.palette != kOptimizedPalette) {
-        chosen = settings.palette == kWebsafePalette ? WebSafePalette() : LoadPaletteFile(ToQString(settings.palette));
-        ReducePicture(bitmap, *chosen, settings.dither, QStringLiteral("Dithering to palette"),
-                      QStringLiteral("Mapping to palette"), reduced.picture, context);
+        chosen = settings.palette == kWebsafePalette ? WebSafePalette() : LoadPaletteFile(settings.palette);
+        ReducePicture(bitmap, *chosen, settings.dither, "Dithering to palette", "Mapping to palette",
+                      reduced.picture, context);
         bitmap = ExpandIndexedPicture(reduced.picture);
     }
 
-    context.progress.SetStatus(QStringLiteral("Quantizing"));
+    context.progress.SetStatus("Quantizing");
     reduced.palette = OptimisedPalette(bitmap, std::clamp(settings.maxColours, 1, kMaxPaletteEntries));
     if (chosen)
         reduced.palette = SnapToPalette(reduced.palette, *chosen, context.progress);
 
-    ReducePicture(bitmap, reduced.palette, settings.dither, QStringLiteral("Dithering to final palette"),
-                  QStringLiteral("Mapping to final palette"), reduced.picture, context);
+    ReducePicture(bitmap, reduced.palette, settings.dither, "Dithering to final palette",
+                  "Mapping to final palette", reduced.picture, context);
     return reduced;
 }
 
@@ -98,7 +98,7 @@ EncodedResult ConvertForGif(const Bitmap& working, const ConversionSettings& set
     EncodedResult result;
     result.bytes = EncodeGif(reduced.picture, settings.transparentColour);
     result.size = result.bytes.size();
-    result.dimensions = reduced.picture.size();
+    result.dimensions = ToQSize(reduced.picture.size());
     result.picture = reduced.picture;
     result.colours = static_cast<int>(reduced.palette.size());
     return result;

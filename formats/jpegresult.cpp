@@ -3,6 +3,7 @@
 #include "app/report.h"
 #include "components/atomicfile.h"
 #include "components/busy.h"
+#include "components/qtbridge.h"
 #include "formats/colourprofile.h"
 #include "formats/jpegimage.h"
 #include "formats/metadatawrite.h"
@@ -21,8 +22,8 @@ public:
     explicit ProgressReset(RunProgress& progress) : progress_(progress) {}
     ~ProgressReset()
     {
-        progress_.ReportProgress(QString(), 0, 100);
-        progress_.SetStatus(QString());
+        progress_.ReportProgress({}, 0, 100);
+        progress_.SetStatus({});
     }
 
 private:
@@ -36,9 +37,9 @@ EncodedResult EncodeJpegResult(const Bitmap& working, const ConversionSettings& 
 {
     BusyScope busy;
     ProgressReset reset(context.progress);
-    const QString saving = QStringLiteral("Saving");
+    const std::string saving = "Saving";
     context.progress.SetStatus(saving);
-    context.progress.ReportProgress(QString(), 0, 100);
+    context.progress.ReportProgress({}, 0, 100);
 
     TJPEGImage jpeg;
     jpeg.SetGrayscale(settings.greyscale);
@@ -50,7 +51,7 @@ EncodedResult EncodeJpegResult(const Bitmap& working, const ConversionSettings& 
     // A block too large for one segment is left out (the list is not shown).
     QStringList leftOut;
     std::vector<std::pair<int, QByteArray>> markers;
-    const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, working.size());
+    const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, ToQSize(working.size()));
     const KeptMetadata segments{ExifSegment(kept.exif, leftOut), XmpSegment(kept.xmp, leftOut)};
     for (const QByteArray& segment : {segments.exif, segments.xmp})
         if (!segment.isEmpty())
@@ -66,7 +67,7 @@ EncodedResult EncodeJpegResult(const Bitmap& working, const ConversionSettings& 
     result.metadata = segments.Names();
     result.size = result.bytes.size();
     if (context.workFile.isEmpty()) {
-        context.progress.SetStatus(QString());
+        context.progress.SetStatus({});
         if (context.ShowsResult()) {
             TJPEGImage shown;
             shown.LoadFromBytes(result.bytes);
@@ -76,7 +77,7 @@ EncodedResult EncodeJpegResult(const Bitmap& working, const ConversionSettings& 
     }
 
     WriteFileAtomically(context.workFile, result.bytes);
-    context.progress.SetStatus(QString());
+    context.progress.SetStatus({});
     // The size reported is what landed on disk, and the picture shown is the
     // file as a browser would decode it.
     result.size = QFileInfo(context.workFile).size();

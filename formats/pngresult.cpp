@@ -2,6 +2,7 @@
 
 #include "app/report.h"
 #include "components/busy.h"
+#include "components/qtbridge.h"
 #include "components/moduleloader.h"
 #include "effects/pixels.h"
 #include "formats/alphaplane.h"
@@ -131,16 +132,16 @@ EncodedResult EncodePngResult(const Bitmap& working, const Bitmap& alpha, const 
     }
     layout.rows = &rows;
     layout.icc = ProfileToEmbed(settings, source, false);
-    const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, rows.size());
+    const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, ToQSize(rows.size()));
     layout.exif = kept.exif;
     layout.xmp = kept.xmp;
 
     {
         BusyScope busy;
         StepProgressReset reset(context.progress);
-        const QString saving = QStringLiteral("Saving");
+        const std::string saving = "Saving";
         context.progress.SetStatus(saving);
-        context.progress.ReportProgress(QString(), 0, 100);
+        context.progress.ReportProgress({}, 0, 100);
         context.cancel.ThrowIfCancelled();
         const auto write = module.Required<PictaronWritePngFn>(0, "The PNG encoder");
         StepCodecProgress progress(context.progress, context.cancel, saving);
@@ -148,8 +149,8 @@ EncodedResult EncodePngResult(const Bitmap& working, const Bitmap& alpha, const 
     }
     result.size = result.bytes.size();
     result.metadata = kept.Names();
-    result.dimensions = rows.size();
-    result.description = DescribePicture(rows.size());
+    result.dimensions = ToQSize(rows.size());
+    result.description = DescribePicture(ToQSize(rows.size()));
     return result;
 }
 

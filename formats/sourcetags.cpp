@@ -19,14 +19,14 @@ namespace {
 
 // The keys under which the tags ride on the picture (Bitmap text, which every
 // copy of the picture keeps and nothing writes out).
-const QString kOrientationKey = QStringLiteral("pictaron.orientation");
-const QString kAppliedKey = QStringLiteral("pictaron.orientation-applied");
-const QString kProfileNameKey = QStringLiteral("pictaron.profile-name");
-const QString kConvertedKey = QStringLiteral("pictaron.profile-converted");
-const QString kIccKey = QStringLiteral("pictaron.icc");
-const QString kExifKey = QStringLiteral("pictaron.exif");
-const QString kXmpKey = QStringLiteral("pictaron.xmp");
-const QString kWholeSizeKey = QStringLiteral("pictaron.whole-size");
+const std::string kOrientationKey = "pictaron.orientation";
+const std::string kAppliedKey = "pictaron.orientation-applied";
+const std::string kProfileNameKey = "pictaron.profile-name";
+const std::string kConvertedKey = "pictaron.profile-converted";
+const std::string kIccKey = "pictaron.icc";
+const std::string kExifKey = "pictaron.exif";
+const std::string kXmpKey = "pictaron.xmp";
+const std::string kWholeSizeKey = "pictaron.whole-size";
 
 const LazyModule exifModule({PICTARON_EXIF_MODULE_NAME, PICTARON_EXIF_MODULE_INSTALLED,
                              PICTARON_EXIF_MODULE_BUILT},
@@ -272,31 +272,31 @@ Bitmap FinishPicture(Bitmap picture, RawTags& raw, const LoadOptions& options, Q
 
 void AttachSourceTags(Bitmap& picture, const SourceTags& tags)
 {
-    picture.setText(kOrientationKey, QString::number(tags.orientation));
-    picture.setText(kAppliedKey, tags.orientationApplied ? QStringLiteral("1") : QStringLiteral("0"));
-    picture.setText(kProfileNameKey, tags.profileName);
-    picture.setText(kConvertedKey, tags.profileConverted ? QStringLiteral("1") : QStringLiteral("0"));
-    picture.setText(kIccKey, QString::fromLatin1(tags.icc));
-    picture.setText(kExifKey, QString::fromLatin1(tags.exif));
-    picture.setText(kXmpKey, QString::fromLatin1(tags.xmp));
+    picture.setText(kOrientationKey, QString::number(tags.orientation).toStdString());
+    picture.setText(kAppliedKey, tags.orientationApplied ? "1" : "0");
+    picture.setText(kProfileNameKey, tags.profileName.toStdString());
+    picture.setText(kConvertedKey, tags.profileConverted ? "1" : "0");
+    picture.setText(kIccKey, tags.icc.toStdString());
+    picture.setText(kExifKey, tags.exif.toStdString());
+    picture.setText(kXmpKey, tags.xmp.toStdString());
     if (!tags.wholeSize.isEmpty())
-        picture.setText(kWholeSizeKey, QStringLiteral("%1x%2").arg(tags.wholeSize.width()).arg(tags.wholeSize.height()));
+        picture.setText(kWholeSizeKey, QStringLiteral("%1x%2").arg(tags.wholeSize.width()).arg(tags.wholeSize.height()).toStdString());
 }
 
 SourceTags SourceTagsOf(const Bitmap& picture)
 {
     SourceTags tags;
-    const QString orientation = picture.text(kOrientationKey);
+    const QString orientation = QString::fromStdString(picture.text(kOrientationKey));
     if (orientation.isEmpty())
         return tags;
     tags.orientation = qBound(1, orientation.toInt(), 8);
-    tags.orientationApplied = picture.text(kAppliedKey) == QLatin1String("1");
-    tags.profileName = picture.text(kProfileNameKey);
-    tags.profileConverted = picture.text(kConvertedKey) == QLatin1String("1");
-    tags.icc = picture.text(kIccKey).toLatin1();
-    tags.exif = picture.text(kExifKey).toLatin1();
-    tags.xmp = picture.text(kXmpKey).toLatin1();
-    const QStringList whole = picture.text(kWholeSizeKey).split(QLatin1Char('x'));
+    tags.orientationApplied = picture.text(kAppliedKey) == "1";
+    tags.profileName = QString::fromStdString(picture.text(kProfileNameKey));
+    tags.profileConverted = picture.text(kConvertedKey) == "1";
+    tags.icc = QByteArray::fromStdString(picture.text(kIccKey));
+    tags.exif = QByteArray::fromStdString(picture.text(kExifKey));
+    tags.xmp = QByteArray::fromStdString(picture.text(kXmpKey));
+    const QStringList whole = QString::fromStdString(picture.text(kWholeSizeKey)).split(QLatin1Char('x'));
     if (whole.size() == 2)
         tags.wholeSize = QSize(whole[0].toInt(), whole[1].toInt());
     return tags;

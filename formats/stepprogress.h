@@ -4,8 +4,7 @@
 #include "app/progress.h"
 #include "formats/codecprogress.h"
 
-#include <QString>
-
+#include <string>
 #include <utility>
 
 namespace pictaron {
@@ -16,8 +15,8 @@ public:
     explicit StepProgressReset(RunProgress& progress) : progress_(progress) {}
     ~StepProgressReset()
     {
-        progress_.ReportProgress(QString(), 0, 100);
-        progress_.SetStatus(QString());
+        progress_.ReportProgress({}, 0, 100);
+        progress_.SetStatus({});
     }
     StepProgressReset(const StepProgressReset&) = delete;
     StepProgressReset& operator=(const StepProgressReset&) = delete;
@@ -30,7 +29,7 @@ private:
 // step's caption, and the run's cancel flag.
 class StepCodecProgress final : public CodecProgress {
 public:
-    StepCodecProgress(RunProgress& progress, const CancelFlag& cancel, QString status)
+    StepCodecProgress(RunProgress& progress, const CancelFlag& cancel, std::string status)
         : progress_(progress), cancel_(cancel), status_(std::move(status))
     {
     }
@@ -40,7 +39,7 @@ public:
 private:
     RunProgress& progress_;
     const CancelFlag& cancel_;
-    QString status_;
+    std::string status_;
 };
 
 } // namespace pictaron

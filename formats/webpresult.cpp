@@ -2,6 +2,7 @@
 
 #include "app/report.h"
 #include "components/busy.h"
+#include "components/qtbridge.h"
 #include "components/moduleloader.h"
 #include "effects/pixels.h"
 #include "effects/workerthreads.h"
@@ -31,9 +32,9 @@ EncodedResult EncodeWebpResult(const Bitmap& working, const Bitmap& alpha, const
     {
         BusyScope busy;
         StepProgressReset reset(context.progress);
-        const QString saving = QStringLiteral("Saving");
+        const std::string saving = "Saving";
         context.progress.SetStatus(saving);
-        context.progress.ReportProgress(QString(), 0, 100);
+        context.progress.ReportProgress({}, 0, 100);
         context.cancel.ThrowIfCancelled();
         const auto encode = module.Required<PictaronEncodeWebpFn>(0, kWhat);
         WebpEncoding encoding;
@@ -44,14 +45,14 @@ EncodedResult EncodeWebpResult(const Bitmap& working, const Bitmap& alpha, const
         const Bitmap rgba = plane.isNull() ? Bitmap() : InterleaveAlpha(bitmap, plane);
         StepCodecProgress progress(context.progress, context.cancel, saving);
         encode(&bitmap, &rgba, &encoding, &progress, &result.bytes);
-        const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, bitmap.size());
+        const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, ToQSize(bitmap.size()));
         const WebpChunks chunks{ProfileToEmbed(settings, source, false), kept.exif, kept.xmp};
         module.Required<PictaronAddWebpChunksFn>(1, kWhat)(&result.bytes, &chunks, &result.bytes);
         result.metadata = kept.Names();
     }
     result.size = result.bytes.size();
-    result.dimensions = bitmap.size();
-    result.description = DescribePicture(bitmap.size());
+    result.dimensions = ToQSize(bitmap.size());
+    result.description = DescribePicture(ToQSize(bitmap.size()));
     if (settings.webpLossless) {
         result.picture = ShownOnWhite(bitmap, plane);
     } else if (context.ShowsResult()) {

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const QString path = fuzz::WriteInputFile(data, size, QStringLiteral(PICTARON_PALETTE_EXTENSION));
     try {
-        const Palette palette = LoadPaletteFile(path);
+        const Palette palette = LoadPaletteFile(ToUtf8(path));
         if (palette.empty() || palette.size() > static_cast<std::size_t>(kMaxPaletteEntries))
             fuzz::Fail("a palette of this many entries", QString::number(palette.size()));
         unsigned sum = 0;

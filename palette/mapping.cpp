@@ -26,7 +26,7 @@ constexpr int kStripsPerThread = 8;
 void ReportRow(RunProgress& progress, int y)
 {
     if (y % 5 == 0)
-        progress.ReportProgress(QString(), y, -1);
+        progress.ReportProgress({}, y, -1);
 }
 
 // One channel's error rows: the current row and the next, each with a slot on
@@ -99,13 +99,13 @@ void MapToPalette(const Bitmap& source, const Palette& palette, Bitmap& target, 
     const int width = source.width();
     const int height = source.height();
     target = NewIndexedPicture(width, height, palette);
-    uchar* const bits = target.bits();  // before the threads: scanLine would detach
-    const qsizetype stride = target.bytesPerLine();
+    std::uint8_t* const bits = target.bits();  // before the threads: scanLine would detach
+    const std::ptrdiff_t stride = target.bytesPerLine();
 
     // Batches of strips; after each, from this thread only, the cancel test
     // and the progress of its rows in order, as if row by row.
     const int batchRows = threads * kStripsPerThread * kStripRows;
-    progress.ReportProgress(QString(), 0, height - 1);
+    progress.ReportProgress({}, 0, height - 1);
     for (int y0 = 0; y0 < height; y0 += batchRows) {
         const int y1 = std::min(height, y0 + batchRows);
         cancel.ThrowIfCancelled();
@@ -114,9 +114,9 @@ void MapToPalette(const Bitmap& source, const Palette& palette, Bitmap& target, 
             const int first = y0 + part * kStripRows;
             for (int y = first; y < std::min(y1, first + kStripRows); ++y) {
                 const RGBTriple* in = RowPixels(source, y);
-                uchar* out = bits + y * stride;
+                std::uint8_t* out = bits + y * stride;
                 for (int x = width - 1; x >= 0; --x)
-                    out[x] = static_cast<uchar>(memo.Lookup(in[x].red, in[x].green, in[x].blue));
+                    out[x] = static_cast<std::uint8_t>(memo.Lookup(in[x].red, in[x].green, in[x].blue));
             }
         });
         for (int y = y0; y < y1; ++y) {
@@ -136,7 +136,7 @@ void DitherToPalette(const Bitmap& source, const Palette& palette, Bitmap& targe
     ErrorRows red(width), green(width), blue(width);
 
     int step = 1;
-    progress.ReportProgress(QString(), 0, height);
+    progress.ReportProgress({}, 0, height);
     for (int y = 0; y < height; ++y) {
         cancel.ThrowIfCancelled();
         ReportRow(progress, y);
@@ -147,7 +147,7 @@ void DitherToPalette(const Bitmap& source, const Palette& palette, Bitmap& targe
         int* const greenNext = green.Next();
         int* const blueNext = blue.Next();
         const RGBTriple* in = RowPixels(source, y);
-        uchar* out = target.scanLine(y);
+        std::uint8_t* out = target.scanLine(y);
 
         Shares redShares, greenShares, blueShares;
         const int first = step > 0 ? 0 : width - 1;
@@ -156,7 +156,7 @@ void DitherToPalette(const Bitmap& source, const Palette& palette, Bitmap& targe
             const int g = Corrected(in[x].green, greenNow[x + 1] + greenShares.ahead);
             const int b = Corrected(in[x].blue, blueNow[x + 1] + blueShares.ahead);
             const int k = cluster.Lookup(r, g, b);
-            out[x] = static_cast<uchar>(k);
+            out[x] = static_cast<std::uint8_t>(k);
             const PaletteEntry& chosen = palette[static_cast<std::size_t>(k)];
             redShares.Spread(redNext, x + 1, step, r - chosen.red);
             greenShares.Spread(greenNext, x + 1, step, g - chosen.green);
@@ -182,7 +182,7 @@ Bitmap ExpandIndexedPicture(const Bitmap& indexed)
         colours[i] = RGBTriple{std::uint8_t(BlueOf(table[i])), std::uint8_t(GreenOf(table[i])), std::uint8_t(RedOf(table[i]))};
     Bitmap bitmap = NewWorkingBitmap(indexed.width(), indexed.height());
     for (int y = 0; y < indexed.height(); ++y) {
-        const uchar* in = indexed.constScanLine(y);
+        const std::uint8_t* in = indexed.constScanLine(y);
         RGBTriple* out = RowPixels(bitmap, y);
         for (int x = 0; x < indexed.width(); ++x)
             out[x] = colours[in[x]];

@@ -60,7 +60,7 @@ int NearestPaletteIndex(const Palette& palette, int red, int green, int blue)
 void TPaletteCluster::Build(const Palette& palette)
 {
     if (palette.empty())
-        throw PictaronError(QStringLiteral("There is no colour to map the picture to."));
+        throw PictaronError(std::string("There is no colour to map the picture to."));
 
     // 64 cells, red slowest and blue fastest, centres 32 + 64·i per channel.
     std::vector<TCluster> clusters;

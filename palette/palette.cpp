@@ -1,6 +1,7 @@
 #include "palette/palette.h"
 
 #include "components/errors.h"
+#include "components/plaintext.h"
 
 namespace pictaron {
 
@@ -18,7 +19,7 @@ Palette WebSafePalette()
 std::vector<Argb> ToColorTable(const Palette& palette)
 {
     std::vector<Argb> table;
-    table.reserve(static_cast<qsizetype>(palette.size()));
+    table.reserve(palette.size());
     for (const PaletteEntry& entry : palette)
         table.push_back(PackRgb(entry.red, entry.green, entry.blue));
     return table;
@@ -28,8 +29,7 @@ Bitmap NewIndexedPicture(int width, int height, const Palette& palette)
 {
     Bitmap picture(width, height, Bitmap::Format_Indexed8);
     if (picture.isNull() && width > 0 && height > 0)
-        throw PictaronError(QStringLiteral("There is not enough memory for a picture of %1 by %2 pixels.")
-                                .arg(width).arg(height));
+        throw PictaronError(Substitute("There is not enough memory for a picture of %1 by %2 pixels.", width, height));
     picture.setColorTable(ToColorTable(palette));
     return picture;
 }

@@ -7,7 +7,6 @@
 #pragma once
 
 #include "effects/bitmap.h"
-#include <QList>
 
 #include <cstdint>
 #include <vector>

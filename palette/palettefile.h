@@ -11,7 +11,7 @@
 
 #include "palette/palette.h"
 
-#include <QString>
+#include <string>
 
 namespace pictaron {
 
@@ -20,6 +20,6 @@ namespace pictaron {
 // palette of the kind its extension names or the extension is none of the
 // three, when a JASC palette is short of lines or numbers, or when the file
 // declares no colours. A JASC palette may use CR LF or LF line ends.
-Palette LoadPaletteFile(const QString& path);
+Palette LoadPaletteFile(const std::string& path);
 
 } // namespace pictaron

@@ -4,6 +4,7 @@
 // PNG, WebP or AVIF read back with exiftool, from JPEG, TIFF, PNG and WebP
 // sources.
 #include "app/appsettings.h"
+#include "components/qtbridge.h"
 #include "app/infolabel.h"
 #include "app/mainwindow.h"
 #include "app/optionpages.h"
@@ -135,14 +136,14 @@ void CameraTagsTest::theKeepOrientationItemOpensPicturesAsStored()
 {
     const QString path = WritePhoneJpeg(QStringLiteral("phone.jpg"));
     window_->OpenPicture(path);
-    QCOMPARE(window_->Original().size(), QSize(40, 60));
+    QCOMPARE(window_->Original().size(), Size(40, 60));
     QVERIFY2(SourceInfo().contains(QStringLiteral("40 by 60 pixels")) && SourceInfo().contains(QStringLiteral("rotated 90°")),
              qPrintable(SourceInfo()));
 
     QVERIFY(ChooseMenuItem(*window_, QStringLiteral("&Options"), "mnuOptionsKeepOrientation"));
     QVERIFY(window_->findChild<QAction*>(QStringLiteral("mnuOptionsKeepOrientation"))->isChecked());
     window_->OpenPicture(path);
-    QCOMPARE(window_->Original().size(), QSize(60, 40));
+    QCOMPARE(window_->Original().size(), Size(60, 40));
     QVERIFY2(!SourceInfo().contains(QStringLiteral("rotated")), qPrintable(SourceInfo()));
 
     // The choice outlives the window.
@@ -150,10 +151,10 @@ void CameraTagsTest::theKeepOrientationItemOpensPicturesAsStored()
     ShowWindow(*window_);
     QVERIFY(window_->findChild<QAction*>(QStringLiteral("mnuOptionsKeepOrientation"))->isChecked());
     window_->OpenPicture(path);
-    QCOMPARE(window_->Original().size(), QSize(60, 40));
+    QCOMPARE(window_->Original().size(), Size(60, 40));
     QVERIFY(ChooseMenuItem(*window_, QStringLiteral("&Options"), "mnuOptionsKeepOrientation"));
     window_->OpenPicture(path);
-    QCOMPARE(window_->Original().size(), QSize(40, 60));
+    QCOMPARE(window_->Original().size(), Size(40, 60));
 }
 
 void CameraTagsTest::theMetadataListDecidesWhatEverySavedFormatCarries()
@@ -247,7 +248,7 @@ void CameraTagsTest::theXmpOfPngAndWebpSourcesIsKeptWithKeepAll()
     for (const QString& source : {png, webp}) {
         window_->OpenPicture(source);
         const QSize upright = source == webp ? QSize(40, 60) : QSize(60, 40);
-        QCOMPARE(window_->Original().size(), upright);
+        QCOMPARE(ToQSize(window_->Original().size()), upright);
         for (const auto& [format, extension] : {std::pair("rbJPEG", "jpg"), std::pair("rbPNG", "png")}) {
             ClickOnPage(window_->findChild<QRadioButton*>(QLatin1String(format)));
             for (const int choice : {2, 0}) {  // "Keep all", "Strip metadata"

@@ -114,7 +114,7 @@ TEST_F(ConversionAlphaTest, AlphaFollowsEveryStepThatMovesPixels)
         s.cropBottomRight = Point(46, 30);
         s.flip = s.mirror = true;
         const Bitmap result = PngPixels(s);
-        ASSERT_EQ(result.size(), QSize(36, 26));
+        ASSERT_EQ(result.size(), Size(36, 26));
         ExpectMovedPixels(result, source, [](int x, int y) { return QPoint(45 - x, 29 - y); });
     }
 }
@@ -185,7 +185,7 @@ TEST_F(ConversionAlphaTest, ResizingNeverBleedsHiddenColoursIntoTheirNeighbours)
         s.resizeHeight = 11;
         s.resizeMethod = filter;
         const Bitmap result = PngPixels(s);
-        ASSERT_EQ(result.size(), QSize(17, 11));
+        ASSERT_EQ(result.size(), Size(17, 11));
         for (int y = 0; y < 11; ++y)
             for (int x = 0; x < 17; ++x) {
                 const QColor pixel = ImageView(result).pixelColor(x, y);

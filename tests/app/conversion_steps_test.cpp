@@ -43,8 +43,9 @@ Bitmap Pattern(int width, int height)
 // Every caption and status text of the bar, in order, without repeats.
 class StatusLog : public ProgressView {
 public:
-    void ProgressChanged(const QString& text, int) override
+    void ProgressChanged(const std::string& utf8, int) override
     {
+        const QString text = ToQString(utf8);
         if (!text.isEmpty() && (texts.isEmpty() || texts.last() != text))
             texts << text;
     }
@@ -107,11 +108,11 @@ TEST_F(ConversionStepsTest, EveryChangeInItsOrderWithItsArguments)
 
     // The same changes by hand, in the documented order and with the
     // documented arguments: sharpen by position + 5, blur by 20 - position.
-    Bitmap expected = CropToSelection(original, QPoint(4, 6), QPoint(60, 50));
+    Bitmap expected = CropToSelection(original, Point(4, 6), Point(60, 50));
     expected = MirrorBitmap(FlipBitmap(expected));
     expected = RotateBitmap(expected, 25, RGBTriple{0x33, 0x66, 0x99}, false);
     const ResampleFilter& mitchell = ResampleFilterTable()[6];
-    expected = ResampleBitmap(expected, QSize(41, 37), mitchell.filter, mitchell.support, nullptr);
+    expected = ResampleBitmap(expected, Size(41, 37), mitchell.filter, mitchell.support, nullptr);
     expected = AdjustBrightness(AdjustContrast(expected, 60), -20);
     expected = Convolve3x3(expected, ConvolveKind::Sharpen, 8);
     expected = Convolve3x3(expected, ConvolveKind::Blur, 6);
@@ -127,9 +128,9 @@ TEST_F(ConversionStepsTest, EveryChangeInItsOrderWithItsArguments)
                                        "Saving"}));
 
     // A different order would show: the mirror after the rotation, say.
-    Bitmap swapped = CropToSelection(original, QPoint(4, 6), QPoint(60, 50));
+    Bitmap swapped = CropToSelection(original, Point(4, 6), Point(60, 50));
     swapped = MirrorBitmap(RotateBitmap(FlipBitmap(swapped), 25, RGBTriple{0x33, 0x66, 0x99}, false));
-    swapped = ResampleBitmap(swapped, QSize(41, 37), mitchell.filter, mitchell.support, nullptr);
+    swapped = ResampleBitmap(swapped, Size(41, 37), mitchell.filter, mitchell.support, nullptr);
     swapped = AdjustBrightness(AdjustContrast(swapped, 60), -20);
     swapped = Convolve3x3(Convolve3x3(swapped, ConvolveKind::Sharpen, 8), ConvolveKind::Blur, 6);
     swapped = ButtonizeBitmap(swapped, {12, RGBTriple{40, 160, 220}, Lighting::BottomLeft, true, false});
@@ -158,16 +159,16 @@ TEST_F(ConversionStepsTest, BlendAndCaptionComeLast)
     s.contrastAmount = -30;
     s.caption = true;
     s.captionText = "Hi";
-    s.captionFont.family = QStringLiteral("DejaVu Sans");
+    s.captionFont.family = "DejaVu Sans";
     s.captionFont.pixelHeight = 12;
     s.captionFont.colour = clBlack;
     s.captionLocation = CaptionLocation::Caption;
 
-    Bitmap expected = BlendStep(original, blendFile, 40, false);
+    Bitmap expected = BlendStep(original, ToUtf8(blendFile), 40, false);
     expected = AdjustContrast(expected, -30);
-    expected = AddCaption(expected, QStringLiteral("Hi"), s.captionFont, CaptionLocation::Caption);
+    expected = AddCaption(expected, "Hi", s.captionFont, CaptionLocation::Caption);
     const EncodedResult result = Run(original, s);
-    EXPECT_EQ(result.dimensions, expected.size());
+    EXPECT_EQ(result.dimensions, ToQSize(expected.size()));
     EXPECT_GT(result.dimensions.height(), 40);
     EXPECT_EQ(result.bytes, Encoded(expected, s));
 }
@@ -260,9 +261,9 @@ TEST_F(ConversionStepsTest, CancellingDuringResizeEndsTheRun)
     class CancelOnResize : public ProgressView {
     public:
         explicit CancelOnResize(CancelFlag& flag) : flag_(flag) {}
-        void ProgressChanged(const QString& text, int) override
+        void ProgressChanged(const std::string& text, int) override
         {
-            if (text == QLatin1String("Horizontal Resize"))
+            if (text == "Horizontal Resize")
                 flag_.Cancel();
         }
         CancelFlag& flag_;

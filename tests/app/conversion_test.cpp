@@ -54,13 +54,13 @@ TEST_F(ConversionTest, JpegRunWritesTheWorkFileAndShowsItDecoded)
     TJPEGImage written;
     written.LoadFromFile(WorkFile());
     EXPECT_TRUE(written.Data().grayscale);
-    EXPECT_EQ(result.picture.size(), QSize(70, 40));
+    EXPECT_EQ(result.picture.size(), Size(70, 40));
     EXPECT_EQ(result.picture.format(), Bitmap::Format_BGR888);
     EXPECT_EQ(result.picture, written.Decode());
     // The run worked on its own copy.
     EXPECT_EQ(original, Gradient(70, 40));
     // The bar is left empty and captionless.
-    EXPECT_TRUE(progress_.text().isEmpty());
+    EXPECT_TRUE(progress_.text().empty());
     EXPECT_EQ(progress_.done(), 0);
 }
 

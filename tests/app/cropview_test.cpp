@@ -132,7 +132,7 @@ void CropViewTest::aPastedPictureShowsTheFrameWhileCropIsChecked()
     QGuiApplication::clipboard()->setImage(pasted);
     PressKey(Qt::Key_V, Qt::ControlModifier);
     const Bitmap clean = window.Original();
-    QCOMPARE(clean.size(), QSize(100, 80));
+    QCOMPARE(clean.size(), Size(100, 80));
     QVERIFY(view->Picture() != clean);  // the frame, as Crop is checked
     ClickAt(crop);
     QVERIFY(!crop->isChecked());

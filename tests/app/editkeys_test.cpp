@@ -2,6 +2,7 @@
 // Ctrl+V pastes a picture into the source and Ctrl+C copies the result,
 // unless a text field has the focus, which takes its own copy and paste.
 #include "app/mainwindow.h"
+#include "components/qtbridge.h"
 #include "app/optionpages.h"
 #include "windowtesting.h"
 
@@ -67,7 +68,7 @@ void EditKeysTest::ctrlVPastesAPictureIntoTheSource()
     window_->OpenPicture(WritePicture(folder_, QStringLiteral("a.png"), QSize(64, 48)));
     QGuiApplication::clipboard()->setImage(Filled(QSize(30, 20), Qt::darkBlue));
     PressKey(Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(window_->Original().size(), QSize(30, 20));
+    QCOMPARE(window_->Original().size(), Size(30, 20));
     QCOMPARE(ImageView(window_->Original()).pixelColor(3, 3), QColor(Qt::darkBlue));
     QVERIFY(!EditMenuShown(*window_));
 }
@@ -94,7 +95,7 @@ void EditKeysTest::ctrlCCopiesTheResult()
     QGuiApplication::clipboard()->setText(QStringLiteral("not a picture"));
     PressKey(Qt::Key_C, Qt::ControlModifier);
     const QImage copied = QGuiApplication::clipboard()->image();
-    QCOMPARE(copied.size(), window_->ResultPicture().size());
+    QCOMPARE(copied.size(), ToQSize(window_->ResultPicture().size()));
     QCOMPARE(copied.convertToFormat(QImage::Format_RGB32),
              ImageView(window_->ResultPicture()).convertToFormat(QImage::Format_RGB32));
 }

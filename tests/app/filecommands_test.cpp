@@ -70,7 +70,7 @@ void FileCommandsTest::savingAtAZoomWritesTheFullSizeResult()
 {
     QVERIFY(OpenAndRunGif(*window_, *folder_, QSize(101, 77)));
     ChooseZoom(*window_, QStringLiteral("300%"));
-    QCOMPARE(window_->findChild<PictureView*>(QStringLiteral("imgDest"))->Picture().size(), QSize(303, 231));
+    QCOMPARE(window_->findChild<PictureView*>(QStringLiteral("imgDest"))->Picture().size(), Size(303, 231));
     const QString target = folder_->filePath(QStringLiteral("zoomed.gif"));
     window_->SetResultFileName(target);
 
@@ -82,7 +82,7 @@ void FileCommandsTest::savingAtAZoomWritesTheFullSizeResult()
     QCOMPARE(saved.convertToFormat(QImage::Format_RGB32),
              ImageView(window_->ResultPicture()).convertToFormat(QImage::Format_RGB32));
     QCOMPARE(window_->findChild<QComboBox*>(QStringLiteral("cmbZoom"))->currentText(), QStringLiteral("100%"));
-    QCOMPARE(window_->findChild<PictureView*>(QStringLiteral("imgDest"))->Picture().size(), QSize(101, 77));
+    QCOMPARE(window_->findChild<PictureView*>(QStringLiteral("imgDest"))->Picture().size(), Size(101, 77));
     QVERIFY(!window_->Changed());
     QCOMPARE(window_->ResultSize(), QFileInfo(target).size());
 }
@@ -151,11 +151,11 @@ void FileCommandsTest::aRequestOfSeveralLinesOpensTheLastPath()
     const QString first = WritePicture(*folder_, QStringLiteral("first.png"), QSize(30, 20));
     const QString last = WritePicture(*folder_, QStringLiteral("last.png"), QSize(17, 11));
     window_->PICTARONExecuteMacro({first, last});
-    QCOMPARE(window_->Original().size(), QSize(17, 11));
+    QCOMPARE(window_->Original().size(), Size(17, 11));
 
     // An empty request only brings the window forward.
     window_->PICTARONExecuteMacro({});
-    QCOMPARE(window_->Original().size(), QSize(17, 11));
+    QCOMPARE(window_->Original().size(), Size(17, 11));
 }
 
 void FileCommandsTest::aCutShortPictureOpensAndSaysSo()
@@ -171,7 +171,7 @@ void FileCommandsTest::aCutShortPictureOpensAndSaysSo()
 
     MessageBoxCatcher boxes;
     window_->OpenPicture(path);
-    QCOMPARE(window_->Original().size(), QSize(160, 120));
+    QCOMPARE(window_->Original().size(), Size(160, 120));
     QCOMPARE(boxes.texts.size(), 1);
     QVERIFY2(boxes.texts.first().contains(QDir::toNativeSeparators(path)), qPrintable(boxes.texts.first()));
 }

@@ -540,7 +540,7 @@ void FormatPageTest::eachNewFormatSavesTheBytesItEncoded()
     QVERIFY(SaveOffered());
     const qint64 encoded = window_->ResultSize();
     QVERIFY(encoded > 0);
-    QCOMPARE(window_->ResultPicture().size(), QSize(96, 64));
+    QCOMPARE(window_->ResultPicture().size(), Size(96, 64));
 
     // The report of the run: the picture, its bytes and their download times.
     auto* dest = window_->findChild<InfoLabel*>(QStringLiteral("lblDestInfo"));

@@ -516,7 +516,7 @@ void MainWindowTest::successfulRunEnablesSavingAndShowsTheReport()
     QVERIFY(zoom->isVisible());
     QCOMPARE(zoom->currentText(), QStringLiteral("100%"));
     QCOMPARE(window_->ResultSize(), QFileInfo(WorkFilePath()).size());
-    QCOMPARE(window_->ResultPicture().size(), QSize(64, 48));
+    QCOMPARE(window_->ResultPicture().size(), Size(64, 48));
     QVERIFY(!window_->findChild<QProgressBar*>(QStringLiteral("progressBar"))->isVisible());
     auto* list = window_->findChild<DownloadTimeList*>(QStringLiteral("cmbDownloadTime"));
     QVERIFY(list->isVisible());
@@ -602,7 +602,7 @@ void MainWindowTest::aResizeBeyondMemorySaysSoAndKeepsEverything()
     TypeInto(O().txtResizeWidth, QStringLiteral("32"));
     TypeInto(O().txtResizeHeight, QStringLiteral("24"));
     QVERIFY(RunAndWait(*window_));
-    QCOMPARE(window_->ResultPicture().size(), QSize(32, 24));
+    QCOMPARE(window_->ResultPicture().size(), Size(32, 24));
     QCOMPARE(boxes.texts.size(), 1);
 }
 
@@ -645,7 +645,7 @@ void MainWindowTest::openFailureKeepsThePicture()
     QVERIFY2(boxes.texts[0].contains(QStringLiteral("broken.jpg")), qPrintable(boxes.texts[0]));
     QCOMPARE(boxes.texts[1], folder_->filePath(QStringLiteral("missing.png")) + QStringLiteral(" does not exist."));
 
-    QCOMPARE(window_->Original().size(), QSize(40, 30));
+    QCOMPARE(window_->Original().size(), Size(40, 30));
     QCOMPARE(window_->findChild<InfoLabel*>(QStringLiteral("lblSourceInfo"))->Hint(), hint);
     QCOMPARE(window_->RecentFiles().Paths().size(), 1);
 }
@@ -700,7 +700,7 @@ void MainWindowTest::pastedOriginalHasNoShare()
     MessageBoxCatcher boxes;
     PressKey(Qt::Key_V, Qt::ControlModifier);
     QTRY_COMPARE(boxes.texts, QStringList{QStringLiteral("The data in the clipboard is not a bitmap.")});
-    QCOMPARE(window_->Original().size(), QSize(200, 100));
+    QCOMPARE(window_->Original().size(), Size(200, 100));
 }
 
 void MainWindowTest::longNamesAreShortenedInTheCaptionOnly()

@@ -1,6 +1,7 @@
 // The result view: zoom levels drawn from the unscaled result, and picking the
 // transparent colour with the mouse.
 #include "app/mainwindow.h"
+#include "components/qtbridge.h"
 #include "app/pictureview.h"
 #include "colour/orvacolourpicker.h"
 #include "windowtesting.h"
@@ -29,7 +30,7 @@ private:
     void RunGif(QSize size)
     {
         QVERIFY(OpenAndRunGif(*window_, folder_, size));
-        QCOMPARE(window_->ResultPicture().size(), size);
+        QCOMPARE(ToQSize(window_->ResultPicture().size()), size);
     }
     void Zoom(const QString& text) { ChooseZoom(*window_, text); }
     PictureView* Dest() { return window_->findChild<PictureView*>(QStringLiteral("imgDest")); }
@@ -54,7 +55,7 @@ void ResultViewTest::zoomIsDrawnFromTheUnscaledResult()
     const QImage result = ImageView(window_->ResultPicture()).convertToFormat(QImage::Format_RGB32);
 
     Zoom(QStringLiteral("50%"));  // 50.5 rounds to even
-    QCOMPARE(Dest()->Picture().size(), QSize(50, 50));
+    QCOMPARE(Dest()->Picture().size(), Size(50, 50));
 
     // From 50% on to 1000%: every shown pixel repeats a pixel of the result,
     // not of the smaller picture shown before.
@@ -63,7 +64,7 @@ void ResultViewTest::zoomIsDrawnFromTheUnscaledResult()
     QCOMPARE(shown.size(), QSize(1010, 1010));
     for (const QPoint at : {QPoint(0, 0), QPoint(9, 9), QPoint(10, 0), QPoint(555, 37), QPoint(1009, 1009)})
         QCOMPARE(shown.pixel(at), result.pixel(at.x() / 10, at.y() / 10));
-    QCOMPARE(window_->ResultPicture().size(), QSize(101, 101));
+    QCOMPARE(window_->ResultPicture().size(), Size(101, 101));
 }
 
 void ResultViewTest::oneClickPicksTheShownColourAndEndsPicking()
@@ -111,17 +112,17 @@ void ResultViewTest::aZoomBeyondMemorySaysSoAndKeepsTheView()
     window_->OpenPicture(WritePicture(folder_, QStringLiteral("wide.png"), QSize(2000, 1800)));
     QVERIFY(RunAndWait(*window_));
     Zoom(QStringLiteral("200%"));
-    QCOMPARE(Dest()->Picture().size(), QSize(4000, 3600));
+    QCOMPARE(Dest()->Picture().size(), Size(4000, 3600));
 
     // 20000 by 18000 pixels would take a gigabyte: refused, and the view and
     // the list stay at 200%.
     MessageBoxCatcher boxes;
     Zoom(QStringLiteral("1000%"));
     QCOMPARE(boxes.texts, QStringList{QStringLiteral("There is not enough memory for a picture of 20000 by 18000 pixels.")});
-    QCOMPARE(Dest()->Picture().size(), QSize(4000, 3600));
+    QCOMPARE(Dest()->Picture().size(), Size(4000, 3600));
     QCOMPARE(window_->findChild<QComboBox*>(QStringLiteral("cmbZoom"))->currentText(), QStringLiteral("200%"));
     Zoom(QStringLiteral("50%"));
-    QCOMPARE(Dest()->Picture().size(), QSize(1000, 900));
+    QCOMPARE(Dest()->Picture().size(), Size(1000, 900));
 }
 
 QTEST_MAIN(ResultViewTest)

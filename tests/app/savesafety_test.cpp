@@ -111,7 +111,7 @@ void SaveSafetyTest::aNewOriginalWithholdsSaveUntilItsOwnRun()
     QGuiApplication::clipboard()->setImage(clip);
     PressKey(Qt::Key_F6, Qt::ControlModifier);  // the Edit menu shown
     QVERIFY(ChooseMenuItem(*window_, QStringLiteral("&Edit"), "mnuEditPaste"));
-    QCOMPARE(window_->Original().size(), QSize(12, 9));
+    QCOMPARE(window_->Original().size(), Size(12, 9));
     QVERIFY(!SaveOffered());
 }
 
@@ -222,7 +222,7 @@ void SaveSafetyTest::anUnsavedResultIsNotDroppedUnasked()
     {
         MessageBoxCatcher keep(QMessageBox::Cancel);
         window_->PICTARONExecuteMacro({second});
-        QCOMPARE(window_->Original().size(), QSize(32, 24));
+        QCOMPARE(window_->Original().size(), Size(32, 24));
         window_->close();
         QVERIFY(window_->isVisible());
         QCOMPARE(keep.texts.size(), 2);
@@ -236,14 +236,14 @@ void SaveSafetyTest::anUnsavedResultIsNotDroppedUnasked()
         window_->PICTARONExecuteMacro({second});
     }
     QCOMPARE(QImage(Path(QStringLiteral("kept-first.jpg"))).size(), QSize(32, 24));
-    QCOMPARE(window_->Original().size(), QSize(16, 12));
+    QCOMPARE(window_->Original().size(), Size(16, 12));
 
     // Switched off in the Options menu, the question no longer comes.
     QVERIFY(Apply());
     QVERIFY(ChooseMenuItem(*window_, QStringLiteral("&Options"), "mnuOptionsConfirmDiscard"));
     MessageBoxCatcher none;
     window_->OpenPicture(first);
-    QCOMPARE(window_->Original().size(), QSize(32, 24));
+    QCOMPARE(window_->Original().size(), Size(32, 24));
     window_->close();
     QVERIFY(!window_->isVisible());
     QVERIFY(none.texts.isEmpty());

@@ -24,10 +24,10 @@ TEST(Zoom, ItemsAndScales)
 
 TEST(Zoom, SizesRoundHalvesToEven)
 {
-    EXPECT_EQ(ZoomPicture(NewWorkingBitmap(101, 101), 0.5f).size(), QSize(50, 50));
-    EXPECT_EQ(ZoomPicture(NewWorkingBitmap(103, 99), 0.5f).size(), QSize(52, 50));
-    EXPECT_EQ(ZoomPicture(NewWorkingBitmap(640, 480), 10.0f).size(), QSize(6400, 4800));
-    EXPECT_EQ(ZoomPicture(NewWorkingBitmap(3, 3), 0.1f).size(), QSize(1, 1));  // never empty
+    EXPECT_EQ(ZoomPicture(NewWorkingBitmap(101, 101), 0.5f).size(), Size(50, 50));
+    EXPECT_EQ(ZoomPicture(NewWorkingBitmap(103, 99), 0.5f).size(), Size(52, 50));
+    EXPECT_EQ(ZoomPicture(NewWorkingBitmap(640, 480), 10.0f).size(), Size(6400, 4800));
+    EXPECT_EQ(ZoomPicture(NewWorkingBitmap(3, 3), 0.1f).size(), Size(1, 1));  // never empty
 }
 
 TEST(Zoom, NearestNeighbourKeepsEveryColourExactly)

@@ -25,12 +25,12 @@ Sweep MakeSweep()
 {
     Sweep sweep{NewWorkingBitmap(256, 256), Bitmap(256, 256, Bitmap::Format_Grayscale8)};
     for (int a = 0; a < 256; ++a) {
-        uchar* row = sweep.flattened.scanLine(a);
+        std::uint8_t* row = sweep.flattened.scanLine(a);
         for (int x = 0; x < 256; ++x) {
-            sweep.plane.scanLine(a)[x] = static_cast<uchar>(a);
+            sweep.plane.scanLine(a)[x] = static_cast<std::uint8_t>(a);
             for (int channel = 0; channel < 3; ++channel)
                 row[3 * x + channel] =
-                    static_cast<uchar>((Sweep::Level(x, channel) * a + 255 * (255 - a) + 127) / 255);
+                    static_cast<std::uint8_t>((Sweep::Level(x, channel) * a + 255 * (255 - a) + 127) / 255);
         }
     }
     return sweep;
@@ -49,9 +49,9 @@ TEST(AlphaTest, StraightColoursFlattenBackToThePixelsTheyCameFrom)
         StraightColours(PremultipliedOverBlack(sweep.flattened, sweep.plane), AlphaAsBitmap(sweep.plane));
     const Bitmap shown = FlattenOntoWhite(straight, sweep.plane);
     for (int a = 0; a < 256; ++a) {
-        const uchar* colour = straight.constScanLine(a);
-        const uchar* again = shown.constScanLine(a);
-        const uchar* flat = sweep.flattened.constScanLine(a);
+        const std::uint8_t* colour = straight.constScanLine(a);
+        const std::uint8_t* again = shown.constScanLine(a);
+        const std::uint8_t* flat = sweep.flattened.constScanLine(a);
         for (int x = 0; x < 256; ++x)
             for (int channel = 0; channel < 3; ++channel) {
                 const int at = 3 * x + channel;

@@ -41,7 +41,7 @@ TEST(BitmapMemory, LargeBitmapIsAlignedAndBehavesAsAnyOther)
     Bitmap bitmap = Bitmap(1001, 900, Bitmap::Format_BGR888);
     ASSERT_FALSE(bitmap.isNull());
     EXPECT_EQ(bitmap.format(), Bitmap::Format_BGR888);
-    EXPECT_EQ(bitmap.size(), QSize(1001, 900));
+    EXPECT_EQ(bitmap.size(), Size(1001, 900));
     EXPECT_EQ(bitmap.bytesPerLine(), 3004);
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(bitmap.constBits()) % (2u << 20), 0u);
 
@@ -80,7 +80,7 @@ TEST(BitmapMemory, SmallAndEmptyBitmaps)
 {
     const Bitmap small = Bitmap(5, 3, Bitmap::Format_BGR888);
     EXPECT_EQ(small.format(), Bitmap::Format_BGR888);
-    EXPECT_EQ(small.size(), QSize(5, 3));
+    EXPECT_EQ(small.size(), Size(5, 3));
     EXPECT_EQ(small.bytesPerLine(), 16);
     EXPECT_TRUE(Bitmap(0, 10, Bitmap::Format_BGR888).isNull());
     EXPECT_TRUE(Bitmap(10, -1, Bitmap::Format_BGR888).isNull());

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -41,15 +42,15 @@ TEST(Blend, MixesEachChannelWithHalvesToEven)
 TEST(Blend, StretchTakesThePixelUnderEachCentre)
 {
     const Bitmap small = Noise(2, 2);
-    const Bitmap large = StretchBitmap(small, QSize(4, 6));
+    const Bitmap large = StretchBitmap(small, Size(4, 6));
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 4; ++x)
             EXPECT_EQ(Pixel(large, x, y), Pixel(small, x / 2, y / 3)) << x << "," << y;
     // Shrinking three columns to two takes the outer ones; a different aspect
     // ratio is distorted to the exact size.
     const Bitmap wide = Noise(3, 1);
-    const Bitmap narrow = StretchBitmap(wide, QSize(2, 5));
-    ASSERT_EQ(narrow.size(), QSize(2, 5));
+    const Bitmap narrow = StretchBitmap(wide, Size(2, 5));
+    ASSERT_EQ(narrow.size(), Size(2, 5));
     EXPECT_EQ(Pixel(narrow, 0, 4), Pixel(wide, 0, 0));
     EXPECT_EQ(Pixel(narrow, 1, 4), Pixel(wide, 2, 0));
 }
@@ -68,8 +69,19 @@ protected:
 TEST_F(BlendStepTest, MissingFileIsSkippedSilently)
 {
     const Bitmap working = Noise(10, 10);
-    EXPECT_EQ(BlendStep(working, folder_.filePath(QStringLiteral("nothing.png")), 0, true), working);
-    EXPECT_EQ(BlendStep(working, QString(), 0, true), working);
+    EXPECT_EQ(BlendStep(working, ToUtf8(folder_.filePath(QStringLiteral("nothing.png"))), 0, true), working);
+    EXPECT_EQ(BlendStep(working, "", 0, true), working);
+    // A link to nothing is no file either.
+    const QString dangling = folder_.filePath(QStringLiteral("dangling.png"));
+    ASSERT_TRUE(QFile::link(folder_.filePath(QStringLiteral("gone.png")), dangling));
+    EXPECT_EQ(BlendStep(working, ToUtf8(dangling), 0, true), working);
+}
+
+TEST_F(BlendStepTest, AFolderOfThatNameIsThereButNoPicture)
+{
+    const QString folder = folder_.filePath(QStringLiteral("folder.png"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    EXPECT_THROW(BlendStep(Noise(10, 10), ToUtf8(folder), 0, true), PictaronError);
 }
 
 TEST_F(BlendStepTest, UnreadableFileStopsWithTheLoadersMessage)
@@ -80,7 +92,7 @@ TEST_F(BlendStepTest, UnreadableFileStopsWithTheLoadersMessage)
     file.write("This is a note, not a picture.\n");
     file.close();
     try {
-        BlendStep(Noise(10, 10), path, 0, true);
+        BlendStep(Noise(10, 10), ToUtf8(path), 0, true);
         FAIL() << "no error";
     } catch (const PictaronError& error) {
         EXPECT_TRUE(ToQString(error.message()).startsWith(QStringLiteral("Cannot open"))) << error.what();
@@ -95,12 +107,12 @@ TEST_F(BlendStepTest, StretchOrTileThenMix)
     const QString path = Save(second, QStringLiteral("second.png"));
 
     // Bias 100 shows the fitted picture itself.
-    EXPECT_EQ(BlendStep(working, path, 100, true), StretchBitmap(second, QSize(8, 6)));
-    EXPECT_EQ(BlendStep(working, path, 100, false), TileBitmap(QSize(8, 6), second));
+    EXPECT_EQ(BlendStep(working, ToUtf8(path), 100, true), StretchBitmap(second, Size(8, 6)));
+    EXPECT_EQ(BlendStep(working, ToUtf8(path), 100, false), TileBitmap(Size(8, 6), second));
     // Bias 0 mixes half and half; bias -100 leaves the working bitmap.
-    const Bitmap half = BlendStep(working, path, 0, false);
+    const Bitmap half = BlendStep(working, ToUtf8(path), 0, false);
     EXPECT_EQ(Pixel(half, 0, 0), Grey(0));
     EXPECT_EQ(Pixel(half, 1, 0), Grey(128));
     EXPECT_EQ(Pixel(half, 2, 0), Grey(0));
-    EXPECT_EQ(BlendStep(working, path, -100, true), working);
+    EXPECT_EQ(BlendStep(working, ToUtf8(path), -100, true), working);
 }

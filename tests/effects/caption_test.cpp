@@ -50,7 +50,7 @@ protected:
         app_ = MakeGuiApplication();
         if (QFontDatabase::families().isEmpty())
             GTEST_SKIP() << "no fonts installed";
-        font_.family = QStringLiteral("DejaVu Sans");
+        font_.family = "DejaVu Sans";
         font_.pixelHeight = 13;
         font_.colour = clBlack;
         th_ = QFontMetrics(CaptionQFont(font_)).height();
@@ -67,8 +67,8 @@ protected:
 TEST_F(CaptionTest, CaptionStripGrowsThePictureByTextHeightPlusFour)
 {
     const Bitmap picture = Noise(100, 50);
-    const Bitmap captioned = AddCaption(picture, QStringLiteral("Hello"), font_, CaptionLocation::Caption);
-    ASSERT_EQ(captioned.size(), QSize(100, 50 + th_ + 4));
+    const Bitmap captioned = AddCaption(picture, "Hello", font_, CaptionLocation::Caption);
+    ASSERT_EQ(captioned.size(), Size(100, 50 + th_ + 4));
     EXPECT_EQ(ImageView(captioned).copy(0, 0, 100, 50), picture);
 
     // The strip is white but for the text, which starts at row 52.
@@ -83,7 +83,7 @@ TEST_F(CaptionTest, CaptionStripGrowsThePictureByTextHeightPlusFour)
 
 TEST_F(CaptionTest, LocationsOnThePicture)
 {
-    const QString text = QStringLiteral("Mg");
+    const std::string text = "Mg";
     const Changes top = Compare(white_, AddCaption(white_, text, font_, CaptionLocation::Top));
     ASSERT_TRUE(top.any());
     EXPECT_GE(top.top, 2);
@@ -106,7 +106,7 @@ TEST_F(CaptionTest, LocationsOnThePicture)
 TEST_F(CaptionTest, TextInTheFontsColour)
 {
     font_.colour = 0x0000FF;  // red
-    const Bitmap captioned = AddCaption(white_, QStringLiteral("Hello"), font_, CaptionLocation::Top);
+    const Bitmap captioned = AddCaption(white_, "Hello", font_, CaptionLocation::Top);
     bool red = false;
     for (int y = 0; y < 50; ++y)
         for (int x = 0; x < 100; ++x)
@@ -114,10 +114,21 @@ TEST_F(CaptionTest, TextInTheFontsColour)
     EXPECT_TRUE(red);
 }
 
+// The caption's text reaches the toolkit as the UTF-8 it is: letters beyond
+// ASCII come out as Qt draws them itself, not as the bytes of their encoding.
+TEST_F(CaptionTest, TextBeyondAsciiIsDrawnAsWritten)
+{
+    const std::string text = "Größe €";
+    const Bitmap captioned = AddCaption(white_, text, font_, CaptionLocation::Top);
+    EXPECT_EQ(captioned, DrawCaption(white_, QString::fromUtf8("Größe €"), font_, ColorToTriple(font_.colour),
+                                     CaptionLocation::Top));
+    EXPECT_NE(captioned, AddCaption(white_, "Grosse E", font_, CaptionLocation::Top));
+}
+
 TEST_F(CaptionTest, BoldAndItalicAreTheFacesOfTheFamily)
 {
     // The same text in each style, against Qt's own drawing of that face.
-    const QString text = QStringLiteral("Hello");
+    const std::string text = "Hello";
     const auto ink = [](const Bitmap& picture) {
         int dark = 0;
         for (int y = 0; y < picture.height(); ++y)
@@ -142,17 +153,17 @@ TEST_F(CaptionTest, BoldAndItalicAreTheFacesOfTheFamily)
 
 TEST_F(CaptionTest, EmptyTextDrawsNothingButTheStripStillGrows)
 {
-    EXPECT_EQ(AddCaption(white_, QString(), font_, CaptionLocation::Top), white_);
+    EXPECT_EQ(AddCaption(white_, "", font_, CaptionLocation::Top), white_);
     const Bitmap picture = Noise(100, 50);
-    const Bitmap captioned = AddCaption(picture, QString(), font_, CaptionLocation::Caption);
-    ASSERT_EQ(captioned.size(), QSize(100, 50 + th_ + 4));
+    const Bitmap captioned = AddCaption(picture, "", font_, CaptionLocation::Caption);
+    ASSERT_EQ(captioned.size(), Size(100, 50 + th_ + 4));
     EXPECT_EQ(ImageView(captioned).copy(0, 50, 100, th_ + 4), Filled(100, th_ + 4, Grey(255)));
 }
 
 TEST_F(CaptionTest, TextWiderThanThePictureIsCutAtBothSides)
 {
     const Bitmap narrow = Filled(20, 30, Grey(255));
-    const Bitmap captioned = AddCaption(narrow, QStringLiteral("HHHHHHHHHHHHHHHHHHHH"), font_,
+    const Bitmap captioned = AddCaption(narrow, "HHHHHHHHHHHHHHHHHHHH", font_,
                                         CaptionLocation::Top);
     ASSERT_EQ(captioned.size(), narrow.size());
     const Changes text = Compare(narrow, captioned);
@@ -163,15 +174,15 @@ TEST_F(CaptionTest, TextWiderThanThePictureIsCutAtBothSides)
 
 TEST_F(CaptionTest, MissingFamilyFallsBackToAnInstalledOne)
 {
-    font_.family = QStringLiteral("MS Sans Serif");
+    font_.family = "MS Sans Serif";
     font_.pixelHeight = 11;
-    EXPECT_TRUE(Compare(white_, AddCaption(white_, QStringLiteral("Hello"), font_, CaptionLocation::Top)).any());
+    EXPECT_TRUE(Compare(white_, AddCaption(white_, "Hello", font_, CaptionLocation::Top)).any());
 }
 
 TEST(CaptionWithoutGui, RefusedWithAMessage)
 {
     if (QCoreApplication::instance())
         GTEST_SKIP() << "an application object already exists";
-    EXPECT_THROW(AddCaption(Filled(10, 10, Grey(0)), QStringLiteral("x"), CaptionFont{}, CaptionLocation::Top),
+    EXPECT_THROW(AddCaption(Filled(10, 10, Grey(0)), "x", CaptionFont{}, CaptionLocation::Top),
                  PictaronError);
 }

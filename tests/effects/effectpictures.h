@@ -5,6 +5,9 @@
 
 #include "effects/bitmap.h"
 
+#include <QByteArray>
+#include <QString>
+
 #include <memory>
 #include <ostream>
 

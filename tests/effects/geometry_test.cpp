@@ -21,7 +21,7 @@ const RGBTriple kCorner{1, 2, 3};
 
 TEST(Rotate, ZeroDegreesIsTheIdentityBothWays)
 {
-    for (const QSize size : {QSize(7, 5), QSize(8, 6), QSize(1, 1), QSize(1, 9)}) {
+    for (const Size size : {Size(7, 5), Size(8, 6), Size(1, 1), Size(1, 9)}) {
         const Bitmap picture = Noise(size.width(), size.height());
         EXPECT_EQ(RotateBitmap(picture, 0, kCorner, true), picture);
         EXPECT_EQ(RotateBitmap(picture, 0, kCorner, false), picture);
@@ -72,7 +72,7 @@ TEST(Rotate, NonSquareQuarterTurnKeepsItsSizeAndFillsTheBands)
 {
     const Bitmap picture = Filled(20, 10, Grey(200));
     const Bitmap turned = RotateBitmap(picture, 90, kCorner, true);
-    ASSERT_EQ(turned.size(), QSize(20, 10));
+    ASSERT_EQ(turned.size(), Size(20, 10));
     // The turned picture is 10 wide and centred: columns 5..14 covered, the
     // bands at both sides in the corner colour.
     for (int y = 0; y < 10; ++y) {
@@ -105,11 +105,11 @@ TEST(FlipMirror, TwiceIsTheIdentity)
 TEST(Crop, CopiesTheRectangleWithRightAndBottomExcluded)
 {
     const Bitmap picture = Noise(30, 20);
-    const Bitmap cropped = CropToSelection(picture, QPoint(3, 4), QPoint(13, 9));
+    const Bitmap cropped = CropToSelection(picture, Point(3, 4), Point(13, 9));
     EXPECT_EQ(cropped, ImageView(picture).copy(3, 4, 10, 5));
     // Corners in any order.
-    EXPECT_EQ(CropToSelection(picture, QPoint(13, 4), QPoint(3, 9)), cropped);
-    EXPECT_EQ(CropToSelection(picture, QPoint(13, 9), QPoint(3, 4)), cropped);
+    EXPECT_EQ(CropToSelection(picture, Point(13, 4), Point(3, 9)), cropped);
+    EXPECT_EQ(CropToSelection(picture, Point(13, 9), Point(3, 4)), cropped);
 }
 
 TEST(Crop, ClampsAsTheCropFrameDoes)
@@ -117,17 +117,17 @@ TEST(Crop, ClampsAsTheCropFrameDoes)
     const Bitmap picture = Noise(30, 20);
     // The frame keeps its second corner on the last pixel, so the whole
     // picture loses its last column and row.
-    EXPECT_EQ(CropToSelection(picture, QPoint(0, 0), QPoint(30, 20)), ImageView(picture).copy(0, 0, 29, 19));
-    EXPECT_EQ(CropToSelection(picture, QPoint(-5, -5), QPoint(500, 500)), ImageView(picture).copy(0, 0, 29, 19));
+    EXPECT_EQ(CropToSelection(picture, Point(0, 0), Point(30, 20)), ImageView(picture).copy(0, 0, 29, 19));
+    EXPECT_EQ(CropToSelection(picture, Point(-5, -5), Point(500, 500)), ImageView(picture).copy(0, 0, 29, 19));
     // Corners entirely outside are cut to the picture rather than read past it.
-    EXPECT_EQ(CropToSelection(picture, QPoint(100, 100), QPoint(10, 10)), ImageView(picture).copy(10, 10, 20, 10));
+    EXPECT_EQ(CropToSelection(picture, Point(100, 100), Point(10, 10)), ImageView(picture).copy(10, 10, 20, 10));
 }
 
 TEST(Crop, NothingLeftStopsWithAMessage)
 {
     const Bitmap picture = Noise(30, 20);
-    for (const auto& corners : {std::pair{QPoint(5, 5), QPoint(5, 15)}, std::pair{QPoint(5, 5), QPoint(15, 5)},
-                                std::pair{QPoint(-1, -1), QPoint(-1, -1)}}) {
+    for (const auto& corners : {std::pair{Point(5, 5), Point(5, 15)}, std::pair{Point(5, 5), Point(15, 5)},
+                                std::pair{Point(-1, -1), Point(-1, -1)}}) {
         try {
             CropToSelection(picture, corners.first, corners.second);
             ADD_FAILURE() << "no error for an empty rectangle";
@@ -141,12 +141,12 @@ TEST(Crop, NothingLeftStopsWithAMessage)
 TEST(Tile, RepeatsTheTileFromTheTopLeft)
 {
     const Bitmap tile = Noise(3, 4);
-    const Bitmap tiled = TileBitmap(QSize(10, 10), tile);
-    ASSERT_EQ(tiled.size(), QSize(10, 10));
+    const Bitmap tiled = TileBitmap(Size(10, 10), tile);
+    ASSERT_EQ(tiled.size(), Size(10, 10));
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 10; ++x)
             ASSERT_EQ(Pixel(tiled, x, y), Pixel(tile, x % 3, y % 4)) << x << "," << y;
     // A tile larger than the target shows only its top-left part.
     const Bitmap large = Noise(50, 40);
-    EXPECT_EQ(TileBitmap(QSize(10, 10), large), ImageView(large).copy(0, 0, 10, 10));
+    EXPECT_EQ(TileBitmap(Size(10, 10), large), ImageView(large).copy(0, 0, 10, 10));
 }

@@ -31,7 +31,7 @@ const ResampleFilter& Method(const char* name)
 Bitmap Resample(const Bitmap& source, int width, int height, const char* method)
 {
     const ResampleFilter& filter = Method(method);
-    return ResampleBitmap(source, QSize(width, height), filter.filter, filter.support, nullptr);
+    return ResampleBitmap(source, Size(width, height), filter.filter, filter.support, nullptr);
 }
 
 // The mean of one channel over a picture.
@@ -105,7 +105,7 @@ TEST(Resample, TriangleEnlargesTwoByTwoToThreeByThree)
     // The middle column takes half of each neighbour: 127.5 rounds to the even 128.
     const Bitmap source = VerticalEdge(2, 2, 1, Grey(0), Grey(255));
     const Bitmap enlarged = Resample(source, 3, 3, "Triangle");
-    ASSERT_EQ(enlarged.size(), QSize(3, 3));
+    ASSERT_EQ(enlarged.size(), Size(3, 3));
     for (int y = 0; y < 3; ++y) {
         EXPECT_EQ(Pixel(enlarged, 0, y), Grey(0));
         EXPECT_EQ(Pixel(enlarged, 1, y), Grey(128));
@@ -133,7 +133,7 @@ TEST(Resample, OnePixelWideSourceStretches)
     for (int y = 0; y < 3; ++y)
         RowPixels(column, y)[0] = Grey(40 * y + 10);
     const Bitmap wide = Resample(column, 5, 3, "Triangle");
-    ASSERT_EQ(wide.size(), QSize(5, 3));
+    ASSERT_EQ(wide.size(), Size(5, 3));
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 5; ++x)
             EXPECT_EQ(Pixel(wide, x, y), Grey(40 * y + 10)) << x << "," << y;
@@ -145,11 +145,11 @@ TEST(Resample, WideFilterOnATinySourceStaysInside)
     // fall outside a one-pixel source and are clamped to it.
     const Bitmap dot = Filled(1, 1, Grey(100));
     const Bitmap grown = Resample(dot, 6, 4, "Lanczos3");
-    ASSERT_EQ(grown.size(), QSize(6, 4));
+    ASSERT_EQ(grown.size(), Size(6, 4));
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 6; ++x)
             EXPECT_NEAR(Pixel(grown, x, y).green, 100, 2) << x << "," << y;
-    EXPECT_EQ(Resample(Filled(2, 2, Grey(77)), 9, 9, "Lanczos3").size(), QSize(9, 9));
+    EXPECT_EQ(Resample(Filled(2, 2, Grey(77)), 9, 9, "Lanczos3").size(), Size(9, 9));
 }
 
 TEST(Resample, WidthOrHeightOfOneFromALargerSource)
@@ -160,7 +160,7 @@ TEST(Resample, WidthOrHeightOfOneFromALargerSource)
     EXPECT_EQ(Resample(plain, 10, 1, "Box"), Filled(10, 1, Grey(100)));
     EXPECT_EQ(Resample(plain, 1, 1, "Box"), Filled(1, 1, Grey(100)));
     const Bitmap dot = Resample(Noise(40, 30), 1, 1, "Lanczos3");
-    EXPECT_EQ(dot.size(), QSize(1, 1));
+    EXPECT_EQ(dot.size(), Size(1, 1));
 }
 
 TEST(Resample, EmptySourceIsRefused)
@@ -175,19 +175,19 @@ TEST(Resample, EmptySourceIsRefused)
 
 TEST(Resample, ProgressIsReportedInPassOrder)
 {
-    std::vector<std::tuple<QString, int, int>> calls;
+    std::vector<std::tuple<std::string, int, int>> calls;
     const ResampleFilter& filter = Method("Triangle");
-    ResampleBitmap(Noise(30, 25), QSize(12, 40), filter.filter, filter.support,
-                   [&](const QString& text, int done, int total) { calls.emplace_back(text, done, total); });
-    const std::vector<std::tuple<QString, int, int>> expected{
-        {QStringLiteral("Horizontal sub-sampling"), 0, 11},
-        {QString(), 0, 100},
-        {QStringLiteral("Horizontal Resize"), 0, 24},
-        {QString(), 0, -1}, {QString(), 10, -1}, {QString(), 20, -1},
-        {QStringLiteral("Vertical super-sampling"), 0, 39},
-        {QString(), 0, 100},
-        {QStringLiteral("Vertical Resize"), 0, 11},
-        {QString(), 0, -1}, {QString(), 10, -1},
+    ResampleBitmap(Noise(30, 25), Size(12, 40), filter.filter, filter.support,
+                   [&](const std::string& text, int done, int total) { calls.emplace_back(text, done, total); });
+    const std::vector<std::tuple<std::string, int, int>> expected{
+        {"Horizontal sub-sampling", 0, 11},
+        {"", 0, 100},
+        {"Horizontal Resize", 0, 24},
+        {"", 0, -1}, {"", 10, -1}, {"", 20, -1},
+        {"Vertical super-sampling", 0, 39},
+        {"", 0, 100},
+        {"Vertical Resize", 0, 11},
+        {"", 0, -1}, {"", 10, -1},
     };
     EXPECT_EQ(calls, expected);
 }
@@ -254,14 +254,14 @@ TEST(Resample, MatchesThePixelByPixelRule)
     // Wide and tall enough that both passes cross the engine's column strips.
     const Bitmap source = Noise(600, 530, 3);
     for (const ResampleFilter& filter : ResampleFilterTable())
-        EXPECT_EQ(ResampleBitmap(source, QSize(1100, 270), filter.filter, filter.support, nullptr),
+        EXPECT_EQ(ResampleBitmap(source, Size(1100, 270), filter.filter, filter.support, nullptr),
                   ReferenceResample(source, 1100, 270, filter))
             << filter.name;
 }
 
 TEST(ResizeStep, ZeroSizesStopTheRun)
 {
-    QStringList warnings;
+    Texts warnings;
     const Bitmap picture = Noise(8, 8);
     try {
         ResizeStep(picture, 0, 5, Method("Box"), nullptr, warnings);
@@ -275,26 +275,26 @@ TEST(ResizeStep, ZeroSizesStopTheRun)
     } catch (const PictaronError& error) {
         EXPECT_EQ(ToQString(error.message()), QStringLiteral("Resize height must be above zero."));
     }
-    EXPECT_TRUE(warnings.isEmpty());
+    EXPECT_TRUE(warnings.empty());
 }
 
 TEST(ResizeStep, FailedResampleWarnsAndKeepsThePicture)
 {
     // The resampler refuses an empty source ("Source bitmap too small").
-    QStringList warnings;
+    Texts warnings;
     const Bitmap picture;
     const Bitmap result = ResizeStep(picture, 20, 20, Method("Lanczos3"), nullptr, warnings);
     EXPECT_TRUE(result.isNull());
-    EXPECT_EQ(warnings, QStringList{QStringLiteral("An error occurred while resizing this image.  "
-                                                   "Please select a different size for the image and try again.")});
+    EXPECT_EQ(warnings, Texts{"An error occurred while resizing this image.  "
+                              "Please select a different size for the image and try again."});
 }
 
 TEST(ResizeStep, AResultBeyondMemoryEndsTheRunWithItsSize)
 {
     // 1.2 GB and 10.8 GB: refused before they are allocated, with the message
     // of every picture too large for memory, not as a failed resize.
-    for (const QSize size : {QSize(20000, 20000), QSize(60000, 60000)}) {
-        QStringList warnings;
+    for (const Size size : {Size(20000, 20000), Size(60000, 60000)}) {
+        Texts warnings;
         try {
             ResizeStep(Noise(8, 8), size.width(), size.height(), Method("Lanczos3"), nullptr, warnings);
             ADD_FAILURE() << "no error for " << size.width();
@@ -302,19 +302,19 @@ TEST(ResizeStep, AResultBeyondMemoryEndsTheRunWithItsSize)
             EXPECT_EQ(ToQString(error.message()), QStringLiteral("There is not enough memory for a picture of %1 by %2 pixels.")
                                            .arg(size.width()).arg(size.height()));
         }
-        EXPECT_TRUE(warnings.isEmpty());
+        EXPECT_TRUE(warnings.empty());
     }
     // The same through the resize that keeps transparency.
     const PremultipliedPicture picture{Noise(8, 8), Noise(8, 8)};
-    EXPECT_THROW(ResamplePremultiplied(picture, QSize(60000, 60000), Method("Box"), nullptr), NotEnoughMemory);
+    EXPECT_THROW(ResamplePremultiplied(picture, Size(60000, 60000), Method("Box"), nullptr), NotEnoughMemory);
 }
 
 TEST(ResizeStep, CancellationPassesThrough)
 {
-    QStringList warnings;
-    const auto cancel = [](const QString&, int, int) { throw RunCancelled(); };
+    Texts warnings;
+    const auto cancel = [](const std::string&, int, int) { throw RunCancelled(); };
     EXPECT_THROW(ResizeStep(Noise(20, 20), 10, 10, Method("Box"), cancel, warnings), RunCancelled);
-    EXPECT_TRUE(warnings.isEmpty());
+    EXPECT_TRUE(warnings.empty());
 }
 
 TEST(ResizeStep, HalvesTheLargePhotoLikeAnotherResampler)
@@ -323,14 +323,14 @@ TEST(ResizeStep, HalvesTheLargePhotoLikeAnotherResampler)
     if (path.isEmpty())
         GTEST_SKIP() << "the shared test pictures are not here";
     const Bitmap photo = PictureLoader().Load(path);
-    QStringList warnings;
+    Texts warnings;
     const Bitmap half = ResizeStep(photo, photo.width() / 2, (photo.height() + 1) / 2, Method("Lanczos3"),
                                    nullptr, warnings);
-    ASSERT_TRUE(warnings.isEmpty());
-    ASSERT_EQ(half.size(), QSize(photo.width() / 2, (photo.height() + 1) / 2));
+    ASSERT_TRUE(warnings.empty());
+    ASSERT_EQ(half.size(), Size(photo.width() / 2, (photo.height() + 1) / 2));
     // Filters keep the mean colour, and the picture stays where it was: Qt's
     // smooth scaling of the same photo differs only slightly, pixel by pixel.
-    const Bitmap reference = ToBitmap(ImageView(photo).scaled(half.size(), Qt::IgnoreAspectRatio,
+    const Bitmap reference = ToBitmap(ImageView(photo).scaled(ToQSize(half.size()), Qt::IgnoreAspectRatio,
                                                               Qt::SmoothTransformation));
     double difference = 0;
     for (int channel = 0; channel < 3; ++channel) {
@@ -351,7 +351,7 @@ TEST(Resample, AnyThreadCountGivesTheBytesOfOne)
     std::vector<Bitmap> results;
     for (const char* threads : {"1", "2", "3"}) {
         const ThreadsVariable variable(threads);
-        results.push_back(ResampleBitmap(source, QSize(1301, 150), filter.filter, filter.support, nullptr));
+        results.push_back(ResampleBitmap(source, Size(1301, 150), filter.filter, filter.support, nullptr));
     }
     EXPECT_EQ(results[0], ReferenceResample(source, 1301, 150, filter));
     EXPECT_EQ(results[1], results[0]);
@@ -363,7 +363,7 @@ TEST(Resample, RgbSourceGivesTheWorkingBitmapsResult)
     const Bitmap source = Noise(70, 45, 8);
     const Bitmap rgb = ToBitmap(ImageView(source).convertToFormat(QImage::Format_RGB888));
     const ResampleFilter& filter = Method("Mitchell");
-    const Bitmap result = ResampleBitmap(rgb, QSize(33, 90), filter.filter, filter.support, nullptr);
+    const Bitmap result = ResampleBitmap(rgb, Size(33, 90), filter.filter, filter.support, nullptr);
     EXPECT_EQ(result.format(), Bitmap::Format_BGR888);
-    EXPECT_EQ(result, ResampleBitmap(source, QSize(33, 90), filter.filter, filter.support, nullptr));
+    EXPECT_EQ(result, ResampleBitmap(source, Size(33, 90), filter.filter, filter.support, nullptr));
 }

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QtGlobal>
+
+#include <algorithm>
+
 #include <atomic>
 #include <mutex>
 #include <set>
@@ -27,6 +31,24 @@ TEST(WorkerThreads, CountFollowsTheVariable)
     for (const char* unusable : {"", "0", "-2", "many"}) {
         const ThreadsVariable threads(unusable);
         EXPECT_EQ(WorkerThreadCount(), hardware) << unusable;
+    }
+}
+
+// The variable was read by the toolkit's qEnvironmentVariableIntValue, with
+// its prefixes, length limit and white space: every value means what it meant.
+TEST(WorkerThreads, CountReadsTheVariableAsTheToolkitDid)
+{
+    const int hardware = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    for (const char* value :
+         {"4", "+4", " 4", "4 ", "\t\r\n5\v\f", "00000000004", " 0000000004", "  +0x1f  ", "0x10", "0X1F", "0xaF",
+          "010", "007", "0b11", "0B101", "+0b11", "08", "09", "0o7", "0b2", "0xg", "0x", "0b", "0", "00", "-0", "-4",
+          "-0x4", "-0b1", "1e3", "4x", "4.0", "1_0", "+ 4", "- 0x1", "--4", "+-1", "-+1", "0x-1", "0x+1", "0 x1",
+          "1 2", "12345678901", "123456789012", "077777777777", "2147483647", "2147483648", "0x7fffffff",
+          "0xffffffff", "0x80000000", "   ", "many"}) {
+        const ThreadsVariable threads(value);
+        bool ok = false;
+        const int asked = qEnvironmentVariableIntValue("PICTARON_THREADS", &ok);
+        EXPECT_EQ(WorkerThreadCount(), ok && asked > 0 ? std::min(asked, 64) : hardware) << '"' << value << '"';
     }
 }
 

@@ -1,6 +1,7 @@
 // The AVIF step of a run: every file read back by avifdec (to PNG, then
 // Pillow) and compared with the finished picture.
 #include "formats/avifresult.h"
+#include "components/qtbridge.h"
 
 #include "app/conversion.h"
 #include "components/errors.h"
@@ -33,7 +34,7 @@ protected:
         RunProgress progress(&recorder_);
         RunContext context{progress, cancel_, shown ? folder_.filePath(QStringLiteral("work.jpg")) : QString()};
         EncodedResult result = EncodeAvifResult(working, alpha, settings, context);
-        barText_ = progress.text();
+        barText_ = ToQString(progress.text());
         return result;
     }
     static ConversionSettings Settings(bool lossless, int quality = 60)

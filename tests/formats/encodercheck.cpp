@@ -1,4 +1,5 @@
 #include "encodercheck.h"
+#include "components/qtbridge.h"
 
 #include "effects/pixels.h"
 #include "formats/pictureloader.h"
@@ -311,8 +312,9 @@ Bitmap SharedWorkingBitmap(const QString& name)
     return ToWorkingBitmap(PictureLoader().Load(path));
 }
 
-void Recorder::ProgressChanged(const QString& text, int percent)
+void Recorder::ProgressChanged(const std::string& utf8, int percent)
 {
+    const QString text = ToQString(utf8);
     if (captions.isEmpty() || captions.back() != text)
         captions << text;
     percents.push_back(percent);

@@ -93,7 +93,7 @@ Bitmap SharedWorkingBitmap(const QString& name);
 // a caption at some percentage.
 class Recorder : public ProgressView {
 public:
-    void ProgressChanged(const QString& text, int percent) override;
+    void ProgressChanged(const std::string& text, int percent) override;
 
     QStringList captions;
     std::vector<int> percents;

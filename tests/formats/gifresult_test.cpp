@@ -29,8 +29,9 @@ namespace {
 // Remembers every caption the bar shows, and can cancel at a caption.
 class Recorder : public ProgressView {
 public:
-    void ProgressChanged(const QString& text, int percent) override
+    void ProgressChanged(const std::string& utf8, int percent) override
     {
+        const QString text = ToQString(utf8);
         if (captions.isEmpty() || captions.back() != text)
             captions << text;
         if (cancel && text == cancelAt && percent >= 50)
@@ -49,7 +50,7 @@ protected:
         RunProgress progress(&recorder_);
         RunContext context{progress, cancel_, folder_.filePath(QStringLiteral("work.jpg"))};
         EncodedResult result = RunConversion(original, settings, context);
-        barText_ = progress.text();
+        barText_ = ToQString(progress.text());
         barDone_ = progress.done();
         return result;
     }

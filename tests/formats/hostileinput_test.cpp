@@ -242,7 +242,7 @@ TEST_F(HostileInputTest, NamesThatAreNoRegularFileAreRefusedWithoutWaiting)
         QString blend;
         ReadWithoutBlocking(fifo, [&] {
             try {
-                BlendStep(working, second, 50, false);
+                BlendStep(working, ToUtf8(second), 50, false);
             } catch (const PictaronError& error) {
                 blend = ToQString(error.message());
             }
@@ -383,7 +383,7 @@ TEST_F(HostileInputTest, NewerBmpHeaderKindsWithAnAlphaMaskButNoAlphaAreOpaque)
     for (int round = 0; round < 3; ++round) {
         loader.Load(paths[0]);
         const Bitmap v5 = loader.Load(paths[4]);
-        ASSERT_EQ(v5.size(), QSize(7, 4));
+        ASSERT_EQ(v5.size(), Size(7, 4));
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 7; ++x)
                 ASSERT_EQ(RowPixels(v5, y)[x], Expected(x, y)) << x << "," << y;

@@ -121,7 +121,7 @@ TEST_F(PictureFormatTest, PicturesOfASecondWriterLoadAsThatWriterReadsThem)
     for (const QString& name : names) {
         SCOPED_TRACE(name.toStdString());
         const Bitmap loaded = PictureLoader().Load(Path(name));
-        ASSERT_EQ(loaded.size(), QSize(37, 23));
+        ASSERT_EQ(loaded.size(), Size(37, 23));
         QByteArray rgb;
         for (int y = 0; y < loaded.height(); ++y)
             for (int x = 0; x < loaded.width(); ++x) {

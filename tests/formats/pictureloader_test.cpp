@@ -153,7 +153,7 @@ TEST_F(PictureLoaderTest, JpegPixelsEqualTheLibrarysOwnDecoder)
 TEST_F(PictureLoaderTest, PhotoCdGivesItsBaseImage)
 {
     const Bitmap loaded = loader_.Load(Convert(PatternPicture(300, 200), QStringLiteral("photo.pcd")));
-    EXPECT_EQ(loaded.size(), QSize(768, 512));
+    EXPECT_EQ(loaded.size(), Size(768, 512));
 }
 
 TEST_F(PictureLoaderTest, MultiPageTiffGivesTheFirstPage)
@@ -182,7 +182,7 @@ TEST_F(PictureLoaderTest, TheSmallestGifLoads)
         "474946383961010001008000" "00ff0000" "000000" "2c00000000010001000002024401003b");
     ASSERT_EQ(gif.size(), 35);
     const Bitmap loaded = loader_.Load(Write(QStringLiteral("tiny.gif"), gif));
-    ASSERT_EQ(loaded.size(), QSize(1, 1));
+    ASSERT_EQ(loaded.size(), Size(1, 1));
     EXPECT_EQ(RowPixels(loaded, 0)[0], (RGBTriple{0, 0, 255}));
 }
 
@@ -217,7 +217,7 @@ TEST_F(PictureLoaderTest, TruncatedJpegStillLoads)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     const Bitmap loaded = loader_.Load(Write(QStringLiteral("cut.jpg"), bytes.left(bytes.size() / 2)));
-    EXPECT_EQ(loaded.size(), QSize(120, 90));
+    EXPECT_EQ(loaded.size(), Size(120, 90));
 }
 
 TEST_F(PictureLoaderTest, BadFilesAreRefusedWithTheirName)

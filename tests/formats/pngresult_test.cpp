@@ -33,7 +33,7 @@ protected:
         RunProgress progress(&recorder_);
         RunContext context{progress, cancel_, folder_.filePath(QStringLiteral("work.jpg"))};
         EncodedResult result = EncodePngResult(working, alpha, settings, context);
-        barText_ = progress.text();
+        barText_ = ToQString(progress.text());
         return result;
     }
     EncodedResult Gif(const Bitmap& working, ConversionSettings settings)

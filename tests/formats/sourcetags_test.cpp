@@ -145,7 +145,7 @@ TEST_F(SourceTagsTest, EveryOrientationIsTurnedUprightAsPillowTurnsIt)
             // Pillow leaves a TIFF as stored; its pixels are the PNG's.
             const Bitmap want = ext == QLatin1String("tif") ? Want(QStringLiteral("o%1.png").arg(n)) : Want(name);
             ASSERT_FALSE(want.isNull()) << name.toStdString();
-            EXPECT_EQ(picture.size(), n >= 5 ? QSize(200, 320) : QSize(320, 200)) << name.toStdString();
+            EXPECT_EQ(picture.size(), n >= 5 ? Size(200, 320) : Size(320, 200)) << name.toStdString();
             // Lossless formats to the bit; a JPEG as two decoders read it.
             EXPECT_LE(LargestDifference(picture, want), ext == QLatin1String("jpg") ? 2 : 0) << name.toStdString();
             EXPECT_GE(LargestDifference(picture, want), 0) << name.toStdString();
@@ -162,7 +162,7 @@ TEST_F(SourceTagsTest, KeptOrientationLeavesThePictureAsStored)
     const PictureLoader asStored(LoadOptions{false, true});
     for (const QString& ext : kExtensions) {
         const Bitmap stored = asStored.Load(Path(QStringLiteral("o6.") + ext));
-        EXPECT_EQ(stored.size(), QSize(320, 200));
+        EXPECT_EQ(stored.size(), Size(320, 200));
         EXPECT_EQ(LargestDifference(stored, upright.Load(Path(QStringLiteral("o1.") + ext))), 0);
         EXPECT_FALSE(SourceTagsOf(stored).orientationApplied);
         EXPECT_EQ(SourceTagsOf(stored).orientation, 6);
@@ -409,7 +409,7 @@ TEST_F(SourceTagsTest, HostileTagsAreIgnoredWithOneWarningAtMost)
         Bitmap picture;
         EXPECT_NO_THROW(picture = PictureLoader().Load(path, &warnings)) << c.name;
         // The loop case's orientation entry itself is sound and may be used.
-        EXPECT_TRUE(picture.size() == QSize(64, 48) || picture.size() == QSize(48, 64)) << c.name;
+        EXPECT_TRUE(picture.size() == Size(64, 48) || picture.size() == Size(48, 64)) << c.name;
         EXPECT_EQ(warnings.size(), c.warnings) << c.name << " " << warnings.join(QLatin1Char('|')).toStdString();
         EXPECT_FALSE(SourceTagsOf(picture).profileConverted) << c.name;
         for (const QString& warning : warnings)
@@ -425,7 +425,7 @@ TEST_F(SourceTagsTest, HostileTagsAreIgnoredWithOneWarningAtMost)
     Store(path, JpegWithSegments(segments));
     QStringList warnings;
     const Bitmap picture = PictureLoader().Load(path, &warnings);
-    EXPECT_EQ(picture.size(), QSize(64, 48));
+    EXPECT_EQ(picture.size(), Size(64, 48));
     ASSERT_EQ(warnings.size(), 1);
     EXPECT_TRUE(warnings[0].contains(QStringLiteral("larger than 4 MB"))) << warnings[0].toStdString();
     EXPECT_TRUE(SourceTagsOf(picture).icc.isEmpty());
@@ -844,7 +844,7 @@ TEST_F(XmpSourcesTest, KeepAllCarriesTheXmpIntoJpegAndPngAndStripCarriesNone)
             // The pictures stand as Pillow stands the source, the PNG to the
             // bit; the metadata changes no pixel.
             const Bitmap keptPicture = ToBitmap(QImage(kept));
-            EXPECT_EQ(keptPicture.size(), turned ? QSize(200, 320) : QSize(320, 200));
+            EXPECT_EQ(keptPicture.size(), turned ? Size(200, 320) : Size(320, 200));
             EXPECT_EQ(LargestDifference(keptPicture, ToBitmap(QImage(stripped))), 0);
             if (kind == QLatin1String("png")) {
                 EXPECT_EQ(LargestDifference(keptPicture, want), 0);

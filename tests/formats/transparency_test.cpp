@@ -114,7 +114,7 @@ TEST_F(TransparencyTest, AlphaPlaneIsTheFilesAlphaAndThePixelsAreFlattenedOntoWh
         const QByteArray rgba = ReadAll(path + QStringLiteral(".rgba"));
         Bitmap alpha;
         const Bitmap picture = loader_.Load(path, nullptr, &alpha);
-        ASSERT_EQ(picture.size(), QSize(40, 24));
+        ASSERT_EQ(picture.size(), Size(40, 24));
         EXPECT_TRUE(SamePlane(alpha, AlphaOfRgba(rgba, 40, 24)));
         EXPECT_LE(LargestFlatteningError(picture, rgba), 1);
         // The same picture without asking for its alpha: the same pixels.
@@ -130,7 +130,7 @@ TEST_F(TransparencyTest, AvifWithAlphaOpensWithItsPlane)
     RunTool(QStringLiteral("avifenc"), {QStringLiteral("-l"), QStringLiteral("-s"), QStringLiteral("10"), png, avif});
     Bitmap alpha;
     const Bitmap picture = loader_.Load(avif, nullptr, &alpha);
-    ASSERT_EQ(picture.size(), QSize(40, 24));
+    ASSERT_EQ(picture.size(), Size(40, 24));
     // Lossless: the alpha exactly, the colours within rounding of the
     // colour conversion.
     const QByteArray rgba = ReadAll(png + QStringLiteral(".rgba"));
@@ -164,8 +164,8 @@ TEST_F(TransparencyTest, PlaneIsTurnedUprightWithThePicture)
     const Bitmap stored = AlphaOfRgba(ReadAll(path + QStringLiteral(".rgba")), 40, 24);
     Bitmap alpha;
     const Bitmap picture = loader_.Load(path, nullptr, &alpha);
-    ASSERT_EQ(picture.size(), QSize(24, 40));
-    ASSERT_EQ(alpha.size(), QSize(24, 40));
+    ASSERT_EQ(picture.size(), Size(24, 40));
+    ASSERT_EQ(alpha.size(), Size(24, 40));
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 24; ++x)
             ASSERT_EQ(alpha.constScanLine(y)[x], stored.constScanLine(23 - x)[y]) << x << "," << y;

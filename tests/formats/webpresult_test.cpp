@@ -27,7 +27,7 @@ protected:
         RunProgress progress(&recorder_);
         RunContext context{progress, cancel_, shown ? folder_.filePath(QStringLiteral("work.jpg")) : QString()};
         EncodedResult result = EncodeWebpResult(working, alpha, settings, context);
-        barText_ = progress.text();
+        barText_ = ToQString(progress.text());
         return result;
     }
     static ConversionSettings Settings(bool lossless, int quality = 80)

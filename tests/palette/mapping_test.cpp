@@ -19,7 +19,7 @@ namespace {
 class CancelAt : public ProgressView {
 public:
     CancelAt(CancelFlag& flag, int percent) : flag_(flag), percent_(percent) {}
-    void ProgressChanged(const QString&, int percent) override
+    void ProgressChanged(const std::string&, int percent) override
     {
         if (percent >= percent_)
             flag_.Cancel();

@@ -18,6 +18,11 @@ using namespace pictaron::testbitmaps;
 
 namespace {
 
+Palette LoadPalette(const QString& path)
+{
+    return LoadPaletteFile(ToUtf8(path));
+}
+
 class PaletteFileTest : public ::testing::Test {
 protected:
     QString Write(const QString& name, const QByteArray& bytes)
@@ -32,7 +37,7 @@ protected:
     QString ErrorOf(const QString& path)
     {
         try {
-            LoadPaletteFile(path);
+            LoadPalette(path);
         } catch (const PictaronError& error) {
             return ToQString(error.message());
         }
@@ -61,15 +66,15 @@ PaletteEntry Entry(int red, int green, int blue, int flags = 0)
 TEST_F(PaletteFileTest, JascPaletteWithCrLfLines)
 {
     const QString path = Write(QStringLiteral("two.pal"), "JASC-PAL\r\n0100\r\n2\r\n255 0 0\r\n0 0 255\r\n");
-    EXPECT_EQ(LoadPaletteFile(path), (Palette{Entry(255, 0, 0), Entry(0, 0, 255)}));
+    EXPECT_EQ(LoadPalette(path), (Palette{Entry(255, 0, 0), Entry(0, 0, 255)}));
 }
 
 TEST_F(PaletteFileTest, JascPaletteWithLfLinesAndTrailingBlankLines)
 {
     const QString lf = Write(QStringLiteral("lf.pal"), "JASC-PAL\n0100\n2\n255 0 0\n0 0 255\n\n\n");
-    EXPECT_EQ(LoadPaletteFile(lf), (Palette{Entry(255, 0, 0), Entry(0, 0, 255)}));
+    EXPECT_EQ(LoadPalette(lf), (Palette{Entry(255, 0, 0), Entry(0, 0, 255)}));
     const QString crlf = Write(QStringLiteral("blank.pal"), "JASC-PAL\r\n0100\r\n1\r\n1 2 3\r\n\r\n\r\n");
-    EXPECT_EQ(LoadPaletteFile(crlf), (Palette{Entry(1, 2, 3)}));
+    EXPECT_EQ(LoadPalette(crlf), (Palette{Entry(1, 2, 3)}));
 }
 
 TEST_F(PaletteFileTest, JascFieldsSplitAtEverySpaceAndKeepTheLowByte)
@@ -77,7 +82,41 @@ TEST_F(PaletteFileTest, JascFieldsSplitAtEverySpaceAndKeepTheLowByte)
     // Two spaces make an empty second field, so the fields are 0, "", 255, 0.
     // 300 keeps its low eight bits, 44.
     const QString path = Write(QStringLiteral("odd.pal"), "JASC-PAL\r\n0100\r\n2\r\n0  255 0\r\n300 x 7\r\n");
-    EXPECT_EQ(LoadPaletteFile(path), (Palette{Entry(0, 0, 255), Entry(44, 0, 7)}));
+    EXPECT_EQ(LoadPalette(path), (Palette{Entry(0, 0, 255), Entry(44, 0, 7)}));
+}
+
+// Numbers of a JASC line mean what the toolkit's QString::toInt made of the
+// line read as Latin-1: ASCII white space around them (a no-break space or
+// NEL spoils them), a sign; 0 for anything else and for a number beyond int.
+TEST_F(PaletteFileTest, JascNumbersReadAsTheToolkitReadThem)
+{
+    const QList<QByteArray> numbers{"\t12",  "+7",    "-1",          "0x10",       "1e2",        "08",  "5\xA0",
+                                    "\xA0\x85" "9",   "\r3\v", "99999999999", "2147483647", "-2147483648", "+-3", "\xB2"};
+    QByteArray text("JASC-PAL\r\n0100\r\n " + QByteArray::number(numbers.size()) + "\t\r\n");
+    Palette expected;
+    for (const QByteArray& number : numbers) {
+        text += number + " 1 2\r\n";
+        expected.push_back(Entry(QString::fromLatin1(number).toInt() & 0xFF, 1, 2));
+    }
+    EXPECT_EQ(LoadPalette(Write(QStringLiteral("numbers.pal"), text)), expected);
+    const QString spoiled = Write(QStringLiteral("spoiled.pal"), "JASC-PAL\r\n0100\r\n1\xA0\r\n1 2 3\r\n");
+    EXPECT_TRUE(ErrorOf(spoiled).contains(QStringLiteral("holds no colours")));
+}
+
+// Only the file's own name decides its kind, letter case aside, and a
+// message names the file as given.
+TEST_F(PaletteFileTest, TheExtensionOfTheNameChoosesTheReader)
+{
+    EXPECT_EQ(LoadPalette(Write(QStringLiteral("upper.ACT"), QByteArray(3, '\x05'))).front(), Entry(5, 5, 5));
+    EXPECT_EQ(LoadPalette(Write(QStringLiteral(".act"), QByteArray(3, '\x06'))).front(), Entry(6, 6, 6));
+    ASSERT_TRUE(QDir().mkdir(folder_.filePath(QStringLiteral("kind.act"))));
+    const QString inside = Write(QStringLiteral("kind.act/plain"), QByteArray(3, '\x07'));
+    EXPECT_EQ(ErrorOf(inside), QStringLiteral("The palette file %1 is not one Pictaron reads: palettes come from "
+                                              ".pal, .act and .gif files.").arg(inside));
+    const QString trailingDot = Write(QStringLiteral("dot.act."), QByteArray(3, '\x07'));
+    EXPECT_TRUE(ErrorOf(trailingDot).contains(QStringLiteral("is not one Pictaron reads")));
+    const QString named = Write(QStringLiteral("Größe €.pal"), "JASC-PAL\n0100\n0\n");
+    EXPECT_EQ(ErrorOf(named), QStringLiteral("The palette file %1 holds no colours.").arg(named));
 }
 
 TEST_F(PaletteFileTest, JascCountAbove256ReadsTheFirst256Lines)
@@ -85,7 +124,7 @@ TEST_F(PaletteFileTest, JascCountAbove256ReadsTheFirst256Lines)
     QByteArray text("JASC-PAL\r\n0100\r\n300\r\n");
     for (int i = 0; i < 300; ++i)
         text += QByteArray::number(i % 256) + ' ' + QByteArray::number(i / 256) + " 9\r\n";
-    const Palette palette = LoadPaletteFile(Write(QStringLiteral("many.pal"), text));
+    const Palette palette = LoadPalette(Write(QStringLiteral("many.pal"), text));
     ASSERT_EQ(palette.size(), 256u);
     EXPECT_EQ(palette[255], Entry(255, 0, 9));
 }
@@ -119,7 +158,7 @@ TEST_F(PaletteFileTest, RiffPaletteKeepsItsCountAndFlags)
     QByteArray entries;
     for (int i = 0; i < 16; ++i)
         entries.append(char(i)).append(char(2 * i)).append(char(3 * i)).append(char(i == 5 ? 4 : 0));
-    const Palette palette = LoadPaletteFile(Write(QStringLiteral("riff.PAL"), Riff(16, entries)));
+    const Palette palette = LoadPalette(Write(QStringLiteral("riff.PAL"), Riff(16, entries)));
     ASSERT_EQ(palette.size(), 16u);
     EXPECT_EQ(palette[0], Entry(0, 0, 0));
     EXPECT_EQ(palette[5], Entry(5, 10, 15, 4));
@@ -129,10 +168,10 @@ TEST_F(PaletteFileTest, RiffPaletteKeepsItsCountAndFlags)
 TEST_F(PaletteFileTest, RiffEntriesTheFileLacksStayBlack)
 {
     // Count 4, but only one whole entry and half of another.
-    const Palette palette = LoadPaletteFile(Write(QStringLiteral("cut.pal"), Riff(4, QByteArray("\x10\x20\x30\x00\x40\x50", 6))));
+    const Palette palette = LoadPalette(Write(QStringLiteral("cut.pal"), Riff(4, QByteArray("\x10\x20\x30\x00\x40\x50", 6))));
     EXPECT_EQ(palette, (Palette{Entry(16, 32, 48), Entry(0, 0, 0), Entry(0, 0, 0), Entry(0, 0, 0)}));
     // Counts above 256 are 256.
-    EXPECT_EQ(LoadPaletteFile(Write(QStringLiteral("big.pal"), Riff(1000, QByteArray()))).size(), 256u);
+    EXPECT_EQ(LoadPalette(Write(QStringLiteral("big.pal"), Riff(1000, QByteArray()))).size(), 256u);
     // A header cut before the count is an error, not a guess.
     const QString header = Write(QStringLiteral("head.pal"), Riff(4, QByteArray()).left(21));
     EXPECT_TRUE(ErrorOf(header).contains(QStringLiteral("cut short")));
@@ -165,7 +204,7 @@ TEST_F(PaletteFileTest, ActFileOf768Bytes)
     QByteArray bytes;
     for (int i = 0; i < 256; ++i)
         bytes.append(char(i)).append(char(255 - i)).append(char(i / 2));
-    const Palette palette = LoadPaletteFile(Write(QStringLiteral("table.act"), bytes + "tail"));
+    const Palette palette = LoadPalette(Write(QStringLiteral("table.act"), bytes + "tail"));
     ASSERT_EQ(palette.size(), 256u);
     EXPECT_EQ(palette[0], Entry(0, 255, 0));
     EXPECT_EQ(palette[255], Entry(255, 0, 127));
@@ -175,7 +214,7 @@ TEST_F(PaletteFileTest, ShortActFileRepeatsThePreviousEntry)
 {
     // Five bytes: entry 0 whole, entry 1 missing its blue, which repeats
     // entry 0's blue; every later entry repeats entry 1.
-    const Palette palette = LoadPaletteFile(Write(QStringLiteral("short.act"), QByteArray("\x01\x02\x03\x04\x05", 5)));
+    const Palette palette = LoadPalette(Write(QStringLiteral("short.act"), QByteArray("\x01\x02\x03\x04\x05", 5)));
     ASSERT_EQ(palette.size(), 256u);
     EXPECT_EQ(palette[0], Entry(1, 2, 3));
     EXPECT_EQ(palette[1], Entry(4, 5, 3));
@@ -189,7 +228,7 @@ TEST_F(PaletteFileTest, GifGlobalTableFillsTheFirstEntries)
     for (int i = 0; i < 16; ++i)
         bytes.append(char(100 + i)).append(char(i)).append(char(200));
     bytes.append(",\0\0", 3);
-    const Palette palette = LoadPaletteFile(Write(QStringLiteral("sixteen.gif"), bytes));
+    const Palette palette = LoadPalette(Write(QStringLiteral("sixteen.gif"), bytes));
     ASSERT_EQ(palette.size(), 256u);
     EXPECT_EQ(palette[0], Entry(100, 0, 200));
     EXPECT_EQ(palette[15], Entry(115, 15, 200));
@@ -197,7 +236,7 @@ TEST_F(PaletteFileTest, GifGlobalTableFillsTheFirstEntries)
 
     // Without a global table: all black.
     QByteArray noTable("GIF87a\x01\x00\x01\x00\x00\x00\x00", 13);
-    EXPECT_EQ(LoadPaletteFile(Write(QStringLiteral("none.gif"), noTable)), Palette(256));
+    EXPECT_EQ(LoadPalette(Write(QStringLiteral("none.gif"), noTable)), Palette(256));
 }
 
 TEST_F(PaletteFileTest, MissingFileNamesIt)
@@ -235,13 +274,13 @@ TEST_F(PaletteFileTest, FilesLargerThanTheirKindCanBeAreRefused)
     // One byte beyond what each kind holds.
     QByteArray actBytes(773, '\x11');
     EXPECT_TRUE(ErrorOf(Write(QStringLiteral("long.act"), actBytes)).contains(QStringLiteral("at most 772 bytes")));
-    EXPECT_EQ(LoadPaletteFile(Write(QStringLiteral("full.act"), actBytes.left(772))).size(), 256u);
+    EXPECT_EQ(LoadPalette(Write(QStringLiteral("full.act"), actBytes.left(772))).size(), 256u);
     const QString riff = Write(QStringLiteral("long.pal"), Riff(256, QByteArray(4 * 256 + 5, '\0')));
     EXPECT_EQ(ErrorOf(riff), QStringLiteral("The palette file %1 is 1053 bytes long; a RIFF palette holds at most 1052 bytes.").arg(riff));
-    EXPECT_EQ(LoadPaletteFile(Write(QStringLiteral("full.pal"), Riff(256, QByteArray(4 * 256 + 4, '\0')))).size(), 256u);
+    EXPECT_EQ(LoadPalette(Write(QStringLiteral("full.pal"), Riff(256, QByteArray(4 * 256 + 4, '\0')))).size(), 256u);
     QByteArray jasc("JASC-PAL\r\n0100\r\n1\r\n1 2 3\r\n");
     jasc += QByteArray(259 * 64 - jasc.size(), ' ');
-    EXPECT_EQ(LoadPaletteFile(Write(QStringLiteral("padded.pal"), jasc)), (Palette{Entry(1, 2, 3)}));
+    EXPECT_EQ(LoadPalette(Write(QStringLiteral("padded.pal"), jasc)), (Palette{Entry(1, 2, 3)}));
     EXPECT_TRUE(ErrorOf(Write(QStringLiteral("padded2.pal"), jasc + ' ')).contains(QStringLiteral("at most 16.19 KiB")));
 }
 
@@ -252,7 +291,7 @@ TEST_F(PaletteFileTest, AGifOfAnySizeGivesItsTableFromItsFirstBytes)
     head.append("\x0a\x0b\x0c\x0d\x0e\x0f\x10\x11\x12\x13\x14\x15", 12);
     const QString gif = folder_.filePath(QStringLiteral("huge.gif"));
     ASSERT_TRUE(pictaron::testing::MakeSparseFile(gif, 4LL << 30, head));
-    const Palette palette = LoadPaletteFile(gif);
+    const Palette palette = LoadPalette(gif);
     ASSERT_EQ(palette.size(), 256u);
     EXPECT_EQ(palette[0], Entry(10, 11, 12));
     EXPECT_EQ(palette[3], Entry(19, 20, 21));
@@ -277,7 +316,7 @@ TEST_F(PaletteFileTest, GifTableEqualsWhatASecondReaderFinds)
     ASSERT_TRUE(pillow.waitForFinished(120000) && pillow.exitCode() == 0) << pillow.readAllStandardError().toStdString();
     const QByteArray table = pillow.readAllStandardOutput();
     ASSERT_GE(table.size(), 3 * 128);
-    const Palette palette = LoadPaletteFile(gif);
+    const Palette palette = LoadPalette(gif);
     for (int i = 0; i < table.size() / 3; ++i)
         ASSERT_EQ(palette[static_cast<std::size_t>(i)], Entry(uchar(table[3 * i]), uchar(table[3 * i + 1]), uchar(table[3 * i + 2]))) << i;
 }
