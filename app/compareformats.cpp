@@ -20,7 +20,7 @@ std::vector<FormatComparison> CompareFormats(const Bitmap& original, const Bitma
     std::vector<FormatComparison> entries;
     for (const OutputFormatFacts& facts : formats) {
         const int done = static_cast<int>(entries.size());
-        context.progress.ReportProgress("Comparing: " + ToUtf8(facts.name), done, int(formats.size()));
+        context.progress.ReportProgress("Comparing: " + facts.name, done, int(formats.size()));
         FormatComparison entry;
         entry.format = facts.format;
         ConversionSettings s = settings;
@@ -49,7 +49,7 @@ QStringList ComparisonHeader(const LineSpeed& speed)
 
 QStringList ComparisonRow(const FormatComparison& entry, qint64 originalSize, const LineSpeed& speed)
 {
-    QStringList row{FactsOf(entry.format).name};
+    QStringList row{ToQString(FactsOf(entry.format).name)};
     if (!entry.result) {
         row << QStringLiteral("not made") << QString() << QString() << QString();
         return row;

@@ -31,7 +31,7 @@ Bitmap MovePixels(Bitmap working, const ConversionSettings& s, RGBTriple cornerC
 {
     const auto bitmap = [&working]() -> const Bitmap& { return working = ToWorkingBitmap(working); };
     if (s.crop)
-        working = CropToSelection(bitmap(), ToPoint(s.cropTopLeft), ToPoint(s.cropBottomRight));
+        working = CropToSelection(bitmap(), s.cropTopLeft, s.cropBottomRight);
     if (s.flip)
         working = FlipBitmap(bitmap());
     if (s.mirror)
@@ -91,7 +91,7 @@ Bitmap ChangeColours(Bitmap working, const ConversionSettings& s, RunContext& co
     RunProgress& progress = context.progress;
     const CancelFlag& cancel = context.cancel;
     if (s.blend)
-        working = BlendStep(bitmap(), ToUtf8(s.blendFile), s.blendBias, s.blendStretch);
+        working = BlendStep(bitmap(), s.blendFile, s.blendBias, s.blendStretch);
     cancel.ThrowIfCancelled();
     if (s.contrast)
         working = AdjustContrast(bitmap(), s.contrastAmount);
@@ -111,7 +111,7 @@ Bitmap ChangeColours(Bitmap working, const ConversionSettings& s, RunContext& co
     if (s.buttonize)
         working = ButtonizeBitmap(bitmap(), {s.buttonWidth, s.buttonLine, s.lighting, s.fade, s.invert});
     if (s.caption)
-        working = AddCaption(bitmap(), ToUtf8(s.captionText), s.captionFont, s.captionLocation);
+        working = AddCaption(bitmap(), s.captionText, s.captionFont, s.captionLocation);
     return working;
 }
 
@@ -120,7 +120,7 @@ Bitmap ChangeColours(Bitmap working, const ConversionSettings& s, RunContext& co
 ChangedPicture ApplyChanges(Bitmap original, const ConversionSettings& settings, RunContext& context, Bitmap alpha)
 {
     if (original.isNull())
-        throw PictaronError(QStringLiteral("There is no picture to convert."));
+        throw PictaronError(std::string("There is no picture to convert."));
 
     // Shared, not copied: a step that writes into the working bitmap detaches it
     // from the caller's picture first, so the original survives untouched.
@@ -159,12 +159,12 @@ EncodedResult RunConversion(Bitmap original, const ConversionSettings& settings,
     return EncodeChanged(ApplyChanges(std::move(original), settings, context, std::move(alpha)), settings, context);
 }
 
-QSize SizeBeforeResize(const Bitmap& original, const ConversionSettings& settings, RunContext& context)
+Size SizeBeforeResize(const Bitmap& original, const ConversionSettings& settings, RunContext& context)
 {
     // Flipping and mirroring keep the size.
     if (!settings.crop && !settings.rotate)
-        return ToQSize(original.size());
-    return ToQSize(MovePixels(original, settings, ColorToTriple(settings.cornerColour), context).size());
+        return original.size();
+    return MovePixels(original, settings, ColorToTriple(settings.cornerColour), context).size();
 }
 
 } // namespace pictaron

@@ -12,6 +12,7 @@
 
 #include "app/conversionsettings.h"
 #include "app/runcontext.h"
+#include "components/sizes.h"
 
 #include "effects/bitmap.h"
 
@@ -44,6 +45,6 @@ EncodedResult EncodeChanged(const ChangedPicture& changed, const ConversionSetti
 
 // The size of the picture the resize step gets: the original's, or what the
 // crop and the rotation leave of it.
-QSize SizeBeforeResize(const Bitmap& original, const ConversionSettings& settings, RunContext& context);
+Size SizeBeforeResize(const Bitmap& original, const ConversionSettings& settings, RunContext& context);
 
 } // namespace pictaron

@@ -11,10 +11,11 @@
 #include "effects/pixels.h"
 #include "formats/sourcetags.h"
 
-#include <QPoint>
-#include <QString>
+#include "components/sizes.h"
 
+#include <cstdint>
 #include <optional>
+#include <string>
 
 namespace pictaron {
 
@@ -32,15 +33,15 @@ enum class AvifChroma { Yuv420, Yuv444 };
 // and XMP (a GIF keeps none).
 enum class KeepMetadata { None, Copyright, All };
 
-inline const QString kOptimizedPalette = QStringLiteral("[Optimized]");
-inline const QString kWebsafePalette = QStringLiteral("[Websafe]");
+inline const std::string kOptimizedPalette = "[Optimized]";
+inline const std::string kWebsafePalette = "[Websafe]";
 
 struct ConversionSettings {
     // Geometry. The crop corners are source pixels, right and bottom exclusive;
     // (-1,-1) until a crop frame is first drawn.
     bool crop = false;
-    QPoint cropTopLeft{-1, -1};
-    QPoint cropBottomRight{-1, -1};
+    Point cropTopLeft{-1, -1};
+    Point cropBottomRight{-1, -1};
     bool flip = false;
     bool mirror = false;
     bool rotate = false;
@@ -54,7 +55,7 @@ struct ConversionSettings {
     ResizeFilter resizeMethod = ResizeFilter::Lanczos3;
 
     bool blend = false;
-    QString blendFile;
+    std::string blendFile;
     int blendBias = 0;  // -100..100
     bool blendStretch = true;  // false: tile
 
@@ -75,7 +76,7 @@ struct ConversionSettings {
     bool invert = false;
 
     bool caption = false;
-    QString captionText;
+    std::string captionText;
     CaptionFont captionFont;
     CaptionLocation captionLocation = CaptionLocation::NotSelected;
 
@@ -84,7 +85,7 @@ struct ConversionSettings {
     bool progressive = false;
     bool greyscale = false;
 
-    QString palette = kOptimizedPalette;  // or the path of a palette file
+    std::string palette = kOptimizedPalette;  // or the path of a palette file
     int maxColours = 256;  // 2..256
     bool dither = false;
     // The transparent colour of a GIF result; empty unless "Transparent" is on
@@ -120,7 +121,7 @@ struct ConversionSettings {
     // maxBytes, or the lowest whose similarity score reaches minSimilarity
     // (within the budget, when both are set). A format without such a
     // setting (truecolour PNG, lossless) is encoded once and must fit.
-    qint64 maxBytes = 0;
+    std::int64_t maxBytes = 0;
     double minSimilarity = 0;
 
     bool keepOrientation = false;

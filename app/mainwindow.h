@@ -13,6 +13,7 @@
 #include "app/conversionsettings.h"
 #include "app/optionpages.h"
 #include "app/outputformat.h"
+#include "components/qtbridge.h"
 #include "app/report.h"
 #include "app/runcontroller.h"
 #include "formats/pictureloader.h"
@@ -230,10 +231,10 @@ private:
     bool dragged = false;
     bool keepRatioBusy = false;
     CaptionFont captionFont;
-    QString paletteSelection = kOptimizedPalette;
+    QString paletteSelection = ToQString(kOptimizedPalette);
     // The chosen format's, as app/outputformat.h gives them.
-    QString saveFilter = FactsOf(OutputFormat::Jpeg).filter;
-    QString saveDefaultExt = FactsOf(OutputFormat::Jpeg).extension;
+    QString saveFilter = ToQString(FactsOf(OutputFormat::Jpeg).filter);
+    QString saveDefaultExt = ToQString(FactsOf(OutputFormat::Jpeg).extension);
     // Each new original gets a serial; a run remembers the one it started
     // from, so a result that arrives after another picture was opened is
     // dropped.

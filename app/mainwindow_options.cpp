@@ -71,9 +71,9 @@ void TfrmPictaron::FillFixedLists()
                                    QStringLiteral("Bell"), QStringLiteral("B-Spline"), QStringLiteral("Lanczos3"),
                                    QStringLiteral("Mitchell")});
     opt.cmbResizeMethod->setCurrentIndex(static_cast<int>(ResizeFilter::Lanczos3));
-    opt.cmbPalette->addItems({kOptimizedPalette, kWebsafePalette});
+    opt.cmbPalette->addItems({ToQString(kOptimizedPalette), ToQString(kWebsafePalette)});
     opt.cmbPalette->setCurrentIndex(0);
-    paletteSelection = kOptimizedPalette;
+    paletteSelection = ToQString(kOptimizedPalette);
     opt.cmbPalette->setToolTip(paletteSelection);
 }
 
@@ -219,9 +219,9 @@ OutputFormat TfrmPictaron::ChosenFormat() const
 void TfrmPictaron::FormatChosen()
 {
     const OutputFormatFacts& facts = FactsOf(ChosenFormat());
-    saveFilter = facts.filter;
-    saveDefaultExt = facts.extension;
-    ChangeResultExtension(QLatin1Char('.') + facts.extension);
+    saveFilter = ToQString(facts.filter);
+    saveDefaultExt = ToQString(facts.extension);
+    ChangeResultExtension(QLatin1Char('.') + ToQString(facts.extension));
     ShowFormatOptions();
 }
 
@@ -308,8 +308,8 @@ ConversionSettings TfrmPictaron::GatherSettings() const
 {
     ConversionSettings s;
     s.crop = opt.chkCrop->isChecked();
-    s.cropTopLeft = cropTopLeft;
-    s.cropBottomRight = cropBottomRight;
+    s.cropTopLeft = ToPoint(cropTopLeft);
+    s.cropBottomRight = ToPoint(cropBottomRight);
     s.flip = opt.chkFlip->isChecked();
     s.mirror = opt.chkMirror->isChecked();
     s.rotate = opt.chkRotate->isChecked();
@@ -324,7 +324,7 @@ ConversionSettings TfrmPictaron::GatherSettings() const
     s.resizeMethod = static_cast<ResizeFilter>(std::max(0, opt.cmbResizeMethod->currentIndex()));
 
     s.blend = opt.chkBlendImage->isChecked();
-    s.blendFile = opt.txtBlendFile->text();
+    s.blendFile = ToUtf8(opt.txtBlendFile->text());
     s.blendBias = opt.tbBlendFactor->value();
     s.blendStretch = opt.rbBlendStretch->isChecked();
 
@@ -345,7 +345,7 @@ ConversionSettings TfrmPictaron::GatherSettings() const
     s.invert = opt.chkInvert->isChecked();
 
     s.caption = opt.chkAddCaption->isChecked();
-    s.captionText = opt.txtCaption->text();
+    s.captionText = ToUtf8(opt.txtCaption->text());
     s.captionFont = captionFont;
     // While the entry holds no colour, the text takes the window text colour.
     if (opt.ocpCaptionColour->IsValid())
@@ -358,7 +358,7 @@ ConversionSettings TfrmPictaron::GatherSettings() const
     s.greyscale = opt.chkGreyscale->isChecked();
     s.keepMetadata = static_cast<KeepMetadata>(qBound(0, opt.cmbMetadata->currentIndex(), 2));
 
-    s.palette = paletteSelection;
+    s.palette = ToUtf8(paletteSelection);
     s.maxColours = std::clamp(opt.txtMaxColours->IntValue(), 2, 256);
     s.dither = opt.rbDither->isChecked();
     if (opt.chkTransparent->isChecked() && opt.ocpTransparentColour->IsValid())

@@ -1,5 +1,6 @@
 #include "app/optionpages.h"
 
+#include "components/qtbridge.h"
 #include "app/glyphs.h"
 #include "app/appsettings.h"
 #include "app/outputformat.h"
@@ -139,7 +140,7 @@ QVBoxLayout* Column(QWidget* owner = nullptr)
 // also Grayscale's).
 QString FormatCaption(OutputFormat format, QChar key)
 {
-    QString name = FactsOf(format).name;
+    QString name = ToQString(FactsOf(format).name);
     name.insert(std::max<qsizetype>(0, name.indexOf(key)), QLatin1Char('&'));
     return name;
 }

@@ -1,6 +1,8 @@
 #include "app/outputformat.h"
 
-#include <QFileInfo>
+#include "components/pathnames.h"
+
+#include <algorithm>
 
 #include <array>
 
@@ -11,17 +13,17 @@ namespace {
 const std::array<OutputFormatFacts, 5>& Table()
 {
     static const std::array<OutputFormatFacts, 5> table{{
-        {OutputFormat::Gif, QStringLiteral("GIF"), QStringLiteral("gif"), QStringLiteral("gif"),
-         {QStringLiteral("gif")}, QStringLiteral("*.gif|*.gif"), QStringLiteral("image/gif"), false},
-        {OutputFormat::Jpeg, QStringLiteral("JPEG"), QStringLiteral("jpeg"), QStringLiteral("jpg"),
-         {QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("jpe")},
-         QStringLiteral("*.jpg|*.jpg"), QStringLiteral("image/jpeg"), false},
-        {OutputFormat::Png, QStringLiteral("PNG"), QStringLiteral("png"), QStringLiteral("png"),
-         {QStringLiteral("png")}, QStringLiteral("*.png|*.png"), QStringLiteral("image/png"), true},
-        {OutputFormat::Webp, QStringLiteral("WebP"), QStringLiteral("webp"), QStringLiteral("webp"),
-         {QStringLiteral("webp")}, QStringLiteral("*.webp|*.webp"), QStringLiteral("image/webp"), true},
-        {OutputFormat::Avif, QStringLiteral("AVIF"), QStringLiteral("avif"), QStringLiteral("avif"),
-         {QStringLiteral("avif")}, QStringLiteral("*.avif|*.avif"), QStringLiteral("image/avif"), true},
+        {OutputFormat::Gif, "GIF", "gif", "gif",
+         {"gif"}, "*.gif|*.gif", "image/gif", false},
+        {OutputFormat::Jpeg, "JPEG", "jpeg", "jpg",
+         {"jpg", "jpeg", "jpe"},
+         "*.jpg|*.jpg", "image/jpeg", false},
+        {OutputFormat::Png, "PNG", "png", "png",
+         {"png"}, "*.png|*.png", "image/png", true},
+        {OutputFormat::Webp, "WebP", "webp", "webp",
+         {"webp"}, "*.webp|*.webp", "image/webp", true},
+        {OutputFormat::Avif, "AVIF", "avif", "avif",
+         {"avif"}, "*.avif|*.avif", "image/avif", true},
     }};
     return table;
 }
@@ -39,21 +41,30 @@ const OutputFormatFacts& FactsOf(OutputFormat format)
     return Table()[1];
 }
 
-std::optional<OutputFormat> FormatForKey(const QString& word)
+namespace {
+
+bool NamesFormat(const Texts& extensions, const std::string& lower)
 {
-    const QString lower = word.toLower();
+    return std::find(extensions.begin(), extensions.end(), lower) != extensions.end();
+}
+
+} // namespace
+
+std::optional<OutputFormat> FormatForKey(std::string_view word)
+{
+    const std::string lower = AsciiLower(word);
     for (const OutputFormatFacts& facts : Table()) {
-        if (facts.key == lower || facts.extensions.contains(lower))
+        if (facts.key == lower || NamesFormat(facts.extensions, lower))
             return facts.format;
     }
     return std::nullopt;
 }
 
-std::optional<OutputFormat> FormatForFileName(const QString& fileName)
+std::optional<OutputFormat> FormatForFileName(std::string_view fileName)
 {
-    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    const std::string suffix = AsciiLower(SuffixOf(fileName));
     for (const OutputFormatFacts& facts : Table()) {
-        if (facts.extensions.contains(suffix))
+        if (NamesFormat(facts.extensions, suffix))
             return facts.format;
     }
     return std::nullopt;

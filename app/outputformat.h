@@ -6,8 +6,10 @@
 
 #include "app/conversionsettings.h"
 
-#include <QString>
-#include <QStringList>
+#include "components/plaintext.h"
+
+#include <string>
+#include <string_view>
 
 #include <optional>
 #include <span>
@@ -16,12 +18,12 @@ namespace pictaron {
 
 struct OutputFormatFacts {
     OutputFormat format;
-    QString name;            // "JPEG", as the window and the report show it
-    QString key;             // "jpeg": --format and the JSON report
-    QString extension;       // "jpg": the extension a result file gets
-    QStringList extensions;  // every extension naming the format, the usual one first
-    QString filter;          // the Save dialog's filter, "*.jpg|*.jpg" (label|patterns)
-    QString mimeType;        // "image/jpeg", as web pages declare it
+    std::string name;            // "JPEG", as the window and the report show it
+    std::string key;             // "jpeg": --format and the JSON report
+    std::string extension;       // "jpg": the extension a result file gets
+    Texts extensions;        // every extension naming the format, the usual one first
+    std::string filter;          // the Save dialog's filter, "*.jpg|*.jpg" (label|patterns)
+    std::string mimeType;        // "image/jpeg", as web pages declare it
     // The result can keep a source's transparency (its alpha channel).
     bool keepsAlpha;
 };
@@ -32,8 +34,8 @@ const OutputFormatFacts& FactsOf(OutputFormat format);
 
 // The format a --format word (its key, or one of its extensions) or a file
 // name's extension names, case aside; none for anything else.
-std::optional<OutputFormat> FormatForKey(const QString& word);
-std::optional<OutputFormat> FormatForFileName(const QString& fileName);
+std::optional<OutputFormat> FormatForKey(std::string_view word);
+std::optional<OutputFormat> FormatForFileName(std::string_view fileName);
 
 // Whether a run in these settings keeps the source's alpha channel: a format
 // that can, and for PNG only the truecolour kind (an indexed PNG has the

@@ -5,12 +5,12 @@ namespace pictaron {
 
 namespace {
 
-const QString kSpeed = QStringLiteral("speed");
-const QString kChroma = QStringLiteral("chroma");
+constexpr std::string_view kSpeed = "speed";
+constexpr std::string_view kChroma = "chroma";
 
-QString Usage()
+std::string Usage()
 {
-    return QStringLiteral(
+    return std::string(
         "AVIF:\n"
         "  8 bits a sample, keeping the source's transparency.\n"
         "  --speed N               0..10 (default 6): higher is faster and gives larger\n"
@@ -19,29 +19,29 @@ QString Usage()
         "                          default) or at full resolution (444)\n");
 }
 
-QList<QCommandLineOption> Options()
+std::vector<OptionSpec> Options()
 {
     return {
-        {kSpeed, QString(), QStringLiteral("n")},
-        {kChroma, QString(), QStringLiteral("420|444")},
+        {{std::string(kSpeed)}, "n"},
+        {{std::string(kChroma)}, "420|444"},
     };
 }
 
-bool Read(const QCommandLineParser& parser, ConversionSettings& s, QString& error)
+bool Read(const OptionParser& parser, ConversionSettings& s, std::string& error)
 {
-    for (const QString& name : {kSpeed, kChroma}) {
+    for (const std::string_view name : {kSpeed, kChroma}) {
         if (!CheckFormatOption(parser, name, s.format, {OutputFormat::Avif}, error))
             return false;
     }
     if (!ReadIntOption(parser, kSpeed, s.avifSpeed, error, 0, 10))
         return false;
     int chroma = static_cast<int>(s.avifChroma);
-    if (!ReadChoiceOption(parser, kChroma, {QStringLiteral("420"), QStringLiteral("444")}, chroma, error))
+    if (!ReadChoiceOption(parser, kChroma, {"420", "444"}, chroma, error))
         return false;
     s.avifChroma = static_cast<AvifChroma>(chroma);
     // --lossless was read before (QualityOptions comes first).
-    if (s.avifLossless && parser.isSet(kChroma) && s.avifChroma == AvifChroma::Yuv420) {
-        error = QStringLiteral("--chroma 420 halves the colour, which --lossless keeps whole; leave out one of them.");
+    if (s.avifLossless && parser.IsSet(kChroma) && s.avifChroma == AvifChroma::Yuv420) {
+        error = "--chroma 420 halves the colour, which --lossless keeps whole; leave out one of them.";
         return false;
     }
     return true;

@@ -5,18 +5,20 @@
 #include "cli/outputplan.h"
 #include "cli/standardstreams.h"
 
-#include <QCommandLineParser>
-#include <QDir>
-#include <QFileInfo>
-
 #include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <system_error>
+
+#include <sys/stat.h>
 
 namespace pictaron {
 
 namespace {
 
 // The option groups, in the order of the usage text and of reading.
-QList<OptionGroup> OptionGroups()
+std::vector<OptionGroup> OptionGroups()
 {
     return {GeometryOptions(), ToneOptions(), DecorationOptions(), QualityOptions(), JpegOptions(),
             GifOptions(),      PngOptions(),  WebpOptions(),       AvifOptions(),    TargetOptions(),
@@ -25,52 +27,51 @@ QList<OptionGroup> OptionGroups()
 
 // The formats of the command line being read: its one format, or each of
 // --formats. An option of any of them is taken (CheckFormatOption).
-QList<OutputFormat> gWrittenFormats;
+std::vector<OutputFormat> gWrittenFormats;
 
 // "a, b and c", or with "or".
-QString Listed(QStringList words, const QString& last)
+std::string Listed(Texts words, std::string_view last)
 {
-    const QString tail = words.takeLast();
-    return words.isEmpty() ? tail
-                           : words.join(QStringLiteral(", ")) + QLatin1Char(' ') + last + QLatin1Char(' ') + tail;
+    const std::string tail = words.back();
+    words.pop_back();
+    return words.empty() ? tail : JoinTexts(words, ", ") + ' ' + std::string(last) + ' ' + tail;
 }
 
-QStringList FormatKeys()
+Texts FormatKeys()
 {
-    QStringList keys;
+    Texts keys;
     for (const OutputFormatFacts& facts : OutputFormats())
-        keys << facts.key;
+        keys.push_back(facts.key);
     return keys;
 }
 
 // What each format's results are named with.
-QStringList ResultExtensions()
+Texts ResultExtensions()
 {
-    QStringList extensions;
+    Texts extensions;
     for (const OutputFormatFacts& facts : OutputFormats())
-        extensions << facts.extension;
+        extensions.push_back(facts.extension);
     return extensions;
 }
 
 // Every extension that names a format, as --format and OUTPUT take them.
-QStringList FormatExtensions()
+Texts FormatExtensions()
 {
-    QStringList extensions;
+    Texts extensions;
     for (const OutputFormatFacts& facts : OutputFormats())
-        for (const QString& extension : facts.extensions)
-            extensions << QLatin1Char('.') + extension;
+        for (const std::string& extension : facts.extensions)
+            extensions.push_back('.' + extension);
     return extensions;
 }
 
 // --format, else the extension of a file or pattern; JPEG when neither names one.
-bool ReadFormat(const QCommandLineParser& parser, const CliJob& job, OutputFormat& format, QString& error)
+bool ReadFormat(const OptionParser& parser, const CliJob& job, OutputFormat& format, std::string& error)
 {
-    if (parser.isSet(QStringLiteral("format"))) {
-        const QString word = parser.value(QStringLiteral("format"));
+    if (parser.IsSet("format")) {
+        const std::string word = parser.Value("format");
         const std::optional<OutputFormat> named = FormatForKey(word);
         if (!named) {
-            error = QStringLiteral("--format must be %1, not \"%2\".")
-                        .arg(Listed(FormatKeys(), QStringLiteral("or")), word);
+            error = Substitute("--format must be %1, not \"%2\".", Listed(FormatKeys(), "or"), word);
             return false;
         }
         format = *named;
@@ -80,12 +81,13 @@ bool ReadFormat(const QCommandLineParser& parser, const CliJob& job, OutputForma
     return true;
 }
 
-bool IsFolderName(const QString& output)
+bool IsFolderName(const std::string& output)
 {
-    return output.endsWith(QLatin1Char('/')) || QFileInfo(output).isDir();
+    struct stat info {};
+    return output.ends_with('/') || (::stat(output.c_str(), &info) == 0 && S_ISDIR(info.st_mode));
 }
 
-CliOutputKind KindOf(const QString& output)
+CliOutputKind KindOf(const std::string& output)
 {
     if (IsStandardStream(output))
         return CliOutputKind::StandardOutput;
@@ -96,124 +98,167 @@ CliOutputKind KindOf(const QString& output)
 
 // Rules about where the inputs and the outputs go; an empty text when the
 // job is sound.
-QString CheckOutputs(const CliJob& job)
+std::string CheckOutputs(const CliJob& job)
 {
     const bool several = job.outputKind == CliOutputKind::Folder || job.outputKind == CliOutputKind::Pattern;
     if (job.inputs.size() > 1 && !several)
         return job.outputKind == CliOutputKind::StandardOutput
-            ? QStringLiteral("-o - writes one picture to standard output; name one input.")
-            : QStringLiteral("Several inputs need an output folder (-o FOLDER/) or a name pattern "
-                             "(-o 'FOLDER/{name}.{ext}').");
-    if (job.inputs.contains(QStringLiteral("-"))) {
+            ? "-o - writes one picture to standard output; name one input."
+            : "Several inputs need an output folder (-o FOLDER/) or a name pattern (-o 'FOLDER/{name}.{ext}').";
+    if (std::find(job.inputs.begin(), job.inputs.end(), "-") != job.inputs.end()) {
         if (job.inputs.size() > 1)
-            return QStringLiteral("Standard input (-) is read once; it must be the only input.");
+            return "Standard input (-) is read once; it must be the only input.";
         if (several)
-            return QStringLiteral("Standard input (-) has no name to make an output name from; name the output "
-                                  "file (-o FILE, or -o - for standard output).");
+            return "Standard input (-) has no name to make an output name from; name the output file (-o FILE, or "
+                   "-o - for standard output).";
     }
     if (job.outputKind == CliOutputKind::Pattern) {
-        const QString unknown = UnknownPlaceholder(job.output);
-        if (!unknown.isEmpty())
-            return QStringLiteral("-o %1: %2 is none of {name}, {dir} and {ext}.").arg(job.output, unknown);
+        const std::string unknown = UnknownPlaceholder(job.output);
+        if (!unknown.empty())
+            return Substitute("-o %1: %2 is none of {name}, {dir} and {ext}.", job.output, unknown);
     }
-    return QString();
+    return {};
 }
 
 } // namespace
 
-bool ReadIntOption(const QCommandLineParser& parser, const QString& name, int& value, QString& error)
+bool ReadInt(std::string_view text, int& value)
 {
-    if (!parser.isSet(name))
-        return true;
-    bool ok = false;
-    const int parsed = parser.value(name).toInt(&ok);
-    if (!ok) {
-        error = QStringLiteral("--%1 needs a whole number, not \"%2\".").arg(name, parser.value(name));
+    const std::optional<std::int64_t> parsed = ParseWholeNumber(text);
+    if (!parsed || *parsed < INT_MIN || *parsed > INT_MAX)
         return false;
-    }
-    value = parsed;
+    value = static_cast<int>(*parsed);
     return true;
 }
 
-bool ReadIntOption(const QCommandLineParser& parser, const QString& name, int& value, QString& error, int low,
+std::optional<double> ParseDecimalNumber(std::string_view text)
+{
+    text = TrimmedUnicode(text);
+    // from_chars takes a minus sign but no plus, and words such as "inf".
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    if (text.empty() || !(text.front() == '-' || text.front() == '.' || (text.front() >= '0' && text.front() <= '9')))
+        return std::nullopt;
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+bool AllDigits(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string_view WithoutFinalNewline(std::string_view text)
+{
+    if (text.ends_with('\n'))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool ReadIntOption(const OptionParser& parser, std::string_view name, int& value, std::string& error)
+{
+    if (!parser.IsSet(name))
+        return true;
+    if (!ReadInt(parser.Value(name), value)) {
+        error = Substitute("--%1 needs a whole number, not \"%2\".", name, parser.Value(name));
+        return false;
+    }
+    return true;
+}
+
+bool ReadIntOption(const OptionParser& parser, std::string_view name, int& value, std::string& error, int low,
                    int high)
 {
     int parsed = value;
     if (!ReadIntOption(parser, name, parsed, error))
         return false;
     if (parsed < low || parsed > high) {
-        error = QStringLiteral("--%1 needs a whole number from %2 to %3, not \"%4\".")
-                    .arg(name)
-                    .arg(low)
-                    .arg(high)
-                    .arg(parser.value(name));
+        error = Substitute("--%1 needs a whole number from %2 to %3, not \"%4\".", name, low, high,
+                           parser.Value(name));
         return false;
     }
     value = parsed;
     return true;
 }
 
-bool CheckFormatOption(const QCommandLineParser& parser, const QString& name, OutputFormat chosen,
-                       std::initializer_list<OutputFormat> formats, QString& error)
+bool CheckFormatOption(const OptionParser& parser, std::string_view name, OutputFormat chosen,
+                       std::initializer_list<OutputFormat> formats, std::string& error)
 {
     const auto takes = [formats](OutputFormat format) {
         return std::find(formats.begin(), formats.end(), format) != formats.end();
     };
-    if (!parser.isSet(name) || takes(chosen) || std::any_of(gWrittenFormats.begin(), gWrittenFormats.end(), takes))
+    if (!parser.IsSet(name) || takes(chosen) || std::any_of(gWrittenFormats.begin(), gWrittenFormats.end(), takes))
         return true;
-    QStringList names;
+    Texts names;
     for (const OutputFormat format : formats)
-        names << FactsOf(format).name;
-    QStringList written;
+        names.push_back(FactsOf(format).name);
+    Texts written;
     for (const OutputFormat format : gWrittenFormats)
-        written << FactsOf(format).name;
-    error = QStringLiteral("--%1 is for %2 results, but this run writes %3; --format, --formats or the output's "
-                           "extension chooses the format.")
-                .arg(name, Listed(names, QStringLiteral("and")), Listed(written, QStringLiteral("and")));
+        written.push_back(FactsOf(format).name);
+    error = Substitute("--%1 is for %2 results, but this run writes %3; --format, --formats or the output's "
+                       "extension chooses the format.",
+                       name, Listed(names, "and"), Listed(written, "and"));
     return false;
 }
 
-bool AnySet(const QCommandLineParser& parser, const QStringList& names)
+bool AnySet(const OptionParser& parser, const Texts& names)
 {
-    return std::any_of(names.begin(), names.end(), [&parser](const QString& name) { return parser.isSet(name); });
+    return std::any_of(names.begin(), names.end(), [&parser](const std::string& name) { return parser.IsSet(name); });
 }
 
-bool ReadColourOption(const QCommandLineParser& parser, const QString& name, TColor& value, QString& error)
+// As the toolkit's toUInt(16) read it: ASCII white space around, a plus
+// sign, a "0x" before the digits.
+std::optional<unsigned int> ParseHexNumber(std::string_view text)
 {
-    if (!parser.isSet(name))
+    text = Trimmed(text);
+    if (text.starts_with('+'))
+        text.remove_prefix(1);
+    if (text.starts_with("0x") || text.starts_with("0X"))
+        text.remove_prefix(2);
+    unsigned int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+bool ReadColourOption(const OptionParser& parser, std::string_view name, TColor& value, std::string& error)
+{
+    if (!parser.IsSet(name))
         return true;
-    QString text = parser.value(name);
-    if (text.startsWith(QLatin1Char('#')))
-        text.remove(0, 1);
-    bool ok = false;
-    const uint rgb = text.toUInt(&ok, 16);
-    if (!ok || text.size() != 6) {
-        error = QStringLiteral("--%1 needs a colour as six hexadecimal digits (RRGGBB), not \"%2\".")
-                    .arg(name, parser.value(name));
+    const std::string given = parser.Value(name);
+    std::string_view text = given;
+    if (text.starts_with('#'))
+        text.remove_prefix(1);
+    const std::optional<unsigned int> rgb = ParseHexNumber(text);
+    if (!rgb || text.size() != 6) {
+        error = Substitute("--%1 needs a colour as six hexadecimal digits (RRGGBB), not \"%2\".", name, given);
         return false;
     }
-    value = (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;  // 0x00BBGGRR
+    value = (*rgb >> 16 & 0xFF) | (*rgb & 0xFF00) | (*rgb & 0xFF) << 16;  // 0x00BBGGRR
     return true;
 }
 
-bool ReadChoiceOption(const QCommandLineParser& parser, const QString& name, const QStringList& choices, int& value,
-                      QString& error)
+bool ReadChoiceOption(const OptionParser& parser, std::string_view name, const Texts& choices, int& value,
+                      std::string& error)
 {
-    if (!parser.isSet(name))
+    if (!parser.IsSet(name))
         return true;
-    const int index = choices.indexOf(parser.value(name).toLower());
-    if (index < 0) {
-        error = QStringLiteral("--%1 must be %2, not \"%3\".")
-                    .arg(name, choices.join(QStringLiteral(", ")), parser.value(name));
+    const auto found = std::find(choices.begin(), choices.end(), AsciiLower(parser.Value(name)));
+    if (found == choices.end()) {
+        error = Substitute("--%1 must be %2, not \"%3\".", name, JoinTexts(choices, ", "), parser.Value(name));
         return false;
     }
-    value = index;
+    value = static_cast<int>(found - choices.begin());
     return true;
 }
 
-QString CliUsage()
+std::string CliUsage()
 {
-    QString usage = QStringLiteral(
+    std::string usage = Substitute(
         "Usage: pictaron-cli [OPTIONS] INPUT -o OUTPUT\n"
         "       pictaron-cli [OPTIONS] INPUT... -o FOLDER/\n"
         "       pictaron-cli [OPTIONS] INPUT... -o 'FOLDER/{dir}-{name}.{ext}'\n"
@@ -258,13 +303,12 @@ QString CliUsage()
         "\n"
         "Input:\n"
         "  INPUT of - reads the picture from standard input (the only input then, with\n"
-        "  OUTPUT a file or -); TGA and PCD, which have no signature, need a file name.\n")
-                        .arg(Listed(FormatKeys(), QStringLiteral("or")), Listed(FormatExtensions(), QStringLiteral("or")),
-                             Listed(ResultExtensions(), QStringLiteral("or")));
-    usage += QLatin1Char('\n') + VariantUsage();
+        "  OUTPUT a file or -); TGA and PCD, which have no signature, need a file name.\n",
+        Listed(FormatKeys(), "or"), Listed(FormatExtensions(), "or"), Listed(ResultExtensions(), "or"));
+    usage += '\n' + VariantUsage();
     for (const OptionGroup& group : OptionGroups())
-        usage += QLatin1Char('\n') + group.usage();
-    usage += QStringLiteral(
+        usage += '\n' + group.usage();
+    usage += std::string(
         "\n"
         "  -h, --help              show this text\n"
         "  --version               show the version\n"
@@ -279,69 +323,76 @@ QString CliUsage()
     return usage;
 }
 
-CliParse ParseCliArguments(const QStringList& arguments)
+std::vector<OptionSpec> CliOptions()
+{
+    std::vector<OptionSpec> options{
+        {{"o", "output"}, "path"},
+        {{"format"}, "format"},
+        {{"overwrite"}, ""},
+        {{"no-clobber"}, ""},
+        {{"report"}, ""},
+        {{"json"}, ""},
+        {{"jobs"}, "n"},
+        {{"h", "help"}, ""},
+        {{"version"}, ""},
+    };
+    const auto add = [&options](const std::vector<OptionSpec>& more) {
+        options.insert(options.end(), more.begin(), more.end());
+    };
+    add(VariantOptions());
+    for (const OptionGroup& group : OptionGroups())
+        add(group.options());
+    return options;
+}
+
+CliParse ParseCliArguments(const Texts& arguments)
 {
     CliParse parse;
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({
-        {{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("path")},
-        {QStringLiteral("format"), QString(), QStringLiteral("format")},
-        {QStringLiteral("overwrite"), QString()},
-        {QStringLiteral("no-clobber"), QString()},
-        {QStringLiteral("report"), QString()},
-        {QStringLiteral("json"), QString()},
-        {QStringLiteral("jobs"), QString(), QStringLiteral("n")},
-        {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
-        {QStringLiteral("version"), QString()},
-    });
-    const QList<OptionGroup> groups = OptionGroups();
-    parser.addOptions(VariantOptions());
-    for (const OptionGroup& group : groups)
-        parser.addOptions(group.options());
-    parser.addPositionalArgument(QStringLiteral("input"), QString());
+    OptionParser parser;
+    parser.Add(CliOptions());
+    const std::vector<OptionGroup> groups = OptionGroups();
 
-    if (!parser.parse(arguments)) {
-        parse.error = parser.errorText();
+    if (!parser.Parse(arguments)) {
+        parse.error = parser.ErrorText();
         return parse;
     }
-    if (parser.isSet(QStringLiteral("help"))) {
+    if (parser.IsSet("help")) {
         parse.outcome = CliParse::Outcome::Help;
         return parse;
     }
-    if (parser.isSet(QStringLiteral("version"))) {
+    if (parser.IsSet("version")) {
         parse.outcome = CliParse::Outcome::Version;
         return parse;
     }
 
     CliJob& job = parse.job;
-    job.inputs = parser.positionalArguments();
-    if (job.inputs.isEmpty()) {
-        parse.error = QStringLiteral("No input picture given.");
+    job.inputs = parser.PositionalArguments();
+    if (job.inputs.empty()) {
+        parse.error = "No input picture given.";
         return parse;
     }
-    if (!parser.isSet(QStringLiteral("output"))) {
-        parse.error = QStringLiteral("No output given (-o OUTPUT).");
+    if (!parser.IsSet("output")) {
+        parse.error = "No output given (-o OUTPUT).";
         return parse;
     }
-    job.output = parser.value(QStringLiteral("output"));
+    job.output = parser.Value("output");
     job.outputKind = KindOf(job.output);
     parse.error = CheckOutputs(job);
-    if (!parse.error.isEmpty())
+    if (!parse.error.empty())
         return parse;
-    if (parser.isSet(QStringLiteral("overwrite")) && parser.isSet(QStringLiteral("no-clobber"))) {
-        parse.error = QStringLiteral("Choose either --overwrite or --no-clobber.");
-        return parse;
-    }
-    job.existing = parser.isSet(QStringLiteral("no-clobber")) ? CliExisting::Keep : CliExisting::Replace;
-    if (parser.isSet(QStringLiteral("report")) && parser.isSet(QStringLiteral("json"))) {
-        parse.error = QStringLiteral("Choose either --report or --json.");
+    if (parser.IsSet("overwrite") && parser.IsSet("no-clobber")) {
+        parse.error = "Choose either --overwrite or --no-clobber.";
         return parse;
     }
-    job.mode = parser.isSet(QStringLiteral("json"))     ? CliOutputMode::Json
-        : parser.isSet(QStringLiteral("report"))        ? CliOutputMode::Report
-                                                        : CliOutputMode::Text;
-    if (parser.isSet(QStringLiteral("jobs")) && !ReadIntOption(parser, QStringLiteral("jobs"), job.jobs, parse.error, 1, 64))
+    job.existing = parser.IsSet("no-clobber") ? CliExisting::Keep : CliExisting::Replace;
+    if (parser.IsSet("report") && parser.IsSet("json")) {
+        parse.error = "Choose either --report or --json.";
+        return parse;
+    }
+    job.mode = parser.IsSet("json")   ? CliOutputMode::Json
+        : parser.IsSet("report")      ? CliOutputMode::Report
+                                      : CliOutputMode::Text;
+    if (parser.IsSet("jobs") && !ReadIntOption(parser, "jobs", job.jobs, parse.error, 1, 64))
         return parse;
 
     if (!ReadVariantOptions(parser, job, parse.error))

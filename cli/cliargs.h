@@ -13,8 +13,10 @@
 #include "app/conversionsettings.h"
 #include "cli/variants.h"
 
-#include <QString>
-#include <QStringList>
+#include "cli/optionparser.h"
+
+#include <string>
+#include <vector>
 
 namespace pictaron {
 
@@ -33,8 +35,8 @@ enum class CliOutputKind {
 enum class CliExisting { Replace, Keep };
 
 struct CliJob {
-    QStringList inputs;         // "-" is standard input
-    QString output;
+    Texts inputs;               // "-" is standard input
+    std::string output;
     CliOutputKind outputKind = CliOutputKind::File;
     CliExisting existing = CliExisting::Replace;
     CliOutputMode mode = CliOutputMode::Text;
@@ -46,10 +48,13 @@ struct CliJob {
 struct CliParse {
     enum class Outcome { Run, Help, Version, BadUsage } outcome = Outcome::BadUsage;
     CliJob job;
-    QString error;  // for BadUsage
+    std::string error;  // for BadUsage
 };
 
-CliParse ParseCliArguments(const QStringList& arguments);
-QString CliUsage();
+// arguments[0] is the program.
+CliParse ParseCliArguments(const Texts& arguments);
+std::string CliUsage();
+// Every option the command line takes.
+std::vector<OptionSpec> CliOptions();
 
 } // namespace pictaron

@@ -1,119 +1,126 @@
 #include "cli/clireport.h"
 
 #include "app/report.h"
+#include "cli/jsonwriter.h"
 #include "components/qtbridge.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QStringList>
+#include <algorithm>
 
 namespace pictaron {
 
 namespace {
 
-QString PlainLines(QString text)
+// The window's "\r\n" line breaks as "\n".
+std::string PlainLines(const QString& text)
 {
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    std::string plain = ToUtf8(text);
+    for (std::size_t at = plain.find("\r\n"); at != std::string::npos; at = plain.find("\r\n", at))
+        plain.erase(at, 1);
+    return plain;
 }
 
-QString Kilobytes(qint64 bytes) { return FormatKilobytes(bytes, 1) + QStringLiteral(" KB"); }
+std::string Kilobytes(std::int64_t bytes) { return ToUtf8(FormatKilobytes(bytes, 1)) + " KB"; }
+
+std::string Fixed(double value, int decimals) { return ToUtf8(FormatFixed(value, decimals)); }
+
+// text with spaces after it up to width characters.
+std::string LeftJustified(const std::string& text, std::size_t width)
+{
+    return text.size() < width ? text + std::string(width - text.size(), ' ') : text;
+}
 
 // " Quality 63 chosen in 7 trial encodes: the highest that fits in 100.0 KB".
-QString SearchLine(const CliPictureReport& report)
+std::string SearchLine(const CliPictureReport& report)
 {
     const CliPictureReport::Search& search = *report.search;
     const bool floor = search.minSimilarity > 0;
-    QString line = report.indexed ? QStringLiteral(" %1 colours").arg(search.setting)
-                                  : QStringLiteral(" Quality %1").arg(search.setting);
-    line += QStringLiteral(" chosen in %1 trial encodes: ").arg(search.trials);
+    std::string line = Substitute(report.indexed ? " %1 colours" : " Quality %1", search.setting);
+    line += Substitute(" chosen in %1 trial encodes: ", search.trials);
     if (floor) {
-        line += (report.indexed ? QStringLiteral("the fewest that reach an SSIM of %1")
-                                : QStringLiteral("the lowest that reaches an SSIM of %1"))
-                    .arg(FormatFixed(search.minSimilarity, 3));
+        line += Substitute(report.indexed ? "the fewest that reach an SSIM of %1" : "the lowest that reaches an SSIM of %1",
+                           Fixed(search.minSimilarity, 3));
         if (search.maxBytes > 0)
-            line += QStringLiteral(", within ") + Kilobytes(search.maxBytes);
+            line += ", within " + Kilobytes(search.maxBytes);
     } else {
-        line += (report.indexed ? QStringLiteral("the most that fit in %1") : QStringLiteral("the highest that fits in %1"))
-                    .arg(Kilobytes(search.maxBytes));
+        line += Substitute(report.indexed ? "the most that fit in %1" : "the highest that fits in %1",
+                           Kilobytes(search.maxBytes));
     }
     return line;
 }
 
 // Each line's name and the seconds the result takes on it.
-QJsonArray DownloadTimes(qint64 bytes, const auto& speeds)
+JsonArray DownloadTimes(std::int64_t bytes, const auto& speeds)
 {
-    QJsonArray times;
+    JsonArray times;
     for (const LineSpeed& speed : speeds)
-        times.append(QJsonObject{{QStringLiteral("line"), QString::fromLatin1(speed.label)},
-                                 {QStringLiteral("seconds"), static_cast<double>(bytes) / speed.bytesPerSecond}});
+        times.AppendObject(JsonObject()
+                               .SetText("line", speed.label)
+                               .SetNumber("seconds", static_cast<double>(bytes) / speed.bytesPerSecond));
     return times;
 }
 
 } // namespace
 
-QString ReportText(const CliPictureReport& report)
+std::string ReportText(const CliPictureReport& report)
 {
-    QStringList lines;
-    lines << PlainLines(OpenedSourceInfo(report.input, report.originalSize, report.originalDimensions,
-                                         ToQString(DescribeAppliedTags(report.source))));
-    lines << PlainLines(BuildResultInfo(report.resultSize, DescribePicture(report.resultDimensions), report.originalSize,
-                                        report.output, false)
-                            .longText);
+    Texts lines;
+    lines.push_back(PlainLines(OpenedSourceInfo(ToQString(report.input), report.originalSize,
+                                                ToQSize(report.originalDimensions),
+                                                ToQString(DescribeAppliedTags(report.source)))));
+    lines.push_back(PlainLines(BuildResultInfo(report.resultSize, DescribePicture(ToQSize(report.resultDimensions)),
+                                               report.originalSize, ToQString(report.output), false)
+                                   .longText));
     if (report.similarity)
-        lines << QStringLiteral(" SSIM %1 to the finished picture").arg(FormatFixed(*report.similarity, 4));
+        lines.push_back(Substitute(" SSIM %1 to the finished picture", Fixed(*report.similarity, 4)));
     if (report.search)
-        lines << SearchLine(report);
+        lines.push_back(SearchLine(report));
     // The list's columns: speed, current, new.
     for (const QString& item : DownloadTimeItems(report.originalSize, report.resultSize, true)) {
-        const QStringList fields = item.split(QLatin1Char('|'));
-        QString line = QLatin1Char(' ') + fields.value(0).leftJustified(7) + fields.value(1).leftJustified(13);
-        line += fields.value(2);
-        lines << line.trimmed().prepend(QLatin1Char(' '));
+        Texts fields = SplitAt(ToUtf8(item), '|');
+        fields.resize(std::max<std::size_t>(fields.size(), 3));
+        const std::string line = LeftJustified(fields[0], 7) + LeftJustified(fields[1], 13) + fields[2];
+        lines.push_back(' ' + std::string(TrimmedUnicode(line)));
     }
-    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    return JoinTexts(lines, "\n") + '\n';
 }
 
-QByteArray JsonLine(const CliPictureReport& report)
+std::string JsonLine(const CliPictureReport& report)
 {
-    QJsonObject seconds;
+    JsonObject seconds;
     for (const LineSpeed& speed : kLineSpeeds)
-        seconds.insert(QString::fromLatin1(speed.label), static_cast<double>(report.resultSize) / speed.bytesPerSecond);
-    QJsonObject object{
-        {QStringLiteral("input"), report.input},
-        {QStringLiteral("output"), report.output},
-        {QStringLiteral("format"), report.format},
-        {QStringLiteral("width"), report.resultDimensions.width()},
-        {QStringLiteral("height"), report.resultDimensions.height()},
-        {QStringLiteral("bytes"), report.resultSize},
-        {QStringLiteral("original_bytes"), report.originalSize},
-        {QStringLiteral("download_seconds"), seconds},
-        {QStringLiteral("download_times"),
-         QJsonObject{{QStringLiteral("classic"), DownloadTimes(report.resultSize, kLineSpeeds)},
-                     {QStringLiteral("today"), DownloadTimes(report.resultSize, kTodaysLineSpeeds)}}},
-        {QStringLiteral("warnings"), QJsonArray::fromStringList(report.warnings)},
-    };
+        seconds.SetNumber(speed.label, static_cast<double>(report.resultSize) / speed.bytesPerSecond);
+    JsonObject object;
+    object.SetText("input", report.input)
+        .SetText("output", report.output)
+        .SetText("format", report.format)
+        .SetWhole("width", report.resultDimensions.width())
+        .SetWhole("height", report.resultDimensions.height())
+        .SetWhole("bytes", report.resultSize)
+        .SetWhole("original_bytes", report.originalSize)
+        .SetObject("download_seconds", seconds)
+        .SetObject("download_times", JsonObject()
+                                         .SetArray("classic", DownloadTimes(report.resultSize, kLineSpeeds))
+                                         .SetArray("today", DownloadTimes(report.resultSize, kTodaysLineSpeeds)))
+        .SetArray("warnings", JsonArray(report.warnings));
     // Only a picture with tags says more than it always has.
-    const QString applied = ToQString(DescribeAppliedTags(report.source));
-    if (!applied.isEmpty())
-        object.insert(QStringLiteral("applied"), applied);
+    const std::string applied = DescribeAppliedTags(report.source);
+    if (!applied.empty())
+        object.SetText("applied", applied);
     if (report.source.orientation != 1)
-        object.insert(QStringLiteral("orientation"), report.source.orientation);
+        object.SetWhole("orientation", report.source.orientation);
     if (!report.source.profileName.empty())
-        object.insert(QStringLiteral("profile"), ToQString(report.source.profileName));
-    if (!report.metadata.isEmpty())
-        object.insert(QStringLiteral("metadata"), QJsonArray::fromStringList(report.metadata));
+        object.SetText("profile", report.source.profileName);
+    if (!report.metadata.empty())
+        object.SetArray("metadata", JsonArray(report.metadata));
     if (report.indexed)
-        object.insert(QStringLiteral("colours"), report.colours);
+        object.SetWhole("colours", report.colours);
     if (report.similarity)
-        object.insert(QStringLiteral("ssim"), *report.similarity);
+        object.SetNumber("ssim", *report.similarity);
     if (report.search) {
-        object.insert(QStringLiteral("chosen"),
-                      QJsonObject{{report.indexed ? QStringLiteral("colours") : QStringLiteral("quality"),
-                                   report.search->setting}});
-        object.insert(QStringLiteral("trials"), report.search->trials);
+        object.SetObject("chosen", JsonObject().SetWhole(report.indexed ? "colours" : "quality", report.search->setting));
+        object.SetWhole("trials", report.search->trials);
     }
-    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+    return object.Compact() + '\n';
 }
 
 } // namespace pictaron

@@ -1,7 +1,9 @@
 // --buttonize, --button-colour, --lighting, --fade, --invert, --caption,
 // --caption-location, --font, --caption-style, --caption-colour.
 #include "cli/optiongroups.h"
-#include "components/qtbridge.h"
+
+#include <cstdint>
+#include <optional>
 
 namespace pictaron {
 
@@ -10,9 +12,9 @@ namespace {
 // A caption taller than this is no caption.
 constexpr int kMaxFontPixels = 1000;
 
-QString Usage()
+std::string Usage()
 {
-    return QStringLiteral(
+    return std::string(
         "Buttonize and caption:\n"
         "  --buttonize PERCENT     bevelled button edges, PERCENT of the size (0..100)\n"
         "  --button-colour RRGGBB  line colour of the bevel (default black)\n"
@@ -29,89 +31,87 @@ QString Usage()
         "  --caption-colour RRGGBB colour of the caption text (default black)\n");
 }
 
-QList<QCommandLineOption> Options()
+std::vector<OptionSpec> Options()
 {
     return {
-        {QStringLiteral("buttonize"), QString(), QStringLiteral("percent")},
-        {QStringLiteral("button-colour"), QString(), QStringLiteral("colour")},
-        {QStringLiteral("lighting"), QString(), QStringLiteral("lighting")},
-        {QStringLiteral("fade"), QString()},
-        {QStringLiteral("invert"), QString()},
-        {QStringLiteral("caption"), QString(), QStringLiteral("text")},
-        {QStringLiteral("caption-location"), QString(), QStringLiteral("location")},
-        {QStringLiteral("font"), QString(), QStringLiteral("font")},
-        {QStringLiteral("caption-style"), QString(), QStringLiteral("style")},
-        {QStringLiteral("caption-colour"), QString(), QStringLiteral("colour")},
+        {{"buttonize"}, "percent"},
+        {{"button-colour"}, "colour"},
+        {{"lighting"}, "lighting"},
+        {{"fade"}, ""},
+        {{"invert"}, ""},
+        {{"caption"}, "text"},
+        {{"caption-location"}, "location"},
+        {{"font"}, "font"},
+        {{"caption-style"}, "style"},
+        {{"caption-colour"}, "colour"},
     };
 }
 
 // "FAMILY" or "FAMILY,PIXELS"; a family may itself hold commas.
-bool ReadFont(const QString& text, CaptionFont& font, QString& error)
+bool ReadFont(const std::string& text, CaptionFont& font, std::string& error)
 {
-    QString family = text.trimmed();
-    const int comma = family.lastIndexOf(QLatin1Char(','));
-    if (comma >= 0) {
-        bool ok = false;
-        const int pixels = family.mid(comma + 1).trimmed().toInt(&ok);
-        if (!ok || pixels < 1 || pixels > kMaxFontPixels) {
-            error = QStringLiteral("--font needs FAMILY or FAMILY,PIXELS with PIXELS from 1 to %1, not \"%2\".")
-                        .arg(kMaxFontPixels)
-                        .arg(text);
+    std::string_view family = TrimmedUnicode(text);
+    const std::size_t comma = family.rfind(',');
+    if (comma != std::string_view::npos) {
+        const std::optional<std::int64_t> pixels = ParseWholeNumber(TrimmedUnicode(family.substr(comma + 1)));
+        if (!pixels || *pixels < 1 || *pixels > kMaxFontPixels) {
+            error = Substitute("--font needs FAMILY or FAMILY,PIXELS with PIXELS from 1 to %1, not \"%2\".",
+                               kMaxFontPixels, text);
             return false;
         }
-        font.pixelHeight = pixels;
-        family = family.left(comma).trimmed();
+        font.pixelHeight = static_cast<int>(*pixels);
+        family = TrimmedUnicode(family.substr(0, comma));
     }
-    if (family.isEmpty()) {
-        error = QStringLiteral("--font needs a font family, not \"%1\".").arg(text);
+    if (family.empty()) {
+        error = Substitute("--font needs a font family, not \"%1\".", text);
         return false;
     }
-    font.family = ToUtf8(family);
+    font.family = std::string(family);
     return true;
 }
 
-bool Read(const QCommandLineParser& parser, ConversionSettings& s, QString& error)
+bool Read(const OptionParser& parser, ConversionSettings& s, std::string& error)
 {
-    s.buttonize = parser.isSet(QStringLiteral("buttonize"));
-    if (!ReadIntOption(parser, QStringLiteral("buttonize"), s.buttonWidth, error))
+    s.buttonize = parser.IsSet("buttonize");
+    if (!ReadIntOption(parser, "buttonize", s.buttonWidth, error))
         return false;
     s.buttonWidth = Clamp(s.buttonWidth, 0, 100);
     TColor line = clBlack;  // an empty colour entry
-    if (!ReadColourOption(parser, QStringLiteral("button-colour"), line, error))
+    if (!ReadColourOption(parser, "button-colour", line, error))
         return false;
     s.buttonLine = ColorToTriple(line);
     int lighting = static_cast<int>(s.lighting);
-    if (!ReadChoiceOption(parser, QStringLiteral("lighting"),
-                          {QStringLiteral("none"), QStringLiteral("top-left"), QStringLiteral("top-right"),
-                           QStringLiteral("bottom-left"), QStringLiteral("bottom-right")},
+    if (!ReadChoiceOption(parser, "lighting",
+                          {"none", "top-left", "top-right",
+                           "bottom-left", "bottom-right"},
                           lighting, error))
         return false;
     s.lighting = static_cast<Lighting>(lighting);
-    s.fade = parser.isSet(QStringLiteral("fade"));
-    s.invert = parser.isSet(QStringLiteral("invert"));
+    s.fade = parser.IsSet("fade");
+    s.invert = parser.IsSet("invert");
 
-    if (parser.isSet(QStringLiteral("caption"))) {
+    if (parser.IsSet("caption")) {
         s.caption = true;
-        s.captionText = parser.value(QStringLiteral("caption"));
+        s.captionText = parser.Value("caption");
     }
     int location = static_cast<int>(s.captionLocation);
-    if (!ReadChoiceOption(parser, QStringLiteral("caption-location"),
-                          {QStringLiteral("top"), QStringLiteral("center"), QStringLiteral("bottom"),
-                           QStringLiteral("caption")},
+    if (!ReadChoiceOption(parser, "caption-location",
+                          {"top", "center", "bottom",
+                           "caption"},
                           location, error))
         return false;
     s.captionLocation = static_cast<CaptionLocation>(location);
     int style = 0;  // bit 0 bold, bit 1 italic
-    if (!ReadChoiceOption(parser, QStringLiteral("caption-style"),
-                          {QStringLiteral("regular"), QStringLiteral("bold"), QStringLiteral("italic"),
-                           QStringLiteral("bold-italic")},
+    if (!ReadChoiceOption(parser, "caption-style",
+                          {"regular", "bold", "italic",
+                           "bold-italic"},
                           style, error))
         return false;
     s.captionFont.bold = (style & 1) != 0;
     s.captionFont.italic = (style & 2) != 0;
-    if (!ReadColourOption(parser, QStringLiteral("caption-colour"), s.captionFont.colour, error))
+    if (!ReadColourOption(parser, "caption-colour", s.captionFont.colour, error))
         return false;
-    return !parser.isSet(QStringLiteral("font")) || ReadFont(parser.value(QStringLiteral("font")), s.captionFont, error);
+    return !parser.IsSet("font") || ReadFont(parser.Value("font"), s.captionFont, error);
 }
 
 } // namespace

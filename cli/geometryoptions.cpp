@@ -3,15 +3,14 @@
 
 #include "effects/resample.h"
 
-#include <QRegularExpression>
 
 namespace pictaron {
 
 namespace {
 
-QString Usage()
+std::string Usage()
 {
-    return QStringLiteral(
+    return std::string(
         "Geometry:\n"
         "  --crop L,T,R,B          keep the source pixels from L,T to R,B (right and bottom\n"
         "                          excluded; clamped to the picture as the crop frame is)\n"
@@ -26,76 +25,77 @@ QString Usage()
         "                          or mitchell\n");
 }
 
-QList<QCommandLineOption> Options()
+std::vector<OptionSpec> Options()
 {
     return {
-        {QStringLiteral("crop"), QString(), QStringLiteral("l,t,r,b")},
-        {QStringLiteral("flip"), QString()},
-        {QStringLiteral("mirror"), QString()},
-        {QStringLiteral("rotate"), QString(), QStringLiteral("deg")},
-        {QStringLiteral("rotate-left"), QString()},
-        {QStringLiteral("corner-colour"), QString(), QStringLiteral("colour")},
-        {QStringLiteral("resize"), QString(), QStringLiteral("wxh")},
-        {QStringLiteral("filter"), QString(), QStringLiteral("name")},
+        {{"crop"}, "l,t,r,b"},
+        {{"flip"}, ""},
+        {{"mirror"}, ""},
+        {{"rotate"}, "deg"},
+        {{"rotate-left"}, ""},
+        {{"corner-colour"}, "colour"},
+        {{"resize"}, "wxh"},
+        {{"filter"}, "name"},
     };
 }
 
-bool ReadCrop(const QCommandLineParser& parser, ConversionSettings& s, QString& error)
+bool ReadCrop(const OptionParser& parser, ConversionSettings& s, std::string& error)
 {
-    const QString text = parser.value(QStringLiteral("crop"));
-    const QStringList parts = text.split(QLatin1Char(','));
+    const std::string text = parser.Value("crop");
+    const Texts parts = SplitAt(text, ',');
     int values[4] = {};
     bool ok = parts.size() == 4;
-    for (int i = 0; ok && i < 4; ++i)
-        values[i] = parts[i].trimmed().toInt(&ok);
+    for (std::size_t i = 0; ok && i < 4; ++i)
+        ok = ReadInt(TrimmedUnicode(parts[i]), values[i]);
     if (!ok) {
-        error = QStringLiteral("--crop needs four whole numbers L,T,R,B, not \"%1\".").arg(text);
+        error = Substitute("--crop needs four whole numbers L,T,R,B, not \"%1\".", text);
         return false;
     }
     s.crop = true;
-    s.cropTopLeft = QPoint(values[0], values[1]);
-    s.cropBottomRight = QPoint(values[2], values[3]);
+    s.cropTopLeft = Point(values[0], values[1]);
+    s.cropBottomRight = Point(values[2], values[3]);
     return true;
 }
 
-bool ReadResize(const QCommandLineParser& parser, ConversionSettings& s, QString& error)
+bool ReadResize(const OptionParser& parser, ConversionSettings& s, std::string& error)
 {
     // Digits only, as the size fields take them; a size of 0 is the run's to refuse.
-    static const QRegularExpression size(QStringLiteral("^(\\d{1,9})[xX](\\d{1,9})$"));
-    const QString text = parser.value(QStringLiteral("resize"));
-    const QRegularExpressionMatch match = size.match(text);
-    if (!match.hasMatch()) {
-        error = QStringLiteral("--resize needs a size as WIDTHxHEIGHT in pixels, not \"%1\".").arg(text);
+    const std::string text = parser.Value("resize");
+    const std::string_view size = WithoutFinalNewline(text);
+    const std::size_t x = size.find_first_of("xX");
+    const auto digits = [](std::string_view part) { return part.size() >= 1 && part.size() <= 9 && AllDigits(part); };
+    if (x == std::string_view::npos || !digits(size.substr(0, x)) || !digits(size.substr(x + 1))) {
+        error = Substitute("--resize needs a size as WIDTHxHEIGHT in pixels, not \"%1\".", text);
         return false;
     }
     s.resize = true;
-    s.resizeWidth = match.captured(1).toInt();
-    s.resizeHeight = match.captured(2).toInt();
+    s.resizeWidth = static_cast<int>(*ParseWholeNumber(size.substr(0, x)));
+    s.resizeHeight = static_cast<int>(*ParseWholeNumber(size.substr(x + 1)));
     return true;
 }
 
-bool Read(const QCommandLineParser& parser, ConversionSettings& s, QString& error)
+bool Read(const OptionParser& parser, ConversionSettings& s, std::string& error)
 {
-    if (parser.isSet(QStringLiteral("crop")) && !ReadCrop(parser, s, error))
+    if (parser.IsSet("crop") && !ReadCrop(parser, s, error))
         return false;
-    s.flip = parser.isSet(QStringLiteral("flip"));
-    s.mirror = parser.isSet(QStringLiteral("mirror"));
-    if (parser.isSet(QStringLiteral("rotate"))) {
-        if (!ReadIntOption(parser, QStringLiteral("rotate"), s.rotateAngle, error, 0, 359))
+    s.flip = parser.IsSet("flip");
+    s.mirror = parser.IsSet("mirror");
+    if (parser.IsSet("rotate")) {
+        if (!ReadIntOption(parser, "rotate", s.rotateAngle, error, 0, 359))
             return false;
         s.rotate = true;
     }
-    s.rotateRight = !parser.isSet(QStringLiteral("rotate-left"));
-    if (!ReadColourOption(parser, QStringLiteral("corner-colour"), s.cornerColour, error))
+    s.rotateRight = !parser.IsSet("rotate-left");
+    if (!ReadColourOption(parser, "corner-colour", s.cornerColour, error))
         return false;
-    if (parser.isSet(QStringLiteral("resize")) && !ReadResize(parser, s, error))
+    if (parser.IsSet("resize") && !ReadResize(parser, s, error))
         return false;
 
-    QStringList filters;
+    Texts filters;
     for (const ResampleFilter& filter : ResampleFilterTable())
-        filters << QString::fromLatin1(filter.name).toLower();
+        filters.push_back(AsciiLower(filter.name));
     int method = static_cast<int>(s.resizeMethod);
-    if (!ReadChoiceOption(parser, QStringLiteral("filter"), filters, method, error))
+    if (!ReadChoiceOption(parser, "filter", filters, method, error))
         return false;
     s.resizeMethod = static_cast<ResizeFilter>(method);
     return true;

@@ -2,9 +2,11 @@
 // a PNG, which any of them makes indexed.
 #include "cli/optiongroups.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "components/pathnames.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pictaron {
 
@@ -12,28 +14,29 @@ namespace {
 
 // A palette file must be there to be read: a name that is none would give a
 // picture of 256 blacks, as would a file whose kind the name does not tell.
-bool IsPaletteFile(const QString& path, QString& error)
+bool IsPaletteFile(const std::string& path, std::string& error)
 {
-    const QFileInfo info(path);
-    QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("--palette must be optimized, websafe or a palette file that can be read; %1 is "
-                               "none of them.")
-                    .arg(QDir::toNativeSeparators(path));
+    struct stat info {};
+    const bool isFile = ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    const int fd = isFile ? ::open(path.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    if (fd < 0) {
+        error = Substitute("--palette must be optimized, websafe or a palette file that can be read; %1 is "
+                           "none of them.",
+                           path);
         return false;
     }
-    const QString suffix = info.suffix().toLower();
-    if (suffix != QLatin1String("pal") && suffix != QLatin1String("act") && suffix != QLatin1String("gif")) {
-        error = QStringLiteral("--palette %1: a palette file is a .pal, .act or .gif file.")
-                    .arg(QDir::toNativeSeparators(path));
+    ::close(fd);
+    const std::string suffix = AsciiLower(SuffixOf(path));
+    if (suffix != "pal" && suffix != "act" && suffix != "gif") {
+        error = Substitute("--palette %1: a palette file is a .pal, .act or .gif file.", path);
         return false;
     }
     return true;
 }
 
-QString Usage()
+std::string Usage()
 {
-    return QStringLiteral(
+    return std::string(
         "GIF and indexed PNG:\n"
         "  Any of these makes a PNG indexed, with the pixels the GIF would have.\n"
         "  --colours N             2..256 colours (default 256; 0 gives 1, above 256 gives 256)\n"
@@ -43,44 +46,42 @@ QString Usage()
         "  --transparent RRGGBB    make this colour transparent\n");
 }
 
-QList<QCommandLineOption> Options()
+std::vector<OptionSpec> Options()
 {
     return {
-        {QStringLiteral("colours"), QString(), QStringLiteral("n")},
-        {QStringLiteral("palette"), QString(), QStringLiteral("palette")},
-        {QStringLiteral("dither"), QString()},
-        {QStringLiteral("transparent"), QString(), QStringLiteral("colour")},
+        {{"colours"}, "n"},
+        {{"palette"}, "palette"},
+        {{"dither"}, ""},
+        {{"transparent"}, "colour"},
     };
 }
 
-bool Read(const QCommandLineParser& parser, ConversionSettings& s, QString& error)
+bool Read(const OptionParser& parser, ConversionSettings& s, std::string& error)
 {
-    const QStringList names{QStringLiteral("colours"), QStringLiteral("palette"), QStringLiteral("dither"),
-                            QStringLiteral("transparent")};
-    for (const QString& name : names) {
+    const Texts names{"colours", "palette", "dither", "transparent"};
+    for (const std::string& name : names) {
         if (!CheckFormatOption(parser, name, s.format, {OutputFormat::Gif, OutputFormat::Png}, error))
             return false;
     }
     if (s.format == OutputFormat::Png && AnySet(parser, names))
         s.pngIndexed = true;
-    if (!ReadIntOption(parser, QStringLiteral("colours"), s.maxColours, error))
+    if (!ReadIntOption(parser, "colours", s.maxColours, error))
         return false;
-    if (parser.isSet(QStringLiteral("palette"))) {
-        const QString palette = parser.value(QStringLiteral("palette"));
-        if (palette.compare(QLatin1String("optimized"), Qt::CaseInsensitive) == 0
-            || palette.compare(QLatin1String("optimised"), Qt::CaseInsensitive) == 0)
+    if (parser.IsSet("palette")) {
+        const std::string palette = parser.Value("palette");
+        if (EqualsNoCase(palette, "optimized") || EqualsNoCase(palette, "optimised"))
             s.palette = kOptimizedPalette;
-        else if (palette.compare(QLatin1String("websafe"), Qt::CaseInsensitive) == 0)
+        else if (EqualsNoCase(palette, "websafe"))
             s.palette = kWebsafePalette;
         else if (!IsPaletteFile(palette, error))
             return false;
         else
             s.palette = palette;
     }
-    s.dither = parser.isSet(QStringLiteral("dither"));
-    if (parser.isSet(QStringLiteral("transparent"))) {
+    s.dither = parser.IsSet("dither");
+    if (parser.IsSet("transparent")) {
         TColor colour = 0;
-        if (!ReadColourOption(parser, QStringLiteral("transparent"), colour, error))
+        if (!ReadColourOption(parser, "transparent", colour, error))
             return false;
         s.transparentColour = colour;
     }

@@ -5,33 +5,33 @@ namespace pictaron {
 
 namespace {
 
-const QString kProgressive = QStringLiteral("progressive");
-const QString kGreyscale = QStringLiteral("greyscale");
+constexpr std::string_view kProgressive = "progressive";
+constexpr std::string_view kGreyscale = "greyscale";
 
-QString Usage()
+std::string Usage()
 {
-    return QStringLiteral(
+    return std::string(
         "JPEG:\n"
         "  --progressive           progressive encoding\n"
         "  --greyscale             greyscale picture\n");
 }
 
-QList<QCommandLineOption> Options()
+std::vector<OptionSpec> Options()
 {
     return {
-        {kProgressive, QString()},
-        {kGreyscale, QString()},
+        {{std::string(kProgressive)}, ""},
+        {{std::string(kGreyscale)}, ""},
     };
 }
 
-bool Read(const QCommandLineParser& parser, ConversionSettings& s, QString& error)
+bool Read(const OptionParser& parser, ConversionSettings& s, std::string& error)
 {
-    for (const QString& name : {kProgressive, kGreyscale}) {
+    for (const std::string_view name : {kProgressive, kGreyscale}) {
         if (!CheckFormatOption(parser, name, s.format, {OutputFormat::Jpeg}, error))
             return false;
     }
-    s.progressive = parser.isSet(kProgressive);
-    s.greyscale = parser.isSet(kGreyscale);
+    s.progressive = parser.IsSet(kProgressive);
+    s.greyscale = parser.IsSet(kGreyscale);
     return true;
 }
 

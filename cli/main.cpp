@@ -12,13 +12,11 @@
 #include "cli/variantreport.h"
 #include "cli/variantrun.h"
 #include "components/errors.h"
+#include "components/pathnames.h"
 #include "components/qtbridge.h"
 #include "effects/caption.h"
 #include "effects/workerthreads.h"
 #include "formats/pictureloader.h"
-
-#include <QDir>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <atomic>
@@ -28,12 +26,17 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <system_error>
+#include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace pictaron;
@@ -60,9 +63,9 @@ extern "C" void OnFileShortened(int)
     _exit(kError);
 }
 
-void PrintError(const QString& message)
+void PrintError(const std::string& message)
 {
-    std::fprintf(stderr, "pictaron-cli: %s\n", qPrintable(message));
+    std::fprintf(stderr, "pictaron-cli: %s\n", message.c_str());
 }
 
 // Standard error carries the program's own messages. Qt's warnings are meant
@@ -71,7 +74,7 @@ void PrintError(const QString& message)
 void QtMessage(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
     if (type == QtCriticalMsg || type == QtFatalMsg)
-        PrintError(QStringLiteral("Qt: ") + message);
+        PrintError("Qt: " + ToUtf8(message));
 }
 
 bool DrawsCaption(int argc, char* argv[])
@@ -84,21 +87,21 @@ bool DrawsCaption(int argc, char* argv[])
     return false;
 }
 
-QString ShownInput(const QString& input)
+std::string ShownInput(const std::string& input)
 {
-    return IsStandardStream(input) ? QStringLiteral("standard input") : input;
+    return IsStandardStream(input) ? "standard input" : input;
 }
 
-QString ShownOutput(const QString& output)
+std::string ShownOutput(const std::string& output)
 {
-    return IsStandardStream(output) ? QStringLiteral("standard output") : output;
+    return IsStandardStream(output) ? "standard output" : output;
 }
 
 // The result goes out whole or not at all: the last test of the interrupt
 // flag and the rename (or the write to standard output) come under one lock
 // that a signal waits for. False when --no-clobber kept an output that
 // appeared after the plan was made.
-bool Publish(const CliJob& job, const PlannedOutput& planned, const QByteArray& bytes)
+bool Publish(const CliJob& job, const PlannedOutput& planned, std::string_view bytes)
 {
     if (IsStandardStream(planned.output)) {
         const std::unique_lock<std::mutex> deferred = DeferInterrupts();
@@ -107,10 +110,12 @@ bool Publish(const CliJob& job, const PlannedOutput& planned, const QByteArray& 
         return true;
     }
     if (job.outputKind == CliOutputKind::Folder || job.outputKind == CliOutputKind::Pattern) {
-        const QString folder = QFileInfo(planned.output).absolutePath();
-        if (!QDir().mkpath(folder))
-            throw PictaronError(QStringLiteral("Cannot write %1.  The folder %2 cannot be made.")
-                                    .arg(QDir::toNativeSeparators(planned.output), QDir::toNativeSeparators(folder)));
+        const std::string folder(FolderOf(AbsolutePath(planned.output)));
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        if (error)
+            throw PictaronError(
+                Substitute("Cannot write %1.  The folder %2 cannot be made.", planned.output, folder));
     }
     std::unique_lock<std::mutex> deferred;
     AtomicWriteOptions options;
@@ -119,12 +124,12 @@ bool Publish(const CliJob& job, const PlannedOutput& planned, const QByteArray& 
         deferred = DeferInterrupts();
         ThrowIfInterrupted();
     };
-    return WriteFileAtomically(ToUtf8(planned.output), BytesView(bytes), options);
+    return WriteFileAtomically(planned.output, bytes, options);
 }
 
 // Standard input, during which a signal ends the program at once: nothing is
 // open for writing yet, and a read from a terminal would not end by itself.
-QByteArray ReadInput()
+std::string ReadInput()
 {
     struct Waiting {
         Waiting() { SetWaitingForInput(true); }
@@ -133,30 +138,36 @@ QByteArray ReadInput()
     return ReadStandardInput(PictureLoader::kMaxBytes);
 }
 
-QString KeptMessage(const PlannedOutput& planned)
+std::string KeptMessage(const PlannedOutput& planned)
 {
-    return QStringLiteral("%1 exists; %2 skipped (--no-clobber).")
-        .arg(QDir::toNativeSeparators(planned.output), ShownInput(planned.input));
+    return Substitute("%1 exists; %2 skipped (--no-clobber).", planned.output, ShownInput(planned.input));
+}
+
+// The size of a file; 0 when it cannot be read.
+std::int64_t FileSize(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_size : 0;
 }
 
 // The picture of one input, converted once and dropped (a PPM can stay in
 // its file), with what the report says of the source. A picture read only in
 // part is still converted; its warnings are for the caller to print.
-Bitmap LoadInput(const QString& input, const PictureLoader& loader, CliPictureReport& report, Bitmap& alpha)
+Bitmap LoadInput(const std::string& input, const PictureLoader& loader, CliPictureReport& report, Bitmap& alpha)
 {
     report.input = input;
     Bitmap original;
     Texts warnings;
     if (IsStandardStream(input)) {
-        const QByteArray bytes = ReadInput();
-        original = loader.LoadFromMemory(BytesView(bytes), ToUtf8(ShownInput(input)), &warnings, &alpha);
-        report.originalSize = bytes.size();
+        const std::string bytes = ReadInput();
+        original = loader.LoadFromMemory(bytes, ShownInput(input), &warnings, &alpha);
+        report.originalSize = static_cast<std::int64_t>(bytes.size());
     } else {
-        original = loader.LoadForRun(ToUtf8(input), &warnings, &alpha);
-        report.originalSize = QFileInfo(input).size();
+        original = loader.LoadForRun(input, &warnings, &alpha);
+        report.originalSize = FileSize(input);
     }
-    report.warnings += ToQStringList(warnings);
-    report.originalDimensions = ToQSize(original.size());
+    report.warnings.insert(report.warnings.end(), warnings.begin(), warnings.end());
+    report.originalDimensions = original.size();
     report.source = SourceTagsOf(original);
     return original;
 }
@@ -173,7 +184,7 @@ RunContext ContextFor(const CliJob& job, RunProgress& progress)
 // the bytes, or why there are none.
 struct Converted {
     CliPictureReport report;
-    QByteArray bytes;
+    QByteArray bytes;  // the encoder's result
     std::exception_ptr failure;
 };
 
@@ -181,14 +192,12 @@ struct Converted {
 // for the helper threads of its kernels too when it is the only conversion.
 class ReadingFile {
 public:
-    ReadingFile(const QString& input, bool only)
-        : message_((QStringLiteral("pictaron-cli: ") + input + QStringLiteral(" changed while it was being read.\n"))
-                       .toLocal8Bit()),
-          only_(only)
+    ReadingFile(const std::string& input, bool only)
+        : message_("pictaron-cli: " + input + " changed while it was being read.\n"), only_(only)
     {
-        tReadingMessage = message_.constData();
+        tReadingMessage = message_.c_str();
         if (only_)
-            gReadingMessage = message_.constData();
+            gReadingMessage = message_.c_str();
     }
     ~ReadingFile()
     {
@@ -200,7 +209,7 @@ public:
     ReadingFile& operator=(const ReadingFile&) = delete;
 
 private:
-    QByteArray message_;
+    std::string message_;
     bool only_;
 };
 
@@ -209,7 +218,7 @@ private:
 QByteArray ConvertPicture(const CliJob& job, const PlannedOutput& planned, const PictureLoader& loader,
                           CliPictureReport& report)
 {
-    const QString& input = planned.input;
+    const std::string& input = planned.input;
     report.output = planned.output;
     report.format = FactsOf(job.settings.format).key;
     report.indexed = job.settings.format == OutputFormat::Gif
@@ -223,19 +232,18 @@ QByteArray ConvertPicture(const CliJob& job, const PlannedOutput& planned, const
     try {
         result = RunConversion(std::move(original), job.settings, context, std::move(alpha));
     } catch (const PictaronError& error) {
-        throw PictaronError(ShownInput(input) + QStringLiteral(": ") + ToQString(error.message()));
+        throw PictaronError(ShownInput(input) + ": " + error.message());
     }
     ThrowIfInterrupted();
     // A step that failed without ending the run (a resize) leaves a result
     // that is not what was asked for.
     if (!result.warnings.isEmpty())
-        throw PictaronError(QStringLiteral("%1: %2  %3 was not written.")
-                                .arg(ShownInput(input), result.warnings.join(QLatin1Char(' ')),
-                                     ShownOutput(planned.output)));
-    report.resultDimensions = result.dimensions;
+        throw PictaronError(Substitute("%1: %2  %3 was not written.", ShownInput(input),
+                                       JoinTexts(ToTexts(result.warnings), " "), ShownOutput(planned.output)));
+    report.resultDimensions = ToSize(result.dimensions);
     report.resultSize = result.bytes.size();
     report.colours = result.colours;
-    report.metadata = result.metadata;
+    report.metadata = ToTexts(result.metadata);
     report.similarity = result.similarity;
     const ConversionSettings& s = job.settings;
     if ((s.maxBytes > 0 || s.minSimilarity > 0) && HasSearchableSetting(s))
@@ -260,11 +268,12 @@ Converted ConvertInput(const CliJob& job, const PlannedOutput& planned, const Pi
 // output and its report; throws what the conversion threw.
 void Settle(const CliJob& job, const PlannedOutput& planned, const Converted& converted, int reportStream)
 {
-    for (const QString& warning : converted.report.warnings)
+    for (const std::string& warning : converted.report.warnings)
         PrintError(warning);
     if (converted.failure)
         std::rethrow_exception(converted.failure);
-    if (!Publish(job, planned, converted.bytes)) {
+    const QByteArray& bytes = converted.bytes;
+    if (!Publish(job, planned, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
         PrintError(KeptMessage(planned));
         return;
     }
@@ -272,7 +281,7 @@ void Settle(const CliJob& job, const PlannedOutput& planned, const Converted& co
     case CliOutputMode::Text:
         break;
     case CliOutputMode::Report:
-        WriteToStream(reportStream, ReportText(converted.report).toLocal8Bit());
+        WriteToStream(reportStream, ReportText(converted.report));
         break;
     case CliOutputMode::Json:
         WriteToStream(reportStream, JsonLine(converted.report));
@@ -282,41 +291,43 @@ void Settle(const CliJob& job, const PlannedOutput& planned, const Converted& co
 
 // Makes the variants of one input (its planned outputs) from one decoding of
 // it and prints what --html or --json asks; throws on failure.
-void ConvertVariants(const CliJob& job, const QList<PlannedOutput>& outputs, const PictureLoader& loader,
+void ConvertVariants(const CliJob& job, const std::vector<PlannedOutput>& outputs, const PictureLoader& loader,
                      int reportStream)
 {
     CliPictureReport report;
     Bitmap alpha;
     const ReadingFile reading(outputs.front().input, true);
     const Bitmap original = LoadInput(outputs.front().input, loader, report, alpha);
-    for (const QString& warning : report.warnings)
+    for (const std::string& warning : report.warnings)
         PrintError(warning);
     RunProgress progress;
     RunContext context = ContextFor(job, progress);
-    const auto publish = [&job](const PlannedOutput& planned, const QByteArray& bytes) {
+    const auto publish = [&job](const PlannedOutput& planned, std::string_view bytes) {
         ThrowIfInterrupted();
         const bool written = Publish(job, planned, bytes);
         if (!written)
             PrintError(KeptMessage(planned));
         return written;
     };
-    QStringList notes;
-    const QList<MadeVariant> made = MakeVariants(job, outputs, original, alpha, context, publish, notes);
-    for (const QString& note : notes)
+    Texts notes;
+    const std::vector<MadeVariant> made = MakeVariants(job, outputs, original, alpha, context, publish, notes);
+    for (const std::string& note : notes)
         PrintError(note);
-    if (job.variants.html)
+    if (job.variants.html) {
         WriteToStream(reportStream, PictureElement(made, job.variants.sizes));
-    else if (job.mode == CliOutputMode::Json)
-        WriteToStream(reportStream, VariantJsonLine(report.input, report.originalSize, made, report.warnings + notes));
+    } else if (job.mode == CliOutputMode::Json) {
+        Texts said = report.warnings;
+        said.insert(said.end(), notes.begin(), notes.end());
+        WriteToStream(reportStream, VariantJsonLine(report.input, report.originalSize, made, said));
+    }
 }
 
 // Help and version text; a stream that cannot take it is an error too.
-int PrintText(FILE* stream, const QByteArray& text)
+int PrintText(FILE* stream, const std::string& text)
 {
-    if (std::fputs(text.constData(), stream) < 0 || std::fflush(stream) != 0) {
-        PrintError(QStringLiteral("Cannot write to standard %1.  %2")
-                       .arg(stream == stdout ? QStringLiteral("output") : QStringLiteral("error"),
-                            QString::fromLocal8Bit(std::strerror(errno))));
+    if (std::fputs(text.c_str(), stream) < 0 || std::fflush(stream) != 0) {
+        PrintError(Substitute("Cannot write to standard %1.  %2", stream == stdout ? "output" : "error",
+                              std::strerror(errno)));
         return kError;
     }
     return kDone;
@@ -329,26 +340,26 @@ int RunPlan(const CliJob& job, const OutputPlan& plan)
     // standard error.
     const int reportStream = job.outputKind == CliOutputKind::StandardOutput ? STDERR_FILENO : STDOUT_FILENO;
     if (job.mode != CliOutputMode::Text && reportStream == STDOUT_FILENO && StandardOutputClosed()) {
-        PrintError(QStringLiteral("Standard output is closed, so there is nowhere to print %1; nothing written.")
-                       .arg(job.mode == CliOutputMode::Json ? QStringLiteral("--json") : QStringLiteral("--report")));
+        PrintError(Substitute("Standard output is closed, so there is nowhere to print %1; nothing written.",
+                              job.mode == CliOutputMode::Json ? "--json" : "--report"));
         return kError;
     }
     if (job.outputKind == CliOutputKind::StandardOutput && StandardOutputClosed()) {
-        PrintError(QStringLiteral("Standard output is closed, so -o - has nowhere to go; nothing written."));
+        PrintError("Standard output is closed, so -o - has nowhere to go; nothing written.");
         return kError;
     }
 
     const bool variants = !job.variants.IsEmpty();
     const PictureLoader loader(variants ? VariantLoadOptions(job) : LoadOptionsFor(job.settings));
     // One output, or every variant of one input.
-    QList<QList<PlannedOutput>> groups;
+    std::vector<std::vector<PlannedOutput>> groups;
     for (const PlannedOutput& planned : plan.outputs) {
-        if (variants && !groups.isEmpty() && groups.back().front().input == planned.input)
-            groups.back() << planned;
+        if (variants && !groups.empty() && groups.back().front().input == planned.input)
+            groups.back().push_back(planned);
         else
-            groups.append({planned});
+            groups.push_back({planned});
     }
-    const auto allKept = [](const QList<PlannedOutput>& outputs) {
+    const auto allKept = [](const std::vector<PlannedOutput>& outputs) {
         return std::all_of(outputs.begin(), outputs.end(), [](const PlannedOutput& o) { return o.keepExisting; });
     };
     // The variants of one input are written as they are made, so such runs
@@ -359,7 +370,7 @@ int RunPlan(const CliJob& job, const OutputPlan& plan)
     if (jobs > 1)
         LimitWorkerThreads(1);
     const auto convert = [&](int i) {
-        const QList<PlannedOutput>& outputs = groups[i];
+        const std::vector<PlannedOutput>& outputs = groups[i];
         return variants || allKept(outputs) ? Converted{} : ConvertInput(job, outputs.front(), loader, jobs == 1);
     };
 
@@ -370,11 +381,11 @@ int RunPlan(const CliJob& job, const OutputPlan& plan)
         return false;
     };
     const auto finish = [&](int i, std::optional<Converted> converted) {
-        const QList<PlannedOutput>& outputs = groups[i];
+        const std::vector<PlannedOutput>& outputs = groups[i];
         const PlannedOutput& planned = outputs.front();
         if (!converted) {
-            PrintError(QStringLiteral("Interrupted; %1 and the outputs after it were not written.")
-                           .arg(ShownOutput(planned.output)));
+            PrintError(Substitute("Interrupted; %1 and the outputs after it were not written.",
+                                  ShownOutput(planned.output)));
             return stop(kCancelled);
         }
         for (const PlannedOutput& kept : outputs)
@@ -388,31 +399,31 @@ int RunPlan(const CliJob& job, const OutputPlan& plan)
             else
                 Settle(job, planned, *converted, reportStream);
         } catch (const RunDeclined& declined) {
-            PrintError(QStringLiteral("%1: %2; nothing written.").arg(ShownInput(planned.input), ToQString(declined.reason())));
+            PrintError(Substitute("%1: %2; nothing written.", ShownInput(planned.input), declined.reason()));
             if (status == kDone)
                 status = kCancelled;
         } catch (const RunCancelled&) {
             if (InterruptFlag().IsCancelled()) {
                 // Variants written before the signal are whole and stay.
-                PrintError(variants ? QStringLiteral("Interrupted; the variants of %1 not yet written were not written.")
-                                          .arg(ShownInput(planned.input))
-                                    : QStringLiteral("Interrupted; %1 was not written.").arg(ShownOutput(planned.output)));
+                PrintError(variants ? Substitute("Interrupted; the variants of %1 not yet written were not written.",
+                                                 ShownInput(planned.input))
+                                    : Substitute("Interrupted; %1 was not written.", ShownOutput(planned.output)));
                 return stop(kCancelled);
             }
-            PrintError(QStringLiteral("%1: the run was cancelled; nothing written.").arg(ShownInput(planned.input)));
+            PrintError(Substitute("%1: the run was cancelled; nothing written.", ShownInput(planned.input)));
             if (status == kDone)
                 status = kCancelled;
         } catch (const StreamWriteError& error) {
             // Nothing more printed would arrive.
-            PrintError(ToQString(error.message()));
+            PrintError(error.message());
             ended = kError;
             return false;
         } catch (const PictaronError& error) {
-            PrintError(ToQString(error.message()));
+            PrintError(error.message());
             status = kError;
         } catch (const std::bad_alloc&) {
-            PrintError(QStringLiteral("%1: There is not enough memory to finish this picture; nothing written.")
-                           .arg(ShownInput(planned.input)));
+            PrintError(Substitute("%1: There is not enough memory to finish this picture; nothing written.",
+                                  ShownInput(planned.input)));
             status = kError;
         }
         return true;
@@ -442,7 +453,7 @@ int main(int argc, char* argv[])
         try {
             app = MakeCaptionApplication(argc, argv);
         } catch (const PictaronError& error) {
-            PrintError(ToQString(error.message()));
+            PrintError(error.message());
             return kError;
         }
     } else {
@@ -453,19 +464,17 @@ int main(int argc, char* argv[])
         std::setlocale(LC_MESSAGES, "");
     }
 
-    QStringList arguments;
-    arguments.reserve(argc);
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+    // The arguments as the system gives them: file names are bytes.
+    const Texts arguments(argv, argv + argc);
     const CliParse parse = ParseCliArguments(arguments);
     switch (parse.outcome) {
     case CliParse::Outcome::Help:
-        return PrintText(stdout, CliUsage().toLocal8Bit());
+        return PrintText(stdout, CliUsage());
     case CliParse::Outcome::Version:
-        return PrintText(stdout, QByteArrayLiteral("pictaron-cli " PICTARON_VERSION "\n"));
+        return PrintText(stdout, "pictaron-cli " PICTARON_VERSION "\n");
     case CliParse::Outcome::BadUsage:
         PrintError(parse.error);
-        std::fputs(qPrintable(CliUsage()), stderr);
+        std::fputs(CliUsage().c_str(), stderr);
         return kBadUsage;
     case CliParse::Outcome::Run:
         break;
@@ -473,8 +482,8 @@ int main(int argc, char* argv[])
 
     // Every name first: a run that would lose a file writes none.
     const OutputPlan plan = PlanOutputs(parse.job);
-    if (!plan.clashes.isEmpty()) {
-        for (const QString& clash : plan.clashes)
+    if (!plan.clashes.empty()) {
+        for (const std::string& clash : plan.clashes)
             PrintError(clash);
         return kError;
     }

@@ -7,42 +7,56 @@
 
 #include "app/conversionsettings.h"
 
-#include <QCommandLineOption>
-#include <QCommandLineParser>
-#include <QList>
-#include <QString>
-#include <QStringList>
+#include "cli/optionparser.h"
 
 #include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace pictaron {
 
 struct OptionGroup {
     // Lines of the usage text: a heading and one line per option.
-    QString (*usage)();
-    QList<QCommandLineOption> (*options)();
+    std::string (*usage)();
+    std::vector<OptionSpec> (*options)();
     // False with error set when a value is bad.
-    bool (*read)(const QCommandLineParser& parser, ConversionSettings& settings, QString& error);
+    bool (*read)(const OptionParser& parser, ConversionSettings& settings, std::string& error);
 };
 
 // Shared readers; each leaves value alone when the option is absent and
 // returns false with a message naming the option when its value is bad.
-bool ReadIntOption(const QCommandLineParser& parser, const QString& name, int& value, QString& error);
+bool ReadIntOption(const OptionParser& parser, std::string_view name, int& value, std::string& error);
 // A whole number from low to high.
-bool ReadIntOption(const QCommandLineParser& parser, const QString& name, int& value, QString& error, int low,
+bool ReadIntOption(const OptionParser& parser, std::string_view name, int& value, std::string& error, int low,
                    int high);
 // Six hexadecimal digits as web pages write colours (RRGGBB, "#" allowed).
-bool ReadColourOption(const QCommandLineParser& parser, const QString& name, TColor& value, QString& error);
+bool ReadColourOption(const OptionParser& parser, std::string_view name, TColor& value, std::string& error);
 // One of choices, case-insensitively; value becomes its index.
-bool ReadChoiceOption(const QCommandLineParser& parser, const QString& name, const QStringList& choices, int& value,
-                      QString& error);
+bool ReadChoiceOption(const OptionParser& parser, std::string_view name, const Texts& choices, int& value,
+                      std::string& error);
+
+// How values were always read, for the readers of the groups.
+// A whole number as the toolkit's toInt takes it: ASCII white space around,
+// a sign, within int.
+bool ReadInt(std::string_view text, int& value);
+// A number as the toolkit's toDouble takes it: Unicode white space around, a
+// sign, a point, an exponent; no infinity or NaN spelled out, nothing that
+// overflows or underflows to 0.
+std::optional<double> ParseDecimalNumber(std::string_view text);
+// Whether text is ASCII digits only (an empty text is).
+bool AllDigits(std::string_view text);
+// text without one final line feed, which the patterns the values were once
+// matched with allowed before their end.
+std::string_view WithoutFinalNewline(std::string_view text);
 
 // An option that only some formats have: false with error set when it is
 // given and the run writes none of them.
-bool CheckFormatOption(const QCommandLineParser& parser, const QString& name, OutputFormat chosen,
-                       std::initializer_list<OutputFormat> formats, QString& error);
+bool CheckFormatOption(const OptionParser& parser, std::string_view name, OutputFormat chosen,
+                       std::initializer_list<OutputFormat> formats, std::string& error);
 // Whether any of the options is given.
-bool AnySet(const QCommandLineParser& parser, const QStringList& names);
+bool AnySet(const OptionParser& parser, const Texts& names);
 
 OptionGroup GeometryOptions();
 OptionGroup ToneOptions();

@@ -19,32 +19,32 @@
 
 #include "cli/cliargs.h"
 
-#include <QList>
-#include <QString>
-#include <QStringList>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace pictaron {
 
 // Whether -o names a pattern: it holds {name}, {dir} or {ext}.
-bool IsOutputPattern(const QString& output);
+bool IsOutputPattern(std::string_view output);
 // The first "{word}" of a pattern that is no placeholder, or an empty text.
-QString UnknownPlaceholder(const QString& pattern);
+std::string UnknownPlaceholder(std::string_view pattern);
 
 // The output of one input: the named file, FOLDER/<input name>.<extension>,
 // the pattern filled in, or "-" for standard output.
-QString OutputPathFor(const CliJob& job, const QString& input);
+std::string OutputPathFor(const CliJob& job, const std::string& input);
 
 struct PlannedOutput {
-    QString input;
-    QString output;             // "-" for standard output
+    std::string input;
+    std::string output;         // "-" for standard output
     bool keepExisting = false;  // --no-clobber and the output exists: skipped
     OutputFormat format = OutputFormat::Jpeg;
     int width = 0;              // of a variant; 0: as the settings say
 };
 
 struct OutputPlan {
-    QList<PlannedOutput> outputs;  // in the order of the inputs, each input's variants together
-    QStringList clashes;           // one message each; when any, nothing may be written
+    std::vector<PlannedOutput> outputs;  // in the order of the inputs, each input's variants together
+    Texts clashes;                       // one message each; when any, nothing may be written
 };
 
 OutputPlan PlanOutputs(const CliJob& job);

@@ -5,12 +5,12 @@ namespace pictaron {
 
 namespace {
 
-const QString kInterlace = QStringLiteral("interlace");
-const QString kPngColours = QStringLiteral("png-colours");
+constexpr std::string_view kInterlace = "interlace";
+constexpr std::string_view kPngColours = "png-colours";
 
-QString Usage()
+std::string Usage()
 {
-    return QStringLiteral(
+    return std::string(
         "PNG:\n"
         "  Truecolour, keeping the source's transparency, unless indexed.\n"
         "  --interlace             Adam7 interlacing: a browser shows the whole picture\n"
@@ -18,25 +18,25 @@ QString Usage()
         "  --png-colours N         indexed PNG of 2..256 colours, as --colours N gives\n");
 }
 
-QList<QCommandLineOption> Options()
+std::vector<OptionSpec> Options()
 {
     return {
-        {kInterlace, QString()},
-        {kPngColours, QString(), QStringLiteral("n")},
+        {{std::string(kInterlace)}, ""},
+        {{std::string(kPngColours)}, "n"},
     };
 }
 
-bool Read(const QCommandLineParser& parser, ConversionSettings& s, QString& error)
+bool Read(const OptionParser& parser, ConversionSettings& s, std::string& error)
 {
-    for (const QString& name : {kInterlace, kPngColours}) {
+    for (const std::string_view name : {kInterlace, kPngColours}) {
         if (!CheckFormatOption(parser, name, s.format, {OutputFormat::Png}, error))
             return false;
     }
-    s.interlace = parser.isSet(kInterlace);
-    if (!parser.isSet(kPngColours))
+    s.interlace = parser.IsSet(kInterlace);
+    if (!parser.IsSet(kPngColours))
         return true;
-    if (parser.isSet(QStringLiteral("colours"))) {
-        error = QStringLiteral("Choose either --png-colours or --colours.");
+    if (parser.IsSet("colours")) {
+        error = "Choose either --png-colours or --colours.";
         return false;
     }
     s.pngIndexed = true;

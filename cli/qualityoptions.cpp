@@ -6,12 +6,12 @@ namespace pictaron {
 
 namespace {
 
-const QString kQuality = QStringLiteral("quality");
-const QString kLossless = QStringLiteral("lossless");
+constexpr std::string_view kQuality = "quality";
+constexpr std::string_view kLossless = "lossless";
 
-QString Usage()
+std::string Usage()
 {
-    return QStringLiteral(
+    return std::string(
         "Quality (JPEG, WebP, AVIF):\n"
         "  --quality N             the quality of the chosen format: JPEG 1..100\n"
         "                          (default 80; values outside are clamped), WebP 0..100\n"
@@ -20,22 +20,22 @@ QString Usage()
         "                          AVIF then holds RGB, 4:4:4); not with --quality\n");
 }
 
-QList<QCommandLineOption> Options()
+std::vector<OptionSpec> Options()
 {
     return {
-        {kQuality, QString(), QStringLiteral("n")},
-        {kLossless, QString()},
+        {{std::string(kQuality)}, "n"},
+        {{std::string(kLossless)}, ""},
     };
 }
 
-bool Read(const QCommandLineParser& parser, ConversionSettings& s, QString& error)
+bool Read(const OptionParser& parser, ConversionSettings& s, std::string& error)
 {
     if (!CheckFormatOption(parser, kQuality, s.format, {OutputFormat::Jpeg, OutputFormat::Webp, OutputFormat::Avif},
                            error)
         || !CheckFormatOption(parser, kLossless, s.format, {OutputFormat::Webp, OutputFormat::Avif}, error))
         return false;
-    if (parser.isSet(kQuality) && parser.isSet(kLossless)) {
-        error = QStringLiteral("Choose either --quality or --lossless.");
+    if (parser.IsSet(kQuality) && parser.IsSet(kLossless)) {
+        error = "Choose either --quality or --lossless.";
         return false;
     }
     switch (s.format) {
@@ -46,10 +46,10 @@ bool Read(const QCommandLineParser& parser, ConversionSettings& s, QString& erro
         s.jpegQuality = ClampJpegQuality(s.jpegQuality);
         return true;
     case OutputFormat::Webp:
-        s.webpLossless = parser.isSet(kLossless);
+        s.webpLossless = parser.IsSet(kLossless);
         return ReadIntOption(parser, kQuality, s.webpQuality, error, 0, 100);
     case OutputFormat::Avif:
-        s.avifLossless = parser.isSet(kLossless);
+        s.avifLossless = parser.IsSet(kLossless);
         return ReadIntOption(parser, kQuality, s.avifQuality, error, 0, 100);
     case OutputFormat::Gif:
     case OutputFormat::Png:

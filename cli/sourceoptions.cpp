@@ -6,9 +6,9 @@ namespace pictaron {
 
 namespace {
 
-QString Usage()
+std::string Usage()
 {
-    return QStringLiteral(
+    return std::string(
         "Pictures from cameras and phones:\n"
         "  A picture is turned upright as its EXIF Orientation says (JPEG, TIFF, PNG,\n"
         "  WebP), and one with an embedded ICC colour profile (Display P3, Adobe RGB,\n"
@@ -31,22 +31,22 @@ QString Usage()
         "                          metadata and keeps none\n");
 }
 
-QList<QCommandLineOption> Options()
+std::vector<OptionSpec> Options()
 {
     return {
-        {QStringLiteral("keep-orientation"), QString()},
-        {QStringLiteral("keep-profile"), QString()},
-        {QStringLiteral("keep-metadata"), QString(), QStringLiteral("what")},
+        {{"keep-orientation"}, ""},
+        {{"keep-profile"}, ""},
+        {{"keep-metadata"}, "what"},
     };
 }
 
-bool Read(const QCommandLineParser& parser, ConversionSettings& s, QString& error)
+bool Read(const OptionParser& parser, ConversionSettings& s, std::string& error)
 {
-    s.keepOrientation = parser.isSet(QStringLiteral("keep-orientation"));
-    s.keepProfile = parser.isSet(QStringLiteral("keep-profile"));
+    s.keepOrientation = parser.IsSet("keep-orientation");
+    s.keepProfile = parser.IsSet("keep-profile");
     int keep = static_cast<int>(s.keepMetadata);
-    if (!ReadChoiceOption(parser, QStringLiteral("keep-metadata"),
-                          {QStringLiteral("none"), QStringLiteral("copyright"), QStringLiteral("all")}, keep, error))
+    if (!ReadChoiceOption(parser, "keep-metadata",
+                          {"none", "copyright", "all"}, keep, error))
         return false;
     s.keepMetadata = static_cast<KeepMetadata>(keep);
     return true;

@@ -1,5 +1,7 @@
 #include "cli/standardstreams.h"
 
+#include "components/plaintext.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -12,23 +14,23 @@ namespace {
 
 bool gClosed[3] = {false, false, false};
 
-QString StreamName(int fd)
+const char* StreamName(int fd)
 {
-    return fd == STDIN_FILENO    ? QStringLiteral("standard input")
-        : fd == STDOUT_FILENO    ? QStringLiteral("standard output")
-                                 : QStringLiteral("standard error");
+    return fd == STDIN_FILENO    ? "standard input"
+        : fd == STDOUT_FILENO    ? "standard output"
+                                 : "standard error";
 }
 
-QString Reason(int error)
+std::string Reason(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(error)) + QLatin1Char('.');
+    return std::string(std::strerror(error)) + '.';
 }
 
 } // namespace
 
-bool IsStandardStream(const QString& name)
+bool IsStandardStream(std::string_view name)
 {
-    return name == QLatin1String("-");
+    return name == "-";
 }
 
 void GuardStandardDescriptors()
@@ -54,11 +56,11 @@ bool StandardOutputClosed()
     return gClosed[STDOUT_FILENO];
 }
 
-QByteArray ReadStandardInput(qint64 limit)
+std::string ReadStandardInput(std::int64_t limit)
 {
     if (StandardInputClosed())
-        throw PictaronError(QStringLiteral("Cannot read standard input.  It is closed."));
-    QByteArray bytes;
+        throw PictaronError(std::string("Cannot read standard input.  It is closed."));
+    std::string bytes;
     char buffer[1 << 16];
     for (;;) {
         const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
@@ -67,28 +69,28 @@ QByteArray ReadStandardInput(qint64 limit)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            throw PictaronError(QStringLiteral("Cannot read standard input.  ") + Reason(errno));
+            throw PictaronError("Cannot read standard input.  " + Reason(errno));
         }
-        if (bytes.size() + n > limit)
-            throw PictaronError(QStringLiteral("Cannot open standard input.  It holds more than %1 MB, more than any "
-                                               "picture Pictaron opens.")
-                                    .arg(limit / 1'000'000));
+        if (static_cast<std::int64_t>(bytes.size()) + n > limit)
+            throw PictaronError(Substitute("Cannot open standard input.  It holds more than %1 MB, more than any "
+                                           "picture Pictaron opens.",
+                                           limit / 1'000'000));
         bytes.append(buffer, n);
     }
 }
 
-void WriteToStream(int fd, const QByteArray& bytes)
+void WriteToStream(int fd, std::string_view bytes)
 {
     if (fd == STDOUT_FILENO && StandardOutputClosed())
-        throw StreamWriteError(QStringLiteral("Cannot write to standard output.  It is closed."));
-    qsizetype written = 0;
+        throw StreamWriteError(std::string("Cannot write to standard output.  It is closed."));
+    std::size_t written = 0;
     while (written < bytes.size()) {
-        const ssize_t n = write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            throw StreamWriteError(QStringLiteral("Cannot write to %1.  %2").arg(StreamName(fd), Reason(n < 0 ? errno : EIO)));
-        written += n;
+            throw StreamWriteError(Substitute("Cannot write to %1.  %2", StreamName(fd), Reason(n < 0 ? errno : EIO)));
+        written += static_cast<std::size_t>(n);
     }
 }
 

@@ -5,13 +5,14 @@
 
 #include "components/errors.h"
 
-#include <QByteArray>
-#include <QString>
+#include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace pictaron {
 
 // "-", the name of standard input as an INPUT and of standard output as -o.
-bool IsStandardStream(const QString& name);
+bool IsStandardStream(std::string_view name);
 
 // Opens /dev/null on each of descriptors 0, 1 and 2 that the caller left
 // closed, so that no file the run opens takes its number and receives what
@@ -29,10 +30,10 @@ public:
 
 // The whole of standard input. Throws PictaronError when it is closed, cannot
 // be read, or holds more than limit bytes (nothing more is read then).
-QByteArray ReadStandardInput(qint64 limit);
+std::string ReadStandardInput(std::int64_t limit);
 
 // Every byte to descriptor fd (1 or 2), retrying short writes; throws
 // StreamWriteError naming the stream and the reason.
-void WriteToStream(int fd, const QByteArray& bytes);
+void WriteToStream(int fd, std::string_view bytes);
 
 } // namespace pictaron

@@ -2,20 +2,19 @@
 // or the colour count itself, with real encodes.
 #include "cli/optiongroups.h"
 
-#include <QRegularExpression>
-
+#include <charconv>
 #include <cmath>
 
 namespace pictaron {
 
 namespace {
 
-const QString kMaxBytes = QStringLiteral("max-bytes");
-const QString kMinSsim = QStringLiteral("min-ssim");
+constexpr std::string_view kMaxBytes = "max-bytes";
+constexpr std::string_view kMinSsim = "min-ssim";
 
-QString Usage()
+std::string Usage()
 {
-    return QStringLiteral(
+    return std::string(
         "Targets (JPEG, WebP, AVIF, GIF, indexed PNG):\n"
         "  The quality or colour count is chosen by trial encodes; --quality, --colours\n"
         "  and --png-colours are then left out (--palette optimized makes a PNG\n"
@@ -31,65 +30,76 @@ QString Usage()
         "                          0 < X <= 1; with --max-bytes it must fit that too\n");
 }
 
-QList<QCommandLineOption> Options()
+std::vector<OptionSpec> Options()
 {
     return {
-        {kMaxBytes, QString(), QStringLiteral("size")},
-        {kMinSsim, QString(), QStringLiteral("x")},
+        {{std::string(kMaxBytes)}, "size"},
+        {{std::string(kMinSsim)}, "x"},
     };
 }
 
+// A number as the pattern "[0-9]*\\.?[0-9]+" takes it: digits with at most
+// one point, and a digit last.
+bool IsDecimal(std::string_view text)
+{
+    const std::size_t point = text.find('.');
+    if (point != std::string_view::npos)
+        return AllDigits(text.substr(0, point)) && !text.substr(point + 1).empty() && AllDigits(text.substr(point + 1));
+    return !text.empty() && AllDigits(text);
+}
+
 // Whole bytes, rounded down so that a budget is never exceeded: "1.5k" is 1536.
-bool ReadSize(const QCommandLineParser& parser, qint64& bytes, QString& error)
+bool ReadSize(const OptionParser& parser, std::int64_t& bytes, std::string& error)
 {
-    if (!parser.isSet(kMaxBytes))
+    if (!parser.IsSet(kMaxBytes))
         return true;
-    static const QRegularExpression size(QStringLiteral("^([0-9]*\\.?[0-9]+)([km]?)$"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    const QString text = parser.value(kMaxBytes);
-    const QRegularExpressionMatch match = size.match(text);
-    const QString unit = match.captured(2).toLower();
-    const double scale = unit == QLatin1String("m") ? 1024.0 * 1024.0 : unit == QLatin1String("k") ? 1024.0 : 1.0;
-    const double value = std::floor(match.captured(1).toDouble() * scale);
+    const std::string text = parser.Value(kMaxBytes);
+    std::string_view number = WithoutFinalNewline(text);
+    double scale = 1.0;
+    if (!number.empty() && (number.back() == 'k' || number.back() == 'K' || number.back() == 'm' || number.back() == 'M')) {
+        scale = number.back() == 'm' || number.back() == 'M' ? 1024.0 * 1024.0 : 1024.0;
+        number.remove_suffix(1);
+    }
+    double parsed = 0;
+    const bool read = IsDecimal(number)
+        && std::from_chars(number.data(), number.data() + number.size(), parsed).ec == std::errc();
+    const double value = std::floor(parsed * scale);
     // Beyond 2^53 bytes a double no longer holds whole numbers; no file is that large.
-    if (!match.hasMatch() || !(value >= 1 && value <= 9007199254740992.0)) {
-        error = QStringLiteral("--max-bytes needs a size of at least one byte, such as 2000, 150k or 1.5M, not "
-                               "\"%1\".")
-                    .arg(text);
+    if (!read || !(value >= 1 && value <= 9007199254740992.0)) {
+        error = Substitute("--max-bytes needs a size of at least one byte, such as 2000, 150k or 1.5M, not "
+                           "\"%1\".",
+                           text);
         return false;
     }
-    bytes = static_cast<qint64>(value);
+    bytes = static_cast<std::int64_t>(value);
     return true;
 }
 
-bool ReadScore(const QCommandLineParser& parser, double& score, QString& error)
+bool ReadScore(const OptionParser& parser, double& score, std::string& error)
 {
-    if (!parser.isSet(kMinSsim))
+    if (!parser.IsSet(kMinSsim))
         return true;
-    bool ok = false;
-    const double value = parser.value(kMinSsim).toDouble(&ok);
-    if (!ok || !(value > 0 && value <= 1)) {
-        error = QStringLiteral("--min-ssim needs a number above 0 and at most 1, not \"%1\".")
-                    .arg(parser.value(kMinSsim));
+    const std::optional<double> value = ParseDecimalNumber(parser.Value(kMinSsim));
+    if (!value || !(*value > 0 && *value <= 1)) {
+        error = Substitute("--min-ssim needs a number above 0 and at most 1, not \"%1\".", parser.Value(kMinSsim));
         return false;
     }
-    score = value;
+    score = *value;
     return true;
 }
 
-bool Read(const QCommandLineParser& parser, ConversionSettings& s, QString& error)
+bool Read(const OptionParser& parser, ConversionSettings& s, std::string& error)
 {
     if (!ReadSize(parser, s.maxBytes, error) || !ReadScore(parser, s.minSimilarity, error))
         return false;
-    const QString target = parser.isSet(kMaxBytes) ? kMaxBytes : kMinSsim;
-    if (!parser.isSet(target))
+    const std::string_view target = parser.IsSet(kMaxBytes) ? kMaxBytes : kMinSsim;
+    if (!parser.IsSet(target))
         return true;
     // The target chooses this setting; a value given as well would be dropped.
-    for (const QString& chosen : {QStringLiteral("quality"), QStringLiteral("colours"), QStringLiteral("png-colours")}) {
-        if (parser.isSet(chosen)) {
-            error = QStringLiteral("--%1 chooses the %2 itself; leave out --%3.")
-                        .arg(target, chosen == QLatin1String("quality") ? chosen : QStringLiteral("colour count"),
-                             chosen);
+    for (const std::string_view chosen : {"quality", "colours", "png-colours"}) {
+        if (parser.IsSet(chosen)) {
+            error = Substitute("--%1 chooses the %2 itself; leave out --%3.", target,
+                               chosen == "quality" ? chosen : "colour count", chosen);
             return false;
         }
     }

@@ -5,9 +5,9 @@ namespace pictaron {
 
 namespace {
 
-QString Usage()
+std::string Usage()
 {
-    return QStringLiteral(
+    return std::string(
         "Blend, tone and filters:\n"
         "  --blend FILE            mix in a second picture (skipped when FILE does not exist)\n"
         "  --blend-bias N          -100..100: weight of the second picture (default 0, half)\n"
@@ -18,43 +18,43 @@ QString Usage()
         "  --blur N                blur, 0..20 as the slider (20 strongest)\n");
 }
 
-QList<QCommandLineOption> Options()
+std::vector<OptionSpec> Options()
 {
     return {
-        {QStringLiteral("blend"), QString(), QStringLiteral("file")},
-        {QStringLiteral("blend-bias"), QString(), QStringLiteral("n")},
-        {QStringLiteral("blend-tile"), QString()},
-        {QStringLiteral("contrast"), QString(), QStringLiteral("n")},
-        {QStringLiteral("brightness"), QString(), QStringLiteral("n")},
-        {QStringLiteral("sharpen"), QString(), QStringLiteral("n")},
-        {QStringLiteral("blur"), QString(), QStringLiteral("n")},
+        {{"blend"}, "file"},
+        {{"blend-bias"}, "n"},
+        {{"blend-tile"}, ""},
+        {{"contrast"}, "n"},
+        {{"brightness"}, "n"},
+        {{"sharpen"}, "n"},
+        {{"blur"}, "n"},
     };
 }
 
-bool Read(const QCommandLineParser& parser, ConversionSettings& s, QString& error)
+bool Read(const OptionParser& parser, ConversionSettings& s, std::string& error)
 {
-    if (parser.isSet(QStringLiteral("blend"))) {
+    if (parser.IsSet("blend")) {
         s.blend = true;
-        s.blendFile = parser.value(QStringLiteral("blend"));
+        s.blendFile = parser.Value("blend");
     }
-    if (!ReadIntOption(parser, QStringLiteral("blend-bias"), s.blendBias, error, -100, 100))
+    if (!ReadIntOption(parser, "blend-bias", s.blendBias, error, -100, 100))
         return false;
-    s.blendStretch = !parser.isSet(QStringLiteral("blend-tile"));
+    s.blendStretch = !parser.IsSet("blend-tile");
 
     // Values typed outside the sliders' range are clamped by the run, as the
     // window's edit boxes would pass them.
-    s.contrast = parser.isSet(QStringLiteral("contrast"));
-    if (!ReadIntOption(parser, QStringLiteral("contrast"), s.contrastAmount, error))
+    s.contrast = parser.IsSet("contrast");
+    if (!ReadIntOption(parser, "contrast", s.contrastAmount, error))
         return false;
-    s.brightness = parser.isSet(QStringLiteral("brightness"));
-    if (!ReadIntOption(parser, QStringLiteral("brightness"), s.brightnessAmount, error))
+    s.brightness = parser.IsSet("brightness");
+    if (!ReadIntOption(parser, "brightness", s.brightnessAmount, error))
         return false;
 
-    s.sharpen = parser.isSet(QStringLiteral("sharpen"));
-    if (!ReadIntOption(parser, QStringLiteral("sharpen"), s.sharpenAmount, error, 0, 20))
+    s.sharpen = parser.IsSet("sharpen");
+    if (!ReadIntOption(parser, "sharpen", s.sharpenAmount, error, 0, 20))
         return false;
-    s.blur = parser.isSet(QStringLiteral("blur"));
-    return ReadIntOption(parser, QStringLiteral("blur"), s.blurAmount, error, 0, 20);
+    s.blur = parser.IsSet("blur");
+    return ReadIntOption(parser, "blur", s.blurAmount, error, 0, 20);
 }
 
 } // namespace

@@ -1,11 +1,9 @@
 #include "cli/variantreport.h"
 
 #include "app/outputformat.h"
+#include "cli/jsonwriter.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QUrl>
+#include <algorithm>
 
 namespace pictaron {
 
@@ -14,84 +12,106 @@ namespace {
 // A file name as a relative URL: everything but the unreserved characters
 // and "/" percent-encoded, so commas and spaces cannot split a srcset entry
 // and no attribute needs escaping.
-QString UrlOf(const QString& file)
+std::string UrlOf(const std::string& file)
 {
-    return QString::fromLatin1(QUrl::toPercentEncoding(file, "/"));
+    constexpr char kHex[] = "0123456789ABCDEF";
+    std::string url;
+    for (const char c : file) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool unreserved = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z')
+            || (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_' || byte == '~' || byte == '/';
+        if (unreserved) {
+            url += c;
+        } else {
+            url += '%';
+            url += kHex[byte >> 4];
+            url += kHex[byte & 0xF];
+        }
+    }
+    return url;
 }
 
-QString Attribute(const QString& text)
+// Text for an attribute in double quotes.
+std::string Attribute(const std::string& text)
 {
-    return text.toHtmlEscaped();
+    std::string escaped;
+    for (const char c : text) {
+        switch (c) {
+        case '<': escaped += "&lt;"; break;
+        case '>': escaped += "&gt;"; break;
+        case '&': escaped += "&amp;"; break;
+        case '"': escaped += "&quot;"; break;
+        default: escaped += c;
+        }
+    }
+    return escaped;
 }
 
 // The variants of one format, in the order made (widths ascending).
-QList<MadeVariant> OfFormat(const QList<MadeVariant>& made, OutputFormat format)
+std::vector<MadeVariant> OfFormat(const std::vector<MadeVariant>& made, OutputFormat format)
 {
-    QList<MadeVariant> variants;
+    std::vector<MadeVariant> variants;
     for (const MadeVariant& variant : made)
         if (variant.format == format)
-            variants << variant;
+            variants.push_back(variant);
     return variants;
 }
 
-QString Srcset(const QList<MadeVariant>& variants)
+std::string Srcset(const std::vector<MadeVariant>& variants)
 {
-    QStringList entries;
+    Texts entries;
     for (const MadeVariant& variant : variants)
-        entries << QStringLiteral("%1 %2w").arg(UrlOf(variant.file)).arg(variant.dimensions.width());
-    return entries.join(QStringLiteral(", "));
+        entries.push_back(Substitute("%1 %2w", UrlOf(variant.file), variant.dimensions.width()));
+    return JoinTexts(entries, ", ");
 }
 
 } // namespace
 
-QByteArray PictureElement(const QList<MadeVariant>& made, const QString& sizes)
+std::string PictureElement(const std::vector<MadeVariant>& made, const std::string& sizes)
 {
-    QList<OutputFormat> formats;
+    std::vector<OutputFormat> formats;
     for (const MadeVariant& variant : made)
-        if (!formats.contains(variant.format))
-            formats << variant.format;
-    if (formats.isEmpty())
-        return QByteArray();
-    const QString shownSizes = Attribute(sizes);
-    QString html = QStringLiteral("<picture>\n");
-    for (qsizetype i = 0; i + 1 < formats.size(); ++i)
-        html += QStringLiteral("  <source type=\"%1\" srcset=\"%2\" sizes=\"%3\">\n")
-                    .arg(FactsOf(formats[i]).mimeType, Srcset(OfFormat(made, formats[i])), shownSizes);
-    const QList<MadeVariant> fallback = OfFormat(made, formats.last());
-    const MadeVariant& largest = fallback.last();
-    html += QStringLiteral("  <img src=\"%1\" srcset=\"%2\" sizes=\"%3\" width=\"%4\" height=\"%5\" alt=\"\">\n")
-                .arg(UrlOf(largest.file), Srcset(fallback), shownSizes)
-                .arg(largest.dimensions.width())
-                .arg(largest.dimensions.height());
-    html += QStringLiteral("</picture>\n");
-    return html.toUtf8();
+        if (std::find(formats.begin(), formats.end(), variant.format) == formats.end())
+            formats.push_back(variant.format);
+    if (formats.empty())
+        return {};
+    const std::string shownSizes = Attribute(sizes);
+    std::string html = "<picture>\n";
+    for (std::size_t i = 0; i + 1 < formats.size(); ++i)
+        html += Substitute("  <source type=\"%1\" srcset=\"%2\" sizes=\"%3\">\n", FactsOf(formats[i]).mimeType,
+                           Srcset(OfFormat(made, formats[i])), shownSizes);
+    const std::vector<MadeVariant> fallback = OfFormat(made, formats.back());
+    const MadeVariant& largest = fallback.back();
+    html += Substitute("  <img src=\"%1\" srcset=\"%2\" sizes=\"%3\" width=\"%4\" height=\"%5\" alt=\"\">\n",
+                       UrlOf(largest.file), Srcset(fallback), shownSizes, largest.dimensions.width(),
+                       largest.dimensions.height());
+    html += "</picture>\n";
+    return html;
 }
 
-QByteArray VariantJsonLine(const QString& input, qint64 originalBytes, const QList<MadeVariant>& made,
-                           const QStringList& warnings)
+std::string VariantJsonLine(const std::string& input, std::int64_t originalBytes, const std::vector<MadeVariant>& made,
+                            const Texts& warnings)
 {
-    QJsonArray variants;
+    JsonArray variants;
     for (const MadeVariant& variant : made) {
-        QJsonObject object{
-            {QStringLiteral("file"), variant.file},
-            {QStringLiteral("format"), FactsOf(variant.format).key},
-            {QStringLiteral("width"), variant.dimensions.width()},
-            {QStringLiteral("height"), variant.dimensions.height()},
-            {QStringLiteral("bytes"), variant.bytes},
-        };
+        JsonObject object;
+        object.SetText("file", variant.file)
+            .SetText("format", FactsOf(variant.format).key)
+            .SetWhole("width", variant.dimensions.width())
+            .SetWhole("height", variant.dimensions.height())
+            .SetWhole("bytes", variant.bytes);
         if (variant.similarity)
-            object.insert(QStringLiteral("ssim"), *variant.similarity);
+            object.SetNumber("ssim", *variant.similarity);
         if (variant.kept)
-            object.insert(QStringLiteral("kept"), true);
-        variants.append(object);
+            object.SetFlag("kept", true);
+        variants.AppendObject(object);
     }
-    const QJsonObject object{
-        {QStringLiteral("input"), input},
-        {QStringLiteral("original_bytes"), originalBytes},
-        {QStringLiteral("variants"), variants},
-        {QStringLiteral("warnings"), QJsonArray::fromStringList(warnings)},
-    };
-    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+    JsonObject object;
+    object.SetText("input", input)
+        .SetWhole("original_bytes", originalBytes)
+        .SetArray("variants", variants)
+        .SetArray("warnings", JsonArray(warnings));
+    return object.Compact() + '\n';
 }
 
 } // namespace pictaron

@@ -4,20 +4,21 @@
 
 #include "cli/variantrun.h"
 
-#include <QByteArray>
-#include <QList>
-#include <QString>
-#include <QStringList>
+#include "components/plaintext.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
 
 namespace pictaron {
 
 // One <source> per format in the order made, every width in its srcset, and
 // the last format as the <img> with the size of its largest variant. Paths
 // are the output names as written, made into URLs (a space becomes %20).
-QByteArray PictureElement(const QList<MadeVariant>& made, const QString& sizes);
+std::string PictureElement(const std::vector<MadeVariant>& made, const std::string& sizes);
 
 // One line: the input, its bytes, every variant and the warnings.
-QByteArray VariantJsonLine(const QString& input, qint64 originalBytes, const QList<MadeVariant>& made,
-                           const QStringList& warnings);
+std::string VariantJsonLine(const std::string& input, std::int64_t originalBytes, const std::vector<MadeVariant>& made,
+                            const Texts& warnings);
 
 } // namespace pictaron

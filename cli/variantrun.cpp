@@ -6,73 +6,82 @@
 #include "components/errors.h"
 #include "components/qtbridge.h"
 
-#include <QDir>
-#include <QFileInfo>
-
+#include <algorithm>
 #include <array>
+
+#include <sys/stat.h>
 
 namespace pictaron {
 
 namespace {
 
-QString Shown(const QString& input)
+std::string Shown(const std::string& input)
 {
-    return input == QLatin1String("-") ? QStringLiteral("standard input") : QDir::toNativeSeparators(input);
+    return input == "-" ? "standard input" : input;
 }
 
-QString WidthList(const QList<int>& widths)
+std::string WidthList(const std::vector<int>& widths)
 {
-    QStringList words;
+    Texts words;
     for (const int width : widths)
-        words << QString::number(width);
-    return words.join(QStringLiteral(", "));
+        words.push_back(NumberText(width));
+    return JoinTexts(words, ", ");
+}
+
+bool Contains(const std::vector<int>& list, int value)
+{
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+// The size of a file --no-clobber kept; 0 when it cannot be read.
+std::int64_t FileSize(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_size : 0;
 }
 
 } // namespace
 
-QList<MadeVariant> MakeVariants(const CliJob& job, const QList<PlannedOutput>& outputs, const Bitmap& original,
-                                const Bitmap& alpha, RunContext& context, const PublishVariant& publish,
-                                QStringList& notes)
+std::vector<MadeVariant> MakeVariants(const CliJob& job, const std::vector<PlannedOutput>& outputs,
+                                      const Bitmap& original, const Bitmap& alpha, RunContext& context,
+                                      const PublishVariant& publish, Texts& notes)
 {
-    const QString input = Shown(outputs.front().input);
-    const QSize source = SizeBeforeResize(original, job.settings, context);
+    const std::string input = Shown(outputs.front().input);
+    const Size source = SizeBeforeResize(original, job.settings, context);
     // A JPEG decoded shrunk has the proportions of its whole size, which the
     // shrunk one only rounds, so each variant's height is what a whole
     // decoding would give.
-    const QSize whole = ToQSize(SourceTagsOf(original).wholeSize);
-    const QSize proportions = whole.isEmpty() ? source : whole;
-    QList<int> widths;
-    QList<int> dropped;
+    const Size whole = SourceTagsOf(original).wholeSize;
+    const Size proportions = whole.isEmpty() ? source : whole;
+    std::vector<int> widths;
+    std::vector<int> dropped;
     for (const PlannedOutput& planned : outputs) {
-        QList<int>& list = planned.width > proportions.width() ? dropped : widths;
-        if (!list.contains(planned.width))
-            list << planned.width;
+        std::vector<int>& list = planned.width > proportions.width() ? dropped : widths;
+        if (!Contains(list, planned.width))
+            list.push_back(planned.width);
     }
-    if (widths.isEmpty())
-        throw PictaronError(QStringLiteral("%1 is %2 pixels wide, narrower than every width of --widths; nothing "
-                                           "written for it.")
-                                .arg(input)
-                                .arg(proportions.width()));
-    if (!dropped.isEmpty())
-        notes << QStringLiteral("%1 is %2 pixels wide; the wider variants (%3) are left out.")
-                     .arg(input)
-                     .arg(proportions.width())
-                     .arg(WidthList(dropped));
+    if (widths.empty())
+        throw PictaronError(Substitute("%1 is %2 pixels wide, narrower than every width of --widths; nothing "
+                                       "written for it.",
+                                       input, proportions.width()));
+    if (!dropped.empty())
+        notes.push_back(Substitute("%1 is %2 pixels wide; the wider variants (%3) are left out.", input,
+                                   proportions.width(), WidthList(dropped)));
 
-    QList<std::optional<MadeVariant>> made(outputs.size());
+    std::vector<std::optional<MadeVariant>> made(outputs.size());
     for (const int width : widths) {
         ConversionSettings sized = job.settings;
         if (width > 0 && width != source.width()) {
-            const QSize size = VariantSize(proportions, width);
+            const Size size = VariantSize(proportions, width);
             sized.resize = true;
             sized.resizeWidth = size.width();
             sized.resizeHeight = size.height();
         }
-        const QSize expected = sized.resize ? QSize(sized.resizeWidth, sized.resizeHeight) : source;
+        const Size expected = sized.resize ? Size(sized.resizeWidth, sized.resizeHeight) : source;
         // The picture resized and changed once for the formats that keep
         // transparency, once for those made from the flattened picture.
         std::array<std::optional<ChangedPicture>, 2> changed;
-        for (qsizetype i = 0; i < outputs.size(); ++i) {
+        for (std::size_t i = 0; i < outputs.size(); ++i) {
             const PlannedOutput& planned = outputs[i];
             if (planned.width != width)
                 continue;
@@ -90,25 +99,25 @@ QList<MadeVariant> MakeVariants(const CliJob& job, const QList<PlannedOutput>& o
                 context.cancel.ThrowIfCancelled();
                 // A resize that failed leaves a picture that is not the variant asked for.
                 if (!result.warnings.isEmpty())
-                    throw PictaronError(QStringLiteral("%1: %2  %3 was not written.")
-                                            .arg(input, result.warnings.join(QLatin1Char(' ')),
-                                                 QDir::toNativeSeparators(planned.output)));
-                variant.kept = !publish(planned, result.bytes);
+                    throw PictaronError(Substitute("%1: %2  %3 was not written.", input,
+                                                   JoinTexts(ToTexts(result.warnings), " "), planned.output));
+                variant.kept = !publish(planned, std::string_view(result.bytes.constData(),
+                                                                  static_cast<std::size_t>(result.bytes.size())));
                 if (!variant.kept) {
-                    variant.dimensions = result.dimensions;
+                    variant.dimensions = ToSize(result.dimensions);
                     variant.bytes = result.bytes.size();
                     variant.similarity = result.similarity;
                 }
             }
             if (variant.kept)
-                variant.bytes = QFileInfo(planned.output).size();
+                variant.bytes = FileSize(planned.output);
             made[i] = variant;
         }
     }
-    QList<MadeVariant> inOrder;
+    std::vector<MadeVariant> inOrder;
     for (const std::optional<MadeVariant>& variant : made)
         if (variant)
-            inOrder << *variant;
+            inOrder.push_back(*variant);
     return inOrder;
 }
 

@@ -2,9 +2,8 @@
 
 #include "app/outputformat.h"
 #include "cli/cliargs.h"
-
-#include <QFileInfo>
-#include <QRegularExpression>
+#include "cli/optiongroups.h"
+#include "components/pathnames.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,83 +12,83 @@ namespace pictaron {
 
 namespace {
 
-const QString kWidths = QStringLiteral("widths");
-const QString kFormats = QStringLiteral("formats");
-const QString kHtml = QStringLiteral("html");
-const QString kSizes = QStringLiteral("sizes");
+constexpr std::string_view kWidths = "widths";
+constexpr std::string_view kFormats = "formats";
+constexpr std::string_view kHtml = "html";
+constexpr std::string_view kSizes = "sizes";
 
 // Wider than any picture the loader opens is worth making.
 constexpr int kMaxWidth = 100'000;
 
-bool ReadWidths(const QCommandLineParser& parser, QList<int>& widths, QString& error)
+bool ReadWidths(const OptionParser& parser, std::vector<int>& widths, std::string& error)
 {
-    static const QRegularExpression number(QStringLiteral("^\\d{1,6}$"));
-    const QString text = parser.value(kWidths);
-    for (const QString& part : text.split(QLatin1Char(','))) {
-        const QString word = part.trimmed();
-        const int width = number.match(word).hasMatch() ? word.toInt() : 0;
+    const std::string text = parser.Value(kWidths);
+    for (const std::string& part : SplitAt(text, ',')) {
+        const std::string_view word = TrimmedUnicode(part);
+        const int width = !word.empty() && word.size() <= 6 && AllDigits(word)
+            ? static_cast<int>(*ParseWholeNumber(word))
+            : 0;
         if (width < 1 || width > kMaxWidth) {
-            error = QStringLiteral("--widths needs widths in pixels from 1 to %1, separated by commas (480,960,1920), "
-                                   "not \"%2\".")
-                        .arg(kMaxWidth)
-                        .arg(text);
+            error = Substitute("--widths needs widths in pixels from 1 to %1, separated by commas (480,960,1920), "
+                               "not \"%2\".",
+                               kMaxWidth, text);
             return false;
         }
-        if (widths.contains(width)) {
-            error = QStringLiteral("--widths names %1 twice.").arg(width);
+        if (std::find(widths.begin(), widths.end(), width) != widths.end()) {
+            error = Substitute("--widths names %1 twice.", width);
             return false;
         }
-        widths << width;
+        widths.push_back(width);
     }
     std::sort(widths.begin(), widths.end());
     return true;
 }
 
-bool ReadFormats(const QCommandLineParser& parser, QList<OutputFormat>& formats, QString& error)
+bool ReadFormats(const OptionParser& parser, std::vector<OutputFormat>& formats, std::string& error)
 {
-    QStringList keys;
+    Texts keys;
     for (const OutputFormatFacts& facts : OutputFormats())
-        keys << facts.key;
-    const QString text = parser.value(kFormats);
-    for (const QString& part : text.split(QLatin1Char(','))) {
-        const std::optional<OutputFormat> format = FormatForKey(part.trimmed());
+        keys.push_back(facts.key);
+    const std::string text = parser.Value(kFormats);
+    for (const std::string& part : SplitAt(text, ',')) {
+        const std::optional<OutputFormat> format = FormatForKey(TrimmedUnicode(part));
         if (!format) {
-            error = QStringLiteral("--formats needs formats separated by commas (avif,webp,jpeg), each one of %1; "
-                                   "\"%2\" is none.")
-                        .arg(keys.join(QStringLiteral(", ")), part);
+            error = Substitute("--formats needs formats separated by commas (avif,webp,jpeg), each one of %1; "
+                               "\"%2\" is none.",
+                               JoinTexts(keys, ", "), part);
             return false;
         }
-        if (formats.contains(*format)) {
-            error = QStringLiteral("--formats names %1 twice.").arg(FactsOf(*format).name);
+        if (std::find(formats.begin(), formats.end(), *format) != formats.end()) {
+            error = Substitute("--formats names %1 twice.", FactsOf(*format).name);
             return false;
         }
-        formats << *format;
+        formats.push_back(*format);
     }
     return true;
 }
 
 // What variants cannot go with; empty when the job is sound.
-QString CheckVariantJob(const QCommandLineParser& parser, const CliJob& job)
+std::string CheckVariantJob(const OptionParser& parser, const CliJob& job)
 {
     const VariantRequest& v = job.variants;
-    if (!v.formats.isEmpty() && parser.isSet(QStringLiteral("format")))
-        return QStringLiteral("Choose either --format or --formats.");
-    if (!v.widths.isEmpty() && parser.isSet(QStringLiteral("resize")))
-        return QStringLiteral("--widths sets the size of each variant; leave out --resize.");
+    if (!v.formats.empty() && parser.IsSet("format"))
+        return "Choose either --format or --formats.";
+    if (!v.widths.empty() && parser.IsSet("resize"))
+        return "--widths sets the size of each variant; leave out --resize.";
     if (job.outputKind == CliOutputKind::StandardOutput)
-        return QStringLiteral("Variants are files named after the output; -o - cannot name them.");
+        return "Variants are files named after the output; -o - cannot name them.";
     if (job.mode == CliOutputMode::Report)
-        return QStringLiteral("--report describes one result; --json lists every variant.");
+        return "--report describes one result; --json lists every variant.";
     if (v.html && job.mode == CliOutputMode::Json)
-        return QStringLiteral("Choose either --html or --json.");
-    return QString();
+        return "Choose either --html or --json.";
+    return {};
 }
 
 } // namespace
 
-QString VariantUsage()
+std::string VariantUsage()
 {
-    return QStringLiteral(
+    return std::string(
         "Responsive variants:\n"
         "  --widths W,W,...        make the picture at each width (pixels), the height\n"
         "                          keeping its aspect ratio, each named after OUTPUT\n"
@@ -107,64 +106,64 @@ QString VariantUsage()
         "  --sizes TEXT            the sizes attribute of --html (default 100vw)\n");
 }
 
-QList<QCommandLineOption> VariantOptions()
+std::vector<OptionSpec> VariantOptions()
 {
     return {
-        {kWidths, QString(), QStringLiteral("widths")},
-        {kFormats, QString(), QStringLiteral("formats")},
-        {kHtml, QString()},
-        {kSizes, QString(), QStringLiteral("text")},
+        {{std::string(kWidths)}, "widths"},
+        {{std::string(kFormats)}, "formats"},
+        {{std::string(kHtml)}, ""},
+        {{std::string(kSizes)}, "text"},
     };
 }
 
-bool ReadVariantOptions(const QCommandLineParser& parser, CliJob& job, QString& error)
+bool ReadVariantOptions(const OptionParser& parser, CliJob& job, std::string& error)
 {
     VariantRequest& v = job.variants;
-    if (parser.isSet(kWidths) && !ReadWidths(parser, v.widths, error))
+    if (parser.IsSet(kWidths) && !ReadWidths(parser, v.widths, error))
         return false;
-    if (parser.isSet(kFormats) && !ReadFormats(parser, v.formats, error))
+    if (parser.IsSet(kFormats) && !ReadFormats(parser, v.formats, error))
         return false;
-    v.html = parser.isSet(kHtml);
-    if (parser.isSet(kSizes)) {
-        v.sizes = parser.value(kSizes).trimmed();
-        if (!v.html || v.sizes.isEmpty()) {
-            error = QStringLiteral("--sizes gives the sizes attribute of --html and cannot be empty.");
+    v.html = parser.IsSet(kHtml);
+    if (parser.IsSet(kSizes)) {
+        v.sizes = TrimmedUnicode(parser.Value(kSizes));
+        if (!v.html || v.sizes.empty()) {
+            error = "--sizes gives the sizes attribute of --html and cannot be empty.";
             return false;
         }
     }
     if (v.IsEmpty()) {
         if (v.html)
-            error = QStringLiteral("--html lists variants; name them with --widths or --formats.");
+            error = "--html lists variants; name them with --widths or --formats.";
         return !v.html;
     }
     error = CheckVariantJob(parser, job);
-    return error.isEmpty();
+    return error.empty();
 }
 
-QList<OutputFormat> WrittenFormats(const CliJob& job)
+std::vector<OutputFormat> WrittenFormats(const CliJob& job)
 {
-    return job.variants.formats.isEmpty() ? QList<OutputFormat>{job.settings.format} : job.variants.formats;
+    return job.variants.formats.empty() ? std::vector<OutputFormat>{job.settings.format} : job.variants.formats;
 }
 
-QString VariantPath(const QString& single, int width, OutputFormat format)
+std::string VariantPath(const std::string& single, int width, OutputFormat format)
 {
-    const QString suffix = QFileInfo(single).suffix();
-    QString path = suffix.isEmpty() ? single : single.chopped(suffix.size() + 1);
+    const std::string_view suffix = SuffixOf(single);
+    std::string path = suffix.empty() ? single : single.substr(0, single.size() - suffix.size() - 1);
     if (width > 0)
-        path += QLatin1Char('-') + QString::number(width);
-    return path + QLatin1Char('.') + FactsOf(format).extension;
+        path += '-' + NumberText(width);
+    return path + '.' + FactsOf(format).extension;
 }
 
-QSize VariantSize(QSize source, int width)
+Size VariantSize(Size source, int width)
 {
     const double height = static_cast<double>(source.height()) * width / source.width();
-    return QSize(width, std::max(1, static_cast<int>(std::nearbyint(height))));
+    return Size(width, std::max(1, static_cast<int>(std::nearbyint(height))));
 }
 
 LoadOptions VariantLoadOptions(const CliJob& job)
 {
     LoadOptions options = LoadOptionsFor(job.settings);
-    if (!job.variants.widths.isEmpty() && !job.settings.crop && !job.settings.rotate)
+    if (!job.variants.widths.empty() && !job.settings.crop && !job.settings.rotate)
         options.jpegMinimumWidth = 2 * job.variants.widths.back();
     return options;
 }

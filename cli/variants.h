@@ -14,40 +14,40 @@
 
 #include "app/conversionsettings.h"
 
-#include <QCommandLineOption>
-#include <QCommandLineParser>
-#include <QList>
-#include <QSize>
-#include <QString>
+#include "cli/optionparser.h"
+#include "components/sizes.h"
+
+#include <string>
+#include <vector>
 
 namespace pictaron {
 
 struct CliJob;
 
 struct VariantRequest {
-    QList<int> widths;            // ascending; empty: the picture's own width
-    QList<OutputFormat> formats;  // as given; empty: the run's one format
-    bool html = false;            // print a <picture> element
-    QString sizes = QStringLiteral("100vw");
+    std::vector<int> widths;            // ascending; empty: the picture's own width
+    std::vector<OutputFormat> formats;  // as given; empty: the run's one format
+    bool html = false;                  // print a <picture> element
+    std::string sizes = "100vw";
 
-    bool IsEmpty() const { return widths.isEmpty() && formats.isEmpty(); }
+    bool IsEmpty() const { return widths.empty() && formats.empty(); }
 };
 
-QString VariantUsage();
-QList<QCommandLineOption> VariantOptions();
+std::string VariantUsage();
+std::vector<OptionSpec> VariantOptions();
 // Reads --widths, --formats, --html and --sizes into job.variants and checks
 // them against the rest of the job; false with error set on bad usage.
-bool ReadVariantOptions(const QCommandLineParser& parser, CliJob& job, QString& error);
+bool ReadVariantOptions(const OptionParser& parser, CliJob& job, std::string& error);
 
 // Every format the job writes, the fallback of the <img> (the last) at the end.
-QList<OutputFormat> WrittenFormats(const CliJob& job);
+std::vector<OutputFormat> WrittenFormats(const CliJob& job);
 
 // The name of one variant, from the output a single run would write.
-QString VariantPath(const QString& single, int width, OutputFormat format);
+std::string VariantPath(const std::string& single, int width, OutputFormat format);
 
 // The size of a picture of size source made width wide, keeping its aspect
 // ratio (the height rounded, at least 1).
-QSize VariantSize(QSize source, int width);
+Size VariantSize(Size source, int width);
 
 // The loader's options for a variant run: as the settings say, and a JPEG
 // decoded shrunk to no less than twice the largest width, which the resize

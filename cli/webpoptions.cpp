@@ -5,23 +5,23 @@ namespace pictaron {
 
 namespace {
 
-const QString kEffort = QStringLiteral("effort");
+constexpr std::string_view kEffort = "effort";
 
-QString Usage()
+std::string Usage()
 {
-    return QStringLiteral(
+    return std::string(
         "WebP:\n"
         "  Keeps the source's transparency.\n"
         "  --effort N              0..6 (default 4): the encoder's method; higher is\n"
         "                          slower and gives smaller files\n");
 }
 
-QList<QCommandLineOption> Options()
+std::vector<OptionSpec> Options()
 {
-    return {{kEffort, QString(), QStringLiteral("n")}};
+    return {{{std::string(kEffort)}, "n"}};
 }
 
-bool Read(const QCommandLineParser& parser, ConversionSettings& s, QString& error)
+bool Read(const OptionParser& parser, ConversionSettings& s, std::string& error)
 {
     return CheckFormatOption(parser, kEffort, s.format, {OutputFormat::Webp}, error)
         && ReadIntOption(parser, kEffort, s.webpEffort, error, 0, 6);

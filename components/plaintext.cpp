@@ -87,6 +87,46 @@ std::string_view Trimmed(std::string_view text)
     return text;
 }
 
+namespace {
+
+// The length of the white-space character UTF-8 text starts with, or 0.
+std::size_t LeadingSpace(std::string_view text)
+{
+    if (text.empty())
+        return 0;
+    if (IsSpace(text[0]))
+        return 1;
+    const auto byte = [&text](std::size_t i) { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u; };
+    if (byte(0) == 0xC2 && (byte(1) == 0x85 || byte(1) == 0xA0))
+        return 2;
+    const unsigned int code = byte(0) << 16 | byte(1) << 8 | byte(2);
+    const bool space = code == 0xE19A80                          // U+1680
+        || (code >= 0xE28080 && code <= 0xE2808A)                // U+2000 … U+200A
+        || code == 0xE280A8 || code == 0xE280A9 || code == 0xE280AF  // U+2028, U+2029, U+202F
+        || code == 0xE2819F || code == 0xE38080;                 // U+205F, U+3000
+    return space ? 3 : 0;
+}
+
+// The length of the white-space character UTF-8 text ends with, or 0.
+std::size_t TrailingSpace(std::string_view text)
+{
+    for (std::size_t length = 1; length <= 3 && length <= text.size(); ++length)
+        if (LeadingSpace(text.substr(text.size() - length)) == length)
+            return length;
+    return 0;
+}
+
+} // namespace
+
+std::string_view TrimmedUnicode(std::string_view text)
+{
+    while (const std::size_t length = LeadingSpace(text))
+        text.remove_prefix(length);
+    while (const std::size_t length = TrailingSpace(text))
+        text.remove_suffix(length);
+    return text;
+}
+
 Texts SplitAt(std::string_view text, char separator)
 {
     Texts pieces;

@@ -57,6 +57,11 @@ bool EndsWithNoCase(std::string_view text, std::string_view end);
 // text without the white space (ASCII) at either end.
 std::string_view Trimmed(std::string_view text);
 
+// text without the Unicode white space at either end (the ASCII white space,
+// U+0085, the no-break and other spaces, the line and paragraph separators),
+// as the toolkit trims its strings.
+std::string_view TrimmedUnicode(std::string_view text);
+
 // The pieces between every separator, empty ones kept: "a,,b" gives three
 // pieces, "" gives one empty piece.
 Texts SplitAt(std::string_view text, char separator);

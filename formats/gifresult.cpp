@@ -73,7 +73,7 @@ IndexedPicture ReduceToPalette(const Bitmap& working, const ConversionSettings& 
 
     std::optional<Palette> chosen;
     if (settings.palette != kOptimizedPalette) {
-        chosen = settings.palette == kWebsafePalette ? WebSafePalette() : LoadPaletteFile(ToUtf8(settings.palette));
+        chosen = settings.palette == kWebsafePalette ? WebSafePalette() : LoadPaletteFile(settings.palette);
         ReducePicture(bitmap, *chosen, settings.dither, "Dithering to palette", "Mapping to palette",
                       reduced.picture, context);
         bitmap = ExpandIndexedPicture(reduced.picture);

@@ -66,7 +66,7 @@ TEST(CompareFormats, OneResultPerFormatEachOfItsKind)
     ASSERT_EQ(entries.size(), OutputFormats().size());
     for (size_t i = 0; i < entries.size(); ++i) {
         const FormatComparison& entry = entries[i];
-        SCOPED_TRACE(FactsOf(entry.format).name.toStdString());
+        SCOPED_TRACE(FactsOf(entry.format).name);
         EXPECT_EQ(entry.format, OutputFormats()[i].format);
         ASSERT_TRUE(entry.result) << entry.error.toStdString();
         const EncodedResult& r = *entry.result;
@@ -103,7 +103,7 @@ TEST(CompareFormats, ABudgetHoldsForEveryFormatThatCanMeetIt)
     s.maxBytes = png / 3;
     const std::vector<FormatComparison> entries = Compare(picture, s);
     for (const FormatComparison& entry : entries) {
-        SCOPED_TRACE(FactsOf(entry.format).name.toStdString());
+        SCOPED_TRACE(FactsOf(entry.format).name);
         if (entry.format == OutputFormat::Png) {
             // A truecolour PNG has nothing to lower: it cannot be made so small.
             EXPECT_FALSE(entry.result);

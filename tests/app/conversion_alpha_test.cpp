@@ -111,8 +111,8 @@ TEST_F(ConversionAlphaTest, AlphaFollowsEveryStepThatMovesPixels)
         SCOPED_TRACE("cropped, flipped and mirrored");
         ConversionSettings s = Png();
         s.crop = true;
-        s.cropTopLeft = QPoint(10, 4);
-        s.cropBottomRight = QPoint(46, 30);
+        s.cropTopLeft = Point(10, 4);
+        s.cropBottomRight = Point(46, 30);
         s.flip = s.mirror = true;
         const Bitmap result = PngPixels(s);
         ASSERT_EQ(result.size(), Size(36, 26));

@@ -80,8 +80,8 @@ TEST_F(ConversionStepsTest, EveryChangeInItsOrderWithItsArguments)
     const Bitmap original = Pattern(90, 70);
     ConversionSettings s;
     s.crop = true;
-    s.cropTopLeft = QPoint(60, 50);  // given the wrong way round
-    s.cropBottomRight = QPoint(4, 6);
+    s.cropTopLeft = Point(60, 50);  // given the wrong way round
+    s.cropBottomRight = Point(4, 6);
     s.flip = true;
     s.mirror = true;
     s.rotate = true;
@@ -152,13 +152,13 @@ TEST_F(ConversionStepsTest, BlendAndCaptionComeLast)
     const Bitmap original = Pattern(60, 40);
     ConversionSettings s;
     s.blend = true;
-    s.blendFile = blendFile;
+    s.blendFile = ToUtf8(blendFile);
     s.blendBias = 40;
     s.blendStretch = false;
     s.contrast = true;
     s.contrastAmount = -30;
     s.caption = true;
-    s.captionText = QStringLiteral("Hi");
+    s.captionText = "Hi";
     s.captionFont.family = "DejaVu Sans";
     s.captionFont.pixelHeight = 12;
     s.captionFont.colour = clBlack;
@@ -232,7 +232,7 @@ TEST_F(ConversionStepsTest, FailingStepsEndTheRunWithTheirMessage)
     file.close();
     ConversionSettings badBlend;
     badBlend.blend = true;
-    badBlend.blendFile = notAPicture;
+    badBlend.blendFile = ToUtf8(notAPicture);
     EXPECT_TRUE(message(badBlend).startsWith(QStringLiteral("Cannot open"))) << qPrintable(message(badBlend));
 }
 
@@ -241,7 +241,7 @@ TEST_F(ConversionStepsTest, MissingBlendFileIsSkipped)
     const Bitmap original = Pattern(40, 30);
     ConversionSettings s;
     s.blend = true;
-    s.blendFile = folder_.filePath(QStringLiteral("gone.png"));
+    s.blendFile = ToUtf8(folder_.filePath(QStringLiteral("gone.png")));
     const EncodedResult result = Run(original, s);
     EXPECT_TRUE(result.warnings.isEmpty());
     EXPECT_EQ(result.bytes, Encoded(original, s));

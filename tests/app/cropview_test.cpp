@@ -81,8 +81,8 @@ void CropViewTest::draggingANewRectangleSetsTheCrop()
     ReleaseAt(view, QPoint(100, 80));
 
     const ConversionSettings settings = window.GatherSettings();
-    QCOMPARE(settings.cropTopLeft, QPoint(90, 70));
-    QCOMPARE(settings.cropBottomRight, QPoint(100, 80));
+    QCOMPARE(ToQPoint(settings.cropTopLeft), QPoint(90, 70));
+    QCOMPARE(ToQPoint(settings.cropBottomRight), QPoint(100, 80));
     QCOMPARE(window.findChild<QLabel*>(QStringLiteral("lblCrop2"))->text(), QStringLiteral("W:10 H:10"));
 
     // Exactly one frame stays drawn: unchecking gives back the clean picture.

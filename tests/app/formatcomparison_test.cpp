@@ -5,6 +5,7 @@
 #include "app/compareformatsdialog.h"
 #include "app/infolabel.h"
 #include "app/mainwindow.h"
+#include "components/qtbridge.h"
 #include "app/outputformat.h"
 #include "windowtesting.h"
 
@@ -125,9 +126,10 @@ void FormatComparisonTest::fiveRowsOfTheFilesTheCommandLineWritesAndTheOnePicked
     QByteArray webpFile;
     for (int row = 0; row < 5; ++row) {
         const OutputFormatFacts& facts = OutputFormats()[row];
-        QCOMPARE(table->item(row, 0)->text(), facts.name);
-        const QByteArray file = CommandLineFile(photo, folder_->filePath(QStringLiteral("cli.") + facts.extension));
-        QVERIFY2(!file.isEmpty(), qPrintable(facts.name));
+        QCOMPARE(table->item(row, 0)->text(), ToQString(facts.name));
+        const QByteArray file =
+            CommandLineFile(photo, folder_->filePath(QStringLiteral("cli.") + ToQString(facts.extension)));
+        QVERIFY2(!file.isEmpty(), facts.name.c_str());
         QCOMPARE(table->item(row, 1)->text(), QString::number(file.size()));
         QCOMPARE(table->item(row, 2)->text(), QStringLiteral("%1%").arg(qRound(100.0 * file.size() / originalSize)));
         const double score = table->item(row, 3)->text().toDouble();

@@ -273,6 +273,27 @@ TEST_F(CliVariantsTest, TheHtmlNamesEveryVariantWithItsWidth)
                                     "</picture>\n"));
 }
 
+TEST_F(CliVariantsTest, NamesThatEncodeToPercentSignsKeepTheirUrlsAndSizes)
+{
+    // A comma encodes to "%2C" and a percent sign to "%25": the element keeps
+    // them as they are, and its width and height are the variant's.
+    const QString input = QStringLiteral("a,b%1 \u00e9.ppm");
+    Write(input, Ppm(80, 50));
+    const Outcome run = Run({input, QStringLiteral("-o"), QStringLiteral("out/"), QStringLiteral("--widths"),
+                             QStringLiteral("40"), QStringLiteral("--formats"), QStringLiteral("webp,jpeg"),
+                             QStringLiteral("--html")},
+                            folder_.path());
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QByteArray("<picture>\n"
+                                  "  <source type=\"image/webp\" srcset=\"out/a%2Cb%251%20%C3%A9-40.webp 40w\" "
+                                  "sizes=\"100vw\">\n"
+                                  "  <img src=\"out/a%2Cb%251%20%C3%A9-40.jpg\" srcset=\"out/a%2Cb%251%20%C3%A9-40.jpg 40w\" "
+                                  "sizes=\"100vw\" width=\"40\" height=\"25\" alt=\"\">\n"
+                                  "</picture>\n"));
+    for (const char* url : {"out/a%2Cb%251%20%C3%A9-40.webp", "out/a%2Cb%251%20%C3%A9-40.jpg"})
+        EXPECT_TRUE(QFileInfo::exists(Path(QUrl::fromPercentEncoding(url)))) << url;
+}
+
 TEST_F(CliVariantsTest, TheJsonListsEveryVariantAsWritten)
 {
     const QString input = Write(QStringLiteral("in.ppm"), Ppm(64, 48));

@@ -52,6 +52,22 @@ TEST(PlainTextTest, CaseAndWhiteSpace)
         EXPECT_EQ(std::string(Trimmed(text)), QString::fromUtf8(text).trimmed().toStdString()) << text;
 }
 
+TEST(PlainTextTest, TrimmedUnicodeTrimsWhatTheToolkitTrims)
+{
+    // Every character up to U+3000 between letters, alone and at both ends:
+    // the toolkit's string is the reference for which ones are white space.
+    for (char32_t code = 1; code <= 0x3000; ++code) {
+        const QString character = QString::fromUcs4(&code, 1);
+        for (const QString& text : {character, character + QStringLiteral("a b") + character + character,
+                                    QStringLiteral("a") + character + QStringLiteral("b")}) {
+            const std::string utf8 = text.toStdString();
+            ASSERT_EQ(std::string(TrimmedUnicode(utf8)), text.trimmed().toStdString()) << "U+" << std::hex
+                                                                                          << static_cast<int>(code);
+        }
+    }
+    EXPECT_EQ(TrimmedUnicode("\xc2\xa0\xe3\x80\x80 x\xe2\x80\x8b\xe2\x80\xa9"), "x\xe2\x80\x8b");
+}
+
 TEST(PlainTextTest, SplitKeepsEmptyPiecesAsTheToolkitDoes)
 {
     for (const char* text : {"", ",", "a", "a,,b", ",a,", "a,b,c"}) {

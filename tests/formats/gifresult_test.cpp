@@ -205,7 +205,7 @@ TEST_F(GifStepTest, CancelDuringTheFinalPassEndsSilently)
 TEST_F(GifStepTest, UnreadablePaletteFileFailsTheRunWithItsName)
 {
     ConversionSettings settings = Gif();
-    settings.palette = folder_.filePath(QStringLiteral("missing.pal"));
+    settings.palette = ToUtf8(folder_.filePath(QStringLiteral("missing.pal")));
     try {
         Run(FourColours(), settings);
         FAIL() << "no error";
@@ -222,7 +222,7 @@ TEST_F(GifStepTest, PaletteFileColoursAreTheOnlyColours)
     file.write("JASC-PAL\n0100\n3\n255 0 0\n0 0 255\n250 250 250\n");
     file.close();
     ConversionSettings settings = Gif();
-    settings.palette = path;
+    settings.palette = ToUtf8(path);
     settings.maxColours = 16;
     const EncodedResult result = Run(testpictures::PatternPicture(50, 40, 4), settings);
     for (const Argb colour : UsedColours(result.picture))

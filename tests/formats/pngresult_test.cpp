@@ -216,7 +216,7 @@ TEST_F(PngStepTest, IndexedHoldsTheGifsPixels)
 {
     struct Case {
         const char* name;
-        QString palette;
+        std::string palette;
         int colours;
         bool dither;
     };
