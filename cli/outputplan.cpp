@@ -5,7 +5,6 @@
 #include "cli/variants.h"
 #include "components/pathnames.h"
 #include "components/pathutils.h"
-#include "components/qtbridge.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,10 +1,8 @@
 #include "effects/blend.h"
 
-#include "components/qtbridge.h"
 #include "effects/geometry.h"
 #include "effects/pixels.h"
 #include "formats/pictureloader.h"
-#include "components/qtbridge.h"  // until the loader takes std::string paths
 
 #include <sys/stat.h>
 

@@ -1,6 +1,5 @@
 #include "formats/directdecode.h"
 
-#include "components/qtbridge.h"
 #include "effects/pixels.h"
 
 #include <csetjmp>

@@ -1,10 +1,9 @@
 #include "palette/palettefile.h"
 
-#include "components/qtbridge.h"
-#include "components/regularfile.h"
 #include "components/errors.h"
+#include "components/pathnames.h"
 #include "components/plaintext.h"
-#include "components/qtbridge.h"  // until regularfile.h takes and gives std::string
+#include "components/regularfile.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -177,19 +176,11 @@ Palette ReadGifColourTable(const std::string& path, std::string_view bytes)
     return palette;
 }
 
-// What follows the last dot of the file's name; nothing without one.
-std::string_view FileExtension(std::string_view path)
-{
-    const std::string_view name = path.substr(path.rfind('/') + 1);  // all of it without a slash
-    const std::size_t dot = name.rfind('.');
-    return dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
-}
-
 } // namespace
 
 Palette LoadPaletteFile(const std::string& path)
 {
-    const std::string extension = AsciiLower(FileExtension(path));
+    const std::string extension = AsciiLower(SuffixOf(path));
     if (extension == "pal") {
         const std::string bytes = ReadWholeFile(path, std::max(kJascMaxBytes, kRiffMaxBytes));
         return bytes.starts_with("JASC-PAL") ? ReadJascPalette(path, bytes) : ReadRiffPalette(path, bytes);
