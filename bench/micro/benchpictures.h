@@ -6,8 +6,9 @@
 // work to do).
 #pragma once
 
-#include <QImage>
-#include <QString>
+#include "effects/bitmap.h"
+
+#include <string>
 
 #include <benchmark/benchmark.h>
 
@@ -20,14 +21,14 @@ enum class Photo { Medium, Large };
 Photo PhotoArg(long long arg);
 const char* PhotoName(Photo photo);
 
-const QImage& WorkingBitmap(Photo photo);
+const Bitmap& WorkingBitmap(Photo photo);
 
 // A file of the photo in the given format ("ppm" or "jpg"), made once in a
 // temporary folder when the test data has no such file.
-QString PhotoFile(Photo photo, const char* format);
+std::string PhotoFile(Photo photo, const char* format);
 
 // Adds an "Mpx/s" rate over the pixels of bitmap per iteration, and the
 // photo's name as the label.
-void CountPixels(benchmark::State& state, const QImage& bitmap, Photo photo);
+void CountPixels(benchmark::State& state, const Bitmap& bitmap, Photo photo);
 
 } // namespace pictaron::bench

@@ -10,10 +10,10 @@ namespace {
 void BM_Convolve3x3(benchmark::State& state)
 {
     const Photo photo = PhotoArg(state.range(0));
-    const QImage& bitmap = WorkingBitmap(photo);
+    const Bitmap& bitmap = WorkingBitmap(photo);
     const Kernel3x3 kernel = BuildKernel(ConvolveKind::Sharpen, 5);
     for (auto _ : state) {
-        QImage sharpened = ConvolveBitmap(bitmap, kernel);
+        Bitmap sharpened = ConvolveBitmap(bitmap, kernel);
         benchmark::DoNotOptimize(sharpened.constBits());
     }
     CountPixels(state, bitmap, photo);

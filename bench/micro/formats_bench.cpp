@@ -16,7 +16,7 @@ enum JpegMode { kBaseline = 0, kProgressive = 1, kGreyscale = 2 };
 void BM_JpegCompress(benchmark::State& state)
 {
     const Photo photo = PhotoArg(state.range(0));
-    const QImage& bitmap = WorkingBitmap(photo);
+    const Bitmap& bitmap = WorkingBitmap(photo);
     TJPEGImage jpeg;
     jpeg.SetQuality(80);
     jpeg.SetProgressiveEncoding(state.range(1) == kProgressive);
@@ -42,7 +42,7 @@ void BM_JpegDecode(benchmark::State& state)
     jpeg.Assign(WorkingBitmap(photo));
     jpeg.Compress();
     for (auto _ : state) {
-        QImage shown = jpeg.Decode();
+        Bitmap shown = jpeg.Decode();
         benchmark::DoNotOptimize(shown.constBits());
     }
     CountPixels(state, WorkingBitmap(photo), photo);
@@ -54,10 +54,10 @@ void BM_LoadPicture(benchmark::State& state)
 {
     const Photo photo = PhotoArg(state.range(0));
     const char* format = state.range(1) == 0 ? "ppm" : "jpg";
-    const QString file = PhotoFile(photo, format);
+    const std::string file = PhotoFile(photo, format);
     const PictureLoader loader;
     for (auto _ : state) {
-        QImage picture = loader.Load(file);
+        Bitmap picture = loader.Load(file);
         benchmark::DoNotOptimize(picture.constBits());
     }
     CountPixels(state, WorkingBitmap(photo), photo);

@@ -6,7 +6,7 @@
 #include "palette/mapping.h"
 #include "palette/octree.h"
 
-#include <QByteArray>
+#include <string>
 
 #include <cstdint>
 #include <vector>
@@ -17,7 +17,7 @@ namespace {
 
 // The photo cut to 3-3-2 bits of red, green and blue: 256 colours with the
 // runs and repeats of a photograph, without needing the palette code.
-std::vector<std::uint8_t> IndexedPixels(const QImage& bitmap)
+std::vector<std::uint8_t> IndexedPixels(const Bitmap& bitmap)
 {
     std::vector<std::uint8_t> pixels;
     pixels.reserve(std::size_t(bitmap.width()) * bitmap.height());
@@ -31,9 +31,9 @@ std::vector<std::uint8_t> IndexedPixels(const QImage& bitmap)
 
 // The photo dithered to its own 256 colours, as a GIF run writes it: short
 // strings, so a pixel ends a string far more often than in the cut photo.
-std::vector<std::uint8_t> DitheredPixels(const QImage& bitmap)
+std::vector<std::uint8_t> DitheredPixels(const Bitmap& bitmap)
 {
-    QImage indexed;
+    Bitmap indexed;
     RunProgress progress;
     CancelFlag cancel;
     DitherToPalette(bitmap, OptimisedPalette(bitmap, 256), indexed, progress, cancel);
@@ -47,17 +47,17 @@ std::vector<std::uint8_t> DitheredPixels(const QImage& bitmap)
 void EncodeLoop(benchmark::State& state, const std::vector<std::uint8_t>& pixels)
 {
     for (auto _ : state) {
-        QByteArray out;
+        std::string out;
         TLZWEncoder encoder;
         encoder.Encode(pixels.data(), pixels.size(), 8, out);
-        benchmark::DoNotOptimize(out.constData());
+        benchmark::DoNotOptimize(out.data());
     }
 }
 
 void BM_LzwEncode(benchmark::State& state)
 {
     const Photo photo = PhotoArg(state.range(0));
-    const QImage& bitmap = WorkingBitmap(photo);
+    const Bitmap& bitmap = WorkingBitmap(photo);
     EncodeLoop(state, IndexedPixels(bitmap));
     CountPixels(state, bitmap, photo);
 }
@@ -66,7 +66,7 @@ BENCHMARK(BM_LzwEncode)->Arg(0)->Arg(1)->ArgName("photo")->Unit(benchmark::kMill
 void BM_LzwEncodeDithered(benchmark::State& state)
 {
     const Photo photo = PhotoArg(state.range(0));
-    const QImage& bitmap = WorkingBitmap(photo);
+    const Bitmap& bitmap = WorkingBitmap(photo);
     EncodeLoop(state, DitheredPixels(bitmap));
     CountPixels(state, bitmap, photo);
 }

@@ -38,7 +38,7 @@ BENCHMARK(BM_ClusterBuild)->Unit(benchmark::kMicrosecond);
 void BM_ClusterLookup(benchmark::State& state)
 {
     const Photo photo = PhotoArg(state.range(0));
-    const QImage& bitmap = WorkingBitmap(photo);
+    const Bitmap& bitmap = WorkingBitmap(photo);
     TPaletteCluster cluster;
     cluster.Build(PhotoPalette(photo));
     for (auto _ : state) {
@@ -57,12 +57,12 @@ BENCHMARK(BM_ClusterLookup)->Arg(0)->Arg(1)->ArgName("photo")->Unit(benchmark::k
 void BM_MapToPalette(benchmark::State& state)
 {
     const Photo photo = PhotoArg(state.range(0));
-    const QImage& bitmap = WorkingBitmap(photo);
+    const Bitmap& bitmap = WorkingBitmap(photo);
     const Palette& palette = PhotoPalette(photo);
     RunProgress progress;
     CancelFlag cancel;
     for (auto _ : state) {
-        QImage indexed;
+        Bitmap indexed;
         MapToPalette(bitmap, palette, indexed, progress, cancel);
         benchmark::DoNotOptimize(indexed.constBits());
     }
@@ -73,12 +73,12 @@ BENCHMARK(BM_MapToPalette)->Arg(0)->Arg(1)->ArgName("photo")->Unit(benchmark::kM
 void BM_DitherToPalette(benchmark::State& state)
 {
     const Photo photo = PhotoArg(state.range(0));
-    const QImage& bitmap = WorkingBitmap(photo);
+    const Bitmap& bitmap = WorkingBitmap(photo);
     const Palette& palette = PhotoPalette(photo);
     RunProgress progress;
     CancelFlag cancel;
     for (auto _ : state) {
-        QImage indexed;
+        Bitmap indexed;
         DitherToPalette(bitmap, palette, indexed, progress, cancel);
         benchmark::DoNotOptimize(indexed.constBits());
     }

@@ -10,7 +10,7 @@ namespace {
 void BM_OctreeFeed(benchmark::State& state)
 {
     const Photo photo = PhotoArg(state.range(0));
-    const QImage& bitmap = WorkingBitmap(photo);
+    const Bitmap& bitmap = WorkingBitmap(photo);
     for (auto _ : state) {
         TColorQuantizer quantizer(static_cast<int>(state.range(1)), 6);
         quantizer.FeedPixels(bitmap);
@@ -26,7 +26,7 @@ BENCHMARK(BM_OctreeFeed)
 void BM_OptimisedPalette(benchmark::State& state)
 {
     const Photo photo = PhotoArg(state.range(0));
-    const QImage& bitmap = WorkingBitmap(photo);
+    const Bitmap& bitmap = WorkingBitmap(photo);
     for (auto _ : state) {
         Palette palette = OptimisedPalette(bitmap, 256);
         benchmark::DoNotOptimize(palette.data());

@@ -11,12 +11,12 @@ namespace {
 void BM_ResampleLanczos3(benchmark::State& state)
 {
     const Photo photo = PhotoArg(state.range(0));
-    const QImage& bitmap = WorkingBitmap(photo);
+    const Bitmap& bitmap = WorkingBitmap(photo);
     const Size target(int(bitmap.width() * state.range(1) / 100), int(bitmap.height() * state.range(1) / 100));
     const ResampleFilter& lanczos3 = ResampleFilterTable()[5];
     const ResampleProgress noProgress = [](const std::string&, int, int) {};
     for (auto _ : state) {
-        QImage resized = ResampleBitmap(bitmap, target, lanczos3.filter, lanczos3.support, noProgress);
+        Bitmap resized = ResampleBitmap(bitmap, target, lanczos3.filter, lanczos3.support, noProgress);
         benchmark::DoNotOptimize(resized.constBits());
     }
     CountPixels(state, bitmap, photo);

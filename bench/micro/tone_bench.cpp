@@ -10,9 +10,9 @@ namespace {
 void BM_AdjustContrast(benchmark::State& state)
 {
     const Photo photo = PhotoArg(state.range(0));
-    const QImage& bitmap = WorkingBitmap(photo);
+    const Bitmap& bitmap = WorkingBitmap(photo);
     for (auto _ : state) {
-        QImage adjusted = AdjustContrast(bitmap, 40);
+        Bitmap adjusted = AdjustContrast(bitmap, 40);
         benchmark::DoNotOptimize(adjusted.constBits());
     }
     CountPixels(state, bitmap, photo);
