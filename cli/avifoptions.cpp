@@ -19,7 +19,7 @@ std::string Usage()
         "                          default) or at full resolution (444)\n");
 }
 
-std::vector<OptionSpec> Options()
+std::vector<OptionDefinition> Options()
 {
     return {
         {{std::string(kSpeed)}, "n"},

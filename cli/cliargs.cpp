@@ -323,9 +323,9 @@ std::string CliUsage()
     return usage;
 }
 
-std::vector<OptionSpec> CliOptions()
+std::vector<OptionDefinition> CliOptions()
 {
-    std::vector<OptionSpec> options{
+    std::vector<OptionDefinition> options{
         {{"o", "output"}, "path"},
         {{"format"}, "format"},
         {{"overwrite"}, ""},
@@ -336,7 +336,7 @@ std::vector<OptionSpec> CliOptions()
         {{"h", "help"}, ""},
         {{"version"}, ""},
     };
-    const auto add = [&options](const std::vector<OptionSpec>& more) {
+    const auto add = [&options](const std::vector<OptionDefinition>& more) {
         options.insert(options.end(), more.begin(), more.end());
     };
     add(VariantOptions());

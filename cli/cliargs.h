@@ -55,6 +55,6 @@ struct CliParse {
 CliParse ParseCliArguments(const Texts& arguments);
 std::string CliUsage();
 // Every option the command line takes.
-std::vector<OptionSpec> CliOptions();
+std::vector<OptionDefinition> CliOptions();
 
 } // namespace pictaron

@@ -31,7 +31,7 @@ std::string Usage()
         "  --caption-colour RRGGBB colour of the caption text (default black)\n");
 }
 
-std::vector<OptionSpec> Options()
+std::vector<OptionDefinition> Options()
 {
     return {
         {{"buttonize"}, "percent"},

@@ -25,7 +25,7 @@ std::string Usage()
         "                          or mitchell\n");
 }
 
-std::vector<OptionSpec> Options()
+std::vector<OptionDefinition> Options()
 {
     return {
         {{"crop"}, "l,t,r,b"},

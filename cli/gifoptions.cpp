@@ -46,7 +46,7 @@ std::string Usage()
         "  --transparent RRGGBB    make this colour transparent\n");
 }
 
-std::vector<OptionSpec> Options()
+std::vector<OptionDefinition> Options()
 {
     return {
         {{"colours"}, "n"},

@@ -16,7 +16,7 @@ std::string Usage()
         "  --greyscale             greyscale picture\n");
 }
 
-std::vector<OptionSpec> Options()
+std::vector<OptionDefinition> Options()
 {
     return {
         {{std::string(kProgressive)}, ""},

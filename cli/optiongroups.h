@@ -20,7 +20,7 @@ namespace pictaron {
 struct OptionGroup {
     // Lines of the usage text: a heading and one line per option.
     std::string (*usage)();
-    std::vector<OptionSpec> (*options)();
+    std::vector<OptionDefinition> (*options)();
     // False with error set when a value is bad.
     bool (*read)(const OptionParser& parser, ConversionSettings& settings, std::string& error);
 };

@@ -2,21 +2,21 @@
 
 namespace pictaron {
 
-void OptionParser::Add(const OptionSpec& option)
+void OptionParser::Add(const OptionDefinition& option)
 {
     options_.push_back({option, false, {}});
 }
 
-void OptionParser::Add(const std::vector<OptionSpec>& options)
+void OptionParser::Add(const std::vector<OptionDefinition>& options)
 {
-    for (const OptionSpec& option : options)
+    for (const OptionDefinition& option : options)
         Add(option);
 }
 
 std::size_t OptionParser::IndexOf(std::string_view name) const
 {
     for (std::size_t i = 0; i < options_.size(); ++i)
-        for (const std::string& known : options_[i].spec.names)
+        for (const std::string& known : options_[i].definition.names)
             if (known == name)
                 return i;
     return kUnknown;
@@ -28,7 +28,7 @@ bool OptionParser::TakeValue(std::size_t option, const std::string& argument, co
     Option& found = options_[option];
     found.set = true;
     const std::size_t assign = argument.find('=');
-    if (found.spec.valueName.empty()) {
+    if (found.definition.valueName.empty()) {
         if (assign == std::string::npos)
             return true;
         error_ = Substitute("Unexpected value after '%1'.", std::string_view(argument).substr(0, assign));

@@ -17,15 +17,15 @@
 
 namespace pictaron {
 
-struct OptionSpec {
+struct OptionDefinition {
     Texts names;            // every name of the option, such as {"o", "output"}
     std::string valueName;  // what its value is called; empty for a switch
 };
 
 class OptionParser {
 public:
-    void Add(const OptionSpec& option);
-    void Add(const std::vector<OptionSpec>& options);
+    void Add(const OptionDefinition& option);
+    void Add(const std::vector<OptionDefinition>& options);
 
     // arguments[0] is the program. False when any argument is bad.
     bool Parse(const Texts& arguments);
@@ -47,7 +47,7 @@ private:
     bool TakeValue(std::size_t option, const std::string& argument, const Texts& arguments, std::size_t& next);
 
     struct Option {
-        OptionSpec spec;
+        OptionDefinition definition;
         bool set = false;
         Texts values;
     };

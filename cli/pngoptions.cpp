@@ -18,7 +18,7 @@ std::string Usage()
         "  --png-colours N         indexed PNG of 2..256 colours, as --colours N gives\n");
 }
 
-std::vector<OptionSpec> Options()
+std::vector<OptionDefinition> Options()
 {
     return {
         {{std::string(kInterlace)}, ""},

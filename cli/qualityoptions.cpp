@@ -20,7 +20,7 @@ std::string Usage()
         "                          AVIF then holds RGB, 4:4:4); not with --quality\n");
 }
 
-std::vector<OptionSpec> Options()
+std::vector<OptionDefinition> Options()
 {
     return {
         {{std::string(kQuality)}, "n"},

@@ -31,7 +31,7 @@ std::string Usage()
         "                          metadata and keeps none\n");
 }
 
-std::vector<OptionSpec> Options()
+std::vector<OptionDefinition> Options()
 {
     return {
         {{"keep-orientation"}, ""},

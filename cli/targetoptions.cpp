@@ -30,7 +30,7 @@ std::string Usage()
         "                          0 < X <= 1; with --max-bytes it must fit that too\n");
 }
 
-std::vector<OptionSpec> Options()
+std::vector<OptionDefinition> Options()
 {
     return {
         {{std::string(kMaxBytes)}, "size"},

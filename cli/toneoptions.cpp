@@ -18,7 +18,7 @@ std::string Usage()
         "  --blur N                blur, 0..20 as the slider (20 strongest)\n");
 }
 
-std::vector<OptionSpec> Options()
+std::vector<OptionDefinition> Options()
 {
     return {
         {{"blend"}, "file"},

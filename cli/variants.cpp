@@ -106,7 +106,7 @@ std::string VariantUsage()
         "  --sizes TEXT            the sizes attribute of --html (default 100vw)\n");
 }
 
-std::vector<OptionSpec> VariantOptions()
+std::vector<OptionDefinition> VariantOptions()
 {
     return {
         {{std::string(kWidths)}, "widths"},

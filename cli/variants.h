@@ -34,7 +34,7 @@ struct VariantRequest {
 };
 
 std::string VariantUsage();
-std::vector<OptionSpec> VariantOptions();
+std::vector<OptionDefinition> VariantOptions();
 // Reads --widths, --formats, --html and --sizes into job.variants and checks
 // them against the rest of the job; false with error set on bad usage.
 bool ReadVariantOptions(const OptionParser& parser, CliJob& job, std::string& error);

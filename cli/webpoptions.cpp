@@ -16,7 +16,7 @@ std::string Usage()
         "                          slower and gives smaller files\n");
 }
 
-std::vector<OptionSpec> Options()
+std::vector<OptionDefinition> Options()
 {
     return {{{std::string(kEffort)}, "n"}};
 }

@@ -37,23 +37,23 @@ std::ostream& operator<<(std::ostream& out, const Reading& reading)
     return out;
 }
 
-Reading ReadWithToolkit(const std::vector<OptionSpec>& table, const Texts& arguments)
+Reading ReadWithToolkit(const std::vector<OptionDefinition>& table, const Texts& arguments)
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const OptionSpec& spec : table)
-        parser.addOption(QCommandLineOption(ToQStringList(spec.names), QString(), ToQString(spec.valueName)));
+    for (const OptionDefinition& definition : table)
+        parser.addOption(QCommandLineOption(ToQStringList(definition.names), QString(), ToQString(definition.valueName)));
     Reading reading;
     reading.parsed = parser.parse(ToQStringList(arguments));
     reading.error = parser.errorText().toStdString();
     reading.positional = ToTexts(parser.positionalArguments());
-    for (const OptionSpec& spec : table)
-        for (const std::string& name : spec.names)
+    for (const OptionDefinition& definition : table)
+        for (const std::string& name : definition.names)
             reading.options.emplace_back(parser.isSet(ToQString(name)), parser.value(ToQString(name)).toStdString());
     return reading;
 }
 
-Reading ReadWithOurs(const std::vector<OptionSpec>& table, const Texts& arguments)
+Reading ReadWithOurs(const std::vector<OptionDefinition>& table, const Texts& arguments)
 {
     OptionParser parser;
     parser.Add(table);
@@ -61,15 +61,15 @@ Reading ReadWithOurs(const std::vector<OptionSpec>& table, const Texts& argument
     reading.parsed = parser.Parse(arguments);
     reading.error = parser.ErrorText();
     reading.positional = parser.PositionalArguments();
-    for (const OptionSpec& spec : table)
-        for (const std::string& name : spec.names)
+    for (const OptionDefinition& definition : table)
+        for (const std::string& name : definition.names)
             reading.options.emplace_back(parser.IsSet(name), parser.Value(name));
     return reading;
 }
 
 TEST(OptionParserTest, ReadsAwkwardCommandLinesAsTheToolkitDoes)
 {
-    const std::vector<OptionSpec> table = CliOptions();
+    const std::vector<OptionDefinition> table = CliOptions();
     const std::vector<Texts> lines = {
         {"pictaron-cli"},
         {"pictaron-cli", "in.png", "-o", "out.jpg", "--quality", "50"},
@@ -102,10 +102,10 @@ TEST(OptionParserTest, ReadsAwkwardCommandLinesAsTheToolkitDoes)
 
 TEST(OptionParserTest, RandomCommandLinesReadAsTheToolkitReadsThem)
 {
-    const std::vector<OptionSpec> table = CliOptions();
+    const std::vector<OptionDefinition> table = CliOptions();
     Texts pieces = {"-", "--", "", "in.png", "x=y", "=", "-o", "--o", "-output", "--bogus", "-b", "--=", "---json"};
-    for (const OptionSpec& spec : table)
-        for (const std::string& name : spec.names) {
+    for (const OptionDefinition& definition : table)
+        for (const std::string& name : definition.names) {
             pieces.push_back("--" + name);
             pieces.push_back("-" + name);
             pieces.push_back("--" + name + "=v");
@@ -126,8 +126,8 @@ TEST(OptionParserTest, ProgramOptionsHaveNamesOfTheirOwn)
     // The parser takes an option by its first match: a name given twice
     // would hide an option.
     Texts names;
-    for (const OptionSpec& spec : CliOptions())
-        for (const std::string& name : spec.names) {
+    for (const OptionDefinition& definition : CliOptions())
+        for (const std::string& name : definition.names) {
             EXPECT_EQ(std::count(names.begin(), names.end(), name), 0) << name;
             EXPECT_FALSE(name.empty() || name.front() == '-' || name.find('=') != std::string::npos) << name;
             names.push_back(name);
