@@ -56,10 +56,10 @@ QStringList ComparisonRow(const FormatComparison& entry, qint64 originalSize, co
     }
     const EncodedResult& r = *entry.result;
     row << QString::number(r.size);
-    row << (originalSize > 0 ? FormatFixed(static_cast<long double>(r.size) / originalSize * 100, 0) + QLatin1Char('%')
+    row << (originalSize > 0 ? ToQString(FormatFixed(static_cast<long double>(r.size) / originalSize * 100, 0) + '%')
                              : QString());
-    row << (r.similarity ? FormatFixed(*r.similarity, 3) : QString());
-    row << FormatSeconds(DownloadSeconds(r.size, speed)) + QStringLiteral(" sec");
+    row << (r.similarity ? ToQString(FormatFixed(*r.similarity, 3)) : QString());
+    row << ToQString(FormatSeconds(DownloadSeconds(r.size, speed)) + " sec");
     return row;
 }
 

@@ -3,7 +3,6 @@
 #include "app/encodestep.h"
 #include "app/outputformat.h"
 #include "components/errors.h"
-#include "components/qtbridge.h"
 #include "effects/alpha.h"
 #include "effects/blend.h"
 #include "effects/buttonize.h"
@@ -63,7 +62,7 @@ ResampleProgress ResizeProgress(RunContext& context)
 // transparent whatever colour they were given, and resized with the alpha as
 // the colours' weight.
 Bitmap MovePixelsWithAlpha(const Bitmap& working, Bitmap& alpha, const ConversionSettings& s, RunContext& context,
-                           QStringList& warnings)
+                           Texts& warnings)
 {
     PremultipliedPicture moved{MovePixels(PremultipliedOverBlack(working, alpha), s, RGBTriple{}, context),
                                MovePixels(AlphaAsBitmap(alpha), s, RGBTriple{}, context)};
@@ -77,7 +76,7 @@ Bitmap MovePixelsWithAlpha(const Bitmap& working, Bitmap& alpha, const Conversio
         } catch (const NotEnoughMemory&) {
             throw;
         } catch (const std::exception&) {
-            warnings.append(kResizeFailedMessage);
+            warnings.push_back(kResizeFailedMessage);
         }
     }
     alpha = AlphaPlaneOf(moved.alpha);
@@ -133,10 +132,8 @@ ChangedPicture ApplyChanges(Bitmap original, const ConversionSettings& settings,
         alpha = Bitmap();
         working = MovePixels(std::move(working), settings, ColorToTriple(settings.cornerColour), context);
         if (settings.resize) {
-            Texts warnings;
             working = ResizeStep(working, settings.resizeWidth, settings.resizeHeight, ResizeMethod(settings),
-                                 ResizeProgress(context), warnings);
-            changed.warnings.append(ToQStringList(warnings));
+                                 ResizeProgress(context), changed.warnings);
         }
     } else {
         working = MovePixelsWithAlpha(working, alpha, settings, context, changed.warnings);

@@ -12,6 +12,7 @@
 
 #include "app/conversionsettings.h"
 #include "app/runcontext.h"
+#include "components/plaintext.h"
 #include "components/sizes.h"
 
 #include "effects/bitmap.h"
@@ -37,7 +38,7 @@ struct ChangedPicture {
     Bitmap picture;
     Bitmap alpha;  // null unless the format keeps transparency and there is some
     SourceTags source;
-    QStringList warnings;  // steps that failed without ending the run
+    Texts warnings;  // steps that failed without ending the run
 };
 ChangedPicture ApplyChanges(Bitmap original, const ConversionSettings& settings, RunContext& context,
                             Bitmap alpha = Bitmap());

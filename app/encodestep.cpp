@@ -12,6 +12,9 @@
 #include "formats/pngresult.h"
 #include "formats/webpresult.h"
 
+#include <cstdint>
+#include <string>
+
 namespace pictaron {
 
 namespace {
@@ -73,9 +76,9 @@ ConversionSettings WithSetting(ConversionSettings s, int setting)
     return s;
 }
 
-QString Kilobytes(qint64 bytes) { return FormatKilobytes(bytes, 1) + QStringLiteral(" KB"); }
+std::string Kilobytes(std::int64_t bytes) { return FormatKilobytes(bytes, 1) + " KB"; }
 
-QString Score(double similarity) { return FormatFixed(similarity, 3); }
+std::string Score(double similarity) { return FormatFixed(similarity, 3); }
 
 } // namespace
 
@@ -102,19 +105,19 @@ EncodedResult EncodeStep(const Bitmap& working, const Bitmap& alpha, const Conve
     if (!budget && !floor)
         return EncodeOnce(working, alpha, settings, context, source);
 
-    const QString aim = floor ? QStringLiteral("an SSIM of %1").arg(Score(settings.minSimilarity))
-                              : QStringLiteral("%1").arg(Kilobytes(settings.maxBytes));
+    const std::string aim = floor ? Substitute("an SSIM of %1", Score(settings.minSimilarity))
+                                  : Kilobytes(settings.maxBytes);
     if (!HasSearchableSetting(settings)) {
         RunContext scored{context.progress, context.cancel, context.workFile, context.score || floor};
         EncodedResult result = EncodeOnce(working, alpha, settings, scored, source);
         result.trials = 1;
         if (budget && result.size > settings.maxBytes)
-            throw PictaronError(QStringLiteral("The picture does not fit in %1: this format has no setting to "
-                                               "lower, and it takes %2.")
-                                    .arg(Kilobytes(settings.maxBytes), Kilobytes(result.size)));
+            throw PictaronError(Substitute("The picture does not fit in %1: this format has no setting to "
+                                           "lower, and it takes %2.",
+                                           Kilobytes(settings.maxBytes), Kilobytes(result.size)));
         if (floor && result.similarity.value_or(0) < settings.minSimilarity)
-            throw PictaronError(QStringLiteral("The picture does not reach %1: it scores %2.")
-                                    .arg(aim, Score(result.similarity.value_or(0))));
+            throw PictaronError(
+                Substitute("The picture does not reach %1: it scores %2.", aim, Score(result.similarity.value_or(0))));
         return result;
     }
 
@@ -132,16 +135,16 @@ EncodedResult EncodeStep(const Bitmap& working, const Bitmap& alpha, const Conve
             return r.similarity.value_or(0) >= settings.minSimilarity;
         });
         if (!outcome.chosen)
-            throw PictaronError(QStringLiteral("No setting reaches %1; the best scores %2.")
-                                    .arg(aim, Score(outcome.lastFailure.similarity.value_or(0))));
+            throw PictaronError(Substitute("No setting reaches %1; the best scores %2.", aim,
+                                           Score(outcome.lastFailure.similarity.value_or(0))));
         if (!fits(*outcome.chosen))
-            throw PictaronError(QStringLiteral("Reaching %1 takes %2, more than %3.")
-                                    .arg(aim, Kilobytes(outcome.chosen->size), Kilobytes(settings.maxBytes)));
+            throw PictaronError(Substitute("Reaching %1 takes %2, more than %3.", aim,
+                                           Kilobytes(outcome.chosen->size), Kilobytes(settings.maxBytes)));
     } else {
         outcome = HighestPassing<EncodedResult>(range.low, range.high, trial, fits);
         if (!outcome.chosen)
-            throw PictaronError(QStringLiteral("The picture does not fit in %1; the smallest it became is %2.")
-                                    .arg(aim, Kilobytes(outcome.lastFailure.size)));
+            throw PictaronError(Substitute("The picture does not fit in %1; the smallest it became is %2.", aim,
+                                           Kilobytes(outcome.lastFailure.size)));
     }
 
     EncodedResult result = std::move(*outcome.chosen);

@@ -6,6 +6,7 @@
 #include "app/compareformatsdialog.h"
 #include "app/downloadtimelist.h"
 #include "app/infolabel.h"
+#include "components/qtbridge.h"
 
 #include <QAction>
 #include <QMessageBox>
@@ -44,7 +45,7 @@ void TfrmPictaron::ShowComparedResult(const EncodedResult& result)
             radio->setChecked(true);
     ShowResult(result);
     UpdateSaveCommands();
-    for (const QString& warning : result.warnings)
+    for (const QString& warning : ToQStringList(result.warnings))
         QMessageBox::warning(this, QStringLiteral("Pictaron"), warning);
 }
 

@@ -91,7 +91,7 @@ void TfrmPictaron::OpenPicture(const QString& path)
         original = std::move(picture);
         originalAlpha = std::move(alpha);
         imgSource->SetPicture(original);
-        SetSourceInfo(OpenedSourceInfo(fullPath, originalSize, original));
+        SetSourceInfo(ToQString(OpenedSourceInfo(ToUtf8(fullPath), originalSize, original)));
     }
     LayoutAfterLoad();
     // A picture read only in part (a cut-short file) is shown, and said so.
@@ -278,7 +278,7 @@ void TfrmPictaron::mnuEditPasteClick()
     // Crop stays checked: the new picture shows its frame as the old one did.
     if (opt.chkCrop->isChecked())
         DrawCropFrame(cropTopLeft, cropBottomRight);
-    SetSourceInfo(PastedSourceInfo(original));
+    SetSourceInfo(ToQString(PastedSourceInfo(original)));
     LayoutAfterLoad();
 }
 

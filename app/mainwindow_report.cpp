@@ -8,6 +8,7 @@
 #include "app/pictureview.h"
 #include "app/report.h"
 #include "components/fittext.h"
+#include "components/qtbridge.h"
 #include "components/textutils.h"
 
 #include <QComboBox>
@@ -22,15 +23,18 @@ void TfrmPictaron::ShowResultReport(qint64 size, const QString& description)
 {
     const QFontMetrics metrics = lblDestInfo->fontMetrics();
     const ResultInfo info = BuildResultInfo(
-        size, description.isEmpty() ? DescribePicture(imgDest->Picture()) : description, originalSize,
-        resultFileName, changed,
-        [this, &metrics](const QString& line) { return FitTextToWidth(line, lblDestInfo->width() - 2, metrics); },
+        size, description.isEmpty() ? DescribePicture(imgDest->Picture()) : ToUtf8(description), originalSize,
+        ToUtf8(resultFileName), changed,
+        [this, &metrics](const std::string& line) {
+            return ToUtf8(FitTextToWidth(ToQString(line), lblDestInfo->width() - 2, metrics));
+        },
         resultNotes);
     // The long text only when it fits the label on one line.
-    QString oneLine = info.longText;
+    const QString longText = ToQString(info.longText);
+    QString oneLine = longText;
     oneLine.remove(kLineBreak);
-    lblDestInfo->SetHint(metrics.horizontalAdvance(oneLine) < lblDestInfo->width() ? info.longText
-                                                                                   : info.shortText);
+    lblDestInfo->SetHint(metrics.horizontalAdvance(oneLine) < lblDestInfo->width() ? longText
+                                                                                   : ToQString(info.shortText));
     FitInfoLabel(lblDestInfo);
     resultSize = size;
     RefreshDownloadTimes(true);
@@ -51,7 +55,8 @@ void TfrmPictaron::RefreshDownloadTimes(bool showNew)
 {
     const int selected = cmbDownloadTime->currentIndex();
     cmbDownloadTime->clear();
-    cmbDownloadTime->addItems(DownloadTimeItems(originalSize, resultSize, showNew, mnuOptionsTodaysLines->isChecked()));
+    cmbDownloadTime->addItems(
+        ToQStringList(DownloadTimeItems(originalSize, resultSize, showNew, mnuOptionsTodaysLines->isChecked())));
     cmbDownloadTime->setCurrentIndex(selected);
 }
 

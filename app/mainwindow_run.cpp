@@ -17,6 +17,7 @@
 #include "app/downloadtimelist.h"
 #include "app/infolabel.h"
 #include "app/pictureview.h"
+#include "components/qtbridge.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -94,7 +95,7 @@ void TfrmPictaron::RunSucceeded(const EncodedResult& result)
     // A run of a picture that has since been replaced shows nothing.
     if (runPicture != pictureSerial)
         return;
-    runMessages << result.warnings;
+    runMessages << ToQStringList(result.warnings);
     ShowResult(result);
 }
 
@@ -113,7 +114,7 @@ void TfrmPictaron::ShowResult(const EncodedResult& result)
     changed = true;
     scrDest->horizontalScrollBar()->setValue(0);
     scrDest->verticalScrollBar()->setValue(0);
-    ShowResultReport(result.size, result.description);
+    ShowResultReport(result.size, ToQString(result.description));
 
     mnuOptionsViewTiled->setEnabled(true);
     ResetZoom();

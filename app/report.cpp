@@ -1,6 +1,5 @@
 #include "app/report.h"
 
-#include "components/qtbridge.h"
 #include "formats/sourcetags.h"
 
 #include <cmath>
@@ -11,7 +10,7 @@
 
 namespace pictaron {
 
-QString FormatFixed(long double value, int decimals)
+std::string FormatFixed(long double value, int decimals)
 {
     // 18 significant digits of the magnitude: "D.DDDDDDDDDDDDDDDDDe±XX".
     char buffer[64];
@@ -47,52 +46,51 @@ QString FormatFixed(long double value, int decimals)
     const bool nonZero = kept.find_first_not_of('0') != std::string::npos;
     if (value < 0 && nonZero)
         text.insert(text.begin(), '-');
-    return QString::fromStdString(text);
+    return text;
 }
 
-QString DescribePicture(int width, int height)
+std::string DescribePicture(int width, int height)
 {
-    return QStringLiteral("%1 by %2 pixels").arg(width).arg(height);
+    return Substitute("%1 by %2 pixels", width, height);
 }
 
-QString DescribePicture(QSize size)
+std::string DescribePicture(Size size)
 {
     return DescribePicture(size.width(), size.height());
 }
 
-QString DescribePicture(const Bitmap& picture)
+std::string DescribePicture(const Bitmap& picture)
 {
-    return DescribePicture(ToQSize(picture.size()));
+    return DescribePicture(picture.size());
 }
 
-QString FormatKilobytes(qint64 bytes, int decimals)
+std::string FormatKilobytes(std::int64_t bytes, int decimals)
 {
     return FormatFixed(static_cast<long double>(bytes) * (1.0L / 1024), decimals);
 }
 
-QString OpenedSourceInfo(const QString& path, qint64 fileSize, QSize pictureSize, const QString& applied)
+std::string OpenedSourceInfo(const std::string& path, std::int64_t fileSize, Size pictureSize,
+                             const std::string& applied)
 {
-    QString info = QStringLiteral(" %1\r\n %2, %3 K").arg(path, DescribePicture(pictureSize), FormatKilobytes(fileSize, 1));
-    if (!applied.isEmpty())
-        info += QStringLiteral(", ") + applied;
+    std::string info = Substitute(" %1\r\n %2, %3 K", path, DescribePicture(pictureSize), FormatKilobytes(fileSize, 1));
+    if (!applied.empty())
+        info += ", " + applied;
     return info;
 }
 
-QString OpenedSourceInfo(const QString& path, qint64 fileSize, const Bitmap& picture)
+std::string OpenedSourceInfo(const std::string& path, std::int64_t fileSize, const Bitmap& picture)
 {
-    return OpenedSourceInfo(path, fileSize, ToQSize(picture.size()), ToQString(DescribeAppliedTags(SourceTagsOf(picture))));
+    return OpenedSourceInfo(path, fileSize, picture.size(), DescribeAppliedTags(SourceTagsOf(picture)));
 }
 
-QString PastedSourceInfo(const Bitmap& picture)
+std::string PastedSourceInfo(const Bitmap& picture)
 {
-    return QStringLiteral(" Clipboard\r\n ") + DescribePicture(picture);
+    return " Clipboard\r\n " + DescribePicture(picture);
 }
 
-QString DescribeChosenSetting(bool colours, int setting, int trials)
+std::string DescribeChosenSetting(bool colours, int setting, int trials)
 {
-    return (colours ? QStringLiteral("%1 colours chosen in %2 trials") : QStringLiteral("quality %1 chosen in %2 trials"))
-        .arg(setting)
-        .arg(trials);
+    return Substitute(colours ? "%1 colours chosen in %2 trials" : "quality %1 chosen in %2 trials", setting, trials);
 }
 
 ResultNotes NotesOf(const EncodedResult& result)
@@ -105,58 +103,57 @@ ResultNotes NotesOf(const EncodedResult& result)
     return notes;
 }
 
-ResultInfo BuildResultInfo(qint64 size, const QString& description, qint64 originalSize,
-                           const QString& resultFileName, bool changed,
-                           const std::function<QString(const QString&)>& fitFileName, const ResultNotes& notes)
+ResultInfo BuildResultInfo(std::int64_t size, const std::string& description, std::int64_t originalSize,
+                           const std::string& resultFileName, bool changed,
+                           const std::function<std::string(const std::string&)>& fitFileName,
+                           const ResultNotes& notes)
 {
-    QString firstLine;
-    if (!resultFileName.isEmpty()) {
-        firstLine = QLatin1Char(' ') + resultFileName + (changed ? QStringLiteral(" *") : QString());
+    std::string firstLine;
+    if (!resultFileName.empty()) {
+        firstLine = ' ' + resultFileName + (changed ? " *" : "");
         if (fitFileName)
             firstLine = fitFileName(firstLine);
     } else {
-        firstLine = QStringLiteral(" New image unsaved");
+        firstLine = " New image unsaved";
     }
     ResultInfo info;
-    info.shortText = firstLine + QStringLiteral("\r\n ") + description + QStringLiteral(", ")
-        + FormatKilobytes(size, 2) + QStringLiteral(" K");
+    info.shortText = firstLine + "\r\n " + description + ", " + FormatKilobytes(size, 2) + " K";
     info.longText = info.shortText;
     if (originalSize > 0) {
         const long double share = static_cast<long double>(size) / originalSize * 100;
-        info.shortText += QStringLiteral(", ") + FormatFixed(share, 2) + QLatin1Char('%');
-        info.longText = info.shortText + QStringLiteral(" of original size");
+        info.shortText += ", " + FormatFixed(share, 2) + '%';
+        info.longText = info.shortText + " of original size";
     }
-    QString ending;
-    if (!notes.chosenSetting.isEmpty())
-        ending += QStringLiteral(", ") + notes.chosenSetting;
+    std::string ending;
+    if (!notes.chosenSetting.empty())
+        ending += ", " + notes.chosenSetting;
     if (notes.similarity)
-        ending += QStringLiteral(", SSIM ") + FormatFixed(*notes.similarity, 3);
+        ending += ", SSIM " + FormatFixed(*notes.similarity, 3);
     info.shortText += ending;
     info.longText += ending;
     return info;
 }
 
-float DownloadSeconds(qint64 bytes, const LineSpeed& speed)
+float DownloadSeconds(std::int64_t bytes, const LineSpeed& speed)
 {
     return static_cast<float>(static_cast<double>(bytes) / speed.bytesPerSecond);
 }
 
-QString FormatSeconds(float seconds)
+std::string FormatSeconds(float seconds)
 {
     return FormatFixed(seconds, seconds < 10.0f ? 1 : 0);
 }
 
-QStringList DownloadTimeItems(qint64 originalSize, qint64 resultSize, bool showNew, bool todaysLines)
+Texts DownloadTimeItems(std::int64_t originalSize, std::int64_t resultSize, bool showNew, bool todaysLines)
 {
     const bool withNew = showNew && resultSize >= 0;
-    QStringList items;
-    items << (withNew ? QStringLiteral("Speed|Current|New") : QStringLiteral("Speed|Current"));
+    Texts items;
+    items.emplace_back(withNew ? "Speed|Current|New" : "Speed|Current");
     const auto addRow = [&](const LineSpeed& speed) {
-        QString row = QString::fromLatin1(speed.label) + QStringLiteral("|(")
-            + FormatSeconds(DownloadSeconds(originalSize, speed)) + QStringLiteral(" sec)");
+        std::string row = std::string(speed.label) + "|(" + FormatSeconds(DownloadSeconds(originalSize, speed)) + " sec)";
         if (withNew)
-            row += QLatin1Char('|') + FormatSeconds(DownloadSeconds(resultSize, speed)) + QStringLiteral(" sec");
-        items << row;
+            row += '|' + FormatSeconds(DownloadSeconds(resultSize, speed)) + " sec";
+        items.push_back(std::move(row));
     };
     for (const LineSpeed& speed : kLineSpeeds)
         addRow(speed);

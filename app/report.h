@@ -4,14 +4,15 @@
 
 #include "app/runcontext.h"
 
+#include "components/plaintext.h"
+#include "components/sizes.h"
 #include "effects/bitmap.h"
-#include <QSize>
-#include <QString>
-#include <QStringList>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 
 namespace pictaron {
 
@@ -20,50 +21,51 @@ namespace pictaron {
 // place and rounded half away from zero on those decimal digits. So 0.125 with
 // two decimals gives "0.13", where the C library, working on the binary value,
 // would give "0.12".
-QString FormatFixed(long double value, int decimals);
+std::string FormatFixed(long double value, int decimals);
 
 // "640 by 480 pixels".
-QString DescribePicture(int width, int height);
-QString DescribePicture(QSize size);
-QString DescribePicture(const Bitmap& picture);
+std::string DescribePicture(int width, int height);
+std::string DescribePicture(Size size);
+std::string DescribePicture(const Bitmap& picture);
 
 // Kilobytes as the report shows them: bytes × (1/1024) with the given decimals.
-QString FormatKilobytes(qint64 bytes, int decimals);
+std::string FormatKilobytes(std::int64_t bytes, int decimals);
 
 // The hint of the source info label: two lines joined by "\r\n".
 // For a picture whose tags were applied, applied says what was done
 // ("rotated 90°, converted from Display P3", see DescribeAppliedTags); it ends
 // the second line. The Bitmap form reads it from the picture.
-QString OpenedSourceInfo(const QString& path, qint64 fileSize, QSize pictureSize, const QString& applied = {});
-QString OpenedSourceInfo(const QString& path, qint64 fileSize, const Bitmap& picture);
-QString PastedSourceInfo(const Bitmap& picture);
+std::string OpenedSourceInfo(const std::string& path, std::int64_t fileSize, Size pictureSize,
+                             const std::string& applied = {});
+std::string OpenedSourceInfo(const std::string& path, std::int64_t fileSize, const Bitmap& picture);
+std::string PastedSourceInfo(const Bitmap& picture);
 
 // The result info label offers a long text ("… of original size") and a short
 // one; the window uses the long one when it fits on one line.
 struct ResultInfo {
-    QString shortText;
-    QString longText;
+    std::string shortText;
+    std::string longText;
 };
 
 // What a run found out besides the size, each left out when the run has none:
 // the setting a byte budget's search chose, and the similarity score.
 struct ResultNotes {
-    QString chosenSetting;  // see DescribeChosenSetting
+    std::string chosenSetting;  // see DescribeChosenSetting
     std::optional<double> similarity;
 };
 
 // "quality 63 chosen in 6 trials", "142 colours chosen in 8 trials" (colours:
 // the setting is a colour count).
-QString DescribeChosenSetting(bool colours, int setting, int trials);
+std::string DescribeChosenSetting(bool colours, int setting, int trials);
 
 // The notes of a run's result.
 ResultNotes NotesOf(const EncodedResult& result);
 
 // fitFileName shortens the saved file's name to the label (identity when unset).
 // The notes end both texts: ", quality 63 chosen in 6 trials, SSIM 0.987".
-ResultInfo BuildResultInfo(qint64 size, const QString& description, qint64 originalSize,
-                           const QString& resultFileName, bool changed,
-                           const std::function<QString(const QString&)>& fitFileName = {},
+ResultInfo BuildResultInfo(std::int64_t size, const std::string& description, std::int64_t originalSize,
+                           const std::string& resultFileName, bool changed,
+                           const std::function<std::string(const std::string&)>& fitFileName = {},
                            const ResultNotes& notes = {});
 
 struct LineSpeed {
@@ -90,14 +92,14 @@ inline constexpr std::array<LineSpeed, 3> kTodaysLineSpeeds{{
 inline constexpr int kDefaultSpeedRow = 3;
 
 // Seconds to download, held as a single like the list has always computed them.
-float DownloadSeconds(qint64 bytes, const LineSpeed& speed);
+float DownloadSeconds(std::int64_t bytes, const LineSpeed& speed);
 // "%.1f" below ten seconds, "%.0f" from ten on: 9.96 → "10.0", 10 → "10".
-QString FormatSeconds(float seconds);
+std::string FormatSeconds(float seconds);
 
 // The items of the download-time list: the header "Speed|Current[|New]" and one
 // row per line speed, fields separated by "|". The "New" column appears when
 // showNew is set and a result exists (resultSize >= 0). With todaysLines the
 // rows of kTodaysLineSpeeds follow the seven.
-QStringList DownloadTimeItems(qint64 originalSize, qint64 resultSize, bool showNew, bool todaysLines = false);
+Texts DownloadTimeItems(std::int64_t originalSize, std::int64_t resultSize, bool showNew, bool todaysLines = false);
 
 } // namespace pictaron

@@ -10,10 +10,10 @@
 #include "app/conversionsettings.h"
 #include "app/progress.h"
 
+#include "components/plaintext.h"
+#include "components/sizes.h"
 #include "effects/bitmap.h"
-#include <QSize>
 #include <QString>
-#include <QStringList>
 
 #include <optional>
 
@@ -42,15 +42,15 @@ struct RunContext {
 struct EncodedResult {
     OutputFormat format = OutputFormat::Jpeg;
     Bitmap picture;
-    QSize dimensions;
+    Size dimensions;
     QByteArray bytes;
     qint64 size = 0;
-    QString description;
+    std::string description;
     int colours = 0;
-    QStringList warnings;
+    Texts warnings;
     // The source's metadata the file holds: "exif", "xmp", in that order;
     // empty when it holds none.
-    QStringList metadata;
+    Texts metadata;
     // The structural similarity of the picture shown to the finished picture
     // before encoding (effects/similarity.h), both over white; empty when the
     // result is not shown or is smaller than the score's window.

@@ -2,7 +2,6 @@
 
 #include "app/report.h"
 #include "cli/jsonwriter.h"
-#include "components/qtbridge.h"
 
 #include <algorithm>
 
@@ -11,17 +10,14 @@ namespace pictaron {
 namespace {
 
 // The window's "\r\n" line breaks as "\n".
-std::string PlainLines(const QString& text)
+std::string PlainLines(std::string plain)
 {
-    std::string plain = ToUtf8(text);
     for (std::size_t at = plain.find("\r\n"); at != std::string::npos; at = plain.find("\r\n", at))
         plain.erase(at, 1);
     return plain;
 }
 
-std::string Kilobytes(std::int64_t bytes) { return ToUtf8(FormatKilobytes(bytes, 1)) + " KB"; }
-
-std::string Fixed(double value, int decimals) { return ToUtf8(FormatFixed(value, decimals)); }
+std::string Kilobytes(std::int64_t bytes) { return FormatKilobytes(bytes, 1) + " KB"; }
 
 // text with spaces after it up to width characters.
 std::string LeftJustified(const std::string& text, std::size_t width)
@@ -38,7 +34,7 @@ std::string SearchLine(const CliPictureReport& report)
     line += Substitute(" chosen in %1 trial encodes: ", search.trials);
     if (floor) {
         line += Substitute(report.indexed ? "the fewest that reach an SSIM of %1" : "the lowest that reaches an SSIM of %1",
-                           Fixed(search.minSimilarity, 3));
+                           FormatFixed(search.minSimilarity, 3));
         if (search.maxBytes > 0)
             line += ", within " + Kilobytes(search.maxBytes);
     } else {
@@ -64,19 +60,18 @@ JsonArray DownloadTimes(std::int64_t bytes, const auto& speeds)
 std::string ReportText(const CliPictureReport& report)
 {
     Texts lines;
-    lines.push_back(PlainLines(OpenedSourceInfo(ToQString(report.input), report.originalSize,
-                                                ToQSize(report.originalDimensions),
-                                                ToQString(DescribeAppliedTags(report.source)))));
-    lines.push_back(PlainLines(BuildResultInfo(report.resultSize, DescribePicture(ToQSize(report.resultDimensions)),
-                                               report.originalSize, ToQString(report.output), false)
+    lines.push_back(PlainLines(OpenedSourceInfo(report.input, report.originalSize, report.originalDimensions,
+                                                DescribeAppliedTags(report.source))));
+    lines.push_back(PlainLines(BuildResultInfo(report.resultSize, DescribePicture(report.resultDimensions),
+                                               report.originalSize, report.output, false)
                                    .longText));
     if (report.similarity)
-        lines.push_back(Substitute(" SSIM %1 to the finished picture", Fixed(*report.similarity, 4)));
+        lines.push_back(Substitute(" SSIM %1 to the finished picture", FormatFixed(*report.similarity, 4)));
     if (report.search)
         lines.push_back(SearchLine(report));
     // The list's columns: speed, current, new.
-    for (const QString& item : DownloadTimeItems(report.originalSize, report.resultSize, true)) {
-        Texts fields = SplitAt(ToUtf8(item), '|');
+    for (const std::string& item : DownloadTimeItems(report.originalSize, report.resultSize, true)) {
+        Texts fields = SplitAt(item, '|');
         fields.resize(std::max<std::size_t>(fields.size(), 3));
         const std::string line = LeftJustified(fields[0], 7) + LeftJustified(fields[1], 13) + fields[2];
         lines.push_back(' ' + std::string(TrimmedUnicode(line)));

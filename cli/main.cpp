@@ -237,13 +237,13 @@ QByteArray ConvertPicture(const CliJob& job, const PlannedOutput& planned, const
     ThrowIfInterrupted();
     // A step that failed without ending the run (a resize) leaves a result
     // that is not what was asked for.
-    if (!result.warnings.isEmpty())
+    if (!result.warnings.empty())
         throw PictaronError(Substitute("%1: %2  %3 was not written.", ShownInput(input),
-                                       JoinTexts(ToTexts(result.warnings), " "), ShownOutput(planned.output)));
-    report.resultDimensions = ToSize(result.dimensions);
+                                       JoinTexts(result.warnings, " "), ShownOutput(planned.output)));
+    report.resultDimensions = result.dimensions;
     report.resultSize = result.bytes.size();
     report.colours = result.colours;
-    report.metadata = ToTexts(result.metadata);
+    report.metadata = result.metadata;
     report.similarity = result.similarity;
     const ConversionSettings& s = job.settings;
     if ((s.maxBytes > 0 || s.minSimilarity > 0) && HasSearchableSetting(s))

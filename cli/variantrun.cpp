@@ -4,7 +4,6 @@
 #include "app/outputformat.h"
 #include "cli/variants.h"
 #include "components/errors.h"
-#include "components/qtbridge.h"
 
 #include <algorithm>
 #include <array>
@@ -98,13 +97,13 @@ std::vector<MadeVariant> MakeVariants(const CliJob& job, const std::vector<Plann
                 const EncodedResult result = EncodeChanged(*picture, sized, context);
                 context.cancel.ThrowIfCancelled();
                 // A resize that failed leaves a picture that is not the variant asked for.
-                if (!result.warnings.isEmpty())
+                if (!result.warnings.empty())
                     throw PictaronError(Substitute("%1: %2  %3 was not written.", input,
-                                                   JoinTexts(ToTexts(result.warnings), " "), planned.output));
+                                                   JoinTexts(result.warnings, " "), planned.output));
                 variant.kept = !publish(planned, std::string_view(result.bytes.constData(),
                                                                   static_cast<std::size_t>(result.bytes.size())));
                 if (!variant.kept) {
-                    variant.dimensions = ToSize(result.dimensions);
+                    variant.dimensions = result.dimensions;
                     variant.bytes = result.bytes.size();
                     variant.similarity = result.similarity;
                 }

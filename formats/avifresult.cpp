@@ -53,7 +53,7 @@ EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const
         const KeptMetadata kept = MetadataToKeep(source, settings.keepMetadata, bitmap.size());
         encoding.exif = kept.exif;
         encoding.xmp = kept.xmp;
-        result.metadata = ToQStringList(kept.Names());
+        result.metadata = kept.Names();
         context.cancel.ThrowIfCancelled();
         std::string bytes;
         encode(&bitmap, &rgba, &encoding, &bytes);
@@ -62,8 +62,8 @@ EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const
         context.progress.ReportProgress({}, 100, -1);
     }
     result.size = result.bytes.size();
-    result.dimensions = ToQSize(bitmap.size());
-    result.description = DescribePicture(ToQSize(bitmap.size()));
+    result.dimensions = bitmap.size();
+    result.description = DescribePicture(bitmap.size());
     if (settings.avifLossless)
         result.picture = ShownOnWhite(bitmap, plane);
     else if (context.ShowsResult()) {

@@ -98,7 +98,7 @@ EncodedResult ConvertForGif(const Bitmap& working, const ConversionSettings& set
     EncodedResult result;
     result.bytes = ToQByteArray(EncodeGif(reduced.picture, settings.transparentColour));
     result.size = result.bytes.size();
-    result.dimensions = ToQSize(reduced.picture.size());
+    result.dimensions = reduced.picture.size();
     result.picture = reduced.picture;
     result.colours = static_cast<int>(reduced.palette.size());
     return result;

@@ -61,10 +61,10 @@ EncodedResult EncodeJpegResult(const Bitmap& working, const ConversionSettings& 
     jpeg.Compress();
 
     EncodedResult result;
-    result.dimensions = QSize(jpeg.Width(), jpeg.Height());
+    result.dimensions = Size(jpeg.Width(), jpeg.Height());
     result.description = DescribePicture(jpeg.Width(), jpeg.Height());
     result.bytes = jpeg.Data().bytes;
-    result.metadata = ToQStringList(segments.Names());
+    result.metadata = segments.Names();
     result.size = result.bytes.size();
     if (context.workFile.isEmpty()) {
         context.progress.SetStatus({});

@@ -151,9 +151,9 @@ EncodedResult EncodePngResult(const Bitmap& working, const Bitmap& alpha, const 
         result.bytes = ToQByteArray(bytes);
     }
     result.size = result.bytes.size();
-    result.metadata = ToQStringList(kept.Names());
-    result.dimensions = ToQSize(rows.size());
-    result.description = DescribePicture(ToQSize(rows.size()));
+    result.metadata = kept.Names();
+    result.dimensions = rows.size();
+    result.description = DescribePicture(rows.size());
     return result;
 }
 

@@ -53,11 +53,11 @@ EncodedResult EncodeWebpResult(const Bitmap& working, const Bitmap& alpha, const
         std::string bytes;
         module.Required<PictaronAddWebpChunksFn>(1, kWhat)(&plainView, &chunks, &bytes);
         result.bytes = ToQByteArray(bytes);
-        result.metadata = ToQStringList(kept.Names());
+        result.metadata = kept.Names();
     }
     result.size = result.bytes.size();
-    result.dimensions = ToQSize(bitmap.size());
-    result.description = DescribePicture(ToQSize(bitmap.size()));
+    result.dimensions = bitmap.size();
+    result.description = DescribePicture(bitmap.size());
     if (settings.webpLossless) {
         result.picture = ShownOnWhite(bitmap, plane);
     } else if (context.ShowsResult()) {

@@ -119,8 +119,8 @@ TEST_F(ConversionStepsTest, EveryChangeInItsOrderWithItsArguments)
     expected = ButtonizeBitmap(expected, {12, RGBTriple{40, 160, 220}, Lighting::BottomLeft, true, false});
 
     const EncodedResult result = Run(original, s);
-    EXPECT_EQ(result.dimensions, QSize(41, 37));
-    EXPECT_TRUE(result.warnings.isEmpty());
+    EXPECT_EQ(result.dimensions, Size(41, 37));
+    EXPECT_TRUE(result.warnings.empty());
     EXPECT_EQ(result.bytes, Encoded(expected, s));
     // The steps say what they do, in order.
     EXPECT_EQ(log_.texts, (QStringList{"Resizing", "Horizontal sub-sampling", "Horizontal Resize",
@@ -168,7 +168,7 @@ TEST_F(ConversionStepsTest, BlendAndCaptionComeLast)
     expected = AdjustContrast(expected, -30);
     expected = AddCaption(expected, "Hi", s.captionFont, CaptionLocation::Caption);
     const EncodedResult result = Run(original, s);
-    EXPECT_EQ(result.dimensions, ToQSize(expected.size()));
+    EXPECT_EQ(result.dimensions, expected.size());
     EXPECT_GT(result.dimensions.height(), 40);
     EXPECT_EQ(result.bytes, Encoded(expected, s));
 }
@@ -243,7 +243,7 @@ TEST_F(ConversionStepsTest, MissingBlendFileIsSkipped)
     s.blend = true;
     s.blendFile = ToUtf8(folder_.filePath(QStringLiteral("gone.png")));
     const EncodedResult result = Run(original, s);
-    EXPECT_TRUE(result.warnings.isEmpty());
+    EXPECT_TRUE(result.warnings.empty());
     EXPECT_EQ(result.bytes, Encoded(original, s));
 }
 

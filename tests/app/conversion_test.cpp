@@ -50,7 +50,7 @@ TEST_F(ConversionTest, JpegRunWritesTheWorkFileAndShowsItDecoded)
     const EncodedResult result = Run(original, settings);
 
     EXPECT_EQ(result.size, QFileInfo(WorkFile()).size());
-    EXPECT_EQ(result.description, QStringLiteral("70 by 40 pixels"));
+    EXPECT_EQ(result.description, "70 by 40 pixels");
     TJPEGImage written;
     written.LoadFromFile(ToUtf8(WorkFile()));
     EXPECT_TRUE(written.Data().grayscale);

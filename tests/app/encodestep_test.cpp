@@ -36,12 +36,12 @@ protected:
         RunContext context{progress, cancel, QString(), score};
         return RunConversion(picture_, settings, context);
     }
-    QString Failure(const ConversionSettings& settings)
+    std::string Failure(const ConversionSettings& settings)
     {
         try {
             Run(settings);
         } catch (const PictaronError& error) {
-            return ToQString(error.message());
+            return error.message();
         }
         return {};
     }
@@ -87,8 +87,8 @@ TEST_F(EncodeStepTest, ABudgetGetsTheHighestQualityThatFits)
         }
         // Not even the lowest quality fits: the message says how small it got.
         s.maxBytes = sizes.front() - 1;
-        EXPECT_EQ(Failure(s), QStringLiteral("The picture does not fit in %1 KB; the smallest it became is %2 KB.")
-                                  .arg(FormatKilobytes(s.maxBytes, 1), FormatKilobytes(sizes.front(), 1)));
+        EXPECT_EQ(Failure(s), "The picture does not fit in " + FormatKilobytes(s.maxBytes, 1)
+                                  + " KB; the smallest it became is " + FormatKilobytes(sizes.front(), 1) + " KB.");
     }
 }
 
@@ -127,10 +127,10 @@ TEST_F(EncodeStepTest, AQualityFloorGetsTheSmallestFileThatReachesIt)
 
     // Both targets: the floor's choice must fit.
     s.maxBytes = result.size - 1;
-    EXPECT_TRUE(Failure(s).startsWith(QStringLiteral("Reaching an SSIM of 0.950 takes "))) << Failure(s).toStdString();
+    EXPECT_TRUE(Failure(s).starts_with("Reaching an SSIM of 0.950 takes ")) << Failure(s);
     s.maxBytes = 0;
     s.minSimilarity = 0.99999;
-    EXPECT_TRUE(Failure(s).startsWith(QStringLiteral("No setting reaches an SSIM of 1.000"))) << Failure(s).toStdString();
+    EXPECT_TRUE(Failure(s).starts_with("No setting reaches an SSIM of 1.000")) << Failure(s);
 }
 
 TEST_F(EncodeStepTest, AFormatWithoutASettingIsEncodedOnceAndMustFit)
@@ -141,7 +141,9 @@ TEST_F(EncodeStepTest, AFormatWithoutASettingIsEncodedOnceAndMustFit)
     EXPECT_EQ(Run(s).trials, 1);
     EXPECT_FALSE(Run(s).settingChosen);
     s.maxBytes = size - 1;
-    EXPECT_TRUE(Failure(s).contains(QStringLiteral("this format has no setting to lower"))) << Failure(s).toStdString();
+    EXPECT_EQ(Failure(s), "The picture does not fit in " + FormatKilobytes(s.maxBytes, 1)
+                              + " KB: this format has no setting to lower, and it takes " + FormatKilobytes(size, 1)
+                              + " KB.");
 }
 
 TEST_F(EncodeStepTest, ScoredResultsCarryTheirSimilarity)

@@ -12,6 +12,7 @@
 #include "app/report.h"
 #include "colour/orvacolourpicker.h"
 #include "components/orvaedit.h"
+#include "components/qtbridge.h"
 #include "tests/filetesting.h"
 #include "windowtesting.h"
 
@@ -545,11 +546,11 @@ void FormatPageTest::eachNewFormatSavesTheBytesItEncoded()
     // The report of the run: the picture, its bytes and their download times.
     auto* dest = window_->findChild<InfoLabel*>(QStringLiteral("lblDestInfo"));
     QCOMPARE(dest->Hint().section(QStringLiteral(", "), 0, 1),
-             QStringLiteral(" New image unsaved\r\n 96 by 64 pixels, %1 K").arg(FormatKilobytes(encoded, 2)));
+             QStringLiteral(" New image unsaved\r\n 96 by 64 pixels, %1 K").arg(ToQString(FormatKilobytes(encoded, 2))));
     auto* times = window_->findChild<DownloadTimeList*>(QStringLiteral("cmbDownloadTime"));
     QCOMPARE(times->itemText(0), QStringLiteral("Speed|Current|New"));
     QCOMPARE(times->itemText(7).section(QLatin1Char('|'), 2),
-             FormatSeconds(DownloadSeconds(encoded, kLineSpeeds[6])) + QStringLiteral(" sec"));
+             ToQString(FormatSeconds(DownloadSeconds(encoded, kLineSpeeds[6])) + " sec"));
 
     // No name yet: Save asks for one and gives it the format's extension.
     TypeIntoNextFileDialog(Path(QStringLiteral("result")));

@@ -53,7 +53,7 @@ protected:
         EXPECT_EQ(result.bytes.mid(4, 8), QByteArray("ftypavif"));
         const PillowPicture read = DecodeAvif(WriteFile(folder_, name, result.bytes));
         EXPECT_TRUE(read.problem.isEmpty()) << read.problem.toStdString();
-        EXPECT_EQ(QSize(read.width, read.height), result.dimensions);
+        EXPECT_EQ(Size(read.width, read.height), result.dimensions);
         return read.pixels;
     }
     QString Info(const EncodedResult& result, const QString& name)
@@ -89,8 +89,8 @@ TEST_F(AvifStepTest, LosslessIsTheFinishedPictureExactly)
     const QString info = Info(result, QStringLiteral("lossless.avif"));
     EXPECT_TRUE(info.contains(QStringLiteral("YUV444"))) << info.toStdString();
     EXPECT_TRUE(info.contains(QStringLiteral("Matrix Coeffs. : 0"))) << info.toStdString();
-    EXPECT_EQ(result.dimensions, QSize(71, 45));
-    EXPECT_EQ(result.description, QStringLiteral("71 by 45 pixels"));
+    EXPECT_EQ(result.dimensions, Size(71, 45));
+    EXPECT_EQ(result.description, "71 by 45 pixels");
     ASSERT_EQ(result.picture.format(), Bitmap::Format_BGR888);
     EXPECT_TRUE(RgbBytes(result.picture) == RgbBytes(working));
     EXPECT_TRUE(barText_.isEmpty());

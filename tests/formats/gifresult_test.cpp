@@ -102,7 +102,7 @@ TEST_F(GifStepTest, OptimisedPaletteKeepsFewColoursExactly)
     ASSERT_EQ(result.picture.format(), Bitmap::Format_Indexed8);
     EXPECT_EQ(result.colours, 256);
     EXPECT_EQ(result.picture.colorCount(), 256);
-    EXPECT_TRUE(result.description.isEmpty());
+    EXPECT_TRUE(result.description.empty());
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 40; ++x) {
             const RGBTriple p = RowPixels(original, y)[x];
@@ -165,7 +165,7 @@ TEST_F(GifStepTest, SavedFileIsTheMeasuredFile)
     const QByteArray saved = file.readAll();
     EXPECT_EQ(saved.size(), result.size);
     EXPECT_EQ(saved, result.bytes);
-    EXPECT_EQ(result.dimensions, QSize(77, 51));
+    EXPECT_EQ(result.dimensions, Size(77, 51));
 
     const StrictGif strict = ReadStrictGif(saved);
     ASSERT_TRUE(strict.problem.isEmpty()) << strict.problem.toStdString();

@@ -117,8 +117,8 @@ TEST_F(PngStepTest, TruecolourIsTheFinishedPictureExactly)
     EXPECT_EQ(QSize(read.width, read.height), QSize(97, 61));
     EXPECT_TRUE(read.pixels == RgbBytes(working));
 
-    EXPECT_EQ(result.dimensions, QSize(97, 61));
-    EXPECT_EQ(result.description, QStringLiteral("97 by 61 pixels"));
+    EXPECT_EQ(result.dimensions, Size(97, 61));
+    EXPECT_EQ(result.description, "97 by 61 pixels");
     EXPECT_EQ(result.colours, 0);
     ASSERT_EQ(result.picture.format(), Bitmap::Format_BGR888);
     EXPECT_TRUE(RgbBytes(result.picture) == RgbBytes(working));
@@ -372,7 +372,7 @@ TEST_F(PngStepTest, ARunMakesAPngResult)
     const EncodedResult result = RunConversion(testpictures::PatternPicture(100, 80), settings, context);
     EXPECT_EQ(result.format, OutputFormat::Png);
     EXPECT_TRUE(result.bytes.startsWith("\x89PNG\r\n\x1a\n"));
-    EXPECT_EQ(result.dimensions, QSize(50, 40));
+    EXPECT_EQ(result.dimensions, Size(50, 40));
     const PngChunks chunks = ReadPngChunks(result.bytes);
     EXPECT_TRUE(chunks.problem.isEmpty());
 }

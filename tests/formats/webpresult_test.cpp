@@ -46,7 +46,7 @@ protected:
         int width = 0;
         int height = 0;
         const QByteArray rgba = DecodeWebp(WriteFile(folder_, name, result.bytes), width, height);
-        EXPECT_EQ(QSize(width, height), result.dimensions);
+        EXPECT_EQ(Size(width, height), result.dimensions);
         return rgba;
     }
 
@@ -64,8 +64,8 @@ TEST_F(WebpStepTest, LosslessIsTheFinishedPictureExactly)
     const EncodedResult result = Webp(working, Bitmap(), Settings(true));
     EXPECT_TRUE(Decode(result, QStringLiteral("lossless.webp")) == RgbaBytes(working));
     EXPECT_EQ(result.bytes.mid(12, 4), QByteArray("VP8L"));
-    EXPECT_EQ(result.dimensions, QSize(91, 57));
-    EXPECT_EQ(result.description, QStringLiteral("91 by 57 pixels"));
+    EXPECT_EQ(result.dimensions, Size(91, 57));
+    EXPECT_EQ(result.description, "91 by 57 pixels");
     ASSERT_EQ(result.picture.format(), Bitmap::Format_BGR888);
     EXPECT_TRUE(RgbBytes(result.picture) == RgbBytes(working));
     EXPECT_TRUE(barText_.isEmpty());
