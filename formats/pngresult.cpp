@@ -148,9 +148,9 @@ EncodedResult EncodePngResult(const Bitmap& working, const Bitmap& alpha, const 
         StepCodecProgress progress(context.progress, context.cancel, saving);
         std::string bytes;
         write(&layout, &progress, &bytes);
-        result.bytes = ToQByteArray(bytes);
+        result.bytes = SharedBytes(std::move(bytes));
     }
-    result.size = result.bytes.size();
+    result.size = static_cast<std::int64_t>(result.bytes.size());
     result.metadata = ToQStringList(kept.Names());
     result.dimensions = ToQSize(rows.size());
     result.description = DescribePicture(ToQSize(rows.size()));

@@ -33,7 +33,7 @@ protected:
     {
         RunProgress progress;
         CancelFlag cancel;
-        RunContext context{progress, cancel, QString(), score};
+        RunContext context{progress, cancel, std::string(), score};
         return RunConversion(picture_, settings, context);
     }
     QString Failure(const ConversionSettings& settings)
