@@ -12,7 +12,7 @@ std::vector<FormatComparison> CompareFormats(const Bitmap& original, const Bitma
 {
     // In memory, decoded again and scored: nothing is written until the user
     // saves the one chosen.
-    RunContext scored{context.progress, context.cancel, QString(), true};
+    RunContext scored{context.progress, context.cancel, std::string(), true};
     const auto formats = OutputFormats();
     // The changes are made once for the formats without transparency and once
     // for those that keep it.

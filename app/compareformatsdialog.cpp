@@ -70,7 +70,7 @@ CompareFormatsDialog::CompareFormatsDialog(const Bitmap& original, const Bitmap&
 
     connect(&watcher_, &QFutureWatcher<Outcome>::finished, this, &CompareFormatsDialog::ComparisonEnded);
     watcher_.setFuture(QtConcurrent::run([this, original, alpha, settings]() -> Outcome {
-        RunContext context{progress_, cancel_, QString()};
+        RunContext context{progress_, cancel_, std::string()};
         Outcome outcome;
         try {
             outcome.entries = CompareFormats(original, alpha, settings, context);

@@ -122,7 +122,7 @@ EncodedResult EncodeStep(const Bitmap& working, const Bitmap& alpha, const Conve
     }
 
     // Trials in memory, decoded and scored only when a floor needs it.
-    RunContext trials{context.progress, context.cancel, QString(), floor};
+    RunContext trials{context.progress, context.cancel, std::string(), floor};
     const SettingRange range = RangeOf(settings);
     const std::function<EncodedResult(int)> trial = [&](int setting) {
         context.cancel.ThrowIfCancelled();
@@ -150,7 +150,7 @@ EncodedResult EncodeStep(const Bitmap& working, const Bitmap& alpha, const Conve
     EncodedResult result = std::move(*outcome.chosen);
     // A run that shows its result gets it as every run does: a JPEG from the
     // work file, each lossy result decoded again and scored.
-    if (!context.workFile.isEmpty() || (context.ShowsResult() && !floor))
+    if (!context.workFile.empty() || (context.ShowsResult() && !floor))
         result = EncodeOnce(working, alpha, WithSetting(settings, outcome.setting), context, source);
     result.settingChosen = true;
     result.chosenSetting = outcome.setting;

@@ -13,9 +13,10 @@
 #include "app/conversionsettings.h"
 #include "app/optionpages.h"
 #include "app/outputformat.h"
-#include "components/qtbridge.h"
 #include "app/report.h"
 #include "app/runcontroller.h"
+#include "components/qtbridge.h"
+#include "components/sharedbytes.h"
 #include "formats/pictureloader.h"
 
 #include "effects/bitmap.h"
@@ -217,7 +218,7 @@ private:
     // format; for every format but GIF, the encoded bytes that Save writes.
     int resultOfPicture = -1;
     OutputFormat resultFormat = OutputFormat::Jpeg;
-    QByteArray resultBytes;
+    SharedBytes resultBytes;
     // What the run of the result shown found besides its size, which its
     // report keeps saying after a save.
     ResultNotes resultNotes;

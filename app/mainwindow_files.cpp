@@ -210,7 +210,7 @@ void TfrmPictaron::SaveResultFile(bool namedNow)
     {
         const BusyScope busy;
         try {
-            size = SaveResult(resultFileName, imgDest->Picture(), resultBytes, GatherSettings());
+            size = SaveResult(ToUtf8(resultFileName), imgDest->Picture(), resultBytes, GatherSettings());
         } catch (const PictaronError& error) {
             ShowMessage(this, ToQString(error.message()));
             return;

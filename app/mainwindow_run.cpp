@@ -109,7 +109,7 @@ void TfrmPictaron::ShowResult(const EncodedResult& result)
     resultFormat = result.format;
     // A GIF is built again from the picture shown; every other format is
     // saved as the bytes the run encoded.
-    resultBytes = result.format == OutputFormat::Gif ? QByteArray() : result.bytes;
+    resultBytes = result.format == OutputFormat::Gif ? SharedBytes() : result.bytes;
     resultNotes = NotesOf(result);
     changed = true;
     scrDest->horizontalScrollBar()->setValue(0);

@@ -11,24 +11,26 @@
 #include "app/progress.h"
 
 #include "components/plaintext.h"
+#include "components/sharedbytes.h"
 #include "components/sizes.h"
 #include "effects/bitmap.h"
-#include <QString>
 
+#include <cstdint>
 #include <optional>
+#include <string>
 
 namespace pictaron {
 
 struct RunContext {
     RunProgress& progress;
     const CancelFlag& cancel;
-    QString workFile;  // the JPEG work file (see WorkFilePath()), or empty
+    std::string workFile;  // the JPEG work file (see WorkFilePath()), or empty
     // The command line wants the result's similarity score (its JSON report,
     // a quality floor): the result is then decoded again, as the window's is.
     bool score = false;
 
     // The result is decoded again, as a browser shows it, and scored.
-    bool ShowsResult() const { return !workFile.isEmpty() || score; }
+    bool ShowsResult() const { return !workFile.empty() || score; }
 };
 
 // What an encoder step hands back to the window: the format encoded, the
@@ -43,8 +45,8 @@ struct EncodedResult {
     OutputFormat format = OutputFormat::Jpeg;
     Bitmap picture;
     Size dimensions;
-    QByteArray bytes;
-    qint64 size = 0;
+    SharedBytes bytes;
+    std::int64_t size = 0;
     std::string description;
     int colours = 0;
     Texts warnings;

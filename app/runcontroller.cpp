@@ -50,7 +50,7 @@ void RunController::Launch(Request request)
     cancel_.Reset();
     watcher_.setFuture(QtConcurrent::run([this, request = std::move(request)]() -> Outcome {
         RunProgress progress(bridge_.get());
-        RunContext context{progress, cancel_, workFile_};
+        RunContext context{progress, cancel_, ToUtf8(workFile_)};
         Outcome outcome;
         try {
             outcome.result = RunConversion(request.original, request.settings, context, request.alpha);

@@ -2,33 +2,32 @@
 
 #include "components/atomicfile.h"
 #include "components/errors.h"
-#include "components/qtbridge.h"
 #include "formats/gifresult.h"
 
 namespace pictaron {
 
-qint64 SaveResult(const QString& path, const Bitmap& shownPicture, const QByteArray& encodedBytes,
-                  const ConversionSettings& settings)
+std::int64_t SaveResult(const std::string& path, const Bitmap& shownPicture, const SharedBytes& encodedBytes,
+                        const ConversionSettings& settings)
 {
     switch (settings.format) {
     case OutputFormat::Gif:
         break;
     case OutputFormat::Jpeg:
         try {
-            WriteFileAtomically(ToUtf8(path), BytesView(encodedBytes));
+            WriteFileAtomically(path, encodedBytes.view());
         } catch (const PictaronError& error) {
-            throw PictaronError(QStringLiteral("Copy of file failed\n\n") + ToQString(error.message()));
+            throw PictaronError("Copy of file failed\n\n" + error.message());
         }
-        return encodedBytes.size();
+        return static_cast<std::int64_t>(encodedBytes.size());
     case OutputFormat::Png:
     case OutputFormat::Webp:
     case OutputFormat::Avif:
-        WriteFileAtomically(ToUtf8(path), BytesView(encodedBytes));
-        return encodedBytes.size();
+        WriteFileAtomically(path, encodedBytes.view());
+        return static_cast<std::int64_t>(encodedBytes.size());
     }
     const std::string gif = EncodeGif(shownPicture, settings.transparentColour);
-    WriteFileAtomically(ToUtf8(path), gif);
-    return static_cast<qint64>(gif.size());
+    WriteFileAtomically(path, gif);
+    return static_cast<std::int64_t>(gif.size());
 }
 
 } // namespace pictaron

@@ -3,9 +3,11 @@
 
 #include "app/conversionsettings.h"
 
-#include <QByteArray>
+#include "components/sharedbytes.h"
 #include "effects/bitmap.h"
-#include <QString>
+
+#include <cstdint>
+#include <string>
 
 namespace pictaron {
 
@@ -16,7 +18,7 @@ namespace pictaron {
 // when that fails. A GIF result is built again from the picture shown. The
 // file is written atomically (see WriteFileAtomically). Returns the size of
 // the written file.
-qint64 SaveResult(const QString& path, const Bitmap& shownPicture, const QByteArray& encodedBytes,
-                  const ConversionSettings& settings);
+std::int64_t SaveResult(const std::string& path, const Bitmap& shownPicture, const SharedBytes& encodedBytes,
+                        const ConversionSettings& settings);
 
 } // namespace pictaron

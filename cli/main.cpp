@@ -13,7 +13,7 @@
 #include "cli/variantrun.h"
 #include "components/errors.h"
 #include "components/pathnames.h"
-#include "components/qtbridge.h"
+#include "components/pathutils.h"
 #include "effects/caption.h"
 #include "effects/workerthreads.h"
 #include "formats/pictureloader.h"
@@ -36,7 +36,6 @@
 #include <system_error>
 #include <vector>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace pictaron;
@@ -68,13 +67,13 @@ void PrintError(const std::string& message)
     std::fprintf(stderr, "pictaron-cli: %s\n", message.c_str());
 }
 
-// Standard error carries the program's own messages. Qt's warnings are meant
-// for developers (the offscreen platform, for one, notes a missing runtime
-// folder), so only its critical messages get through.
-void QtMessage(QtMsgType type, const QMessageLogContext&, const QString& message)
+// The graphics toolkit's critical messages, labelled as its own. One it
+// cannot go on after (no platform to draw on) ends the run as an error.
+void ToolkitMessage(const std::string& message, bool fatal)
 {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        PrintError("Qt: " + ToUtf8(message));
+    PrintError("Qt: " + message);
+    if (fatal)
+        _exit(kError);
 }
 
 bool DrawsCaption(int argc, char* argv[])
@@ -143,13 +142,6 @@ std::string KeptMessage(const PlannedOutput& planned)
     return Substitute("%1 exists; %2 skipped (--no-clobber).", planned.output, ShownInput(planned.input));
 }
 
-// The size of a file; 0 when it cannot be read.
-std::int64_t FileSize(const std::string& path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 ? info.st_size : 0;
-}
-
 // The picture of one input, converted once and dropped (a PPM can stay in
 // its file), with what the report says of the source. A picture read only in
 // part is still converted; its warnings are for the caller to print.
@@ -176,7 +168,7 @@ Bitmap LoadInput(const std::string& input, const PictureLoader& loader, CliPictu
 // report says how close a result is to the finished picture.
 RunContext ContextFor(const CliJob& job, RunProgress& progress)
 {
-    return RunContext{progress, InterruptFlag(), QString(),
+    return RunContext{progress, InterruptFlag(), std::string(),
                       job.mode != CliOutputMode::Text || job.settings.minSimilarity > 0};
 }
 
@@ -184,7 +176,7 @@ RunContext ContextFor(const CliJob& job, RunProgress& progress)
 // the bytes, or why there are none.
 struct Converted {
     CliPictureReport report;
-    QByteArray bytes;  // the encoder's result
+    SharedBytes bytes;  // the encoder's result
     std::exception_ptr failure;
 };
 
@@ -215,7 +207,7 @@ private:
 
 // Converts one input in memory; throws on failure. A run that cannot give
 // what was asked for gives no bytes.
-QByteArray ConvertPicture(const CliJob& job, const PlannedOutput& planned, const PictureLoader& loader,
+SharedBytes ConvertPicture(const CliJob& job, const PlannedOutput& planned, const PictureLoader& loader,
                           CliPictureReport& report)
 {
     const std::string& input = planned.input;
@@ -241,7 +233,7 @@ QByteArray ConvertPicture(const CliJob& job, const PlannedOutput& planned, const
         throw PictaronError(Substitute("%1: %2  %3 was not written.", ShownInput(input),
                                        JoinTexts(result.warnings, " "), ShownOutput(planned.output)));
     report.resultDimensions = result.dimensions;
-    report.resultSize = result.bytes.size();
+    report.resultSize = static_cast<std::int64_t>(result.bytes.size());
     report.colours = result.colours;
     report.metadata = result.metadata;
     report.similarity = result.similarity;
@@ -272,8 +264,7 @@ void Settle(const CliJob& job, const PlannedOutput& planned, const Converted& co
         PrintError(warning);
     if (converted.failure)
         std::rethrow_exception(converted.failure);
-    const QByteArray& bytes = converted.bytes;
-    if (!Publish(job, planned, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
+    if (!Publish(job, planned, converted.bytes.view())) {
         PrintError(KeptMessage(planned));
         return;
     }
@@ -445,13 +436,12 @@ int main(int argc, char* argv[])
     // Captions are drawn by the graphics toolkit, which needs a graphics
     // application; the caption module makes one on the offscreen platform,
     // without any display. Only runs that draw a caption load the toolkit.
-    qInstallMessageHandler(QtMessage);
     // Nothing else needs an application object: the engine uses plain
     // threads and no event loop, and making one costs more than a small run.
     CaptionApplication app;
     if (DrawsCaption(argc, argv)) {
         try {
-            app = MakeCaptionApplication(argc, argv);
+            app = MakeCaptionApplication(argc, argv, ToolkitMessage);
         } catch (const PictaronError& error) {
             PrintError(error.message());
             return kError;

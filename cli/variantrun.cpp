@@ -4,11 +4,11 @@
 #include "app/outputformat.h"
 #include "cli/variants.h"
 #include "components/errors.h"
+#include "components/pathutils.h"
 
 #include <algorithm>
 #include <array>
 
-#include <sys/stat.h>
 
 namespace pictaron {
 
@@ -30,13 +30,6 @@ std::string WidthList(const std::vector<int>& widths)
 bool Contains(const std::vector<int>& list, int value)
 {
     return std::find(list.begin(), list.end(), value) != list.end();
-}
-
-// The size of a file --no-clobber kept; 0 when it cannot be read.
-std::int64_t FileSize(const std::string& path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 ? info.st_size : 0;
 }
 
 } // namespace
@@ -100,11 +93,10 @@ std::vector<MadeVariant> MakeVariants(const CliJob& job, const std::vector<Plann
                 if (!result.warnings.empty())
                     throw PictaronError(Substitute("%1: %2  %3 was not written.", input,
                                                    JoinTexts(result.warnings, " "), planned.output));
-                variant.kept = !publish(planned, std::string_view(result.bytes.constData(),
-                                                                  static_cast<std::size_t>(result.bytes.size())));
+                variant.kept = !publish(planned, result.bytes.view());
                 if (!variant.kept) {
                     variant.dimensions = result.dimensions;
-                    variant.bytes = result.bytes.size();
+                    variant.bytes = static_cast<std::int64_t>(result.bytes.size());
                     variant.similarity = result.similarity;
                 }
             }

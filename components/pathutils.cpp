@@ -82,6 +82,12 @@ std::optional<FileIdentity> IdentityOfPath(const std::string& path)
     return IdentityOf(info);
 }
 
+std::int64_t FileSize(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_size : 0;
+}
+
 bool IsSameFile(const std::string& a, const std::string& b)
 {
     const std::optional<FileIdentity> first = IdentityOfPath(a);

@@ -1,6 +1,7 @@
 // File-name helpers for the windows' dialogs and the recent-files list.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,6 +40,9 @@ struct FileIdentity {
 FileIdentity IdentityOf(const struct stat& info);
 // The file a path leads to, through any links; empty when there is none.
 std::optional<FileIdentity> IdentityOfPath(const std::string& path);
+
+// The size of the file a path leads to; 0 when it cannot be read.
+std::int64_t FileSize(const std::string& path);
 
 // True when both names reach one existing file.
 bool IsSameFile(const std::string& a, const std::string& b);

@@ -34,11 +34,11 @@ Bitmap AddCaption(const Bitmap& source, const std::string& text, const CaptionFo
     return captioned;
 }
 
-CaptionApplication MakeCaptionApplication(int& argc, char** argv)
+CaptionApplication MakeCaptionApplication(int& argc, char** argv, ToolkitMessageHandler onMessage)
 {
     CheckInstalled();
     const auto makeApplication = module.Required<PictaronMakeCaptionApplicationFn>(1, kWhat);
-    return CaptionApplication(static_cast<CaptionApplicationObject*>(makeApplication(&argc, argv)));
+    return CaptionApplication(static_cast<CaptionApplicationObject*>(makeApplication(&argc, argv, onMessage)));
 }
 
 void EndCaptionApplication::operator()(CaptionApplicationObject* application) const

@@ -51,7 +51,12 @@ struct EndCaptionApplication {
     void operator()(CaptionApplicationObject* application) const;
 };
 using CaptionApplication = std::unique_ptr<CaptionApplicationObject, EndCaptionApplication>;
+// The toolkit's own messages are meant for developers (the offscreen platform,
+// for one, notes a missing runtime folder): only its critical and fatal ones
+// reach the program, through this handler. After a fatal one the toolkit
+// cannot go on; the handler should end the program, or it aborts.
+using ToolkitMessageHandler = void (*)(const std::string& message, bool fatal);
 // Throws PictaronError when the module cannot be loaded.
-CaptionApplication MakeCaptionApplication(int& argc, char** argv);
+CaptionApplication MakeCaptionApplication(int& argc, char** argv, ToolkitMessageHandler onMessage);
 
 } // namespace pictaron

@@ -81,6 +81,18 @@ Bitmap DrawCaption(const Bitmap& source, const QString& text, const CaptionFont&
 
 } // namespace pictaron
 
+namespace {
+
+pictaron::ToolkitMessageHandler toolkitMessageHandler = nullptr;
+
+void PassOnToolkitMessage(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        toolkitMessageHandler(message.toStdString(), type == QtFatalMsg);
+}
+
+} // namespace
+
 extern "C" {
 
 Q_DECL_EXPORT void PictaronDrawCaption(const pictaron::Bitmap* source, const std::string* text,
@@ -90,8 +102,10 @@ Q_DECL_EXPORT void PictaronDrawCaption(const pictaron::Bitmap* source, const std
     *captioned = pictaron::DrawCaption(*source, pictaron::ToQString(*text), *font, colour, static_cast<pictaron::CaptionLocation>(location));
 }
 
-Q_DECL_EXPORT void* PictaronMakeCaptionApplication(int* argc, char** argv)
+Q_DECL_EXPORT void* PictaronMakeCaptionApplication(int* argc, char** argv, pictaron::ToolkitMessageHandler onMessage)
 {
+    toolkitMessageHandler = onMessage;
+    qInstallMessageHandler(PassOnToolkitMessage);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     return new QGuiApplication(*argc, argv);

@@ -26,6 +26,7 @@ using PictaronDrawCaptionFn = void (*)(const pictaron::Bitmap* source, const std
                                        pictaron::Bitmap* captioned);
 // The application is a QGuiApplication; the engine holds it as a
 // CaptionApplicationObject it never looks into.
-using PictaronMakeCaptionApplicationFn = void* (*)(int* argc, char** argv);
+// The toolkit's messages go to onMessage from before the application is made.
+using PictaronMakeCaptionApplicationFn = void* (*)(int* argc, char** argv, pictaron::ToolkitMessageHandler onMessage);
 using PictaronEndCaptionApplicationFn = void (*)(void* application);
 }

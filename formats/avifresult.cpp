@@ -2,10 +2,8 @@
 
 #include "app/report.h"
 #include "components/busy.h"
-#include "components/qtbridge.h"
 #include "components/errors.h"
 #include "components/moduleloader.h"
-#include "components/qtbridge.h"
 #include "effects/pixels.h"
 #include "effects/workerthreads.h"
 #include "formats/alphaplane.h"
@@ -57,11 +55,11 @@ EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const
         context.cancel.ThrowIfCancelled();
         std::string bytes;
         encode(&bitmap, &rgba, &encoding, &bytes);
-        result.bytes = ToQByteArray(bytes);
+        result.bytes = SharedBytes(std::move(bytes));
         context.cancel.ThrowIfCancelled();
         context.progress.ReportProgress({}, 100, -1);
     }
-    result.size = result.bytes.size();
+    result.size = static_cast<std::int64_t>(result.bytes.size());
     result.dimensions = bitmap.size();
     result.description = DescribePicture(bitmap.size());
     if (settings.avifLossless)
@@ -69,7 +67,7 @@ EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const
     else if (context.ShowsResult()) {
         // The file as a browser decodes it, on white.
         Bitmap decoded;
-        const std::string_view bytes = BytesView(result.bytes);
+        const std::string_view bytes = result.bytes.view();
         module.Required<PictaronDecodeAvifFn>(1, kWhat)(&bytes, WorkerThreadCount(), &decoded);
         result.picture = decoded.format() == Bitmap::Format_RGBA8888 ? RgbaShownOnWhite(decoded) : decoded;
     }

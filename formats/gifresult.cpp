@@ -1,7 +1,6 @@
 #include "formats/gifresult.h"
 
 #include "components/busy.h"
-#include "components/qtbridge.h"
 #include "palette/mapping.h"
 #include "palette/nearestcolour.h"
 #include "palette/octree.h"
@@ -96,8 +95,8 @@ EncodedResult ConvertForGif(const Bitmap& working, const ConversionSettings& set
     // Built after the passes' guarded end: an error here ("Color table
     // overflow") fails the run like any other step.
     EncodedResult result;
-    result.bytes = ToQByteArray(EncodeGif(reduced.picture, settings.transparentColour));
-    result.size = result.bytes.size();
+    result.bytes = SharedBytes(EncodeGif(reduced.picture, settings.transparentColour));
+    result.size = static_cast<std::int64_t>(result.bytes.size());
     result.dimensions = reduced.picture.size();
     result.picture = reduced.picture;
     result.colours = static_cast<int>(reduced.palette.size());

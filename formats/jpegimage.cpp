@@ -2,7 +2,6 @@
 
 #include "components/errors.h"
 #include "components/plaintext.h"
-#include "components/qtbridge.h"
 #include "components/regularfile.h"
 #include "effects/pixels.h"
 #include "formats/pictureloader.h"
@@ -13,6 +12,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -95,44 +96,53 @@ void OnLibraryProgress(j_common_ptr cinfo)
     }
 }
 
-// The compressed bytes go straight into the result's byte array. It grows by
-// doubling through realloc, which moves large blocks by remapping their pages:
-// unlike the library's memory destination, no byte is copied on the way and
-// no page is touched twice.
-// The library writes straight into the result's array, one window at a time.
-// A page's first write costs a page fault, several microseconds on a virtual
-// machine; each window's pages are made present by one call before the
-// library writes them, which costs a fraction of that. The array doubles
-// when a window would run past its end.
-constexpr qsizetype kWindowBytes = 64 * 1024;
+// The library writes straight into the result's block, one window at a time.
+// The block grows by doubling through realloc, which moves large blocks by
+// remapping their pages: unlike the library's memory destination, no byte is
+// copied on the way and no page is touched twice. A page's first write costs
+// a page fault, several microseconds on a virtual machine; each window's pages
+// are made present by one call before the library writes them, which costs a
+// fraction of that.
+constexpr std::size_t kWindowBytes = 64 * 1024;
 
-struct ByteArrayDestination {
+struct FreeBlock {
+    void operator()(char* block) const { std::free(block); }
+};
+
+struct BlockDestination {
     jpeg_destination_mgr pub;
-    QByteArray* bytes = nullptr;
-    qsizetype written = 0;  // the bytes before the open window
+    std::unique_ptr<char, FreeBlock> block;  // left unfilled where not yet written
+    std::size_t capacity = 0;
+    std::size_t written = 0;  // the bytes before the open window
 };
 
 // Only a hint: a kernel without MADV_POPULATE_WRITE leaves the pages to fault
 // in one by one. The range is widened to whole pages; they lie within the
-// array's allocation or the heap around it, whose contents are kept.
-void MakePresent(char* start, qsizetype length)
+// block or the heap around it, whose contents are kept.
+void MakePresent(char* start, std::size_t length)
 {
     static const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
     const std::uintptr_t first = reinterpret_cast<std::uintptr_t>(start) & ~(page - 1);
-    const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(start) + static_cast<std::uintptr_t>(length);
+    const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(start) + length;
     madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
 }
 
-// May throw std::bad_alloc.
-void OpenWindow(ByteArrayDestination& destination)
+// Throws std::bad_alloc when the block cannot grow.
+void OpenWindow(BlockDestination& destination)
 {
-    QByteArray& bytes = *destination.bytes;
-    if (destination.written + kWindowBytes > bytes.size())
-        bytes.resize(std::max(2 * bytes.size(), destination.written + kWindowBytes));
-    char* window = bytes.data() + destination.written;
+    if (destination.written + kWindowBytes > destination.capacity) {
+        const std::size_t capacity = std::max(2 * destination.capacity, destination.written + kWindowBytes);
+        char* grown = static_cast<char*>(std::realloc(destination.block.get(), capacity));
+        if (!grown)
+            throw std::bad_alloc();
+        (void)destination.block.release();
+        destination.block.reset(grown);
+        destination.capacity = capacity;
+    }
+    char* window = destination.block.get() + destination.written;
     MakePresent(window, kWindowBytes);
     destination.pub.next_output_byte = reinterpret_cast<JOCTET*>(window);
-    destination.pub.free_in_buffer = static_cast<std::size_t>(kWindowBytes);
+    destination.pub.free_in_buffer = kWindowBytes;
 }
 
 void StartDestination(j_compress_ptr) {}
@@ -140,7 +150,7 @@ void StartDestination(j_compress_ptr) {}
 // Called when the window is full.
 boolean NextWindow(j_compress_ptr cinfo)
 {
-    auto& destination = *reinterpret_cast<ByteArrayDestination*>(cinfo->dest);
+    auto& destination = *reinterpret_cast<BlockDestination*>(cinfo->dest);
     destination.written += kWindowBytes;
     // No exception may cross the library's frames: it ends the call as its
     // own out-of-memory error does.
@@ -154,9 +164,8 @@ boolean NextWindow(j_compress_ptr cinfo)
 
 void EndDestination(j_compress_ptr cinfo)
 {
-    auto& destination = *reinterpret_cast<ByteArrayDestination*>(cinfo->dest);
-    destination.bytes->resize(destination.written + kWindowBytes
-                              - static_cast<qsizetype>(destination.pub.free_in_buffer));
+    auto& destination = *reinterpret_cast<BlockDestination*>(cinfo->dest);
+    destination.written += kWindowBytes - destination.pub.free_in_buffer;
 }
 
 } // namespace
@@ -182,9 +191,11 @@ void TJPEGImage::Compress()
     ErrorManager errors;
     ProgressMonitor monitor;
     // Room for a photo at a high quality; more when it takes more.
-    QByteArray bytes(std::max<qsizetype>(qsizetype(bitmap_.width()) * bitmap_.height() / 2, kWindowBytes), Qt::Uninitialized);
-    ByteArrayDestination destination;
-    destination.bytes = &bytes;
+    BlockDestination destination;
+    destination.capacity = std::max(std::size_t(bitmap_.width()) * std::size_t(bitmap_.height()) / 2, kWindowBytes);
+    destination.block.reset(static_cast<char*>(std::malloc(destination.capacity)));
+    if (!destination.block)
+        throw std::bad_alloc();
     destination.pub.init_destination = StartDestination;
     destination.pub.empty_output_buffer = NextWindow;
     destination.pub.term_destination = EndDestination;
@@ -232,7 +243,8 @@ void TJPEGImage::Compress()
         jpeg_write_scanlines(&cinfo, rows.data() + cinfo.next_scanline, cinfo.image_height - cinfo.next_scanline);
     jpeg_finish_compress(&cinfo);
 
-    data_.bytes = std::move(bytes);
+    const std::string_view bytes(destination.block.get(), destination.written);
+    data_.bytes = SharedBytes(std::shared_ptr<const void>(destination.block.release(), FreeBlock()), bytes);
     data_.width = bitmap_.width();
     data_.height = height;
     data_.grayscale = grayscale_;
@@ -242,18 +254,18 @@ void TJPEGImage::Compress()
         onProgress_(100);
 }
 
-void TJPEGImage::LoadFromBytes(QByteArray bytes)
+void TJPEGImage::LoadFromBytes(SharedBytes bytes)
 {
     data_ = TJPEGData{};
     data_.bytes = std::move(bytes);
     progressiveFile_ = false;
-    if (!data_.bytes.isEmpty())
+    if (!data_.bytes.empty())
         ReadHeader();
 }
 
 void TJPEGImage::LoadFromFile(const std::string& path)
 {
-    LoadFromBytes(ToQByteArray(ReadWholeFile(path, PictureLoader::kMaxBytes)));
+    LoadFromBytes(SharedBytes(ReadWholeFile(path, PictureLoader::kMaxBytes)));
 }
 
 void TJPEGImage::ReadHeader()
@@ -267,7 +279,7 @@ void TJPEGImage::ReadHeader()
         ThrowLibraryError(errors);
     }
     jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data_.bytes.constData()),
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data_.bytes.data()),
                  static_cast<unsigned long>(data_.bytes.size()));
     jpeg_read_header(&cinfo, TRUE);
     data_.width = static_cast<int>(cinfo.image_width);
@@ -279,7 +291,7 @@ void TJPEGImage::ReadHeader()
 
 Bitmap TJPEGImage::Decode() const
 {
-    if (data_.bytes.isEmpty())
+    if (data_.bytes.empty())
         return {};
     Bitmap picture = NewWorkingBitmap(data_.width, data_.height);
 
@@ -292,7 +304,7 @@ Bitmap TJPEGImage::Decode() const
         ThrowLibraryError(errors);
     }
     jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data_.bytes.constData()),
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data_.bytes.data()),
                  static_cast<unsigned long>(data_.bytes.size()));
     jpeg_read_header(&cinfo, TRUE);
     const bool grey = grayscale_ || cinfo.jpeg_color_space == JCS_GRAYSCALE;

@@ -9,9 +9,8 @@
 
 #include "app/progress.h"
 
+#include "components/sharedbytes.h"
 #include "effects/bitmap.h"
-
-#include <QByteArray>
 
 #include <functional>
 #include <string>
@@ -20,11 +19,9 @@
 
 namespace pictaron {
 
-// The encoded form of a JPEG picture. The bytes stay the toolkit's array
-// until a run's result holds plain bytes: the encoder grows it without
-// filling it first, and the result shares it without a copy.
+// The encoded form of a JPEG picture; a run's result shares its bytes.
 struct TJPEGData {
-    QByteArray bytes;
+    SharedBytes bytes;
     int width = 0;
     int height = 0;
     bool grayscale = false;
@@ -57,7 +54,7 @@ public:
     void Compress();
 
     // Reads encoded bytes and their header (size, greyscale, progressive).
-    void LoadFromBytes(QByteArray bytes);
+    void LoadFromBytes(SharedBytes bytes);
     void LoadFromFile(const std::string& path);
 
     // Decodes for display: full size, block smoothing, accurate integer IDCT.

@@ -3,40 +3,21 @@
 #include "app/report.h"
 #include "components/atomicfile.h"
 #include "components/busy.h"
-#include "components/qtbridge.h"
+#include "components/pathutils.h"
 #include "formats/colourprofile.h"
 #include "formats/jpegimage.h"
 #include "formats/metadatawrite.h"
+#include "formats/stepprogress.h"
 
 #include <jpeglib.h>
 
-#include <QFileInfo>
-
 namespace pictaron {
-
-namespace {
-
-// Leaves the bar empty and captionless however the step ends.
-class ProgressReset {
-public:
-    explicit ProgressReset(RunProgress& progress) : progress_(progress) {}
-    ~ProgressReset()
-    {
-        progress_.ReportProgress({}, 0, 100);
-        progress_.SetStatus({});
-    }
-
-private:
-    RunProgress& progress_;
-};
-
-} // namespace
 
 EncodedResult EncodeJpegResult(const Bitmap& working, const ConversionSettings& settings, RunContext& context,
                                const SourceTags& source)
 {
     BusyScope busy;
-    ProgressReset reset(context.progress);
+    StepProgressReset reset(context.progress);
     const std::string saving = "Saving";
     context.progress.SetStatus(saving);
     context.progress.ReportProgress({}, 0, 100);
@@ -65,8 +46,8 @@ EncodedResult EncodeJpegResult(const Bitmap& working, const ConversionSettings& 
     result.description = DescribePicture(jpeg.Width(), jpeg.Height());
     result.bytes = jpeg.Data().bytes;
     result.metadata = segments.Names();
-    result.size = result.bytes.size();
-    if (context.workFile.isEmpty()) {
+    result.size = static_cast<std::int64_t>(result.bytes.size());
+    if (context.workFile.empty()) {
         context.progress.SetStatus({});
         if (context.ShowsResult()) {
             TJPEGImage shown;
@@ -76,13 +57,13 @@ EncodedResult EncodeJpegResult(const Bitmap& working, const ConversionSettings& 
         return result;
     }
 
-    WriteFileAtomically(ToUtf8(context.workFile), BytesView(result.bytes));
+    WriteFileAtomically(context.workFile, result.bytes.view());
     context.progress.SetStatus({});
     // The size reported is what landed on disk, and the picture shown is the
     // file as a browser would decode it.
-    result.size = QFileInfo(context.workFile).size();
+    result.size = FileSize(context.workFile);
     TJPEGImage shown;
-    shown.LoadFromFile(ToUtf8(context.workFile));
+    shown.LoadFromFile(context.workFile);
     result.picture = shown.Decode();
     return result;
 }

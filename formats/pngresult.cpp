@@ -2,9 +2,7 @@
 
 #include "app/report.h"
 #include "components/busy.h"
-#include "components/qtbridge.h"
 #include "components/moduleloader.h"
-#include "components/qtbridge.h"
 #include "effects/pixels.h"
 #include "formats/alphaplane.h"
 #include "formats/gifresult.h"
@@ -148,9 +146,9 @@ EncodedResult EncodePngResult(const Bitmap& working, const Bitmap& alpha, const 
         StepCodecProgress progress(context.progress, context.cancel, saving);
         std::string bytes;
         write(&layout, &progress, &bytes);
-        result.bytes = ToQByteArray(bytes);
+        result.bytes = SharedBytes(std::move(bytes));
     }
-    result.size = result.bytes.size();
+    result.size = static_cast<std::int64_t>(result.bytes.size());
     result.metadata = kept.Names();
     result.dimensions = rows.size();
     result.description = DescribePicture(rows.size());

@@ -2,9 +2,7 @@
 
 #include "app/report.h"
 #include "components/busy.h"
-#include "components/qtbridge.h"
 #include "components/moduleloader.h"
-#include "components/qtbridge.h"
 #include "effects/pixels.h"
 #include "effects/workerthreads.h"
 #include "formats/alphaplane.h"
@@ -52,10 +50,10 @@ EncodedResult EncodeWebpResult(const Bitmap& working, const Bitmap& alpha, const
         const std::string_view plainView(plain);
         std::string bytes;
         module.Required<PictaronAddWebpChunksFn>(1, kWhat)(&plainView, &chunks, &bytes);
-        result.bytes = ToQByteArray(bytes);
+        result.bytes = SharedBytes(std::move(bytes));
         result.metadata = kept.Names();
     }
-    result.size = result.bytes.size();
+    result.size = static_cast<std::int64_t>(result.bytes.size());
     result.dimensions = bitmap.size();
     result.description = DescribePicture(bitmap.size());
     if (settings.webpLossless) {
@@ -64,7 +62,7 @@ EncodedResult EncodeWebpResult(const Bitmap& working, const Bitmap& alpha, const
         // The file as a browser decodes it, on white.
         const bool transparent = !plane.isNull();
         Bitmap decoded;
-        const std::string_view bytes = BytesView(result.bytes);
+        const std::string_view bytes = result.bytes.view();
         module.Required<PictaronDecodeWebpFn>(2, kWhat)(&bytes, transparent, &decoded);
         result.picture = transparent ? RgbaShownOnWhite(decoded) : decoded;
     }

@@ -78,7 +78,7 @@ std::string JpegBytes(const Bitmap& bitmap)
     jpeg.SetQuality(90);
     jpeg.Assign(bitmap);
     jpeg.Compress();
-    return std::string(jpeg.Data().bytes.constData(), static_cast<std::size_t>(jpeg.Data().bytes.size()));
+    return std::string(jpeg.Data().bytes.view());
 }
 
 } // namespace

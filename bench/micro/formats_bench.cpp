@@ -24,7 +24,7 @@ void BM_JpegCompress(benchmark::State& state)
     jpeg.Assign(bitmap);
     for (auto _ : state) {
         jpeg.Compress();
-        benchmark::DoNotOptimize(jpeg.Data().bytes.constData());
+        benchmark::DoNotOptimize(jpeg.Data().bytes.data());
     }
     CountPixels(state, bitmap, photo);
 }

@@ -5,6 +5,7 @@
 
 #include "app/outputformat.h"
 #include "components/errors.h"
+#include "components/qtbridge.h"
 #include "effects/pixels.h"
 
 #include "effects/bitmap.h"
@@ -35,7 +36,7 @@ std::vector<FormatComparison> Compare(const Bitmap& picture, const ConversionSet
                                       const CancelFlag& cancel = CancelFlag())
 {
     RunProgress progress;
-    RunContext context{progress, cancel, QString()};
+    RunContext context{progress, cancel, std::string()};
     return CompareFormats(picture, Bitmap(), settings, context);
 }
 
@@ -72,7 +73,7 @@ TEST(CompareFormats, OneResultPerFormatEachOfItsKind)
         const EncodedResult& r = *entry.result;
         EXPECT_EQ(r.format, entry.format);
         EXPECT_EQ(r.size, r.bytes.size());
-        EXPECT_TRUE(HasSignature(entry.format, r.bytes));
+        EXPECT_TRUE(HasSignature(entry.format, ToQByteArray(r.bytes.view())));
         EXPECT_EQ(r.picture.size(), picture.size());
         ASSERT_TRUE(r.similarity);
         EXPECT_GT(*r.similarity, 0.5);
@@ -85,7 +86,7 @@ TEST(CompareFormats, OneResultPerFormatEachOfItsKind)
                                         [format](const FormatComparison& e) { return e.format == format; });
         ASSERT_NE(entry, entries.end());
         const EncodedResult& r = *entry->result;
-        const Bitmap decoded = ToBitmap(QImage::fromData(r.bytes).convertToFormat(QImage::Format_RGB888));
+        const Bitmap decoded = ToBitmap(QImage::fromData(ToQByteArray(r.bytes.view())).convertToFormat(QImage::Format_RGB888));
         EXPECT_EQ(decoded.size(), picture.size());
         if (format == OutputFormat::Png) {
             EXPECT_EQ(decoded, ImageView(picture).convertToFormat(QImage::Format_RGB888));

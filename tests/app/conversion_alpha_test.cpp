@@ -55,14 +55,14 @@ protected:
     {
         RunProgress progress;
         CancelFlag cancel;
-        RunContext context{progress, cancel, QString()};
+        RunContext context{progress, cancel, std::string()};
         return RunConversion(source_.picture, settings, context, withAlpha ? source_.alpha : Bitmap());
     }
     // The PNG result's pixels as straight RGBA.
     Bitmap PngPixels(const ConversionSettings& settings)
     {
         const EncodedResult result = Run(settings);
-        return ToBitmap(QImage::fromData(result.bytes, "PNG").convertToFormat(QImage::Format_RGBA8888));
+        return ToBitmap(QImage::fromData(ToQByteArray(result.bytes.view()), "PNG").convertToFormat(QImage::Format_RGBA8888));
     }
 
     QTemporaryDir folder_;
@@ -141,7 +141,7 @@ TEST_F(ConversionAlphaTest, ShownOverWhiteTheResultIsTheFlattenedPicturesResult)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const Bitmap kept = PngPixels(c.settings);
-        const Bitmap flat = ToBitmap(QImage::fromData(Run(c.settings, false).bytes, "PNG").convertToFormat(QImage::Format_RGB888));
+        const Bitmap flat = ToBitmap(QImage::fromData(ToQByteArray(Run(c.settings, false).bytes.view()), "PNG").convertToFormat(QImage::Format_RGB888));
         ASSERT_EQ(kept.size(), flat.size());
         for (int y = 0; y < kept.height(); ++y)
             for (int x = 0; x < kept.width(); ++x) {
@@ -168,9 +168,9 @@ TEST_F(ConversionAlphaTest, RotatedCornersAreTransparentWhateverTheCornerColour)
     // The same picture without its alpha keeps the corner colour, as a JPEG would.
     RunProgress progress;
     CancelFlag cancel;
-    RunContext context{progress, cancel, QString()};
+    RunContext context{progress, cancel, std::string()};
     const Bitmap opaque =
-        ToBitmap(QImage::fromData(RunConversion(source_.picture, s, context).bytes, "PNG").convertToFormat(QImage::Format_RGBA8888));
+        ToBitmap(QImage::fromData(ToQByteArray(RunConversion(source_.picture, s, context).bytes.view()), "PNG").convertToFormat(QImage::Format_RGBA8888));
     EXPECT_EQ(ImageView(opaque).pixelColor(0, 0), QColor(0, 255, 0));
 }
 
@@ -225,8 +225,8 @@ TEST_F(ConversionAlphaTest, ResultsWithoutAlphaAreMadeFromTheFlattenedPictureAlo
     // the one with alpha shows over white.
     const EncodedResult kept = Run(Png(), true);
     const EncodedResult flat = Run(Png(), false);
-    EXPECT_TRUE(QImage::fromData(kept.bytes, "PNG").hasAlphaChannel());
-    EXPECT_FALSE(QImage::fromData(flat.bytes, "PNG").hasAlphaChannel());
+    EXPECT_TRUE(QImage::fromData(ToQByteArray(kept.bytes.view()), "PNG").hasAlphaChannel());
+    EXPECT_FALSE(QImage::fromData(ToQByteArray(flat.bytes.view()), "PNG").hasAlphaChannel());
     const Bitmap shown = ToWorkingBitmap(kept.picture);
     const Bitmap flattened = ToWorkingBitmap(flat.picture);
     ASSERT_EQ(shown.size(), flattened.size());

@@ -57,13 +57,13 @@ protected:
     // Runs without a work file: the result carries the encoded bytes.
     EncodedResult Run(const Bitmap& original, const ConversionSettings& settings)
     {
-        RunContext context{progress_, cancel_, QString()};
+        RunContext context{progress_, cancel_, std::string()};
         return RunConversion(original, settings, context);
     }
-    QByteArray Encoded(const Bitmap& working, const ConversionSettings& settings)
+    SharedBytes Encoded(const Bitmap& working, const ConversionSettings& settings)
     {
         RunProgress progress;
-        RunContext context{progress, cancel_, QString()};
+        RunContext context{progress, cancel_, std::string()};
         return EncodeJpegResult(working, settings, context).bytes;
     }
 
@@ -194,7 +194,7 @@ TEST_F(ConversionStepsTest, AResizeBeyondMemoryEndsTheRunWithItsMessage)
     s.format = OutputFormat::Png;
     Bitmap alpha(50, 30, Bitmap::Format_Grayscale8);
     std::memset(alpha.bits(), 128, static_cast<std::size_t>(alpha.sizeInBytes()));
-    RunContext context{progress_, cancel_, QString()};
+    RunContext context{progress_, cancel_, std::string()};
     try {
         RunConversion(Pattern(50, 30), s, context, alpha);
         ADD_FAILURE() << "no error with alpha";
@@ -269,7 +269,7 @@ TEST_F(ConversionStepsTest, CancellingDuringResizeEndsTheRun)
         CancelFlag& flag_;
     } view(cancel_);
     RunProgress progress(&view);
-    RunContext context{progress, cancel_, QString()};
+    RunContext context{progress, cancel_, std::string()};
     ConversionSettings s;
     s.resize = true;
     s.resizeWidth = 100;

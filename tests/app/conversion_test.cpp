@@ -29,7 +29,7 @@ class ConversionTest : public ::testing::Test {
 protected:
     EncodedResult Run(const Bitmap& original, const ConversionSettings& settings)
     {
-        RunContext context{progress_, cancel_, WorkFile()};
+        RunContext context{progress_, cancel_, ToUtf8(WorkFile())};
         return RunConversion(original, settings, context);
     }
     QString WorkFile() const { return folder_.filePath(QStringLiteral("work.jpg")); }
@@ -108,7 +108,7 @@ TEST_F(ConversionTest, CancelledRunLeavesTheLastResultInPlace)
 
 TEST_F(ConversionTest, UnwritableWorkFileFailsWithItsName)
 {
-    RunContext context{progress_, cancel_, folder_.filePath(QStringLiteral("no/such/folder/work.jpg"))};
+    RunContext context{progress_, cancel_, ToUtf8(folder_.filePath(QStringLiteral("no/such/folder/work.jpg")))};
     try {
         RunConversion(Gradient(8, 8), ConversionSettings{}, context);
         FAIL() << "no error";
@@ -121,7 +121,7 @@ TEST_F(ConversionTest, SavingAJpegWritesTheBytesOfTheWorkFile)
 {
     const EncodedResult result = Run(Gradient(30, 20), ConversionSettings{});
     const QString saved = folder_.filePath(QStringLiteral("saved.jpg"));
-    EXPECT_EQ(SaveResult(saved, result.picture, result.bytes, ConversionSettings{}), result.size);
+    EXPECT_EQ(SaveResult(ToUtf8(saved), result.picture, result.bytes, ConversionSettings{}), result.size);
     QFile a(saved), b(WorkFile());
     ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
     EXPECT_EQ(a.readAll(), b.readAll());
@@ -129,14 +129,14 @@ TEST_F(ConversionTest, SavingAJpegWritesTheBytesOfTheWorkFile)
     // A work file changed since is not what the result was: the result's own
     // bytes are saved.
     QFile::remove(WorkFile());
-    EXPECT_EQ(SaveResult(saved, result.picture, result.bytes, ConversionSettings{}), result.size);
+    EXPECT_EQ(SaveResult(ToUtf8(saved), result.picture, result.bytes, ConversionSettings{}), result.size);
     EXPECT_EQ(QFileInfo(saved).size(), result.size);
 
     // A write that fails says so, and why.
     const QString inTheWay = folder_.filePath(QStringLiteral("taken.jpg"));
     QDir().mkdir(inTheWay);
     try {
-        SaveResult(inTheWay, result.picture, result.bytes, ConversionSettings{});
+        SaveResult(ToUtf8(inTheWay), result.picture, result.bytes, ConversionSettings{});
         FAIL() << "no error";
     } catch (const PictaronError& error) {
         EXPECT_TRUE(ToQString(error.message()).startsWith(QStringLiteral("Copy of file failed\n\nCannot write "))) << error.what();

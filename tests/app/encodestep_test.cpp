@@ -1,7 +1,6 @@
 // Byte budgets and quality floors through a whole run, against a walk over
 // every setting, and the similarity score a run gives its result.
 #include "app/conversion.h"
-#include "components/qtbridge.h"
 
 #include "app/report.h"
 #include "components/errors.h"
@@ -33,7 +32,7 @@ protected:
     {
         RunProgress progress;
         CancelFlag cancel;
-        RunContext context{progress, cancel, QString(), score};
+        RunContext context{progress, cancel, std::string(), score};
         return RunConversion(picture_, settings, context);
     }
     std::string Failure(const ConversionSettings& settings)

@@ -186,6 +186,24 @@ TEST_F(CliTest, StepOptionsReachTheRun)
     EXPECT_GT(json.value(QStringLiteral("height")).toInt(), 11 + 4);
 }
 
+// Captions need a platform to draw on: without one the run ends as an error
+// in the toolkit's words, said once, with nothing written and no crash.
+TEST_F(CliTest, CaptionWithoutAPlatformEndsAsAnError)
+{
+    const QString input = Write(QStringLiteral("in.ppm"), Ppm(20, 10));
+    const QString output = Path(QStringLiteral("out.jpg"));
+    const Outcome run = RunProgram(QStringLiteral("/usr/bin/env"),
+                                   {QStringLiteral("QT_QPA_PLATFORM=nosuch"), QStringLiteral(PICTARON_CLI), input,
+                                    QStringLiteral("-o"), output, QStringLiteral("--caption"), QStringLiteral("Hi")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.err.startsWith("pictaron-cli: Qt: This application failed to start because no Qt platform "
+                                   "plugin could be initialized."))
+        << run.err.toStdString();
+    EXPECT_EQ(run.err.count("pictaron-cli:"), 1) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(output));
+}
+
 TEST_F(CliTest, FlipAndMirrorOfEvenSizesIsAHalfTurn)
 {
     const QString input = Write(QStringLiteral("in.ppm"), Ppm(36, 24));

@@ -32,7 +32,7 @@ protected:
                        bool shown = true)
     {
         RunProgress progress(&recorder_);
-        RunContext context{progress, cancel_, shown ? folder_.filePath(QStringLiteral("work.jpg")) : QString()};
+        RunContext context{progress, cancel_, shown ? ToUtf8(folder_.filePath(QStringLiteral("work.jpg"))) : std::string()};
         EncodedResult result = EncodeAvifResult(working, alpha, settings, context);
         barText_ = ToQString(progress.text());
         return result;
@@ -50,15 +50,15 @@ protected:
     QByteArray Decode(const EncodedResult& result, const QString& name)
     {
         EXPECT_EQ(result.size, result.bytes.size());
-        EXPECT_EQ(result.bytes.mid(4, 8), QByteArray("ftypavif"));
-        const PillowPicture read = DecodeAvif(WriteFile(folder_, name, result.bytes));
+        EXPECT_EQ(result.bytes.view().substr(4, 8), "ftypavif");
+        const PillowPicture read = DecodeAvif(WriteFile(folder_, name, ToQByteArray(result.bytes.view())));
         EXPECT_TRUE(read.problem.isEmpty()) << read.problem.toStdString();
         EXPECT_EQ(Size(read.width, read.height), result.dimensions);
         return read.pixels;
     }
     QString Info(const EncodedResult& result, const QString& name)
     {
-        return AvifInfo(WriteFile(folder_, name, result.bytes));
+        return AvifInfo(WriteFile(folder_, name, ToQByteArray(result.bytes.view())));
     }
 
     QTemporaryDir folder_;
@@ -204,7 +204,7 @@ TEST_F(AvifStepTest, CancelWhileTheEncoderWorksEndsSilently)
 TEST_F(AvifStepTest, ARunMakesAnAvifResult)
 {
     RunProgress progress;
-    RunContext context{progress, cancel_, QString()};
+    RunContext context{progress, cancel_, std::string()};
     const EncodedResult result = RunConversion(testpictures::PatternPicture(48, 32), Settings(true), context);
     EXPECT_EQ(result.format, OutputFormat::Avif);
     EXPECT_TRUE(Decode(result, QStringLiteral("run.avif")) == RgbaBytes(testpictures::PatternPicture(48, 32)));
@@ -215,7 +215,7 @@ TEST_F(AvifStepTest, ARunKeepsTheSourcesTransparency)
     const AlphaPicture drawn = DrawAlphaPicture(72, 40);
     const Bitmap flattened = FlattenOntoWhite(drawn.working, drawn.alpha);
     RunProgress progress;
-    RunContext context{progress, cancel_, QString()};
+    RunContext context{progress, cancel_, std::string()};
     const EncodedResult result = RunConversion(flattened, Settings(true), context, drawn.alpha);
     const QByteArray rgba = Decode(result, QStringLiteral("run-alpha.avif"));
     EXPECT_TRUE(AlphaOf(rgba) == AlphaOf(RgbaBytes(drawn.working, drawn.alpha)));

@@ -48,7 +48,7 @@ protected:
     EncodedResult Run(const Bitmap& original, const ConversionSettings& settings)
     {
         RunProgress progress(&recorder_);
-        RunContext context{progress, cancel_, folder_.filePath(QStringLiteral("work.jpg"))};
+        RunContext context{progress, cancel_, ToUtf8(folder_.filePath(QStringLiteral("work.jpg")))};
         EncodedResult result = RunConversion(original, settings, context);
         barText_ = ToQString(progress.text());
         barDone_ = progress.done();
@@ -159,12 +159,12 @@ TEST_F(GifStepTest, SavedFileIsTheMeasuredFile)
     settings.transparentColour = TColor(0x03FE01);
     const EncodedResult result = Run(testpictures::PatternPicture(77, 51, 8), settings);
     const QString path = folder_.filePath(QStringLiteral("saved.gif"));
-    EXPECT_EQ(SaveResult(path, result.picture, QByteArray(), settings), result.size);
+    EXPECT_EQ(SaveResult(ToUtf8(path), result.picture, SharedBytes(), settings), result.size);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray saved = file.readAll();
     EXPECT_EQ(saved.size(), result.size);
-    EXPECT_EQ(saved, result.bytes);
+    EXPECT_EQ(saved, ToQByteArray(result.bytes.view()));
     EXPECT_EQ(result.dimensions, Size(77, 51));
 
     const StrictGif strict = ReadStrictGif(saved);
@@ -241,7 +241,7 @@ TEST_F(GifStepTest, RealPicturesReadBackThroughPillow)
             settings.dither = dither;
             settings.maxColours = dither ? 64 : 256;
             const EncodedResult result = Run(testpictures::Load(loader, path), settings);
-            const QByteArray& gif = result.bytes;
+            const QByteArray gif = ToQByteArray(result.bytes.view());
             EXPECT_EQ(gif.size(), result.size);
             const StrictGif strict = ReadStrictGif(gif);
             ASSERT_TRUE(strict.problem.isEmpty()) << name << ": " << strict.problem.toStdString();

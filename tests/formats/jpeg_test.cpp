@@ -18,7 +18,7 @@ using namespace pictaron::testpictures;
 
 namespace {
 
-QByteArray Encode(const Bitmap& picture, int quality, bool progressive, bool greyscale)
+SharedBytes Encode(const Bitmap& picture, int quality, bool progressive, bool greyscale)
 {
     TJPEGImage jpeg;
     jpeg.SetGrayscale(greyscale);
@@ -47,7 +47,7 @@ void ExpectSameBytesAsCjpeg(const Bitmap& picture)
             for (bool greyscale : {false, true}) {
                 SCOPED_TRACE(testing::Message() << "quality " << quality << (progressive ? " progressive" : "")
                                                 << (greyscale ? " greyscale" : ""));
-                const QByteArray ours = Encode(picture, quality, progressive, greyscale);
+                const QByteArray ours = ToQByteArray(Encode(picture, quality, progressive, greyscale).view());
                 ASSERT_FALSE(ours.isEmpty());
                 EXPECT_EQ(ours, EncodeWithCjpeg(picture, quality, progressive, greyscale));
             }
@@ -106,7 +106,7 @@ TEST(JpegEncoding, CancellingDiscardsTheBytes)
     jpeg.SetCancelFlag(&cancel);
     jpeg.Assign(PatternPicture(64, 64));
     EXPECT_THROW(jpeg.Compress(), RunCancelled);
-    EXPECT_TRUE(jpeg.Data().bytes.isEmpty());
+    EXPECT_TRUE(jpeg.Data().bytes.empty());
 }
 
 TEST(JpegDecoding, HeaderTellsSizeGreyscaleAndScans)
@@ -145,12 +145,12 @@ TEST(JpegDecoding, ShownPictureEqualsTheLibrarysOwnDecoder)
         for (bool greyscale : {false, true}) {
             SCOPED_TRACE(testing::Message() << (progressive ? "progressive" : "baseline")
                                             << (greyscale ? " greyscale" : " colour"));
-            const QByteArray bytes = Encode(picture, 75, progressive, greyscale);
+            const SharedBytes bytes = Encode(picture, 75, progressive, greyscale);
             TJPEGImage jpeg;
             jpeg.LoadFromBytes(bytes);
             const Bitmap shown = jpeg.Decode();
             ASSERT_EQ(shown.format(), Bitmap::Format_BGR888);
-            EXPECT_EQ(shown, DecodeWithDjpeg(bytes, greyscale));
+            EXPECT_EQ(shown, DecodeWithDjpeg(ToQByteArray(bytes.view()), greyscale));
         }
     }
 }
@@ -180,7 +180,7 @@ TEST(JpegDecoding, BrokenDataRaisesTheLibrarysErrorNumber)
 {
     TJPEGImage jpeg;
     try {
-        jpeg.LoadFromBytes(QByteArray("\xFF\xD8\xFF\xE0 this is not a JPEG stream at all"));
+        jpeg.LoadFromBytes(SharedBytes("\xFF\xD8\xFF\xE0 this is not a JPEG stream at all"));
         jpeg.Decode();
         FAIL() << "no error";
     } catch (const PictaronError& error) {

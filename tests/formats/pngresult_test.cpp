@@ -31,7 +31,7 @@ protected:
     EncodedResult Png(const Bitmap& working, const Bitmap& alpha, const ConversionSettings& settings)
     {
         RunProgress progress(&recorder_);
-        RunContext context{progress, cancel_, folder_.filePath(QStringLiteral("work.jpg"))};
+        RunContext context{progress, cancel_, ToUtf8(folder_.filePath(QStringLiteral("work.jpg")))};
         EncodedResult result = EncodePngResult(working, alpha, settings, context);
         barText_ = ToQString(progress.text());
         return result;
@@ -41,7 +41,7 @@ protected:
         settings.format = OutputFormat::Gif;
         RunProgress progress;
         CancelFlag cancel;
-        RunContext context{progress, cancel, QString()};
+        RunContext context{progress, cancel, std::string()};
         return ConvertForGif(working, settings, context);
     }
     static ConversionSettings Settings(bool indexed = false)
@@ -56,9 +56,9 @@ protected:
     QString Check(const EncodedResult& result, const QString& name, PngChunks& chunks)
     {
         EXPECT_EQ(result.size, result.bytes.size());
-        chunks = ReadPngChunks(result.bytes);
+        chunks = ReadPngChunks(ToQByteArray(result.bytes.view()));
         EXPECT_TRUE(chunks.problem.isEmpty()) << chunks.problem.toStdString();
-        const QString path = WriteFile(folder_, name, result.bytes);
+        const QString path = WriteFile(folder_, name, ToQByteArray(result.bytes.view()));
         const QString report = PngCheck(path);
         EXPECT_TRUE(report.contains(QStringLiteral("No errors detected"))) << report.toStdString();
         if (chunks.colourType == 3) {
@@ -165,7 +165,7 @@ TEST_F(PngStepTest, AnOpaqueAlphaPlaneGivesRgb)
     QImage alpha(30, 20, QImage::Format_Grayscale8);
     alpha.fill(255);
     const EncodedResult result = Png(working, ToBitmap(alpha), Settings());
-    EXPECT_EQ(ReadPngChunks(result.bytes).colourType, 2);
+    EXPECT_EQ(ReadPngChunks(ToQByteArray(result.bytes.view())).colourType, 2);
 }
 
 TEST_F(PngStepTest, AMismatchedAlphaPlaneIsRefused)
@@ -259,7 +259,7 @@ TEST_F(PngStepTest, IndexedHoldsTheGifsPixels)
         ASSERT_EQ(png.picture.format(), Bitmap::Format_Indexed8);
         EXPECT_EQ(png.picture.colorCount(), used);
 
-        const QString gifPath = WriteFile(folder_, QStringLiteral("indexed.gif"), gif.bytes);
+        const QString gifPath = WriteFile(folder_, QStringLiteral("indexed.gif"), ToQByteArray(gif.bytes.view()));
         const PillowPicture fromPng = ReadWithPillow(pngPath, QStringLiteral("RGB"));
         const PillowPicture fromGif = ReadWithPillow(gifPath, QStringLiteral("RGB"));
         ASSERT_TRUE(fromPng.problem.isEmpty()) << fromPng.problem.toStdString();
@@ -303,7 +303,7 @@ TEST_F(PngStepTest, TheTransparentColourIsTheOneTransparencyEntry)
     // The GIF of the same settings shows the same.
     const EncodedResult gif = Gif(working, settings);
     const PillowPicture fromGif =
-        ReadWithPillow(WriteFile(folder_, QStringLiteral("transparent.gif"), gif.bytes), QStringLiteral("RGBA"));
+        ReadWithPillow(WriteFile(folder_, QStringLiteral("transparent.gif"), ToQByteArray(gif.bytes.view())), QStringLiteral("RGBA"));
     EXPECT_TRUE(fromGif.pixels == read.pixels);
 }
 
@@ -318,9 +318,9 @@ TEST_F(PngStepTest, OnAChosenPaletteTheTransparentEntryIsTheGifs)
     const EncodedResult png = Png(working, Bitmap(), settings);
     const EncodedResult gif = Gif(working, settings);
     const PillowPicture fromPng =
-        ReadWithPillow(WriteFile(folder_, QStringLiteral("ws.png"), png.bytes), QStringLiteral("RGBA"));
+        ReadWithPillow(WriteFile(folder_, QStringLiteral("ws.png"), ToQByteArray(png.bytes.view())), QStringLiteral("RGBA"));
     const PillowPicture fromGif =
-        ReadWithPillow(WriteFile(folder_, QStringLiteral("ws.gif"), gif.bytes), QStringLiteral("RGBA"));
+        ReadWithPillow(WriteFile(folder_, QStringLiteral("ws.gif"), ToQByteArray(gif.bytes.view())), QStringLiteral("RGBA"));
     ASSERT_TRUE(fromPng.problem.isEmpty() && fromGif.problem.isEmpty());
     EXPECT_TRUE(fromPng.pixels == fromGif.pixels);
 }
@@ -364,16 +364,16 @@ TEST_F(PngStepTest, CancelBetweenRowsEndsSilently)
 TEST_F(PngStepTest, ARunMakesAPngResult)
 {
     RunProgress progress;
-    RunContext context{progress, cancel_, QString()};
+    RunContext context{progress, cancel_, std::string()};
     ConversionSettings settings = Settings();
     settings.resize = true;
     settings.resizeWidth = 50;
     settings.resizeHeight = 40;
     const EncodedResult result = RunConversion(testpictures::PatternPicture(100, 80), settings, context);
     EXPECT_EQ(result.format, OutputFormat::Png);
-    EXPECT_TRUE(result.bytes.startsWith("\x89PNG\r\n\x1a\n"));
+    EXPECT_TRUE(result.bytes.view().starts_with("\x89PNG\r\n\x1a\n"));
     EXPECT_EQ(result.dimensions, Size(50, 40));
-    const PngChunks chunks = ReadPngChunks(result.bytes);
+    const PngChunks chunks = ReadPngChunks(ToQByteArray(result.bytes.view()));
     EXPECT_TRUE(chunks.problem.isEmpty());
 }
 
@@ -399,9 +399,9 @@ TEST_F(PngStepTest, ARunKeepsTheSourcesTransparency)
     const AlphaPicture drawn = DrawAlphaPicture(72, 40);
     const Bitmap flattened = FlattenOntoWhite(drawn.working, drawn.alpha);
     RunProgress progress;
-    RunContext context{progress, cancel_, QString()};
+    RunContext context{progress, cancel_, std::string()};
     const EncodedResult result = RunConversion(flattened, Settings(), context, drawn.alpha);
-    const QString path = WriteFile(folder_, QStringLiteral("run-alpha.png"), result.bytes);
+    const QString path = WriteFile(folder_, QStringLiteral("run-alpha.png"), ToQByteArray(result.bytes.view()));
     const PillowPicture read = ReadWithPillow(path);
     ASSERT_TRUE(read.problem.isEmpty()) << read.problem.toStdString();
     EXPECT_EQ(read.mode, QStringLiteral("RGBA"));

@@ -25,7 +25,7 @@ protected:
                        bool shown = true)
     {
         RunProgress progress(&recorder_);
-        RunContext context{progress, cancel_, shown ? folder_.filePath(QStringLiteral("work.jpg")) : QString()};
+        RunContext context{progress, cancel_, shown ? ToUtf8(folder_.filePath(QStringLiteral("work.jpg"))) : std::string()};
         EncodedResult result = EncodeWebpResult(working, alpha, settings, context);
         barText_ = ToQString(progress.text());
         return result;
@@ -42,10 +42,10 @@ protected:
     QByteArray Decode(const EncodedResult& result, const QString& name)
     {
         EXPECT_EQ(result.size, result.bytes.size());
-        EXPECT_TRUE(result.bytes.startsWith("RIFF") && result.bytes.mid(8, 4) == "WEBP");
+        EXPECT_TRUE(result.bytes.view().starts_with("RIFF") && result.bytes.view().substr(8, 4) == "WEBP");
         int width = 0;
         int height = 0;
-        const QByteArray rgba = DecodeWebp(WriteFile(folder_, name, result.bytes), width, height);
+        const QByteArray rgba = DecodeWebp(WriteFile(folder_, name, ToQByteArray(result.bytes.view())), width, height);
         EXPECT_EQ(Size(width, height), result.dimensions);
         return rgba;
     }
@@ -63,7 +63,7 @@ TEST_F(WebpStepTest, LosslessIsTheFinishedPictureExactly)
     const Bitmap working = testpictures::PatternPicture(91, 57);
     const EncodedResult result = Webp(working, Bitmap(), Settings(true));
     EXPECT_TRUE(Decode(result, QStringLiteral("lossless.webp")) == RgbaBytes(working));
-    EXPECT_EQ(result.bytes.mid(12, 4), QByteArray("VP8L"));
+    EXPECT_EQ(result.bytes.view().substr(12, 4), "VP8L");
     EXPECT_EQ(result.dimensions, Size(91, 57));
     EXPECT_EQ(result.description, "91 by 57 pixels");
     ASSERT_EQ(result.picture.format(), Bitmap::Format_BGR888);
@@ -87,7 +87,7 @@ TEST_F(WebpStepTest, LossyAtQuality80IsCloseToThePhotograph)
         GTEST_SKIP() << "the shared test pictures are not here";
     const EncodedResult result = Webp(photo, Bitmap(), Settings(false, 80));
     const QByteArray rgba = Decode(result, QStringLiteral("lossy.webp"));
-    EXPECT_EQ(result.bytes.mid(12, 4), QByteArray("VP8 "));
+    EXPECT_EQ(result.bytes.view().substr(12, 4), "VP8 ");
     const double psnr = Psnr(ColoursOf(rgba), RgbBytes(photo));
     EXPECT_GT(psnr, 30.0);
     EXPECT_LT(psnr, 60.0);  // lossy after all
@@ -177,7 +177,7 @@ TEST_F(WebpStepTest, ASideAbove16383PixelsIsRefused)
 TEST_F(WebpStepTest, ARunMakesAWebpResult)
 {
     RunProgress progress;
-    RunContext context{progress, cancel_, QString()};
+    RunContext context{progress, cancel_, std::string()};
     const EncodedResult result = RunConversion(testpictures::PatternPicture(64, 48), Settings(true), context);
     EXPECT_EQ(result.format, OutputFormat::Webp);
     EXPECT_TRUE(Decode(result, QStringLiteral("run.webp")) == RgbaBytes(testpictures::PatternPicture(64, 48)));
@@ -188,7 +188,7 @@ TEST_F(WebpStepTest, ARunKeepsTheSourcesTransparency)
     const AlphaPicture drawn = DrawAlphaPicture(72, 40);
     const Bitmap flattened = FlattenOntoWhite(drawn.working, drawn.alpha);
     RunProgress progress;
-    RunContext context{progress, cancel_, QString()};
+    RunContext context{progress, cancel_, std::string()};
     const EncodedResult result = RunConversion(flattened, Settings(true), context, drawn.alpha);
     const QByteArray rgba = Decode(result, QStringLiteral("run-alpha.webp"));
     EXPECT_TRUE(AlphaOf(rgba) == AlphaOf(RgbaBytes(drawn.working, drawn.alpha)));
