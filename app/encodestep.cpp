@@ -111,10 +111,10 @@ EncodedResult EncodeStep(const Bitmap& working, const Bitmap& alpha, const Conve
         if (budget && result.size > settings.maxBytes)
             throw PictaronError(QStringLiteral("The picture does not fit in %1: this format has no setting to "
                                                "lower, and it takes %2.")
-                                    .arg(Kilobytes(settings.maxBytes), Kilobytes(result.size)));
+                                    .arg(Kilobytes(settings.maxBytes), Kilobytes(result.size)).toStdString());
         if (floor && result.similarity.value_or(0) < settings.minSimilarity)
             throw PictaronError(QStringLiteral("The picture does not reach %1: it scores %2.")
-                                    .arg(aim, Score(result.similarity.value_or(0))));
+                                    .arg(aim, Score(result.similarity.value_or(0))).toStdString());
         return result;
     }
 
@@ -133,15 +133,15 @@ EncodedResult EncodeStep(const Bitmap& working, const Bitmap& alpha, const Conve
         });
         if (!outcome.chosen)
             throw PictaronError(QStringLiteral("No setting reaches %1; the best scores %2.")
-                                    .arg(aim, Score(outcome.lastFailure.similarity.value_or(0))));
+                                    .arg(aim, Score(outcome.lastFailure.similarity.value_or(0))).toStdString());
         if (!fits(*outcome.chosen))
             throw PictaronError(QStringLiteral("Reaching %1 takes %2, more than %3.")
-                                    .arg(aim, Kilobytes(outcome.chosen->size), Kilobytes(settings.maxBytes)));
+                                    .arg(aim, Kilobytes(outcome.chosen->size), Kilobytes(settings.maxBytes)).toStdString());
     } else {
         outcome = HighestPassing<EncodedResult>(range.low, range.high, trial, fits);
         if (!outcome.chosen)
             throw PictaronError(QStringLiteral("The picture does not fit in %1; the smallest it became is %2.")
-                                    .arg(aim, Kilobytes(outcome.lastFailure.size)));
+                                    .arg(aim, Kilobytes(outcome.lastFailure.size)).toStdString());
     }
 
     EncodedResult result = std::move(*outcome.chosen);
