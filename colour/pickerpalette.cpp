@@ -22,7 +22,7 @@ void CheckGifHasGlobalPalette(const QString& path)
     const QByteArray head = ToQByteArray(ReadFileStart(ToUtf8(path), 13));
     if (!head.startsWith("GIF") || head.size() < 13 || (static_cast<std::uint8_t>(head[10]) & 0x80) == 0)
         throw PictaronError(QStringLiteral("An error occurred while reading this file.  It is either not a "
-                                           "valid GIF file or it has no Global Palette."));
+                                           "valid GIF file or it has no Global Palette.").toStdString());
 }
 
 void QuickSort(PickerPalette& palette, std::array<std::uint8_t, kPickerCells>& keys, int low, int high)

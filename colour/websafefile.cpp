@@ -35,15 +35,15 @@ void MakePrivateFolder(const QString& folder)
 {
     const QByteArray name = QFile::encodeName(folder);
     if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
-        throw PictaronError(QStringLiteral("Cannot create the folder %1.  %2").arg(folder, SystemError()));
+        throw PictaronError(QStringLiteral("Cannot create the folder %1.  %2").arg(folder, SystemError()).toStdString());
     struct stat info {};
     if (::lstat(name.constData(), &info) != 0)
-        throw PictaronError(QStringLiteral("Cannot use the folder %1.  %2").arg(folder, SystemError()));
+        throw PictaronError(QStringLiteral("Cannot use the folder %1.  %2").arg(folder, SystemError()).toStdString());
     if (!S_ISDIR(info.st_mode) || info.st_uid != ::getuid())
         throw PictaronError(QStringLiteral("The folder %1 is not a folder of your own, so nothing is written "
-                                           "into it.").arg(folder));
+                                           "into it.").arg(folder).toStdString());
     if ((info.st_mode & 077) != 0 && ::chmod(name.constData(), 0700) != 0)
-        throw PictaronError(QStringLiteral("Cannot make the folder %1 private.  %2").arg(folder, SystemError()));
+        throw PictaronError(QStringLiteral("Cannot make the folder %1 private.  %2").arg(folder, SystemError()).toStdString());
 }
 
 // True when path is a regular file; a link or anything else in its place is
@@ -57,7 +57,7 @@ bool RegularFileInPlace(const QString& path)
     if (S_ISREG(info.st_mode))
         return true;
     if (::unlink(name.constData()) != 0)
-        throw PictaronError(QStringLiteral("Cannot remove %1.  %2").arg(path, SystemError()));
+        throw PictaronError(QStringLiteral("Cannot remove %1.  %2").arg(path, SystemError()).toStdString());
     return false;
 }
 #endif
@@ -116,7 +116,7 @@ void EnsureWebSafePaletteFile(const QString& path)
         return;
 #else
     if (!QDir().mkpath(folder))
-        throw PictaronError(QStringLiteral("Cannot create the folder %1.").arg(folder));
+        throw PictaronError(QStringLiteral("Cannot create the folder %1.").arg(folder).toStdString());
     if (QFileInfo(path).isFile() && !QFileInfo(path).isSymLink())
         return;
 #endif

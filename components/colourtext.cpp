@@ -18,7 +18,7 @@ int HexPair(const QString& text, qsizetype at)
     bool ok = false;
     const int value = text.mid(at, 2).toInt(&ok, 16);
     if (!ok || text.mid(at, 2).startsWith(QLatin1Char('-')) || text.mid(at, 2).startsWith(QLatin1Char('+')))
-        throw PictaronError(QStringLiteral("'%1' is not a valid hexadecimal colour.").arg(text));
+        throw PictaronError(QStringLiteral("'%1' is not a valid hexadecimal colour.").arg(text).toStdString());
     return value;
 }
 
@@ -37,7 +37,7 @@ QString ColorToHexText(TColor colour)
 TColor HexTextToColor(const QString& text)
 {
     if (text.size() < 6)
-        throw PictaronError(QStringLiteral("'%1' is not a valid hexadecimal colour.").arg(text));
+        throw PictaronError(QStringLiteral("'%1' is not a valid hexadecimal colour.").arg(text).toStdString());
     return FromChannels(HexPair(text, 0), HexPair(text, 2), HexPair(text, text.size() - 2));
 }
 
@@ -57,7 +57,7 @@ TColor DecimalTextToColor(const QString& text)
         if (!ok || channels[i] < 0 || channels[i] > 255)
             throw PictaronError(QStringLiteral("'%1' is not a valid colour: give red, green and blue "
                                                "from 0 to 255, separated by commas.")
-                                    .arg(text));
+                                    .arg(text).toStdString());
     }
     return FromChannels(channels[0], channels[1], channels[2]);
 }

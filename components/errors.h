@@ -9,18 +9,15 @@
 // it. Messages are UTF-8 (components/plaintext.h).
 #pragma once
 
-#include <QString>
-
 #include <exception>
 #include <string>
+#include <utility>
 
 namespace pictaron {
 
 class PictaronError : public std::exception {
 public:
     explicit PictaronError(std::string message) : message_(std::move(message)) {}
-    // For the engine's code that still words its messages in the toolkit's strings.
-    explicit PictaronError(const QString& message) : message_(message.toStdString()) {}
 
     const std::string& message() const noexcept { return message_; }
     const char* what() const noexcept override { return message_.c_str(); }
@@ -45,7 +42,6 @@ class RunDeclined : public RunCancelled {
 public:
     // reason: a sentence part in lower case, without a full stop.
     explicit RunDeclined(std::string reason) : reason_(std::move(reason)) {}
-    explicit RunDeclined(const QString& reason) : reason_(reason.toStdString()) {}
     const std::string& reason() const noexcept { return reason_; }
 
 private:

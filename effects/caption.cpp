@@ -2,7 +2,7 @@
 
 #include "components/errors.h"
 #include "components/moduleloader.h"
-#include "effects/captiondrawing.h"
+#include "effects/captionmodule.h"
 
 namespace pictaron {
 

@@ -31,7 +31,7 @@ Bitmap DrawCaption(const Bitmap& source, const QString& text, const CaptionFont&
                    CaptionLocation location)
 {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        throw PictaronError(QStringLiteral("Captions cannot be drawn without the program's graphics support."));
+        throw PictaronError(std::string("Captions cannot be drawn without the program's graphics support."));
 
     const int width = source.width();
     const int height = source.height();

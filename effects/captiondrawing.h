@@ -3,6 +3,7 @@
 #pragma once
 
 #include "effects/caption.h"
+#include "effects/captionmodule.h"
 
 #include <QString>
 class QFont;
@@ -18,15 +19,3 @@ Bitmap DrawCaption(const Bitmap& source, const QString& text, const CaptionFont&
                    CaptionLocation location);
 
 } // namespace pictaron
-
-// The module's entry points.
-extern "C" {
-using PictaronDrawCaptionFn = void (*)(const pictaron::Bitmap* source, const std::string* text,
-                                       const pictaron::CaptionFont* font, pictaron::RGBTriple colour, int location,
-                                       pictaron::Bitmap* captioned);
-// The application is a QGuiApplication; the engine holds it as a
-// CaptionApplicationObject it never looks into.
-// The toolkit's messages go to onMessage from before the application is made.
-using PictaronMakeCaptionApplicationFn = void* (*)(int* argc, char** argv, pictaron::ToolkitMessageHandler onMessage);
-using PictaronEndCaptionApplicationFn = void (*)(void* application);
-}

@@ -1,14 +1,15 @@
 // Byte budgets and quality floors through a whole run, against a walk over
 // every setting, and the similarity score a run gives its result.
 #include "app/conversion.h"
-
 #include "app/report.h"
 #include "components/errors.h"
 #include "effects/pixels.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <random>
+#include <vector>
 
 using namespace pictaron;
 
@@ -64,14 +65,14 @@ TEST_F(EncodeStepTest, ABudgetGetsTheHighestQualityThatFits)
         s.avifSpeed = 10;
         const int low = format == OutputFormat::Jpeg ? 1 : 0;
         // The sizes of every quality, walked one by one.
-        std::vector<qint64> sizes;
+        std::vector<std::int64_t> sizes;
         for (int q = low; q <= 100; q += 1) {
             ConversionSettings at = s;
             at.jpegQuality = at.webpQuality = at.avifQuality = q;
             sizes.push_back(Run(at).size);
         }
         for (const double share : {0.3, 0.55, 0.8}) {
-            s.maxBytes = sizes.front() + static_cast<qint64>(share * double(sizes.back() - sizes.front()));
+            s.maxBytes = sizes.front() + static_cast<std::int64_t>(share * double(sizes.back() - sizes.front()));
             const EncodedResult result = Run(s);
             EXPECT_LE(result.size, s.maxBytes);
             EXPECT_LE(result.trials, 7);
@@ -135,7 +136,7 @@ TEST_F(EncodeStepTest, AQualityFloorGetsTheSmallestFileThatReachesIt)
 TEST_F(EncodeStepTest, AFormatWithoutASettingIsEncodedOnceAndMustFit)
 {
     ConversionSettings s = Format(OutputFormat::Png);
-    const qint64 size = Run(s).size;
+    const std::int64_t size = Run(s).size;
     s.maxBytes = size;
     EXPECT_EQ(Run(s).trials, 1);
     EXPECT_FALSE(Run(s).settingChosen);
