@@ -2,7 +2,7 @@
 # place, one package per install component: scripts/package.sh builds them,
 # tests/install checks them.
 #   pictaron-cli  (component cli)     the command line, the picture and codec
-#                                     modules, its manual page: no Qt Gui
+#                                     modules, its manual page: no Qt
 #   pictaron      (component window)  the window, the caption module, desktop
 #                                     entry, icons, metainfo, HTML manual and
 #                                     manual page; on top of pictaron-cli

@@ -105,18 +105,17 @@ fi
 check_package "$cli_deb" pictaron-cli "Prepares pictures for web pages, from the command line"
 check_package "$window_deb" pictaron "Prepares pictures for web pages"
 
-# pictaron-cli: the libraries every build links, and no toolkit above Qt Core.
-for package in libc6 libstdc++6 libqt6core6 libgraphicsmagick-q16-3 libjpeg62-turbo liblcms2-2 \
+# pictaron-cli: the libraries every build links, and no Qt at all.
+for package in libc6 libstdc++6 libgraphicsmagick-q16-3 libjpeg62-turbo liblcms2-2 \
                libexif12 libpng16-16 libwebp7 libavif15; do
   declares pictaron-cli "$package" || fail "pictaron-cli: Depends lacks $package"
 done
-dpkg-deb -f "$cli_deb" Depends | grep -qE 'libqt6core6 \(>= 6' || fail "pictaron-cli: Depends has no minimum Qt version"
-for package in libqt6gui6 libqt6widgets6 libqt6network6; do
+for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6; do
   if declares pictaron-cli "$package"; then fail "pictaron-cli depends on $package"; fi
 done
 
-# What installing pictaron-cli pulls in, all the way down: no Qt Gui or
-# Widgets, and no display library (X, GL, EGL, Wayland, DRM) that the picture
+# What installing pictaron-cli pulls in, all the way down: no Qt, and no
+# display library (X, GL, EGL, Wayland, DRM) that the picture
 # library's own package does not bring anyway. The names are listed rather
 # than matched by prefix: libxml2 and libglib2.0-0 are no display libraries.
 closure() {
@@ -125,9 +124,9 @@ closure() {
 }
 closure $(cat "$work/pictaron-cli.depends") > "$work/pictaron-cli.closure"
 closure libgraphicsmagick-q16-3 > "$work/graphicsmagick.closure"
-grep -qxF libqt6core6 "$work/pictaron-cli.closure" || fail "the closure of pictaron-cli misses libqt6core6"
+grep -qxF libjpeg62-turbo "$work/pictaron-cli.closure" || fail "the closure of pictaron-cli misses libjpeg62-turbo"
 grep -qxF libx11-6 "$work/graphicsmagick.closure" || fail "the closure of libgraphicsmagick-q16-3 misses libx11-6"
-for package in libqt6gui6 libqt6widgets6 libqt6network6 libqt6opengl6; do
+for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6opengl6; do
   if grep -qxF "$package" "$work/pictaron-cli.closure"; then fail "installing pictaron-cli pulls in $package"; fi
 done
 display='^(libx11-|libxcb|libxau|libxdmcp|libxext|libxrender|libxi[0-9]|libxfixes|libxrandr|libxkb|libgl[0-9x-]|libglvnd|libgles|libegl|libopengl|libwayland|libdrm|libgbm|libvulkan)'
@@ -143,4 +142,5 @@ dpkg-deb -f "$window_deb" Depends | tr ',' '\n' | sed 's/^ *//' | grep -qxF "pic
 for package in libqt6core6 libqt6gui6 libqt6widgets6; do
   declares pictaron "$package" || fail "pictaron: Depends lacks $package"
 done
+dpkg-deb -f "$window_deb" Depends | grep -qE 'libqt6core6 \(>= 6' || fail "pictaron: Depends has no minimum Qt version"
 echo "packages $(basename "$cli_deb") and $(basename "$window_deb"): files and dependencies are right"
