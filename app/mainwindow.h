@@ -67,7 +67,7 @@ public:
     void SplitPanels();
 
     // The report (mainwindow_report.cpp).
-    void ShowResultReport(qint64 size, const QString& description);
+    void ShowResultReport(qint64 size, const std::string& description);
     void RefreshDownloadTimes(bool showNew);
     void FitInfoLabel(InfoLabel* label);
 

@@ -218,7 +218,7 @@ void TfrmPictaron::SaveResultFile(bool namedNow)
     }
     changed = false;
     resultNameDerived = false;
-    ShowResultReport(size, QString());
+    ShowResultReport(size, std::string());
     settingsKey->setValue(kSavedFolderSetting, ToQString(FolderWithSeparator(ToUtf8(resultFileName))));
     recentFiles->AddRecentFile(resultFileName);
 }

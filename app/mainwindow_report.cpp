@@ -19,11 +19,11 @@ namespace {
 const QString kLineBreak = QStringLiteral("\r\n");
 }
 
-void TfrmPictaron::ShowResultReport(qint64 size, const QString& description)
+void TfrmPictaron::ShowResultReport(qint64 size, const std::string& description)
 {
     const QFontMetrics metrics = lblDestInfo->fontMetrics();
     const ResultInfo info = BuildResultInfo(
-        size, description.isEmpty() ? DescribePicture(imgDest->Picture()) : ToUtf8(description), originalSize,
+        size, description.empty() ? DescribePicture(imgDest->Picture()) : description, originalSize,
         ToUtf8(resultFileName), changed,
         [this, &metrics](const std::string& line) {
             return ToUtf8(FitTextToWidth(ToQString(line), lblDestInfo->width() - 2, metrics));

@@ -114,7 +114,7 @@ void TfrmPictaron::ShowResult(const EncodedResult& result)
     changed = true;
     scrDest->horizontalScrollBar()->setValue(0);
     scrDest->verticalScrollBar()->setValue(0);
-    ShowResultReport(result.size, ToQString(result.description));
+    ShowResultReport(result.size, result.description);
 
     mnuOptionsViewTiled->setEnabled(true);
     ResetZoom();

@@ -656,7 +656,7 @@ void MainWindowTest::resultReportTexts()
     window_->OpenPicture(WritePicture(*folder_, QStringLiteral("orig.png"), QSize(200, 100), 20480));
     window_->resize(1000, 700);  // opening made the window fit the small picture
     QTest::qWait(20);
-    window_->ShowResultReport(5120, ToQString(DescribePicture(200, 100)));
+    window_->ShowResultReport(5120, DescribePicture(200, 100));
     auto* dest = window_->findChild<InfoLabel*>(QStringLiteral("lblDestInfo"));
     QCOMPARE(dest->Hint(), QStringLiteral(" New image unsaved\r\n 200 by 100 pixels, 5.00 K, 25.00% of original size"));
     QCOMPARE(dest->Caption(), dest->Hint());  // it fits the 1000-pixel window whole
@@ -671,13 +671,13 @@ void MainWindowTest::resultReportTexts()
 
     // A saved result names its file, with " *" while it differs from the run.
     window_->SetResultFileName(QStringLiteral("/web/pic.jpg"));
-    window_->ShowResultReport(5120, ToQString(DescribePicture(200, 100)));
+    window_->ShowResultReport(5120, DescribePicture(200, 100));
     QVERIFY(dest->Hint().startsWith(QStringLiteral(" /web/pic.jpg\r\n")));
 
     // Too narrow for the long text: the short one, without " of original size".
     window_->resize(640, 500);
     QTest::qWait(20);
-    window_->ShowResultReport(5120, ToQString(DescribePicture(200, 100)));
+    window_->ShowResultReport(5120, DescribePicture(200, 100));
     QCOMPARE(dest->Hint(), QStringLiteral(" /web/pic.jpg\r\n 200 by 100 pixels, 5.00 K, 25.00%"));
 }
 
@@ -690,7 +690,7 @@ void MainWindowTest::pastedOriginalHasNoShare()
     QCOMPARE(window_->OriginalSize(), 0);
     QCOMPARE(window_->findChild<InfoLabel*>(QStringLiteral("lblSourceInfo"))->Hint(),
              QStringLiteral(" Clipboard\r\n 200 by 100 pixels"));
-    window_->ShowResultReport(5120, ToQString(DescribePicture(200, 100)));
+    window_->ShowResultReport(5120, DescribePicture(200, 100));
     QCOMPARE(window_->findChild<InfoLabel*>(QStringLiteral("lblDestInfo"))->Hint(),
              QStringLiteral(" New image unsaved\r\n 200 by 100 pixels, 5.00 K"));
     auto* list = window_->findChild<DownloadTimeList*>(QStringLiteral("cmbDownloadTime"));
