@@ -313,10 +313,23 @@ void ConvertVariants(const CliJob& job, const std::vector<PlannedOutput>& output
     }
 }
 
+// The user's language and character set for the system's own texts
+// (strerror). The other categories stay "C": nothing here formats through
+// them, and each costs a file to load. A caption run has them from the
+// toolkit's application, which sets every category.
+void UseSystemLanguage()
+{
+    std::setlocale(LC_CTYPE, "");
+    std::setlocale(LC_MESSAGES, "");
+}
+
 // Help and version text; a stream that cannot take it is an error too.
 int PrintText(FILE* stream, const std::string& text)
 {
     if (std::fputs(text.c_str(), stream) < 0 || std::fflush(stream) != 0) {
+        const int error = errno;
+        UseSystemLanguage();
+        errno = error;
         PrintError(Substitute("Cannot write to standard %1.  %2", stream == stdout ? "output" : "error",
                               std::strerror(errno)));
         return kError;
@@ -428,8 +441,6 @@ int RunPlan(const CliJob& job, const OutputPlan& plan)
 int main(int argc, char* argv[])
 {
     GuardStandardDescriptors();
-    // Before any other thread: every thread inherits the blocked signals.
-    StartInterruptWatch();
     std::signal(SIGBUS, OnFileShortened);
     // A reader that went away is a write error with a message, not a silent end.
     std::signal(SIGPIPE, SIG_IGN);
@@ -438,20 +449,19 @@ int main(int argc, char* argv[])
     // without any display. Only runs that draw a caption load the toolkit.
     // Nothing else needs an application object: the engine uses plain
     // threads and no event loop, and making one costs more than a small run.
+    // The application takes the toolkit's own options out of the arguments,
+    // so they are read once it is made.
     CaptionApplication app;
-    if (DrawsCaption(argc, argv)) {
+    const bool drawsCaption = DrawsCaption(argc, argv);
+    if (drawsCaption) {
+        // Before the toolkit's threads: every thread inherits the blocked signals.
+        StartInterruptWatch();
         try {
             app = MakeCaptionApplication(argc, argv, ToolkitMessage);
         } catch (const PictaronError& error) {
             PrintError(error.message());
             return kError;
         }
-    } else {
-        // The user's language and character set for the system's own texts
-        // (strerror). The other categories stay "C": nothing here formats
-        // through them, and each costs every run a file to load.
-        std::setlocale(LC_CTYPE, "");
-        std::setlocale(LC_MESSAGES, "");
     }
 
     // The arguments as the system gives them: file names are bytes.
@@ -468,6 +478,12 @@ int main(int argc, char* argv[])
         return kBadUsage;
     case CliParse::Outcome::Run:
         break;
+    }
+    // Only a run sets these up: a script asking for the version or the help
+    // pays for no thread and no locale files.
+    if (!drawsCaption) {
+        StartInterruptWatch();
+        UseSystemLanguage();
     }
 
     // Every name first: a run that would lose a file writes none.
