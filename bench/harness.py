@@ -531,15 +531,11 @@ STARTUP_RUNS = 20
 STARTUP_TARGET_MS = 3.0
 
 
-def startup_lines(cli: Path, floor: Optional[Path]) -> List[str]:
+def startup_lines(cli: Path) -> List[str]:
     """What a command costs before it does anything: pictaron-cli --version
-    beside cjpeg -version and, when built, a program that links Qt Core alone
-    (what the toolkit costs any program), alternated, each a fresh process
-    (fork, exec, the dynamic loader, static initialisation), medians of
-    STARTUP_RUNS."""
+    beside cjpeg -version, alternated, each a fresh process (fork, exec, the
+    dynamic loader, static initialisation), medians of STARTUP_RUNS."""
     commands = {"pictaron-cli --version": [str(cli), "--version"], "cjpeg -version": ["cjpeg", "-version"]}
-    if floor is not None and floor.exists():
-        commands["Qt Core alone"] = [str(floor)]
     times: Dict[str, List[float]] = {name: [] for name in commands}
     for _ in range(STARTUP_RUNS + 1):  # the first round warms the page cache
         for name, argv in commands.items():
@@ -574,7 +570,6 @@ def hyperfine(jobs: List[Job], runs: int, export: Path):
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--cli", required=True, type=Path, help="pictaron-cli to time")
-    parser.add_argument("--floor", type=Path, help="a program that links Qt Core alone, timed beside the start-up")
     parser.add_argument("--pictures-dir", required=True, type=Path, help="folder of the prepared PPMs")
     parser.add_argument("--work", required=True, type=Path, help="folder for results, checksums and outputs")
     parser.add_argument("--pictures", default="large-photo,medium-photo", help="PPM names, comma-separated")
@@ -658,7 +653,7 @@ def main():
         return 0
 
     lines = header + [f"Load average (1 min) during the run: {min(loads):.2f} to {max(loads):.2f}", ""]
-    lines += startup_lines(args.cli.resolve(), args.floor) + [""]
+    lines += startup_lines(args.cli.resolve()) + [""]
     lines += ["Summary: medians (s); targets judged on Pictaron's single-threaded time.", ""]
     lines += summary_table(rows, args.runs)
     lines += ["", "Every tool's median (s). Ratios: Pictaron ÷ fastest peer.", ""]

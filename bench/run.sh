@@ -79,11 +79,6 @@ with_bench=ON
 cmake -S "$source" -B "$binaries" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPICTARON_BENCH=$with_bench \
   -DBUILD_TESTING=OFF >/dev/null
 targets=(pictaron-cli)
-# The Qt Core floor of the start-up line, where the timed commit has it.
-if grep -q qtcore-floor "$source/bench/CMakeLists.txt" 2>/dev/null; then
-  targets+=(qtcore-floor)
-  harness_args+=(--floor "$binaries/bench/qtcore-floor")
-fi
 [ $micro -eq 1 ] && targets+=(pictaron-microbench)
 cmake --build "$binaries" --parallel "$(nproc)" --target "${targets[@]}"
 
