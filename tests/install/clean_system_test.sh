@@ -9,14 +9,19 @@
 # once pictaron is installed, the window stays up on the offscreen platform
 # and pictaron-cli draws a caption. The results are read back outside with
 # independent tools. Needs root and the mirror; exits 77 (skipped) without
-# root.
+# root or where root may not mount file systems.
 # Usage: clean_system_test.sh BUILD_DIR VERSION WORK_DIR
 set -euo pipefail
 build=$1 version=$2 work=$3
 fail() { echo "FAIL: $*" >&2; exit 1; }
 if [ "$(id -u)" != 0 ]; then echo "SKIP: making a Debian system needs root"; exit 77; fi
 command -v mmdebstrap > /dev/null || fail "mmdebstrap is missing (scripts/install-deps.sh installs it)"
-rm -rf "$work" && mkdir -p "$work/in/out"
+rm -rf "$work" && mkdir -p "$work/in/out" "$work/probe"
+# The new system needs /proc and /dev mounted inside it, which a container
+# may not allow even its root.
+if ! unshare --mount sh -c "mount -t proc proc '$work/probe' && mount -t tmpfs tmpfs '$work/probe'" 2> /dev/null; then
+  echo "SKIP: this machine does not let root mount file systems"; exit 77
+fi
 
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/debs" > "$work/cpack.log" \
   || { cat "$work/cpack.log" >&2; fail "cpack failed"; }
