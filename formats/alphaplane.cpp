@@ -71,4 +71,34 @@ Bitmap RgbaShownOnWhite(const Bitmap& rgba)
     return flat;
 }
 
+OpenedPicture OpenRgba(const Bitmap& rgba, int rowsRead)
+{
+    const int width = rgba.width();
+    const int height = rgba.height();
+    Bitmap straight = NewWorkingBitmap(width, height);
+    Bitmap alpha(width, height, Bitmap::Format_Grayscale8);
+    if (alpha.isNull())
+        ThrowOutOfMemory(width, height);
+    bool opaque = true;
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* in = rgba.constScanLine(y);
+        RGBTriple* out = RowPixels(straight, y);
+        std::uint8_t* coverage = alpha.scanLine(y);
+        for (int x = 0; x < width; ++x) {
+            if (y >= rowsRead) {
+                out[x] = RGBTriple{128, 128, 128};
+                coverage[x] = 255;
+                continue;
+            }
+            out[x] = RGBTriple{in[4 * x + 2], in[4 * x + 1], in[4 * x]};
+            coverage[x] = in[4 * x + 3];
+            opaque = opaque && coverage[x] == 255;
+        }
+    }
+    if (opaque)
+        return {std::move(straight), Bitmap()};
+    Bitmap flattened = FlattenOntoWhite(straight, alpha);
+    return {std::move(flattened), std::move(alpha)};
+}
+
 } // namespace pictaron

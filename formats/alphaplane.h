@@ -29,4 +29,13 @@ Bitmap ShownOnWhite(const Bitmap& working, const Bitmap& alpha);
 // The same for an interleaved Format_RGBA8888 picture (a decoded file).
 Bitmap RgbaShownOnWhite(const Bitmap& rgba);
 
+// A decoded Format_RGBA8888 picture as the loader hands it on: flattened
+// onto white, with its plane beside it, which is null when every pixel is
+// opaque. The rows from rowsRead on were never decoded: grey and opaque.
+struct OpenedPicture {
+    Bitmap picture;
+    Bitmap alpha;
+};
+OpenedPicture OpenRgba(const Bitmap& rgba, int rowsRead);
+
 } // namespace pictaron

@@ -5,7 +5,9 @@
 #pragma once
 
 #include "effects/bitmap.h"
+#include "formats/directdecode.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -33,6 +35,23 @@ std::string EncodeAvif(const Bitmap& bitmap, const Bitmap& rgba, const AvifEncod
 // PictaronError with libavif's reason.
 Bitmap DecodeAvif(std::string_view bytes, int threads);
 
+// A picture opened from an AVIF file, with what the file says of it.
+struct AvifSource {
+    // Format_BGR888, or Format_RGBA8888 (straight alpha) with an alpha plane;
+    // as stored, before the turn and the mirror.
+    Bitmap pixels;
+    std::string icc;
+    std::string exif;  // the TIFF structure, without "Exif\0\0" or libavif's offset; empty when absent
+    std::string xmp;
+    int quarterTurns = 0;  // anticlockwise, made before the mirror
+    int mirror = -1;       // -1 none, 0 top and bottom swap, 1 left and right swap
+};
+
+// The picture of an AVIF source on one thread. The guard sees the declared
+// size before any pixel is decoded, and the AV1 decoder is held to
+// maxPixels whatever the AV1 stream declares; failures go through the guard.
+AvifSource ReadAvifSource(std::string_view bytes, std::int64_t maxPixels, const DecodeGuard& guard);
+
 } // namespace pictaron
 
 // The module's entry points.
@@ -40,4 +59,6 @@ extern "C" {
 using PictaronEncodeAvifFn = void (*)(const pictaron::Bitmap* bitmap, const pictaron::Bitmap* rgba,
                                       const pictaron::AvifEncoding* encoding, std::string* bytes);
 using PictaronDecodeAvifFn = void (*)(const std::string_view* bytes, int threads, pictaron::Bitmap* decoded);
+using PictaronReadAvifSourceFn = void (*)(const std::string_view* bytes, std::int64_t maxPixels,
+                                          const pictaron::DecodeGuard* guard, pictaron::AvifSource* source);
 }

@@ -3,20 +3,17 @@
 #include "app/report.h"
 #include "components/busy.h"
 #include "components/errors.h"
-#include "components/moduleloader.h"
 #include "effects/pixels.h"
 #include "effects/workerthreads.h"
 #include "formats/alphaplane.h"
 #include "formats/avifcodec.h"
+#include "formats/avifmodule.h"
 #include "formats/metadatawrite.h"
 #include "formats/stepprogress.h"
 
 namespace pictaron {
 
 namespace {
-
-const LazyModule module({PICTARON_AVIF_MODULE_NAME, PICTARON_AVIF_MODULE_INSTALLED, PICTARON_AVIF_MODULE_BUILT},
-                        {"PictaronEncodeAvif", "PictaronDecodeAvif"});
 
 constexpr char kWhat[] = "The AVIF encoder";
 
@@ -40,7 +37,7 @@ EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const
         context.progress.SetStatus("Saving");
         context.progress.ReportProgress({}, 0, 100);
         context.cancel.ThrowIfCancelled();
-        const auto encode = module.Required<PictaronEncodeAvifFn>(0, kWhat);
+        const auto encode = AvifModule().Required<PictaronEncodeAvifFn>(kEncodeAvif, kWhat);
         const Bitmap rgba = plane.isNull() ? Bitmap() : InterleaveAlpha(bitmap, plane);
         AvifEncoding encoding;
         encoding.quantizer = AvifQuantizer(settings.avifQuality);
@@ -68,7 +65,7 @@ EncodedResult EncodeAvifResult(const Bitmap& working, const Bitmap& alpha, const
         // The file as a browser decodes it, on white.
         Bitmap decoded;
         const std::string_view bytes = result.bytes.view();
-        module.Required<PictaronDecodeAvifFn>(1, kWhat)(&bytes, WorkerThreadCount(), &decoded);
+        AvifModule().Required<PictaronDecodeAvifFn>(kDecodeAvif, kWhat)(&bytes, WorkerThreadCount(), &decoded);
         result.picture = decoded.format() == Bitmap::Format_RGBA8888 ? RgbaShownOnWhite(decoded) : decoded;
     }
     return result;

@@ -3,6 +3,7 @@
 #include "components/errors.h"
 #include "components/regularfile.h"
 #include "effects/pixels.h"
+#include "formats/avifsource.h"
 #include "formats/directdecode.h"
 #include "formats/magickdecoder.h"
 #include "formats/pictureformat.h"
@@ -68,6 +69,8 @@ Bitmap DecodePixels(std::string_view bytes, std::string_view name, const LoadErr
         if (std::optional<Bitmap> picture = DecodeJpeg(bytes, error, &raw, shrink))
             return *picture;
     raw = RawTags{};
+    if (verdict.format == PictureFormat::Avif)
+        return DecodeAvifSource(bytes, error, raw);
     // The picture library reads neither a PNG's eXIf chunk nor the XMP of a
     // PNG or WebP; what it does read of them comes first, as ever.
     ChunkTags chunks;

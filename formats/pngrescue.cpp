@@ -1,8 +1,7 @@
 #include "formats/pngrescue.h"
 
 #include "components/moduleloader.h"
-#include "effects/alpha.h"
-#include "effects/pixels.h"
+#include "formats/alphaplane.h"
 #include "formats/pngcodec.h"
 
 namespace pictaron {
@@ -20,36 +19,8 @@ std::optional<RescuedPng> RescueCutPng(std::string_view bytes)
     const int read = module.Required<PictaronReadPngRowsFn>(0, "The PNG reader")(&bytes, &rgba);
     if (read <= 0)
         return std::nullopt;
-    const int width = rgba.width();
-    const int height = rgba.height();
-
-    // What was read, as straight colours and alpha; the rows missing grey
-    // and opaque.
-    Bitmap straight = NewWorkingBitmap(width, height);
-    Bitmap alpha(width, height, Bitmap::Format_Grayscale8);
-    if (alpha.isNull())
-        ThrowOutOfMemory(width, height);
-    bool opaque = true;
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* in = rgba.constScanLine(y);
-        RGBTriple* out = RowPixels(straight, y);
-        std::uint8_t* coverage = alpha.scanLine(y);
-        for (int x = 0; x < width; ++x) {
-            if (y >= read) {
-                out[x] = RGBTriple{128, 128, 128};
-                coverage[x] = 255;
-                continue;
-            }
-            out[x] = RGBTriple{in[4 * x + 2], in[4 * x + 1], in[4 * x]};
-            coverage[x] = in[4 * x + 3];
-            opaque = opaque && coverage[x] == 255;
-        }
-    }
-    const bool whole = read == height;
-    if (opaque)
-        return RescuedPng{std::move(straight), Bitmap(), whole};
-    Bitmap flattened = FlattenOntoWhite(straight, alpha);
-    return RescuedPng{std::move(flattened), std::move(alpha), whole};
+    OpenedPicture opened = OpenRgba(rgba, read);
+    return RescuedPng{std::move(opened.picture), std::move(opened.alpha), read == rgba.height()};
 }
 
 } // namespace pictaron

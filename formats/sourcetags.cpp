@@ -237,7 +237,8 @@ Bitmap FinishPicture(Bitmap picture, RawTags& raw, const LoadOptions& options, T
     SourceTags tags;
     tags.exif = raw.exif.empty() ? ExifOfFields(raw.containerArtist, raw.containerCopyright) : raw.exif;
     tags.xmp = raw.xmp;
-    tags.orientation = raw.exif.empty() ? raw.containerOrientation : ExifOrientation(raw.exif);
+    const bool fromContainer = raw.exif.empty() || raw.containerOrientationFirst;
+    tags.orientation = fromContainer ? raw.containerOrientation : ExifOrientation(raw.exif);
     if (tags.orientation < 1 || tags.orientation > 8)
         tags.orientation = 1;
     if (raw.iccDamaged)

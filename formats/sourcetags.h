@@ -36,8 +36,14 @@ struct RawTags {
     std::string exif;  // the TIFF structure of the EXIF block, without "Exif\0\0"
     std::string xmp;   // the XMP packet
     // The orientation a container declares outside an EXIF block (a TIFF's own
-    // tag, as the picture library reads it); 0 when it declares none.
+    // tag, as the picture library reads it; an AVIF's rotation and mirror as
+    // the EXIF Orientation that makes the same picture); 0 when it declares
+    // none.
     int containerOrientation = 0;
+    // The container's orientation holds even where an EXIF block says
+    // otherwise: an AVIF's rotation and mirror properties, which say how the
+    // picture is shown whatever its EXIF Orientation.
+    bool containerOrientationFirst = false;
     // A TIFF's own Artist (315) and Copyright (33432) tags of its first
     // directory, outside any EXIF block, as stored; empty when absent. With no
     // EXIF block they become the source's EXIF (see FinishPicture).

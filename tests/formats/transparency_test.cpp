@@ -175,6 +175,68 @@ TEST_F(TransparencyTest, PlaneIsTurnedUprightWithThePicture)
     EXPECT_TRUE(SamePlane(kept, stored));
 }
 
+// Raw RGBA rows turned quarterTurns times anticlockwise and then mirrored
+// (0 top and bottom, 1 left and right, -1 not at all); width and height
+// become the turned picture's.
+QByteArray TransformedRgba(const QByteArray& rgba, int& width, int& height, int quarterTurns, int mirror)
+{
+    QByteArray turned = rgba;
+    for (int turn = 0; turn < quarterTurns; ++turn) {
+        // Anticlockwise: the old last column becomes the first row.
+        QByteArray next(turned.size(), '\0');
+        for (int y = 0; y < width; ++y)
+            for (int x = 0; x < height; ++x)
+                std::memcpy(next.data() + 4 * (y * height + x), turned.constData() + 4 * (x * width + width - 1 - y), 4);
+        turned = next;
+        std::swap(width, height);
+    }
+    QByteArray mirrored = turned;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const int sx = mirror == 1 ? width - 1 - x : x;
+            const int sy = mirror == 0 ? height - 1 - y : y;
+            std::memcpy(mirrored.data() + 4 * (y * width + x), turned.constData() + 4 * (sy * width + sx), 4);
+        }
+    return mirrored;
+}
+
+TEST_F(TransparencyTest, AvifOpensTurnedAndMirroredAsItsPropertiesSay)
+{
+    const QString png = Path(QStringLiteral("a.png"));
+    WriteRgba(png);
+    const QByteArray rgba = ReadAll(png + QStringLiteral(".rgba"));
+    for (int quarterTurns = 0; quarterTurns < 4; ++quarterTurns)
+        for (int mirror = -1; mirror <= 1; ++mirror) {
+            SCOPED_TRACE(testing::Message() << "irot " << quarterTurns << ", imir " << mirror);
+            const QString avif = Path(QStringLiteral("t%1%2.avif").arg(quarterTurns).arg(mirror + 1));
+            QStringList arguments{QStringLiteral("-l"), QStringLiteral("-s"), QStringLiteral("10"),
+                                  QStringLiteral("--irot"), QString::number(quarterTurns)};
+            if (mirror >= 0)
+                arguments << QStringLiteral("--imir") << QString::number(mirror);
+            RunTool(QStringLiteral("avifenc"), arguments << png << avif);
+            int width = 40, height = 24;
+            const QByteArray shown = TransformedRgba(rgba, width, height, quarterTurns, mirror);
+            Bitmap alpha;
+            const Bitmap picture = testpictures::Load(loader_, avif, nullptr, &alpha);
+            ASSERT_EQ(picture.size(), Size(width, height));
+            EXPECT_TRUE(SamePlane(alpha, AlphaOfRgba(shown, width, height)));
+            EXPECT_LE(LargestFlatteningError(picture, shown), 2);
+        }
+}
+
+// A fuzzer's find, with a colour profile: the picture library's reader of
+// the format read past the rows of its decoded frame. It opens with the
+// pixels avifdec decodes, through the same profile.
+TEST_F(TransparencyTest, AvifOpensWithThePixelsAvifdecDecodes)
+{
+    const QString avif = QStringLiteral(PICTARON_FORMATS_TEST_DATA "/fuzzed-frame.avif");
+    const QString decoded = Path(QStringLiteral("avifdec.png"));
+    RunTool(QStringLiteral("avifdec"), {avif, decoded});
+    const Bitmap picture = testpictures::Load(loader_, avif);
+    ASSERT_EQ(picture.size(), Size(37, 1024));
+    EXPECT_EQ(picture, testpictures::Load(loader_, decoded));
+}
+
 TEST_F(TransparencyTest, AvifIsKnownByItsBrandAndNoOtherMediaFileIs)
 {
     const QString png = Path(QStringLiteral("p.png"));
